@@ -1,0 +1,98 @@
+#include "devicestate.h"
+
+#include <cstring>
+
+namespace {
+u8 *zeroedBuffer(int size)
+{
+    u8 *p = new u8[size];
+    std::memset(p, 0, size);
+    return p;
+}
+char *emptyText()
+{
+    char *p = new char[1];
+    p[0] = 0;
+    return p;
+}
+} // namespace
+
+FlashDataMap g_flashDataMap = {};
+DeviceAllInfo g_selectedDevice;
+DeviceAllInfo g_pairDevice;
+QByteArray g_devicePathUtf8;
+const char *g_deviceHandle = emptyText();
+const char kDummyDeviceHandle[] = "a";
+QList<DeviceAllInfo> g_deviceList;
+
+u8 g_deviceOnline = 0;
+u8 g_lastStartedOnline = 0;
+u8 g_workerReadPending = 0;
+u8 g_deviceDataLoaded = 0;
+u8 g_deviceLost = 0;
+u8 g_rereadRequested = 0;
+u8 g_paramReloadPending = 0;
+u8 g_clearKeyRecords = 0;
+u8 g_skipDongleQuery = 0;
+QList<int> g_keepKeyParams;
+u8 g_configApplying = 0;
+int g_devicePageActive = 0;
+QString g_deviceCachePath;
+QString g_deviceCacheName;
+
+u8 *g_usbAddressInfo = zeroedBuffer(kUsbAddressBufferSize);
+u8 *g_usbAddressResult = [] {
+    u8 *p = zeroedBuffer(kUsbAddressBufferSize);
+    p[0] = 0x31;
+    return p;
+}();
+DongleRGB *g_dongleRgb = reinterpret_cast<DongleRGB *>(zeroedBuffer(sizeof(DongleRGB)));
+u8 *g_batteryStatus = zeroedBuffer(4);
+u8 *g_statusFlags = zeroedBuffer(7);
+int g_showBatteryValue = 0;
+
+u8 g_uiWriteEnabled = 0;
+u8 g_buttonPageRefreshing = 0;
+u8 g_lightPageRefreshing = 0;
+u8 g_buttonUiUpToDate = 0;
+int g_importResult = 0;
+u8 g_upgradeIdle = 1;
+QElapsedTimer g_statusReadTimer;
+
+void registerDeviceMetaTypes()
+{
+    qRegisterMetaType<FlashDataMap>("FlashDataMap");
+    qRegisterMetaType<DeviceAllInfo>("DeviceAllInfo");
+    qRegisterMetaType<DongleRGB *>("DongleRGB*");
+}
+
+void resetDeviceState()
+{
+    std::memset(&g_flashDataMap, 0, sizeof g_flashDataMap);
+    g_selectedDevice = DeviceAllInfo();
+    g_pairDevice = DeviceAllInfo();
+    g_devicePathUtf8.clear();
+    static const char empty[1] = {0};
+    g_deviceHandle = empty;
+    g_deviceList.clear();
+    g_deviceOnline = g_lastStartedOnline = g_workerReadPending = 0;
+    g_deviceDataLoaded = g_deviceLost = g_rereadRequested = 0;
+    g_paramReloadPending = g_clearKeyRecords = g_skipDongleQuery = 0;
+    g_keepKeyParams.clear();
+    g_configApplying = 0;
+    g_devicePageActive = 0;
+    g_deviceCachePath.clear();
+    g_deviceCacheName.clear();
+    std::memset(g_usbAddressInfo, 0, kUsbAddressBufferSize);
+    std::memset(g_usbAddressResult, 0, kUsbAddressBufferSize);
+    g_usbAddressResult[0] = 0x31;
+    std::memset(g_dongleRgb, 0, sizeof(DongleRGB));
+    std::memset(g_batteryStatus, 0, 4);
+    std::memset(g_statusFlags, 0, 7);
+    g_showBatteryValue = 0;
+    g_uiWriteEnabled = g_buttonPageRefreshing = g_lightPageRefreshing = 0;
+    g_buttonUiUpToDate = 0;
+    g_importResult = 0;
+    g_upgradeIdle = 1;
+    g_statusReadTimer.invalidate();
+}

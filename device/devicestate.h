@@ -1,0 +1,59 @@
+#ifndef DEVICESTATE_H
+#define DEVICESTATE_H
+
+// Device state shared by the device link and the windows. Plain globals
+// without a lock: the GUI thread, the Worker thread and the device library's
+// event thread all touch them (see the Worker and the event callback).
+
+#include "flashdatamap.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QString>
+
+extern FlashDataMap g_flashDataMap;
+extern DeviceAllInfo g_selectedDevice;
+extern DeviceAllInfo g_pairDevice;
+extern QByteArray g_devicePathUtf8;
+extern const char *g_deviceHandle;
+// The placeholder path the Worker uses until a device is chosen: a real
+// zero-terminated text that names no device.
+extern const char kDummyDeviceHandle[];
+extern QList<DeviceAllInfo> g_deviceList;
+
+extern u8 g_deviceOnline;
+extern u8 g_lastStartedOnline;
+extern u8 g_workerReadPending;
+extern u8 g_deviceDataLoaded;
+extern u8 g_deviceLost;
+extern u8 g_rereadRequested;
+extern u8 g_paramReloadPending;
+extern u8 g_clearKeyRecords;
+extern u8 g_skipDongleQuery;
+extern QList<int> g_keepKeyParams;
+extern u8 g_configApplying;
+extern int g_devicePageActive;
+extern QString g_deviceCachePath;
+extern QString g_deviceCacheName;
+
+extern u8 *g_usbAddressInfo;     // >= 10 bytes; byte 6 online, 7..9 sub-devices
+extern u8 *g_usbAddressResult;   // the device list page's buffer of the same form
+extern DongleRGB *g_dongleRgb;
+extern u8 *g_batteryStatus;      // 4 bytes: level, charging
+extern u8 *g_statusFlags;        // 7 bytes
+extern int g_showBatteryValue;
+
+extern u8 g_uiWriteEnabled;
+extern u8 g_buttonPageRefreshing;
+extern u8 g_lightPageRefreshing;
+extern u8 g_buttonUiUpToDate;
+extern int g_importResult;
+extern u8 g_upgradeIdle;
+extern QElapsedTimer g_statusReadTimer;
+
+constexpr int kUsbAddressBufferSize = 16;
+
+// Puts every device global back to its start value; tests call it in init().
+void resetDeviceState();
+
+#endif // DEVICESTATE_H
