@@ -1,20 +1,100 @@
+#include "painter.h"
+
 #include <QDir>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
+#include <cstdio>
+
+std::vector<PictureFolder> &pictureFolders()
+{
+    static std::vector<PictureFolder> folders;
+    return folders;
+}
+
+QImage canvas(int w, int h, QColor fill)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(fill);
+    return img;
+}
+
+bool savePng(const QImage &img, const QString &path)
+{
+    return img.save(path, "PNG");
+}
+
+QImage roundedButton(int w, int h, QColor fill, QColor border, int radius, const QString &text, QColor textColor)
+{
+    QImage img = canvas(w, h);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(border.alpha() ? QPen(border, 1) : Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), radius, radius);
+    if (!text.isEmpty()) {
+        QFont f;
+        f.setPixelSize(qMax(8, h / 2 - 2));
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(textColor);
+        p.drawText(QRect(0, 0, w, h), Qt::AlignCenter, text);
+    }
+    return img;
+}
+
+QImage glyph(const QString &kind, int size, QColor color, QColor background)
+{
+    QImage img = canvas(size, size, background);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPen pen(color, qMax(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    const double m = size * 0.3, e = size - m;
+    if (kind == "close") {
+        p.drawLine(QPointF(m, m), QPointF(e, e));
+        p.drawLine(QPointF(e, m), QPointF(m, e));
+    } else if (kind == "min") {
+        p.drawLine(QPointF(m, size / 2.0), QPointF(e, size / 2.0));
+    } else if (kind == "back" || kind == "left") {
+        p.drawPolyline(QPolygonF({QPointF(e - size * 0.1, m), QPointF(m + size * 0.05, size / 2.0), QPointF(e - size * 0.1, e)}));
+    } else if (kind == "right") {
+        p.drawPolyline(QPolygonF({QPointF(m + size * 0.1, m), QPointF(e - size * 0.05, size / 2.0), QPointF(m + size * 0.1, e)}));
+    } else if (kind == "check") {
+        p.drawPolyline(QPolygonF({QPointF(m, size / 2.0), QPointF(size * 0.45, e), QPointF(e, m)}));
+    } else if (kind == "warning") {
+        QPainterPath tri;
+        tri.moveTo(size / 2.0, size * 0.12);
+        tri.lineTo(size * 0.9, size * 0.85);
+        tri.lineTo(size * 0.1, size * 0.85);
+        tri.closeSubpath();
+        p.drawPath(tri);
+        p.drawLine(QPointF(size / 2.0, size * 0.4), QPointF(size / 2.0, size * 0.6));
+        p.drawPoint(QPointF(size / 2.0, size * 0.72));
+    } else if (kind == "setting") {
+        p.drawEllipse(QPointF(size / 2.0, size / 2.0), size * 0.16, size * 0.16);
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(size / 2.0, size / 2.0);
+            p.rotate(i * 45);
+            p.drawLine(QPointF(0, size * 0.24), QPointF(0, size * 0.36));
+            p.restore();
+        }
+        p.drawEllipse(QPointF(size / 2.0, size / 2.0), size * 0.26, size * 0.26);
+    }
+    return img;
+}
 
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Picture");
-    QDir().mkpath(out + "/Dialog");
-    QImage logo(64, 64, QImage::Format_ARGB32);
-    logo.fill(Qt::transparent);
-    QPainter p(&logo);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(40, 160, 255));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(4, 4, 56, 56);
-    p.end();
-    return logo.save(out + "/Dialog/Logo.png") ? 0 : 1;
+    bool ok = true;
+    for (const PictureFolder &f : pictureFolders()) {
+        const QString dir = out + "/" + QString::fromLatin1(f.name);
+        QDir().mkpath(dir);
+        if (!f.paint(dir)) {
+            std::fprintf(stderr, "picturetool: painting %s failed\n", f.name);
+            ok = false;
+        }
+    }
+    return ok ? 0 : 1;
 }

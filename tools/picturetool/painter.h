@@ -1,0 +1,45 @@
+#ifndef PICTURETOOL_PAINTER_H
+#define PICTURETOOL_PAINTER_H
+
+// The picture tool paints every picture the windows load by name. Each
+// paint_<folder>.cpp registers one function that writes its folder's files;
+// main() runs them all into the program folder's Picture/ directory.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QString>
+#include <functional>
+#include <vector>
+
+struct PictureFolder {
+    const char *name;                                   // e.g. "Dialog"
+    std::function<bool(const QString &folderPath)> paint;
+};
+
+std::vector<PictureFolder> &pictureFolders();
+
+struct PictureFolderRegistration {
+    PictureFolderRegistration(const char *name, std::function<bool(const QString &)> paint)
+    {
+        pictureFolders().push_back({name, paint});
+    }
+};
+
+#define QUZ_PICTURE_FOLDER(ident, folderName) \
+    static bool paint_##ident(const QString &dir); \
+    static PictureFolderRegistration reg_##ident(folderName, paint_##ident); \
+    static bool paint_##ident(const QString &dir)
+
+// Shared drawing helpers: a transparent canvas, saving, and a few shapes.
+QImage canvas(int w, int h, QColor fill = Qt::transparent);
+bool savePng(const QImage &img, const QString &path);
+// A rounded, flat button face with an optional 1 px border and centred text.
+QImage roundedButton(int w, int h, QColor fill, QColor border = Qt::transparent,
+                     int radius = 6, const QString &text = QString(), QColor textColor = Qt::white);
+// A small glyph icon: "close", "min", "back", "check", "warning", "left", "right", "setting".
+QImage glyph(const QString &kind, int size, QColor color, QColor background = Qt::transparent);
+
+#endif
