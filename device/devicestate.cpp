@@ -9,19 +9,15 @@ u8 *zeroedBuffer(int size)
     std::memset(p, 0, size);
     return p;
 }
-char *emptyText()
-{
-    char *p = new char[1];
-    p[0] = 0;
-    return p;
-}
+// The path handed to the library before any device is chosen.
+const char kEmptyPath[1] = {0};
 } // namespace
 
 FlashDataMap g_flashDataMap = {};
 DeviceAllInfo g_selectedDevice;
 DeviceAllInfo g_pairDevice;
 QByteArray g_devicePathUtf8;
-const char *g_deviceHandle = emptyText();
+const char *g_deviceHandle = kEmptyPath;
 const char kDummyDeviceHandle[] = "a";
 QList<DeviceAllInfo> g_deviceList;
 
@@ -72,8 +68,7 @@ void resetDeviceState()
     g_selectedDevice = DeviceAllInfo();
     g_pairDevice = DeviceAllInfo();
     g_devicePathUtf8.clear();
-    static const char empty[1] = {0};
-    g_deviceHandle = empty;
+    g_deviceHandle = kEmptyPath;
     g_deviceList.clear();
     g_deviceOnline = g_lastStartedOnline = g_workerReadPending = 0;
     g_deviceDataLoaded = g_deviceLost = g_rereadRequested = 0;
