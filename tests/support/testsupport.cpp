@@ -1,6 +1,8 @@
 #include "testsupport.h"
 
+#include "configsettings.h"
 #include "globals.h"
+#include "macrosettings.h"
 
 void resetAllGlobals()
 {
@@ -8,4 +10,6 @@ void resetAllGlobals()
     resetTheme();
     g_language = 0;
     setProgramDirOverride(QString());
+    ConfigSettings::resetForTests();
+    MacroSettings::resetForTests();
 }
