@@ -1,0 +1,36 @@
+#!/bin/sh
+# Builds the libFuzzer targets (clang, AddressSanitizer + UBSan) in
+# build-fuzz/ and runs each for the given number of seconds (default 60)
+# from its committed seeds in tests/fuzz/corpus/<name>/. New inputs go to a
+# scratch folder, so the committed seeds stay as they are. A crash fails the
+# run and leaves the input in build-fuzz/crashes/.
+#   sh scripts/fuzz.sh 600              every target for ten minutes
+#   sh scripts/fuzz.sh 60 fuzz_language one target
+set -e
+here=$(cd "$(dirname "$0")/.." && pwd)
+secs=${1:-60}
+only=${2:-}
+sh "$here/scripts/setup.sh"
+CC=clang CXX=clang++ sh "$here/scripts/build.sh" "$here/build-fuzz" -DQUZ_FUZZ=ON
+out="$here/build-fuzz"
+mkdir -p "$out/crashes"
+status=0
+for src in "$here"/tests/fuzz/fuzz_*.cpp; do
+  name=$(basename "$src" .cpp)
+  [ -n "$only" ] && [ "$only" != "$name" ] && continue
+  seeds="$here/tests/fuzz/corpus/${name#fuzz_}"
+  work="$out/corpus/${name#fuzz_}"
+  mkdir -p "$work" "$seeds"
+  echo "== $name for ${secs}s"
+  if ! (cd "$out" && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+        LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
+        "$out/bin/$name" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="$out/crashes/$name-" -print_final_stats=1 "$work" "$seeds" \
+        >"$out/$name.log" 2>&1); then
+    echo "$name FAILED; log: $out/$name.log"
+    tail -40 "$out/$name.log"
+    status=1
+  fi
+  grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$out/$name.log" | tail -2
+done
+exit $status
