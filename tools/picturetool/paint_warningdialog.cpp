@@ -1,0 +1,57 @@
+// The pictures of the notice family: a dark panel, the close button and the
+// action button. The action button is asked for as "Confirm" by most notices
+// and as "ConFirm" by one; file names are case-sensitive here, so both exist.
+#include "painter.h"
+
+namespace {
+const QColor kEdge(14, 16, 22);
+const QColor kPanel(28, 32, 41);
+const QColor kPanelBorder(58, 68, 86);
+const QColor kAccent(0, 150, 255);
+const QColor kAccentPressed(0, 112, 204);
+const QColor kGlyph(160, 168, 184);
+
+QImage background()
+{
+    QImage img = canvas(448, 154, kEdge);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF panel(1.5, 1.5, 445, 151);
+    p.setPen(QPen(kPanelBorder, 1));
+    p.setBrush(kPanel);
+    p.drawRoundedRect(panel, 8, 8);
+    // A short accent line under the top edge marks the panel as a notice.
+    p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 6), QPointF(88, 6));
+    return img;
+}
+
+QImage closeFace(QColor glyphColor, QColor back)
+{
+    QImage img = canvas(30, 30);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (back.alpha()) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(back);
+        p.drawRoundedRect(QRectF(3, 3, 24, 24), 5, 5);
+    }
+    p.drawImage(0, 0, glyph(QStringLiteral("close"), 30, glyphColor));
+    return img;
+}
+} // namespace
+
+QUZ_PICTURE_FOLDER(warningdialog, "WarningDialog")
+{
+    bool ok = savePng(background(), dir + "/BackGround.png");
+    ok &= savePng(closeFace(kGlyph, Qt::transparent), dir + "/Close.png");
+    ok &= savePng(closeFace(Qt::white, QColor(232, 72, 85)), dir + "/CloseHover.png");
+    ok &= savePng(closeFace(Qt::white, QColor(186, 50, 62)), dir + "/CloseClick.png");
+    const QImage confirm = roundedButton(82, 30, kAccent, kAccent.lighter(125), 6);
+    const QImage confirmClick = roundedButton(82, 30, kAccentPressed, kAccentPressed.lighter(120), 6);
+    for (const char *name : {"Confirm", "ConFirm"}) {
+        ok &= savePng(confirm, dir + "/" + name + ".png");
+        ok &= savePng(confirmClick, dir + "/" + name + "Click.png");
+    }
+    return ok;
+}
