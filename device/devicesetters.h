@@ -1,0 +1,66 @@
+#ifndef DEVICESETTERS_H
+#define DEVICESETTERS_H
+
+// The only way the pages change a device setting: each setter stores its
+// field(s) in the live image g_flashDataMap and hands the whole image to the
+// library, which encodes and sends it. All of them share one rule:
+//  - the chosen device does not answer: the image stays as it is, the offline
+//    notice SigMouseOffLineo(0) is raised (not while the button page fills
+//    its widgets from device data) and the setter returns false;
+//  - it answers: store, send the image once, return true without waiting for
+//    a reply (the device's later events refresh the pages).
+// Arguments are stored as given; ranges and indexes are the callers' concern
+// (button 0..15, DPI level 0..7). GUI thread only.
+
+#include "flashdatamap.h"
+
+// The online check and offline notice alone, without a write.
+bool isDeviceOnline();
+
+bool setReportRate(u8 code);
+bool setDpiLevelCount(u8 count);
+bool setCurrentDpiLevel(u8 level);
+bool setOption03(u8 value);
+bool setOption04(u8 value);
+bool setOption04B(u8 value);
+bool setLiftOffDistance(u8 code);
+bool setDebounceTime(u8 ms);
+bool setMotionSync(u8 on);
+bool setLedIdleOffTime(u8 tenSeconds);
+bool setAngleSnapping(u8 on);
+bool setRippleControl(u8 on);
+bool setLedOffWhileMoving(u8 on);
+// Turning option0C off also turns option04 off; turning it on leaves option04.
+bool setOption0C(int value);
+bool setSleepTime(u8 tenSeconds);
+bool setOption0E(u8 value);
+
+bool setDpiLevelValue(int level, u8 b0, u8 b1, u8 b2);
+bool setDpiLevelColor(int level, u8 r, u8 g, u8 b);
+// Entry levelA takes entryA, then entry levelB takes entryB (so with equal
+// levels the entry ends up holding entryB); the current level becomes `level`
+// and the level count level + 1. One send for all of it.
+bool swapDpiLevels(const u8 entryA[6], const u8 entryB[6], int levelB, int levelA, u8 level);
+bool swapDpiLevels(const DpiLevel &entryA, const DpiLevel &entryB, int levelB, int levelA, u8 level);
+
+// Mode 0 switches the indicator off and keeps the last mode; any other mode
+// switches it on with that mode.
+bool setDpiLedMode(int mode);
+bool setDpiLedBrightness(u8 value);
+bool setDpiLedSpeed(u8 value);
+// Same rule as setDpiLedMode for the light bar.
+bool setLightMode(int mode);
+bool setLightColor(u8 r, u8 g, u8 b);
+bool setLightSpeed(u8 value);
+bool setLightBrightness(u8 value);
+
+bool setButtonFunction(int k, u8 type, u8 code, u8 param);
+// The button's function and its key record, stored together and sent once.
+bool setButtonKeys(int k, const u8 function[3], const KeyParamRecord *record);
+bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *record);
+// The button's function and its 592-byte macro block, stored together and
+// sent once.
+bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592]);
+bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592]);
+
+#endif // DEVICESETTERS_H

@@ -1,0 +1,94 @@
+#ifndef HIDUSB_SIM_H
+#define HIDUSB_SIM_H
+
+// Control of the simulated bench behind the device library, for tests and
+// demos. The program itself never includes this header.
+//
+// Devices are named by their fixture ids ("R1", "M1", ...), see
+// hidusb/README.md for the fixture format and the default bus.
+
+#include "HIDUsb.h"
+
+#include <string>
+#include <vector>
+
+namespace hidsim {
+
+// ---- Bench ---------------------------------------------------------------------
+
+// A factory-fresh bench: fixture file (null or empty: the environment's
+// HIDUSB_SIM_FIXTURE, else the default bus), the state file erased, every
+// callback, server, queued event, fault and log dropped. False when the
+// fixture cannot be read (the default bus is used then).
+HIDUSB_API bool reset(const char *fixtureFile = nullptr);
+// As a new process would find it: memory dropped, the bench rebuilt from the
+// current fixture and the mice's flash reloaded from the state file.
+HIDUSB_API void restart();
+// The folder of the state file (default: $XDG_DATA_HOME or
+// ~/.local/share, + "/QuzmarSim"). Takes effect for later loads and saves.
+HIDUSB_API void setStateDir(const char *dir);
+HIDUSB_API std::string stateFilePath();
+
+// Every delay of the simulated devices is multiplied by this (1.0 = real
+// time, 0 = as fast as possible). Default 1.0, or HIDUSB_SIM_TIME_SCALE.
+HIDUSB_API void setTimeScale(double scale);
+HIDUSB_API double timeScale();
+
+// Waits until no event, change notice or update step is queued or being
+// delivered. Called on a thread that runs a Qt event loop, it keeps
+// processing that loop's events while it waits. False on timeout.
+HIDUSB_API bool waitIdle(int timeoutMs = 5000);
+
+// ---- Devices -------------------------------------------------------------------
+
+// The path of a receiver, of a mouse's cable connection, or of a device in
+// update mode; empty when the id is unknown.
+HIDUSB_API std::string pathOf(const char *id);
+HIDUSB_API std::vector<std::string> deviceIds();
+// Plugs or unplugs a receiver, a mouse's cable or a device in update mode.
+HIDUSB_API bool plug(const char *id, bool plugged);
+// A mouse switched on and in range of its receiver (or not).
+HIDUSB_API bool setOnline(const char *mouseId, bool online);
+HIDUSB_API bool setBattery(const char *mouseId, int level, bool charging);
+// The user presses the mouse's DPI button: the current level moves on and
+// the device reports a status change.
+HIDUSB_API bool pressDpiButton(const char *mouseId);
+HIDUSB_API int firmwareVersion(const char *id);   // mouse or receiver
+HIDUSB_API int currentProfile(const char *mouseId);
+HIDUSB_API int longRangeMode(const char *receiverId);
+HIDUSB_API bool dongleRgb(const char *receiverId, unsigned char out10[10]);
+// The receiver id (3 bytes, online-buffer order) a mouse is paired with.
+HIDUSB_API std::vector<unsigned char> pairedReceiverId(const char *mouseId);
+HIDUSB_API std::vector<unsigned char> receiverId(const char *receiverId);
+// Last date/time packet accepted by the device screen (empty if none).
+HIDUSB_API std::vector<unsigned char> lastClockPacket();
+
+// The 10,428-byte image a mouse holds (profile -1: the current one).
+HIDUSB_API bool storedImage(const char *mouseId, unsigned char *out10428, int profile = -1);
+HIDUSB_API bool setStoredImage(const char *mouseId, const unsigned char *image10428, int profile = -1);
+// The factory image of a model.
+HIDUSB_API void factoryImage(int mid, unsigned char *out10428);
+
+// ---- Faults ----------------------------------------------------------------------
+
+// The next n sends to a device (image, settings, receiver settings, raw
+// packets) fail as if the transfer broke.
+HIDUSB_API void failNextSends(int n);
+// The next pairing run ends with failure.
+HIDUSB_API void failNextPairing();
+// The next update fails when it reaches this percentage (-1: none).
+HIDUSB_API void failUpdateAt(int percent);
+
+// ---- Records ---------------------------------------------------------------------
+
+// Every library call with its arguments, e.g. "UsbServer_SetCurrentConfig(2)".
+HIDUSB_API std::vector<std::string> calls();
+HIDUSB_API int countCalls(const char *function);
+HIDUSB_API void clearCalls();
+// A copy of every image handed to ProtocolDataUpdate, in order.
+HIDUSB_API std::vector<std::vector<unsigned char>> sentImages();
+HIDUSB_API void clearSentImages();
+
+} // namespace hidsim
+
+#endif // HIDUSB_SIM_H

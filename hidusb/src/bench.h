@@ -1,0 +1,104 @@
+#ifndef HIDUSB_BENCH_H
+#define HIDUSB_BENCH_H
+
+// The one simulated bench and the helpers the C functions share. Every
+// member is guarded by Bench::mutex; no callback is ever called while it is
+// held, and no function waits for a library thread while holding it.
+
+#include "sim_internal.h"
+
+#include <atomic>
+
+namespace hidsim {
+namespace detail {
+
+struct Server {
+    bool active = false;
+    std::string path;
+    UsbServerEventCallback callback = nullptr;
+    int generation = 0;
+    bool lastReachable = false;
+};
+
+struct Bench {
+    std::mutex mutex;
+    bool initialized = false;
+    std::string fixtureFile;
+    std::string stateDir;
+    bool stateDirSet = false;
+
+    std::vector<Mouse> mice;
+    std::vector<Receiver> receivers;
+    std::vector<BootDevice> boots;
+
+    Server server;
+    UsbChangedCallback changeCallback = nullptr;
+    int settleMs = 600;
+    int changeSeq = 0;
+
+    int failSends = 0;
+    bool failPairing = false;
+    int failUpdateAt = -1;
+    bool upgradeRunning = false;
+    std::vector<std::string> upgradeLog = std::vector<std::string>(8);
+
+    std::string openPath;
+    Bytes lastClock;
+    int eventSeq = 0;
+    int pcDriverStatus = 0;
+    int batteryOptimize = 0;
+};
+
+Bench &bench();                // call only with the lock held or for .mutex
+void ensureInit();             // lock held
+Dispatcher &events();          // device events and pairing
+Dispatcher &changes();         // device-change notices
+Dispatcher &upgrades();        // firmware update steps
+extern std::atomic<double> g_timeScale;
+
+// Records one call of the library with its arguments (own lock).
+void logCall(const std::string &text);
+void logImage(const u8 *image);
+std::string hexText(const u8 *p, int n);
+std::string quoted(const char *s);
+
+// Lookups, lock held. Unplugged devices and devices in update mode are not
+// found by path.
+Receiver *receiverByPath(const char *path);
+Mouse *cableMouseByPath(const char *path);
+Mouse *mouseById(const std::string &id);
+Receiver *receiverById(const std::string &id);
+BootDevice *bootById(const std::string &id);
+Mouse *mouseBehind(const Receiver &r);
+// The mouse that answers on this path (through the receiver or on the cable).
+Mouse *answeringMouse(const char *path);
+Mouse *serverMouse();
+Receiver *serverReceiver();
+std::string receiverPath(const Receiver &r);
+std::string cablePath(const Mouse &m);
+std::string bootPath(const BootDevice &b);
+int receiverPid(int cls);
+u8 receiverLink(int cls);
+
+Bytes currentImage(const Mouse &m);
+void storeImage(Mouse &m, const u8 *image, int profile);
+
+// Lock held. Saves the flash of every device to the state file.
+void saveState();
+// Lock held. A change of the bus: the device-change callback runs settleMs
+// after the last change; a mouse the server lost and found again reports
+// itself with event 9.
+void busChanged();
+// Lock held. Consumes one injected send failure; true when this send fails.
+bool sendFails();
+
+// Lock held. Queues an event for the running server. The payload maker runs
+// on the event thread with the lock held; returning false drops the event
+// (nobody answered).
+void queueEvent(int delayMs, u8 event, u8 flag, u8 sub, std::function<bool(Bytes &)> payload);
+void queueStatus(int delayMs, u8 statusBits);
+
+} // namespace detail
+} // namespace hidsim
+
+#endif // HIDUSB_BENCH_H
