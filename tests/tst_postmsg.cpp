@@ -209,7 +209,11 @@ private slots:
             for (int p = 0; p < m.parameterCount(); ++p) {
                 const int type = m.parameterType(p);
                 QVERIFY2(type != QMetaType::UnknownType, m.methodSignature().constData());
-                storage << QMetaType::create(type);
+                // Plain types come back uninitialised from create(): copy
+                // them from zero bytes instead.
+                static const quint64 zeros[2048] = {};   // larger than any argument type
+                const bool plain = !QMetaType::typeFlags(type).testFlag(QMetaType::NeedsConstruction);
+                storage << (plain ? QMetaType::create(type, zeros) : QMetaType::create(type));
                 args[p] = QGenericArgument(QMetaType::typeName(type), storage.last());
             }
             const bool ok = m.invoke(hub, Qt::DirectConnection, args[0], args[1], args[2], args[3], args[4],
