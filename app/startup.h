@@ -1,0 +1,43 @@
+#ifndef STARTUP_H
+#define STARTUP_H
+
+// The pieces of process start-up that main() runs in order, kept apart from
+// main() so each can be exercised on its own.
+
+#include <QByteArray>
+#include <QString>
+
+class QSharedMemory;
+class QWidget;
+
+// Creates, where missing, the folders of the per-user data folder (Log,
+// Device_Info, Exception, usersetting and its MainPage, MacroPage and
+// SensorPage) and an empty Macro.ini. Failures are ignored.
+void createUserFolders(const QString &dataDir);
+
+// The QT_SCALE_FACTOR text for a desktop of w x h physical pixels: the
+// smaller whole quotient of w / 1920 and h / 1080 when the desktop exceeds
+// 1920 x 1080 on both sides; empty when the factor must be left alone.
+QByteArray scaleFactorFor(int width, int height);
+// Sets QT_SCALE_FACTOR from scaleFactorFor(); an empty result leaves it.
+void applyScaleFactor(int width, int height);
+
+// Removes every file of the folder older than 7 whole days. Sub-folders are
+// never touched; a file dated in the future counts as new.
+void removeOldFiles(const QString &folder);
+
+// Multiplies the font point size of the widget and of every widget below it
+// by factor. A null widget does nothing.
+void scaleWidgetFonts(QWidget *widget, double factor);
+// The font factor that undoes the system's font scaling: 96 / dpi.
+float fontFactorForDpi(double dpi);
+
+// The key of the segment that marks a running instance.
+QString instanceMarkerKey();
+// Takes the single-instance marker: true when this process now owns it,
+// false when another running instance holds it. A segment left behind by an
+// instance that exited or crashed is released first, so it never blocks a
+// start.
+bool claimInstanceMarker(QSharedMemory &marker);
+
+#endif // STARTUP_H
