@@ -1,0 +1,335 @@
+#include "deviceevent.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "globals.h"
+#include "imagecache.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "updaterepair.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QThread>
+
+#include <cstring>
+
+namespace {
+
+enum DeviceEvent {
+    EventBattery = 4,
+    EventDeviceData = 8,
+    EventReconnected = 9,
+    EventStatusChanged = 10,
+    EventProfile = 14,
+    EventVersion = 18,
+    EventDongleLed = 21,
+    EventLongRange = 23
+};
+
+constexpr unsigned int kFullReadSize = 6912;
+constexpr qint64 kRereadGuardMs = 3000;
+// The decoders of the library read a payload of their own size; a short
+// payload is handed over zero-padded so they never read past it.
+constexpr int kDecoderPadding = 64;
+
+StatusReadClock defaultClock()
+{
+    StatusReadClock clock;
+    clock.elapsed = [] {
+        // A timer that was never started counts as long ago.
+        return g_statusReadTimer.isValid() ? g_statusReadTimer.elapsed() : kRereadGuardMs + 1;
+    };
+    clock.restart = [] { g_statusReadTimer.start(); };
+    return clock;
+}
+
+StatusReadClock &statusClock()
+{
+    static StatusReadClock clock = defaultClock();
+    return clock;
+}
+
+QByteArray paddedPayload(const unsigned char *data, unsigned int dataLen)
+{
+    QByteArray bytes(int(qMax<unsigned int>(dataLen, kDecoderPadding)), '\0');
+    if (data && dataLen)
+        std::memcpy(bytes.data(), data, dataLen);
+    return bytes;
+}
+
+const unsigned char *bytesOf(const QByteArray &bytes)
+{
+    return reinterpret_cast<const unsigned char *>(bytes.constData());
+}
+
+QString driveGroup()
+{
+    return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+}
+
+// Item `index` of a product configuration list as a number; false when the
+// item is missing or no number, which callers treat as "leave alone".
+bool listNumber(const QStringList &list, int index, int *value)
+{
+    if (index >= list.size())
+        return false;
+    bool ok = false;
+    *value = list.at(index).trimmed().toInt(&ok);
+    return ok;
+}
+
+void handleBattery(const unsigned char *data, unsigned int dataLen)
+{
+    const QByteArray payload = paddedPayload(data, dataLen);
+    GetDeviceBatteryStatus(bytesOf(payload), g_batteryStatus);
+    PostMsg::instance()->postBattery(g_batteryStatus[1] > 0, g_batteryStatus[0], g_showBatteryValue == 1);
+}
+
+// Zeroes the key records and macro blocks that a reconnection invalidates.
+// Buttons whose default function is a key record ("0x05 ...") keep theirs,
+// and so does every button after the first of them.
+void clearKeyRecordsAfterReconnect()
+{
+    const QString group = driveGroup();
+    for (int n = 1; n <= 6; ++n) {
+        const QStringList param = ConfigSettings::instance()->readStringList(group, "KeyParam" + QString::number(n));
+        if (!param.isEmpty() && param.first() == QLatin1String("0x05"))
+            g_keepKeyParams.append(n - 1);
+    }
+    if (g_keepKeyParams.isEmpty()) {
+        auto *bytes = reinterpret_cast<u8 *>(&g_flashDataMap);
+        const size_t start = offsetof(FlashDataMap, keyRecords);
+        std::memset(bytes + start, 0, sizeof(FlashDataMap) - start);
+    } else {
+        for (int k = 0; k < 16; ++k) {
+            if (g_keepKeyParams.contains(k))
+                break;
+            std::memset(&g_flashDataMap.keyRecords[k], 0, sizeof(KeyParamRecord));
+            std::memset(&g_flashDataMap.macroRecords[k], 0, sizeof(MacroRecord));
+        }
+    }
+    g_clearKeyRecords = 0;
+}
+
+void handleFullRead(const unsigned char *data)
+{
+    std::memset(&g_flashDataMap, 0, sizeof g_flashDataMap);
+    ProtocolDataParser(data, &g_flashDataMap);
+    g_deviceCacheName = deviceCacheFileName(g_selectedDevice.cid, g_selectedDevice.mid);
+
+    UsbServer_ReadDPILed();
+    UsbServer_ReadBatteryLevel();
+    UsbServer_ReadVersion();
+    UsbServer_ReadConfig();
+
+    if (!g_skipDongleQuery) {
+        const QByteArray path = g_selectedDevice.devicePath.toLatin1();
+        if (g_selectedDevice.isReceiver != 1 && g_selectedDevice.linkType == 1) {
+            UsbFinderC_Get4KDongleRGBValue(path.constData(), g_dongleRgb);
+            if (g_dongleRgb->ledMode != 0)
+                PostMsg::instance()->postRGBValue(g_dongleRgb);
+        }
+        unsigned char longRange = 115;
+        UsbFinderC_GetLongRangeMode(path.constData(), &longRange);
+        if (longRange != 115 && longRange != 0)
+            PostMsg::instance()->postLongRangeMode(true);
+    }
+    g_skipDongleQuery = 0;
+
+    if (g_clearKeyRecords)
+        clearKeyRecordsAfterReconnect();
+
+    ProtocolDataUpdate(&g_flashDataMap);
+    g_keepKeyParams.clear();
+    g_buttonUiUpToDate = 0;
+
+    PostMsg *hub = PostMsg::instance();
+    hub->postUpDataLightUIButton(g_flashDataMap);
+    hub->postUpDataLightLight(g_flashDataMap);
+    hub->postUpDataLightSensor(g_flashDataMap);
+    hub->postForm();
+
+    g_deviceDataLoaded = 1;
+    g_workerReadPending = 0;
+}
+
+void handleDeviceData(u8 flag, u8 subCommand, const unsigned char *data, unsigned int dataLen)
+{
+    if (flag != 0)
+        return;
+    PostMsg *hub = PostMsg::instance();
+    if (subCommand == 4 && dataLen == 1) {
+        g_flashDataMap.dpiLevel = data[0];
+        hub->postUpDataDPI(data[0]);
+        ProtocolDataUpdate(&g_flashDataMap);
+    } else if (subCommand == 0x4C && dataLen == 8) {
+        BufferToDPILed(data, &g_flashDataMap.dpiLedMode);
+        hub->postUpDataDPILed(g_flashDataMap);
+    } else if (subCommand == 0xA0 && dataLen == 9) {
+        BufferToLedBar(data, &g_flashDataMap.lightMode);
+        hub->postUpDataLightLight(g_flashDataMap);
+    } else if (subCommand == 0 && dataLen == 1) {
+        g_flashDataMap.reportRate = data[0];
+        hub->postUpDataReportRate(data[0]);
+        ProtocolDataUpdate(&g_flashDataMap);
+    } else if (subCommand == 0 && dataLen == kFullReadSize) {
+        handleFullRead(data);
+    }
+}
+
+void handleReconnected()
+{
+    UsbServer_SetBatteryOptimizeEnable(1);
+    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(), "Adveanced");
+    const QByteArray path = g_selectedDevice.devicePath.toLatin1();
+
+    int ledMode = 0;
+    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && g_selectedDevice.isReceiver != 1
+        && g_selectedDevice.linkType == 1) {
+        g_dongleRgb->ledMode = u8(ledMode);
+        UsbFinderC_Set4KDongleRGB(path.constData(), g_dongleRgb);
+        if (g_dongleRgb->ledMode != 0)
+            PostMsg::instance()->postRGBValue(g_dongleRgb);
+    }
+
+    int longRange = 0;
+    if (listNumber(advanced, 0, &longRange)) {
+        if (longRange == 0) {
+            UsbFinderC_SetLongRangeMode(path.constData(), 0);
+            PostMsg::instance()->postLongRangeMode(false);
+        } else if (longRange == 1) {
+            UsbFinderC_SetLongRangeMode(path.constData(), 1);
+            PostMsg::instance()->postLongRangeMode(true);
+        }
+    }
+
+    UsbServer_ReadAllFlashData();
+    g_clearKeyRecords = 1;
+    g_skipDongleQuery = 1;
+}
+
+void handleStatusChanged(const unsigned char *data, unsigned int dataLen)
+{
+    const QByteArray payload = paddedPayload(data, dataLen);
+    GetDeviceStatusChanged(bytesOf(payload), g_statusFlags);
+    onDeviceStatusChanged();
+}
+
+void handleVersion()
+{
+    const QByteArray utf8Path = g_selectedDevice.devicePath.toUtf8();
+    const int version = UsbFinderC_GetVersion(utf8Path.constData());
+    const QString text = deviceVersionText(quint32(version));
+    const QString cid = ConfigSettings::instance()->readString("Option", "CID");
+    const QString mid = ConfigSettings::instance()->readString(driveGroup(), "MID");
+
+    // The selection and the registry belong to the GUI thread: write them
+    // there before anyone hears of the new version.
+    bool checkUpdate = false;
+    runOnGuiThreadBlocking([&] {
+        g_selectedDevice.mouseVersion = text;
+        checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
+        RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName
+                        + "\\Mouse Drive Test");
+        key.setValue("MouseVer" + cid + mid, text);
+    });
+    if (checkUpdate)
+        PostMsg::instance()->postCheckUpdate();
+    PostMsg::instance()->postSetver(0);
+}
+
+} // namespace
+
+QString deviceVersionText(quint32 version)
+{
+    return "v" + QString::number(version >> 8) + "."
+        + QString("%1").arg(version & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+void setStatusReadClock(const StatusReadClock &clock)
+{
+    statusClock() = clock;
+}
+
+void resetStatusReadClock()
+{
+    statusClock() = defaultClock();
+}
+
+void runOnGuiThreadBlocking(const std::function<void()> &fn)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
+}
+
+void onDeviceStatusChanged()
+{
+    if (g_statusFlags[0] > 0)
+        UsbServer_ReadCurrentDPI();
+    if (g_statusFlags[1] > 0)
+        UsbServer_ReadReportRate();
+    if (g_statusFlags[6] > 0)
+        UsbServer_ReadBatteryLevel();
+    if (g_statusFlags[5] > 0)
+        UsbServer_ReadLedBar();
+    if (g_statusFlags[3] > 0)
+        UsbServer_ReadDPILed();
+    if (g_statusFlags[2] > 0) {
+        StatusReadClock &clock = statusClock();
+        if (clock.elapsed() > kRereadGuardMs) {
+            clock.restart();
+            g_rereadRequested = 1;
+            g_paramReloadPending = 1;
+        }
+    }
+}
+
+void onDeviceEvent(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen)
+{
+    if (!report)
+        return;
+    const u8 event = reportLen > 1 ? report[1] : 0;
+    const u8 flag = reportLen > 3 ? report[3] : 0;
+    const u8 subCommand = reportLen > 4 ? report[4] : 0;
+    if (!data)
+        dataLen = 0;
+
+    switch (event) {
+    case EventBattery:
+        handleBattery(data, dataLen);
+        break;
+    case EventDeviceData:
+        handleDeviceData(flag, subCommand, data, dataLen);
+        break;
+    case EventReconnected:
+        handleReconnected();
+        break;
+    case EventStatusChanged:
+        handleStatusChanged(data, dataLen);
+        break;
+    case EventProfile:
+        if (dataLen == 1)
+            PostMsg::instance()->postUpDataConfigUI(4, data[0], true);
+        else
+            PostMsg::instance()->postUpDataConfigUI(0, 0, false);
+        break;
+    case EventVersion:
+        handleVersion();
+        break;
+    case EventDongleLed:
+        if (g_dongleRgb)
+            PostMsg::instance()->postRGBValue(g_dongleRgb);
+        break;
+    case EventLongRange:
+        if (dataLen == 10)
+            PostMsg::instance()->postLongRangeMode(false);
+        break;
+    default:
+        break;
+    }
+}

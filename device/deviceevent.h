@@ -1,0 +1,39 @@
+#ifndef DEVICEEVENT_H
+#define DEVICEEVENT_H
+
+// The device server's event callback: everything the mouse reports arrives
+// here, on a thread of the device library. Device data go into the live
+// image g_flashDataMap and reach the pages as copies through PostMsg
+// signals, whose device-data receivers are connected blocking-queued, so
+// the callback waits until the pages have taken them.
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+// Hand this to UsbServerC_Start. Never call it on the GUI thread while a
+// page is connected blocking-queued to the device-data signals.
+void onDeviceEvent(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen);
+
+// Asks for the reads that the seven status bytes in g_statusFlags call for.
+void onDeviceStatusChanged();
+
+// A firmware version as text: "v" + (version >> 8) in decimal + "." + the
+// low byte as two upper-case hex digits (0x0300 gives v3.00, 0x0A0F v10.0F).
+QString deviceVersionText(quint32 version);
+
+// The clock behind the 3 s guard between two full re-reads requested by
+// status events. By default g_statusReadTimer; tests put in their own.
+struct StatusReadClock {
+    std::function<qint64()> elapsed;   // ms since the last (re)start
+    std::function<void()> restart;
+};
+void setStatusReadClock(const StatusReadClock &clock);
+// Back to g_statusReadTimer.
+void resetStatusReadClock();
+
+// Runs fn on the GUI thread and waits until it has run; runs it at once when
+// already on the GUI thread (or when no application object exists).
+void runOnGuiThreadBlocking(const std::function<void()> &fn);
+
+#endif // DEVICEEVENT_H

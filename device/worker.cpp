@@ -1,0 +1,465 @@
+#include "worker.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "deviceevent.h"
+#include "formsetting.h"
+#include "globals.h"
+#include "imagecache.h"
+#include "postmsg.h"
+#include "updaterepair.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTimer>
+
+#include <cstring>
+
+Worker *g_worker = nullptr;
+Worker *g_workerInstance = nullptr;
+QTimer *g_checkTimer = nullptr;
+
+namespace {
+
+constexpr int kCheckIntervalMs = 1300;
+constexpr int kMaxInfoQueries = 10;
+
+QMutex &handleMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+void setDummyDeviceHandle()
+{
+    QMutexLocker locker(&handleMutex());
+    g_deviceHandle = kDummyDeviceHandle;
+}
+
+bool isReceiverLink(u8 link)
+{
+    return (link & 0xFA) != 0;
+}
+
+// The three sub-device bytes of two records are the same receiver. Records
+// without three bytes never match.
+bool sameSubDevices(const DeviceAllInfo &a, const DeviceAllInfo &b)
+{
+    if (a.subDevices.size() < 3 || b.subDevices.size() < 3)
+        return false;
+    return a.subDevices.mid(0, 3) == b.subDevices.mid(0, 3);
+}
+
+bool deviceSelected()
+{
+    return !g_selectedDevice.devicePath.isEmpty();
+}
+
+// The selected mouse answers through another entry of the same group: a
+// receiver-side selection and an entry reached the other way round.
+bool reachedThroughOtherEntry(const DeviceAllInfo &entry)
+{
+    return entry.driveIndex == g_selectedDevice.driveIndex && entry.isReceiver && entry.online
+        && !g_selectedDevice.isReceiver && sameSubDevices(entry, g_selectedDevice);
+}
+
+int linkCodeOf(u8 link)
+{
+    switch (link) {
+    case 0: return 1;
+    case 4: return 2;
+    case 1: return 4;
+    case 5: return 8;
+    default: return 0;
+    }
+}
+
+bool updateRunning()
+{
+    return g_upgradeIdle == 0;
+}
+
+} // namespace
+
+void setDeviceHandlePath(const QByteArray &path)
+{
+    QMutexLocker locker(&handleMutex());
+    g_devicePathUtf8 = path;
+    g_deviceHandle = g_devicePathUtf8.constData();
+}
+
+QByteArray deviceHandleCopy()
+{
+    QMutexLocker locker(&handleMutex());
+    return QByteArray(g_deviceHandle ? g_deviceHandle : "");
+}
+
+Worker::Worker(QObject *owner)
+    : QThread(nullptr)
+{
+    Q_UNUSED(owner);
+    g_workerReadPending = 1;
+    g_statusReadTimer.start();
+    setDummyDeviceHandle();
+    g_deviceOnline = 0;
+
+    g_checkTimer = new QTimer(this);
+    connect(g_checkTimer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
+    g_checkTimer->setInterval(kCheckIntervalMs);
+    g_checkTimer->start();
+
+    registerDeviceMetaTypes();
+    connect(PostMsg::instance(), &PostMsg::SigSelectMouseInfo, this, &Worker::SlotSelectMouseInfo);
+    connect(PostMsg::instance(), &PostMsg::SigMainPageChange, this, &Worker::SlotMainPageChange);
+
+    g_showBatteryValue = ConfigSettings::instance()->readString("Option", "ShowBatteryValue").toInt();
+}
+
+Worker::~Worker()
+{
+    // The owner deletes the worker only once its thread has finished; this
+    // wait is a last guard and never unbounded.
+    if (isRunning())
+        wait(2000);
+    if (g_checkTimer && g_checkTimer->parent() == this)
+        g_checkTimer = nullptr;
+    if (g_worker == this)
+        g_worker = nullptr;
+    if (g_workerInstance == this)
+        g_workerInstance = nullptr;
+}
+
+Worker *Worker::instance()
+{
+    if (!g_workerInstance)
+        g_workerInstance = new Worker(nullptr);
+    return g_workerInstance;
+}
+
+void Worker::clearReadPending()
+{
+    g_workerReadPending = 0;
+}
+
+bool Worker::setReadPending()
+{
+    g_workerReadPending = 1;
+    return true;
+}
+
+bool Worker::clearReadPendingB()
+{
+    g_workerReadPending = 0;
+    return true;
+}
+
+void Worker::waitWithEvents(int ms)
+{
+    // An elapsed timer rather than the wall clock, so a wait across
+    // midnight ends on time.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+void Worker::startRead()
+{
+    g_workerReadPending = 1;
+    start(QThread::InheritPriority);
+}
+
+void Worker::run()
+{
+    if (!g_workerReadPending)
+        return;
+    const QByteArray handle = deviceHandleCopy();
+    if (!g_deviceOnline)
+        g_deviceOnline = UsbFinderC_GetDeviceOnLine(handle.constData());
+
+    const QString selectedPath = g_selectedDevice.devicePath;
+    const int selectedLink = g_selectedDevice.linkType & 0xFF;
+    if (selectedPath == lastPath && selectedLink == lastLinkType && g_lastStartedOnline == g_deviceOnline
+        && !g_paramReloadPending) {
+        g_deviceDataLoaded = g_deviceOnline;
+        g_workerReadPending = 0;
+        return;
+    }
+
+    if (g_devicePageActive == 1) {
+        PostMsg *hub = PostMsg::instance();
+        if (UsbFinderC_GetDeviceOnLine(handle.constData())) {
+            g_selectedDevice.online = 1;
+            if (g_paramReloadPending) {
+                hub->postUpDataParam(1);
+                g_paramReloadPending = 0;
+            } else if (g_configApplying != 1) {
+                hub->postUpDataParam(0);
+            }
+        } else {
+            g_deviceLost = 1;
+            g_selectedDevice.online = 0;
+            FlashDataMap cached;
+            std::memset(&cached, 0, sizeof cached);
+            if (loadDeviceInfo(g_deviceCachePath, &cached)) {
+                hub->postUpDataLightUIButton(cached);
+                hub->postUpDataLightLight(cached);
+                hub->postUpDataLightSensor(cached);
+                hub->postForm();
+            } else {
+                hub->postFormReset();
+            }
+        }
+
+        lastPath = selectedPath;
+        lastLinkType = selectedLink;
+
+        UsbServerC_Start(handle.constData(), handle.constData(), onDeviceEvent);
+        qDebug() << "OnlinA";
+        UsbServer_SetPCDriverStatus(1);
+        UsbServer_ReadAllFlashData();
+        g_lastStartedOnline = g_deviceOnline;
+        qDebug() << "OnlinB";
+    }
+
+    g_deviceDataLoaded = g_deviceOnline;
+    g_workerReadPending = 0;
+}
+
+void Worker::SlotCheckOnline()
+{
+    if (g_deviceLost) {
+        if (g_devicePageActive == 0) {
+            if ((g_selectedDevice.linkType & 0xFF) != 0)
+                g_deviceLost = 0;
+        } else if (!updateRunning()) {
+            const QByteArray handle = deviceHandleCopy();
+            g_deviceOnline = UsbFinderC_GetDeviceOnLine(handle.constData());
+            g_lastStartedOnline = 0;
+            if (!g_deviceOnline)
+                return;
+            PostMsg::instance()->postCloseOffOnline();
+            g_deviceLost = 0;
+        }
+    }
+    if (g_deviceOnline && g_rereadRequested) {
+        g_rereadRequested = 0;
+        startRead();
+    }
+}
+
+void Worker::SlotSelectMouseInfo(DeviceAllInfo info)
+{
+    g_selectedDevice = info;
+    g_deviceCachePath = deviceCacheFileName(info.cid, info.mid);
+}
+
+void Worker::SlotMainPageChange()
+{
+    g_lastStartedOnline = 0;
+}
+
+// ---- Discovery on the device page ------------------------------------------
+
+int Worker::onUsbChanged()
+{
+    // The scan rebuilds g_deviceList and the selection, which the GUI thread
+    // reads at any time: it runs there.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return 0;
+    if (QThread::currentThread() == app->thread())
+        scanDevices();
+    else
+        QMetaObject::invokeMethod(app, &Worker::scanDevices, Qt::QueuedConnection);
+    return 0;
+}
+
+void Worker::scanDevices()
+{
+    PostMsg *hub = PostMsg::instance();
+    ConfigSettings *config = ConfigSettings::instance();
+    hub->postSetver(4);
+
+    const QString vid = config->readString("Option", "VID");
+    g_deviceList.clear();
+
+    QStringList pids;
+    for (const char *key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"}) {
+        for (const QString &pid : config->readStringList("Option", key)) {
+            if (!pid.isEmpty())
+                pids.append(pid);
+        }
+    }
+    findDevices(vid, pids);
+
+    if (g_deviceList.isEmpty()) {
+        if (!updateRunning()) {
+            g_selectedDevice = DeviceAllInfo();
+            hub->postChangeMainDialog(0);
+            hub->postUpdateFrame(false);
+        }
+    } else {
+        const QList<DeviceAllInfo> entries = g_deviceList;
+        int differing = 0;
+        for (const DeviceAllInfo &entry : entries) {
+            if (deviceSelected()) {
+                if (reachedThroughOtherEntry(entry))
+                    startIfOnline(entry);
+            } else if (!g_selectedDevice.isReceiver && g_selectedDevice.online) {
+                if (reachedThroughOtherEntry(entry))
+                    startIfOnline(entry);
+            } else if (entry.devicePath == g_selectedDevice.devicePath && entry.online) {
+                startIfOnline(entry);
+            }
+            if (deviceSelected() && entry.devicePath != g_selectedDevice.devicePath)
+                ++differing;
+        }
+        if (differing == entries.size() && deviceSelected() && !updateRunning()) {
+            hub->postChangeMainDialog(0);
+            hub->postUpdateFrame(false);
+        }
+    }
+
+    if (g_selectedDevice.isReceiver) {
+        const QString versionB = g_selectedDevice.mouseVersion;
+        QString versionA;
+        int linkCode = 0;
+        if (g_deviceList.size() == 2) {
+            for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+                if (!entry.subDevices.isEmpty() && !entry.isReceiver) {
+                    versionA = entry.usbVersion;
+                    linkCode = linkCodeOf(entry.linkType);
+                    break;
+                }
+            }
+        } else {
+            int mice = 0;
+            QString only;
+            for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+                if (!entry.isReceiver) {
+                    ++mice;
+                    only = entry.usbVersion;
+                }
+            }
+            if (mice == 1)
+                versionA = only;
+        }
+
+        if (QDir(programDir() + "/bin").exists()) {
+            // Without a link code the receiver's model is unknown: no check.
+            g_update211Available = linkCode ? u8(FormSetting::checkFirmwareUpdate(211, versionA, linkCode)) : 0;
+            g_update210Available = u8(FormSetting::checkFirmwareUpdate(210, versionB, linkCode));
+            const bool waiting = g_update211Available || g_update210Available;
+            hub->postLabelTextB(versionA, waiting ? QStringLiteral("true") : QString());
+        } else {
+            hub->postLabelTextB(versionA, QString());
+        }
+    }
+
+    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateRepairDialog
+        && g_updateRepairDialog->isVisible())
+        hub->postButtonclick();
+}
+
+void Worker::findDevices(QString vid, QStringList pids)
+{
+    const QByteArray vid8 = vid.toLatin1();
+    for (const QString &pid : pids) {
+        int count = 0;
+        char **found = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 5, &count);
+        // Copy the paths at once: the array belongs to the library.
+        QList<QByteArray> paths;
+        for (int i = 0; found && i < count; ++i) {
+            if (found[i])
+                paths.append(QByteArray(found[i]));
+        }
+        for (const QByteArray &path : qAsConst(paths)) {
+            DeviceAllInfo record;
+            record.devicePath = QString::fromLatin1(path);
+            record.vidText = vid;
+            record.pidText = pid;
+            unsigned char attribute[12];
+            std::memset(attribute, 0, sizeof attribute);
+            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
+            record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
+            if (deviceSelected()) {
+                if (identifyDevice(record, path.constData()) == 1
+                    && record.driveIndex == g_selectedDevice.driveIndex
+                    && record.devicePath == g_selectedDevice.devicePath)
+                    setDeviceHandlePath(path);
+            }
+            g_deviceList.append(record);
+        }
+    }
+}
+
+int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const int total = config->readString("Option", "DeviceTotal").toInt();
+
+    UsbDeviceInfo info = {0, 0, 0};
+    for (int query = 1;; ++query) {
+        info = UsbFinderC_GetDeviceInfo(path);
+        if (query >= kMaxInfoQueries) {
+            record.isReceiver = isReceiverLink(info.link);
+            record.driveIndex = total;
+            return 0;
+        }
+        if (info.cid != 0 || info.mid != 0)
+            break;
+    }
+
+    const int productCid = config->readString("Option", "CID").toInt();
+    for (int k = 0; k < total; ++k) {
+        const int mid = config->readString("Drive" + QString::number(k + 1), "MID").toInt();
+        if (info.cid != productCid || info.mid != mid)
+            continue;
+        record.isReceiver = isReceiverLink(info.link);
+        record.cid = info.cid;
+        record.mid = info.mid;
+        record.linkType = info.link;
+        record.driveIndex = k;
+        if (deviceSelected()) {
+            record.subDevices.clear();
+            UsbFinderC_GetDeviceOnLineWithUsbAddress(path, g_usbAddressInfo);
+            record.online = g_usbAddressInfo[6] == 1 ? 1 : 0;
+            record.subDevices << g_usbAddressInfo[7] << g_usbAddressInfo[8] << g_usbAddressInfo[9];
+            if (record.devicePath == g_selectedDevice.devicePath) {
+                const QString mouseVersion = g_selectedDevice.mouseVersion;
+                const QString usbVersion = g_selectedDevice.usbVersion;
+                g_selectedDevice = record;
+                if (!mouseVersion.isEmpty())
+                    g_selectedDevice.mouseVersion = mouseVersion;
+                if (!usbVersion.isEmpty())
+                    g_selectedDevice.usbVersion = usbVersion;
+            }
+        } else if (UsbFinderC_GetDeviceOnLine(path)) {
+            record.online = 1;
+        }
+        return 1;
+    }
+
+    record.driveIndex = total;
+    record.isReceiver = isReceiverLink(info.link);
+    if (total == 0)
+        return 0;
+    return info.cid == productCid ? 2 : 3;
+}
+
+void Worker::startIfOnline(DeviceAllInfo info)
+{
+    const QByteArray path = info.devicePath.toUtf8();
+    if (UsbFinderC_GetDeviceOnLine(path.constData())) {
+        g_selectedDevice = info;
+        setDeviceHandlePath(path);
+    }
+    g_workerReadPending = 1;
+    if (g_worker)
+        g_worker->start(QThread::InheritPriority);
+}

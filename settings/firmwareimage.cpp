@@ -1,0 +1,110 @@
+#include "firmwareimage.h"
+
+#include "deviceevent.h"
+#include "globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <cstring>
+
+QList<QByteArray> g_firmwareImageList;
+QList<QByteArray> g_repairImageList;
+int g_updateCid = 0;
+
+namespace {
+QString local8BitField(const QByteArray &bytes, int offset, int size)
+{
+    const char *start = bytes.constData() + offset;
+    const void *nul = std::memchr(start, 0, size_t(size));
+    const int length = nul ? int(static_cast<const char *>(nul) - start) : size;
+    return QString::fromLocal8Bit(start, length);
+}
+} // namespace
+
+FirmwareHeader parseFirmwareHeader(const QByteArray &bytes)
+{
+    FirmwareHeader header;
+    if (bytes.size() < kFirmwareHeaderSize)
+        return header;
+    const auto *b = reinterpret_cast<const quint8 *>(bytes.constData());
+    header.version = quint32(b[16]) | (quint32(b[17]) << 8) | (quint32(b[18]) << 16) | (quint32(b[19]) << 24);
+    header.deviceCode = b[20];
+    header.cid = b[21];
+    header.mid = b[22];
+    header.modelName = local8BitField(bytes, 87, 64);
+    header.usbIdText = local8BitField(bytes, 279, 64);
+    header.valid = true;
+    return header;
+}
+
+QString firmwareVersionText(quint32 version)
+{
+    return deviceVersionText(version);
+}
+
+QString firmwareComparisonText(const QString &versionText)
+{
+    QString text = versionText;
+    return text.remove(QLatin1Char('v'));
+}
+
+double firmwareComparisonNumber(const QString &comparisonText)
+{
+    static const QRegularExpression decimal(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    if (!decimal.match(comparisonText).hasMatch())
+        return 0;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(comparisonText, &ok);
+    return ok ? value : 0;
+}
+
+QString firmwareFolder()
+{
+    return programDir() + "/bin";
+}
+
+bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
+                          const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosenImage)
+{
+    if (chosenImage)
+        chosenImage->clear();
+    const QString device = firmwareComparisonText(deviceVersion);
+    const bool hasVersion = !device.isEmpty();
+    if (mode == FirmwareSearchMode::AnswerOnly && !hasVersion)
+        return false;
+
+    QDir folder(firmwareFolder());
+    if (!folder.exists())
+        return false;
+    const QStringList names = folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files,
+                                               QDir::Name | QDir::IgnoreCase);
+    bool chosen = false;
+    for (const QString &name : names) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = file.readAll();
+        file.close();
+
+        const FirmwareHeader header = parseFirmwareHeader(bytes);
+        if (!header.valid || header.deviceCode != deviceCode || header.cid != cid || header.mid != mid
+            || header.modelName != modelName)
+            continue;
+
+        const QString image = firmwareComparisonText(firmwareVersionText(header.version));
+        if (hasVersion && image == device)
+            continue;   // the device already runs this image
+        if (hasVersion && mode != FirmwareSearchMode::RepairTwin
+            && firmwareComparisonNumber(image) == firmwareComparisonNumber(device))
+            return chosen;
+        if (chosenImage) {
+            chosenImage->clear();
+            chosenImage->append(bytes);
+        }
+        chosen = true;
+    }
+    return chosen;
+}

@@ -1,0 +1,78 @@
+#ifndef FIRMWAREIMAGE_H
+#define FIRMWAREIMAGE_H
+
+// Firmware images shipped in the program folder's "bin" folder, and the
+// search for the image that fits a device and is new for it.
+//
+// Header of an image file (the first 728 bytes; the whole file is what the
+// updater receives):
+//   16  u32 LE  version: minor = low byte, major = the whole value >> 8
+//   20  u8      device code: 210 mouse, 211 receiver
+//   21  u8      CID
+//   22  u8      MID
+//   87  64      model name, local 8-bit text up to the first NUL
+//   279 64      USB id text (contains the VID and PID texts), same form
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+constexpr int kFirmwareHeaderSize = 728;
+
+struct FirmwareHeader {
+    bool valid = false;        // false for a file shorter than the header
+    quint32 version = 0;
+    quint8 deviceCode = 0;
+    quint8 cid = 0;
+    quint8 mid = 0;
+    QString modelName;
+    QString usbIdText;
+};
+
+// Takes the header from a file's bytes. A file shorter than the header gives
+// an invalid header, which fits no device.
+FirmwareHeader parseFirmwareHeader(const QByteArray &bytes);
+
+// "v" + (version >> 8) in decimal + "." + low byte as two upper-case hex
+// digits: 0x105 gives v1.05, 0x010203 gives v258.03.
+QString firmwareVersionText(quint32 version);
+
+// A version text without any "v": the form two versions are compared in.
+QString firmwareComparisonText(const QString &versionText);
+
+// A comparison text read as a decimal number with "." as the decimal point,
+// whatever the locale; a text that is not wholly such a number reads 0
+// ("1.0A" reads 0).
+double firmwareComparisonNumber(const QString &comparisonText);
+
+// The image folder: programDir() + "/bin".
+QString firmwareFolder();
+
+// How one search treats the folder's images.
+enum class FirmwareSearchMode {
+    ChooseForUpdate,   // keeps the chosen image; stops at an equal number
+    AnswerOnly,        // keeps nothing; no device version means no answer
+    RepairTwin         // keeps the chosen image; no numeric stop
+};
+
+// Walks the image folder in name order (case ignored) for images whose
+// device code, CID, MID and model name equal the arguments. An image whose
+// version text equals the device's is passed over; any other fitting image
+// counts as new (an older one too) and the last one wins. An empty device
+// version makes every fitting image new. A file that cannot be opened ends
+// the search with false. `chosen`, when given, receives the chosen image's
+// bytes (and is emptied first).
+bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
+                          const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
+
+// The image chosen by the last FormSetting::isNewFirmwareInBin: empty or one
+// element holding the whole file. The update run hands element 0 to the
+// updater.
+extern QList<QByteArray> g_firmwareImageList;
+// The same for the update and repair dialog's own search.
+extern QList<QByteArray> g_repairImageList;
+// Config.ini Option/CID as a number, stored by FormSetting::checkFirmwareUpdate.
+extern int g_updateCid;
+
+#endif // FIRMWAREIMAGE_H

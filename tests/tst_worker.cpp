@@ -1,0 +1,334 @@
+// The device worker and the device page's discovery against the simulated
+// device library: starting the server, offline devices and their cache,
+// the lost-device poll, and following the device across USB changes.
+
+#include "HIDUsb.h"
+#include "buttoninterface.h"
+#include "configsettings.h"
+#include "deviceevent.h"
+#include "globals.h"
+#include "hidusb_sim.h"
+#include "imagecache.h"
+#include "postmsg.h"
+#include "testsupport.h"
+#include "worker.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+DeviceAllInfo receiverEntry()
+{
+    DeviceAllInfo d;
+    d.devicePath = QString::fromStdString(hidsim::pathOf("R1"));
+    d.vidText = "5A51";
+    d.pidText = "F514";
+    d.cid = 0x21;
+    d.mid = 1;
+    d.linkType = 1;
+    d.isReceiver = 0;
+    d.driveIndex = 0;
+    return d;
+}
+
+DeviceAllInfo cableEntry(const char *id)
+{
+    DeviceAllInfo d;
+    d.devicePath = QString::fromStdString(hidsim::pathOf(id));
+    d.vidText = "5A51";
+    d.pidText = "F510";
+    d.cid = 0x21;
+    d.mid = 1;
+    d.linkType = 2;
+    d.isReceiver = 1;
+    d.driveIndex = 0;
+    return d;
+}
+
+// What the device list does when the user picks a device.
+void choose(const DeviceAllInfo &device)
+{
+    PostMsg::instance()->postSelectMouseInfo(device);
+    setDeviceHandlePath(device.devicePath.toUtf8());
+}
+
+bool finished()
+{
+    return g_worker && g_worker->isFinished();
+}
+
+} // namespace
+
+class TestWorker : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Buttoninterface> page;
+
+    void runWorker()
+    {
+        g_worker->startRead();
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 10000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerDeviceMetaTypes();
+    }
+    void init()
+    {
+        resetAllGlobals();
+        resetStatusReadClock();
+        ConfigSettings::resetForTests();
+        hidsim::reset();
+        hidsim::setTimeScale(0);
+        QDir().mkpath(deviceCacheDir());
+        page.reset(new Buttoninterface);
+        g_checkTimer->stop();   // the tests drive the poll themselves
+        g_devicePageActive = 1;
+    }
+    void cleanup()
+    {
+        StopUsbChanged();
+        UsbServer_Exit();
+        hidsim::waitIdle();
+        page.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!g_worker);
+        QFile::remove(deviceCacheDir() + "Device_CID21_MID01.bin");
+    }
+
+    void constructionState()
+    {
+        QVERIFY(g_worker);
+        QVERIFY(g_checkTimer);
+        QCOMPARE(g_checkTimer->interval(), 1300);
+        QCOMPARE(QByteArray(g_deviceHandle), QByteArray("a"));
+        QCOMPARE(int(g_workerReadPending), 1);
+        QCOMPARE(g_showBatteryValue, 1);
+    }
+
+    void sameDeviceStartsOnce()
+    {
+        choose(cableEntry("M2"));
+        QCOMPARE(g_deviceCachePath, QString("Device_CID21_MID01.bin"));
+        QSignalSpy upload(PostMsg::instance(), &PostMsg::SigUpDataParam);
+
+        runWorker();
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+        QCOMPARE(hidsim::countCalls("UsbServer_SetPCDriverStatus"), 1);
+        QTRY_COMPARE(upload.count(), 1);
+        QCOMPARE(upload.first().first().toInt(), 0);
+
+        runWorker();
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+        QCOMPARE(int(g_workerReadPending), 0);
+
+        // Back from the list: the same device is started and read again.
+        PostMsg::instance()->postMainPageChange();
+        runWorker();
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 2, 10000);
+    }
+
+    void offlineWithoutCache()
+    {
+        hidsim::setOnline("M1", false);
+        choose(receiverEntry());
+        runWorker();
+        QVERIFY(page->showsFactoryView());
+        QCOMPARE(int(g_deviceLost), 1);
+        QCOMPARE(int(g_selectedDevice.online), 0);
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+        QCOMPARE(hidsim::countCalls("UsbServer_ReadAllFlashData"), 1);
+    }
+
+    void offlineWithCache()
+    {
+        FlashDataMap cached;
+        std::memset(&cached, 0, sizeof cached);
+        cached.reportRate = 2;
+        cached.dpiLevel = 4;
+        cached.keyRecords[3].bytes[7] = 0x33;
+        saveDeviceInfo("Device_CID21_MID01.bin", cached);
+
+        hidsim::setOnline("M1", false);
+        choose(receiverEntry());
+        runWorker();
+        QVERIFY(!page->showsFactoryView());
+        QCOMPARE(std::memcmp(&page->shownImage(), &cached, sizeof cached), 0);
+        QCOMPARE(page->reportRateIndex(), 2);
+        // Only the pages see the cached image.
+        QCOMPARE(int(g_flashDataMap.reportRate), 0);
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+    }
+
+    void lostDevicePoll()
+    {
+        g_deviceLost = 1;
+        g_upgradeIdle = 0;   // an update runs: leave the device alone
+        setDeviceHandlePath(receiverEntry().devicePath.toUtf8());
+        hidsim::clearCalls();
+        g_worker->SlotCheckOnline();
+        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceOnLine"), 0);
+        QCOMPARE(int(g_deviceLost), 1);
+
+        // A re-read wanted while the device is away waits for it.
+        g_upgradeIdle = 1;
+        g_rereadRequested = 1;
+        hidsim::setOnline("M1", false);
+        g_worker->SlotCheckOnline();
+        QCOMPARE(int(g_deviceLost), 1);
+        QCOMPARE(int(g_rereadRequested), 1);
+
+        QSignalSpy close(PostMsg::instance(), &PostMsg::SigCloseOffOnline);
+        hidsim::setOnline("M1", true);
+        g_worker->SlotCheckOnline();
+        QCOMPARE(int(g_deviceLost), 0);
+        QCOMPARE(close.count(), 1);
+        QCOMPARE(int(g_rereadRequested), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 10000);
+    }
+
+    void unansweredDeviceIsUnrecognised()
+    {
+        g_selectedDevice = receiverEntry();
+        DeviceAllInfo record;
+        hidsim::clearCalls();
+        QCOMPARE(Worker::identifyDevice(record, "no-such-device"), 0);
+        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceInfo"), 10);
+        QCOMPARE(record.driveIndex, 2);   // DeviceTotal
+
+        DeviceAllInfo known;
+        const QByteArray path = QByteArray::fromStdString(hidsim::pathOf("R1"));
+        known.devicePath = QString::fromLatin1(path);
+        QCOMPARE(Worker::identifyDevice(known, path.constData()), 1);
+        QCOMPARE(int(known.linkType), 1);
+        QCOMPARE(int(known.isReceiver), 0);
+        QCOMPARE(known.subDevices.size(), 3);
+    }
+
+    // The selected mouse, reached first through its receiver, is plugged in
+    // by its cable: the page moves to the cable entry and reads it.
+    void sameMouseOnOtherEntryRestarts()
+    {
+        g_selectedDevice = receiverEntry();
+        Worker::scanDevices();
+        QCOMPARE(g_selectedDevice.subDevices.size(), 3);
+        hidsim::plug("M1", true);
+        hidsim::waitIdle();
+        QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+
+        Worker::scanDevices();
+        const QString cablePath = QString::fromStdString(hidsim::pathOf("M1"));
+        QCOMPARE(g_selectedDevice.devicePath, cablePath);
+        QCOMPARE(QString::fromUtf8(g_deviceHandle), cablePath);
+        QCOMPARE(back.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
+        bool startedOnCable = false;
+        for (const std::string &call : hidsim::calls())
+            startedOnCable |= QString::fromStdString(call).startsWith("UsbServerC_Start") && QString::fromStdString(call).contains(cablePath);
+        QVERIFY(startedOnCable);
+    }
+
+    void emptyScan_data()
+    {
+        QTest::addColumn<bool>("updating");
+        QTest::newRow("idle") << false;
+        QTest::newRow("update running") << true;
+    }
+    void emptyScan()
+    {
+        QFETCH(bool, updating);
+        hidsim::plug("R1", false);
+        hidsim::plug("M2", false);
+        g_selectedDevice = receiverEntry();
+        g_upgradeIdle = updating ? 0 : 1;
+        QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+        QSignalSpy setver(PostMsg::instance(), &PostMsg::SigSetver);
+
+        Worker::scanDevices();
+        QVERIFY(g_deviceList.isEmpty());
+        QCOMPARE(setver.count(), 1);
+        if (updating) {
+            QCOMPARE(g_selectedDevice.devicePath, receiverEntry().devicePath);
+            QCOMPARE(back.count(), 0);
+        } else {
+            QVERIFY(g_selectedDevice.devicePath.isEmpty());
+            QCOMPARE(back.count(), 1);
+            QCOMPARE(back.first().first().toInt(), 0);
+        }
+    }
+
+    void receiverHintsWithoutBinFolder()
+    {
+        g_selectedDevice = cableEntry("M2");
+        g_selectedDevice.mouseVersion = "v1.05";
+        QSignalSpy label(PostMsg::instance(), &PostMsg::SigLabelTextB);
+        Worker::scanDevices();
+        QCOMPARE(label.count(), 1);
+        QCOMPARE(label.first().at(1).toString(), QString());
+        QCOMPARE(int(g_update211Available), 0);
+    }
+
+    // Plug, select, full read, the mouse away and back, the receiver pulled
+    // and put back.
+    void followsDeviceAcrossChanges()
+    {
+        QCOMPARE(StartUsbChanged(&Worker::onUsbChanged, 600), 1);
+        choose(receiverEntry());
+        runWorker();
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
+
+        // The mouse goes out of range and comes back: it announces itself
+        // and the page is read again (key records of the reconnection).
+        hidsim::setOnline("M1", false);
+        QVERIFY(hidsim::waitIdle());
+        hidsim::setOnline("M1", true);
+        QVERIFY(hidsim::waitIdle());
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 2, 10000);
+        QCOMPARE(int(g_clearKeyRecords), 0);
+        QCOMPARE(g_selectedDevice.devicePath, receiverEntry().devicePath);
+
+        // The receiver is pulled: the page goes back to the list.
+        QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+        hidsim::plug("R1", false);
+        QVERIFY(hidsim::waitIdle());
+        QTRY_COMPARE_WITH_TIMEOUT(back.count(), 1, 10000);
+        QCOMPARE(back.first().first().toInt(), 0);
+        UsbServer_Exit();   // what the main window does on its way back
+
+        // Put back and chosen again: read again.
+        hidsim::plug("R1", true);
+        QVERIFY(hidsim::waitIdle());
+        QTRY_VERIFY_WITH_TIMEOUT(!g_deviceList.isEmpty(), 10000);
+        PostMsg::instance()->postMainPageChange();
+        choose(receiverEntry());
+        runWorker();
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 3, 10000);
+    }
+
+    void pageEndDoesNotHang()
+    {
+        choose(cableEntry("M2"));
+        g_worker->startRead();
+        QElapsedTimer timer;
+        timer.start();
+        page.reset();   // may meet run() in a blocking emit towards this thread
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(!g_worker);
+        page.reset(new Buttoninterface);
+    }
+};
+
+QTEST_MAIN(TestWorker)
+#include "tst_worker.moc"
