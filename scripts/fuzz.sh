@@ -14,6 +14,11 @@ sh "$here/scripts/setup.sh"
 CC=clang CXX=clang++ sh "$here/scripts/build.sh" "$here/build-fuzz" -DQUZ_FUZZ=ON
 out="$here/build-fuzz"
 mkdir -p "$out/crashes"
+# A private HOME, as for the tests: the targets write caches, settings and
+# the simulated devices' state under it.
+home=$(mktemp -d "${TMPDIR:-/tmp}/quzfuzz.XXXXXX")
+trap 'rm -rf "$home"' EXIT
+export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
 status=0
 for src in "$here"/tests/fuzz/fuzz_*.cpp; do
   name=$(basename "$src" .cpp)
