@@ -2,40 +2,13 @@
 // Base64 keys, the lists and the colour lists every window turns into style
 // sheets.
 #include "configsettings.h"
-#include "globals.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <cstdint>
-
-namespace {
-QTemporaryDir *programFolder()
-{
-    static QTemporaryDir *dir = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_configini";
-        static char *argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-        auto *d = new QTemporaryDir;
-        QDir().mkpath(d->path() + "/usersetting");
-        setProgramDirOverride(d->path());
-        return d;
-    }();
-    return dir;
-}
-} // namespace
+#include "fuzzsupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QTemporaryDir *dir = programFolder();
-    {
-        QFile f(dir->path() + "/usersetting/Config.ini");
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    const QString dir = fuzzProgramFolder("usersetting");
+    if (!writeFuzzFile(dir + "/usersetting/Config.ini", data, size))
+        return 0;
     ConfigSettings::resetForTests();
     ConfigSettings *cfg = ConfigSettings::instance();
     const int total = cfg->readString("Option", "DeviceTotal").toInt();

@@ -7,30 +7,20 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 
-#include <QCoreApplication>
+#include "fuzzsupport.h"
+
 #include <QVector>
-#include <cstdint>
 #include <cstring>
 
-namespace {
-void setUp()
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static bool done = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_deviceevent";
-        static char *argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
+    static const bool ready = [] {
+        ensureFuzzApplication();
         registerDeviceMetaTypes();
         hidsim::setTimeScale(0.0);
         return true;
     }();
-    (void)done;
-}
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    setUp();
+    (void)ready;
     if (size < 1)
         return 0;
     resetDeviceState();

@@ -2,41 +2,19 @@
 // file, then the reader with its checks. Neither may read past the data or
 // hand back an image that did not pass them.
 #include "devicestate.h"
-#include "globals.h"
+#include "fuzzsupport.h"
 #include "imagecache.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-void setUp()
-{
-    static bool done = [] {
-        static int argc = 1;
-        static char name[] = "fuzz_imagefiles";
-        static char *argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-        QDir().mkpath(deviceCacheDir());
-        return true;
-    }();
-    (void)done;
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    setUp();
+    ensureFuzzApplication();
+    QDir().mkpath(deviceCacheDir());
     const QString cachePath = deviceCacheDir() + "fuzz.bin";
-    {
-        QFile f(cachePath);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    if (!writeFuzzFile(cachePath, data, size))
+        return 0;
 
     FlashDataMap out;
     std::memset(&out, 0xA5, sizeof out);
