@@ -1,15 +1,16 @@
-// The pictures of the notice family: a dark panel, the close button and the
+// The pictures of the notice family: a light panel (the notices' text is
+// dark until a device's colours arrive, and the colour sets keep it dark), the close button and the
 // action button. The action button is asked for as "Confirm" by most notices
 // and as "ConFirm" by one; file names are case-sensitive here, so both exist.
 #include "painter.h"
 
 namespace {
-const QColor kEdge(14, 16, 22);
-const QColor kPanel(28, 32, 41);
-const QColor kPanelBorder(58, 68, 86);
+const QColor kEdge(0, 0, 0, 0);
+const QColor kPanel(250, 251, 253);
+const QColor kPanelBorder(200, 206, 216);
 const QColor kAccent(0, 150, 255);
 const QColor kAccentPressed(0, 112, 204);
-const QColor kGlyph(160, 168, 184);
+const QColor kGlyph(110, 118, 132);
 
 QImage background()
 {
