@@ -226,6 +226,11 @@ QList<QLabel *> g_rateLabels;
 QString g_searchVid;
 QVector<QString> g_searchPids;
 
+// Device list page, continued.
+DialogChange *g_dialogChange = nullptr;
+int g_deviceTotal = 0;
+bool g_duplicateDevices = false;
+
 // ---- Pairing dialog ----------------------------------------------------
 QString g_matchLabelColor;
 QString g_matchPictureDir;

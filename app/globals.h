@@ -16,6 +16,7 @@ class QWidget;
 class QLabel;
 class QToolButton;
 class UpDateRepair;
+class DialogChange;
 
 extern const QString g_productName;   // "Quzmar"
 
@@ -160,6 +161,12 @@ extern QList<QLabel *> g_offlineMarkers;
 extern QList<QLabel *> g_rateLabels;
 extern QString g_searchVid;
 extern QVector<QString> g_searchPids;
+// Device list page, continued: the page itself (null while none exists),
+// Option/DeviceTotal as read by the page (the index of an unrecognised
+// device), and the card builder's doubled-device flag.
+extern DialogChange *g_dialogChange;
+extern int g_deviceTotal;
+extern bool g_duplicateDevices;
 
 // ---- Pairing dialog ----------------------------------------------------
 extern QString g_matchLabelColor;

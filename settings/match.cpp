@@ -1,0 +1,277 @@
+#include "match.h"
+#include "ui_Match.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "dialogchange.h"
+#include "globals.h"
+#include "postmsg.h"
+
+#include <QEvent>
+#include <QKeySequence>
+#include <QTimer>
+
+int g_pairState = 0;
+u8 g_pairing = 0;
+u8 g_reopenDevicePage = 0;
+QTimer *g_pairPollTimer = nullptr;
+QTimer *g_pairBlinkTimer = nullptr;
+QTimer *g_pairTextTimer = nullptr;
+int g_pairTextStep = 0;
+QString g_pairButtonColor;
+
+Match::Match(QWidget *parent)
+    : QDialog(parent), ui(new Ui::Match)
+{
+    ui->setupUi(this);
+
+    g_matchPictureDir = programDir() + "/Picture/Setting/";
+    setWindowFlags(Qt::SubWindow | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint);
+    setFixedSize(width(), height());
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    ConfigSettings *config = ConfigSettings::instance();
+    g_matchLabelColor = rgbTriple(config->readStringList("Option", "LabelColor"), "0,0,0");
+    ui->textEdit->setStyleSheet("QLabel{border: transparent;background-color: transparent;color: rgb(" + g_matchLabelColor
+                                + ";);}");
+    ui->label->setStyleSheet("#label{color: rgb(" + g_matchLabelColor + ";);}");
+    ui->label->hide();
+
+    g_pairButtonColor = rgbTriple(config->readStringList("Option", "ButtonColor"), "255,255,255");
+    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    const QString dir = g_matchPictureDir;
+    ui->CloseButton->setStyleSheet("QToolButton{border:0px;background-image: url(" + dir + "Close.png"
+                                   + ");background-position:center;background-repeat:no-repeat;}QToolButton:hover{background-image: url("
+                                   + dir + "CloseHover.png" + ");}QToolButton:pressed{background-image: url(" + dir
+                                   + "CloseClick.png" + ");}");
+    ui->MatchA->setStyleSheet("#MatchA{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
+                              + dir + "BackSecondPage.png" + "); }");
+
+    m_selectedPath = g_selectedDevice.devicePath;
+
+    g_pairBlinkTimer = new QTimer(this);
+    g_pairPollTimer = new QTimer(this);
+    g_pairTextTimer = new QTimer(this);
+    connect(g_pairPollTimer, &QTimer::timeout, this, &Match::onPairTimeupDestroy);
+    connect(g_pairBlinkTimer, &QTimer::timeout, this, &Match::onUSBTimeupDestroy);
+    connect(g_pairTextTimer, &QTimer::timeout, this, &Match::onTextTimeupDestroy);
+    g_pairPollTimer->setInterval(1000);
+    g_pairBlinkTimer->setInterval(100);
+    g_pairTextTimer->setInterval(500);
+
+    PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigTimerStop, this, &Match::SlotStopTimer);
+    connect(hub, &PostMsg::SigButtonEnable, this, &Match::SlotButtonenable);
+    connect(ui->CloseButton, &QToolButton::clicked, this, &Match::WindowClosedSet);
+    connect(hub, &PostMsg::SigAllLanguage, this, &Match::SlotAllLanguage);
+    SlotAllLanguage(g_language);
+}
+
+Match::~Match()
+{
+    // The timers go with the dialog; nobody may start them afterwards.
+    for (QTimer **timer : {&g_pairPollTimer, &g_pairBlinkTimer, &g_pairTextTimer}) {
+        if (*timer && (*timer)->parent() == this)
+            *timer = nullptr;
+    }
+    delete ui;
+}
+
+QString Match::pairButtonStyle(const QString &textColor) const
+{
+    return "QPushButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + textColor
+           + ";);border-image: url(" + g_matchPictureDir + "Pair.png" + ");}";
+}
+
+void Match::init()
+{
+    ui->MatchButton->setShortcut(QKeySequence(Qt::Key_Space));
+    g_pairTextStep = 0;
+    g_pairState = 0;
+    ui->MatchButton->setEnabled(true);
+    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    ui->MatchButton->setText(m_textMatchButton);
+
+    DeviceAllInfo device;
+    if (g_devicePageActive == 1)
+        device = g_selectedDevice;
+    else if (g_pairWithStoredDevice == 1)
+        device = g_pairDevice;
+    else if (!g_shownDevices.isEmpty())
+        device = g_shownDevices.first();
+    // With no device at all the record stays empty: nothing answers it and
+    // the pairing button stays without effect.
+    m_cid = device.cid;
+    m_pidText = device.pidText;
+    m_vidText = device.vidText;
+    m_isWired = device.isWired() ? 1 : 0;
+    m_devicePath = g_devicePageActive == 1 ? m_selectedPath : device.devicePath;
+
+    if (m_cid != 0) {
+        const QByteArray path = m_selectedPath.toLatin1();
+        UsbDeviceInfo answer = {};
+        for (int i = 0; i < 10; ++i) {
+            answer = UsbFinderC_GetDeviceInfo(path.constData());
+            if (answer.cid != 0 || answer.mid != 0)
+                break;
+        }
+        m_cid = answer.cid;
+    }
+    if (m_cid == 0) {
+        const QStringList vpc = ConfigSettings::instance()->readStringList("Option", "VPC");
+        int cid = 6;
+        for (int i = 0; i + 2 < vpc.size(); i += 3) {
+            if (vpc.at(i).trimmed() == m_vidText && vpc.at(i + 1).trimmed() == m_pidText)
+                cid = vpc.at(i + 2).trimmed().toInt(nullptr, 10);
+        }
+        m_cid = u8(cid);
+    }
+
+    if (g_pairBlinkTimer)
+        g_pairBlinkTimer->start();
+}
+
+void Match::onUSBTimeupDestroy()
+{
+    if (!g_pairing) {
+        m_pairAllowed = m_isWired ? 0 : 1;
+        ui->label->setVisible(m_isWired != 0);
+        ui->textEdit->setVisible(m_isWired == 0);
+    }
+    ui->MatchButton->setEnabled(m_pairAllowed != 0);
+    if (!m_pairAllowed)
+        ui->MatchButton->setStyleSheet(pairButtonStyle(QStringLiteral("255,255,255")));
+}
+
+void Match::on_MatchButton_clicked()
+{
+    if (g_pairState == 2 || m_pairAllowed != 1)
+        return;
+    g_pairState = 1;
+    if (g_pairTextTimer)
+        g_pairTextTimer->start();
+    ui->MatchButton->setText(m_textMatching);
+    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    if (g_devicePageActive == 1) {
+        g_devicePageActive = 0;
+        g_reopenDevicePage = 1;
+    }
+    g_pairing = 0;
+    startPairing();
+}
+
+void Match::startPairing()
+{
+    if (g_pairing == 0) {
+        g_pairing = 1;
+        if (g_pairPollTimer)
+            g_pairPollTimer->start();
+        const QByteArray path = m_devicePath.toUtf8();
+        UsbServerC_Start(path.constData(), path.constData(), &Match::onPairReport);
+    }
+    UsbServer_EnterDonglePairOnlyCid(m_cid);
+}
+
+void Match::onPairReport(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen)
+{
+    const int event = reportLen >= 2 && report ? report[1] : 0;
+    if (event != 6 || !data || dataLen < 1)
+        return;
+    PostMsg *hub = PostMsg::instance();
+    const int status = data[0];
+    if (status == 3) {
+        hub->postTimerStop();
+        g_pairing = 0;
+        g_pairState = 2;
+        hub->postButtonEnable(1);
+    } else if (status == 2) {
+        hub->postTimerStop();
+        g_pairing = 0;
+        g_pairState = 3;
+        hub->postButtonEnable(0);
+    } else {
+        return;
+    }
+    if (g_reopenDevicePage) {
+        g_reopenDevicePage = 0;
+        g_devicePageActive = 1;
+    }
+}
+
+void Match::SlotStopTimer()
+{
+    if (g_pairPollTimer)
+        g_pairPollTimer->stop();
+    if (g_pairTextTimer)
+        g_pairTextTimer->stop();
+}
+
+void Match::SlotButtonenable(int index)
+{
+    if (index == 0) {
+        ui->MatchButton->setText(m_textMatchFail);
+    } else if (index == 1) {
+        ui->MatchButton->setText(m_textMatchSuccess);
+        ui->MatchButton->setEnabled(false);
+    }
+}
+
+void Match::onPairTimeupDestroy()
+{
+    UsbServer_ReadDonglePairStatus();
+    int count = 5;
+    char **paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(m_vidText.toLatin1().constData(),
+                                                              m_pidText.toLatin1().constData(), &count);
+    bool present = false;
+    for (int i = 0; paths && i < qBound(0, count, 5); ++i) {
+        if (paths[i] && QString::fromLatin1(paths[i]) == m_devicePath)
+            present = true;
+    }
+    if ((count == 0 || !present) && g_pairing) {
+        SlotStopTimer();
+        g_pairing = 0;
+        g_pairState = 3;
+        ui->MatchButton->setText(m_textMatchFail);
+    }
+}
+
+void Match::onTextTimeupDestroy()
+{
+    static const char *const dots[] = {"", ".", "..", "..."};
+    if (g_pairTextStep >= 0 && g_pairTextStep <= 3) {
+        ui->MatchButton->setText(m_textMatching + QLatin1String(dots[g_pairTextStep]));
+        ++g_pairTextStep;
+    } else {
+        g_pairTextStep = 0;
+    }
+}
+
+void Match::WindowClosedSet()
+{
+    if (g_pairing)
+        return;
+    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+    for (QTimer *timer : {g_pairPollTimer, g_pairBlinkTimer, g_pairTextTimer}) {
+        if (timer)
+            timer->stop();
+    }
+    close();
+}
+
+void Match::SlotAllLanguage(int index)
+{
+    ui->label->setText(langText(g_langMatch, index, 0));
+    ui->textEdit->setText(langText(g_langMatch, index, 1));
+    m_textMatchButton = langText(g_langMatch, index, 2);
+    ui->MatchButton->setText(m_textMatchButton);
+    m_textMatching = langText(g_langMatch, index, 3);
+    m_textMatchFail = langText(g_langMatch, index, 4);
+    m_textMatchSuccess = langText(g_langMatch, index, 5);
+}
+
+void Match::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}

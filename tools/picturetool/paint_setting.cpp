@@ -1,0 +1,55 @@
+// The pairing and the update and repair dialogs: their panel, the action
+// button face and the close button. The panel matches the notice family
+// (the dialogs' texts use the product-wide label colour, drawn on it).
+#include "painter.h"
+
+namespace {
+const QColor kEdge(0, 0, 0, 0);
+const QColor kPanel(250, 251, 253);
+const QColor kPanelBorder(200, 206, 216);
+const QColor kAccent(30, 136, 229);
+const QColor kGlyph(110, 118, 132);
+
+QImage panel()
+{
+    QImage img = canvas(552, 300, Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kEdge);
+    p.drawRoundedRect(QRectF(0, 0, 552, 300), 10, 10);
+    QLinearGradient g(0, 0, 0, 300);
+    g.setColorAt(0, kPanel.lighter(112));
+    g.setColorAt(1, kPanel);
+    p.setPen(QPen(kPanelBorder, 1));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 549, 297), 9, 9);
+    p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 7), QPointF(104, 7));
+    return img;
+}
+
+QImage closeFace(QColor glyphColor, QColor back)
+{
+    QImage img = canvas(30, 30);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (back.alpha()) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(back);
+        p.drawRoundedRect(QRectF(3, 3, 24, 24), 5, 5);
+    }
+    p.drawImage(0, 0, glyph(QStringLiteral("close"), 30, glyphColor));
+    return img;
+}
+} // namespace
+
+QUZ_PICTURE_FOLDER(setting, "Setting")
+{
+    bool ok = savePng(panel(), dir + "/BackSecondPage.png");
+    ok &= savePng(roundedButton(180, 33, kAccent, kAccent.lighter(125), 8), dir + "/Pair.png");
+    ok &= savePng(closeFace(kGlyph, Qt::transparent), dir + "/Close.png");
+    ok &= savePng(closeFace(Qt::white, QColor(232, 72, 85)), dir + "/CloseHover.png");
+    ok &= savePng(closeFace(Qt::white, QColor(186, 50, 62)), dir + "/CloseClick.png");
+    return ok;
+}

@@ -1,0 +1,720 @@
+#include "dialogchange.h"
+#include "ui_DialogChange.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "globals.h"
+#include "macrosettings.h"
+#include "mytoolbuttonenter.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "updaterepair.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QThread>
+
+namespace {
+
+QString registryKeyPath()
+{
+    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
+}
+
+QString readUpdateFailInfo()
+{
+    RegistryKey key(registryKeyPath());
+    return key.value(QStringLiteral("UpdateFailInfo")).toString();
+}
+
+} // namespace
+
+DialogChange::DialogChange(QWidget *parent)
+    : QWidget(parent), ui(new Ui::DialogChange)
+{
+    ui->setupUi(this);
+    g_dialogChange = this;
+    ui->QuestionB->hide();
+
+    g_dialogChangePictureDir = programDir() + "/Picture/DialogChange/";
+    const QString D = g_dialogChangePictureDir;
+    const QString W = programDir() + "/Picture/WarningDialog/";
+    ConfigSettings *config = ConfigSettings::instance();
+    // A short colour list in Config.ini falls back on the theme's start
+    // colours instead of reading past its end.
+    const QString LC = rgbTriple(config->readStringList("Option", "LabelColor"), "0,0,0");
+    const QString BC = rgbTriple(config->readStringList("Option", "ButtonColor"), "255,255,255");
+
+    ui->RightButton->setStyleSheet("QToolButton{border-image: url(" + D + "Right.png" + ");}QToolButton:hover{border-image: url("
+                                   + D + "RightClick.png" + ");}");
+    ui->LeftButton->setStyleSheet("QToolButton{border-image: url(" + D + "Left.png" + ");}QToolButton:hover{border-image: url("
+                                  + D + "LeftClick.png" + ");}");
+    ui->Repair->setStyleSheet("#Repair{border:0px;background-image: url(" + D + "Repair.png"
+                              + ");background-position:center;background-repeat:no-repeat;}");
+    ui->FindVerlaebl->setStyleSheet("QLabel{color: rgb(" + LC + ";);}");
+    ui->NewHong->setStyleSheet("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + BC
+                               + ";);border-image: url(" + W + "Confirm.png" + ");}QToolButton:pressed{border-image: url(" + W
+                               + "ConfirmClick.png" + "); }");
+    const QString closeStyle = "QToolButton{border:0px;background-image: url(" + W + "Close.png"
+                               + ");background-position:center;background-repeat:no-repeat;}QToolButton:hover{background-image: url("
+                               + W + "CloseHover.png" + ");}QToolButton:pressed{background-image: url(" + W + "CloseClick.png"
+                               + ");}";
+    ui->CloseButton_2->setStyleSheet(closeStyle);
+    ui->CloseButton->setStyleSheet(closeStyle);
+    ui->FindVer->setStyleSheet("#FindVer{border:0px;background-position:center;background-repeat:no-repeat;background-image: url(" + W
+                               + "BackGround.png" + ");}");
+    ui->QuestionB->setStyleSheet("#QuestionB{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
+                                 + W + "BackGround.png" + ");}");
+    ui->NoApear->setStyleSheet("QCheckBox{color: rgb(" + LC + ";);}QCheckBox::indicator:checked {image: url(" + W
+                               + "CheckBoxCheck.png" + ");}QCheckBox::indicator:unchecked {image: url(" + W + "CheckBox.png"
+                               + ");}");
+    ui->label->setStyleSheet("QLabel{color: rgb(0,0,0);}");
+
+    ui->label_2->hide();
+    ui->label_3->show();
+    ui->label_4->show();
+    ui->RightButton->hide();
+    ui->LeftButton->hide();
+    ui->Repair->hide();
+    ui->FindVer->hide();
+
+    PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
+    connect(hub, &PostMsg::SigUpDateButton, this, &DialogChange::SlotUpDateButton);
+    connect(hub, &PostMsg::SigEnterKey, this, &DialogChange::SlotEnterKey);
+
+    const QString failInfo = readUpdateFailInfo();
+    g_deviceTotal = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+
+    connect(hub, &PostMsg::SigAllLanguage, this, &DialogChange::SlotAllLanguage);
+    SlotAllLanguage(g_language);
+
+    // Entering a card refreshes that device.
+    mytoolButtonEnter::setDeviceIconUpdater([](int index) { DialogChange::updateDeviceIcon(index); });
+    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+
+    showRepairState(!failInfo.isEmpty());
+}
+
+DialogChange::~DialogChange()
+{
+    // The card widgets go with the page; nothing may reach them afterwards,
+    // nor the page through a device change queued before it went.
+    if (g_dialogChange == this)
+        g_dialogChange = nullptr;
+    g_deviceButtons.clear();
+    g_offlineMarkers.clear();
+    g_linkLabels.clear();
+    g_nameLabels.clear();
+    g_rateLabels.clear();
+    delete ui;
+}
+
+void DialogChange::showRepairState(bool failureRecorded)
+{
+    if (failureRecorded) {
+        ui->Repair->show();
+        ui->label_2->setText(g_offlineTipsText);
+        ui->label_3->setText(g_offlineTipsText);
+    } else {
+        ui->Repair->hide();
+        ui->label_2->setText(g_connectDeviceText);
+        ui->label_3->setText(langText(g_langDialogChange, g_language, 1));
+    }
+}
+
+void DialogChange::SlotAllLanguage(int index)
+{
+    const LanguageTextTable &T = g_langDialogChange;
+    g_connectDeviceText = langText(T, index, 0);
+    ui->label_3->setText(langText(T, index, 1));
+    ui->label_4->setText(langText(g_langLight, index, 0));
+    g_offlineTooltipHead = langText(T, index, 5);
+    g_offlineTooltipTail = langText(T, index, 6);
+    g_offlineTipsText = langText(T, index, 2);
+
+    if (readUpdateFailInfo().isEmpty()) {
+        ui->label_2->setText(langText(T, index, 0));
+    } else {
+        ui->label_3->setText(g_offlineTipsText);
+        ui->label_2->setText(g_offlineTipsText);
+    }
+
+    ui->FindVerlaebl->setText(langText(T, index, 3));
+    ui->NewHong->setText(langText(T, index, 4));
+    ui->NoApear->setText(langText(T, index, 7));
+    g_mouseIsNewTipsText = langText(T, index, 8);
+
+    const QString tooltip = g_offlineTooltipHead + "\n" + g_offlineTooltipTail;
+    for (QLabel *marker : qAsConst(g_offlineMarkers))
+        marker->setToolTip(tooltip);
+
+    ui->label->setText(langText(g_langQuestionB, index, 0));
+}
+
+void DialogChange::SlotSameLanguageA(int index)
+{
+    Q_UNUSED(index);
+}
+
+void DialogChange::SlotUpDateButton(bool IsHide)
+{
+    showRepairState(!IsHide);
+}
+
+void DialogChange::SlotEnterKey()
+{
+    if (!ui->FindVer->isHidden())
+        ui->FindVer->hide();
+    else if (!ui->Repair->isHidden())
+        on_Repair_clicked();
+}
+
+void DialogChange::WindowClosedA()
+{
+    close();
+}
+
+void DialogChange::WindowMinA()
+{
+    showMinimized();
+}
+
+void DialogChange::changeEvent(QEvent *event)
+{
+    Q_UNUSED(event);
+}
+
+void DialogChange::waitWithEvents(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+// ---- Device changes and enumeration ------------------------------------------
+
+int DialogChange::onUsbChanged()
+{
+    // The lists and the cards belong to the GUI thread: the library's thread
+    // only hands the work over and never waits for it.
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return 0;
+    if (QThread::currentThread() == app->thread())
+        handleUsbChanged();
+    else
+        QMetaObject::invokeMethod(app, &DialogChange::handleUsbChanged, Qt::QueuedConnection);
+    return 0;
+}
+
+void DialogChange::handleUsbChanged()
+{
+    DialogChange *page = g_dialogChange;
+    if (!page)
+        return;
+
+    page->showRepairState(!readUpdateFailInfo().isEmpty());
+
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString vid = config->readString("Option", "VID");
+    g_shownDevices.clear();
+    g_foundDevices.clear();
+
+    const QStringList usbPids = config->readStringList("Option", "USB_PID");
+    const QStringList wirelessPids = config->readStringList("Option", "Wireless_PID");
+    g_wireless2Pids = config->readStringList("Option", "Wireless2_PID");
+    g_wireless4Pids = config->readStringList("Option", "Wireless4_PID");
+    g_wireless8Pids = config->readStringList("Option", "Wireless8_PID");
+    g_wirelessPids = wirelessPids;
+
+    QVector<QString> pids;
+    const QStringList *lists[] = {&usbPids, &wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
+    for (const QStringList *list : lists) {
+        for (const QString &pid : *list) {
+            if (!pid.isEmpty())
+                pids.append(pid);
+        }
+    }
+    g_searchVid = vid;
+    g_searchPids = pids;
+
+    findDevicesByPid(vid, pids);
+    rebuildDeviceButtons();
+
+    if (!page->ui->Repair->isHidden() && g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateRepairDialog
+        && g_updateRepairDialog->isVisible())
+        PostMsg::instance()->postRepairCheckUpdate();
+}
+
+void DialogChange::findDevicesByPid(QString vid, QVector<QString> pids)
+{
+    const QByteArray vid8 = vid.toLatin1();
+    for (const QString &pid : qAsConst(pids)) {
+        int count = 5;
+        char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(), &count);
+        // The array belongs to the library and changes with its next search:
+        // take copies first. Never read more entries than were asked for.
+        QList<QByteArray> paths;
+        if (found) {
+            for (int j = 0; j < qBound(0, count, 5); ++j) {
+                if (found[j])
+                    paths.append(QByteArray(found[j]));
+            }
+        }
+        for (const QByteArray &path : qAsConst(paths)) {
+            DeviceAllInfo r;
+            r.devicePath = QString::fromLatin1(path);
+            r.vidText = vid;
+            r.pidText = pid;
+
+            unsigned char attribute[12] = {};
+            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
+            const unsigned v = unsigned(attribute[8]) | (unsigned(attribute[9]) << 8);
+            r.usbVersion = "v" + QString::number(v >> 8) + "." + QString("%1").arg(v & 0xFF, 2, 16, QChar('0')).toUpper();
+
+            if (identifyDevice(r)) {
+                g_shownDevices.append(r);
+                g_foundDevices.append(r);
+            }
+        }
+    }
+}
+
+bool DialogChange::identifyDevice(DeviceAllInfo &info)
+{
+    const QByteArray path8 = info.devicePath.toLatin1();
+    ConfigSettings *config = ConfigSettings::instance();
+
+    UsbDeviceInfo answer = {};
+    bool answered = false;
+    for (int calls = 1; calls <= 10; ++calls) {
+        answer = UsbFinderC_GetDeviceInfo(path8.constData());
+        // The tenth call is the last chance and never counts as an answer.
+        if (calls == 10)
+            break;
+        if (answer.cid != 0 || answer.mid != 0) {
+            answered = true;
+            break;
+        }
+    }
+    const u8 link = answer.link;
+    const u8 receiverFlag = (link & 0xFA) != 0 ? 1 : 0;
+
+    if (!answered) {
+        info.isReceiver = receiverFlag;
+        info.driveIndex = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+        return true;
+    }
+
+    const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    for (int k = 1; k <= total; ++k) {
+        const int cid = config->readString("Option", "CID").toInt(nullptr, 10);
+        const int mid = config->readString("Drive" + QString::number(k), "MID").toInt(nullptr, 10);
+        if (answer.cid == cid && answer.mid == mid) {
+            info.isReceiver = receiverFlag;
+            info.cid = answer.cid;
+            info.mid = answer.mid;
+            info.linkType = link;
+            info.driveIndex = k - 1;
+            if (UsbFinderC_GetDeviceOnLine(path8.constData()) != 0)
+                info.online = 1;
+            return true;
+        }
+    }
+
+    if (config->readString("Option", "DeviceTotal").toInt(nullptr, 10) >= 1) {
+        info.isReceiver = receiverFlag;
+        info.driveIndex = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Writes a refreshed shown entry back into g_foundDevices. The two lists
+// stop being parallel once the receiver rule has removed shown entries, so
+// the entry is found by its path: the one at the same index when it is that
+// device, else the first with that path.
+void storeFoundDevice(int index, const DeviceAllInfo &record)
+{
+    if (index >= 0 && index < g_foundDevices.size() && g_foundDevices.at(index).devicePath == record.devicePath) {
+        g_foundDevices[index] = record;
+        return;
+    }
+    for (DeviceAllInfo &entry : g_foundDevices) {
+        if (entry.devicePath == record.devicePath) {
+            entry = record;
+            return;
+        }
+    }
+}
+
+void readUsbAddress(DeviceAllInfo &record)
+{
+    UsbFinderC_GetDeviceOnLineWithUsbAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
+}
+
+void takeUsbAddressResult(DeviceAllInfo &record)
+{
+    record.online = g_usbAddressResult[6] == 1 ? 1 : 0;
+    record.subDevices = {g_usbAddressResult[7], g_usbAddressResult[8], g_usbAddressResult[9]};
+}
+
+} // namespace
+
+void DialogChange::refreshDeviceEntry(int index)
+{
+    if (index < 0 || index >= g_shownDevices.size())
+        return;
+    DeviceAllInfo r = g_shownDevices.at(index);
+    r.online = 0;
+    readUsbAddress(r);
+    takeUsbAddressResult(r);
+    g_shownDevices[index] = r;
+    storeFoundDevice(index, r);
+}
+
+// ---- Card icons ------------------------------------------------------------------
+
+namespace {
+
+QString unknownButtonStyle()
+{
+    return "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
+           + g_dialogChangePictureDir + "Unknow.png" + ");color: rgb(255, 255, 255);}";
+}
+
+// "OnLine" or "DisOnlin" + 0 for model 1, 1 for model 2. Only these two
+// models have pictures; any other keeps the style it has.
+void setRecognisedButtonStyle(QToolButton *button, bool online, u8 mid)
+{
+    if (mid != 1 && mid != 2)
+        return;
+    const QString prefix = online ? QStringLiteral("OnLine") : QStringLiteral("DisOnlin");
+    const QString m = mid == 1 ? QStringLiteral("0") : QStringLiteral("1");
+    button->setStyleSheet("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
+                          + g_dialogChangePictureDir + prefix + m + ".png" + ");color: rgb(255, 255, 255);}");
+}
+
+QString labelPictureStyle(const QString &picture)
+{
+    return "QLabel{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
+           + g_dialogChangePictureDir + picture + ");color: rgb(255, 255, 255);}";
+}
+
+} // namespace
+
+bool DialogChange::updateDeviceIcon(int index)
+{
+    if (g_shownDevices.isEmpty())
+        return true;
+    if (index < 0 || index >= g_shownDevices.size())
+        return true;
+
+    DeviceAllInfo r = g_shownDevices.at(index);
+    r.online = 0;
+    readUsbAddress(r);
+    identifyDevice(r);
+    takeUsbAddressResult(r);
+    g_shownDevices[index] = r;
+    storeFoundDevice(index, r);
+
+    // Without cards (a doubled device, or no page) only the record changes.
+    if (!g_dialogChange || index >= g_deviceButtons.size() || index >= g_nameLabels.size()
+        || index >= g_linkLabels.size() || index >= g_offlineMarkers.size())
+        return true;
+
+    QToolButton *button = g_deviceButtons.at(index);
+    if (r.driveIndex == g_deviceTotal) {
+        g_nameLabels.at(index)->setText(langText(g_langScreenInfo, g_language, g_shownDevices.size() == 1 ? 1 : 0));
+        g_linkLabels.at(index)->show();
+        button->setStyleSheet(unknownButtonStyle());
+    } else if (r.online == 0) {
+        setRecognisedButtonStyle(button, false, r.mid);
+        g_offlineMarkers.at(index)->show();
+        g_linkLabels.at(index)->hide();
+    } else {
+        g_linkLabels.at(index)->show();
+        g_offlineMarkers.at(index)->hide();
+        setRecognisedButtonStyle(button, true, r.mid);
+    }
+    return true;
+}
+
+// ---- Card builder ----------------------------------------------------------------
+
+int DialogChange::s_selectionDepth = 0;
+
+namespace {
+
+QList<QPointer<QWidget>> &retiredWidgets()
+{
+    static QList<QPointer<QWidget>> widgets;
+    return widgets;
+}
+
+// Rows of the count table: the kind of a record.
+int kindOf(const DeviceAllInfo &record)
+{
+    if (record.isReceiver)
+        return 0;
+    switch (record.linkType) {
+    case 0: return 1;
+    case 4: return 2;
+    case 1: return 3;
+    case 5: return 4;
+    default: return -1;
+    }
+}
+constexpr int kKindCount = 5;
+
+enum class CardLayout { FullPage, OneCard, TwoCards };
+
+struct CardPlace {
+    QPoint button, name, marker, link, badge, badge1K;
+};
+
+CardPlace cardPlace(CardLayout layout, int slot, u8 link)
+{
+    switch (layout) {
+    case CardLayout::FullPage: {
+        const int dx = 350 * slot;
+        return {{146 + dx, 0}, {146 + dx, 340}, {290 + dx, 20}, {321 + dx, 10}, {27 + 300 * slot, 10}, {7 + 300 * slot, 10}};
+    }
+    case CardLayout::OneCard:
+        // The 2K badge sits further left than the 4K and 8K ones.
+        return {{496, 0}, {496, 340}, {656, 20}, {671, 10}, {link == 4 ? 332 : 468, 10}, {468, 10}};
+    case CardLayout::TwoCards:
+        if (slot == 0)
+            return {{236, 0}, {246, 340}, {340, 20}, {421, 10}, {162, 10}, {142, 10}};
+        return {{755, 0}, {755, 340}, {884, 20}, {930, 10}, {472, 10}, {452, 10}};
+    }
+    return {};
+}
+
+// The polling-rate badge of a link byte; empty for links without one.
+QString badgePicture(u8 link)
+{
+    switch (link) {
+    case 0: return QStringLiteral("1KHz.png");
+    case 4: return QStringLiteral("2KHz.png");
+    case 1: return QStringLiteral("4KHz.png");
+    case 3:
+    case 5: return QStringLiteral("8KHz.png");
+    default: return QString();
+    }
+}
+
+void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
+{
+    const DeviceAllInfo &e = g_shownDevices.at(n);
+    const QString number = QString::number(n);
+
+    auto *button = new mytoolButtonEnter(cardPage);
+    button->setObjectName("btn" + number);
+    auto *marker = new QLabel(cardPage);
+    marker->setObjectName("label" + number);
+    auto *linkLabel = new QLabel(cardPage);
+    linkLabel->setObjectName("UsbWifi" + number);
+    auto *name = new QLabel(cardPage);
+    name->setObjectName("Unkonw" + number);
+    name->setStyleSheet("QLabel{border:0px;background-color: transparent;font-size: 15px;color: rgb(0, 0, 0);}");
+
+    const QString linkStyle = labelPictureStyle(e.isReceiver ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png"));
+    linkLabel->setStyleSheet(linkStyle);
+    if (e.driveIndex == g_deviceTotal)
+        button->setStyleSheet(unknownButtonStyle());
+    else
+        setRecognisedButtonStyle(button, false, e.mid);
+    marker->setStyleSheet(labelPictureStyle(QStringLiteral("DisOnline.png")));
+
+    const CardPlace place = cardPlace(layout, slot, e.linkType);
+    button->move(place.button);
+    name->move(place.name);
+    marker->move(place.marker);
+    linkLabel->move(place.link);
+    const QString badge = badgePicture(e.linkType);
+    if (!badge.isEmpty()) {
+        auto *rate = new QLabel(cardPage);
+        rate->setStyleSheet("QLabel{background-image: url(" + g_dialogChangePictureDir + badge + ");}");
+        rate->move(e.linkType == 0 ? place.badge1K : place.badge);
+        rate->setFixedSize(42, 26);
+        rate->setFocusPolicy(Qt::NoFocus);
+        rate->show();
+        g_rateLabels.append(rate);
+    }
+
+    const QString tooltip = g_offlineTooltipHead + "\n" + g_offlineTooltipTail;
+    button->setFixedSize(216, 328);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->show();
+    marker->setFixedSize(28, 28);
+    marker->setFocusPolicy(Qt::NoFocus);
+    marker->setToolTip(tooltip);
+    marker->hide();
+    linkLabel->setFixedSize(28, 28);
+    linkLabel->setFocusPolicy(Qt::NoFocus);
+    linkLabel->hide();
+    if (layout == CardLayout::OneCard)
+        linkLabel->setToolTip(tooltip);
+    name->setFixedSize(215, layout == CardLayout::TwoCards && slot == 1 ? 60 : 70);
+    name->setFocusPolicy(Qt::NoFocus);
+    name->setAlignment(Qt::AlignHCenter);
+    name->setWordWrap(true);
+    name->show();
+
+    g_deviceButtons.append(button);
+    g_offlineMarkers.append(marker);
+    g_linkLabels.append(linkLabel);
+    g_nameLabels.append(name);
+}
+
+} // namespace
+
+void DialogChange::retireWidget(QWidget *widget)
+{
+    if (!widget)
+        return;
+    widget->hide();
+    if (s_selectionDepth > 0)
+        retiredWidgets().append(widget);
+    else
+        widget->deleteLater();
+}
+
+void DialogChange::releaseRetiredWidgets()
+{
+    const QList<QPointer<QWidget>> widgets = retiredWidgets();
+    retiredWidgets().clear();
+    for (const QPointer<QWidget> &widget : widgets) {
+        if (widget)
+            widget->deleteLater();
+    }
+}
+
+void DialogChange::updateArrows()
+{
+    const int current = ui->stackedWidget->currentIndex();
+    const int pages = ui->stackedWidget->count();
+    ui->LeftButton->setVisible(pages > 0 && current > 0);
+    ui->RightButton->setVisible(pages > 0 && current >= 0 && current < pages - 1);
+}
+
+void DialogChange::rebuildDeviceButtons()
+{
+    DialogChange *page = g_dialogChange;
+    if (!page)
+        return;
+    Ui::DialogChange *ui = page->ui;
+    PostMsg *hub = PostMsg::instance();
+
+    for (QToolButton *w : qAsConst(g_deviceButtons))
+        retireWidget(w);
+    for (QLabel *w : qAsConst(g_offlineMarkers))
+        retireWidget(w);
+    for (QLabel *w : qAsConst(g_rateLabels))
+        retireWidget(w);
+    for (QLabel *w : qAsConst(g_linkLabels))
+        retireWidget(w);
+    for (QLabel *w : qAsConst(g_nameLabels))
+        retireWidget(w);
+    g_deviceButtons.clear();
+    g_offlineMarkers.clear();
+    g_rateLabels.clear();
+    g_linkLabels.clear();
+    g_nameLabels.clear();
+    for (int i = ui->stackedWidget->count() - 1; i >= 0; --i) {
+        QWidget *cardPage = ui->stackedWidget->widget(i);
+        ui->stackedWidget->removeWidget(cardPage);
+        retireWidget(cardPage);
+    }
+
+    if (g_shownDevices.isEmpty()) {
+        ui->label_2->hide();
+        ui->label_3->show();
+        ui->label_4->show();
+        page->updateArrows();   // no pages: no arrows
+        hub->postJuestOneDevice(false);
+        return;
+    }
+
+    // One column per configured model plus the unrecognised index, whatever
+    // DeviceTotal says; an index outside them is not counted.
+    const int total = ConfigSettings::instance()->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    const int columns = qMax(qMax(total, g_deviceTotal), 0) + 1;
+    QVector<QVector<int>> counts(kKindCount, QVector<int>(columns, 0));
+    for (int i = 0; i < g_shownDevices.size(); ++i) {
+        const DeviceAllInfo &entry = g_shownDevices.at(i);
+        const int kind = kindOf(entry);
+        if (kind >= 0 && entry.driveIndex >= 0 && entry.driveIndex < columns)
+            ++counts[kind][entry.driveIndex];
+        refreshDeviceEntry(i);
+    }
+
+    g_duplicateDevices = false;
+    for (int d = 0; d < total; ++d) {
+        // A model is doubled when two records of one kind exist for it (two
+        // cable mice, or two receivers of the same link).
+        for (int kind = 0; kind < kKindCount; ++kind) {
+            if (counts[kind][d] > 1)
+                g_duplicateDevices = true;
+        }
+        // Exactly one mouse on its cable: that model's receiver entries get
+        // no card (g_foundDevices keeps them).
+        if (!g_duplicateDevices && counts[0][d] == 1) {
+            for (int i = g_shownDevices.size() - 1; i >= 0; --i) {
+                if (g_shownDevices.at(i).driveIndex == d && g_shownDevices.at(i).isReceiver == 0)
+                    g_shownDevices.removeAt(i);
+            }
+        }
+    }
+
+    hub->postJuestOneDevice(g_shownDevices.size() == 1);
+
+    if (g_duplicateDevices) {
+        ui->label_2->hide();
+        ui->RightButton->hide();
+        ui->LeftButton->hide();
+        ui->QuestionB->show();
+        return;
+    }
+
+    ui->label_2->hide();
+    ui->label_3->show();
+    ui->label_4->show();
+
+    const int size = g_shownDevices.size();
+    const int pages = size / 3;
+    const int rest = size % 3;
+    for (int p = 0; p < pages; ++p) {
+        auto *cardPage = new QWidget;
+        for (int slot = 0; slot < 3; ++slot)
+            buildCard(cardPage, 3 * p + slot, CardLayout::FullPage, slot);
+        ui->stackedWidget->addWidget(cardPage);
+    }
+    if (rest == 1 || rest == 2) {
+        auto *cardPage = new QWidget;
+        const CardLayout layout = rest == 1 ? CardLayout::OneCard : CardLayout::TwoCards;
+        for (int n = 3 * pages; n < size; ++n)
+            buildCard(cardPage, n, layout, n - 3 * pages);
+        ui->stackedWidget->addWidget(cardPage);
+    }
+
+    ui->stackedWidget->setCurrentIndex(0);
+    ui->RightButton->setVisible(size > 3);
+    ui->LeftButton->hide();
+
+    const QList<QToolButton *> buttons = g_deviceButtons;
+    for (QToolButton *button : buttons) {
+        QString name = button->objectName();
+        name.remove(QStringLiteral("btn"));
+        updateDeviceIcon(name.toInt(nullptr, 10));
+        connect(button, &QToolButton::clicked, page, &DialogChange::slotButtonClicked);
+    }
+}

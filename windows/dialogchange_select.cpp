@@ -1,0 +1,284 @@
+// The device list page's reactions to the user: choosing a card, the
+// arrows, the repair button and the two notice frames.
+
+#include "dialogchange.h"
+#include "ui_DialogChange.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "formsetting.h"
+#include "globals.h"
+#include "macrosettings.h"
+#include "match.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "repair.h"
+#include "updaterepair.h"
+#include "updatewarning.h"
+#include "worker.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+namespace {
+
+int readNumber(const QString &group, const QString &key)
+{
+    return ConfigSettings::instance()->readString(group, key).toInt(nullptr, 10);
+}
+
+QString driveGroup(const DeviceAllInfo &device)
+{
+    return "Drive" + QString::number(device.driveIndex + 1);
+}
+
+// Replaces the theme by colour set c of Config.ini, whole values as read.
+void loadColorSet(int c)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = "ColorSet" + QString::number(c);
+    for (const ThemeEntry &e : themeEntries()) {
+        if (e.list)
+            *e.list = config->readStringList(group, QString::fromLatin1(e.key));
+        else
+            *e.text = config->readString(group, QString::fromLatin1(e.key));
+    }
+}
+
+bool deviceOnline(const DeviceAllInfo &device)
+{
+    return UsbFinderC_GetDeviceOnLine(device.devicePath.toLatin1().constData()) != 0;
+}
+
+// Exactly two shown entries of one model, the clicked one offline and the
+// other online. Entry 0 is asked first, entry 1 only when 0's answer fits.
+bool isTwinCase(int n)
+{
+    if (g_shownDevices.size() != 2 || (n != 0 && n != 1))
+        return false;
+    const DeviceAllInfo &first = g_shownDevices.at(0);
+    const DeviceAllInfo &second = g_shownDevices.at(1);
+    if (first.cid != second.cid || first.mid != second.mid)
+        return false;
+    const bool firstOnline = deviceOnline(first);
+    if (n == 0)
+        return !firstOnline && deviceOnline(second);
+    return firstOnline && !deviceOnline(second);
+}
+
+// Link code of a receiver link byte for the firmware check; 0 for a link
+// that has no receiver firmware.
+int linkCode(u8 link)
+{
+    switch (link) {
+    case 1: return 4;
+    case 4: return 2;
+    case 0: return 1;
+    case 5: return 8;
+    default: return 0;
+    }
+}
+
+QString receiverModelKey(u8 link)
+{
+    switch (link) {
+    case 1: return QStringLiteral("D4M");
+    case 0: return QStringLiteral("DM");
+    case 5: return QStringLiteral("D8M");
+    default: return QStringLiteral("D2M");
+    }
+}
+
+} // namespace
+
+QPoint DialogChange::centredPosition(const QSize &dialogSize) const
+{
+    return mapToGlobal(QPoint(0, 0)) + QPoint((width() - dialogSize.width()) / 2, (height() - dialogSize.height()) / 2);
+}
+
+void DialogChange::slotButtonClicked()
+{
+    // Dialogs below run nested event loops; cards rebuilt meanwhile stay
+    // alive until this handler is done.
+    struct SelectionScope {
+        SelectionScope() { ++DialogChange::s_selectionDepth; }
+        ~SelectionScope()
+        {
+            if (--DialogChange::s_selectionDepth == 0)
+                DialogChange::releaseRetiredWidgets();
+        }
+    } scope;
+
+    PostMsg *hub = PostMsg::instance();
+    hub->postSetver(6);
+
+    QString name = sender() ? sender()->objectName() : QString();
+    name.remove(QStringLiteral("btn"));
+    bool ok = false;
+    const int n = name.toInt(&ok, 10);
+    if (!ok || n < 0 || n >= g_shownDevices.size())
+        return;
+    // The list may be rebuilt while a dialog of this handler is open: work
+    // on a copy of the device taken now.
+    const DeviceAllInfo device = g_shownDevices.at(n);
+    const QString group = driveGroup(device);
+
+    const int mid = readNumber(group, "MID");
+    if (mid >= 1 && mid <= 67)
+        g_deviceMid = mid;
+    hub->postMouseIndex(g_deviceMid);
+
+    loadColorSet(readNumber(group, "ColorKey"));
+    hub->postSetStyle(0);
+
+    if (isTwinCase(n) && runDeviceCheck(device) == CheckOutcome::Stop)
+        return;
+
+    if (device.driveIndex == g_deviceTotal) {
+        // An unrecognised device is never opened.
+        if (!device.isReceiver)
+            runDeviceCheck(device);
+        return;
+    }
+
+    openDevice(device);
+}
+
+DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &device)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = driveGroup(device);
+    const QString cidText = config->readString("Option", "CID");
+    const QString midText = config->readString(group, "MID");
+    const u8 cid = u8(cidText.toInt(nullptr, 10));
+    const u8 mid = u8(midText.toInt(nullptr, 10));
+
+    RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test");
+    const QString mouseVersion = key.value("MouseVer" + cidText + midText).toString();
+    if (mouseVersion.isEmpty()) {
+        // A mouse never seen on this receiver: pair it first.
+        openPairingDialog(device);
+        return CheckOutcome::Stop;
+    }
+
+    const bool mouseNew = FormSetting::isNewFirmwareInBin(210, mouseVersion, config->readString(group, "MM"), cid, mid);
+    const QString receiverModel = config->readString(group, receiverModelKey(device.linkType));
+    const bool receiverNew = !receiverModel.isEmpty()
+                             && UpDateRepair::isNewFirmwareInBin(211, device.usbVersion, receiverModel, cid, mid);
+
+    if (receiverNew && !mouseNew)
+        return CheckOutcome::GoOn;
+
+    if (!receiverNew && mouseNew) {
+        UpDateWarning warning;
+        warning.setText(g_updateWarningText);
+        warning.move(centredPosition(warning.size()) - QPoint(20, 0));
+        warning.exec();
+        return CheckOutcome::Stop;
+    }
+
+    bool confirmed = false;
+    {
+        RePair question;
+        question.move(centredPosition(question.size()));
+        question.exec();
+        confirmed = question.accepted;
+    }
+    if (confirmed)
+        openPairingDialog(device);
+    return CheckOutcome::Stop;
+}
+
+void DialogChange::openPairingDialog(const DeviceAllInfo &device)
+{
+    g_pairWithStoredDevice = 1;
+    g_pairDevice = device;
+    Match match;
+    match.init();
+    match.move(centredPosition(match.size()));
+    match.exec();
+}
+
+void DialogChange::openDevice(const DeviceAllInfo &device)
+{
+    PostMsg *hub = PostMsg::instance();
+    // The Worker takes the selection in its slot, on this thread, at once.
+    hub->postSelectMouseInfo(device);
+
+    const int code = linkCode(device.linkType);
+    if (code != 0 && QFileInfo::exists(programDir() + "/bin")) {
+        g_update211Available = FormSetting::checkFirmwareUpdate(211, device.usbVersion, code) ? 1 : 0;
+        hub->postLabelTextB(device.usbVersion, g_update211Available ? QStringLiteral("true") : QString());
+    } else {
+        hub->postLabelTextB(device.usbVersion, QString());
+    }
+
+    hub->postChangeMainDialog(1);
+    QThread::msleep(150);
+
+    g_workerReadPending = 1;
+    if (g_worker && !g_worker->isRunning())
+        g_worker->start(QThread::InheritPriority);
+    g_devicePageActive = 1;
+}
+
+// ---- The page's own controls ---------------------------------------------------------
+
+void DialogChange::on_LeftButton_clicked()
+{
+    ui->label_2->hide();
+    ui->label_3->show();
+    ui->label_4->show();
+    const int i = ui->stackedWidget->currentIndex();
+    if (i > 0)
+        ui->stackedWidget->setCurrentIndex(i - 1);
+    updateArrows();
+}
+
+void DialogChange::on_RightButton_clicked()
+{
+    ui->label_2->hide();
+    ui->label_3->show();
+    ui->label_4->show();
+    const int i = ui->stackedWidget->currentIndex();
+    if (i >= 0 && i < ui->stackedWidget->count() - 1)
+        ui->stackedWidget->setCurrentIndex(i + 1);
+    updateArrows();
+}
+
+void DialogChange::on_CloseButton_clicked()
+{
+    ui->QuestionB->hide();
+}
+
+void DialogChange::on_Repair_clicked()
+{
+    UpDateRepair *dialog = g_updateRepairDialog;
+    if (!dialog)
+        return;
+    dialog->move(centredPosition(dialog->size()));
+    dialog->resetView();
+    dialog->setModal(true);
+    PostMsg::instance()->postRepairCheckUpdate();
+    dialog->show();
+}
+
+void DialogChange::on_label_linkHovered(QString link)
+{
+    Q_UNUSED(link);
+}
+
+void DialogChange::on_CloseButton_2_clicked()
+{
+    ui->FindVer->hide();
+}
+
+void DialogChange::on_NewHong_clicked()
+{
+    ui->FindVer->hide();
+}
+
+void DialogChange::on_NoApear_clicked(bool checked)
+{
+    MacroSettings::instance()->writeString("FindNew", "IsShow", checked ? "1" : "0");
+}
