@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QSharedMemory>
+#include <QThread>
 #include <QWidget>
 
 #include "globals.h"
@@ -111,13 +113,24 @@ bool claimInstanceMarker(QSharedMemory &marker)
     // A segment outlives the process that made it. Attaching and detaching a
     // probe removes a segment nobody is attached to any more (left by an
     // instance that exited or crashed); one that a running instance holds
-    // stays, and then creating fails with AlreadyExists.
-    {
-        QSharedMemory probe(marker.key());
-        if (probe.attach(QSharedMemory::ReadWrite))
-            probe.detach();
+    // stays, and then creating fails with AlreadyExists. An instance that was
+    // killed a moment ago can still count as attached for a few tens of
+    // milliseconds after it has gone, so "already exists" is only believed
+    // once it has held for half a second.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        {
+            QSharedMemory probe(marker.key());
+            if (probe.attach(QSharedMemory::ReadWrite))
+                probe.detach();
+        }
+        if (marker.create(1, QSharedMemory::ReadWrite))
+            return true;
+        if (marker.error() != QSharedMemory::AlreadyExists)
+            return true;
+        if (waited.elapsed() >= 500)
+            return false;
+        QThread::msleep(25);
     }
-    if (marker.create(1, QSharedMemory::ReadWrite))
-        return true;
-    return marker.error() != QSharedMemory::AlreadyExists;
 }
