@@ -1,19 +1,41 @@
 #include "formsetting.h"
+#include "ui_FormSetting.h"
 
 #include "configsettings.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "macrosettings.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 
 u8 g_update210Available = 0;
 
+namespace {
+// The chosen language's button in the accent colour, the other one grey:
+// the page is light, so the choice must not be told by a pale colour.
+const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
+const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
+} // namespace
+
 FormSetting::FormSetting(QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent), ui(new Ui::FormSetting)
 {
-    g_updateRepairDialog = new UpDateRepair(this);
+    ui->setupUi(this);
+    ui->label_9->hide();
+    ui->scrollArea->setFrameShape(QFrame::NoFrame);
+    // The page lies on the frame's light background: no panel outline and no
+    // filled viewport of its own.
+    ui->FrameSetting->setFrameShape(QFrame::NoFrame);
+    ui->scrollArea->viewport()->setAutoFillBackground(false);
+    ui->scrollAreaWidgetContents->setStyleSheet("background-color:transparent;border:none;");
+
+    // Without a parent: the dialog is a frameless sub-window, which inside the
+    // page would become a child widget instead of a window of its own.
+    g_updateRepairDialog = new UpDateRepair(nullptr);
     g_updateRepairDialog->hide();
 
     registerDeviceMetaTypes();
@@ -31,11 +53,111 @@ FormSetting::FormSetting(QWidget *parent)
             Qt::BlockingQueuedConnection);
     connect(hub, SIGNAL(SigForm()), this, SLOT(SlotForm()), Qt::BlockingQueuedConnection);
     connect(hub, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
+    connect(hub, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
+    connect(hub, SIGNAL(SigLabelText(int, QString)), this, SLOT(SlotLabelText(int, QString)));
+    connect(hub, SIGNAL(SigGetRealVer()), this, SLOT(SlotGetRealVer()));
+    connect(hub, SIGNAL(SigSetStyle(int)), this, SLOT(SlotSetStyle(int)));
+
+    const QString labelRgb = rgbTriple(ConfigSettings::instance()->readStringList("Option", "LabelColor"),
+                                       themeRgbTriple(g_themeLabelColor));
+    for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_9, ui->label_28,
+                          ui->label_29, ui->label_30})
+        label->setStyleSheet("QLabel{color: rgb(" + labelRgb + ");}");
+
+    connect(hub, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    SlotAllLanguage(g_language);
+    showVersions();
 }
 
 FormSetting::~FormSetting()
 {
+    delete g_updateRepairDialog;
     g_updateRepairDialog = nullptr;
+}
+
+void FormSetting::mousePressEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event);
+}
+
+void FormSetting::highlightLanguage(int index)
+{
+    const QString chosen = QString::fromLatin1(kLanguageChosen).arg(themeRgbTriple(g_themeComboxSelectColor));
+    ui->pushButton->setStyleSheet(index == 0 ? chosen : QString::fromLatin1(kLanguageOther));
+    ui->pushButton_2->setStyleSheet(index == 0 ? QString::fromLatin1(kLanguageOther) : chosen);
+}
+
+void FormSetting::showVersions()
+{
+    ui->label_5->setText(m_receiverVersionText);
+    ui->label_7->setText(m_mouseVersionText);
+}
+
+void FormSetting::SlotAllLanguage(int index)
+{
+    highlightLanguage(index);
+    ui->label_28->setText(langText(g_langScreenInfo, index, 2));
+    ui->label_30->setText(langText(g_langScreenInfo, index, 3));
+    ui->pushButton_2->setText(langText(g_langScreenInfo, index, 4));
+    ui->pushButton->setText(langText(g_langScreenInfo, index, 5));
+    ui->label_29->setText(langText(g_langScreenInfo, index, 6));
+    ui->label_6->setText(langText(g_langScreenInfo, index, 7));
+    ui->label_4->setText(langText(g_langScreenInfo, index, 8));
+    g_updateWarningText = langText(g_langFormSetting, index, 14);
+}
+
+void FormSetting::SlotSetStyle(int index)
+{
+    Q_UNUSED(index);
+    const QString labelStyle = "QLabel{color: " + themeRgb(g_themeLabelColor) + ";}";
+    for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_28, ui->label_29,
+                          ui->label_30})
+        label->setStyleSheet(labelStyle);
+    highlightLanguage(g_language);
+}
+
+void FormSetting::chooseLanguage(int index)
+{
+    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
+    g_language = index;
+    PostMsg::instance()->postAllLanguage(index);
+    PostMsg::instance()->postLanguageSameA(index);
+    highlightLanguage(index);
+}
+
+void FormSetting::on_pushButton_clicked()
+{
+    chooseLanguage(0);
+}
+
+void FormSetting::on_pushButton_2_clicked()
+{
+    chooseLanguage(1);
+}
+
+void FormSetting::SlotGetRealVer()
+{
+    g_settingsVersionTextA = ui->label_5->text();
+    g_settingsVersionTextB = ui->label_7->text();
+}
+
+void FormSetting::SlotLabelText(int index, QString Text)
+{
+    if (index == 0) {
+        m_receiverVersionText = Text;
+        g_selectedDevice.usbVersion = Text;
+    } else if (index == 1) {
+        m_mouseVersionText = Text;
+        g_selectedDevice.mouseVersion = Text;
+    }
+    showVersions();
+    PostMsg::instance()->postSetLabelVerB();
+}
+
+void FormSetting::SlotFormB()
+{
+    ConfigSettings::instance()->readStringList("Adveanced",
+                                               "Drive" + QString::number(g_selectedDevice.driveIndex + 1));
 }
 
 bool FormSetting::isNewFirmwareInBin(unsigned char deviceCode, QString version, QString modelName,
@@ -116,6 +238,7 @@ void FormSetting::SetVer(int index)
     default:
         break;
     }
+    showVersions();
 }
 
 void FormSetting::SlotCheckUpdate()
@@ -135,6 +258,7 @@ void FormSetting::SlotLabelTextB(QString TextA, QString Text)
 {
     m_receiverVersionText = TextA;
     m_receiverUpdateWaiting = (Text == QLatin1String("true"));
+    showVersions();
 }
 
 void FormSetting::SlotRGBValue(DongleRGB *Rgb)

@@ -1,16 +1,23 @@
 #ifndef FORMSETTING_H
 #define FORMSETTING_H
 
-// The settings page: firmware versions of mouse and receiver, the firmware
-// check, and the receiver options the device link reports. It owns the
-// update and repair dialog (g_updateRepairDialog) for the whole run.
+// The settings page: the interface language, the firmware versions of mouse
+// and receiver, the firmware check, and the receiver options the device link
+// reports. It owns the update and repair dialog (g_updateRepairDialog) for
+// the whole run.
 
 #include "flashdatamap.h"
 
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class UpDateRepair;
+
+namespace Ui {
+class FormSetting;
+}
 
 class FormSetting : public QWidget
 {
@@ -40,7 +47,19 @@ public:
     bool updateAvailable() const { return m_updateAvailable; }
     bool longRangeMode() const { return m_longRangeMode; }
 
+    // Language choice from the page: stores it, sets g_language and tells
+    // every window (SigAllLanguage, then SigLanguageSameA for the frame's
+    // language box).
+    void chooseLanguage(int index);
+
 public slots:
+    void SlotAllLanguage(int index);
+    void SlotSetStyle(int index);
+    void SlotGetRealVer();
+    void SlotLabelText(int index, QString Text);
+    void SlotFormB();
+    void on_pushButton_clicked();
+    void on_pushButton_2_clicked();
     void SetVer(int index);
     void SlotCheckUpdate();
     void SlotButtonclick();
@@ -52,9 +71,17 @@ public slots:
     void SlotUpdateFrame(bool IsVis);
     void SlotLanguageSameB(int index);
 
+protected:
+    // A press on the page is swallowed (it must not start a window drag).
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
     // The page's own update check for the selected device.
     bool runUpdateCheck();
+    void showVersions();
+    void highlightLanguage(int index);
+
+    std::unique_ptr<Ui::FormSetting> ui;
 
     QString m_mouseVersionText;
     QString m_receiverVersionText;

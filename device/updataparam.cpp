@@ -1,0 +1,175 @@
+#include "updataparam.h"
+#include "ui_UpDataParam.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "globals.h"
+#include "imagecache.h"
+#include "inportfail.h"
+#include "postmsg.h"
+#include "screenmetrics.h"
+#include "startup.h"
+#include "worker.h"
+
+#include <QDebug>
+#include <QThread>
+#include <QTimer>
+
+#include <cstring>
+
+int g_upDataParamTextIndex = 0;
+
+namespace {
+constexpr int kRefreshPolls = 12;
+constexpr int kRefreshPollMs = 500;
+constexpr int kReloadPauseMs = 2000;
+constexpr int kImportPolls = 5;
+}
+
+UpDataParam::UpDataParam(QWidget *parent)
+    : QDialog(parent), ui(new Ui::UpDataParam)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_TranslucentBackground);
+    m_pictureDir = programDir() + "/Picture/WarningDialog/";
+    setWindowFlags(Qt::WindowFlags(0x6C12));
+    m_closeTimer = new QTimer(this);
+    m_closeTimer->setSingleShot(true);
+
+    const QStringList color = ConfigSettings::instance()->readStringList("Option", "LabelColor");
+    ui->label->setStyleSheet("QLabel{color: rgb(" + rgbTriple(color, themeRgbTriple(g_themeLabelColor)) + ");}");
+    ui->UpDataParamA->setStyleSheet(
+        "#UpDataParamA{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
+        + m_pictureDir + "BackGround.png" + ");}");
+
+    connect(m_closeTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
+    connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpDataParam::SlotAllLanguage);
+    SlotAllLanguage(g_language);
+    scaleWidgetFonts(this, fontFactorForDpi(logicalScreenDpi()));
+}
+
+UpDataParam::~UpDataParam() = default;
+
+void UpDataParam::startCloseTimer()
+{
+    m_closeTimer->start(kCloseDelayMs);
+}
+
+void UpDataParam::prepare(int index)
+{
+    Q_UNUSED(index);
+}
+
+void UpDataParam::SlotAllLanguage(int index)
+{
+    if (g_upDataParamTextIndex == 0)
+        ui->label->setText(langText(g_langUpDataParam, index, 0));
+    else if (g_upDataParamTextIndex == 1)
+        ui->label->setText(langText(g_langUpDataParam, index, 1));
+}
+
+void UpDataParam::SlotSetStyle(int index)
+{
+    Q_UNUSED(index);
+}
+
+bool UpDataParam::waitForButtonPage()
+{
+    for (int i = 0; i < kRefreshPolls && !g_buttonUiUpToDate; ++i)
+        Worker::waitWithEvents(kRefreshPollMs);
+    return g_buttonUiUpToDate != 0;
+}
+
+void UpDataParam::onTimeupDestroy()
+{
+    // The waits below run the event loop; a timer restarted meanwhile must
+    // not start a second round on top of this one.
+    if (m_running)
+        return;
+    m_running = true;
+
+    PostMsg::instance()->postSetver(4);
+    if (reloadMode)
+        runReload();
+    else {
+        qDebug() << "z";
+        if (importMode)
+            runImport();
+        else if (g_deviceDataLoaded)
+            runDeviceData();
+        else
+            runNoDeviceData();
+    }
+    m_running = false;
+}
+
+void UpDataParam::runReload()
+{
+    const bool refreshed = waitForButtonPage();
+    // The device settles after a status change; this pause deliberately
+    // holds the interface still.
+    QThread::msleep(kReloadPauseMs);
+    if (!refreshed)
+        PostMsg::instance()->postMouseOffLineo(0);
+    close();
+}
+
+void UpDataParam::runImport()
+{
+    FlashDataMap record;
+    std::memset(&record, 0, sizeof record);
+    const int result = readConfigFile(importPath, &record);
+    g_importResult = result;
+    if (result == ConfigImportOk) {
+        g_flashDataMap = record;
+        ProtocolDataUpdate(&record);
+        PostMsg *hub = PostMsg::instance();
+        hub->postUpDataLightUIA(record);
+        hub->postUpDataSensorUIB(record);
+        hub->postUpDataButtonUIC(record);
+        hub->postFormB();
+        for (int i = 0; i < kImportPolls; ++i)
+            Worker::waitWithEvents(kRefreshPollMs);
+    } else {
+        InportFail notice(nullptr);
+        const QPoint origin = mapToGlobal(QPoint(0, 0));
+        notice.move(origin.x() + (width() - notice.width()) / 2, origin.y() + (height() - notice.height()) / 2);
+        notice.exec();
+    }
+    importMode = false;
+    close();
+}
+
+void UpDataParam::runDeviceData()
+{
+    qDebug() << "v";
+    const bool refreshed = waitForButtonPage();
+    if (refreshed)
+        g_buttonUiUpToDate = 0;
+    close();
+    qDebug() << "vvv";
+    if (!refreshed)
+        PostMsg::instance()->postMouseOffLineo(1);
+    qDebug() << "vv";
+    if (g_deviceOnline && !g_deviceCacheName.isEmpty()) {
+        FlashDataMap cached;
+        if (!loadDeviceInfo(g_deviceCachePath, &cached))
+            saveDeviceInfo(g_deviceCacheName, g_flashDataMap);
+    }
+}
+
+void UpDataParam::runNoDeviceData()
+{
+    qDebug() << "x";
+    FlashDataMap cached;
+    std::memset(&cached, 0, sizeof cached);
+    PostMsg *hub = PostMsg::instance();
+    if (loadDeviceInfo(g_deviceCachePath, &cached)) {
+        hub->postUpDataLightUIA(cached);
+        hub->postUpDataSensorUIB(cached);
+        hub->postUpDataButtonUIC(cached);
+        hub->postFormB();
+    }
+    hub->postMouseOffLineo(0);
+    close();
+}

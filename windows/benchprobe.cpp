@@ -1,0 +1,149 @@
+#include "benchprobe.h"
+
+#include "dialog.h"
+#include "dialogmain.h"
+#include "globals.h"
+#include "postmsg.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+class BenchProbe : public QObject
+{
+public:
+    explicit BenchProbe(DialogMain *window)
+        : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+        PostMsg *hub = PostMsg::instance();
+        connect(hub, &PostMsg::SigUpDataLightUIButton, this, [this] { pageFilled(); }, Qt::QueuedConnection);
+        // Stage marks: the switch to the device page (GUI thread) and the
+        // worker's upload announcement (worker thread).
+        connect(hub, &PostMsg::SigChangeMainDialog, this, [this](int index) {
+            if (index == 1 && m_click.isValid() && m_switchNs < 0)
+                m_switchNs = m_click.nsecsElapsed();
+        }, Qt::DirectConnection);
+        connect(hub, &PostMsg::SigUpDataParam, this, [this] {
+            qint64 unset = -1;
+            if (m_click.isValid())
+                m_announceNs.compare_exchange_strong(unset, m_click.nsecsElapsed());
+        }, Qt::DirectConnection);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint && !m_shown) {
+            m_shown = true;
+            line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
+            QTimer::singleShot(0, this, [this] { waitForCards(); });
+        }
+        return false;
+    }
+
+private:
+    template <typename... Args>
+    static void line(const char *format, Args... args)
+    {
+        std::fprintf(stderr, "bench ");
+        std::fprintf(stderr, format, args...);
+        std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
+
+    static long residentKb()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &row : status.readAll().split('\n')) {
+            if (row.startsWith("VmRSS:"))
+                return row.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+        return -1;
+    }
+
+    // Polls until the list shows a card and nothing modal is open, then
+    // clicks the first card.
+    void waitForCards()
+    {
+        if (m_waited.isValid() && m_waited.elapsed() > 20000) {
+            line("error no-device-card");
+            QApplication::exit(2);
+            return;
+        }
+        if (!m_waited.isValid())
+            m_waited.start();
+        if (g_deviceButtons.isEmpty() || QApplication::activeModalWidget()) {
+            QTimer::singleShot(10, this, [this] { waitForCards(); });
+            return;
+        }
+        line("cards-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
+        // Let the list settle as a user would see it before clicking.
+        QTimer::singleShot(500, this, [this] {
+            QPointer<QToolButton> card = g_deviceButtons.value(0);
+            if (!card) {
+                line("error card-vanished");
+                QApplication::exit(2);
+                return;
+            }
+            m_click.start();
+            card->click();
+        });
+    }
+
+    void pageFilled()
+    {
+        if (m_filled || !m_click.isValid())
+            return;
+        m_filled = true;
+        line("click-to-filled-ms %.1f", m_click.nsecsElapsed() / 1e6);
+        line("click-to-switch-ms %.1f", m_switchNs / 1e6);
+        line("click-to-worker-ms %.1f", m_announceNs.load() / 1e6);
+        QTimer::singleShot(0, this, [this] { afterFill(); });
+    }
+
+    void afterFill()
+    {
+        // The upload notice runs modally for a while; leave it be.
+        if (QApplication::activeModalWidget()) {
+            QTimer::singleShot(50, this, [this] { afterFill(); });
+            return;
+        }
+        line("rss-kb %ld", residentKb());
+        PostMsg::instance()->postChangeMainDialog(0);
+        QTimer::singleShot(800, this, [this] {
+            line("back-on-list %d", g_devicePageActive == 0 ? 1 : 0);
+            if (Dialog *frame = m_window->framePage())
+                QMetaObject::invokeMethod(frame, "on_CloseButton_clicked", Qt::QueuedConnection);
+        });
+    }
+
+    DialogMain *m_window;
+    bool m_shown = false;
+    bool m_filled = false;
+    QElapsedTimer m_waited;
+    QElapsedTimer m_click;
+    qint64 m_switchNs = -1;
+    std::atomic<qint64> m_announceNs{-1};
+};
+
+} // namespace
+
+void installBenchProbe(QWidget *window)
+{
+    if (qgetenv("QUZ_BENCH") != "1")
+        return;
+    if (DialogMain *main = qobject_cast<DialogMain *>(window))
+        new BenchProbe(main);
+}

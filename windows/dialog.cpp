@@ -1,0 +1,439 @@
+#include "dialog.h"
+#include "ui_Dialog.h"
+
+#include "HIDUsb.h"
+#include "buttoninterface.h"
+#include "configsettings.h"
+#include "crashdump.h"
+#include "deviceevent.h"
+#include "dialogchange.h"
+#include "formsetting.h"
+#include "globals.h"
+#include "imagecache.h"
+#include "macrosettings.h"
+#include "match.h"
+#include "postmsg.h"
+#include "updataparam.h"
+
+#include <QButtonGroup>
+#include <QDebug>
+#include <QKeyEvent>
+#include <QListView>
+
+namespace {
+
+enum StackPage { ButtonPage = 0, DeviceListPage = 1, SettingsPage = 2 };
+
+const char kTextButtonStyle[] =
+    "QToolButton{border: 0px;background-image:transparent;color: rgb(255, 255, 255);} QToolButton:hover {color: "
+    "rgb(255, 255, 0); }";
+const char kTextButtonHovered[] =
+    "QToolButton{border: 0px;background-image:transparent;color: rgb(255, 255, 0);} QToolButton:hover {color: "
+    "rgb(255, 255, 0); }";
+const char kTextButtonPlain[] = "QToolButton{border: 0px;background-image:transparent;color: rgb(255, 255, 255);}";
+
+// The pictures of the three navigation pairs: not hovered, hovered.
+struct PairPictures {
+    const char *normal;
+    const char *hovered;
+};
+const PairPictures kPairPictures[3] = {
+    {"MainHover.png", "Main.png"},
+    {"DeviceHover.png", "Device.png"},
+    {"Set.png", "SetHover.png"},
+};
+
+} // namespace
+
+Dialog::Dialog(QWidget *parent)
+    : QWidget(parent), ui(new Ui::Dialog)
+{
+    ui->setupUi(this);
+    // The header stays on top of the page area, so its buttons always take
+    // their clicks.
+    ui->frame->raise();
+
+    ui->toolButton_4->hide();
+    PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigJuestOneDevice, this, &Dialog::SlotJustOneDevice);
+
+    showNavigation(false);
+    picturePath = programDir() + "/Picture/Dialog/";
+
+    m_buttonPage = new Buttoninterface(this);
+    m_deviceListPage = new DialogChange(this);
+    m_settingsPage = new FormSetting(this);
+    ui->stackedWidgetDialog->addWidget(m_buttonPage);
+    ui->stackedWidgetDialog->addWidget(m_deviceListPage);
+    ui->stackedWidgetDialog->addWidget(m_settingsPage);
+
+    m_upDataParamNotice = new UpDataParam(nullptr);
+    qDebug() << "Start";
+
+    styleHeader();
+
+    pageButtons = new QButtonGroup(ui->frame);
+    pageButtons->setExclusive(true);
+    pageButtons->addButton(ui->toolButton);
+    pageButtons->addButton(ui->toolButton_2);
+    pageButtons->addButton(ui->toolButton_3);
+
+    connect(ui->MinButton, &QToolButton::clicked, this, &Dialog::WindowMin);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(width(), height());
+
+    CrashHandler::install();
+
+    ui->stackedWidgetDialog->setCurrentWidget(m_deviceListPage);
+
+    connect(hub, &PostMsg::SigLanguageSameA, this, &Dialog::SlotSameLanguageA);
+    connect(hub, &PostMsg::SigSelectStackInde, this, &Dialog::SlotSelectStackIndex);
+    connect(hub, &PostMsg::SigSetStyle, this, &Dialog::SlotSetStyle);
+    connect(hub, &PostMsg::SigSecondPageChange, this, &Dialog::SlotSecondDialog);
+    connect(hub, &PostMsg::SigChangeStyle, this, &Dialog::SlotChangeStyle);
+    connect(hub, &PostMsg::SigUpDataParam, this, &Dialog::SlotUpDataParam);
+    connect(hub, &PostMsg::SigStartRecord, this, &Dialog::SlotStartRecord);
+    connect(hub, &PostMsg::SigMouseIndex, this, &Dialog::SlotMouseIndex);
+    connect(hub, &PostMsg::SigSetLabelVer, this, &Dialog::SlotSetLabel);
+    connect(hub, &PostMsg::SigSetLabelVerB, this, &Dialog::SlotSetLabelB);
+    connect(hub, &PostMsg::SigAllLanguage, this, &Dialog::SlotAllLanguage);
+    // Emitted by the device-event thread, which waits until the slot ran.
+    connect(hub, &PostMsg::SigBattery, this, &Dialog::SlotBattery, Qt::BlockingQueuedConnection);
+
+    styleLanguageBox();
+}
+
+Dialog::~Dialog()
+{
+    delete m_buttonPage;
+    delete m_deviceListPage;
+    delete m_settingsPage;
+    delete ui;
+    // The notice lives as long as the frame; in the program that is the
+    // whole run.
+    delete m_upDataParamNotice;
+}
+
+void Dialog::styleHeader()
+{
+    const QString &P = picturePath;
+    setDefaultBackground();
+    for (QToolButton *button : {ui->ButtonMain_2, ui->ButtonMain_3, ui->ButtonMain_4})
+        button->setStyleSheet(QString::fromLatin1(kTextButtonStyle));
+    QToolButton *icons[3] = {ui->toolButton, ui->toolButton_2, ui->toolButton_3};
+    for (int i = 0; i < 3; ++i) {
+        icons[i]->setStyleSheet(
+            "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
+            + P + kPairPictures[i].normal + ");} QToolButton:hover {background-image: url(" + P
+            + kPairPictures[i].hovered + "); }");
+    }
+    ui->toolButton_4->setStyleSheet(
+        "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;border-image: url(" + P
+        + "Pair.png" + ");}");
+    ui->CloseButton->setStyleSheet("QToolButton{border:0px;background-image: url(" + P + "exit_nr.png"
+                                   + ");background-position:center;background-repeat:no-repeat;}"
+                                     "QToolButton:hover{background-image: url("
+                                   + P + "exit_ov.png" + ");}QToolButton:pressed{background-image: url(" + P
+                                   + "exit_nr.png" + ");}");
+    ui->MinButton->setStyleSheet("QToolButton{border:0px;background-image: url(" + P + "min_nr.png"
+                                 + ");background-position:center;background-repeat:no-repeat;}"
+                                   "QToolButton:hover{background-image: url("
+                                 + P + "min_ov.png" + ");}QToolButton:pressed{background-image: url(" + P
+                                 + "min_nr.png" + ");}");
+}
+
+void Dialog::styleLanguageBox()
+{
+    const QString &P = picturePath;
+    const QStringList select = ConfigSettings::instance()->readStringList("Option", "ComboxSelectColor");
+    const QString S = rgbTriple(select, themeRgbTriple(g_themeComboxSelectColor));
+    ui->comboBox->setStyleSheet(
+        "QComboBox{border: 2px solid rgb(118,118,118);color: rgb(255,255,255);background-color:rgb(19,19,19); "
+        "}QComboBox::drop-down:button{border-radius:5px; background:rgb(19,19,19);} QComboBox::down-arrow{image: "
+        "url("
+        + P + "Menu.png" + "); right: 8px; }QComboBox::down-arrow:on{ image: url(" + P + "MenuClicked.png"
+        + ");}QComboBox QAbstractItemView::item{height:25px;}QComboBox QAbstractItemView {outline: 0px solid gray; "
+          "border: 1px  solid gray;color: rgb(255,255,255); border-image: url("
+        + P + "ComboboxTextBack.png" + ");selection-background-color: rgb(" + S + "); }");
+    QListView *view = new QListView(ui->comboBox);
+    view->setStyleSheet(
+        "QListView::item:selected{background-color: rgb(118,118,118);}QListView::item:hover{background-color: "
+        "rgb(118,118,118);}");
+    ui->comboBox->setView(view);
+    ui->comboBox->setMaxVisibleItems(5);
+}
+
+bool Dialog::exactlyOneDevice() const
+{
+    return g_shownDevices.size() == 1;
+}
+
+void Dialog::showNavigation(bool shown)
+{
+    for (QWidget *w : {static_cast<QWidget *>(ui->ButtonMain_3), static_cast<QWidget *>(ui->ButtonMain_2),
+                       static_cast<QWidget *>(ui->ButtonMain_4), static_cast<QWidget *>(ui->toolButton),
+                       static_cast<QWidget *>(ui->toolButton_2), static_cast<QWidget *>(ui->toolButton_3)})
+        w->setVisible(shown);
+}
+
+void Dialog::setBackground(const QString &picture)
+{
+    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + picture + ");}");
+}
+
+void Dialog::setDefaultBackground()
+{
+    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + "main_nr.png" + ");border: none;}");
+}
+
+QString Dialog::buttonPageBackground() const
+{
+    const int link = g_selectedDevice.linkType & 0xFF;
+    return (link == 3 || link == 5) ? QStringLiteral("key_nr_2.png") : QStringLiteral("key_nr.png");
+}
+
+void Dialog::SlotSelectStackIndex(int index)
+{
+    switch (index) {
+    case 0:
+        ui->comboBox->show();
+        if (exactlyOneDevice())
+            ui->toolButton_4->show();
+        ui->stackedWidgetDialog->setCurrentWidget(m_deviceListPage);
+        ui->toolButton->setChecked(true);
+        showNavigation(false);
+        setDefaultBackground();
+        break;
+    case 1:
+        toButtonPagePair();
+        break;
+    case 2:
+        toSettingsPair();
+        break;
+    case 3:
+        setBackground(QStringLiteral("macro_nr.png"));
+        ui->ButtonMain_2->show();
+        break;
+    default:
+        break;
+    }
+}
+
+void Dialog::SlotSecondDialog()
+{
+    ui->stackedWidgetDialog->setCurrentWidget(m_buttonPage);
+}
+
+void Dialog::SlotJustOneDevice(bool Yes)
+{
+    const int current = ui->stackedWidgetDialog->currentIndex();
+    ui->toolButton_4->setVisible(Yes && (current == DeviceListPage || current == -1));
+}
+
+void Dialog::SlotMouseIndex(int index)
+{
+    Q_UNUSED(index);
+    ui->comboBox->hide();
+    if (exactlyOneDevice())
+        ui->toolButton_4->hide();
+}
+
+void Dialog::SlotChangeStyle(int index, bool istrue)
+{
+    QToolButton *icon = nullptr;
+    QToolButton *text = nullptr;
+    switch (index) {
+    case 0: icon = ui->toolButton; text = ui->ButtonMain_2; break;
+    case 1: icon = ui->toolButton_2; text = ui->ButtonMain_3; break;
+    case 2: icon = ui->toolButton_3; text = ui->ButtonMain_4; break;
+    default: return;
+    }
+    const char *picture = istrue ? kPairPictures[index].hovered : kPairPictures[index].normal;
+    icon->setStyleSheet(
+        "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
+        + picturePath + picture + ");}");
+    text->setStyleSheet(QString::fromLatin1(istrue ? kTextButtonHovered : kTextButtonPlain));
+}
+
+void Dialog::SlotStartRecord(int index)
+{
+    if (index != 0 && index != 1)
+        return;
+    const bool enabled = index == 1;
+    ui->ButtonMain_2->setEnabled(enabled);
+    ui->ButtonMain_3->setEnabled(enabled);
+    ui->ButtonMain_4->setEnabled(enabled);
+}
+
+void Dialog::SlotUpDataParam(int index)
+{
+    UpDataParam *notice = m_upDataParamNotice;
+    notice->startCloseTimer();
+    notice->prepare(index);
+    qDebug() << "q";
+    // Every announcement says which kind of read follows: a flag left over
+    // from an earlier re-read would send a first read down the re-read path.
+    notice->reloadMode = (index == 1);
+    qDebug() << "w";
+    // A second announcement while the notice is up only restarts its timer:
+    // a second exec() of a running dialog is refused.
+    if (notice->isVisible())
+        return;
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    notice->move(origin.x() + (width() - notice->width()) / 2 + 20,
+                 origin.y() + 8 + (height() - notice->height()) / 2);
+    qDebug() << "t1";
+    notice->exec();
+}
+
+void Dialog::SlotAllLanguage(int index)
+{
+    ui->ButtonMain_2->setText(langText(g_langDialogChange, index, 10));
+    ui->ButtonMain_3->setText(langText(g_langDialogChange, index, 11));
+    ui->ButtonMain_4->setText(langText(g_langDialogChange, index, 12));
+}
+
+void Dialog::SlotSameLanguageA(int index)
+{
+    const bool blocked = ui->comboBox->blockSignals(true);
+    // An index the box does not hold leaves it without a current item.
+    ui->comboBox->setCurrentIndex(index);
+    ui->comboBox->blockSignals(blocked);
+}
+
+void Dialog::SlotSetLabelB()
+{
+    PostMsg::instance()->postGetRealVer();
+}
+
+void Dialog::SlotSetStyle(int index)
+{
+    Q_UNUSED(index);
+}
+
+void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText)
+{
+    Q_UNUSED(IsCharg);
+    Q_UNUSED(Number);
+    Q_UNUSED(IsText);
+}
+
+void Dialog::SlotSetLabel(QString a, QString b)
+{
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+}
+
+void Dialog::WindowMin()
+{
+    PostMsg::instance()->postChangeSize(0);
+}
+
+void Dialog::on_CloseButton_clicked()
+{
+    // Nothing to keep before a device has delivered its data (no cache name).
+    if (!g_deviceCacheName.isEmpty()) {
+        const FlashDataMap image = g_flashDataMap;
+        saveDeviceInfo(g_deviceCacheName, image);
+    }
+    PostMsg::instance()->postChangeSize(1);
+}
+
+void Dialog::toListPair()
+{
+    PostMsg::instance()->postChangeMainDialog(0);
+    ui->comboBox->show();
+    if (exactlyOneDevice())
+        ui->toolButton_4->show();
+}
+
+void Dialog::toButtonPagePair()
+{
+    ui->comboBox->hide();
+    if (exactlyOneDevice())
+        ui->toolButton_4->hide();
+    ui->toolButton_2->setChecked(true);
+    showNavigation(true);
+    setBackground(buttonPageBackground());
+    ui->stackedWidgetDialog->setCurrentWidget(m_buttonPage);
+}
+
+void Dialog::toSettingsPair()
+{
+    ui->comboBox->hide();
+    if (exactlyOneDevice())
+        ui->toolButton_4->hide();
+    setDefaultBackground();
+    ui->toolButton_3->setChecked(true);
+    showNavigation(true);
+    ui->stackedWidgetDialog->setCurrentWidget(m_settingsPage);
+}
+
+void Dialog::on_toolButton_clicked()
+{
+    toListPair();
+}
+
+void Dialog::on_ButtonMain_2_clicked()
+{
+    toListPair();
+}
+
+void Dialog::on_toolButton_2_clicked()
+{
+    toButtonPagePair();
+}
+
+void Dialog::on_ButtonMain_3_clicked()
+{
+    toButtonPagePair();
+}
+
+void Dialog::on_toolButton_3_clicked()
+{
+    toSettingsPair();
+}
+
+void Dialog::on_ButtonMain_4_clicked()
+{
+    toSettingsPair();
+}
+
+void Dialog::on_toolButton_4_clicked()
+{
+    Match *match = new Match(nullptr);
+    g_pairWithStoredDevice = 0;
+    match->init();
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    match->move(origin.x() + (width() - match->width()) / 2, origin.y() + (height() - match->height()) / 2);
+    match->exec();
+    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    delete match;
+}
+
+void Dialog::on_comboBox_activated(int index)
+{
+    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
+    g_language = index;
+    PostMsg::instance()->postAllLanguage(index);
+    PostMsg::instance()->postLanguageSameB(index);
+}
+
+void Dialog::on_ButtonMain_2_toggled(bool checked)
+{
+    Q_UNUSED(checked);
+}
+
+void Dialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_F12)
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void Dialog::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}

@@ -1,0 +1,89 @@
+#ifndef DIALOG_H
+#define DIALOG_H
+
+// The frame: the header (navigation pairs, language box, pairing, minimise
+// and close) and the page stack with the button page (0), the device list
+// (1) and the settings page (2). It follows the hub's page switches, keeps
+// the header in step with the page shown, shows the parameter upload notice
+// and saves the device image when the user closes the program.
+
+#include <QString>
+#include <QWidget>
+
+class QButtonGroup;
+class Buttoninterface;
+class DialogChange;
+class FormSetting;
+class UpDataParam;
+
+namespace Ui {
+class Dialog;
+}
+
+class Dialog : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Dialog(QWidget *parent = nullptr);
+    ~Dialog() override;
+
+    Ui::Dialog *form() const { return ui; }
+    Buttoninterface *buttonPage() const { return m_buttonPage; }
+    DialogChange *deviceListPage() const { return m_deviceListPage; }
+    FormSetting *settingsPage() const { return m_settingsPage; }
+    UpDataParam *upDataParamNotice() const { return m_upDataParamNotice; }
+
+public slots:
+    void SlotSelectStackIndex(int index);
+    void SlotSecondDialog();
+    void SlotJustOneDevice(bool Yes);
+    void SlotMouseIndex(int index);
+    void SlotChangeStyle(int index, bool istrue);
+    void SlotStartRecord(int index);
+    void SlotUpDataParam(int index);
+    void SlotAllLanguage(int index);
+    void SlotSameLanguageA(int index);
+    void SlotSetLabelB();
+    void SlotSetStyle(int index);
+    void SlotBattery(bool IsCharg, int Number, bool IsText);
+    void SlotSetLabel(QString a, QString b);
+    void WindowMin();
+
+    void on_CloseButton_clicked();
+    void on_toolButton_clicked();
+    void on_ButtonMain_2_clicked();
+    void on_toolButton_2_clicked();
+    void on_ButtonMain_3_clicked();
+    void on_toolButton_3_clicked();
+    void on_ButtonMain_4_clicked();
+    void on_toolButton_4_clicked();
+    void on_comboBox_activated(int index);
+    void on_ButtonMain_2_toggled(bool checked);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Header pieces shared by the page switches.
+    bool exactlyOneDevice() const;
+    void showNavigation(bool shown);
+    void setBackground(const QString &picture);
+    void setDefaultBackground();
+    QString buttonPageBackground() const;
+    void toListPair();
+    void toButtonPagePair();
+    void toSettingsPair();
+    void styleHeader();
+    void styleLanguageBox();
+
+    Ui::Dialog *ui = nullptr;
+    QButtonGroup *pageButtons = nullptr;
+    Buttoninterface *m_buttonPage = nullptr;
+    DialogChange *m_deviceListPage = nullptr;
+    FormSetting *m_settingsPage = nullptr;
+    UpDataParam *m_upDataParamNotice = nullptr;
+    QString picturePath;
+};
+
+#endif // DIALOG_H

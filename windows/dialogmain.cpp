@@ -1,0 +1,423 @@
+#include "dialogmain.h"
+#include "ui_DialogMain.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "containreset.h"
+#include "deviceevent.h"
+#include "dialog.h"
+#include "dialogchange.h"
+#include "formsetting.h"
+#include "globals.h"
+#include "imagecache.h"
+#include "languageloader.h"
+#include "macrosettings.h"
+#include "match.h"
+#include "mouseoffline.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "updaterepair.h"
+#include "updatewarning.h"
+#include "worker.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QThread>
+
+u8 g_macroRecording = 0;
+
+namespace {
+
+const QString kProgramKey = "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + g_productName;
+const QString kMouseVersionKey =
+    "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
+
+constexpr int kListSettleMs = 100;
+constexpr int kCloseWaitMs = 200;
+constexpr int kUsbChangeSettleMs = 600;
+
+// The receiver model key of a device's Drive group by its link byte.
+QString receiverModelKey(u8 link)
+{
+    switch (link) {
+    case 0: return QStringLiteral("DM");
+    case 4: return QStringLiteral("D2M");
+    case 1: return QStringLiteral("D4M");
+    case 5: return QStringLiteral("D8M");
+    default: return QStringLiteral("D2M");
+    }
+}
+
+} // namespace
+
+DialogMain::DialogMain(QWidget *parent)
+    : QDialog(parent), ui(new Ui::DialogMain)
+{
+    ui->setupUi(this);
+
+    LanguageLoader loader;
+    loader.LanguageTextLoader();
+
+    // A language left behind by the installer moves into the user settings
+    // once.
+    {
+        RegistryKey key(kProgramKey);
+        const int installed = key.value(QStringLiteral("LanguageIndex")).toInt();
+        if (installed != 0)
+            MacroSettings::instance()->writeString("Language", "Language", QString::number(installed));
+        key.remove(QStringLiteral("LanguageIndex"));
+    }
+    g_language = MacroSettings::instance()->readString("Language", "Language").toInt();
+    // A stored index the language files cannot serve would leave every text
+    // empty.
+    clampCurrentLanguage();
+
+    pictureDir = programDir() + "/Picture/Dialog/";
+
+    page = new Dialog(this);
+    ui->stackedWidgetMain->addWidget(page);
+    ui->stackedWidgetMain->setCurrentWidget(page);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(width(), height());
+
+    PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
+    connect(hub, &PostMsg::SigChangeMainDialog, this, &DialogMain::SlotChangeMainDialog);
+    connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
+    connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
+    connect(hub, &PostMsg::SigUpPageLight, this, &DialogMain::SlotUpPageLight);
+
+    hub->postLanguageSameA(g_language);
+    hub->postLanguageSameB(g_language);
+    hub->postAllLanguage(g_language);
+}
+
+DialogMain::~DialogMain()
+{
+    delete ui;
+    // The program never deletes its window; this is for tests.
+    delete trayIcon;
+}
+
+QSystemTrayIcon *DialogMain::systemTrayIcon()
+{
+    // Made on first use: building a tray icon connects to the desktop's
+    // session bus, which a window that never goes to the tray has no need of
+    // (and which can start helper processes at start-up).
+    if (!trayIcon) {
+        trayIcon = new QSystemTrayIcon(nullptr);
+        trayIcon->setIcon(QIcon(pictureDir + "Logo.png"));
+        trayIcon->setToolTip(g_productName);
+    }
+    return trayIcon;
+}
+
+void DialogMain::waitWithEvents(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+void DialogMain::SlotAllLanguage(int index)
+{
+    textMain = langText(g_langDialogMain, index, 0);
+    textExit = langText(g_langDialogMain, index, 1);
+}
+
+void DialogMain::SlotChangeMainDialog(int index)
+{
+    g_uiWriteEnabled = 1;
+    PostMsg *hub = PostMsg::instance();
+    if (index == 0) {
+        hub->postSecondPageChange();
+        hub->postSelectStackInde(0);
+        g_devicePageActive = 0;
+        hub->postMainPageChange();
+        UsbServer_Exit();
+        // The device server winds down on the library's threads; the list
+        // starts listening again only after it.
+        QThread::msleep(kListSettleMs);
+        StartUsbChanged(&DialogChange::onUsbChanged, kUsbChangeSettleMs);
+    } else if (index == 1) {
+        // The device page talks to the chosen device from its first read on.
+        // The device-page discovery would point the handle at it too, but
+        // only once the library's change notice has come round, which can be
+        // after the worker has started on the placeholder path.
+        if (!g_selectedDevice.devicePath.isEmpty())
+            setDeviceHandlePath(g_selectedDevice.devicePath.toUtf8());
+        ui->stackedWidgetMain->setCurrentWidget(page);
+        hub->postSelectStackInde(1);
+        StartUsbChanged(&Worker::onUsbChanged, kUsbChangeSettleMs);
+    }
+}
+
+void DialogMain::SlotChangeSize(int index)
+{
+    if (index == 0 || index == 1)
+        UsbServer_SetPCDriverStatus(0);
+    if (index == 0 || index == 2) {
+        goToTray();
+    } else if (index == 1 || index == 3) {
+        qDebug() << "close";
+        StopUsbChanged();
+        waitWithEvents(kCloseWaitMs);
+        UsbServer_Exit();
+        close();
+    }
+}
+
+void DialogMain::goToTray()
+{
+    // Without a system tray a hidden window could never come back: it is
+    // minimised instead and comes back from the task bar.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+    m_inTray = true;
+
+    // The menu is built afresh each time so it carries the current texts.
+    if (trayMenu)
+        trayMenu->deleteLater();
+    actionMain = new QAction(textMain, this);
+    connect(actionMain, &QAction::triggered, this, &DialogMain::slotActionMain);
+    actionExit = new QAction(textExit, this);
+    connect(actionExit, &QAction::triggered, this, &DialogMain::slotActionExitApp);
+    trayMenu = new QMenu(this);
+    trayMenu->addAction(actionMain);
+    trayMenu->addSeparator();
+    trayMenu->addAction(actionExit);
+    // The actions belong to the menu, so an old menu takes its actions along.
+    actionMain->setParent(trayMenu);
+    actionExit->setParent(trayMenu);
+    systemTrayIcon()->setContextMenu(trayMenu);
+
+    if (!m_trayConnected) {
+        connect(trayIcon, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+        m_trayConnected = true;
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        trayIcon->show();
+}
+
+void DialogMain::restoreFromTray()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    if (trayIcon)
+        trayIcon->hide();
+    const bool wasAway = m_inTray;
+    m_inTray = false;
+    // Going to the tray told the device the program stopped listening; an
+    // open device page must hear it again.
+    if (wasAway && g_devicePageActive == 1)
+        UsbServer_SetPCDriverStatus(1);
+}
+
+void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        if (trayMenu)
+            trayMenu->exec(QCursor::pos());
+        break;
+    case QSystemTrayIcon::DoubleClick:
+    case QSystemTrayIcon::Trigger:
+        restoreFromTray();
+        break;
+    default:
+        break;
+    }
+}
+
+void DialogMain::slotActionMain()
+{
+    restoreFromTray();
+}
+
+void DialogMain::shutDownDeviceLink()
+{
+    if (!g_deviceCacheName.isEmpty()) {
+        const FlashDataMap image = g_flashDataMap;
+        saveDeviceInfo(g_deviceCacheName, image);
+    }
+    UsbServer_SetPCDriverStatus(0);
+    StopUsbChanged();
+    waitWithEvents(kCloseWaitMs);
+    UsbServer_Exit();
+}
+
+void DialogMain::slotActionExitApp()
+{
+    // Leaving from the tray ends the device link the same way closing does,
+    // so the device is not left believing the program still listens.
+    shutDownDeviceLink();
+    if (trayIcon)
+        trayIcon->hide();
+    close();
+    // Ends the event loop whatever other window is still open. Outside any
+    // event loop there is nothing to end (and asking would make the next
+    // loop end at once).
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+}
+
+void DialogMain::SlotMouseOffLine(int index)
+{
+    g_offlineNoticeReason = index;
+    MouseOffLine notice(nullptr);
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    notice.move(origin.x() + (width() - notice.width()) / 2, origin.y() - 20 + (height() - notice.height()) / 2);
+    g_deviceLost = 1;
+    g_rereadRequested = 1;
+    notice.exec();
+}
+
+void DialogMain::SlotUpPageLight()
+{
+}
+
+void DialogMain::on_pushButton_clicked()
+{
+    close();
+}
+
+void DialogMain::mousePressEvent(QMouseEvent *event)
+{
+    pressGlobalPos = event->globalPos();
+    pressWindowPos = pos();
+    dragOffset = pressGlobalPos - pressWindowPos;
+}
+
+void DialogMain::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() != Qt::LeftButton || isMaximized())
+        return;
+    if (dragOffset.isNull())
+        return;
+    move(event->globalPos() - dragOffset);
+}
+
+void DialogMain::mouseReleaseEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event);
+    dragOffset = QPoint(0, 0);
+}
+
+void DialogMain::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // Where there is no tray the window was minimised; coming back from the
+    // task bar is the same as coming back from the tray.
+    if (event->type() == QEvent::WindowStateChange && m_inTray && !isMinimized() && isVisible())
+        restoreFromTray();
+}
+
+void DialogMain::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_F12:
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PostMsg::instance()->postEnterKey();
+        return;
+    case Qt::Key_Space:
+        spaceKey();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+}
+
+QPoint DialogMain::centredFor(const QSize &size, int dx) const
+{
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    return QPoint(origin.x() + (width() - size.width()) / 2 + dx, origin.y() + (height() - size.height()) / 2);
+}
+
+void DialogMain::openPairing()
+{
+    Match match(nullptr);
+    g_pairWithStoredDevice = 0;
+    match.init();
+    match.move(centredFor(match.size(), 0));
+    match.exec();
+    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+}
+
+DialogMain::SpaceAction DialogMain::spaceActionFor(bool receiverNewer, bool mouseNewer)
+{
+    if (receiverNewer == mouseNewer)
+        return SpaceAction::Pair;
+    return mouseNewer ? SpaceAction::WarnMouseUpdate : SpaceAction::OfferReceiverUpdate;
+}
+
+void DialogMain::spaceKey()
+{
+    if (g_macroRecording)
+        return;
+    if (g_shownDevices.size() != 1 || g_shownDevices.first().isReceiver)
+        return;
+    const DeviceAllInfo device = g_shownDevices.first();
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = "Drive" + QString::number(device.driveIndex + 1);
+    const QString cidText = config->readString("Option", "CID");
+    const int cid = cidText.toInt();
+    const QString midText = config->readString(group, "MID");
+    const int mid = midText.toInt();
+
+    const QString version =
+        RegistryKey(kMouseVersionKey).value("MouseVer" + cidText + midText).toString();
+    if (version.isEmpty()) {
+        openPairing();
+        return;
+    }
+
+    const bool mouseNewer =
+        FormSetting::isNewFirmwareInBin(210, version, config->readString(group, "MM"), u8(cid), u8(mid));
+    UpDateRepair updater(nullptr);
+    updater.move(centredFor(updater.size(), 0));
+    const QString receiverModel = config->readString(group, receiverModelKey(u8(device.linkType & 0xFF)));
+    // A receiver the configuration names no model for has no image to
+    // compare: it counts as up to date.
+    const bool receiverNewer = !receiverModel.isEmpty()
+        && UpDateRepair::isNewFirmwareInBin(211, device.usbVersion, receiverModel, u8(cid), u8(mid));
+
+    switch (spaceActionFor(receiverNewer, mouseNewer)) {
+    case SpaceAction::Pair:
+        openPairing();
+        break;
+    case SpaceAction::WarnMouseUpdate: {
+        UpDateWarning warning(nullptr);
+        warning.setText(g_updateWarningText);
+        warning.move(centredFor(warning.size(), -20));
+        warning.exec();
+        break;
+    }
+    case SpaceAction::OfferReceiverUpdate: {
+        ContainReset question(nullptr);
+        question.setText(g_mouseIsNewTipsText);
+        question.move(centredFor(question.size(), -20));
+        question.exec();
+        if (question.accepted) {
+            updater.startAutoUpdate(0);
+            updater.exec();
+        }
+        break;
+    }
+    }
+}
