@@ -83,6 +83,26 @@ QImage glyph(const QString &kind, int size, QColor color, QColor background)
     return img;
 }
 
+bool saveCloseButtons(const QString &dir, QColor glyphColor)
+{
+    auto face = [](QColor glyphColor, QColor back) {
+        QImage img = canvas(30, 30);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (back.alpha()) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(back);
+            p.drawRoundedRect(QRectF(3, 3, 24, 24), 5, 5);
+        }
+        p.drawImage(0, 0, glyph(QStringLiteral("close"), 30, glyphColor));
+        return img;
+    };
+    bool ok = savePng(face(glyphColor, Qt::transparent), dir + "/Close.png");
+    ok &= savePng(face(Qt::white, QColor(232, 72, 85)), dir + "/CloseHover.png");
+    ok &= savePng(face(Qt::white, QColor(186, 50, 62)), dir + "/CloseClick.png");
+    return ok;
+}
+
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);

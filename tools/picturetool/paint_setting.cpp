@@ -28,28 +28,12 @@ QImage panel()
     p.drawLine(QPointF(24, 7), QPointF(104, 7));
     return img;
 }
-
-QImage closeFace(QColor glyphColor, QColor back)
-{
-    QImage img = canvas(30, 30);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (back.alpha()) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(back);
-        p.drawRoundedRect(QRectF(3, 3, 24, 24), 5, 5);
-    }
-    p.drawImage(0, 0, glyph(QStringLiteral("close"), 30, glyphColor));
-    return img;
-}
 } // namespace
 
 QUZ_PICTURE_FOLDER(setting, "Setting")
 {
     bool ok = savePng(panel(), dir + "/BackSecondPage.png");
     ok &= savePng(roundedButton(180, 33, kAccent, kAccent.lighter(125), 8), dir + "/Pair.png");
-    ok &= savePng(closeFace(kGlyph, Qt::transparent), dir + "/Close.png");
-    ok &= savePng(closeFace(Qt::white, QColor(232, 72, 85)), dir + "/CloseHover.png");
-    ok &= savePng(closeFace(Qt::white, QColor(186, 50, 62)), dir + "/CloseClick.png");
+    ok &= saveCloseButtons(dir, kGlyph);
     return ok;
 }

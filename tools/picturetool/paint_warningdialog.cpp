@@ -26,28 +26,12 @@ QImage background()
     p.drawLine(QPointF(24, 6), QPointF(88, 6));
     return img;
 }
-
-QImage closeFace(QColor glyphColor, QColor back)
-{
-    QImage img = canvas(30, 30);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (back.alpha()) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(back);
-        p.drawRoundedRect(QRectF(3, 3, 24, 24), 5, 5);
-    }
-    p.drawImage(0, 0, glyph(QStringLiteral("close"), 30, glyphColor));
-    return img;
-}
 } // namespace
 
 QUZ_PICTURE_FOLDER(warningdialog, "WarningDialog")
 {
     bool ok = savePng(background(), dir + "/BackGround.png");
-    ok &= savePng(closeFace(kGlyph, Qt::transparent), dir + "/Close.png");
-    ok &= savePng(closeFace(Qt::white, QColor(232, 72, 85)), dir + "/CloseHover.png");
-    ok &= savePng(closeFace(Qt::white, QColor(186, 50, 62)), dir + "/CloseClick.png");
+    ok &= saveCloseButtons(dir, kGlyph);
     const QImage confirm = roundedButton(82, 30, kAccent, kAccent.lighter(125), 6);
     const QImage confirmClick = roundedButton(82, 30, kAccentPressed, kAccentPressed.lighter(120), 6);
     for (const char *name : {"Confirm", "ConFirm"}) {

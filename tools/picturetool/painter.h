@@ -42,4 +42,8 @@ QImage roundedButton(int w, int h, QColor fill, QColor border = Qt::transparent,
 // A small glyph icon: "close", "min", "back", "check", "warning", "left", "right", "setting".
 QImage glyph(const QString &kind, int size, QColor color, QColor background = Qt::transparent);
 
+// Close.png, CloseHover.png and CloseClick.png of a dialog: the glyph alone,
+// then on a red face when hovered and pressed.
+bool saveCloseButtons(const QString &dir, QColor glyphColor);
+
 #endif
