@@ -5,7 +5,6 @@
 #include "painter.h"
 
 namespace {
-const QColor kEdge(0, 0, 0, 0);
 const QColor kPanel(250, 251, 253);
 const QColor kPanelBorder(200, 206, 216);
 const QColor kAccent(0, 150, 255);
@@ -14,13 +13,14 @@ const QColor kGlyph(110, 118, 132);
 
 QImage background()
 {
-    QImage img = canvas(448, 154, kEdge);
+    // Square and opaque: the notices are not translucent windows, so round
+    // transparent corners would show black.
+    QImage img = canvas(448, 154, kPanel);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF panel(1.5, 1.5, 445, 151);
     p.setPen(QPen(kPanelBorder, 1));
-    p.setBrush(kPanel);
-    p.drawRoundedRect(panel, 8, 8);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, 447, 153));
     // A short accent line under the top edge marks the panel as a notice.
     p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(24, 6), QPointF(88, 6));
