@@ -1,5 +1,4 @@
 #include "benchprobe.h"
-#include "crashdump.h"
 #include "dialogmain.h"
 #include "exeisrun.h"
 #include "globals.h"
@@ -16,7 +15,6 @@ int main(int argc, char *argv[])
 {
     const QString dataDir = userDataDir();
     createUserFolders(dataDir);
-    CrashHandler::install();
 
     // The program scales itself from the desktop size instead of following
     // the toolkit's automatic scaling.
