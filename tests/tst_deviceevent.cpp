@@ -326,6 +326,8 @@ private slots:
         QTest::newRow("one item") << "Adveanced=1" << 1 << 0;
         QTest::newRow("set both") << "Adveanced=1, 3" << 1 << 1;
         QTest::newRow("LED zero") << "Adveanced=0, 0" << 1 << 0;
+        // Items that are there but no numbers read 0: range off, LED alone.
+        QTest::newRow("no numbers") << "Adveanced=off, x" << 1 << 0;
     }
     void reconnectEvent()
     {

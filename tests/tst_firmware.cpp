@@ -180,6 +180,23 @@ private slots:
         // A receiver class without a model name in the configuration is not
         // matched against images that carry no model name either.
         QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 1), 0);
+
+        // The mouse's model name is compared as it stands: an empty MM fits an
+        // image whose model name field is empty.
+        writeConfig("[Option]\nCID=MzMK\nDeviceTotal=2\n[Drive1]\nMID=1\n[Drive2]\nMID=2\nMM=\n");
+        g_selectedDevice.driveIndex = 1;
+        QCOMPARE(FormSetting::checkFirmwareUpdate(210, "v1.05", 0), 0);
+        writeImage("plain.bin", makeImage(0x107, 210, 33, 2, ""));
+        QCOMPARE(FormSetting::checkFirmwareUpdate(210, "v1.05", 0), 1);
+    }
+
+    // Image names match "*.bin" whatever their case.
+    void upperCaseExtension()
+    {
+        const QByteArray image = makeImage(0x106, 210, 33, 1, "QZM-Q1");
+        writeImage("MOUSE.BIN", image);
+        QVERIFY(FormSetting::isNewFirmwareInBin(210, "v1.05", "QZM-Q1", 33, 1));
+        QCOMPARE(g_firmwareImageList.value(0), image);
     }
 
     void imageForListedDevice()

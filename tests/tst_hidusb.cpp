@@ -10,11 +10,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -336,8 +338,8 @@ private slots:
         QCOMPARE(int(flags[2]), 1);   // whole configuration changed
         QCOMPARE(UsbServer_SetCurrentConfig(4), 0);   // there are four profiles
         QVERIFY(hidsim::countCalls("UsbServer_SetCurrentConfig") == 2);
-        QVERIFY(std::find(hidsim::calls().begin(), hidsim::calls().end(), "UsbServer_SetCurrentConfig(2)")
-                != hidsim::calls().end());
+        const std::vector<std::string> calls = hidsim::calls();
+        QVERIFY(std::find(calls.begin(), calls.end(), "UsbServer_SetCurrentConfig(2)") != calls.end());
 
         QCOMPARE(UsbServer_SetClearSetting(), 1);
         QCOMPARE(hidsim::currentProfile("M1"), 0);
@@ -347,6 +349,12 @@ private slots:
         std::vector<unsigned char> other(busy.size());
         QVERIFY(hidsim::storedImage("M1", other.data(), 2));
         QCOMPARE(other, factory);
+        // The restored mouse reports profile 0 and announces itself again.
+        QVERIFY(hidsim::waitIdle());
+        events = takeEvents();
+        QVERIFY(find(events, 14));
+        QCOMPARE(find(events, 14)->data, std::vector<unsigned char>{0});
+        QVERIFY(find(events, 9));
     }
 
     void deviceChangesReachTheCallback()

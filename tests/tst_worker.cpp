@@ -4,6 +4,7 @@
 
 #include "HIDUsb.h"
 #include "buttoninterface.h"
+#include "containreset.h"
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "globals.h"
@@ -13,11 +14,14 @@
 #include "testsupport.h"
 #include "worker.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -280,6 +284,57 @@ private slots:
         QCOMPARE(int(g_update211Available), 0);
     }
 
+    // The receiver's firmware hint: the receiver entry gives the version and
+    // the receiver class (4K: model D4M), the images lie in the program
+    // folder's "bin".
+    void receiverHintsFromImages_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<quint32>("imageVersion");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("no bin folder") << false << 0u << QString();
+        QTest::newRow("newer receiver image") << true << 0x103u << QString("true");
+        QTest::newRow("running receiver image") << true << 0x102u << QString();
+    }
+    void receiverHintsFromImages()
+    {
+        QFETCH(bool, folder);
+        QFETCH(quint32, imageVersion);
+        QFETCH(QString, mark);
+        QTemporaryDir program;
+        QVERIFY(QDir().mkpath(program.path() + "/usersetting"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini",
+                            program.path() + "/usersetting/Config.ini"));
+        if (folder) {
+            QVERIFY(QDir().mkpath(program.path() + "/bin"));
+            QByteArray image(800, '\0');
+            image[16] = char(imageVersion & 0xFF);
+            image[17] = char(imageVersion >> 8);
+            image[20] = char(211);
+            image[21] = char(0x21);
+            image[22] = char(1);
+            image.replace(87, 6, "QZR-4K");
+            QFile f(program.path() + "/bin/receiver.bin");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(image);
+        }
+        setProgramDirOverride(program.path());
+        ConfigSettings::resetForTests();
+
+        g_selectedDevice = cableEntry("M2");
+        g_selectedDevice.mouseVersion = "v1.05";
+        QSignalSpy label(PostMsg::instance(), &PostMsg::SigLabelTextB);
+        Worker::scanDevices();
+        setProgramDirOverride(QString());
+        ConfigSettings::resetForTests();
+
+        QCOMPARE(g_deviceList.size(), 2);
+        QCOMPARE(label.count(), 1);
+        QCOMPARE(label.first().at(0).toString(), QString("v1.02"));
+        QCOMPARE(label.first().at(1).toString(), mark);
+        QCOMPARE(int(g_update211Available), mark.isEmpty() ? 0 : 1);
+    }
+
     // Plug, select, full read, the mouse away and back, the receiver pulled
     // and put back.
     void followsDeviceAcrossChanges()
@@ -315,6 +370,56 @@ private slots:
         choose(receiverEntry());
         runWorker();
         QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 3, 10000);
+    }
+
+    // Factory reset from the device page: the device is restored, restarts,
+    // and the page is read again from the restored configuration.
+    void factoryReset()
+    {
+        choose(receiverEntry());
+        runWorker();
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
+        g_flashDataMap.debounceTime = 77;
+        ProtocolDataUpdate(&g_flashDataMap);
+        QVERIFY(hidsim::waitIdle());
+        hidsim::clearCalls();
+
+        bool asked = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto *question = qobject_cast<ContainReset *>(QApplication::activeModalWidget())) {
+                asked = true;
+                question->accepted = true;
+                question->close();
+            }
+        });
+        answer.start(20);
+        page->on_Reset_clicked();
+        answer.stop();
+
+        QVERIFY(asked);
+        const std::vector<std::string> calls = hidsim::calls();
+        auto at = [&](const std::string &call) {
+            return int(std::find(calls.begin(), calls.end(), call) - calls.begin());
+        };
+        QVERIFY(at("UsbServer_SetBatteryOptimizeEnable(0)") < at("ProtocolDataUpdate()"));
+        QVERIFY(at("ProtocolDataUpdate()") < at("UsbServer_SetClearSetting()"));
+        QVERIFY(at("UsbServer_SetClearSetting()") < int(calls.size()));
+        QCOMPARE(int(g_configApplying), 0);
+        QVERIFY(g_checkTimer->isActive());
+        g_checkTimer->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 2, 10000);
+        FlashDataMap factory;
+        hidsim::factoryImage(1, reinterpret_cast<unsigned char *>(&factory));
+        QCOMPARE(int(page->shownImage().debounceTime), int(factory.debounceTime));
+
+        // Offline: only the offline notice.
+        hidsim::setOnline("M1", false);
+        hidsim::clearCalls();
+        QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+        page->on_Reset_clicked();
+        QCOMPARE(offline.count(), 1);
+        QCOMPARE(hidsim::countCalls("UsbServer_SetClearSetting"), 0);
     }
 
     void pageEndDoesNotHang()

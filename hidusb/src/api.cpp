@@ -322,6 +322,14 @@ extern "C" int UsbServer_SetClearSetting(void)
         d = {u8(mm->profile)};
         return true;
     });
+    // The mouse restarts with its factory configuration and announces itself
+    // again, as after any reconnection.
+    queueEvent(300, 9, 0, 0, [](Bytes &d) {
+        if (!serverMouse())
+            return false;
+        d = {1};
+        return true;
+    });
     return 1;
 }
 
