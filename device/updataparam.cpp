@@ -109,9 +109,10 @@ void UpDataParam::runReload()
     // The device settles after a status change; this pause deliberately
     // holds the interface still.
     QThread::msleep(kReloadPauseMs);
+    // The wait notice goes before the offline notice comes: both are modal.
+    close();
     if (!refreshed)
         PostMsg::instance()->postMouseOffLineo(0);
-    close();
 }
 
 void UpDataParam::runImport()

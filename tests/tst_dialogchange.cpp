@@ -280,6 +280,13 @@ private slots:
         QCOMPARE(child<QWidget>("btn3")->pos(), QPoint(496, 0));
         QCOMPARE(child<QWidget>("btn3")->parentWidget(), stack()->widget(1));
         QCOMPARE(g_rateLabels.size(), 4);
+        // Each rate badge lies on its own card, not on a neighbour's.
+        for (int n = 0; n < 4; ++n) {
+            QWidget *card = child<QWidget>(qPrintable("btn" + QString::number(n)));
+            QLabel *badge = g_rateLabels.at(n);
+            QCOMPARE(badge->parentWidget(), card->parentWidget());
+            QVERIFY2(card->geometry().contains(badge->geometry()), qPrintable("badge " + QString::number(n)));
+        }
         // Receivers without a mouse: offline.
         QVERIFY(shown("label3"));
         page.reset();
@@ -291,6 +298,10 @@ private slots:
         QCOMPARE(child<QWidget>("btn4")->pos(), QPoint(755, 0));
         QCOMPARE(child<QWidget>("Unkonw3")->height(), 70);
         QCOMPARE(child<QWidget>("Unkonw4")->height(), 60);
+        for (int n = 3; n < 5; ++n) {
+            QWidget *card = child<QWidget>(qPrintable("btn" + QString::number(n)));
+            QVERIFY(card->geometry().contains(g_rateLabels.at(n)->geometry()));
+        }
     }
 
     void arrowsLetTheUserWalkEveryPage()
@@ -336,6 +347,13 @@ private slots:
         QVERIFY(g_deviceButtons.isEmpty());
         QCOMPARE(stack()->count(), 0);
         QVERIFY(!shown("RightButton"));
+
+        // The extra one unplugged: the notice goes and the card comes.
+        hidsim::plug("RB", false);
+        settle();
+        QVERIFY(!g_duplicateDevices);
+        QVERIFY(!shown("QuestionB"));
+        QCOMPARE(g_deviceButtons.size(), 1);
 
         // Two receivers of one model on different links are not doubled.
         page.reset();

@@ -207,6 +207,17 @@ private slots:
         frame->SlotSelectStackIndex(0);
         QVERIFY(ui->toolButton_4->isHidden());
         frame->SlotJustOneDevice(true);
+        // A card click on the list announces the model before its checks;
+        // a device that stays on the list leaves the list's header whole.
+        g_shownDevices = {device(0)};
+        frame->SlotMouseIndex(3);
+        QVERIFY(!ui->toolButton_4->isHidden());
+        QVERIFY(!ui->comboBox->isHidden());
+
+        // Away from the list (the button page's reset) the box goes, and
+        // the pairing button with exactly one device.
+        g_shownDevices = {device(0), device(1)};
+        stack()->setCurrentIndex(0);
         frame->SlotMouseIndex(3);   // more than one device: only the box goes
         QVERIFY(!ui->toolButton_4->isHidden());
         QVERIFY(ui->comboBox->isHidden());

@@ -295,6 +295,26 @@ private slots:
         QCOMPARE(int(g_buttonUiUpToDate), 1);
     }
 
+    // A re-read that never refreshed the page: the wait notice is gone
+    // before the offline notice (reason "device offline") comes up.
+    void reloadWithoutRefresh()
+    {
+        UpDataParam notice;
+        notice.reloadMode = true;
+        g_buttonUiUpToDate = 0;
+        notice.show();
+        bool noticeShownAtOffline = true;
+        QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+        QMetaObject::Connection c = connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &notice,
+                                            [&] { noticeShownAtOffline = notice.isVisible(); });
+        notice.onTimeupDestroy();
+        disconnect(c);
+        QCOMPARE(offline.count(), 1);
+        QCOMPARE(offline.at(0).at(0).toInt(), 0);
+        QVERIFY(!noticeShownAtOffline);
+        QVERIFY(!notice.isVisible());
+    }
+
     // The timer firing again while the first round still waits starts no
     // second round.
     void noSecondRoundWhileWaiting()

@@ -234,6 +234,13 @@ void Dialog::SlotJustOneDevice(bool Yes)
 void Dialog::SlotMouseIndex(int index)
 {
     Q_UNUSED(index);
+    // A card click announces the model before its checks decide whether the
+    // device opens. One that stays on the list (an unrecognised device, a
+    // pairing or update question) must leave the list's header whole: the
+    // language box and the pairing button would otherwise be gone until the
+    // user opened some device. Opening one hides them with the page switch.
+    if (ui->stackedWidgetDialog->currentWidget() == m_deviceListPage)
+        return;
     ui->comboBox->hide();
     if (exactlyOneDevice())
         ui->toolButton_4->hide();

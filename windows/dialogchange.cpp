@@ -477,25 +477,33 @@ constexpr int kKindCount = 5;
 enum class CardLayout { FullPage, OneCard, TwoCards };
 
 struct CardPlace {
-    QPoint button, name, marker, link, badge, badge1K;
+    QPoint button, name, marker, link;
 };
 
-CardPlace cardPlace(CardLayout layout, int slot, u8 link)
+CardPlace cardPlace(CardLayout layout, int slot)
 {
     switch (layout) {
     case CardLayout::FullPage: {
         const int dx = 350 * slot;
-        return {{146 + dx, 0}, {146 + dx, 340}, {290 + dx, 20}, {321 + dx, 10}, {27 + 300 * slot, 10}, {7 + 300 * slot, 10}};
+        return {{146 + dx, 0}, {146 + dx, 340}, {290 + dx, 20}, {321 + dx, 10}};
     }
     case CardLayout::OneCard:
-        // The 2K badge sits further left than the 4K and 8K ones.
-        return {{496, 0}, {496, 340}, {656, 20}, {671, 10}, {link == 4 ? 332 : 468, 10}, {468, 10}};
+        return {{496, 0}, {496, 340}, {656, 20}, {671, 10}};
     case CardLayout::TwoCards:
         if (slot == 0)
-            return {{236, 0}, {246, 340}, {340, 20}, {421, 10}, {162, 10}, {142, 10}};
-        return {{755, 0}, {755, 340}, {884, 20}, {930, 10}, {472, 10}, {452, 10}};
+            return {{236, 0}, {246, 340}, {340, 20}, {421, 10}};
+        return {{755, 0}, {755, 340}, {884, 20}, {930, 10}};
     }
     return {};
+}
+
+// The rate badge sits in the top-left corner of its own card. (Places taken
+// from a fixed table per layout put the badges of the second and third cards
+// over the neighbouring card, where they told the wrong device's rate and
+// covered its online and offline markers.)
+QPoint badgePlace(const QPoint &button)
+{
+    return button + QPoint(12, 10);
 }
 
 // The polling-rate badge of a link byte; empty for links without one.
@@ -534,7 +542,7 @@ void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
         setRecognisedButtonStyle(button, false, e.mid);
     marker->setStyleSheet(labelPictureStyle(QStringLiteral("DisOnline.png")));
 
-    const CardPlace place = cardPlace(layout, slot, e.linkType);
+    const CardPlace place = cardPlace(layout, slot);
     button->move(place.button);
     name->move(place.name);
     marker->move(place.marker);
@@ -543,7 +551,7 @@ void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
     if (!badge.isEmpty()) {
         auto *rate = new QLabel(cardPage);
         rate->setStyleSheet("QLabel{background-image: url(" + g_dialogChangePictureDir + badge + ");}");
-        rate->move(e.linkType == 0 ? place.badge1K : place.badge);
+        rate->move(badgePlace(place.button));
         rate->setFixedSize(42, 26);
         rate->setFocusPolicy(Qt::NoFocus);
         rate->show();
@@ -636,6 +644,9 @@ void DialogChange::rebuildDeviceButtons()
     }
 
     if (g_shownDevices.isEmpty()) {
+        // Nothing is doubled any more: a notice left from an earlier build
+        // would ask the user to unplug a device that is gone.
+        ui->QuestionB->hide();
         ui->label_2->hide();
         ui->label_3->show();
         ui->label_4->show();
@@ -685,6 +696,7 @@ void DialogChange::rebuildDeviceButtons()
         return;
     }
 
+    ui->QuestionB->hide();
     ui->label_2->hide();
     ui->label_3->show();
     ui->label_4->show();

@@ -4,7 +4,6 @@
 #include "painter.h"
 
 namespace {
-const QColor kEdge(0, 0, 0, 0);
 const QColor kPanel(250, 251, 253);
 const QColor kPanelBorder(200, 206, 216);
 const QColor kAccent(30, 136, 229);
@@ -12,18 +11,18 @@ const QColor kGlyph(110, 118, 132);
 
 QImage panel()
 {
-    QImage img = canvas(552, 300, Qt::transparent);
+    // Square and opaque: without a compositing desktop a translucent window
+    // shows black where the picture is transparent, so round corners would
+    // come out as black wedges.
+    QImage img = canvas(552, 300, kPanel);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kEdge);
-    p.drawRoundedRect(QRectF(0, 0, 552, 300), 10, 10);
     QLinearGradient g(0, 0, 0, 300);
     g.setColorAt(0, kPanel.lighter(112));
     g.setColorAt(1, kPanel);
     p.setPen(QPen(kPanelBorder, 1));
     p.setBrush(g);
-    p.drawRoundedRect(QRectF(1.5, 1.5, 549, 297), 9, 9);
+    p.drawRect(QRectF(0.5, 0.5, 551, 299));
     p.setPen(QPen(kAccent, 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(24, 7), QPointF(104, 7));
     return img;
