@@ -3,6 +3,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "deviceevent.h"
+#include "devicesearch.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "imagecache.h"
@@ -372,21 +373,8 @@ void Worker::findDevices(QString vid, QStringList pids)
     for (const QString &pid : pids) {
         int count = 0;
         char **found = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 5, &count);
-        // Copy the paths at once: the array belongs to the library.
-        QList<QByteArray> paths;
-        for (int i = 0; found && i < count; ++i) {
-            if (found[i])
-                paths.append(QByteArray(found[i]));
-        }
-        for (const QByteArray &path : qAsConst(paths)) {
-            DeviceAllInfo record;
-            record.devicePath = QString::fromLatin1(path);
-            record.vidText = vid;
-            record.pidText = pid;
-            unsigned char attribute[12];
-            std::memset(attribute, 0, sizeof attribute);
-            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
-            record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
+        for (const QByteArray &path : copyFoundPaths(found, count)) {
+            DeviceAllInfo record = foundDeviceRecord(path, vid, pid);
             if (deviceSelected()) {
                 if (identifyDevice(record, path.constData()) == 1
                     && record.driveIndex == g_selectedDevice.driveIndex
@@ -481,20 +469,8 @@ void Worker::FindDevicesByPid(QString vid, QStringList pids)
         int count = 5;
         char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(),
                                                                   &count);
-        QList<QByteArray> paths;
-        for (int i = 0; found && i < count; ++i) {
-            if (found[i])
-                paths.append(QByteArray(found[i]));
-        }
-        for (const QByteArray &path : qAsConst(paths)) {
-            DeviceAllInfo record;
-            record.devicePath = QString::fromLatin1(path);
-            record.vidText = vid;
-            record.pidText = pid;
-            unsigned char attribute[12];
-            std::memset(attribute, 0, sizeof attribute);
-            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
-            record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
+        for (const QByteArray &path : copyFoundPaths(found, count)) {
+            DeviceAllInfo record = foundDeviceRecord(path, vid, pid);
             const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
             record.cid = info.cid;
             record.mid = info.mid;

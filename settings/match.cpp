@@ -1,4 +1,6 @@
 #include "match.h"
+
+#include "devicesearch.h"
 #include "ui_Match.h"
 
 #include "HIDUsb.h"
@@ -223,11 +225,7 @@ void Match::onPairTimeupDestroy()
     int count = 5;
     char **paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(m_vidText.toLatin1().constData(),
                                                               m_pidText.toLatin1().constData(), &count);
-    bool present = false;
-    for (int i = 0; paths && i < qBound(0, count, 5); ++i) {
-        if (paths[i] && QString::fromLatin1(paths[i]) == m_devicePath)
-            present = true;
-    }
+    const bool present = copyFoundPaths(paths, count).contains(m_devicePath.toLatin1());
     if ((count == 0 || !present) && g_pairing) {
         SlotStopTimer();
         g_pairing = 0;

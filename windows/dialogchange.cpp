@@ -1,4 +1,6 @@
 #include "dialogchange.h"
+
+#include "devicesearch.h"
 #include "ui_DialogChange.h"
 
 #include "HIDUsb.h"
@@ -257,26 +259,9 @@ void DialogChange::findDevicesByPid(QString vid, QVector<QString> pids)
     for (const QString &pid : qAsConst(pids)) {
         int count = 5;
         char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(), &count);
-        // The array belongs to the library and changes with its next search:
-        // take copies first. Never read more entries than were asked for.
-        QList<QByteArray> paths;
-        if (found) {
-            for (int j = 0; j < qBound(0, count, 5); ++j) {
-                if (found[j])
-                    paths.append(QByteArray(found[j]));
-            }
-        }
-        for (const QByteArray &path : qAsConst(paths)) {
-            DeviceAllInfo r;
-            r.devicePath = QString::fromLatin1(path);
-            r.vidText = vid;
-            r.pidText = pid;
-
-            unsigned char attribute[12] = {};
-            UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
-            const unsigned v = unsigned(attribute[8]) | (unsigned(attribute[9]) << 8);
-            r.usbVersion = "v" + QString::number(v >> 8) + "." + QString("%1").arg(v & 0xFF, 2, 16, QChar('0')).toUpper();
-
+        // Never more entries than were asked for.
+        for (const QByteArray &path : copyFoundPaths(found, count, 5)) {
+            DeviceAllInfo r = foundDeviceRecord(path, vid, pid);
             if (identifyDevice(r)) {
                 g_shownDevices.append(r);
                 g_foundDevices.append(r);
