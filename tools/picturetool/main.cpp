@@ -83,6 +83,19 @@ QImage glyph(const QString &kind, int size, QColor color, QColor background)
     return img;
 }
 
+QImage dialogPanel(int w, int h, QColor accent, int accentLength)
+{
+    QImage img = canvas(w, h, kDialogPanel);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kDialogBorder, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
+    p.setPen(QPen(accent, 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 6), QPointF(24 + accentLength, 6));
+    return img;
+}
+
 bool saveCloseButtons(const QString &dir, QColor glyphColor)
 {
     auto face = [](QColor glyphColor, QColor back) {

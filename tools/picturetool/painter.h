@@ -42,6 +42,16 @@ QImage roundedButton(int w, int h, QColor fill, QColor border = Qt::transparent,
 // A small glyph icon: "close", "min", "back", "check", "warning", "left", "right", "setting".
 QImage glyph(const QString &kind, int size, QColor color, QColor background = Qt::transparent);
 
+// The light dialogs' colours.
+const QColor kDialogPanel(250, 251, 253);
+const QColor kDialogBorder(200, 206, 216);
+const QColor kDialogGlyph(110, 118, 132);
+
+// A dialog's background: square and opaque (the dialogs are not translucent
+// windows, so round transparent corners would show black), a 1 px border and
+// a short accent line under the top edge of the given length.
+QImage dialogPanel(int w, int h, QColor accent, int accentLength);
+
 // Close.png, CloseHover.png and CloseClick.png of a dialog: the glyph alone,
 // then on a red face when hovered and pressed.
 bool saveCloseButtons(const QString &dir, QColor glyphColor);
