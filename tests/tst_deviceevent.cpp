@@ -139,11 +139,7 @@ private slots:
     }
     void init()
     {
-        resetAllGlobals();
-        resetStatusReadClock();
-        ConfigSettings::resetForTests();
-        hidsim::reset();
-        hidsim::setTimeScale(0);
+        resetDeviceBench();
     }
     void cleanup()
     {

@@ -80,14 +80,7 @@ void closeNextModal(QString *seen, int delayMs = 100)
 
 DeviceAllInfo mouseEntry()
 {
-    DeviceAllInfo d;
-    d.devicePath = QString::fromStdString(hidsim::pathOf("R1"));
-    d.vidText = "5A51";
-    d.pidText = "F514";
-    d.cid = 0x21;
-    d.mid = 1;
-    d.linkType = 1;
-    d.driveIndex = 0;
+    DeviceAllInfo d = benchReceiverEntry();
     d.online = 1;
     return d;
 }
@@ -116,9 +109,7 @@ private slots:
     }
     void init()
     {
-        resetAllGlobals();
-        hidsim::reset();
-        hidsim::setTimeScale(0);
+        resetDeviceBench();
         QDir().mkpath(deviceCacheDir());
         MacroSettings::instance()->remove("Language", "Language");
         RegistryKey(kProgramKey).remove("LanguageIndex");

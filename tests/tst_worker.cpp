@@ -27,20 +27,6 @@
 
 namespace {
 
-DeviceAllInfo receiverEntry()
-{
-    DeviceAllInfo d;
-    d.devicePath = QString::fromStdString(hidsim::pathOf("R1"));
-    d.vidText = "5A51";
-    d.pidText = "F514";
-    d.cid = 0x21;
-    d.mid = 1;
-    d.linkType = 1;
-    d.isReceiver = 0;
-    d.driveIndex = 0;
-    return d;
-}
-
 DeviceAllInfo cableEntry(const char *id)
 {
     DeviceAllInfo d;
@@ -89,11 +75,7 @@ private slots:
     }
     void init()
     {
-        resetAllGlobals();
-        resetStatusReadClock();
-        ConfigSettings::resetForTests();
-        hidsim::reset();
-        hidsim::setTimeScale(0);
+        resetDeviceBench();
         QDir().mkpath(deviceCacheDir());
         page.reset(new Buttoninterface);
         g_checkTimer->stop();   // the tests drive the poll themselves
@@ -147,7 +129,7 @@ private slots:
     void offlineWithoutCache()
     {
         hidsim::setOnline("M1", false);
-        choose(receiverEntry());
+        choose(benchReceiverEntry());
         runWorker();
         QVERIFY(page->showsFactoryView());
         QCOMPARE(int(g_deviceLost), 1);
@@ -166,7 +148,7 @@ private slots:
         saveDeviceInfo("Device_CID21_MID01.bin", cached);
 
         hidsim::setOnline("M1", false);
-        choose(receiverEntry());
+        choose(benchReceiverEntry());
         runWorker();
         QVERIFY(!page->showsFactoryView());
         QCOMPARE(std::memcmp(&page->shownImage(), &cached, sizeof cached), 0);
@@ -180,7 +162,7 @@ private slots:
     {
         g_deviceLost = 1;
         g_upgradeIdle = 0;   // an update runs: leave the device alone
-        setDeviceHandlePath(receiverEntry().devicePath.toUtf8());
+        setDeviceHandlePath(benchReceiverEntry().devicePath.toUtf8());
         hidsim::clearCalls();
         g_worker->SlotCheckOnline();
         QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceOnLine"), 0);
@@ -205,7 +187,7 @@ private slots:
 
     void unansweredDeviceIsUnrecognised()
     {
-        g_selectedDevice = receiverEntry();
+        g_selectedDevice = benchReceiverEntry();
         DeviceAllInfo record;
         hidsim::clearCalls();
         QCOMPARE(Worker::identifyDevice(record, "no-such-device"), 0);
@@ -225,7 +207,7 @@ private slots:
     // by its cable: the page moves to the cable entry and reads it.
     void sameMouseOnOtherEntryRestarts()
     {
-        g_selectedDevice = receiverEntry();
+        g_selectedDevice = benchReceiverEntry();
         Worker::scanDevices();
         QCOMPARE(g_selectedDevice.subDevices.size(), 3);
         hidsim::plug("M1", true);
@@ -255,7 +237,7 @@ private slots:
         QFETCH(bool, updating);
         hidsim::plug("R1", false);
         hidsim::plug("M2", false);
-        g_selectedDevice = receiverEntry();
+        g_selectedDevice = benchReceiverEntry();
         g_upgradeIdle = updating ? 0 : 1;
         QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
         QSignalSpy setver(PostMsg::instance(), &PostMsg::SigSetver);
@@ -264,7 +246,7 @@ private slots:
         QVERIFY(g_deviceList.isEmpty());
         QCOMPARE(setver.count(), 1);
         if (updating) {
-            QCOMPARE(g_selectedDevice.devicePath, receiverEntry().devicePath);
+            QCOMPARE(g_selectedDevice.devicePath, benchReceiverEntry().devicePath);
             QCOMPARE(back.count(), 0);
         } else {
             QVERIFY(g_selectedDevice.devicePath.isEmpty());
@@ -340,7 +322,7 @@ private slots:
     void followsDeviceAcrossChanges()
     {
         QCOMPARE(StartUsbChanged(&Worker::onUsbChanged, 600), 1);
-        choose(receiverEntry());
+        choose(benchReceiverEntry());
         runWorker();
         QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
 
@@ -352,7 +334,7 @@ private slots:
         QVERIFY(hidsim::waitIdle());
         QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 2, 10000);
         QCOMPARE(int(g_clearKeyRecords), 0);
-        QCOMPARE(g_selectedDevice.devicePath, receiverEntry().devicePath);
+        QCOMPARE(g_selectedDevice.devicePath, benchReceiverEntry().devicePath);
 
         // The receiver is pulled: the page goes back to the list.
         QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
@@ -367,7 +349,7 @@ private slots:
         QVERIFY(hidsim::waitIdle());
         QTRY_VERIFY_WITH_TIMEOUT(!g_deviceList.isEmpty(), 10000);
         PostMsg::instance()->postMainPageChange();
-        choose(receiverEntry());
+        choose(benchReceiverEntry());
         runWorker();
         QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 3, 10000);
     }
@@ -376,7 +358,7 @@ private slots:
     // and the page is read again from the restored configuration.
     void factoryReset()
     {
-        choose(receiverEntry());
+        choose(benchReceiverEntry());
         runWorker();
         QTRY_COMPARE_WITH_TIMEOUT(page->fullRefreshCount(), 1, 10000);
         g_flashDataMap.debounceTime = 77;

@@ -1,9 +1,19 @@
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
+#include "flashdatamap.h"
+
 #include <QString>
 
 // Puts every program-wide global back to its start value.
 void resetAllGlobals();
+
+// resetAllGlobals(), then a fresh default bench of simulated devices that
+// answers without delays, and the status re-read clock back to real time.
+void resetDeviceBench();
+
+// The record discovery makes of the default bench's 4K receiver "R1" with
+// its mouse behind it (link 1, model 1), not yet marked online.
+DeviceAllInfo benchReceiverEntry();
 
 #endif
