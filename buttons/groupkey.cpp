@@ -3,6 +3,7 @@
 #include "addkey.h"
 #include "groupmaxthree.h"
 #include "keyboardhook.h"
+#include "keytables.h"
 #include "screenmetrics.h"
 #include "startup.h"
 #include "ui_GroupKey.h"
@@ -13,26 +14,6 @@ namespace {
 
 constexpr NoticeTraits kGroupKey = {"groupKeyA", {&g_langGroupKey, 0}, {nullptr, 0, 0}, {&g_langQuestion, 2},
                                     {nullptr, 0}, "Confirm", true, true, true, false, false};
-
-// The keys of a combination text. "Num+" is one key although it holds the
-// joining character.
-QStringList keysOf(const QString &text)
-{
-    QStringList keys;
-    QString key;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('+') && key != QLatin1String("Num")) {
-            keys << key;
-            key.clear();
-        } else {
-            key += c;
-        }
-    }
-    if (!key.isEmpty())
-        keys << key;
-    return keys;
-}
 
 } // namespace
 
@@ -101,7 +82,8 @@ void GroupKey::UpdateCapslockTip(int keyCode, bool downOrUp, bool)
     const QString name = keyName(keyCode);
 
     const QString text = ui->lineEdit->text();
-    const QStringList keys = keysOf(text);
+    // Whole keys, not characters: "1" is not in "F1", and "Num+" is one key.
+    const QStringList keys = text.isEmpty() ? QStringList() : combinationTokens(text);
     m_plusCount = qMax(0, keys.size() - 1);
     if (m_plusCount >= 2) {
         // A fourth key starts a new combination.
@@ -136,7 +118,7 @@ void GroupKey::on_NewHong_clicked()
             names << QString::fromLatin1(m.name);
     }
     const QString line = ui->lineEdit->text();
-    const int count = names.size() + keysOf(line).size();
+    const int count = names.size() + (line.isEmpty() ? 0 : combinationTokens(line).size());
 
     if (count >= 4) {
         GroupMaxThree notice(nullptr);
