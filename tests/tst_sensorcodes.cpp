@@ -67,7 +67,6 @@ private slots:
     void everyRangeTypeReadsBack();
     void fixedDpiCodes();
     void levelsThroughTheMouse();
-    void rateAndSleepChoices();
 };
 
 void TestSensorCodes::init()
@@ -185,30 +184,23 @@ void TestSensorCodes::snap_data()
 
     const QString two = "100,3000,50,3200,32000,100,0";
     QTest::newRow("gap jumps up") << two << "snap" << 3100 << 3200 << 100;
-    QTest::newRow("top of a range") << two << "snap" << 3000 << 3000 << 50;
     QTest::newRow("down to the grid") << two << "snap" << 2975 << 2950 << 50;
     QTest::newRow("above the last") << two << "snap" << 40000 << 40000 << 0;
-    QTest::newRow("below the first") << two << "snap" << 60 << 60 << 0;
     QTest::newRow("second range") << "50,10000,50,10100,26000,100,0" << "snap" << 12345 << 12300 << 100;
     QTest::newRow("gap after the first") << "50,10000,50,10100,26000,100,0" << "snap" << 10050 << 10100 << 100;
     QTest::newRow("grid from the range minimum") << "150,1000,100,0" << "snap" << 170 << 150 << 100;
     QTest::newRow("odd minimum keeps its grid") << "50,1000,100,0" << "snap" << 260 << 250 << 100;
     QTest::newRow("step 0: no snapping") << "100,1000,0,0" << "snap" << 555 << 555 << 0;
-    QTest::newRow("negative step") << "100,1000,-50,0" << "snap" << 555 << 555 << 0;
     QTest::newRow("no ranges") << "0" << "snap" << 555 << 555 << 0;
     QTest::newRow("wide range, no overflow") << "-2147483648,2147483647,7,0" << "snap" << 2147483647
                                              << 2147483644 << 7;
 
     QTest::newRow("plus at a top") << two << "up" << 3000 << 3200 << 0;
-    QTest::newRow("plus inside") << two << "up" << 100 << 150 << 0;
     QTest::newRow("plus at the end") << two << "up" << 32000 << 32100 << 0;
     QTest::newRow("plus in a gap") << two << "up" << 3100 << 3200 << 0;
     QTest::newRow("minus at a range minimum") << two << "down" << 3200 << 3000 << 0;
-    QTest::newRow("minus inside") << two << "down" << 3300 << 3200 << 0;
     QTest::newRow("minus at the bottom") << two << "down" << 100 << 50 << 0;
     QTest::newRow("one range plus") << "100,1000,100,0" << "up" << 1000 << 1100 << 0;
-    QTest::newRow("one range outside") << "100,1000,100,0" << "down" << 2000 << 2000 << 0;
-    QTest::newRow("no ranges, plus") << "" << "up" << 800 << 800 << 0;
 }
 
 void TestSensorCodes::snap()
@@ -351,6 +343,9 @@ void TestSensorCodes::levelsThroughTheMouse()
         const QStringList grades = cfg->readStringList(group, "DPIGrade");
         QCOMPARE(grades.size(), 8);
         for (int level = 0; level < 8; ++level) {
+            // The mouse of the first device starts with these levels.
+            if (drive == 1)
+                QCOMPARE(decodeDpiLevel(factory[15 + 6 * level], factory[17 + 6 * level]), grades[level].toInt());
             const int dpi = snapToDpiRange(grades[level].toInt(), currentDpiRanges()).dpi;
             QCOMPARE(dpi, grades[level].toInt());
             LookupSensorDpi(level, dpi);
@@ -369,18 +364,6 @@ void TestSensorCodes::levelsThroughTheMouse()
     QVERIFY(hidsim::sentImages().empty());
     UsbServer_Exit();
     hidsim::waitIdle();
-}
-
-void TestSensorCodes::rateAndSleepChoices()
-{
-    const int rates[] = {0x08, 0x04, 0x02, 0x01, 0x10, 0x20, 0x40};
-    for (int i = 0; i < 7; ++i)
-        QCOMPARE(reportRateIndexOf(rates[i]), i);
-    const int sleeps[] = {10, 30, 60, 300, 600, 1800};
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(sleepIndexOf(sleeps[i]), i);
-    QCOMPARE(reportRateIndexOf(0x03), -1);
-    QCOMPARE(sleepIndexOf(120), -1);
 }
 
 QTEST_GUILESS_MAIN(TestSensorCodes)
