@@ -2,8 +2,8 @@
 // which texts land where in each language, the shared function menu, which
 // device button each widget edits (also when its menu is opened from the
 // keyboard), the profile across language changes, the macro editor's Save,
-// the styles, the focus of the repeat count, and the page's end while the
-// worker is held in a call to it.
+// the styles, the focus of the repeat count, the option widgets, the macro
+// list, and the page's end while the worker is held in a call to it.
 
 #include "HIDUsb.h"
 #include "buttoninterface.h"
@@ -13,6 +13,9 @@
 #include "imagecache.h"
 #include "postmsg.h"
 #include "sensordpi.h"
+#include "sensorlodb.h"
+#include "sensorrate.h"
+#include "stopclosetime.h"
 #include "testsupport.h"
 #include "worker.h"
 
@@ -34,6 +37,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -458,6 +462,79 @@ private slots:
             where = count->mapTo(page.get(), QPoint(5, 5));
         QTest::mousePress(page.get(), Qt::LeftButton, {}, where);
         QCOMPARE(count->hasFocus(), keeps);
+    }
+
+    // What the option widgets show when the page tells them, and that a
+    // click on them changes nothing while they do not write to the device.
+    void optionWidgetsShowWhatTheyAreTold()
+    {
+        SensorRate *rate = child<SensorRate>("frameRate");
+        SensorLODB *lod = child<SensorLODB>("frameLOD");
+        StopCloseTime *sleep = child<StopCloseTime>("frameLOD_2");
+        const auto checkedOf = [](QWidget *w) {
+            QStringList on;
+            for (QToolButton *b : w->findChildren<QToolButton *>())
+                if (b->isChecked())
+                    on << b->objectName();
+            for (QLabel *l : w->findChildren<QLabel *>())
+                if (l->styleSheet() == "QLabel{color: rgb(238,236,82);}")
+                    on << l->objectName();
+            on.sort();
+            return on;
+        };
+        const struct {
+            std::function<void()> tell;
+            QWidget *widget;
+            QStringList shows;   // checked buttons and marked captions
+        } rows[] = {
+            {[&] { rate->setCurrentIndex(0); }, rate, {"Button125HZ", "label_2"}},
+            {[&] { rate->setCurrentIndex(6); }, rate, {"Button8000HZ", "label_8"}},
+            {[&] { rate->setCurrentIndex(7); }, rate, {"Button8000HZ", "label_8"}},
+            // Stored values 1, 2, 3 are 1 mm, 2 mm and 0.7 mm.
+            {[&] { lod->setCurrentIndex(0); }, lod, {"MM1", "label_3"}},
+            {[&] { lod->setCurrentIndex(2); }, lod, {"MM0", "label_2"}},
+            {[&] { lod->setCurrentIndex(-1); }, lod, {"MM0", "label_2"}},
+            {[&] { sleep->setCurrentIndex(5); }, sleep, {"Button30M", "label_7"}},
+            {[&] { sleep->setCurrentIndex(6); }, sleep, {"Button30M", "label_7"}},
+        };
+        for (const auto &row : rows) {
+            row.tell();
+            QCOMPARE(checkedOf(row.widget), row.shows);
+        }
+
+        rate->setHighRatesVisible(false);
+        QVERIFY(rate->findChild<QToolButton *>("Button2000HZ")->isHidden());
+        QCOMPARE(rate->findChild<QToolButton *>("Button1000HZ")->pos(), QPoint(353, 22));
+        rate->setHighRatesVisible(true);
+        QVERIFY(!rate->findChild<QToolButton *>("Button8000HZ")->isHidden());
+        QCOMPARE(rate->findChild<QToolButton *>("Button8000HZ")->pos(), QPoint(495, 23));
+
+        sleep->setItemText(6, "title");
+        sleep->setItemText(7, "nowhere");
+        QCOMPARE(sleep->findChild<QLabel *>("label")->text(), QString("title"));
+
+        SensorDPI *dpi = child<SensorDPI>("frameDpi");
+        dpi->setMaximum(26000);
+        dpi->setMinimum(50);
+        dpi->setDpiValue(26000);
+        dpi->setLevelText(7, "26000");
+        dpi->setLevelText(8, "lost");
+        dpi->setLevelCount(2);   // levels 0..2 in use
+        dpi->setLevelCount(9);
+        dpi->setCurrentLevel(2);
+        dpi->setCurrentLevel(8);
+        QCOMPARE(dpi->findChild<QSpinBox *>("spinBoxA")->value(), 26000);
+        QCOMPARE(dpi->findChild<QToolButton *>("LightYellowButton")->text(), QString("26000"));
+        QVERIFY(dpi->findChild<QToolButton *>("RedButton")->isChecked());
+        QVERIFY(!dpi->findChild<QToolButton *>("RedButton")->isHidden());
+        QVERIFY(dpi->findChild<QToolButton *>("YellowButton")->isHidden());
+
+        // A click does not change what the device was said to hold.
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        QWidget *rateRow = rate->findChild<QToolButton *>("Button125HZ");
+        QTest::mouseClick(rate, Qt::LeftButton, {}, rateRow->geometry().center());
+        QCOMPARE(checkedOf(rate), (QStringList{"Button8000HZ", "label_8"}));
     }
 
     // The macro list shows the macro files of the macro folder.
