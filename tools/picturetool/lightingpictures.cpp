@@ -22,7 +22,7 @@ QImage field(int w, int h)
     return img;
 }
 
-QImage chevron(bool up)
+QImage lightingChevron(bool up)
 {
     QImage img = canvas(12, 12);
     QPainter p(&img);
@@ -116,8 +116,8 @@ bool saveLightingEditor(const QString &dir, int swatchSize, QSize board)
 {
     bool ok = savePng(field(308, 34), dir + "/ComboboxBack.png");
     ok &= savePng(field(308, 160), dir + "/ComboboxTextBack.png");
-    ok &= savePng(chevron(false), dir + "/Menu.png");
-    ok &= savePng(chevron(true), dir + "/MenuClicked.png");
+    ok &= savePng(lightingChevron(false), dir + "/Menu.png");
+    ok &= savePng(lightingChevron(true), dir + "/MenuClicked.png");
     ok &= savePng(step(false), dir + "/Reduce.png");
     ok &= savePng(step(true), dir + "/Add.png");
     ok &= savePng(emptyPreview(60), dir + "/PreviewColor.png");
