@@ -1,20 +1,20 @@
 #include "sensorlodb.h"
 #include "ui_SensorLODB.h"
 
+#include "devicesetters.h"
+#include "devicestate.h"
+#include "optionrow.h"
 #include "sensorstyle.h"
 
-#include <QButtonGroup>
-
-SensorLODB::SensorLODB(QWidget *parent)
-    : QFrame(parent), ui(new Ui::SensorLODB), m_group(new QButtonGroup(this))
+SensorLODB::SensorLODB(QWidget *parent) : QFrame(parent), ui(new Ui::SensorLODB)
 {
     ui->setupUi(this);
     m_pictureDir = sensorPictureDir();
     // The row shows 0.7 mm first, but the stored values 1, 2, 3 mean 1 mm,
     // 2 mm, 0.7 mm.
-    m_buttons = {ui->MM1, ui->MM2, ui->MM0};
-    m_captions = {ui->label_3, ui->label_4, ui->label_2};
-    buildOptionRow(m_group, {ui->MM0, ui->MM1, ui->MM2}, m_captions, ui->label);
+    const QList<QAbstractButton *> buttons{ui->MM1, ui->MM2, ui->MM0};
+    styleOptionRow(buttons, ui->label);
+    m_row.reset(new OptionRow(this, buttons, {ui->label_3, ui->label_4, ui->label_2}));
 }
 
 SensorLODB::~SensorLODB()
@@ -24,7 +24,7 @@ SensorLODB::~SensorLODB()
 
 void SensorLODB::setCurrentIndex(int option)
 {
-    selectOption(m_buttons, m_captions, option);
+    m_row->select(option);
 }
 
 void SensorLODB::setText(QString text)
@@ -35,4 +35,27 @@ void SensorLODB::setText(QString text)
 void SensorLODB::setSecondText(QString text)
 {
     Q_UNUSED(text);
+}
+
+void SensorLODB::optionClicked(int option, bool checked)
+{
+    if (!checked)
+        return;
+    m_row->choose(option, g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0,
+                  [option] { return setLiftOffDistance(u8(option + 1)); });
+}
+
+void SensorLODB::on_MM0_clicked(bool checked)
+{
+    optionClicked(2, checked);
+}
+
+void SensorLODB::on_MM1_clicked(bool checked)
+{
+    optionClicked(0, checked);
+}
+
+void SensorLODB::on_MM2_clicked(bool checked)
+{
+    optionClicked(1, checked);
 }

@@ -1,9 +1,8 @@
 #include "sensorrate.h"
 #include "ui_SensorRate.h"
 
+#include "optionrow.h"
 #include "sensorstyle.h"
-
-#include <QButtonGroup>
 
 namespace {
 struct RowPlace {
@@ -18,17 +17,18 @@ const RowPlace kAllRates[7] = {
 const RowPlace kLowRates[4] = {
     {{107, 22}, {75, 0}}, {{189, 22}, {152, 0}}, {{271, 22}, {234, 0}}, {{353, 22}, {316, 0}},
 };
+constexpr int kFirstHighRate = 4;   // 2000 Hz
 } // namespace
 
-SensorRate::SensorRate(QWidget *parent)
-    : QFrame(parent), ui(new Ui::SensorRate), m_group(new QButtonGroup(this))
+SensorRate::SensorRate(QWidget *parent) : RateSelector(parent), ui(new Ui::SensorRate)
 {
     ui->setupUi(this);
     m_pictureDir = sensorPictureDir();
-    m_buttons = {ui->Button125HZ, ui->Button250HZ, ui->Button500HZ, ui->Button1000HZ,
-                 ui->Button2000HZ, ui->Button4000HZ, ui->Button8000HZ};
-    m_captions = {ui->label_2, ui->label_3, ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_8};
-    buildOptionRow(m_group, m_buttons, m_captions, ui->label);
+    const QList<QAbstractButton *> buttons{ui->Button125HZ,  ui->Button250HZ,  ui->Button500HZ, ui->Button1000HZ,
+                                           ui->Button2000HZ, ui->Button4000HZ, ui->Button8000HZ};
+    styleOptionRow(buttons, ui->label);
+    m_row.reset(new OptionRow(
+        this, buttons, {ui->label_2, ui->label_3, ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_8}));
 }
 
 SensorRate::~SensorRate()
@@ -38,20 +38,24 @@ SensorRate::~SensorRate()
 
 void SensorRate::setCurrentIndex(int index)
 {
-    selectOption(m_buttons, m_captions, index);
+    m_row->select(index);
 }
 
 void SensorRate::setHighRatesVisible(bool visible)
 {
-    for (int i = 4; i < 7; ++i) {
-        m_buttons.at(i)->setVisible(visible);
-        m_captions.at(i)->setVisible(visible);
-    }
-    const int shown = visible ? 7 : 4;
+    const QList<QWidget *> high{ui->Button2000HZ, ui->label_6, ui->Button4000HZ,
+                                ui->label_7, ui->Button8000HZ, ui->label_8};
+    for (QWidget *w : high)
+        w->setVisible(visible);
+    const QList<QWidget *> buttons{ui->Button125HZ, ui->Button250HZ, ui->Button500HZ, ui->Button1000HZ,
+                                   ui->Button2000HZ, ui->Button4000HZ, ui->Button8000HZ};
+    const QList<QWidget *> captions{ui->label_2, ui->label_3, ui->label_4, ui->label_5,
+                                    ui->label_6, ui->label_7, ui->label_8};
+    const int shown = visible ? 7 : kFirstHighRate;
     for (int i = 0; i < shown; ++i) {
         const RowPlace &place = visible ? kAllRates[i] : kLowRates[i];
-        m_buttons.at(i)->move(place.button);
-        m_captions.at(i)->move(place.caption);
+        buttons.at(i)->move(place.button);
+        captions.at(i)->move(place.caption);
     }
 }
 

@@ -3,19 +3,14 @@
 
 // The polling-rate row of the device page: seven options from 125 Hz to
 // 8000 Hz, each a round button under its caption. The page marks the rate
-// the device reports; the widget itself writes nothing yet.
+// the device reports; a click writes the chosen rate at once.
 
-#include <QFrame>
-#include <QList>
+#include "rateselector.h"
 
 namespace Ui {
 class SensorRate;
 }
-class QButtonGroup;
-class QLabel;
-class QToolButton;
-
-class SensorRate : public QFrame
+class SensorRate : public RateSelector
 {
     Q_OBJECT
 public:
@@ -23,21 +18,20 @@ public:
     ~SensorRate() override;
 
     // Index 0..6 (125 .. 8000 Hz): checks its button and gives its caption
-    // the selected look; any other index changes nothing.
+    // the selected look; any other index changes nothing. Never writes.
     void setCurrentIndex(int index);
     // Shows or hides 2000, 4000 and 8000 Hz and spaces the row for it.
     void setHighRatesVisible(bool visible);
-    // The rate class of the device's link; nothing depends on it here.
+    // The rate class of the device's link; this row shows what
+    // setHighRatesVisible says, so nothing depends on it here.
     void updateRates(int rateClass);
     // The title.
     void setText(QString text);
 
+
 private:
     Ui::SensorRate *ui;
     QString m_pictureDir;
-    QButtonGroup *m_group;
-    QList<QToolButton *> m_buttons;
-    QList<QLabel *> m_captions;
 };
 
 #endif // SENSORRATE_H

@@ -3,10 +3,8 @@
 #include "configsettings.h"
 #include "globals.h"
 
-#include <QButtonGroup>
+#include <QAbstractButton>
 #include <QLabel>
-#include <QToolButton>
-#include <QWidget>
 
 const char kSelectedCaptionStyle[] = "QLabel{color: rgb(238,236,82);}";
 const char kPlainCaptionStyle[] = "QLabel{color: rgb(73,61,77);}";
@@ -22,9 +20,14 @@ QString optionColorTriple(const char *key)
                      QStringLiteral("255,255,255"));
 }
 
+QString labelStyle(const QString &color)
+{
+    return "QLabel{color: rgb(" + color + ";);}";
+}
+
 QString optionLabelStyle()
 {
-    return "QLabel{color: rgb(" + optionColorTriple("LabelColor") + ";);}";
+    return labelStyle(optionColorTriple("LabelColor"));
 }
 
 QString optionButtonStyle()
@@ -34,6 +37,13 @@ QString optionButtonStyle()
            + ";);border-radius:3px;padding-left:0px;background-image: transparent;}"
              "QToolButton:checked{padding-left:0px;border-image: url("
            + sensorPictureDir() + "ReportRate.png" + "); }";
+}
+
+void styleOptionRow(const QList<QAbstractButton *> &buttons, QLabel *title)
+{
+    for (QAbstractButton *b : buttons)
+        b->setStyleSheet(optionButtonStyle());
+    title->setStyleSheet(optionLabelStyle());
 }
 
 QString switchStyle(const QString &pictureDir, const QString &color)
@@ -46,33 +56,4 @@ void markSelectedCaption(const QList<QLabel *> &captions, int selected)
 {
     for (int i = 0; i < captions.size(); ++i)
         captions.at(i)->setStyleSheet(QString::fromLatin1(i == selected ? kSelectedCaptionStyle : kPlainCaptionStyle));
-}
-
-void showOnly(const QList<QWidget *> &controls)
-{
-    for (QWidget *w : controls)
-        w->setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void buildOptionRow(QButtonGroup *group, const QList<QToolButton *> &buttons, const QList<QLabel *> &captions,
-                    QLabel *title)
-{
-    group->setExclusive(true);
-    for (QToolButton *b : buttons) {
-        group->addButton(b);
-        b->setStyleSheet(optionButtonStyle());
-        b->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    title->setStyleSheet(optionLabelStyle());
-    // Nothing is chosen before the device is read; the captions must still
-    // show on the light page.
-    markSelectedCaption(captions, -1);
-}
-
-void selectOption(const QList<QToolButton *> &buttons, const QList<QLabel *> &captions, int index)
-{
-    if (index < 0 || index >= buttons.size())
-        return;
-    buttons.at(index)->setChecked(true);
-    markSelectedCaption(captions, index);
 }

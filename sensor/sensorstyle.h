@@ -8,10 +8,8 @@
 #include <QList>
 #include <QString>
 
-class QButtonGroup;
+class QAbstractButton;
 class QLabel;
-class QToolButton;
-class QWidget;
 
 // programDir() + "/Picture/Sensor/".
 QString sensorPictureDir();
@@ -20,11 +18,15 @@ QString sensorPictureDir();
 // for a missing or short entry.
 QString optionColorTriple(const char *key);
 
-// "QLabel{color: rgb(<Option LabelColor>;);}", the title of every widget.
+// "QLabel{color: rgb(<color>;);}" for a colour "r,g,b".
+QString labelStyle(const QString &color);
+// labelStyle() in the Option LabelColor: the title of every widget.
 QString optionLabelStyle();
 
 // A round option button: no picture until checked, then ReportRate.png.
 QString optionButtonStyle();
+// The looks of a row of round option buttons and its title.
+void styleOptionRow(const QList<QAbstractButton *> &buttons, QLabel *title);
 
 // An on/off check box in `color` ("r,g,b") with the folder's check
 // pictures.
@@ -37,18 +39,5 @@ extern const char kPlainCaptionStyle[];
 // Gives caption `selected` the selected look and every other caption the
 // plain one.
 void markSelectedCaption(const QList<QLabel *> &captions, int selected);
-
-// The widgets show what the device holds; until they write to it
-// themselves, a click must not change what they show.
-void showOnly(const QList<QWidget *> &controls);
-
-// A row of options: the buttons go into the exclusive group, take the
-// option look and show only; the captions take the plain look and the
-// title the label look.
-void buildOptionRow(QButtonGroup *group, const QList<QToolButton *> &buttons, const QList<QLabel *> &captions,
-                    QLabel *title);
-// Checks button `index` of the row and marks its caption. An index outside
-// the row changes nothing.
-void selectOption(const QList<QToolButton *> &buttons, const QList<QLabel *> &captions, int index);
 
 #endif // SENSORSTYLE_H

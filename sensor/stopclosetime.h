@@ -3,17 +3,17 @@
 
 // The sleep-time row of the device page: six options from 10 s to 30 min,
 // each a round button under its caption, and a title. The page marks the
-// time the device holds and sets the texts; the widget writes nothing yet.
+// time the device holds and sets the texts; a click writes the chosen time
+// at once.
 
 #include <QFrame>
-#include <QList>
+
+#include <memory>
 
 namespace Ui {
 class StopCloseTime;
 }
-class QButtonGroup;
-class QLabel;
-class QToolButton;
+class OptionRow;
 
 class StopCloseTime : public QFrame
 {
@@ -23,16 +23,29 @@ public:
     ~StopCloseTime() override;
 
     // Index 0..5: checks its button and marks its caption; others ignored.
+    // Never writes.
     void setCurrentIndex(int index);
     // Index 0..5: the caption of that option; 6: the title; others ignored.
     void setItemText(int index, QString text);
 
+public slots:
+    // The row keeps the colours it was built with.
+    void SlotSetStyle(int index);
+
+private slots:
+    void on_Button10_clicked(bool checked);
+    void on_Button30_clicked(bool checked);
+    void on_Button1_clicked(bool checked);
+    void on_Button5_clicked(bool checked);
+    void on_Button10M_clicked(bool checked);
+    void on_Button30M_clicked(bool checked);
+
 private:
+    void timeClicked(int index, bool checked);
+
     Ui::StopCloseTime *ui;
     QString m_pictureDir;
-    QButtonGroup *m_group;
-    QList<QToolButton *> m_buttons;
-    QList<QLabel *> m_captions;
+    std::unique_ptr<OptionRow> m_row;
 };
 
 #endif // STOPCLOSETIME_H
