@@ -1,11 +1,12 @@
 #include "rippecontrol.h"
 #include "ui_RippeControl.h"
 
-RippeControl::RippeControl(QWidget *parent)
-    : SensorSwitch(parent), ui(new Ui::RippeControl)
+#include "devicesetters.h"
+
+RippeControl::RippeControl(QWidget *parent) : SensorSwitch(parent), ui(new Ui::RippeControl)
 {
     ui->setupUi(this);
-    attach(ui->MM0);
+    attachCheckBox(ui->MM0, setRippleControl);
 }
 
 RippeControl::~RippeControl()
@@ -16,4 +17,9 @@ RippeControl::~RippeControl()
 void RippeControl::setText(QString text)
 {
     ui->MM0->setText(" " + text);
+}
+
+void RippeControl::on_MM0_clicked(bool checked)
+{
+    switchClicked(checked);
 }

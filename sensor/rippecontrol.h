@@ -2,7 +2,7 @@
 #define RIPPECONTROL_H
 
 // The ripple-control switch of the device page: whether the device smooths
-// the pointer. It writes nothing yet.
+// the pointer. A click writes it at once.
 
 #include "sensorswitch.h"
 
@@ -19,6 +19,9 @@ public:
 
     // The check box text, one blank before it.
     void setText(QString text);
+
+private slots:
+    void on_MM0_clicked(bool checked);
 
 private:
     Ui::RippeControl *ui;

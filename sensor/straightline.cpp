@@ -1,11 +1,12 @@
 #include "straightline.h"
 #include "ui_StraightLine.h"
 
-StraightLine::StraightLine(QWidget *parent)
-    : SensorSwitch(parent), ui(new Ui::StraightLine)
+#include "devicesetters.h"
+
+StraightLine::StraightLine(QWidget *parent) : SensorSwitch(parent), ui(new Ui::StraightLine)
 {
     ui->setupUi(this);
-    attach(ui->MM0);
+    attachCheckBox(ui->MM0, setAngleSnapping);
 }
 
 StraightLine::~StraightLine()
@@ -16,4 +17,9 @@ StraightLine::~StraightLine()
 void StraightLine::setText(QString text)
 {
     ui->MM0->setText(text);
+}
+
+void StraightLine::on_MM0_clicked(bool checked)
+{
+    switchClicked(checked);
 }

@@ -2,7 +2,7 @@
 #define STRAIGHTLINE_H
 
 // The angle-snapping switch of the device page: whether the device
-// straightens nearly straight movements. It writes nothing yet.
+// straightens nearly straight movements. A click writes it at once.
 
 #include "sensorswitch.h"
 
@@ -19,6 +19,9 @@ public:
 
     // The check box text as given.
     void setText(QString text);
+
+private slots:
+    void on_MM0_clicked(bool checked);
 
 private:
     Ui::StraightLine *ui;
