@@ -2,13 +2,17 @@
 #include "ui_SensorDPI.h"
 
 #include "configsettings.h"
-#include "globals.h"
+#include "devicesetters.h"
+#include "devicestate.h"
+#include "sensorcodes.h"
 #include "sensorstyle.h"
 
 #include <QButtonGroup>
+#include <QSignalBlocker>
 
 namespace {
 constexpr int kLevels = 8;
+constexpr int kFirstLargeLevel = 5;   // levels 6..8 are the large buttons
 const QPoint kMarkerOffset(12, 13);
 const char kValueBoxStyle[] = "QSpinBox{background-color: transparent;color: rgb(255,255,255);border: 0px  solid gray;}";
 } // namespace
@@ -19,17 +23,18 @@ SensorDPI::SensorDPI(QWidget *parent)
     ui->setupUi(this);
     m_pictureDir = sensorPictureDir();
     m_buttonColor = optionColorTriple("ButtonColor");
+    m_purpleGeometry = ui->PurpleButton->geometry();
     m_levels = {ui->BlueButton,   ui->BrightRedButton, ui->RedButton,       ui->YellowButton,
                 ui->GreenButton,  ui->PurpleButton,    ui->LightBlueButton, ui->LightYellowButton};
     m_levelGroup->setExclusive(true);
 
     const QString &P = m_pictureDir;
-    const QString levelStyle = "QToolButton{border:0px;border-radius:3px;background-position:center;"
-                               "background-repeat:no-repeat;color: rgb("
-                               + m_buttonColor + ";);background-image: url(" + P + "MinA.png" + ");}";
     for (int i = 0; i < kLevels; ++i) {
-        m_levelGroup->addButton(m_levels.at(i));
-        m_levels.at(i)->setStyleSheet(levelStyle + (i < 5 ? "QToolButton:checked {padding: 0px 0px; }" : ""));
+        QToolButton *button = m_levels.at(i);
+        m_levelGroup->addButton(button);
+        button->setStyleSheet(levelStyle("MinA.png") + (i < kFirstLargeLevel ? "QToolButton:checked {padding: 0px 0px; }" : ""));
+        connect(button, &QToolButton::toggled, this, [this, i](bool checked) { levelToggled(i, checked); });
+        connect(button, &QToolButton::clicked, this, [this, i] { levelClicked(i); });
     }
     ui->label->setStyleSheet(optionLabelStyle());
     ui->label_2->setStyleSheet(optionLabelStyle());
@@ -47,18 +52,14 @@ SensorDPI::SensorDPI(QWidget *parent)
     for (CustomPushButton *b : {ui->AddLevelA, ui->AddLevelA_2})
         b->setStyleSheet("QPushButton{border:0px;background-image: url(" + P + "Add.png" + ");}");
     ui->label_8->setStyleSheet("QLabel{border-image: url(" + P + "Level.png" + ");}");
-
-    QList<QWidget *> controls{ui->horizontalSliderC, ui->ReduceLevelA, ui->AddLevelA, ui->ReduceLevelA_2,
-                              ui->AddLevelA_2};
-    for (QToolButton *b : m_levels)
-        controls.append(b);
-    showOnly(controls);
 }
 
 SensorDPI::~SensorDPI()
 {
     delete ui;
 }
+
+// ---- What the page sets ------------------------------------------------------
 
 void SensorDPI::setMaximum(int dpi)
 {
@@ -122,8 +123,6 @@ void SensorDPI::setStepB(int count)
 void SensorDPI::setSpinBoxValue(int count)
 {
     ui->spinBoxA_2->setValue(count);
-    placeLevelButtons(ui->spinBoxA_2->value());
-    moveMarkerToLevel(m_currentLevel + 1);
 }
 
 void SensorDPI::setSpinBoxMaximum(int maximum, QString text)
@@ -163,10 +162,196 @@ void SensorDPI::refreshLevels() {}
 
 void SensorDPI::resetLevels() {}
 
+// ---- What the user changes -----------------------------------------------------
+
+bool SensorDPI::writing()
+{
+    return g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0;
+}
+
+void SensorDPI::on_horizontalSliderC_sliderMoved(int position)
+{
+    setDpiValue(snapToDpiRange(position, currentDpiRanges()).dpi);
+}
+
+void SensorDPI::on_horizontalSliderC_valueChanged(int value)
+{
+    if (writing() && !isDeviceOnline()) {
+        showLevelDpiAgain();
+        return;
+    }
+    const DpiSnap snap = snapToDpiRange(value, currentDpiRanges());
+    if (snap.pageStep > 0)
+        ui->horizontalSliderC->setPageStep(snap.pageStep);
+    const int level = checkedLevel();
+    if (level >= 0)
+        m_levels.at(level)->setText(QString::number(snap.dpi));
+    setDpiValue(snap.dpi);
+    // Filling the widget from the device, or applying a whole configuration,
+    // must not echo values back to it.
+    if (!writing() || g_configApplying != 0)
+        return;
+    LookupSensorDpi(level, snap.dpi);
+}
+
+void SensorDPI::on_AddLevelA_clicked()
+{
+    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+        return;
+    ui->horizontalSliderC->setValue(dpiStepUp(ui->spinBoxA->value(), currentDpiRanges()));
+}
+
+void SensorDPI::on_ReduceLevelA_clicked()
+{
+    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+        return;
+    ui->horizontalSliderC->setValue(dpiStepDown(ui->spinBoxA->value(), currentDpiRanges()));
+}
+
+void SensorDPI::levelToggled(int level, bool checked)
+{
+    if (level >= kFirstLargeLevel)
+        showLargeLook(level, checked);
+    if (!checked) {
+        m_lastUnchecked = level;
+        return;
+    }
+    const int previousChecked = m_lastUnchecked;
+    m_lastUnchecked = -1;
+    if (!writing())
+        return;
+    const int previousLevel = m_currentLevel;
+    m_currentLevel = level;
+    moveMarkerToLevel(level + 1);
+    // A count change that drops the selected level sends the new level
+    // together with the swapped entries.
+    if (m_swapping || setCurrentDpiLevel(u8(level)))
+        return;
+    m_currentLevel = previousLevel;
+    checkLevelQuietly(previousChecked);
+    moveMarkerToLevel(previousChecked + 1);
+}
+
+void SensorDPI::levelClicked(int level)
+{
+    // A selection the device refused was put back; its DPI is not sent.
+    if (m_levels.at(level)->isChecked())
+        ui->horizontalSliderC->setValue(m_levels.at(level)->text().toInt());
+}
+
+void SensorDPI::on_spinBoxA_2_valueChanged(int count)
+{
+    markCountLimits();
+    if (writing() && !isDeviceOnline()) {
+        const QSignalBlocker quiet(ui->spinBoxA_2);
+        ui->spinBoxA_2->setValue(m_shownCount);
+        markCountLimits();
+        return;
+    }
+    const int last = count - 1;
+    bool countSent = false;
+    if (g_buttonPageRefreshing == 0) {
+        m_pendingLevel = m_currentLevel;
+        if (m_pendingLevel > last && m_pendingLevel < kLevels) {
+            swapSelectedInto(last);
+            countSent = writing();
+        }
+        setLevelCount(last);
+    }
+    if (writing() && !countSent)
+        setDpiLevelCount(u8(count));
+    placeLevelButtons(count);
+    moveMarkerToLevel(m_currentLevel + 1);
+    m_shownCount = count;
+}
+
+void SensorDPI::on_AddLevelA_2_clicked()
+{
+    ui->spinBoxA_2->setValue(ui->spinBoxA_2->value() + 1);
+}
+
+void SensorDPI::on_ReduceLevelA_2_clicked()
+{
+    ui->spinBoxA_2->setValue(ui->spinBoxA_2->value() - 1);
+}
+
+// The selected level is being dropped: it changes places with the new
+// last level, on screen and on the device, and stays selected there.
+void SensorDPI::swapSelectedInto(int last)
+{
+    const int selected = m_pendingLevel;
+    const QString selectedText = m_levels.at(selected)->text();
+    m_levels.at(selected)->setText(m_levels.at(last)->text());
+    m_levels.at(last)->setText(selectedText);
+    moveMarkerToLevel(last + 1);
+    m_swapping = true;
+    m_levels.at(last)->setChecked(true);
+    m_swapping = false;
+    m_levelCount = last + 1;
+    m_currentLevel = last;
+    if (g_uiWriteEnabled == 0 || g_buttonPageRefreshing != 0)
+        return;
+    const DpiLevel oldSelected = g_flashDataMap.dpiLevels[selected];
+    const DpiLevel oldLast = g_flashDataMap.dpiLevels[last];
+    swapDpiLevels(oldLast, oldSelected, last, selected, u8(last));
+}
+
+// ---- Helpers -------------------------------------------------------------------
+
+QString SensorDPI::levelStyle(const char *picture) const
+{
+    return "QToolButton{border:0px;border-radius:3px;background-position:center;background-repeat:no-repeat;"
+           "color: rgb("
+           + m_buttonColor + ";);background-image: url(" + m_pictureDir + picture + ");}";
+}
+
+int SensorDPI::checkedLevel() const
+{
+    return m_levels.indexOf(static_cast<QToolButton *>(m_levelGroup->checkedButton()));
+}
+
+// Checks `level` (or none for -1) without running the selection.
+void SensorDPI::checkLevelQuietly(int level)
+{
+    if (level < 0 || level >= kLevels) {
+        if (QAbstractButton *b = m_levelGroup->checkedButton()) {
+            m_levelGroup->setExclusive(false);
+            b->setChecked(false);
+            m_levelGroup->setExclusive(true);
+        }
+        return;
+    }
+    {
+        const QSignalBlocker quiet(m_levels.at(level));
+        m_levels.at(level)->setChecked(true);
+    }
+    if (level >= kFirstLargeLevel)
+        showLargeLook(level, true);
+}
+
+// The device did not take a DPI: the slider and the value box show the
+// selected level's DPI again.
+void SensorDPI::showLevelDpiAgain()
+{
+    const int level = checkedLevel();
+    const int dpi = level >= 0 ? m_levels.at(level)->text().toInt() : ui->spinBoxA->value();
+    {
+        const QSignalBlocker quiet(ui->horizontalSliderC);
+        ui->horizontalSliderC->setValue(dpi);
+    }
+    setDpiValue(dpi);
+}
+
 void SensorDPI::markLimits()
 {
     ui->AddLevelA->setForbidden(ui->spinBoxA->value() == ui->spinBoxA->maximum());
     ui->ReduceLevelA->setForbidden(ui->spinBoxA->value() == ui->spinBoxA->minimum());
+}
+
+void SensorDPI::markCountLimits()
+{
+    ui->AddLevelA_2->setForbidden(ui->spinBoxA_2->value() == ui->spinBoxA_2->maximum());
+    ui->ReduceLevelA_2->setForbidden(ui->spinBoxA_2->value() == ui->spinBoxA_2->minimum());
 }
 
 void SensorDPI::placeLevelButtons(int count)
@@ -180,4 +365,15 @@ void SensorDPI::placeLevelButtons(int count)
     const QVector<int> &xs = kPlaces.at(count - 1);
     for (int i = 0; i < xs.size(); ++i)
         m_levels.at(i)->move(xs.at(i), 75);
+}
+
+// The large level buttons show the larger picture while checked; the first
+// of them also grows around its centre.
+void SensorDPI::showLargeLook(int level, bool checked)
+{
+    QToolButton *button = m_levels.at(level);
+    button->setStyleSheet(levelStyle(checked ? "MaxA.png" : "MinA.png"));
+    if (button == ui->PurpleButton)
+        button->setGeometry(checked ? QRect(m_purpleGeometry.topLeft() - QPoint(7, 7), QSize(68, 70))
+                                    : m_purpleGeometry);
 }

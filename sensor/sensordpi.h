@@ -2,12 +2,20 @@
 #define SENSORDPI_H
 
 // The DPI frame of the device page: up to eight level buttons that carry
-// each level's DPI, a slider and a value box for the selected level, the
-// level-count box and a marker under the selected level. The page fills it
-// from device data; the widget writes nothing yet.
+// each level's DPI, a slider and a value box for the selected level with
+// plus and minus along the sensor's DPI ranges, the level-count box with
+// its own plus and minus, and a marker under the selected level.
+//
+// The page fills it through the setters below while it refreshes, and then
+// nothing is written. What the user changes goes to the device at once:
+// choosing a level writes the current level, a DPI change writes the
+// selected level's DPI code, a count change writes the level count (and,
+// when the selected level is dropped, swaps it with the new last level
+// first). A change the device does not take is put back on screen.
 
 #include <QFrame>
 #include <QList>
+#include <QRect>
 
 namespace Ui {
 class SensorDPI;
@@ -25,6 +33,8 @@ public:
     // Range of the slider and of the value box.
     void setMaximum(int dpi);
     void setMinimum(int dpi);
+    // The slider's value; a change runs the DPI change unless the slider's
+    // signals are blocked.
     void setSliderValue(int dpi);
     void blockSliderSignals(bool block);
     void setSliderEnabled(bool enabled);
@@ -39,9 +49,9 @@ public:
     void setStep(int level);
     // The number of levels in use.
     void setStepB(int count);
-    // The level-count box.
+    // The level-count box; a changed value runs the count change.
     void setSpinBoxValue(int count);
-    void setSpinBoxMaximum(int maximum, QString text);
+    void setSpinBoxMaximum(int maximum, QString text = QString());
     // Shows level buttons 0..last, hides the others; last outside 0..7 is
     // ignored.
     void setLevelCount(int last);
@@ -58,17 +68,41 @@ public:
     int currentLevelIndex() const { return m_currentLevel; }
     int storedLevelCount() const { return m_levelCount; }
 
+private slots:
+    void on_horizontalSliderC_sliderMoved(int position);
+    void on_horizontalSliderC_valueChanged(int value);
+    void on_AddLevelA_clicked();
+    void on_ReduceLevelA_clicked();
+    void on_spinBoxA_2_valueChanged(int count);
+    void on_AddLevelA_2_clicked();
+    void on_ReduceLevelA_2_clicked();
+
 private:
+    void levelToggled(int level, bool checked);
+    void levelClicked(int level);
+    void checkLevelQuietly(int level);
+    int checkedLevel() const;
+    void showLevelDpiAgain();
+    void swapSelectedInto(int last);
     void markLimits();
+    void markCountLimits();
     void placeLevelButtons(int count);
+    void showLargeLook(int level, bool checked);
+    QString levelStyle(const char *picture) const;
+    static bool writing();
 
     Ui::SensorDPI *ui;
     QString m_pictureDir;
     QString m_buttonColor;
-    QButtonGroup *m_levelGroup;
-    QList<QToolButton *> m_levels;   // by level index
+    QRect m_purpleGeometry;           // as built; it grows while checked
     int m_currentLevel = 1;
-    int m_levelCount = 1;
+    int m_levelCount = 1;             // stored for the page; nothing here reads it
+    int m_pendingLevel = 1;           // the selected level when a count change began
+    int m_shownCount = 1;             // the count the buttons are laid out for
+    int m_lastUnchecked = -1;         // the level a new selection took over from
+    bool m_swapping = false;          // a count change selects the new last level
+    QButtonGroup *m_levelGroup;
+    QList<QToolButton *> m_levels;    // by level index
 };
 
 #endif // SENSORDPI_H
