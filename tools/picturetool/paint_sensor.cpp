@@ -1,6 +1,8 @@
 // The device page's option widgets: the chosen option of a row, the
 // switches' check boxes, the DPI level buttons, slider handle and marker,
-// and the value boxes with their plus and minus.
+// and the value boxes with their plus and minus; the other layouts of the
+// options: on/off switches, the rate check boxes and the distance box.
+#include "lightingpictures.h"
 #include "painter.h"
 
 namespace {
@@ -39,6 +41,16 @@ QImage levelMarker()
     return img;
 }
 
+// The combo box arrow in a colour that shows on a white box.
+QImage comboArrow(bool open)
+{
+    QImage img = chevron(open);
+    QPainter p(&img);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(img.rect(), open ? kAccent : kDialogGlyph);
+    return img;
+}
+
 } // namespace
 
 QUZ_PICTURE_FOLDER(sensor, "Sensor")
@@ -53,5 +65,17 @@ QUZ_PICTURE_FOLDER(sensor, "Sensor")
     ok &= savePng(valueBox(130, 30), dir + "/Frame.png");
     ok &= savePng(stepGlyph(false, 15), dir + "/Reduce.png");
     ok &= savePng(stepGlyph(true, 15), dir + "/Add.png");
+    ok &= savePng(lightingSwitch(false), dir + "/Close.png");
+    ok &= savePng(lightingSwitch(true), dir + "/Open.png");
+    ok &= savePng(lightingSwitch(false).scaled(33, 17, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                  dir + "/toggle_off.png");
+    ok &= savePng(lightingSwitch(true).scaled(33, 17, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                  dir + "/toggle_on.png");
+    ok &= savePng(checkIndicator(false, 14), dir + "/LOD.png");
+    ok &= savePng(checkIndicator(true, 14), dir + "/LODCheck.png");
+    ok &= savePng(roundedButton(121, 30, Qt::white, kDialogBorder, 4), dir + "/ComboboxBack.png");
+    ok &= savePng(roundedButton(121, 90, Qt::white, kDialogBorder, 4), dir + "/ComboboxTextBack.png");
+    ok &= savePng(comboArrow(false), dir + "/Menu.png");
+    ok &= savePng(comboArrow(true), dir + "/MenuClicked.png");
     return ok;
 }
