@@ -465,7 +465,7 @@ private slots:
     }
 
     // What the option widgets show when the page tells them, and that a
-    // click on them changes nothing while they do not write to the device.
+    // click the device does not take (no device here) changes nothing.
     void optionWidgetsShowWhatTheyAreTold()
     {
         SensorRate *rate = child<SensorRate>("frameRate");
@@ -529,7 +529,8 @@ private slots:
         QVERIFY(!dpi->findChild<QToolButton *>("RedButton")->isHidden());
         QVERIFY(dpi->findChild<QToolButton *>("YellowButton")->isHidden());
 
-        // A click does not change what the device was said to hold.
+        // A click that does not reach the device leaves what it was said to
+        // hold.
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page.get()));
         QWidget *rateRow = rate->findChild<QToolButton *>("Button125HZ");
