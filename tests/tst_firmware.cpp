@@ -22,15 +22,15 @@ namespace {
 QByteArray makeImage(quint32 version, quint8 code, quint8 cid, quint8 mid, const QByteArray &model,
                      int size = kFirmwareHeaderSize + 32)
 {
-    FirmwareImageSpec spec;
-    spec.version = version;
-    spec.deviceCode = code;
-    spec.cid = cid;
-    spec.mid = mid;
-    spec.model = model.toStdString();
-    spec.usbId = "VID_5A51&PID_F514";
-    spec.size = size_t(size);
-    const std::vector<uint8_t> bytes = makeFirmwareImage(spec);
+    FirmwareImageFields fields;
+    fields.version = version;
+    fields.deviceCode = code;
+    fields.cid = cid;
+    fields.mid = mid;
+    fields.model = model.toStdString();
+    fields.usbId = "VID_5A51&PID_F514";
+    fields.size = size_t(size);
+    const std::vector<uint8_t> bytes = makeFirmwareImage(fields);
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
 }
 

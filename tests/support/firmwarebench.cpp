@@ -31,14 +31,14 @@ void resetFirmwareBench()
 
 QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, int cid)
 {
-    FirmwareImageSpec spec;
-    spec.deviceCode = uint8_t(code);
-    spec.cid = uint8_t(cid);
-    spec.mid = uint8_t(mid);
-    spec.version = version;
-    spec.model = model.toStdString();
-    spec.usbId = "VID_5A51&PID_F514";
-    const std::vector<uint8_t> bytes = makeFirmwareImage(spec);
+    FirmwareImageFields fields;
+    fields.deviceCode = uint8_t(code);
+    fields.cid = uint8_t(cid);
+    fields.mid = uint8_t(mid);
+    fields.version = version;
+    fields.model = model.toStdString();
+    fields.usbId = "VID_5A51&PID_F514";
+    const std::vector<uint8_t> bytes = makeFirmwareImage(fields);
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
 }
 

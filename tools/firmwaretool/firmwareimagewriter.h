@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-struct FirmwareImageSpec {
+struct FirmwareImageFields {
     uint32_t version = 0;
     uint8_t deviceCode = 210;
     uint8_t cid = 0;
@@ -28,21 +28,21 @@ struct FirmwareImageSpec {
     size_t size = 728 + 4096;   // whole file; never less than the header
 };
 
-inline std::vector<uint8_t> makeFirmwareImage(const FirmwareImageSpec &spec)
+inline std::vector<uint8_t> makeFirmwareImage(const FirmwareImageFields &fields)
 {
     const size_t header = 728;
-    std::vector<uint8_t> bytes(spec.size < header ? header : spec.size, 0);
+    std::vector<uint8_t> bytes(fields.size < header ? header : fields.size, 0);
     for (int i = 0; i < 4; ++i)
-        bytes[16 + size_t(i)] = uint8_t(spec.version >> (8 * i));
-    bytes[20] = spec.deviceCode;
-    bytes[21] = spec.cid;
-    bytes[22] = spec.mid;
-    for (size_t i = 0; i < spec.model.size() && i < 64; ++i)
-        bytes[87 + i] = uint8_t(spec.model[i]);
-    for (size_t i = 0; i < spec.usbId.size() && i < 64; ++i)
-        bytes[279 + i] = uint8_t(spec.usbId[i]);
+        bytes[16 + size_t(i)] = uint8_t(fields.version >> (8 * i));
+    bytes[20] = fields.deviceCode;
+    bytes[21] = fields.cid;
+    bytes[22] = fields.mid;
+    for (size_t i = 0; i < fields.model.size() && i < 64; ++i)
+        bytes[87 + i] = uint8_t(fields.model[i]);
+    for (size_t i = 0; i < fields.usbId.size() && i < 64; ++i)
+        bytes[279 + i] = uint8_t(fields.usbId[i]);
     // A body that differs between images: the bytes follow from the header.
-    uint32_t x = spec.version * 2654435761u ^ (uint32_t(spec.deviceCode) << 16) ^ (uint32_t(spec.mid) << 8) ^ spec.cid;
+    uint32_t x = fields.version * 2654435761u ^ (uint32_t(fields.deviceCode) << 16) ^ (uint32_t(fields.mid) << 8) ^ fields.cid;
     for (size_t i = header; i < bytes.size(); ++i) {
         x ^= x << 13;
         x ^= x >> 17;

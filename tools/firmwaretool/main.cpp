@@ -35,15 +35,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s: a number is out of range\n", argv[0]);
         return 2;
     }
-    FirmwareImageSpec spec;
-    spec.deviceCode = uint8_t(code);
-    spec.cid = uint8_t(cid);
-    spec.mid = uint8_t(mid);
-    spec.version = uint32_t(version);
-    spec.model = argv[6];
-    spec.usbId = argv[7];
-    spec.size = size_t(size);
-    const std::vector<uint8_t> bytes = makeFirmwareImage(spec);
+    FirmwareImageFields fields;
+    fields.deviceCode = uint8_t(code);
+    fields.cid = uint8_t(cid);
+    fields.mid = uint8_t(mid);
+    fields.version = uint32_t(version);
+    fields.model = argv[6];
+    fields.usbId = argv[7];
+    fields.size = size_t(size);
+    const std::vector<uint8_t> bytes = makeFirmwareImage(fields);
 
     FILE *file = std::fopen(argv[1], "wb");
     if (!file) {
