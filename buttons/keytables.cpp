@@ -103,9 +103,8 @@ QVector<QPair<int, QString>> mouseButtons(const MouseButtonNames &mouse)
             {0x08, mouse.back}, {0x10, mouse.forward}};
 }
 
-// Name to (kind, code) in the macro vocabulary: keyboard keys and macro
-// modifiers first, the mouse-button names last, so a translated button name
-// that equals a key name is the key. False for an unknown name.
+} // namespace
+
 bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *kind, int *code)
 {
     const int usage = keyboardUsageOf(name);
@@ -130,7 +129,6 @@ bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *ki
     return false;
 }
 
-// Reads "0x" and exactly two upper-case hexadecimal digits; -1 otherwise.
 int parseKeyHexText(const QString &text)
 {
     if (text.size() != 4 || !text.startsWith(QLatin1String("0x")))
@@ -149,8 +147,6 @@ int parseKeyHexText(const QString &text)
     }
     return value;
 }
-
-} // namespace
 
 MouseButtonNames buttonPageMouseNames()
 {
