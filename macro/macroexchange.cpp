@@ -233,8 +233,10 @@ bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, 
     QByteArray loopField;
     if (!in.block(&marker) || fieldText(marker) != kMarker || !in.block(&nameField) || !in.block(&loopField))
         return false;
+    // The loop mode becomes the first line of the new macro file: one
+    // number, no longer than its field holds.
     const QByteArray loopText = fieldText(loopField);
-    if (!isDecimal(loopText))
+    if (!isDecimal(loopText) || loopText.size() >= kLoopFieldSize)
         return false;
     qint32 count = 0;
     // A count the data cannot hold ends the import before any row is read.

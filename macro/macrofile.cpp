@@ -14,34 +14,12 @@ const QByteArray kCrLf("\r\n");
 const QByteArray kLf("\n");
 const QString kIniSuffix = QStringLiteral(".ini");
 
-// A code text exactly as the files write it: "0x" and two upper-case hex
-// digits. Anything else (lower-case digits included) is no code.
-bool parseCodeText(const QString &text, int *code)
-{
-    if (text.size() != 4 || !text.startsWith(QLatin1String("0x")))
-        return false;
-    int value = 0;
-    for (int i = 2; i < 4; ++i) {
-        const QChar c = text.at(i);
-        int digit;
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digit = c.unicode() - '0';
-        else if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
-            digit = c.unicode() - 'A' + 10;
-        else
-            return false;
-        value = value * 16 + digit;
-    }
-    *code = value;
-    return true;
-}
-
 MacroRow rowFromKeyLine(const QString &codeText, int kind, bool release, const MouseButtonNames &mouse)
 {
     MacroRow row;
     row.name = HidCodeToKeyName(codeText, kind, mouse);
-    int code = 0;
-    if (parseCodeText(codeText, &code) && isMacroKey(code, kind)) {
+    const int code = parseKeyHexText(codeText);
+    if (code >= 0 && isMacroKey(code, kind)) {
         row.code = code;
         row.kind = kind;
     }
@@ -158,7 +136,7 @@ QByteArray macroRowLines(const MacroRows &rows, const QByteArray &lineEnd)
         // The key line comes from the row's code and kind, never from its
         // name: a name of another language or outside the vocabulary would
         // otherwise give a one-word line that readers take for a delay.
-        out += macroCodeText(row.code).toUtf8() + ' ' + QByteArray::number(row.kind) + ' ' +
+        out += keyHexText(row.code).toUtf8() + ' ' + QByteArray::number(row.kind) + ' ' +
                (row.release ? '1' : '0') + lineEnd;
         out += row.delay.toUtf8() + lineEnd;
     }
