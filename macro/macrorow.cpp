@@ -1,7 +1,5 @@
 #include "macrorow.h"
 
-const QString kDefaultDelayText = QStringLiteral("10ms");
-
 quint32 macroDelayMs(const QString &delayText)
 {
     QString digits = delayText;

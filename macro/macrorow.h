@@ -20,15 +20,19 @@ constexpr int kMacroKindModifier = 0;   // a bit of the HID modifier byte
 constexpr int kMacroKindKey = 1;        // a HID keyboard usage
 constexpr int kMacroKindMouse = 4;      // a bit of the HID mouse-button byte
 
-// The delay a new row shows.
-extern const QString kDefaultDelayText;   // "10ms"
+// The delay a new row shows: "10ms". A function, so rows made by static
+// initialisers elsewhere never copy it before it exists.
+inline QString defaultDelayText()
+{
+    return QStringLiteral("10ms");
+}
 
 struct MacroRow {
     QString name;                      // a key name or a mouse-button name, as shown
     int code = 0;                      // what the name stood for when the row was made;
     int kind = kMacroKindKey;          // a row keeps them when the names change language
     bool release = false;              // false: key down, true: key up
-    QString delay = kDefaultDelayText; // the delay after the event, as shown ("10ms")
+    QString delay = defaultDelayText(); // the delay after the event, as shown
 
     bool operator==(const MacroRow &o) const
     {
