@@ -237,9 +237,6 @@ QString g_matchPictureDir;
 
 // ---- Button page and DPI page --------------------------------------------
 QString g_sensorName;
-QString g_dpiRangeText1, g_dpiRangeText2, g_dpiRangeText3, g_dpiRangeText4;
-QString g_dpiRangeText5, g_dpiRangeText6, g_dpiRangeText7, g_dpiRangeText8;
-QString g_dpiRangeText9, g_dpiRangeText10, g_dpiRangeText11, g_dpiRangeText12;
 QVector<QString> g_dpiValueTexts;
 QVector<int> g_dpiTableA;
 QVector<int> g_dpiTableB;

@@ -173,10 +173,9 @@ extern QString g_matchLabelColor;
 extern QString g_matchPictureDir;
 
 // ---- Button page and DPI page --------------------------------------------
+// The sensor of the chosen device; it and the DPI range tables that go with
+// it are in buttons/sensorcodes.h.
 extern QString g_sensorName;
-extern QString g_dpiRangeText1, g_dpiRangeText2, g_dpiRangeText3, g_dpiRangeText4;
-extern QString g_dpiRangeText5, g_dpiRangeText6, g_dpiRangeText7, g_dpiRangeText8;
-extern QString g_dpiRangeText9, g_dpiRangeText10, g_dpiRangeText11, g_dpiRangeText12;
 extern QVector<QString> g_dpiValueTexts;
 extern QVector<int> g_dpiTableA;
 extern QVector<int> g_dpiTableB;

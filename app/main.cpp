@@ -2,6 +2,7 @@
 #include "dialogmain.h"
 #include "exeisrun.h"
 #include "globals.h"
+#include "keyhooklayer.h"
 #include "macrosettings.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
         qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     registerDeviceMetaTypes();
+    // Key entry hears keys through hooks fed from every window's key events.
+    installLowLevelKeyEventFilter();
 
     QFontDatabase::addApplicationFont(programDir() + QStringLiteral("/font/Montserrat-SemiBold.ttf"));
     const float fontFactor = fontFactorForDpi(logicalScreenDpi());

@@ -19,6 +19,7 @@
 #include "flashdatamap.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -45,5 +46,65 @@ struct KeyEvent {
 // written.
 KeyEvent keyEventAt(const KeyParamRecord &record, int slot);
 void setKeyEvent(KeyParamRecord &record, int slot, const KeyEvent &event);
+
+// ---- Consumer keys ---------------------------------------------------------
+
+// The sixteen media and application keys. The low byte names a key
+// uniquely; `text` is its menu action's text until a language is applied.
+struct ConsumerKey {
+    u8 low;
+    quint16 usage;
+    const char *text;
+};
+const QVector<ConsumerKey> &consumerKeys();
+// The row of a low byte, or null.
+const ConsumerKey *consumerKeyOf(int usageLow);
+
+// The consumer record of usage high * 256 + low: press and release of that
+// usage (kind 2), delay 10, event count 2.
+KeyParamRecord KeyParamRecordInit(u8 usageHigh, u8 usageLow);
+
+// ---- Key combinations ------------------------------------------------------
+
+// The record of a combination text (one to three names joined by "+"): the
+// presses in text order, then the releases in reverse order; an empty part
+// or an unknown name is keyboard code 0. A text of more than three parts
+// does not fit the six event slots and gives no record: its later parts
+// would spill into the next button's record.
+std::optional<KeyParamRecord> SplitKeyCombination(const QString &text);
+
+// ---- Writing a button ------------------------------------------------------
+
+// The function of every key-sending button: play its key record.
+constexpr ButtonFunction kKeyRecordFunction = {kKeyRecordFunctionType, 0, 0};
+
+// Gives device button 0..5 the consumer key of `usageLow` through the
+// device setter (function 5,0,0 and the key's record, one send). Returns
+// the key's row once the device took it; null when the byte names no key,
+// the button is out of range or the device is offline (then nothing is
+// stored). The page then stores the function and labels the button.
+const ConsumerKey *writeConsumerKey(int button, int usageLow);
+
+// The same for a combination text; false when the button is out of range,
+// the text has more than three parts or the device is offline.
+bool writeCombinationKey(int button, const QString &text);
+
+// ---- Default key functions of the product configuration --------------------
+
+// What a KeyParam<n> list of a device group says about button n-1 when its
+// macro goes away.
+struct KeyParamDefault {
+    enum Kind {
+        MouseDefault,   // no key record default: the button's mouse function
+        Consumer,       // "0x05", x, low byte (hexadecimal, "0x" optional)
+        Combination,    // "0x05", x, x, combination text
+        NoChange,       // "0x05" in a list of another length
+    };
+    Kind kind = MouseDefault;
+    int usageLow = 0;
+    QString text;
+};
+// A missing or empty list is MouseDefault.
+KeyParamDefault keyParamDefault(const QStringList &list);
 
 #endif // BUTTONCODES_H

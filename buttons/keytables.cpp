@@ -96,11 +96,19 @@ QString codeToName(int code, int kind, bool macro)
     return keyboardNameOf(code);
 }
 
-// The mouse-button bits with their names, in bit order.
-QVector<QPair<int, QString>> mouseButtons(const MouseButtonNames &mouse)
+// The mouse-button bits in bit order, and the name of each.
+constexpr int kMouseButtonBits[] = {0x01, 0x02, 0x04, 0x08, 0x10};
+
+const QString *mouseNameOf(int bit, const MouseButtonNames &mouse)
 {
-    return {{0x01, mouse.left}, {0x02, mouse.right}, {0x04, mouse.middle},
-            {0x08, mouse.back}, {0x10, mouse.forward}};
+    switch (bit) {
+    case 0x01: return &mouse.left;
+    case 0x02: return &mouse.right;
+    case 0x04: return &mouse.middle;
+    case 0x08: return &mouse.back;
+    case 0x10: return &mouse.forward;
+    default: return nullptr;
+    }
 }
 
 } // namespace
@@ -119,10 +127,10 @@ bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *ki
         *code = bit;
         return true;
     }
-    for (const auto &button : mouseButtons(mouse)) {
-        if (button.second == name) {
+    for (int bit : kMouseButtonBits) {
+        if (*mouseNameOf(bit, mouse) == name) {
             *kind = KeyKindMouseButton;
-            *code = button.first;
+            *code = bit;
             return true;
         }
     }
@@ -258,11 +266,8 @@ QString KeyNameToCode(const QString &hexText, int kind, const MouseButtonNames &
 
 QString MouseButtonName(int code, const MouseButtonNames &mouse)
 {
-    for (const auto &button : mouseButtons(mouse)) {
-        if (button.first == code)
-            return button.second;
-    }
-    return QString();
+    const QString *name = mouseNameOf(code, mouse);
+    return name ? *name : QString();
 }
 
 KeyParamRecord KeyNameToComboCode(const QString &name, int index, int count, KeyParamRecord record)

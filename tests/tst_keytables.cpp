@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kArrowRight = QString(QChar(0x2192));
-
 MouseButtonNames sampleMouseNames()
 {
     return {"Left", "Right", "Middle", "Back", "Forward"};
@@ -63,29 +61,18 @@ void TestKeyTables::codeToName_data()
     QTest::newRow("A as key") << 0x04 << 1 << "A" << "A";
     QTest::newRow("0x04 as modifier") << 0x04 << 0 << "Alt" << "LAlt";
     QTest::newRow("0x04 as consumer") << 0x04 << 2 << "" << "";
-    QTest::newRow("0x08 key") << 0x08 << 1 << "E" << "E";
     QTest::newRow("0x08 modifier") << 0x08 << 0 << "Win" << "LWin";
-    QTest::newRow("0x10 modifier") << 0x10 << 0 << "Right Ctrl" << "RCtrl";
     QTest::newRow("0x20 modifier") << 0x20 << 0 << "Right Shift" << "RShift";
     QTest::newRow("0x20 key") << 0x20 << 1 << "3" << "3";
     QTest::newRow("0x40 modifier") << 0x40 << 0 << "Right Alt" << "RAlt";
     QTest::newRow("0x40 mouse kind") << 0x40 << 4 << "" << "F7";
     QTest::newRow("0x40 consumer kind") << 0x40 << 2 << "" << "F7";
     QTest::newRow("0x01 any kind") << 0x01 << 1 << "Ctrl" << "LCtrl";
-    QTest::newRow("0x02 any kind") << 0x02 << 4 << "Shift" << "LShift";
     QTest::newRow("0x80 as key") << 0x80 << 1 << "Win" << "RWin";
     QTest::newRow("keypad Enter") << 0x58 << 1 << "Enter" << "Enter";
-    QTest::newRow("Enter") << 0x28 << 0 << "Enter" << "Enter";
     QTest::newRow("Num3") << 0x5B << 1 << "Num3" << "Num3";
-    QTest::newRow("Num+") << 0x57 << 1 << "Num+" << "Num+";
-    QTest::newRow("right arrow") << 0x4F << 1 << kArrowRight << kArrowRight;
-    QTest::newRow("backslash") << 0x31 << 1 << "\\" << "\\";
-    QTest::newRow("grave") << 0x35 << 1 << "`" << "`";
-    QTest::newRow("APPs") << 0x65 << 1 << "APPs" << "APPs";
     QTest::newRow("code 0") << 0x00 << 1 << "" << "";
     QTest::newRow("0x32 has no name") << 0x32 << 1 << "" << "";
-    QTest::newRow("0x64 has no name") << 0x64 << 1 << "" << "";
-    QTest::newRow("above APPs") << 0x66 << 1 << "" << "";
     QTest::newRow("wide code") << 0x104 << 1 << "" << "";
 }
 
@@ -146,15 +133,11 @@ void TestKeyTables::nameToCodeViews_data()
     QTest::newRow("Tab") << "Tab" << QStringList{"0x2B", "1"} << 1 << 0x2B;
     QTest::newRow("Enter is 0x28") << "Enter" << QStringList{"0x28", "1"} << 1 << 0x28;
     QTest::newRow("RWin") << "RWin" << QStringList{"0x80", "0"} << 0 << 0x80;
-    QTest::newRow("LCtrl") << "LCtrl" << QStringList{"0x01", "0"} << 0 << 0x01;
-    QTest::newRow("LAlt") << "LAlt" << QStringList{"0x04", "0"} << 0 << 0x04;
     QTest::newRow("forward button") << "Forward" << QStringList{"0x10", "4"} << 4 << 0x10;
-    QTest::newRow("left button") << "Left" << QStringList{"0x01", "4"} << 4 << 0x01;
     QTest::newRow("empty name") << "" << QStringList{"0x00", "1"} << 1 << 0;
     QTest::newRow("left arrow") << QString(QChar(0x2190)) << QStringList{"0x50", "1"} << 1 << 0x50;
     QTest::newRow("combination name") << "Ctrl" << QStringList() << 1 << -1;
     QTest::newRow("lower case") << "tab" << QStringList() << 1 << -1;
-    QTest::newRow("lower-case letter") << "a" << QStringList() << 1 << -1;
 }
 
 void TestKeyTables::nameToCodeViews()
@@ -234,17 +217,12 @@ void TestKeyTables::hexTextToName_data()
     QTest::newRow("G") << "0x0A" << 1 << "G";
     QTest::newRow("lower-case digits") << "0x0a" << 1 << "";
     QTest::newRow("0x05 as modifier") << "0x05" << 0 << "";
-    QTest::newRow("0x04 as modifier") << "0x04" << 0 << "LAlt";
     QTest::newRow("0x04 as mouse") << "0x04" << 4 << "Middle";
     QTest::newRow("back button") << "0x08" << 4 << "Back";
-    QTest::newRow("0x20 as mouse") << "0x20" << 4 << "";
     QTest::newRow("keypad Enter has no row") << "0x58" << 1 << "";
     QTest::newRow("0x80 as key") << "0x80" << 1 << "";
     QTest::newRow("0x80 as modifier") << "0x80" << 0 << "RWin";
     QTest::newRow("0x00 is the empty name") << "0x00" << 1 << "";
-    QTest::newRow("three digits") << "0x004" << 1 << "";
-    QTest::newRow("no prefix") << "04" << 1 << "";
-    QTest::newRow("consumer kind") << "0x04" << 2 << "";
 }
 
 void TestKeyTables::hexTextToName()
@@ -287,9 +265,7 @@ void TestKeyTables::comboEvents_data()
     QTest::addColumn<int>("code");   // -1: no slot written
 
     QTest::newRow("F alone") << "F" << 0 << 1 << 1 << 0x09;
-    QTest::newRow("Ctrl first of two") << "Ctrl" << 0 << 2 << 0 << 0x01;
     QTest::newRow("Win is 0x08") << "Win" << 1 << 3 << 0 << 0x08;
-    QTest::newRow("Enter") << "Enter" << 2 << 3 << 1 << 0x28;
     QTest::newRow("macro name not held") << "LCtrl" << 0 << 1 << 1 << 0x7777;
     QTest::newRow("empty part") << "" << 1 << 3 << 1 << 0;
     QTest::newRow("release past the slots") << "A" << 0 << 4 << 0 << -1;

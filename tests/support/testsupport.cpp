@@ -5,11 +5,13 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "macrosettings.h"
+#include "sensorcodes.h"
 
 void resetAllGlobals()
 {
     resetDeviceState();
     resetTheme();
+    resetSensorTables();
     g_language = 0;
     setProgramDirOverride(QString());
     ConfigSettings::resetForTests();
