@@ -126,4 +126,9 @@ void KeyNameToMacroEvent(const QString &name, int index, u8 *block,
 // that is no keyboard key, macro modifier or mouse-button name.
 QStringList KeyNameToHexCode(const QString &name, const MouseButtonNames &mouse = buttonPageMouseNames());
 
+// The macro name of a Windows virtual-key code ("A", "Num5", "LShift",
+// "RAlt", "←" ...); empty for a code without one. The name table of
+// recorded and captured keys and of the single-key dialog.
+QString virtualKeyMacroName(int vk);
+
 #endif // KEYTABLES_H
