@@ -2,8 +2,8 @@
 #define MACROKEYS_H
 
 // The macro editor's key vocabulary: its views over the program's one key
-// table (keytables.h), under the names the editor uses, and the names
-// recording gives the system's virtual-key codes. Macro modifier names are
+// table (keytables.h), under the names the editor uses, and the rows
+// recording makes of the system's virtual-key codes. Macro modifier names are
 // "LCtrl" ... "RWin"; the five mouse buttons are named by the page's
 // current language, so every view that meets mouse-button names is given
 // the page's own five.
@@ -47,12 +47,10 @@ QString HidCodeToKeyName(const QString &codeText, int kind, const MouseButtonNam
 // and MouseButtonName (a page's name of a mouse-button bit) are the key
 // table's own views.
 
-// The key recording makes of a Windows virtual-key code: false for the
-// codes without a name (F13 and up, the side-less modifiers, media keys).
-// 0x0C (keypad 5 without Num Lock) is the empty name, kind 1, code 0.
-bool recordingKey(int virtualKey, MacroKey *key);
-// The name recording and key capture show for a virtual-key code; empty
-// for a code without one.
-QString recordingKeyName(int virtualKey);
+// The row recording makes of a key event (Windows virtual-key code, down or
+// up), named by virtualKeyMacroName. False for the codes without a name
+// (F13 and up, the side-less modifiers, media keys): they make no row.
+// 0x0C (keypad 5 without Num Lock) makes a row with the empty name.
+bool recordedRow(int virtualKey, bool down, MacroRow *row);
 
 #endif // MACROKEYS_H

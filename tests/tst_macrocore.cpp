@@ -219,38 +219,34 @@ void TestMacroCore::rowKeys()
 
 void TestMacroCore::recordingNames()
 {
-    int named = 0;
+    int rows = 0;
     for (int vk = 0; vk < 256; ++vk) {
-        MacroKey key;
-        if (!recordingKey(vk, &key)) {
-            QCOMPARE(recordingKeyName(vk), QString());
+        MacroRow recorded;
+        if (!recordedRow(vk, false, &recorded))
             continue;
-        }
-        ++named;
-        // Every recorded key is a pair of the vocabulary, and its name maps
-        // back to it: rows from recording write and send what they show.
-        QVERIFY2(isMacroKey(key.code, key.kind), qPrintable(QString::number(vk, 16)));
-        MacroKey back;
-        QVERIFY(macroKeyForName(recordingKeyName(vk), kEnglish, &back));
-        QCOMPARE(back.code, key.code);
-        QCOMPARE(back.kind, key.kind);
+        ++rows;
+        // Every recorded row names a key of the vocabulary and carries it,
+        // so recorded rows write and send what they show.
+        QVERIFY2(isMacroKey(recorded.code, recorded.kind), qPrintable(QString::number(vk, 16)));
+        QCOMPARE(describe({recorded}), describe({macroRowForName(virtualKeyMacroName(vk), true, kEnglish)}));
     }
-    QCOMPARE(named, 104);
+    QCOMPARE(rows, 104);
     const struct {
         int vk;
-        QString name;
+        bool row;
+        QString shown;
     } spots[] = {
-        {0x30, "0"},        {0x39, "9"},       {0x41, "A"},  {0x60, "Num0"}, {0x69, "Num9"},  {0x7B, "F12"},
-        {0x0C, ""},         {0x13, "Pause"},   {0x21, "PgUp"}, {0x23, "End"}, {0x25, QString(QChar(0x2190))},
-        {0x28, QString(QChar(0x2193))},        {0x5B, "LWin"}, {0x5D, "APPs"}, {0x6E, "Num."}, {0x6F, "Num/"},
-        {0xA1, "RShift"},   {0xA3, "RCtrl"},   {0xA5, "RAlt"}, {0xBB, "="},   {0xC0, "`"},    {0xDC, "\\"},
-        {0xDE, "'"},        {0x10, ""},        {0x7C, ""},    {0x6C, ""},
+        {0x41, true, "A|0x04|1|down|10ms"},  {0x60, true, "Num0|0x62|1|down|10ms"},
+        {0xA5, true, "RAlt|0x40|0|down|10ms"}, {0x5C, true, "RWin|0x80|0|down|10ms"},
+        {0xDC, true, "\\|0x31|1|down|10ms"}, {0x0C, true, "|0x00|1|down|10ms"},   // keypad 5: the empty name
+        {0x10, false, ""},                   {0x7C, false, ""},   // side-less Shift, F13
     };
-    for (const auto &s : spots)
-        QCOMPARE(recordingKeyName(s.vk), s.name);
-    MacroKey keypad5;
-    QVERIFY(recordingKey(0x0C, &keypad5));   // a row with the empty name
-    QVERIFY(!recordingKey(0x7C, &keypad5));  // F13: no row
+    for (const auto &s : spots) {
+        MacroRow recorded;
+        QCOMPARE(recordedRow(s.vk, true, &recorded), s.row);
+        if (s.row)
+            QCOMPARE(describe({recorded}).value(0), s.shown);
+    }
 }
 
 void TestMacroCore::blockLayout()
