@@ -74,6 +74,11 @@ HIDUSB_API void factoryImage(int mid, unsigned char *out10428);
 // The next n sends to a device (image, settings, receiver settings, raw
 // packets) fail as if the transfer broke.
 HIDUSB_API void failNextSends(int n);
+// The next n answers to raw packets (UsbFinderC_ReadWriteDeviceData) reach
+// the program damaged: with a wrong checksum, or with breakEcho a valid
+// checksum over a changed echo of the packet (byte 3). The device itself
+// took the packets.
+HIDUSB_API void corruptNextReplies(int n, bool breakEcho = false);
 // The next pairing run ends with failure.
 HIDUSB_API void failNextPairing();
 // The next update fails when it reaches this percentage (-1: none).

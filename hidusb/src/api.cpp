@@ -685,9 +685,18 @@ extern "C" int UsbFinderC_ReadWriteDeviceData(const unsigned char *packet, unsig
         std::memcpy(reply, packet, 2);
         reply[2] = 0xFF;                     // command not supported
     }
+    Bench &b = bench();
+    const bool damaged = b.corruptReplies > 0;
+    if (damaged) {
+        --b.corruptReplies;
+        if (b.corruptEcho)
+            reply[3] = u8(reply[3] ^ 0x5A);
+    }
     u8 rsum = 0;
     for (int i = 0; i < length - 1; ++i)
         rsum = u8(rsum + reply[i]);
     reply[length - 1] = u8(0x55 - rsum);
+    if (damaged && !b.corruptEcho)
+        reply[length - 1] = u8(reply[length - 1] ^ 0xFF);
     return 1;
 }

@@ -238,6 +238,8 @@ void dropRuntime(Bench &b)
     b.changeCallback = nullptr;
     ++b.changeSeq;
     b.failSends = 0;
+    b.corruptReplies = 0;
+    b.corruptEcho = false;
     b.failPairing = false;
     b.failUpdateAt = -1;
     b.upgradeRunning = false;
@@ -832,6 +834,13 @@ void failNextSends(int n)
 {
     Locked l;
     bench().failSends = n < 0 ? 0 : n;
+}
+
+void corruptNextReplies(int n, bool breakEcho)
+{
+    Locked l;
+    bench().corruptReplies = n < 0 ? 0 : n;
+    bench().corruptEcho = breakEcho;
 }
 
 void failNextPairing()

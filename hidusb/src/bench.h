@@ -42,6 +42,8 @@ struct Bench {
     bool upgradeRunning = false;
     std::vector<std::string> upgradeLog = std::vector<std::string>(8);
 
+    int corruptReplies = 0;
+    bool corruptEcho = false;
     std::string openPath;
     Bytes lastClock;
     int eventSeq = 0;

@@ -12,8 +12,6 @@ const QColor kHeaderBottom(24, 118, 214);
 const QColor kHeaderLine(18, 96, 182);
 const QColor kPage(244, 246, 249);
 const QColor kPageLow(236, 240, 245);
-const QColor kPanel(255, 255, 255);
-const QColor kPanelBorder(221, 226, 233);
 const QColor kOrange(240, 120, 20);
 const QColor kIconNormal(255, 255, 255, 215);
 const QColor kIconHover(255, 255, 0);
@@ -69,13 +67,7 @@ QImage background(const QColor &accentStripe, bool panel)
 
     if (panel) {
         // The device page sits on one white panel.
-        const QRectF r(30, kHeader + 20, kWidth - 60, kHeight - kHeader - 40);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(20, 40, 80, 14));
-        p.drawRoundedRect(r.translated(0, 3), 14, 14);
-        p.setPen(QPen(kPanelBorder, 1));
-        p.setBrush(kPanel);
-        p.drawRoundedRect(r, 14, 14);
+        paintPageCard(p, QRectF(30, kHeader + 20, kWidth - 60, kHeight - kHeader - 40));
     }
     return img;
 }
@@ -180,20 +172,6 @@ QImage cornerButton(bool close, bool hover)
     return img;
 }
 
-QImage arrow(bool up)
-{
-    QImage img = canvas(12, 8);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPolygonF chevron;
-    if (up)
-        chevron << QPointF(1.5, 6) << QPointF(6, 1.8) << QPointF(10.5, 6);
-    else
-        chevron << QPointF(1.5, 2) << QPointF(6, 6.2) << QPointF(10.5, 2);
-    p.drawPolyline(chevron);
-    return img;
-}
 
 QImage logo()
 {
@@ -215,12 +193,27 @@ QImage logo()
 
 } // namespace
 
+QImage chevron(bool up)
+{
+    QImage img = canvas(12, 8);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPolygonF chevron;
+    if (up)
+        chevron << QPointF(1.5, 6) << QPointF(6, 1.8) << QPointF(10.5, 6);
+    else
+        chevron << QPointF(1.5, 2) << QPointF(6, 6.2) << QPointF(10.5, 2);
+    p.drawPolyline(chevron);
+    return img;
+}
+
 QUZ_PICTURE_FOLDER(dialog, "Dialog")
 {
     bool ok = savePng(logo(), dir + "/Logo.png");
     ok &= savePng(background(QColor(), false), dir + "/main_nr.png");
-    ok &= savePng(background(QColor(), true), dir + "/key_nr.png");
-    ok &= savePng(background(kOrange, true), dir + "/key_nr_2.png");
+    ok &= savePng(devicePageBackground(background(QColor(), false), kHeader, QColor(30, 136, 229)), dir + "/key_nr.png");
+    ok &= savePng(devicePageBackground(background(kOrange, false), kHeader, kOrange), dir + "/key_nr_2.png");
     ok &= savePng(background(QColor(), true), dir + "/macro_nr.png");
     // Each pair's "normal" picture carries the name the frame gives it.
     ok &= savePng(gridIcon(21, 21, kIconNormal), dir + "/MainHover.png");
@@ -234,8 +227,8 @@ QUZ_PICTURE_FOLDER(dialog, "Dialog")
     ok &= savePng(cornerButton(true, true), dir + "/exit_ov.png");
     ok &= savePng(cornerButton(false, false), dir + "/min_nr.png");
     ok &= savePng(cornerButton(false, true), dir + "/min_ov.png");
-    ok &= savePng(arrow(false), dir + "/Menu.png");
-    ok &= savePng(arrow(true), dir + "/MenuClicked.png");
+    ok &= savePng(chevron(false), dir + "/Menu.png");
+    ok &= savePng(chevron(true), dir + "/MenuClicked.png");
     ok &= savePng(canvas(142, 60, QColor(19, 19, 19)), dir + "/ComboboxTextBack.png");
     return ok;
 }

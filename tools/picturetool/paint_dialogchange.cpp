@@ -45,6 +45,8 @@ void paintCard(QPainter &p, int w, int h, bool dim)
     p.drawRoundedRect(card, 18, 18);
 }
 
+} // namespace
+
 QPainterPath mouseBody(qreal cx, qreal top, qreal bottom, qreal half)
 {
     const qreal len = bottom - top;
@@ -134,6 +136,8 @@ void paintMouse(QPainter &p, qreal cx, qreal top, qreal bottom, qreal half, QCol
     mark.lineTo(cx + 9, top + len * 0.70);
     p.drawPath(mark);
 }
+
+namespace {
 
 void paintCaption(QPainter &p, const QRectF &rect, const QString &text, QColor color)
 {

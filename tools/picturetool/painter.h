@@ -56,4 +56,28 @@ QImage dialogPanel(int w, int h, QColor accent, int accentLength);
 // then on a red face when hovered and pressed.
 bool saveCloseButtons(const QString &dir, QColor glyphColor);
 
+// A mouse seen from above, centred on cx between top and bottom, half as
+// wide as `half`: shell, split main buttons, wheel and two side buttons on
+// the left flank, the light strip and wheel in the accent colour.
+QPainterPath mouseBody(qreal cx, qreal top, qreal bottom, qreal half);
+void paintMouse(QPainter &p, qreal cx, qreal top, qreal bottom, qreal half, QColor accent, bool online);
+
+// A white card with a soft shadow on the light page.
+void paintPageCard(QPainter &p, const QRectF &r);
+
+// A white chevron of 12 x 8 pointing down, or up: the arrow of a combo box.
+QImage chevron(bool up);
+
+// The device page's background: the frame's window picture with the page's
+// cards, the mouse and the places of the white texts drawn on it. The page
+// starts `pageTop` pixels below the window's top.
+QImage devicePageBackground(QImage window, int pageTop, QColor accent);
+
+// Pictures the device page's folders share (Buttoninterface, Sensor,
+// Macro): a dark value box for white figures, the plus and minus beside
+// it, and a check box indicator.
+QImage valueBox(int w, int h);
+QImage stepGlyph(bool plus, int size);
+QImage checkIndicator(bool checked, int size);
+
 #endif

@@ -1,0 +1,30 @@
+#ifndef CLOCKSYNCPACKET_H
+#define CLOCKSYNCPACKET_H
+
+// The date and time packet of the device screen: 40 bytes, the command
+// 0A 00 10, the local date and time, and a checksum in the last byte. The
+// device answers with a packet of the same length that echoes bytes 0 to 6.
+
+#include <QDateTime>
+
+struct ClockSyncPacket {
+    static constexpr int kLength = 40;
+    static constexpr int kChecksumIndex = kLength - 1;
+    // Bytes a valid reply must echo: the command and the date up to the day.
+    static constexpr int kEchoedBytes = 7;
+
+    unsigned char bytes[kLength] = {};
+
+    // The packet for one reading of the local date and time; the bytes
+    // without a field stay 0 and the checksum is not yet written.
+    static ClockSyncPacket forDateTime(const QDateTime &local);
+
+    // 0x55 minus the sum of bytes 0..38, modulo 256.
+    static unsigned char checksum(const unsigned char *packet);
+    // The reply carries its own valid checksum.
+    static bool hasValidChecksum(const unsigned char *reply);
+    // The reply answers `sent`: bytes 0..6 echoed and a valid checksum.
+    static bool answers(const unsigned char *reply, const unsigned char *sent);
+};
+
+#endif // CLOCKSYNCPACKET_H

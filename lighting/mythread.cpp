@@ -1,0 +1,10 @@
+#include "mythread.h"
+
+MyThread::~MyThread()
+{
+    wait();
+}
+
+void MyThread::run()
+{
+}

@@ -1,0 +1,36 @@
+#ifndef ITEMLIST_H
+#define ITEMLIST_H
+
+// The row widget of the macro list: a rename and a delete button beside
+// the macro's name. The row does not know its macro: a button takes the
+// focus (which makes its row the list's current row) and announces itself
+// through PostMsg; the page acts on the current row.
+
+#include <QWidget>
+
+namespace Ui {
+class ItemList;
+}
+
+class ItemList : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ItemList(QWidget *parent = nullptr);
+    ~ItemList() override;
+
+    QString text() const;
+    void setText(QString text);
+
+public slots:
+    void on_toolButton_2_clicked();
+    void on_toolButton_3_clicked();
+    // The rows keep the colours they were built with.
+    void SlotSetStyle(int index);
+
+private:
+    Ui::ItemList *ui;
+    QString m_pictureDir;
+};
+
+#endif // ITEMLIST_H

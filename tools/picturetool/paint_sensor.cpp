@@ -1,0 +1,57 @@
+// The device page's option widgets: the chosen option of a row, the
+// switches' check boxes, the DPI level buttons, slider handle and marker,
+// and the value boxes with their plus and minus.
+#include "painter.h"
+
+namespace {
+
+const QColor kAccent(30, 136, 229);
+const QColor kLevel(45, 52, 64);
+
+// A white disc in an accent ring; the chosen option of a row carries a dot
+// in it, the slider's handle none.
+QImage accentRing(int size, bool dot)
+{
+    QImage img = canvas(size, size);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF c(size / 2.0, size / 2.0);
+    p.setPen(QPen(kAccent, 2));
+    p.setBrush(Qt::white);
+    p.drawEllipse(c, size / 2.0 - 1.5, size / 2.0 - 1.5);
+    if (dot) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(kAccent);
+        p.drawEllipse(c, size * 0.225, size * 0.225);
+    }
+    return img;
+}
+
+// The marker under the chosen DPI level: a small triangle pointing up.
+QImage levelMarker()
+{
+    QImage img = canvas(30, 30);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kAccent);
+    p.drawPolygon(QPolygonF({QPointF(15, 4), QPointF(21, 12), QPointF(9, 12)}));
+    return img;
+}
+
+} // namespace
+
+QUZ_PICTURE_FOLDER(sensor, "Sensor")
+{
+    bool ok = savePng(accentRing(20, true), dir + "/ReportRate.png");
+    ok &= savePng(checkIndicator(false, 16), dir + "/check_nr.png");
+    ok &= savePng(checkIndicator(true, 16), dir + "/check_dn.png");
+    ok &= savePng(roundedButton(56, 18, kLevel, Qt::transparent, 9), dir + "/MinA.png");
+    ok &= savePng(roundedButton(54, 56, kLevel, Qt::transparent, 12), dir + "/MaxA.png");
+    ok &= savePng(accentRing(18, false), dir + "/HuaKuai.png");
+    ok &= savePng(levelMarker(), dir + "/Level.png");
+    ok &= savePng(valueBox(130, 30), dir + "/Frame.png");
+    ok &= savePng(stepGlyph(false, 15), dir + "/Reduce.png");
+    ok &= savePng(stepGlyph(true, 15), dir + "/Add.png");
+    return ok;
+}
