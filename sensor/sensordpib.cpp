@@ -559,7 +559,19 @@ void SensorDPIB::on_horizontalSliderH_valueChanged(int value) { releaseSlider(7,
 
 void SensorDPIB::wheelLevel(int level, int notches)
 {
-    if (!commitLevelValue(dpiWheelValue(row(level).spin->value(), notches), level))
+    const int v = row(level).spin->value();
+    int w = dpiWheelValue(v, notches);
+    // The wheel counts in tens; on a coarser sensor grid a turn up would be
+    // fitted straight back to where it started. It then goes up the grid
+    // by one step a notch, so turning up always raises the value.
+    const DpiRangeTable ranges = currentDpiRanges();
+    if (notches > 0 && snapToDpiRange(w, ranges).dpi <= v) {
+        w = v;
+        for (int i = 0; i < notches && w < 32000; ++i)
+            w = dpiStepUp(w, ranges);
+        w = qMin(w, 32000);
+    }
+    if (!commitLevelValue(w, level))
         return;
     setSliderValue(row(level).spin->value(), level);
 }
