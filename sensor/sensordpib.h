@@ -24,13 +24,13 @@ class QSlider;
 class QSpinBox;
 class QToolButton;
 
-// The sliders of levels A to F are not linear in DPI: the first quarter of
+// The level sliders are not linear in DPI: the first quarter of
 // the travel covers the device's lowest DPI to 400, the second 400 to 1600
-// and the second half 1600 to the highest DPI, so the low values a player
-// fine-tunes get most of the travel. Positions lie in the same numbers as
-// the DPI range (lowest DPI .. about the highest). A range that cannot carry
-// that scale (lowest not below 400, highest not above 1600, or no range at
-// all) maps one to one, clamped to the range.
+// and the second half 1600 to the highest DPI, so the low values get half
+// of the travel. Positions lie in the same numbers as the DPI range (lowest
+// DPI .. about the highest). A range that cannot carry that scale (lowest
+// not below 400 or highest not above 1600) maps one to one, clamped to the
+// range; with no range at all a value is its own position.
 int dpiSliderPosition(int dpi, const DpiRangeTable &ranges);
 // The inverse, clamped to the device's range.
 int dpiAtSliderPosition(int position, const DpiRangeTable &ranges);
