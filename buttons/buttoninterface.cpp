@@ -6,8 +6,10 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "imagecache.h"
+#include "keyboardhook.h"
 #include "popupmenu.h"
 #include "postmsg.h"
+#include "sensorcodes.h"
 #include "updaterepair.h"
 #include "worker.h"
 
@@ -183,10 +185,8 @@ Buttoninterface::Buttoninterface(QWidget *parent)
                           static_cast<QFrame *>(ui->frameLOD_2)})
         frame->setFrameShape(QFrame::NoFrame);
 
-    // TODO: create the page's keyboard hook object here (m_keyboardHook =
-    // new KeyboardHook) once the hook class is part of the program; the
-    // page installs it only later, for the macro editor's key fields and
-    // for recording.
+    // Installed only while the macro editor takes keys or records.
+    m_keyboardHook = new KeyboardHook;
 
     m_sensorPageDir = userDataDir() + "/usersetting/SensorPage";
     if (!QDir(m_sensorPageDir).exists())
@@ -247,9 +247,7 @@ Buttoninterface::Buttoninterface(QWidget *parent)
 
     styleConstructorWidgets();
 
-    // TODO: read the sensor definitions of programDir() + "/driver_sensor.h"
-    // into g_sensorDefineNames / g_sensorDefineValues here, once their
-    // reader is part of the program.
+    loadSensorDefines();
 
     connect(hub, &PostMsg::SigUpDataLightUIButton, this, &Buttoninterface::SlotUpDataButtonUIButton,
             Qt::BlockingQueuedConnection);
@@ -292,6 +290,10 @@ Buttoninterface::~Buttoninterface()
             connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     }
     StopUsbChanged();
+    // No key may reach a page that is gone.
+    m_keyboardHook->RemoveKeyboardHook();
+    g_keyHookCallback = nullptr;
+    delete m_keyboardHook;
     delete ui;
     // Made without a parent, so nothing else deletes it.
     delete m_updateRepair;

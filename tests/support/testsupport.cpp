@@ -4,6 +4,7 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "keyboardhook.h"
 #include "macrosettings.h"
 #include "sensorcodes.h"
 
@@ -12,6 +13,7 @@ void resetAllGlobals()
     resetDeviceState();
     resetTheme();
     resetSensorTables();
+    resetKeyHooks();
     g_language = 0;
     setProgramDirOverride(QString());
     ConfigSettings::resetForTests();
