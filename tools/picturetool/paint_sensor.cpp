@@ -1,7 +1,7 @@
 // The device page's option widgets: the chosen option of a row, the
 // switches' check boxes, the DPI level buttons, slider handle and marker,
 // and the value boxes with their plus and minus; the other layouts of the
-// options: on/off switches, the rate check boxes and the distance box.
+// options: on/off switches and the open distance box's arrow.
 #include "lightingpictures.h"
 #include "painter.h"
 
@@ -41,13 +41,13 @@ QImage levelMarker()
     return img;
 }
 
-// The combo box arrow in a colour that shows on a white box.
-QImage comboArrow(bool open)
+// The arrow of an open combo box: pointing up, in the accent colour.
+QImage openComboArrow()
 {
-    QImage img = chevron(open);
+    QImage img = chevron(true);
     QPainter p(&img);
     p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(img.rect(), open ? kAccent : kDialogGlyph);
+    p.fillRect(img.rect(), kAccent);
     return img;
 }
 
@@ -71,11 +71,9 @@ QUZ_PICTURE_FOLDER(sensor, "Sensor")
                   dir + "/toggle_off.png");
     ok &= savePng(lightingSwitch(true).scaled(33, 17, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
                   dir + "/toggle_on.png");
-    ok &= savePng(checkIndicator(false, 14), dir + "/LOD.png");
-    ok &= savePng(checkIndicator(true, 14), dir + "/LODCheck.png");
-    ok &= savePng(roundedButton(121, 30, Qt::white, kDialogBorder, 4), dir + "/ComboboxBack.png");
-    ok &= savePng(roundedButton(121, 90, Qt::white, kDialogBorder, 4), dir + "/ComboboxTextBack.png");
-    ok &= savePng(comboArrow(false), dir + "/Menu.png");
-    ok &= savePng(comboArrow(true), dir + "/MenuClicked.png");
+    // The rate check boxes and the distance box share the eight-level DPI
+    // page's toggles and box (paint_sensor_levels.cpp); only the open box's
+    // arrow is theirs alone.
+    ok &= savePng(openComboArrow(), dir + "/MenuClicked.png");
     return ok;
 }
