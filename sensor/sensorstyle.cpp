@@ -6,7 +6,9 @@
 #include <QAbstractButton>
 #include <QLabel>
 
-const char kSelectedCaptionStyle[] = "QLabel{color: rgb(238,236,82);}";
+// The chosen option's caption in the page's accent: it must read on the
+// light cards the rows lie on.
+const char kSelectedCaptionStyle[] = "QLabel{color: rgb(30,136,229);}";
 const char kPlainCaptionStyle[] = "QLabel{color: rgb(73,61,77);}";
 
 QString sensorPictureDir()
@@ -34,8 +36,8 @@ QString optionButtonStyle()
 {
     return "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb("
            + optionColorTriple("ButtonColor")
-           + ";);border-radius:3px;padding-left:0px;background-image: transparent;}"
-             "QToolButton:checked{padding-left:0px;border-image: url("
+           + ";);border-radius:3px;padding-left:0px;background-image: transparent;border-image: url("
+           + sensorPictureDir() + "ReportRateOff.png" + ");}QToolButton:checked{padding-left:0px;border-image: url("
            + sensorPictureDir() + "ReportRate.png" + "); }";
 }
 

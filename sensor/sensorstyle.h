@@ -23,7 +23,8 @@ QString labelStyle(const QString &color);
 // labelStyle() in the Option LabelColor: the title of every widget.
 QString optionLabelStyle();
 
-// A round option button: no picture until checked, then ReportRate.png.
+// A round option button: an empty ring (ReportRateOff.png) until checked,
+// then ReportRate.png.
 QString optionButtonStyle();
 // The looks of a row of round option buttons and its title.
 void styleOptionRow(const QList<QAbstractButton *> &buttons, QLabel *title);

@@ -15,6 +15,7 @@
 #include "sensordpi.h"
 #include "sensorlodb.h"
 #include "sensorrate.h"
+#include "sensorstyle.h"
 #include "stopclosetime.h"
 #include "testsupport.h"
 #include "worker.h"
@@ -477,7 +478,7 @@ private slots:
                 if (b->isChecked())
                     on << b->objectName();
             for (QLabel *l : w->findChildren<QLabel *>())
-                if (l->styleSheet() == "QLabel{color: rgb(238,236,82);}")
+                if (l->styleSheet() == QLatin1String(kSelectedCaptionStyle))
                     on << l->objectName();
             on.sort();
             return on;

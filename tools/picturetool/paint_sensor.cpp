@@ -10,15 +10,18 @@ namespace {
 const QColor kAccent(30, 136, 229);
 const QColor kLevel(45, 52, 64);
 
-// A white disc in an accent ring; the chosen option of a row carries a dot
-// in it, the slider's handle none.
-QImage accentRing(int size, bool dot)
+const QColor kRing(176, 186, 200);
+
+// A white disc in a ring; the chosen option of a row carries a dot in an
+// accent ring, the slider's handle an accent ring alone, the other options
+// a grey ring alone.
+QImage accentRing(int size, bool dot, QColor ring = kAccent)
 {
     QImage img = canvas(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(size / 2.0, size / 2.0);
-    p.setPen(QPen(kAccent, 2));
+    p.setPen(QPen(ring, 2));
     p.setBrush(Qt::white);
     p.drawEllipse(c, size / 2.0 - 1.5, size / 2.0 - 1.5);
     if (dot) {
@@ -56,6 +59,7 @@ QImage openComboArrow()
 QUZ_PICTURE_FOLDER(sensor, "Sensor")
 {
     bool ok = savePng(accentRing(20, true), dir + "/ReportRate.png");
+    ok &= savePng(accentRing(20, false, kRing), dir + "/ReportRateOff.png");
     ok &= savePng(checkIndicator(false, 16), dir + "/check_nr.png");
     ok &= savePng(checkIndicator(true, 16), dir + "/check_dn.png");
     ok &= savePng(roundedButton(56, 18, kLevel, Qt::transparent, 9), dir + "/MinA.png");
