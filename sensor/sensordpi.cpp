@@ -52,6 +52,7 @@ SensorDPI::SensorDPI(QWidget *parent)
     for (CustomPushButton *b : {ui->AddLevelA, ui->AddLevelA_2})
         b->setStyleSheet("QPushButton{border:0px;background-image: url(" + P + "Add.png" + ");}");
     ui->label_8->setStyleSheet("QLabel{border-image: url(" + P + "Level.png" + ");}");
+    ui->horizontalSliderC->installEventFilter(this);
 }
 
 SensorDPI::~SensorDPI()
@@ -174,8 +175,32 @@ void SensorDPI::on_horizontalSliderC_sliderMoved(int position)
     setDpiValue(snapToDpiRange(position, currentDpiRanges()).dpi);
 }
 
+// A press on the slider's groove first pages toward the press and then
+// jumps to it: the value changes twice. The slider tells its parent when it
+// has settled, and only the settled value is shown and sent.
+bool SensorDPI::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->horizontalSliderC && event->type() == QEvent::MouseButtonPress) {
+        m_sliderPressed = true;
+        m_valueBeforePress = ui->horizontalSliderC->value();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+bool SensorDPI::event(QEvent *event)
+{
+    if (event->type() != MySlider::kSliderPressedEvent)
+        return QFrame::event(event);
+    m_sliderPressed = false;
+    if (ui->horizontalSliderC->value() != m_valueBeforePress)
+        on_horizontalSliderC_valueChanged(ui->horizontalSliderC->value());
+    return true;
+}
+
 void SensorDPI::on_horizontalSliderC_valueChanged(int value)
 {
+    if (m_sliderPressed)
+        return;
     if (writing() && !isDeviceOnline()) {
         showLevelDpiAgain();
         return;

@@ -68,6 +68,10 @@ public:
     int currentLevelIndex() const { return m_currentLevel; }
     int storedLevelCount() const { return m_levelCount; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+
 private slots:
     void on_horizontalSliderC_sliderMoved(int position);
     void on_horizontalSliderC_valueChanged(int value);
@@ -101,6 +105,8 @@ private:
     int m_shownCount = 1;             // the count the buttons are laid out for
     int m_lastUnchecked = -1;         // the level a new selection took over from
     bool m_swapping = false;          // a count change selects the new last level
+    bool m_sliderPressed = false;     // a press on the slider is still settling
+    int m_valueBeforePress = 0;
     QButtonGroup *m_levelGroup;
     QList<QToolButton *> m_levels;    // by level index
 };

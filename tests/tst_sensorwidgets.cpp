@@ -415,6 +415,15 @@ void TestSensorWidgets::dpiChangesReachTheMouse_data()
         << DpiCase{5, 1, drag(3120), true, false, 1, level(1, 3100), 1, 5, 3100, 1, 5};
     QTest::newRow("drag into the gap lifts to the next range")
         << DpiCase{5, 1, drag(10050), true, false, 1, level(1, 10100), 1, 5, 10100, 1, 5};
+    // 50 + 25950 * 150 / 300 = 13025, on the grid of 10100-26000: 13000.
+    QTest::newRow("a click on the groove sends once")
+        << DpiCase{5, 1,
+                   [](SensorDPI &dpi) {
+                       auto *slider = dpi.findChild<QSlider *>("horizontalSliderC");
+                       QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(150, slider->height() / 2));
+                       QCoreApplication::sendPostedEvents(&dpi);
+                   },
+                   true, false, 1, level(1, 13000), 1, 5, 13000, 1, 5};
     QTest::newRow("plus and minus step inside a range")
         << DpiCase{5, 4,
                    [click](SensorDPI &dpi) {
