@@ -5,8 +5,10 @@
 #include "ui_Buttoninterface.h"
 
 #include "itemlist.h"
+#include "questiondialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidgetItem>
 
@@ -21,6 +23,18 @@ void Buttoninterface::LoadMacroList(QString list)
         ui->listWidgetHong->addItem(item);
         ui->listWidgetHong->setItemWidget(item, new ItemList);
     }
+}
+
+void Buttoninterface::WriteMacroFile(QString name, QString text)
+{
+    // The name may come from device data: it must name a file inside the
+    // macro folder, with the same check the name prompt applies.
+    if (name.isEmpty() || QuestionDialog::sanitizeName(name) != name)
+        return;
+    QFile file(m_macroDir + "/" + name + ".ini");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return;
+    file.write((text + "\n").toLocal8Bit());
 }
 
 // The slots below take the editor's work once the editor is complete; the
@@ -64,4 +78,18 @@ void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
 {
     Q_UNUSED(Rename);
     Q_UNUSED(Name);
+}
+
+void Buttoninterface::UpdateCapslockTipB(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
+}
+
+void Buttoninterface::UpdateCapslockTipC(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
 }
