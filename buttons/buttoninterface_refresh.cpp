@@ -121,7 +121,7 @@ QString combinationLabel(const KeyParamRecord &record)
 }
 
 // The name field of a macro block: up to the first zero byte.
-QString macroBlockName(const MacroRecord &block)
+QString macroLabelName(const MacroRecord &block)
 {
     const char *name = reinterpret_cast<const char *>(block.bytes + 1);
     return QString::fromLocal8Bit(name, int(qstrnlen(name, kMacroNameBytes)));
@@ -387,7 +387,7 @@ void Buttoninterface::RenderButtonLabels(int button, int type, int code, int par
         break;
     }
     case 6: {
-        const QString name = macroBlockName(image.macroRecords[button]);
+        const QString name = macroLabelName(image.macroRecords[button]);
         widget->setText(kLongForm + m_macroLabelPrefix + name);
         WriteMacroFile(name, QString::number(param));
         PostMsg::instance()->postButtonToMacro(image, button);

@@ -5,10 +5,9 @@
 #include "ui_Buttoninterface.h"
 
 #include "itemlist.h"
-#include "questiondialog.h"
+#include "macrofile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QListWidgetItem>
 
@@ -27,14 +26,7 @@ void Buttoninterface::LoadMacroList(QString list)
 
 void Buttoninterface::WriteMacroFile(QString name, QString text)
 {
-    // The name may come from device data: it must name a file inside the
-    // macro folder, with the same check the name prompt applies.
-    if (name.isEmpty() || QuestionDialog::sanitizeName(name) != name)
-        return;
-    QFile file(m_macroDir + "/" + name + ".ini");
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return;
-    file.write((text + "\n").toLocal8Bit());
+    writeMacroFile(m_macroDir, name, text);
 }
 
 // The slots below take the editor's work once the editor is complete; the

@@ -366,7 +366,7 @@ private slots:
         if (!file.isEmpty()) {
             QFile written(macroDir + "/" + file);
             QVERIFY(written.open(QIODevice::ReadOnly));
-            QCOMPARE(written.readAll(), QByteArray("2\n"));
+            QCOMPARE(written.readAll(), QByteArray("2\r\n"));
         }
     }
 
