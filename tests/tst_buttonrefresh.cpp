@@ -227,11 +227,6 @@ private slots:
             QVERIFY(!checked(p, "Reset_3"));
             QCOMPARE(find<QSpinBox>(p, "spinBoxButton")->value(), 13);
         }));
-        add("a sleep time outside the choice selects none", {}, shown([](FlashDataMap &d) { d.sleepTime = 12; },
-                                                                      [](Buttoninterface &p) {
-            for (const char *b : {"Button10", "Button30", "Button1", "Button5", "Button10M", "Button30M"})
-                QVERIFY(!checked(p, b));
-        }));
         add("performance option on with 20K", {}, shown([](FlashDataMap &d) { d.option0C = 1, d.option04 = 1; },
                                                          [](Buttoninterface &p) {
             QVERIFY(checked(p, "Reset_4") && checked(p, "toolButton"));
@@ -331,9 +326,6 @@ private slots:
                                                           "0101040000000000" "0100020000000000" "0100010000000000");
         QTest::newRow("wheel click") << 1 << 4 << none << kShort + "   Middle click" << "";
         QTest::newRow("no mouse function 3") << 1 << 3 << none << "" << "";
-        QTest::newRow("DPI cycle") << 2 << 1 << none << kShort + "   DPI cycle" << "";
-        QTest::newRow("no DPI function 4") << 2 << 4 << none << "" << "";
-        QTest::newRow("rapid fire") << 4 << 9 << none << kShort + "   Rapid fire" << "";
         QTest::newRow("media key by its low byte") << 5 << 0 << QByteArray::fromHex("020000000002830200")
                                                     << kShort + "   Media player" << "";
         QTest::newRow("unknown media key") << 5 << 0 << QByteArray::fromHex("020000000002840000") << "" << "";
