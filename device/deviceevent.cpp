@@ -5,8 +5,8 @@
 #include "globals.h"
 #include "imagecache.h"
 #include "postmsg.h"
-#include "registry.h"
 #include "updaterepair.h"
+#include "updatetraces.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -230,9 +230,7 @@ void handleVersion()
     runOnGuiThreadBlocking([&] {
         g_selectedDevice.mouseVersion = text;
         checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
-        RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName
-                        + "\\Mouse Drive Test");
-        key.setValue("MouseVer" + cid + mid, text);
+        writeMouseVersion(cid, mid, text);
     });
     if (checkUpdate)
         PostMsg::instance()->postCheckUpdate();

@@ -51,10 +51,15 @@ QString firmwareComparisonText(const QString &versionText)
     return text.remove(QLatin1Char('v'));
 }
 
-double firmwareComparisonNumber(const QString &comparisonText)
+bool isDecimalComparisonText(const QString &comparisonText)
 {
     static const QRegularExpression decimal(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
-    if (!decimal.match(comparisonText).hasMatch())
+    return decimal.match(comparisonText).hasMatch();
+}
+
+double firmwareComparisonNumber(const QString &comparisonText)
+{
+    if (!isDecimalComparisonText(comparisonText))
         return 0;
     bool ok = false;
     const double value = QLocale::c().toDouble(comparisonText, &ok);
@@ -84,8 +89,9 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
     bool chosen = false;
     for (const QString &name : names) {
         QFile file(folder.filePath(name));
+        // One broken file must not hide a good image beside it.
         if (!file.open(QIODevice::ReadOnly))
-            return false;
+            continue;
         const QByteArray bytes = file.readAll();
         file.close();
 
@@ -97,8 +103,11 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
         const QString image = firmwareComparisonText(firmwareVersionText(header.version));
         if (hasVersion && image == device)
             continue;   // the device already runs this image
-        if (hasVersion && mode != FirmwareSearchMode::RepairTwin
-            && firmwareComparisonNumber(image) == firmwareComparisonNumber(device))
+        // Two texts that are not both decimal numbers have no numeric
+        // order: reading them as 0 would make v1.0A and v1.0B equal and
+        // hide an image the twin search offers.
+        if (hasVersion && mode != FirmwareSearchMode::RepairTwin && isDecimalComparisonText(image)
+            && isDecimalComparisonText(device) && firmwareComparisonNumber(image) == firmwareComparisonNumber(device))
             return chosen;
         if (chosenImage) {
             chosenImage->clear();

@@ -45,6 +45,8 @@ QString firmwareComparisonText(const QString &versionText);
 // whatever the locale; a text that is not wholly such a number reads 0
 // ("1.0A" reads 0).
 double firmwareComparisonNumber(const QString &comparisonText);
+// True when the comparison text is wholly such a decimal number.
+bool isDecimalComparisonText(const QString &comparisonText);
 
 // The image folder: programDir() + "/bin".
 QString firmwareFolder();
@@ -59,10 +61,14 @@ enum class FirmwareSearchMode {
 // Walks the image folder in name order (case ignored) for images whose
 // device code, CID, MID and model name equal the arguments. An image whose
 // version text equals the device's is passed over; any other fitting image
-// counts as new (an older one too) and the last one wins. An empty device
-// version makes every fitting image new. A file that cannot be opened ends
-// the search with false. `chosen`, when given, receives the chosen image's
-// bytes (and is emptied first).
+// counts as new (an older one too: the shipped image is authoritative) and
+// the last one wins. An empty device version makes every fitting image new.
+// The two modes that stop at an equal number do so only where both texts
+// are decimal numbers (1.05 and 1.5), so that all modes agree on the
+// versions devices report. A file that cannot be opened is skipped.
+// `chosen`, when given, receives the chosen image's bytes (and is emptied
+// first); the bytes are shared, so a run that holds a copy keeps its image
+// whatever a later search chooses.
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
 

@@ -8,7 +8,10 @@
 #include "dialogchange.h"
 #include "globals.h"
 #include "postmsg.h"
+#include "screenmetrics.h"
+#include "startup.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeySequence>
 #include <QTimer>
@@ -22,10 +25,45 @@ QTimer *g_pairTextTimer = nullptr;
 int g_pairTextStep = 0;
 QString g_pairButtonColor;
 
+namespace {
+
+// After a run that began on a device page, the page is active again.
+void reopenDevicePage()
+{
+    if (g_reopenDevicePage) {
+        g_reopenDevicePage = 0;
+        g_devicePageActive = 1;
+    }
+}
+
+// The receiver's pairing status (event 6), on the GUI thread: 3 success,
+// 2 failure; 1 (still pairing) and anything else change nothing.
+void handlePairStatus(int status)
+{
+    PostMsg *hub = PostMsg::instance();
+    if (status == 3) {
+        hub->postTimerStop();
+        g_pairing = 0;
+        g_pairState = 2;
+        hub->postButtonEnable(1);
+    } else if (status == 2) {
+        hub->postTimerStop();
+        g_pairing = 0;
+        g_pairState = 3;
+        hub->postButtonEnable(0);
+    } else {
+        return;
+    }
+    reopenDevicePage();
+}
+
+} // namespace
+
 Match::Match(QWidget *parent)
     : QDialog(parent), ui(new Ui::Match)
 {
     ui->setupUi(this);
+    scaleWidgetFonts(this, fontFactorForDpi(logicalScreenDpi()));
 
     g_matchPictureDir = programDir() + "/Picture/Setting/";
     setWindowFlags(Qt::SubWindow | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint
@@ -41,7 +79,7 @@ Match::Match(QWidget *parent)
     ui->label->hide();
 
     g_pairButtonColor = rgbTriple(config->readStringList("Option", "ButtonColor"), "255,255,255");
-    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    ui->MatchButton->setStyleSheet(pairButtonStyle());
     const QString dir = g_matchPictureDir;
     ui->CloseButton->setStyleSheet("QToolButton{border:0px;background-image: url(" + dir + "Close.png"
                                    + ");background-position:center;background-repeat:no-repeat;}QToolButton:hover{background-image: url("
@@ -80,10 +118,13 @@ Match::~Match()
     delete ui;
 }
 
-QString Match::pairButtonStyle(const QString &textColor) const
+QString Match::pairButtonStyle() const
 {
-    return "QPushButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + textColor
-           + ";);border-image: url(" + g_matchPictureDir + "Pair.png" + ");}";
+    // A button that cannot act shows it: grey face, grey text.
+    return "QPushButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + g_pairButtonColor
+           + ";);border-image: url(" + g_matchPictureDir + "Pair.png" + ");}"
+           + "QPushButton:disabled{color: rgb(128,134,145);border-image: url(" + g_matchPictureDir + "PairDisabled.png"
+           + ");}";
 }
 
 void Match::init()
@@ -92,18 +133,19 @@ void Match::init()
     g_pairTextStep = 0;
     g_pairState = 0;
     ui->MatchButton->setEnabled(true);
-    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    ui->MatchButton->setStyleSheet(pairButtonStyle());
     ui->MatchButton->setText(m_textMatchButton);
 
     DeviceAllInfo device;
+    m_hasDevice = true;
     if (g_devicePageActive == 1)
         device = g_selectedDevice;
     else if (g_pairWithStoredDevice == 1)
         device = g_pairDevice;
-    else if (!g_shownDevices.isEmpty())
-        device = g_shownDevices.first();
-    // With no device at all the record stays empty: nothing answers it and
-    // the pairing button stays without effect.
+    else if (!g_foundDevices.isEmpty())
+        device = g_foundDevices.first();
+    else
+        m_hasDevice = false;   // nothing to pair: the button stays disabled
     m_cid = device.cid;
     m_pidText = device.pidText;
     m_vidText = device.vidText;
@@ -111,14 +153,16 @@ void Match::init()
     m_devicePath = g_devicePageActive == 1 ? m_selectedPath : device.devicePath;
 
     if (m_cid != 0) {
-        const QByteArray path = m_selectedPath.toLatin1();
-        UsbDeviceInfo answer = {};
+        // Asked of the device that is paired; a device that never answers
+        // keeps the CID its record has.
+        const QByteArray path = m_devicePath.toLatin1();
         for (int i = 0; i < 10; ++i) {
-            answer = UsbFinderC_GetDeviceInfo(path.constData());
-            if (answer.cid != 0 || answer.mid != 0)
+            const UsbDeviceInfo answer = UsbFinderC_GetDeviceInfo(path.constData());
+            if (answer.cid != 0 || answer.mid != 0) {
+                m_cid = answer.cid;
                 break;
+            }
         }
-        m_cid = answer.cid;
     }
     if (m_cid == 0) {
         const QStringList vpc = ConfigSettings::instance()->readStringList("Option", "VPC");
@@ -137,13 +181,12 @@ void Match::init()
 void Match::onUSBTimeupDestroy()
 {
     if (!g_pairing) {
-        m_pairAllowed = m_isWired ? 0 : 1;
+        m_pairAllowed = m_hasDevice && !m_isWired ? 1 : 0;
         ui->label->setVisible(m_isWired != 0);
         ui->textEdit->setVisible(m_isWired == 0);
     }
-    ui->MatchButton->setEnabled(m_pairAllowed != 0);
-    if (!m_pairAllowed)
-        ui->MatchButton->setStyleSheet(pairButtonStyle(QStringLiteral("255,255,255")));
+    // After success the button has nothing left to do.
+    ui->MatchButton->setEnabled(m_pairAllowed != 0 && g_pairState != 2);
 }
 
 void Match::on_MatchButton_clicked()
@@ -154,7 +197,7 @@ void Match::on_MatchButton_clicked()
     if (g_pairTextTimer)
         g_pairTextTimer->start();
     ui->MatchButton->setText(m_textMatching);
-    ui->MatchButton->setStyleSheet(pairButtonStyle(g_pairButtonColor));
+    ui->MatchButton->setStyleSheet(pairButtonStyle());
     if (g_devicePageActive == 1) {
         g_devicePageActive = 0;
         g_reopenDevicePage = 1;
@@ -167,6 +210,7 @@ void Match::startPairing()
 {
     if (g_pairing == 0) {
         g_pairing = 1;
+        m_pollsWithoutAnswer = 0;
         if (g_pairPollTimer)
             g_pairPollTimer->start();
         const QByteArray path = m_devicePath.toUtf8();
@@ -177,28 +221,14 @@ void Match::startPairing()
 
 void Match::onPairReport(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen)
 {
-    const int event = reportLen >= 2 && report ? report[1] : 0;
+    const int event = report && reportLen >= 2 ? report[1] : 0;
     if (event != 6 || !data || dataLen < 1)
         return;
-    PostMsg *hub = PostMsg::instance();
     const int status = data[0];
-    if (status == 3) {
-        hub->postTimerStop();
-        g_pairing = 0;
-        g_pairState = 2;
-        hub->postButtonEnable(1);
-    } else if (status == 2) {
-        hub->postTimerStop();
-        g_pairing = 0;
-        g_pairState = 3;
-        hub->postButtonEnable(0);
-    } else {
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
         return;
-    }
-    if (g_reopenDevicePage) {
-        g_reopenDevicePage = 0;
-        g_devicePageActive = 1;
-    }
+    QMetaObject::invokeMethod(app, [status]() { handlePairStatus(status); }, Qt::QueuedConnection);
 }
 
 void Match::SlotStopTimer()
@@ -219,6 +249,15 @@ void Match::SlotButtonenable(int index)
     }
 }
 
+void Match::failRun()
+{
+    SlotStopTimer();
+    g_pairing = 0;
+    g_pairState = 3;
+    ui->MatchButton->setText(m_textMatchFail);
+    reopenDevicePage();
+}
+
 void Match::onPairTimeupDestroy()
 {
     UsbServer_ReadDonglePairStatus();
@@ -226,12 +265,12 @@ void Match::onPairTimeupDestroy()
     char **paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(m_vidText.toLatin1().constData(),
                                                               m_pidText.toLatin1().constData(), &count);
     const bool present = copyFoundPaths(paths, count).contains(m_devicePath.toLatin1());
-    if ((count == 0 || !present) && g_pairing) {
-        SlotStopTimer();
-        g_pairing = 0;
-        g_pairState = 3;
-        ui->MatchButton->setText(m_textMatchFail);
-    }
+    if (!g_pairing)
+        return;
+    // The device went, or the receiver never gave its verdict: either way
+    // the dialog must not wait forever (it cannot be closed while pairing).
+    if (count == 0 || !present || ++m_pollsWithoutAnswer >= kPairTimeoutPolls)
+        failRun();
 }
 
 void Match::onTextTimeupDestroy()
@@ -254,7 +293,12 @@ void Match::WindowClosedSet()
         if (timer)
             timer->stop();
     }
-    close();
+    QDialog::reject();
+}
+
+void Match::reject()
+{
+    WindowClosedSet();
 }
 
 void Match::SlotAllLanguage(int index)

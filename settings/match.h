@@ -3,14 +3,18 @@
 
 // The pairing dialog: puts the receiver into pairing mode for a mouse and
 // shows how the run ends. Callers build it without parent on their stack,
-// call init(), place it and run exec(); no result is read.
+// call init(), place it and run exec(); no result is read. A pairing run
+// hands the device server the dialog's report callback: after exec() the
+// caller hands it back to the device event callback.
 //
 // Which device init() pairs: the selected device while a device page is open
 // (g_devicePageActive 1); else, when g_pairWithStoredDevice is 1, the device
-// the device list stored in g_pairDevice; else the first shown device.
+// the device list stored in g_pairDevice; else the first device found
+// (g_foundDevices). With none of them pairing is not offered.
 
 #include "flashdatamap.h"
 
+#include <QByteArray>
 #include <QDialog>
 #include <QString>
 
@@ -40,9 +44,15 @@ public:
 
     // Starts a pairing run (or asks the receiver again while one runs).
     void startPairing();
-    // The device server's report callback during a pairing run.
+    // The device server's report callback during a pairing run. It runs on
+    // the library's thread: a pairing status is copied and handled on the
+    // GUI thread.
     static void onPairReport(const unsigned char *report, int reportLen, const unsigned char *data,
                              unsigned int dataLen);
+
+    // A run without a final answer from the receiver ends as failed after
+    // this many polls (one a second).
+    static constexpr int kPairTimeoutPolls = 60;
 
 public slots:
     void on_MatchButton_clicked();
@@ -53,12 +63,16 @@ public slots:
     void SlotStopTimer();
     void SlotButtonenable(int index);
     void SlotAllLanguage(int index);
+    // Escape and the window's close take the close button's way: refused
+    // while a run is in progress.
+    void reject() override;
 
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    QString pairButtonStyle(const QString &textColor) const;
+    QString pairButtonStyle() const;
+    void failRun();
 
     Ui::Match *ui;
     u8 m_pairAllowed = 0;
@@ -68,13 +82,16 @@ private:
     QString m_vidText;
     QString m_pidText;
     u8 m_isWired = 0;
+    bool m_hasDevice = false;
+    int m_pollsWithoutAnswer = 0;
     QString m_textMatchButton;
     QString m_textMatching;
     QString m_textMatchFail;
     QString m_textMatchSuccess;
 };
 
-// State of the one pairing run (shared by whichever dialog is open).
+// State of the one pairing run (shared by whichever dialog is open), written
+// on the GUI thread only.
 extern int g_pairState;          // 0 idle, 1 pairing, 2 success, 3 failure
 extern u8 g_pairing;             // 1 while a run is in progress
 extern u8 g_reopenDevicePage;    // the run was started from a device page

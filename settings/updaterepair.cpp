@@ -1,26 +1,153 @@
 #include "updaterepair.h"
 #include "ui_UpDateRepair.h"
 
+#include "HIDUsb.h"
 #include "configsettings.h"
+#include "deviceevent.h"
 #include "firmwareimage.h"
 #include "globals.h"
 #include "postmsg.h"
-#include "registry.h"
+#include "screenmetrics.h"
+#include "startup.h"
+#include "updatetraces.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 
+unsigned char g_repairUpgradeStarted = 0;
+int g_repairStage = 0;
+int g_repairImageCount = 1;
+unsigned char g_repairProgressSplit = 1;
+int g_repairFailedIsMouse = 0;
 int g_repairReceiverClass = 0;
 int g_repairCid = 0;
 int g_repairMid = 0;
 QString g_repairMouseModel;
 QStringList g_repairFailInfo;
-int g_repairImageCount = 1;
-int g_repairFailedIsMouse = 0;
+unsigned char g_repairAutoRun = 0;
+QByteArray g_repairRunningImage;
+
+void resetUpdateRepairState()
+{
+    g_repairUpgradeStarted = 0;
+    g_repairStage = 0;
+    g_repairImageCount = 1;
+    g_repairProgressSplit = 1;
+    g_repairFailedIsMouse = 0;
+    g_repairReceiverClass = 0;
+    g_repairCid = 0;
+    g_repairMid = 0;
+    g_repairMouseModel.clear();
+    g_repairFailInfo.clear();
+    g_repairAutoRun = 0;
+    g_repairRunningImage.clear();
+    g_repairImageList.clear();
+    g_repairUpdating = 0;
+    g_upgradeIdle = 1;
+}
+
+namespace {
+
+QString configText(const QString &group, const QString &key)
+{
+    return ConfigSettings::instance()->readString(group, key);
+}
+
+// Hands element 0 of the chosen images to the updater. The run holds its own
+// copy of the bytes, so a search meanwhile cannot take them away.
+unsigned char startRepairImage()
+{
+    if (g_repairImageList.isEmpty())
+        return 0;
+    g_repairRunningImage = g_repairImageList.first();
+    return UsbUpgrade_Start(reinterpret_cast<const unsigned char *>(g_repairRunningImage.constData()),
+                            &UpDateRepair::upgradeProgressCallback, 10000);
+}
+
+void endRun()
+{
+    g_upgradeIdle = 1;
+    g_repairUpgradeStarted = 0;
+    g_repairAutoRun = 0;
+    g_repairRunningImage.clear();
+}
+
+// One event of the updater, on the GUI thread: kind 7; sub-kind 1 progress
+// (value = percent) or 2 end (value 1 = success).
+void handleUpgradeEvent(const QByteArray &event)
+{
+    if (event.size() < 3 || quint8(event.at(0)) != 7)
+        return;
+    const int subKind = quint8(event.at(1));
+    const int value = quint8(event.at(2));
+    PostMsg *hub = PostMsg::instance();
+
+    if (subKind == 1) {
+        g_repairUpgradeStarted = 1;
+        int p = value;
+        if (g_repairImageCount == 2) {
+            if (g_repairStage == 0)
+                p = p / 2;
+            else if (g_repairProgressSplit)
+                p = p / 2 + 50;
+        }
+        hub->postAutoRepairProgress(p);
+        return;
+    }
+    if (subKind != 2)
+        return;
+
+    if (value != 1) {
+        hub->postAutoRepair(1);
+        hub->postUpDateButton(false);
+        hub->postProgress(0, 6);
+        writeUpdateLog();
+        writeUpdateFailInfo(g_repairStage == 0 ? 211 : 210, g_repairReceiverClass, g_repairCid, g_repairMid);
+        g_repairUpdating = 0;
+        endRun();
+        return;
+    }
+
+    // An automatic update that had only the receiver to flash is done with
+    // it; a repair goes on with the mouse.
+    const bool lastImage = g_repairStage == 1 || (g_repairAutoRun && g_repairImageCount == 1);
+    if (lastImage) {
+        hub->postAutoRepair(0);
+        hub->postUpDateButton(true);
+        hub->postProgress(0, 2);
+        g_repairUpdating = 0;
+    }
+    if (g_repairStage == g_repairFailedIsMouse)
+        removeUpdateFailInfo();
+    if (!lastImage) {
+        g_repairStage = 1;
+        const bool image =
+            UpDateRepair::isNewFirmwareInBin(210, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
+        bool target = g_repairFailedIsMouse == 1;
+        for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
+            if (device.isWired() && device.mid == g_repairMid)
+                target = true;
+        }
+        if (image && target) {
+            // The run goes on: busy until the mouse image has ended too.
+            startRepairImage();
+            return;
+        }
+        hub->postAutoRepair(1);
+        hub->postUpDateButton(true);
+        hub->postProgress(0, 5);
+        g_repairUpdating = 0;
+    }
+    endRun();
+}
+
+} // namespace
 
 UpDateRepair::UpDateRepair(QWidget *parent)
     : QDialog(parent), ui(new Ui::UpDateRepair)
 {
     ui->setupUi(this);
+    scaleFonts(this, fontFactorForDpi(logicalScreenDpi()));
     ui->NewHong->hide();
     ui->progressBar_2->hide();
     ui->NewHong_2->hide();
@@ -51,6 +178,9 @@ UpDateRepair::UpDateRepair(QWidget *parent)
                                   + D + "BackSecondPage.png" + ");}");
 
     PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigAutoRepair, this, &UpDateRepair::SlotAutoRepair);
+    connect(hub, &PostMsg::SigAutoRepairProgress, this, &UpDateRepair::SlotAutoRepairProgress);
+    connect(hub, &PostMsg::SigProgress, this, &UpDateRepair::SlotProgress);
     connect(hub, &PostMsg::SigRepairCheckUpdate, this, &UpDateRepair::SlotRepairCheckUpdate);
     ui->NewHong->hide();
     connect(hub, &PostMsg::SigAllLanguage, this, &UpDateRepair::SlotAllLanguage);
@@ -60,6 +190,11 @@ UpDateRepair::UpDateRepair(QWidget *parent)
 UpDateRepair::~UpDateRepair()
 {
     delete ui;
+}
+
+void UpDateRepair::scaleFonts(QWidget *widget, double factor)
+{
+    scaleWidgetFonts(widget, factor);
 }
 
 bool UpDateRepair::isNewFirmwareInBin(unsigned char deviceCode, QString version, QString modelName,
@@ -72,7 +207,7 @@ bool UpDateRepair::isNewFirmwareInBin(unsigned char deviceCode, QString version,
 void UpDateRepair::SlotAllLanguage(int index)
 {
     ui->ToolText_3->setText(langText(g_langInportFail, index, 2));
-    ui->ToolText->setText(langText(g_langAutoRepair, index, 0));
+    ui->ToolText->setHtml("<p align=\"center\">" + langText(g_langAutoRepair, index, 0).toHtmlEscaped() + "</p>");
     m_textNewHong2 = langText(g_langAutoRepair, index, 4);
     m_textCancel = langText(g_langAutoRepair, index, 1);
     m_textNoDevice = langText(g_langAutoRepair, index, 2);
@@ -83,6 +218,9 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textMultiMouse = langText(g_langAutoRepair, index, 10);
     m_textMultiDongle = langText(g_langAutoRepair, index, 11);
     m_textReadyUpdate = langText(g_langAutoRepair, index, 12);
+    m_textUpdateNotMove = langText(g_langProgress, index, 0);
+    m_textUpDateSuccess = langText(g_langProgress, index, 1);
+    m_textUpDateFail = langText(g_langProgress, index, 2);
     m_textRepairDevice = langText(g_langDialogChange, index, 4);
 }
 
@@ -92,14 +230,19 @@ void UpDateRepair::setShortcuts()
     ui->NewHong->setShortcut(QKeySequence(Qt::Key_Escape));
 }
 
+// ---- Views ----------------------------------------------------------------------
+
 void UpDateRepair::resetView()
 {
-    m_autoUpdate = false;
-    ui->NewHong->setText(m_textCancel);
-    ui->NewHong->show();
+    ui->ToolText_2->clear();
+    ui->ToolText_2->show();
     ui->NewHong_2->setText(m_textNewHong2);
     ui->NewHong_2->show();
-    ui->ToolText_2->clear();
+    ui->NewHong->setText(m_textCancel);
+    ui->NewHong->setEnabled(true);
+    ui->NewHong->show();
+    ui->CloseButton->setEnabled(true);
+    ui->CloseButton->show();
     ui->progressBar_2->setValue(0);
     ui->progressBar_2->hide();
     setShortcuts();
@@ -112,7 +255,10 @@ void UpDateRepair::showReadyView()
     ui->NewHong_2->setText(m_textNewHong2);
     ui->NewHong_2->show();
     ui->NewHong->setText(m_textCancel);
+    ui->NewHong->setEnabled(true);
     ui->NewHong->show();
+    ui->CloseButton->setEnabled(true);
+    ui->CloseButton->show();
     ui->progressBar_2->hide();
     setShortcuts();
 }
@@ -120,10 +266,26 @@ void UpDateRepair::showReadyView()
 void UpDateRepair::showErrorView()
 {
     ui->ToolText_2->show();
-    ui->NewHong_2->hide();
-    ui->NewHong->setText(m_textCancel);
+    ui->NewHong_2->setText(m_textRepairDevice);
+    ui->NewHong_2->show();
+    ui->NewHong->setEnabled(true);
     ui->NewHong->show();
+    ui->CloseButton->setEnabled(true);
+    ui->CloseButton->show();
     ui->progressBar_2->hide();
+    setShortcuts();
+}
+
+void UpDateRepair::showUpdatingView()
+{
+    ui->ToolText_2->setText(m_textUpdateNotMove);
+    ui->ToolText_2->show();
+    ui->NewHong_2->hide();
+    ui->NewHong->hide();
+    ui->NewHong->setEnabled(false);
+    ui->CloseButton->show();
+    ui->CloseButton->setEnabled(false);
+    ui->progressBar_2->show();
     setShortcuts();
 }
 
@@ -137,17 +299,78 @@ QString UpDateRepair::stateText() const
     return ui->ToolText_2->text();
 }
 
-void UpDateRepair::startAutoUpdate(int index)
+void UpDateRepair::showFailureView()
 {
-    m_autoUpdate = true;
-    m_autoUpdateIndex = index;
-    showReadyView();
+    ui->ToolText_2->setText(m_textUpDateFail);
+    ui->ToolText_2->show();
+    ui->NewHong->show();
+    ui->CloseButton->setEnabled(true);
+    ui->NewHong->setEnabled(true);
 }
+
+void UpDateRepair::SlotAutoRepair(int index)
+{
+    ui->NewHong_2->setText(m_textRepairDevice);
+    ui->NewHong_2->show();
+    ui->ToolText_2->setText(index != 0 ? m_textUpDateFail : m_textUpDateSuccess);
+    ui->ToolText_2->show();
+    setShortcuts();
+    ui->NewHong->show();
+}
+
+void UpDateRepair::SlotAutoRepairProgress(int index)
+{
+    ui->progressBar_2->setValue(index);
+}
+
+void UpDateRepair::SlotProgress(int schedue, int Discrib)
+{
+    switch (Discrib) {
+    case 0:
+        ui->progressBar_2->setValue(schedue);
+        break;
+    case 1:
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->NewHong_2->show();
+        showFailureView();
+        break;
+    case 2:
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->ToolText_2->setText(m_textUpDateSuccess);
+        ui->ToolText_2->show();
+        ui->progressBar_2->setValue(100);
+        ui->NewHong->show();
+        ui->NewHong_2->show();
+        ui->CloseButton->setEnabled(true);
+        ui->NewHong->setEnabled(true);
+        break;
+    case 3:
+        ui->NewHong->hide();
+        break;
+    case 4:
+        ui->NewHong->hide();
+        ui->progressBar_2->setValue(0);
+        break;
+    case 5:
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->NewHong_2->show();
+        showFailureView();
+        ui->progressBar_2->setValue(50);
+        break;
+    case 6:
+        showFailureView();
+        break;
+    default:
+        break;
+    }
+    setShortcuts();
+}
+
+// ---- Check and run -----------------------------------------------------------------
 
 bool UpDateRepair::checkRepair()
 {
-    RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test");
-    g_repairFailInfo = key.value(QStringLiteral("UpdateFailInfo")).toString().split(',');
+    g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     if (g_repairFailInfo.size() != 4)
         return false;
 
@@ -194,7 +417,39 @@ bool UpDateRepair::checkRepair()
         }
     }
 
-    if (!m_autoUpdate) {
+    // Receivers listed beside the one waiting in update mode: one of the
+    // recorded class would take the image too.
+    int listedReceivers = 0;
+    if (m_failedDeviceCode == 211) {
+        const QStringList *lists[] = {&g_wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
+        auto countIn = [](const QStringList &pids) {
+            int n = 0;
+            for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
+                if (pids.contains(device.pidText))
+                    ++n;
+            }
+            return n;
+        };
+        QStringList anyClass;
+        for (const QStringList *list : lists)
+            anyClass += *list;
+        listedReceivers = countIn(anyClass);
+        if (listedReceivers == 1) {
+            const QString cls = g_repairFailInfo.at(1);
+            const QStringList *chosen = cls == "1"   ? lists[0]
+                                        : cls == "2" ? lists[1]
+                                        : cls == "4" ? lists[2]
+                                        : cls == "8" ? lists[3]
+                                                     : nullptr;
+            listedReceivers = chosen ? countIn(*chosen) : 0;
+        }
+    }
+
+    g_repairStage = 0;
+
+    if (m_autoUpdate) {
+        m_repairReady = 1;
+    } else {
         const DeviceAllInfo &first = g_foundDevices.first();
         if (m_failedDeviceCode == 211 && (!first.isWired() || first.mid != modelId)) {
             setStateText(m_textNoUSB);
@@ -206,48 +461,57 @@ bool UpDateRepair::checkRepair()
             showErrorView();
             return false;
         }
-    }
 
-    ConfigSettings *config = ConfigSettings::instance();
-    const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
-    for (int k = 1; k <= total; ++k) {
-        if (config->readString("Drive" + QString::number(k), "MID").toInt(nullptr, 10) == modelId) {
-            m_driveGroup = "Drive" + QString::number(k);
-            break;
+        ConfigSettings *config = ConfigSettings::instance();
+        const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+        for (int k = 1; k <= total; ++k) {
+            if (configText("Drive" + QString::number(k), "MID").toInt(nullptr, 10) == modelId) {
+                m_driveGroup = "Drive" + QString::number(k);
+                break;
+            }
+        }
+        g_repairMouseModel = configText(m_driveGroup, "MM");
+        const QString receiverClass = g_repairFailInfo.at(1);
+        if (QStringList({"1", "2", "4", "8"}).contains(receiverClass)) {
+            g_repairReceiverClass = receiverClass.toInt(nullptr, 10);
+            m_receiverModel = configText(m_driveGroup, receiverModelKey(g_repairReceiverClass));
+        }
+        g_repairCid = g_repairFailInfo.at(2).toInt(nullptr, 10);
+        g_repairMid = configText(m_driveGroup, "MID").toInt(nullptr, 10);
+
+        const u8 cid = u8(g_repairCid & 0xFF);
+        const u8 mid = u8(g_repairMid & 0xFF);
+        const bool mouseImage = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid);
+        const bool receiverImage = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid);
+        g_repairImageCount = mouseImage && receiverImage ? 2 : 1;
+        // The image of the recorded kind is the one left in the list.
+        if (m_failedDeviceCode == 211) {
+            g_repairFailedIsMouse = 0;
+            m_repairReady = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid) ? 1 : 0;
+        } else {
+            g_repairFailedIsMouse = 1;
+            m_repairReady = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid) ? 1 : 0;
         }
     }
-    g_repairMouseModel = config->readString(m_driveGroup, "MM");
-    const QString receiverClass = g_repairFailInfo.at(1);
-    const char *receiverKey = receiverClass == "1"   ? "DM"
-                              : receiverClass == "2" ? "D2M"
-                              : receiverClass == "4" ? "D4M"
-                              : receiverClass == "8" ? "D8M"
-                                                     : nullptr;
-    if (receiverKey) {
-        g_repairReceiverClass = receiverClass.toInt();
-        m_receiverModel = config->readString(m_driveGroup, QString::fromLatin1(receiverKey));
-    }
-    g_repairCid = g_repairFailInfo.at(2).toInt(nullptr, 10);
-    g_repairMid = config->readString(m_driveGroup, "MID").toInt(nullptr, 10);
 
-    const u8 cid = u8(g_repairCid & 0xFF);
-    const u8 mid = u8(g_repairMid & 0xFF);
-    const bool mouseImage = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid);
-    const bool receiverImage = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid);
-    g_repairImageCount = mouseImage && receiverImage ? 2 : 1;
-    if (m_failedDeviceCode == 211) {
-        g_repairFailedIsMouse = 0;
-        m_repairReady = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid);
-    } else {
-        g_repairFailedIsMouse = 1;
-        m_repairReady = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid);
-    }
-    if (!m_repairReady) {
+    // Without an image there is nothing to flash and nothing to ask the
+    // library about.
+    if (!m_repairReady || g_repairImageList.isEmpty()) {
         setStateText(m_textFileError);
         showErrorView();
         return false;
     }
-    return true;
+    int count = 5;
+    UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char *>(g_repairImageList.first().constData()),
+                                &count);
+    const int total = count + listedReceivers;
+    if (total == 1)
+        return true;
+    setStateText(total == 0 ? m_textNoDevice : m_textSameDevice);
+    showErrorView();
+    ui->NewHong->show();
+    g_repairUpdating = 0;
+    return false;
 }
 
 void UpDateRepair::SlotRepairCheckUpdate()
@@ -256,12 +520,182 @@ void UpDateRepair::SlotRepairCheckUpdate()
         showReadyView();
 }
 
+bool UpDateRepair::fillAutoUpdateParameters()
+{
+    m_repairReady = 0;
+    if (g_shownDevices.size() != 1) {
+        setStateText(m_textNoDevice);
+        showErrorView();
+        return false;
+    }
+    const DeviceAllInfo device = g_shownDevices.first();
+    m_driveGroup = "Drive" + QString::number(device.driveIndex + 1);
+    g_repairMouseModel = configText(m_driveGroup, "MM");
+    g_repairReceiverClass = receiverClassOfLink(device.linkType);
+    const QString modelKey = receiverModelKey(g_repairReceiverClass);
+    m_receiverModel = modelKey.isEmpty() ? QString() : configText(m_driveGroup, modelKey);
+    const QString cidText = configText("Option", "CID");
+    const QString midText = configText(m_driveGroup, "MID");
+    g_repairCid = cidText.toInt(nullptr, 10);
+    g_repairMid = midText.toInt(nullptr, 10);
+    // Only a record of the receiver is settled by flashing the receiver.
+    const QStringList record = readUpdateFailFields();
+    g_repairFailedIsMouse = !record.isEmpty() && record.at(0).toInt(nullptr, 10) == 210 ? 1 : 0;
+    g_repairStage = 0;
+    g_repairProgressSplit = 1;
+
+    const u8 cid = u8(g_repairCid & 0xFF);
+    const u8 mid = u8(g_repairMid & 0xFF);
+    const bool mouseNew = isNewFirmwareInBin(210, readMouseVersion(cidText, midText), g_repairMouseModel, cid, mid);
+    const bool receiverNew = isNewFirmwareInBin(211, device.usbVersion, m_receiverModel, cid, mid);
+    g_repairImageCount = mouseNew && receiverNew ? 2 : 1;
+    if (!mouseNew && !receiverNew) {
+        setStateText(m_textFileError);
+        showErrorView();
+        return false;
+    }
+    m_repairReady = 1;
+    return true;
+}
+
+void UpDateRepair::startAutoUpdate(int index)
+{
+    Q_UNUSED(index);
+    m_autoUpdate = 1;
+    if (fillAutoUpdateParameters())
+        runRepairUpdate();
+}
+
+void UpDateRepair::runRepairUpdate()
+{
+    if (!m_repairReady)
+        return;
+    g_repairUpdating = 1;
+    showUpdatingView();
+    g_upgradeIdle = 0;
+    g_repairAutoRun = m_autoUpdate;
+
+    const u8 cid = u8(g_repairCid & 0xFF);
+    const u8 modelId = u8(configText(m_driveGroup, "MID").toInt(nullptr, 10) & 0xFF);
+    const QString receiverVersion = g_foundDevices.isEmpty() ? QString() : g_foundDevices.first().usbVersion;
+    if (isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, modelId)) {
+        g_repairStage = 0;
+    } else {
+        g_repairStage = 1;
+        g_repairProgressSplit = 0;
+        if (!isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, modelId)) {
+            // Nothing was flashed: no success to report, and the device
+            // changes must be heard again.
+            setStateText(m_textFileError);
+            showErrorView();
+            g_repairUpdating = 0;
+            endRun();
+            return;
+        }
+    }
+    m_repairReady = startRepairImage();
+}
+
+void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
+{
+    if (!event)
+        return;
+    const QByteArray copy(reinterpret_cast<const char *>(event), 3);
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    // Queued even from the GUI thread: events are handled one after the
+    // other in the order the library sent them.
+    QMetaObject::invokeMethod(app, [copy]() { handleUpgradeEvent(copy); }, Qt::QueuedConnection);
+}
+
+unsigned char UpDateRepair::rePairMouse()
+{
+    unsigned char result = 0;
+    for (const DeviceAllInfo &receiver : qAsConst(g_foundDevices)) {
+        if (receiver.isWired())
+            continue;
+        unsigned char buffer[kUsbAddressBufferSize] = {};
+        const QByteArray path = receiver.devicePath.toUtf8();
+        result = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), buffer);
+        if (result == 0)
+            continue;
+        unsigned char record[5] = {buffer[9], buffer[8], buffer[7], 0, 0};
+        if (g_repairReceiverClass == 2 || g_repairReceiverClass == 4)
+            record[4] = 1;
+        else if (g_repairReceiverClass == 8)
+            record[4] = 4;
+        for (const DeviceAllInfo &mouse : qAsConst(g_foundDevices)) {
+            if (mouse.isWired())
+                UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
+        }
+    }
+    return result;
+}
+
+// ---- Buttons and closing -------------------------------------------------------------
+
+void UpDateRepair::finishAndClose()
+{
+    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    PostMsg::instance()->postSetLabelVerB();
+    QDialog::reject();
+}
+
+void UpDateRepair::on_NewHong_2_clicked()
+{
+    g_repairProgressSplit = 1;
+    if (!g_repairUpgradeStarted && ui->progressBar_2->isVisible()) {
+        if (ui->progressBar_2->value() == 100)
+            PostMsg::instance()->postSetNewVer();
+        else if (g_devicePageActive == 1)
+            PostMsg::instance()->postChangeMainDialog(0);
+        finishAndClose();
+        return;
+    }
+    if (ui->NewHong_2->text() == m_textRepairDevice) {
+        finishAndClose();
+        return;
+    }
+    if (g_devicePageActive == 1) {
+        // The settings page runs the update of the open device.
+        PostMsg::instance()->postUpdateStart();
+        return;
+    }
+    runRepairUpdate();
+}
+
+void UpDateRepair::closeSequence()
+{
+    if (g_repairUpgradeStarted)
+        return;
+    if (ui->progressBar_2->isVisible()) {
+        if (ui->progressBar_2->value() == 100)
+            PostMsg::instance()->postSetNewVer();
+        else if (g_devicePageActive == 1)
+            PostMsg::instance()->postChangeMainDialog(0);
+    }
+    finishAndClose();
+}
+
 void UpDateRepair::on_CloseButton_clicked()
 {
-    close();
+    closeSequence();
 }
 
 void UpDateRepair::on_NewHong_clicked()
 {
-    close();
+    closeSequence();
+}
+
+void UpDateRepair::reject()
+{
+    closeSequence();
+}
+
+void UpDateRepair::on_pushButton_clicked()
+{
+    QFont f = font();
+    f.setPointSizeF(f.pointSizeF() * devicePixelRatioF());
+    setFont(f);
 }

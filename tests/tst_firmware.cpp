@@ -5,11 +5,15 @@
 #include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"
+#include "registry.h"
 #include "testsupport.h"
 #include "updaterepair.h"
+#include "updatetraces.h"
+#include "tools/firmwaretool/firmwareimagewriter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,21 +22,33 @@ namespace {
 QByteArray makeImage(quint32 version, quint8 code, quint8 cid, quint8 mid, const QByteArray &model,
                      int size = kFirmwareHeaderSize + 32)
 {
-    QByteArray bytes(size, '\0');
-    bytes[16] = char(version & 0xFF);
-    bytes[17] = char((version >> 8) & 0xFF);
-    bytes[18] = char((version >> 16) & 0xFF);
-    bytes[19] = char((version >> 24) & 0xFF);
-    bytes[20] = char(code);
-    bytes[21] = char(cid);
-    bytes[22] = char(mid);
-    for (int i = 0; i < model.size() && i < 64; ++i)
-        bytes[87 + i] = model[i];
-    const QByteArray usb = "VID_5A51&PID_F514";
-    for (int i = 0; i < usb.size(); ++i)
-        bytes[279 + i] = usb[i];
-    bytes[size - 1] = char(0x5A);   // a body byte, to tell files apart
-    return bytes;
+    FirmwareImageFields fields;
+    fields.version = version;
+    fields.deviceCode = code;
+    fields.cid = cid;
+    fields.mid = mid;
+    fields.model = model.toStdString();
+    fields.usbId = "VID_5A51&PID_F514";
+    fields.size = size_t(size);
+    const std::vector<uint8_t> bytes = makeFirmwareImage(fields);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+}
+
+// A file in the listing that cannot be opened. Root opens any file whatever
+// its mode, so there it is a link to a kernel file nobody may read.
+bool makeUnreadable(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.close();
+    f.setPermissions(QFileDevice::Permissions());
+    if (QFile(path).open(QIODevice::ReadOnly)) {
+        QFile::remove(path);
+        if (!QFile::link("/proc/sys/vm/compact_memory", path))
+            return false;
+    }
+    return QFileInfo(path).isFile() && !QFile(path).open(QIODevice::ReadOnly);
 }
 
 } // namespace
@@ -155,10 +171,10 @@ private slots:
         QVERIFY(g_firmwareImageList.isEmpty());
     }
 
-    void hexMinorsStopSearchButNotTwin()
+    void hexMinorsFoundByBothSearches()
     {
         writeImage("x.bin", makeImage(0x10B, 211, 33, 1, "QZR-4K"));
-        QVERIFY(!FormSetting::isNewFirmwareInBin(211, "v1.0A", "QZR-4K", 33, 1));
+        QVERIFY(FormSetting::isNewFirmwareInBin(211, "v1.0A", "QZR-4K", 33, 1));
         QVERIFY(UpDateRepair::isNewFirmwareInBin(211, "v1.0A", "QZR-4K", 33, 1));
     }
 
@@ -197,6 +213,88 @@ private slots:
         writeImage("MOUSE.BIN", image);
         QVERIFY(FormSetting::isNewFirmwareInBin(210, "v1.05", "QZM-Q1", 33, 1));
         QCOMPARE(g_firmwareImageList.value(0), image);
+    }
+
+    // The three searches over one folder: A (update), the repair twin, and
+    // B (answer only). A broken file hides nothing; the twins agree on every
+    // version a device reports.
+    void searchesAgree_data()
+    {
+        QTest::addColumn<QStringList>("files");   // name:version, or name:unreadable
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("chosen");      // file A and the twin choose; empty: none
+        QTest::addColumn<bool>("answerB");
+        QTest::newRow("unreadable file before the image") << QStringList{"0.bin:unreadable", "a.bin:0x106"} << "v1.05"
+                                                          << "a.bin" << true;
+        QTest::newRow("unreadable file after the image") << QStringList{"a.bin:0x106", "z.bin:unreadable"} << "v1.05"
+                                                         << "a.bin" << true;
+        QTest::newRow("only an unreadable file") << QStringList{"a.bin:unreadable"} << "v1.05" << "" << false;
+        QTest::newRow("hexadecimal minors: v1.0A, image v1.0B") << QStringList{"x.bin:0x10B"} << "v1.0A" << "x.bin"
+                                                                << true;
+        QTest::newRow("hexadecimal minor against a decimal one") << QStringList{"x.bin:0x10B"} << "v1.05" << "x.bin"
+                                                                 << true;
+        QTest::newRow("the running image among others") << QStringList{"a.bin:0x10A", "b.bin:0x10B"} << "v1.0B"
+                                                        << "a.bin" << true;
+    }
+    void searchesAgree()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, device);
+        QFETCH(QString, chosen);
+        QFETCH(bool, answerB);
+        QDir().mkpath(binDir());
+        QMap<QString, QByteArray> written;
+        for (const QString &file : files) {
+            const QString name = file.section(':', 0, 0);
+            const QString what = file.section(':', 1);
+            if (what == "unreadable") {
+                if (!makeUnreadable(binDir() + "/" + name))
+                    QSKIP("no unreadable file can be made here");
+                continue;
+            }
+            written[name] = makeImage(what.toUInt(nullptr, 16), 211, 33, 1, "QZR-4K");
+            writeImage(name, written[name]);
+        }
+        QCOMPARE(FormSetting::isNewFirmwareInBin(211, device, "QZR-4K", 33, 1), !chosen.isEmpty());
+        QCOMPARE(g_firmwareImageList.value(0), written.value(chosen));
+        QCOMPARE(UpDateRepair::isNewFirmwareInBin(211, device, "QZR-4K", 33, 1), !chosen.isEmpty());
+        QCOMPARE(g_repairImageList.value(0), written.value(chosen));
+        QCOMPARE(FormSetting::isNewFirmwareAvailable(211, device, "QZR-4K", 33, 1), answerB);
+    }
+
+    // The failure record: four decimal fields, anything else is no record.
+    void failureRecord_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("four fields") << QVariant("211,4,5,12") << QStringList{"211", "4", "5", "12"};
+        QTest::newRow("three fields") << QVariant("211,4,5") << QStringList();
+        QTest::newRow("five fields") << QVariant("211,4,5,12,1") << QStringList();
+        QTest::newRow("empty field kept") << QVariant("210,,5,12") << QStringList{"210", "", "5", "12"};
+        QTest::newRow("absent") << QVariant() << QStringList();
+        // Typed into the store by hand, unquoted: the store reads a list.
+        QTest::newRow("stored as a list") << QVariant(QStringList{"211", "8", "33", "2"})
+                                          << QStringList{"211", "8", "33", "2"};
+    }
+    void failureRecord()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QStringList, fields);
+        RegistryKey key(updateTraceKeyPath());
+        if (stored.isValid())
+            key.setValue("UpdateFailInfo", stored);
+        else
+            key.remove("UpdateFailInfo");
+        QCOMPARE(readUpdateFailFields(), fields);
+
+        writeUpdateFailInfo(211, 4, 5, 12);
+        QCOMPARE(RegistryKey(updateTraceKeyPath()).value("UpdateFailInfo").toString(), QString("211,4,5,12"));
+        removeUpdateFailInfo();
+        QVERIFY(readUpdateFailInfo().isEmpty());
+        // The mouse version value sits beside it, named by CID and MID text.
+        writeMouseVersion("33", "1", "v1.06");
+        QCOMPARE(RegistryKey(updateTraceKeyPath()).value("MouseVer331").toString(), QString("v1.06"));
+        QCOMPARE(readMouseVersion("33", "1"), QString("v1.06"));
     }
 
     void imageForListedDevice()

@@ -257,10 +257,20 @@ private slots:
 
     void receiverHintsWithoutBinFolder()
     {
+        // The program folder of the build ships demo images: a folder of its
+        // own without "bin".
+        QTemporaryDir program;
+        QVERIFY(QDir().mkpath(program.path() + "/usersetting"));
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini",
+                            program.path() + "/usersetting/Config.ini"));
+        setProgramDirOverride(program.path());
+        ConfigSettings::resetForTests();
         g_selectedDevice = cableEntry("M2");
         g_selectedDevice.mouseVersion = "v1.05";
         QSignalSpy label(PostMsg::instance(), &PostMsg::SigLabelTextB);
         Worker::scanDevices();
+        setProgramDirOverride(QString());
+        ConfigSettings::resetForTests();
         QCOMPARE(label.count(), 1);
         QCOMPARE(label.first().at(1).toString(), QString());
         QCOMPARE(int(g_update211Available), 0);

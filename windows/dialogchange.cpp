@@ -9,8 +9,8 @@
 #include "macrosettings.h"
 #include "mytoolbuttonenter.h"
 #include "postmsg.h"
-#include "registry.h"
 #include "updaterepair.h"
+#include "updatetraces.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,21 +18,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QThread>
-
-namespace {
-
-QString registryKeyPath()
-{
-    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
-}
-
-QString readUpdateFailInfo()
-{
-    RegistryKey key(registryKeyPath());
-    return key.value(QStringLiteral("UpdateFailInfo")).toString();
-}
-
-} // namespace
 
 DialogChange::DialogChange(QWidget *parent)
     : QWidget(parent), ui(new Ui::DialogChange)

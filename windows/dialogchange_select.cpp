@@ -11,9 +11,9 @@
 #include "macrosettings.h"
 #include "match.h"
 #include "postmsg.h"
-#include "registry.h"
 #include "repair.h"
 #include "updaterepair.h"
+#include "updatetraces.h"
 #include "updatewarning.h"
 #include "worker.h"
 
@@ -153,8 +153,7 @@ DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &dev
     const u8 cid = u8(cidText.toInt(nullptr, 10));
     const u8 mid = u8(midText.toInt(nullptr, 10));
 
-    RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test");
-    const QString mouseVersion = key.value("MouseVer" + cidText + midText).toString();
+    const QString mouseVersion = readMouseVersion(cidText, midText);
     if (mouseVersion.isEmpty()) {
         // A mouse never seen on this receiver: pair it first.
         openPairingDialog(device);

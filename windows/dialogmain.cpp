@@ -17,6 +17,7 @@
 #include "postmsg.h"
 #include "registry.h"
 #include "updaterepair.h"
+#include "updatetraces.h"
 #include "updatewarning.h"
 #include "worker.h"
 
@@ -35,8 +36,6 @@ u8 g_macroRecording = 0;
 namespace {
 
 const QString kProgramKey = "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + g_productName;
-const QString kMouseVersionKey =
-    "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
 
 constexpr int kListSettleMs = 100;
 constexpr int kCloseWaitMs = 200;
@@ -380,8 +379,7 @@ void DialogMain::spaceKey()
     const QString midText = config->readString(group, "MID");
     const int mid = midText.toInt();
 
-    const QString version =
-        RegistryKey(kMouseVersionKey).value("MouseVer" + cidText + midText).toString();
+    const QString version = readMouseVersion(cidText, midText);
     if (version.isEmpty()) {
         openPairing();
         return;

@@ -1,0 +1,110 @@
+#include "updatetraces.h"
+
+#include "HIDUsb.h"
+#include "globals.h"
+#include "registry.h"
+
+#include <QFile>
+
+namespace {
+const char kFailInfo[] = "UpdateFailInfo";
+} // namespace
+
+QString updateTraceKeyPath()
+{
+    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
+}
+
+QString readUpdateFailInfo()
+{
+    const QVariant value = RegistryKey(updateTraceKeyPath()).value(QLatin1String(kFailInfo));
+    // A record typed into the store by hand without quotes reads back as a
+    // list of its fields.
+    if (value.type() == QVariant::StringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
+}
+
+QStringList parseUpdateFailInfo(const QString &text)
+{
+    const QStringList fields = text.split(QLatin1Char(','));
+    return fields.size() == 4 ? fields : QStringList();
+}
+
+QStringList readUpdateFailFields()
+{
+    return parseUpdateFailInfo(readUpdateFailInfo());
+}
+
+QString formatUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid)
+{
+    return QString::number(deviceCode) + "," + QString::number(receiverClass) + "," + QString::number(cid) + ","
+           + QString::number(mid);
+}
+
+void writeUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid)
+{
+    RegistryKey(updateTraceKeyPath())
+        .setValue(QLatin1String(kFailInfo), formatUpdateFailInfo(deviceCode, receiverClass, cid, mid));
+}
+
+void removeUpdateFailInfo()
+{
+    RegistryKey(updateTraceKeyPath()).remove(QLatin1String(kFailInfo));
+}
+
+QString mouseVersionValueName(const QString &cidText, const QString &midText)
+{
+    return "MouseVer" + cidText + midText;
+}
+
+QString readMouseVersion(const QString &cidText, const QString &midText)
+{
+    return RegistryKey(updateTraceKeyPath()).value(mouseVersionValueName(cidText, midText)).toString();
+}
+
+void writeMouseVersion(const QString &cidText, const QString &midText, const QString &versionText)
+{
+    RegistryKey(updateTraceKeyPath()).setValue(mouseVersionValueName(cidText, midText), versionText);
+}
+
+QString updateLogPath()
+{
+    return userDataDir() + "/Exception/UpDateLog.txt";
+}
+
+bool writeUpdateLog()
+{
+    char **lines = UsbUpgradeC_GetLogs();
+    QFile file(updateLogPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    for (int i = 0; i < 8; ++i) {
+        if (lines && lines[i])
+            file.write(lines[i]);
+        file.write("\n");
+    }
+    return true;
+}
+
+int receiverClassOfLink(int linkType)
+{
+    switch (linkType) {
+    case 0: return 1;
+    case 1: return 4;
+    case 4: return 2;
+    case 5: return 8;
+    default: return 0;
+    }
+}
+
+QString receiverModelKey(int receiverClass)
+{
+    switch (receiverClass) {
+    case 1: return QStringLiteral("DM");
+    case 2: return QStringLiteral("D2M");
+    case 4: return QStringLiteral("D4M");
+    case 8: return QStringLiteral("D8M");
+    default: return QString();
+    }
+}

@@ -1,0 +1,137 @@
+#include "firmwarebench.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "devicesearch.h"
+#include "globals.h"
+#include "hidusb_sim.h"
+#include "languageloader.h"
+#include "testsupport.h"
+#include "updaterepair.h"
+#include "tools/firmwaretool/firmwareimagewriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+void startFirmwareTests()
+{
+    registerDeviceMetaTypes();
+    LanguageLoader().LanguageTextLoader();
+}
+
+void resetFirmwareBench()
+{
+    resetDeviceBench();
+    resetUpdateRepairState();
+    g_foundDevices.clear();
+    g_shownDevices.clear();
+    g_pairWithStoredDevice = 0;
+}
+
+QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, int cid)
+{
+    FirmwareImageFields fields;
+    fields.deviceCode = uint8_t(code);
+    fields.cid = uint8_t(cid);
+    fields.mid = uint8_t(mid);
+    fields.version = version;
+    fields.model = model.toStdString();
+    fields.usbId = "VID_5A51&PID_F514";
+    const std::vector<uint8_t> bytes = makeFirmwareImage(fields);
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+}
+
+FirmwareProgramFolder::FirmwareProgramFolder()
+{
+    const QString build = QCoreApplication::applicationDirPath();
+    QDir().mkpath(path() + "/usersetting");
+    QDir().mkpath(path() + "/bin");
+    QFile::copy(build + "/usersetting/Config.ini", path() + "/usersetting/Config.ini");
+    QFile::link(build + "/Picture", path() + "/Picture");
+    QFile::link(build + "/Language", path() + "/Language");
+    setProgramDirOverride(path());
+    ConfigSettings::resetForTests();
+}
+
+FirmwareProgramFolder::~FirmwareProgramFolder()
+{
+    setProgramDirOverride(QString());
+    ConfigSettings::resetForTests();
+}
+
+void FirmwareProgramFolder::addImage(const QString &name, const QByteArray &bytes)
+{
+    QFile f(path() + "/bin/" + name);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+void FirmwareProgramFolder::removeImages()
+{
+    QDir(path() + "/bin").removeRecursively();
+}
+
+QString FirmwareProgramFolder::fixture(const QString &name, const QString &text)
+{
+    const QString file = path() + "/" + name + ".ini";
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text.toUtf8());
+    return file;
+}
+
+DeviceAllInfo listedDevice(const char *id)
+{
+    const QByteArray path = QByteArray::fromStdString(hidsim::pathOf(id));
+    const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
+    QString pid;
+    switch (info.link) {
+    case 0: pid = "F511"; break;
+    case 4: pid = "F512"; break;
+    case 1: pid = "F514"; break;
+    case 5: pid = "F518"; break;
+    default: pid = "F510"; break;
+    }
+    DeviceAllInfo d = foundDeviceRecord(path, "5A51", pid);
+    d.cid = info.cid;
+    d.mid = info.mid;
+    d.linkType = info.link;
+    d.isReceiver = (info.link & 0xFA) != 0 ? 1 : 0;
+    d.driveIndex = info.mid >= 1 ? info.mid - 1 : 0;
+    d.online = UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
+    return d;
+}
+
+QString receiverFixture(const QString &id, int cls, int mid, const QString &mouse, int version)
+{
+    const QString rid = QString("3A 5%1 0%2").arg(mid).arg(cls);
+    QString s = QString("[%1]\ntype=receiver\nclass=%2\nid=%3\nversion=%4\ncid=0x21\nmid=%5\n")
+                    .arg(id)
+                    .arg(cls)
+                    .arg(rid)
+                    .arg(version)
+                    .arg(mid);
+    if (!mouse.isEmpty())
+        s += "mouse=" + mouse + "\n";
+    return s;
+}
+
+QString mouseFixture(const QString &id, int mid, bool cable, bool online)
+{
+    return QString("[%1]\ntype=mouse\nmid=%2\nversion=0x0105\nonline=%3\ncable=%4\n")
+        .arg(id)
+        .arg(mid)
+        .arg(online ? 1 : 0)
+        .arg(cable ? 1 : 0);
+}
+
+QString bootFixture(const QString &id, int code, int mid, const QString &model, const QString &device)
+{
+    return QString("[%1]\ntype=boot\ncode=%2\ncid=0x21\nmid=%3\nmodel=%4\ndevice=%5\n")
+        .arg(id)
+        .arg(code)
+        .arg(mid)
+        .arg(model)
+        .arg(device);
+}

@@ -1,0 +1,50 @@
+#ifndef FIRMWAREBENCH_H
+#define FIRMWAREBENCH_H
+
+// What the firmware, repair and pairing tests share: a program folder of
+// their own with the shipped configuration and chosen firmware images, the
+// record discovery makes of a simulated device, and bench fixtures.
+
+#include "flashdatamap.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// Once per test program: record types for queued signals, language texts.
+void startFirmwareTests();
+// Before every test: a fresh bench without delays, no run, no device listed
+// or stored for pairing.
+void resetFirmwareBench();
+
+// A firmware image file's bytes (the build tool's layout), CID 33.
+QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, int cid = 33);
+
+class FirmwareProgramFolder
+{
+public:
+    // Config.ini, languages and pictures of the build's program folder; the
+    // program reads from here until the object goes.
+    FirmwareProgramFolder();
+    ~FirmwareProgramFolder();
+    QString path() const { return m_dir.path(); }
+    // Writes bin/<name>.
+    void addImage(const QString &name, const QByteArray &bytes);
+    void removeImages();
+    // Writes a bench fixture beside the folder and returns its path.
+    QString fixture(const QString &name, const QString &text);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The record the device list makes of a simulated device ("R1", "M2"...):
+// path, VID/PID texts, CID, MID, link, cable flag, USB version.
+DeviceAllInfo listedDevice(const char *id);
+
+// Fixture groups of the simulated bench.
+QString receiverFixture(const QString &id, int cls, int mid, const QString &mouse = QString(), int version = 0x0102);
+QString mouseFixture(const QString &id, int mid, bool cable, bool online = true);
+QString bootFixture(const QString &id, int code, int mid, const QString &model, const QString &device);
+
+#endif

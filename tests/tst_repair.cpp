@@ -1,0 +1,365 @@
+// The update and repair dialog against the simulated devices: what the
+// check offers for a failure record and the attached devices, a repair run
+// from the first progress event to the record and the log it leaves, the
+// automatic update of the main window's key, and that nothing closes the
+// dialog while the updater writes.
+
+#include "HIDUsb.h"
+#include "firmwarebench.h"
+#include "globals.h"
+#include "hidusb_sim.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "testsupport.h"
+#include "updaterepair.h"
+#include "updatetraces.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// R1, the 4K receiver of model 1, waits in update mode after a failed
+// receiver update; its mouse M2 is on its cable.
+QString receiverInUpdateMode()
+{
+    return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true);
+}
+
+// M1, the mouse of R1, waits in update mode after a failed mouse update.
+QString mouseInUpdateMode()
+{
+    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
+}
+
+QString autoRepairText(int position)
+{
+    return langText(g_langAutoRepair, 0, position);
+}
+
+} // namespace
+
+class TestRepair : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FirmwareProgramFolder> folder;
+    std::unique_ptr<UpDateRepair> dialog;
+
+    void bench(const QString &fixture, const QStringList &listed, const QString &images)
+    {
+        QVERIFY(hidsim::reset(folder->fixture("bench", fixture).toUtf8().constData()));
+        hidsim::setTimeScale(0);
+        for (const QString &id : listed)
+            g_foundDevices.append(listedDevice(id.toLatin1().constData()));
+        if (images.contains("receiver"))
+            folder->addImage("receiver-4k.bin", firmwareImageBytes(211, 1, 0x103, "QZR-4K"));
+        if (images.contains("mouse"))
+            folder->addImage("mouse-q1.bin", firmwareImageBytes(210, 1, 0x106, "QZM-Q1"));
+    }
+
+    void setRecord(const QString &record)
+    {
+        if (record.isEmpty())
+            removeUpdateFailInfo();
+        else
+            RegistryKey(updateTraceKeyPath()).setValue("UpdateFailInfo", record);
+    }
+
+    QToolButton *tool(const char *name) { return dialog->findChild<QToolButton *>(name); }
+    QProgressBar *bar() { return dialog->findChild<QProgressBar *>("progressBar_2"); }
+
+private slots:
+    void initTestCase() { startFirmwareTests(); }
+
+    void init()
+    {
+        resetFirmwareBench();
+        removeUpdateFailInfo();
+        g_foundDevices.clear();
+        g_wirelessPids = QStringList{"F511"};
+        g_wireless2Pids = QStringList{"F512"};
+        g_wireless4Pids = QStringList{"F514"};
+        g_wireless8Pids = QStringList{"F518"};
+        QDir().mkpath(userDataDir() + "/Exception");
+        QFile::remove(updateLogPath());
+        folder.reset(new FirmwareProgramFolder);
+        dialog.reset(new UpDateRepair);
+        dialog->resetView();
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+    }
+
+    void cleanup()
+    {
+        dialog.reset();
+        folder.reset();
+        hidsim::setTimeScale(0);
+        hidsim::waitIdle();
+        QCoreApplication::processEvents();
+    }
+
+    // What the check offers: the repair, or the reason why not.
+    void checkDecides_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("images");
+        QTest::addColumn<int>("text");        // position on page AutoRepair; -1 none
+        QTest::addColumn<int>("imageCount");  // 0: not checked
+
+        const QString boot = receiverInUpdateMode();
+        const QStringList m2{"M2"};
+        QTest::newRow("no record") << "" << boot << m2 << "receiver mouse" << -1 << 0;
+        QTest::newRow("three fields") << "211,4,33" << boot << m2 << "receiver mouse" << -1 << 0;
+        QTest::newRow("five fields") << "211,4,33,1,0" << boot << m2 << "receiver mouse" << -1 << 0;
+        QTest::newRow("nothing listed, receiver failed") << "211,4,33,1" << boot << QStringList() << "receiver" << 6 << 0;
+        QTest::newRow("nothing listed, mouse failed") << "210,4,33,1" << boot << QStringList() << "receiver" << 5 << 0;
+        QTest::newRow("nothing listed, unknown kind") << "212,4,33,1" << boot << QStringList() << "receiver" << 2 << 0;
+        QTest::newRow("two mice on their cables")
+            << "211,4,33,1" << boot + mouseFixture("M3", 1, true) << QStringList{"M2", "M3"} << "receiver" << 10 << 0;
+        QTest::newRow("two receivers")
+            << "211,4,33,1" << receiverFixture("R1", 4, 1) + receiverFixture("R2", 8, 1) << QStringList{"R1", "R2"}
+            << "receiver" << 11 << 0;
+        QTest::newRow("receiver failed, a receiver listed")
+            << "211,4,33,1" << receiverFixture("R1", 4, 1) << QStringList{"R1"} << "receiver" << 6 << 0;
+        QTest::newRow("mouse failed, a cable mouse listed") << "210,4,33,1" << boot << m2 << "mouse" << 5 << 0;
+        QTest::newRow("no image") << "211,4,33,1" << boot << m2 << "" << 8 << 0;
+        QTest::newRow("no image of the failed kind") << "211,4,33,1" << boot << m2 << "mouse" << 8 << 0;
+        QTest::newRow("nothing in update mode")
+            << "211,4,33,1" << receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true) << m2 << "receiver" << 2 << 0;
+        QTest::newRow("two in update mode")
+            << "211,4,33,1" << boot + bootFixture("B3", 211, 1, "QZR-4K", "") << m2 << "receiver" << 3 << 0;
+        QTest::newRow("a receiver of the class listed beside it")
+            << "211,4,33,1" << boot + receiverFixture("R2", 4, 1) << QStringList{"M2", "R2"} << "receiver" << 3 << 0;
+        QTest::newRow("receiver repair, both images") << "211,4,33,1" << boot << m2 << "receiver mouse" << 12 << 2;
+        QTest::newRow("receiver repair, its image only") << "211,4,33,1" << boot << m2 << "receiver" << 12 << 1;
+        QTest::newRow("mouse repair") << "210,4,33,1" << mouseInUpdateMode() << QStringList{"R1"} << "mouse" << 12 << 1;
+    }
+    void checkDecides()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, fixture);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, images);
+        QFETCH(int, text);
+        QFETCH(int, imageCount);
+
+        bench(fixture, listed, images);
+        setRecord(record);
+        hidsim::clearCalls();
+        dialog->SlotRepairCheckUpdate();
+
+        QCOMPARE(dialog->stateText(), text < 0 ? QString() : autoRepairText(text));
+        const bool offered = text == 12;
+        QCOMPARE(tool("NewHong_2")->text(), offered || text < 0 ? autoRepairText(4) : langText(g_langDialogChange, 0, 4));
+        if (imageCount)
+            QCOMPARE(g_repairImageCount, imageCount);
+        // The library is asked for devices in update mode only with an image.
+        if (text == 8 || text < 0)
+            QCOMPARE(hidsim::countCalls("UsbUpgradeC_FindBootDevices"), 0);
+        QCOMPARE(RegistryKey(updateTraceKeyPath()).value("UpdateFailInfo").toString(), record);
+    }
+
+    // A run from the action button to its end.
+    void repairRuns_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("images");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<QString>("change");      // "", "drop images", "no log folder"
+        QTest::addColumn<int>("text");            // page Progress 1 success, 2 failure; -8 AutoRepair FileError
+        QTest::addColumn<int>("peak");            // last progress reported
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("starts");
+        QTest::addColumn<QString>("recordAfter");
+        QTest::addColumn<bool>("log");
+
+        const QString boot = receiverInUpdateMode();
+        const QStringList m2{"M2"};
+        const QStringList r1{"R1"};
+        QTest::newRow("receiver, then the mouse")
+            << "211,4,33,1" << boot << m2 << "receiver mouse" << -1 << "" << 1 << 100 << 100 << 2 << "" << false;
+        QTest::newRow("receiver fails at 40 %") << "211,4,33,1" << boot << m2 << "receiver mouse" << 40 << "" << 2 << 17
+                                                << 17 << 1 << "211,4,33,1" << true;
+        QTest::newRow("receiver fails, the log cannot be written") << "211,4,33,1" << boot << m2 << "receiver mouse" << 40
+                                                                   << "no log folder" << 2 << 17 << 17 << 1
+                                                                   << "211,4,33,1" << false;
+        QTest::newRow("mouse alone fails at 60 %") << "210,4,33,1" << mouseInUpdateMode() << r1 << "mouse" << 60 << ""
+                                                   << 2 << 55 << 55 << 1 << "210,4,33,1" << true;
+        QTest::newRow("mouse alone") << "210,4,33,1" << mouseInUpdateMode() << r1 << "mouse" << -1 << "" << 1 << 100
+                                     << 100 << 1 << "" << false;
+        QTest::newRow("receiver repaired, no mouse image")
+            << "211,4,33,1" << boot << m2 << "receiver" << -1 << "" << 2 << 100 << 50 << 1 << "" << false;
+        QTest::newRow("images gone before the run") << "211,4,33,1" << boot << m2 << "receiver mouse" << -1
+                                                    << "drop images" << -8 << -1 << 0 << 0 << "211,4,33,1" << false;
+    }
+    void repairRuns()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, fixture);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, images);
+        QFETCH(int, failAt);
+        QFETCH(QString, change);
+        QFETCH(int, text);
+        QFETCH(int, peak);
+        QFETCH(int, bar);
+        QFETCH(int, starts);
+        QFETCH(QString, recordAfter);
+        QFETCH(bool, log);
+
+        bench(fixture, listed, images);
+        setRecord(record);
+        dialog->SlotRepairCheckUpdate();
+        QCOMPARE(dialog->stateText(), autoRepairText(12));
+        hidsim::failUpdateAt(failAt);
+        if (change == "drop images")
+            folder->removeImages();
+        if (change == "no log folder")
+            QDir(userDataDir() + "/Exception").removeRecursively();
+        QSignalSpy progress(PostMsg::instance(), &PostMsg::SigAutoRepairProgress);
+        QSignalSpy repairButton(PostMsg::instance(), &PostMsg::SigUpDateButton);
+        // From the first progress event to the last, the run is busy: device
+        // changes stay ignored and nothing closes the dialog, also between
+        // the receiver and the mouse image.
+        bool busyThroughout = true;
+        QMetaObject::Connection watch = connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, [&]() {
+            busyThroughout = busyThroughout && g_upgradeIdle == 0 && g_repairUpdating == 1 && g_repairUpgradeStarted == 1;
+        });
+        hidsim::clearCalls();
+
+        tool("NewHong_2")->click();
+        QCOMPARE(int(g_upgradeIdle), starts > 0 ? 0 : 1);
+        QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(dialog->stateText(), text < 0 ? autoRepairText(-text) : langText(g_langProgress, 0, text));
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), starts);
+        QCOMPARE(readUpdateFailInfo(), recordAfter);
+        QCOMPARE(QFile::exists(updateLogPath()), log);
+        if (log) {
+            QFile file(updateLogPath());
+            QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            QCOMPARE(lines.size(), 9);   // eight lines, each ended
+            QCOMPARE(lines.at(7), QByteArray("result: failure"));
+        }
+        QCOMPARE(int(g_repairUpdating), 0);
+        QCOMPARE(int(g_repairUpgradeStarted), 0);
+        QCOMPARE(this->bar()->value(), bar);
+
+        // Progress only grows; with two images the receiver fills the lower
+        // half of the bar and the mouse the upper.
+        int last = -1;
+        for (const QList<QVariant> &args : qAsConst(progress)) {
+            QVERIFY(args.at(0).toInt() >= last);
+            last = args.at(0).toInt();
+        }
+        QCOMPARE(last, peak);
+        disconnect(watch);
+        QVERIFY(busyThroughout);
+        if (starts == 2) {
+            QVERIFY(progress.contains(QList<QVariant>{50}));
+            QCOMPARE(hidsim::firmwareVersion("R1"), 0x103);
+            QCOMPARE(hidsim::firmwareVersion("M2"), 0x106);
+        }
+        // The device list's repair button goes once the failed kind is
+        // flashed, and comes back when a step fails.
+        QCOMPARE(repairButton.count(), starts > 0 ? 1 : 0);
+        if (starts > 0)
+            QCOMPARE(repairButton.first().at(0).toBool(), recordAfter.isEmpty());
+
+        // The action button now closes and hands the server back.
+        QSignalSpy newVersion(PostMsg::instance(), &PostMsg::SigSetNewVer);
+        hidsim::clearCalls();
+        QTest::keyClick(dialog.get(), Qt::Key_Return);
+        QTRY_VERIFY(!dialog->isVisible());
+        QCOMPARE(newVersion.count(), bar == 100 ? 1 : 0);
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+    }
+
+    // The main window's key: an automatic update of the one device shown.
+    void automaticUpdate_data()
+    {
+        QTest::addColumn<QString>("mouseVersion");
+        QTest::addColumn<QString>("images");
+        QTest::addColumn<bool>("twoShown");
+        QTest::addColumn<int>("text");   // page Progress 1, 2; negative: page AutoRepair
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("receiverVersion");
+        QTest::newRow("the receiver, the mouse is current") << "v1.06" << "receiver mouse" << false << 1 << 100 << 0x103;
+        QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 2 << 50 << 0x103;
+        QTest::newRow("no new image") << "v1.06" << "mouse" << false << -8 << 0 << 0x102;
+        QTest::newRow("two devices shown") << "v1.06" << "receiver mouse" << true << -2 << 0 << 0x102;
+    }
+    void automaticUpdate()
+    {
+        QFETCH(QString, mouseVersion);
+        QFETCH(QString, images);
+        QFETCH(bool, twoShown);
+        QFETCH(int, text);
+        QFETCH(int, bar);
+        QFETCH(int, receiverVersion);
+
+        bench(receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false) + mouseFixture("M2", 1, true),
+              QStringList{"R1"}, images);
+        writeMouseVersion("33", "1", mouseVersion);
+        g_shownDevices = g_foundDevices;
+        if (twoShown)
+            g_shownDevices.append(listedDevice("M2"));
+        std::unique_ptr<UpDateRepair> updater(new UpDateRepair);
+        updater->show();
+        hidsim::clearCalls();
+
+        updater->startAutoUpdate(0);
+        QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(updater->stateText(), text < 0 ? autoRepairText(-text) : langText(g_langProgress, 0, text));
+        QCOMPARE(updater->findChild<QProgressBar *>("progressBar_2")->value(), bar);
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), bar > 0 ? 1 : 0);
+        QCOMPARE(hidsim::firmwareVersion("R1"), receiverVersion);
+        QCOMPARE(int(g_repairUpdating), 0);
+    }
+
+    // While the updater writes, neither Escape, the close button nor the
+    // window's close end the dialog; afterwards they do.
+    void closingWaitsForTheUpdater()
+    {
+        bench(receiverInUpdateMode(), QStringList{"M2"}, "receiver");
+        setRecord("211,4,33,1");
+        dialog->SlotRepairCheckUpdate();
+        hidsim::setTimeScale(0.3);
+        tool("NewHong_2")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(int(g_repairUpgradeStarted), 1, 5000);
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        tool("CloseButton")->click();
+        dialog->close();
+        QTest::qWait(150);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(int(g_repairUpgradeStarted), 1);
+
+        QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
+        hidsim::clearCalls();
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        QTRY_VERIFY(!dialog->isVisible());
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+    }
+};
+
+QTEST_MAIN(TestRepair)
+#include "tst_repair.moc"
