@@ -7,9 +7,12 @@
 
 #include "buttoncodes.h"
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "firekey.h"
 #include "groupkey.h"
 #include "leftbuttononly.h"
+#include "macroblock.h"
+#include "macrofile.h"
 #include "popupmenu.h"
 #include "sensorcodes.h"
 
@@ -27,7 +30,6 @@ constexpr int kTypeMouse = 1;
 constexpr int kTypeDpi = 2;
 constexpr int kTypeWheel = 3;
 constexpr int kTypeRapidFire = 4;
-constexpr int kTypeMacro = 6;
 constexpr int kTypePollingRate = 7;
 constexpr int kTypeFixedDpi = 10;
 
@@ -277,3 +279,25 @@ void Buttoninterface::slotKey1200() { assignFixedDpi(FnKey1200, 1200); }
 // ---- Macros ------------------------------------------------------------------------
 
 void Buttoninterface::slotMacroMenu() {}
+
+// The left-click rule comes after the chooser: the user has picked a macro
+// by the time the notice says it cannot go on this button.
+void Buttoninterface::slotMacroNameKey(const QString &name)
+{
+    const int menuIndex = g_menuButtonIndex;
+    if (deviceButtonIndex(menuIndex) < 0 || keepsLastLeftClick(menuIndex))
+        return;
+    // Filling the block from the file is refused while the page fills its
+    // widgets from device data.
+    MacroDownloadRecord block = emptyMacroBlock();
+    if (g_uiWriteEnabled == 0 || !readMacroFile(m_macroDir, name, &block))
+        return;
+    // The whole number is kept on the page; the device takes its low byte.
+    const int loopMode = readMacroHeader(m_macroDir, name).toInt();
+    commitFunction(
+        menuIndex,
+        [&block, loopMode](int k) {
+            return SendMacroToDevice(k, macroButtonFunction(k, loopMode), block.bytes());
+        },
+        kKeysLabelPrefix + m_macroLabelPrefix + name, kMacroFunctionType, deviceButtonIndex(menuIndex), loopMode);
+}

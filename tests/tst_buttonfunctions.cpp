@@ -7,6 +7,9 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "keytables.h"
+#include "macroblock.h"
+#include "macrofile.h"
+#include "macrokeys.h"
 #include "postmsg.h"
 #include "testsupport.h"
 
@@ -99,6 +102,11 @@ struct ModalAnswers : QObject {
     }
 };
 
+MacroRows macroRows()
+{
+    return {macroRowForName("LCtrl", false, {}), macroRowForName("C", false, {}), macroRowForName("C", true, {})};
+}
+
 } // namespace
 
 class TestButtonFunctions : public QObject
@@ -119,6 +127,8 @@ class TestButtonFunctions : public QObject
             page->AssignConsumerKey(kDevice[menu], answer.toInt(nullptr, 16));
         else if (entry == "AssignCombinationKey")
             page->AssignCombinationKey(kDevice[menu], answer);
+        else if (entry == "slotMacroNameKey")
+            page->slotMacroNameKey(answer);
         else
             page->findChild<QAction *>(entry)->trigger();
         return answers.seen;
@@ -147,6 +157,11 @@ private slots:
         QVERIFY(hidsim::storedImage(kMouse, reinterpret_cast<unsigned char *>(&g_flashDataMap)));
         UsbServerC_Start(g_deviceHandle, g_deviceHandle, ignoreEvents);
         page->SlotAllLanguage(0);   // labels: the mouse's own functions, left click on ButtonA
+        g_uiWriteEnabled = 1;
+        // Macro "ab" repeats 300 times, more than the device's byte holds.
+        QVERIFY(QDir().mkpath(defaultMacroFolder()));
+        QVERIFY(writeMacroFile(defaultMacroFolder(), "ab", "300"));
+        QVERIFY(appendMacroFile(defaultMacroFolder(), "ab", macroRows()));
     }
     void cleanup()
     {
@@ -190,6 +205,7 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
          keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
         {"slotKeyCombinationKey", 5, 0, 0, -1,
          keyRecord({"00000200", "00000100", "00010400", "01010400", "01000100", "01000200"}), "Shift+Ctrl+A"},
+        {"slotMacroNameKey", 6, -1, 44, -1, QByteArray(reinterpret_cast<const char *>(buildMacroBlock("ab", macroRows()).bytes()), 592), "ab"},
         {"AssignConsumerKey", 5, 0, 0, 28, keyRecord({"0002e900", "0102e900"}), "e9"},
         {"AssignConsumerKey", 5, 0, 0, 22, keyRecord({"00028301", "01028301"}), "83"},
         {"AssignCombinationKey", 5, 0, 0, -1, keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
@@ -215,15 +231,17 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
             label = kFive + (e.code == 2 ? "   DPI+" : "   DPI-");
         if (e.type == 10)
             label = kFive + menuText(21) + "-" + QString::number((e.code + 1) * 100);
-        if (e.type == 5 && e.text < 0)
-            label = kEight + e.answer;
+        if ((e.type == 5 || e.type == 6) && e.text < 0)
+            label = kEight + (e.type == 6 ? "B48" : "") + e.answer;
         const bool dialog = e.slot == "slotProfileSwitchKey" || e.slot == "slotKeyCombinationKey";
-        const QByteArray function = QByteArray(1, char(e.type)) + char(e.code) + char(e.param);
-        for (int menu = 0; menu < 6; ++menu)
+        for (int menu = 0; menu < 6; ++menu) {
+            const int code = e.type == 6 ? kDevice[menu] : e.code;   // a macro runs the button's own block
+            const QByteArray function = QByteArray(1, char(e.type)) + char(code) + char(e.param);
             QTest::addRow("%s %s on %c", qPrintable(e.slot), qPrintable(e.answer), 'A' + menu)
                 << e.slot << e.answer << menu << function.toHex() << e.record << label
-                << QVector<int>{e.type, e.code, e.param}
+                << QVector<int>{e.type, code, e.type == 6 ? 300 : e.param}
                 << (dialog ? QStringList{e.type == 4 ? "FireKey" : "GroupKey"} : QStringList());
+        }
     }
 }
 
@@ -245,13 +263,14 @@ void TestButtonFunctions::everyEntryOnEveryButton()
     const int k = kDevice[menu];
     QByteArray expected = mouseImage();
     expected.replace(74 + 3 * k, 3, QByteArray::fromHex(function));
+    const int recordAt = record.size() == 592 ? 956 + 592 * k : 124 + 52 * k;
     if (!record.isEmpty())
-        expected.replace(124 + 52 * k, 52, record);
+        expected.replace(recordAt, record.size(), record);
 
     QCOMPARE(choose(menu, entry, answer), dialogs);
     const QByteArray held = mouseImage();
     QCOMPARE(held.mid(74 + 3 * k, 3).toHex(), function);
-    QCOMPARE(held.mid(124 + 52 * k, 52).toHex(' '), expected.mid(124 + 52 * k, 52).toHex(' '));
+    QCOMPARE(held.mid(recordAt, record.size()).toHex(' '), expected.mid(recordAt, record.size()).toHex(' '));
     QVERIFY(held == expected);
     QCOMPARE(button(menu)->text(), label);
     const auto f = page->storedButtonFunction(k);
@@ -301,13 +320,17 @@ void TestButtonFunctions::choicesThatChangeNothing_data()
                                               << QStringList{"GroupKey"};
     QTest::newRow("combination closed") << none << true << "slotKeyCombinationKey" << "cancel" << 4
                                         << QStringList{"GroupKey"};
+    QTest::newRow("no such macro file") << none << true << "slotMacroNameKey" << "zz" << 4 << none;
+    QTest::newRow("writing disabled") << none << true << "slotMacroNameKey" << "ab" << 4 << none;
+    QTest::newRow("only A: macro") << left(0) << true << "slotMacroNameKey" << "ab" << 0 << notice;
     QTest::newRow("rapid fire closed") << none << true << "slotProfileSwitchKey" << "cancel" << 4
                                        << QStringList{"FireKey"};
     // The mouse is away: one notice.
     const char *const offline[][2] = {{"slotBackKey", ""},   {"slotMuteKey", ""},
                                       {"slotKey400", ""},    {"slotKeyCombinationKey", "Ctrl+C"},
                                       {"slotProfileSwitchKey", "30,1"}, {"AssignConsumerKey", "e9"},
-                                      {"AssignCombinationKey", "Ctrl+C"}};
+                                      {"AssignCombinationKey", "Ctrl+C"},
+                                      {"slotMacroNameKey", "ab"}};
     for (const auto &o : offline) {
         const QString e = o[0];
         const QStringList d = e == "slotKeyCombinationKey" ? QStringList{"GroupKey"}
@@ -327,6 +350,7 @@ void TestButtonFunctions::choicesThatChangeNothing()
     QFETCH(int, menu);
     QFETCH(QStringList, dialogs);
     QVERIFY(hidsim::setOnline(kMouse, online));
+    g_uiWriteEnabled = QByteArray(QTest::currentDataTag()) != "writing disabled";
     for (int i = 0; i < labels.size(); ++i)
         button(i)->setText(labels.at(i));
     const QByteArray before = mouseImage();
