@@ -193,6 +193,7 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
         QByteArray record;
         QString answer = QString();
     };
+    const QByteArray macroBlock(reinterpret_cast<const char *>(buildMacroBlock("ab", macroRows()).bytes()), 592);
     QVector<Entry> entries = {
         {"slotLeftKey", 1, 1, 0, 4, {}},     {"slotRightKey", 1, 2, 0, 5, {}},
         {"slotWheelKey", 1, 4, 0, 6, {}},    {"slotForwardKey", 1, 16, 0, 7, {}},
@@ -205,7 +206,7 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
          keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
         {"slotKeyCombinationKey", 5, 0, 0, -1,
          keyRecord({"00000200", "00000100", "00010400", "01010400", "01000100", "01000200"}), "Shift+Ctrl+A"},
-        {"slotMacroNameKey", 6, -1, 44, -1, QByteArray(reinterpret_cast<const char *>(buildMacroBlock("ab", macroRows()).bytes()), 592), "ab"},
+        {"slotMacroNameKey", 6, -1, 44, -1, macroBlock, "ab"},
         {"AssignConsumerKey", 5, 0, 0, 28, keyRecord({"0002e900", "0102e900"}), "e9"},
         {"AssignConsumerKey", 5, 0, 0, 22, keyRecord({"00028301", "01028301"}), "83"},
         {"AssignCombinationKey", 5, 0, 0, -1, keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
