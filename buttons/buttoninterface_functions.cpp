@@ -13,6 +13,7 @@
 #include "leftbuttononly.h"
 #include "macroblock.h"
 #include "macrofile.h"
+#include "macrolist.h"
 #include "popupmenu.h"
 #include "sensorcodes.h"
 
@@ -278,7 +279,15 @@ void Buttoninterface::slotKey1200() { assignFixedDpi(FnKey1200, 1200); }
 
 // ---- Macros ------------------------------------------------------------------------
 
-void Buttoninterface::slotMacroMenu() {}
+void Buttoninterface::slotMacroMenu()
+{
+    MacroList chooser(nullptr);
+    placeNotice(&chooser, 20, -50);
+    chooser.exec();
+    const QString name = chooser.macroName;
+    if (chooser.accepted && !name.isEmpty())
+        slotMacroNameKey(name);
+}
 
 // The left-click rule comes after the chooser: the user has picked a macro
 // by the time the notice says it cannot go on this button.

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -92,6 +93,12 @@ struct ModalAnswers : QObject {
                         keys << part;
                 }
                 w->findChild<QLineEdit *>("lineEdit")->setText(keys.join('+'));
+            } else if (seen.last() == "MacroList") {
+                auto *list = w->findChild<QListWidget *>("listWidgetHong");
+                const auto rows = list->findItems(answer, Qt::MatchExactly);
+                list->setCurrentItem(rows.value(0));
+                w->findChild<QPushButton *>("OK")->click();
+                return;
             } else {
                 w->close();
                 return;
@@ -127,8 +134,6 @@ class TestButtonFunctions : public QObject
             page->AssignConsumerKey(kDevice[menu], answer.toInt(nullptr, 16));
         else if (entry == "AssignCombinationKey")
             page->AssignCombinationKey(kDevice[menu], answer);
-        else if (entry == "slotMacroNameKey")
-            page->slotMacroNameKey(answer);
         else
             page->findChild<QAction *>(entry)->trigger();
         return answers.seen;
@@ -206,7 +211,7 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
          keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
         {"slotKeyCombinationKey", 5, 0, 0, -1,
          keyRecord({"00000200", "00000100", "00010400", "01010400", "01000100", "01000200"}), "Shift+Ctrl+A"},
-        {"slotMacroNameKey", 6, -1, 44, -1, macroBlock, "ab"},
+        {"slotMacroMenu", 6, -1, 44, -1, macroBlock, "ab"},
         {"AssignConsumerKey", 5, 0, 0, 28, keyRecord({"0002e900", "0102e900"}), "e9"},
         {"AssignConsumerKey", 5, 0, 0, 22, keyRecord({"00028301", "01028301"}), "83"},
         {"AssignCombinationKey", 5, 0, 0, -1, keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
@@ -234,14 +239,17 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
             label = kFive + menuText(21) + "-" + QString::number((e.code + 1) * 100);
         if ((e.type == 5 || e.type == 6) && e.text < 0)
             label = kEight + (e.type == 6 ? "B48" : "") + e.answer;
-        const bool dialog = e.slot == "slotProfileSwitchKey" || e.slot == "slotKeyCombinationKey";
+        const QString dialog = e.type == 4                          ? "FireKey"
+                               : e.type == 6                        ? "MacroList"
+                               : e.slot == "slotKeyCombinationKey" ? "GroupKey"
+                                                                    : "";
         for (int menu = 0; menu < 6; ++menu) {
             const int code = e.type == 6 ? kDevice[menu] : e.code;   // a macro runs the button's own block
             const QByteArray function = QByteArray(1, char(e.type)) + char(code) + char(e.param);
             QTest::addRow("%s %s on %c", qPrintable(e.slot), qPrintable(e.answer), 'A' + menu)
                 << e.slot << e.answer << menu << function.toHex() << e.record << label
                 << QVector<int>{e.type, code, e.type == 6 ? 300 : e.param}
-                << (dialog ? QStringList{e.type == 4 ? "FireKey" : "GroupKey"} : QStringList());
+                << (dialog.isEmpty() ? QStringList() : QStringList{dialog});
         }
     }
 }
@@ -321,9 +329,12 @@ void TestButtonFunctions::choicesThatChangeNothing_data()
                                               << QStringList{"GroupKey"};
     QTest::newRow("combination closed") << none << true << "slotKeyCombinationKey" << "cancel" << 4
                                         << QStringList{"GroupKey"};
-    QTest::newRow("no such macro file") << none << true << "slotMacroNameKey" << "zz" << 4 << none;
-    QTest::newRow("writing disabled") << none << true << "slotMacroNameKey" << "ab" << 4 << none;
-    QTest::newRow("only A: macro") << left(0) << true << "slotMacroNameKey" << "ab" << 0 << notice;
+    const QStringList chooser{"MacroList"};
+    QTest::newRow("OK without a macro") << none << true << "slotMacroMenu" << "zz" << 4 << chooser;
+    QTest::newRow("chooser closed") << none << true << "slotMacroMenu" << "cancel" << 4 << chooser;
+    QTest::newRow("writing disabled") << none << true << "slotMacroMenu" << "ab" << 4 << chooser;
+    QTest::newRow("only A: macro chosen first") << left(0) << true << "slotMacroMenu" << "ab" << 0
+                                                << QStringList{"MacroList", "LeftButtonOnly"};
     QTest::newRow("rapid fire closed") << none << true << "slotProfileSwitchKey" << "cancel" << 4
                                        << QStringList{"FireKey"};
     // The mouse is away: one notice.
@@ -331,11 +342,13 @@ void TestButtonFunctions::choicesThatChangeNothing_data()
                                       {"slotKey400", ""},    {"slotKeyCombinationKey", "Ctrl+C"},
                                       {"slotProfileSwitchKey", "30,1"}, {"AssignConsumerKey", "e9"},
                                       {"AssignCombinationKey", "Ctrl+C"},
-                                      {"slotMacroNameKey", "ab"}};
+                                      {"slotMacroMenu", "ab"}};
     for (const auto &o : offline) {
         const QString e = o[0];
         const QStringList d = e == "slotKeyCombinationKey" ? QStringList{"GroupKey"}
-                              : e == "slotProfileSwitchKey" ? QStringList{"FireKey"} : none;
+                              : e == "slotProfileSwitchKey" ? QStringList{"FireKey"}
+                              : e == "slotMacroMenu"        ? chooser
+                                                            : none;
         QTest::addRow("offline %s", o[0]) << none << false << e << QString(o[1]) << 4 << d;
     }
 }
