@@ -204,9 +204,6 @@ public slots:
     void slotKey1200();
 
 public:
-    // Stores a device button's function in the page's three vectors, which
-    // grow when the refresh has not reached that button yet; nothing else.
-    void setButtonFunction(int button, int type, int code, int param);
     // The function the page holds for device button `button`; -1 in every
     // field for a button it holds none for.
     struct StoredFunction {
@@ -215,12 +212,6 @@ public:
         int param = -1;
     };
     StoredFunction storedButtonFunction(int button) const;
-    // Device button 0..5 gets the consumer key of `usageLow` or the key
-    // combination `text` without a menu (the default of a deleted macro's
-    // button): the device first, then the vectors and the label. Anything
-    // else, or an offline device, changes nothing.
-    void AssignConsumerKey(int button, int usageLow);
-    void AssignCombinationKey(int button, QString text);
     // Binds the stored macro `name` to the button of g_menuButtonIndex,
     // as the menu does once the chooser has given a name.
     void slotMacroNameKey(const QString &name);

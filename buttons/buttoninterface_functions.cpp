@@ -38,31 +38,6 @@ constexpr int kTypeFixedDpi = 10;
 constexpr int kRapidFireInterval = 10;
 constexpr int kRapidFireCount = 3;
 
-// The menu action of each media and application key.
-struct ConsumerAction {
-    u8 low;
-    Buttoninterface::Function function;
-};
-constexpr ConsumerAction kConsumerActions[] = {
-    {0x83, Buttoninterface::FnMediaPlayerKey}, {0xCD, Buttoninterface::FnPlayPauseKey},
-    {0xB5, Buttoninterface::FnNextKey},        {0xE2, Buttoninterface::FnMuteKey},
-    {0xB6, Buttoninterface::FnPreviousKey},    {0xB7, Buttoninterface::FnStopplayKey},
-    {0xE9, Buttoninterface::FnVoulumeupKey},   {0xEA, Buttoninterface::FnVoulumedownKey},
-    {0x8A, Buttoninterface::FnEmailKey},       {0x92, Buttoninterface::FnCalculatorKey},
-    {0x94, Buttoninterface::FnMycomputerKey},  {0x23, Buttoninterface::FnHomePageKey},
-    {0x21, Buttoninterface::FnSearchKey},      {0x26, Buttoninterface::FnStopWebKey},
-    {0x27, Buttoninterface::FnRefreshKey},     {0x2A, Buttoninterface::FnFavoritesKey},
-};
-
-const ConsumerAction *consumerActionOf(int usageLow)
-{
-    for (const ConsumerAction &a : kConsumerActions) {
-        if (a.low == usageLow)
-            return &a;
-    }
-    return nullptr;
-}
-
 // A label without its five-blank prefix: what is compared with menu texts.
 QString labelTail(const QPushButton *button)
 {
@@ -71,21 +46,7 @@ QString labelTail(const QPushButton *button)
 
 } // namespace
 
-// ---- The page's store --------------------------------------------------------
-
-void Buttoninterface::setButtonFunction(int button, int type, int code, int param)
-{
-    if (button < 0)
-        return;
-    if (button >= m_buttonTypes.size()) {
-        m_buttonTypes.resize(button + 1);
-        m_buttonCodes.resize(button + 1);
-        m_buttonParams.resize(button + 1);
-    }
-    m_buttonTypes[button] = type;
-    m_buttonCodes[button] = code;
-    m_buttonParams[button] = param;
-}
+// ---- What the page holds ---------------------------------------------------------
 
 Buttoninterface::StoredFunction Buttoninterface::storedButtonFunction(int button) const
 {
@@ -205,32 +166,12 @@ void Buttoninterface::slotKeyCombinationKey()
         kKeyRecordFunctionType, 0, 0);
 }
 
-void Buttoninterface::AssignCombinationKey(int button, QString text)
-{
-    // The same label as the menu gives a combination and as the page shows
-    // it again from the device.
-    commitFunction(
-        menuIndexOfDevice(button), [&text](int k) { return writeCombinationKey(k, text); },
-        kKeysLabelPrefix + text, kKeyRecordFunctionType, 0, 0);
-}
-
 // ---- Media and application keys ------------------------------------------------
 
 void Buttoninterface::assignConsumerKey(int usageLow)
 {
-    const ConsumerAction *key = consumerActionOf(usageLow);
     assignFromMenu([usageLow](int k) { return writeConsumerKey(k, usageLow) != nullptr; },
-                   kMenuLabelPrefix + functionAction(key->function)->text(), kKeyRecordFunctionType, 0, 0);
-}
-
-void Buttoninterface::AssignConsumerKey(int button, int usageLow)
-{
-    const ConsumerAction *key = consumerActionOf(usageLow);
-    if (!key)
-        return;
-    commitFunction(
-        menuIndexOfDevice(button), [usageLow](int k) { return writeConsumerKey(k, usageLow) != nullptr; },
-        kMenuLabelPrefix + functionAction(key->function)->text(), kKeyRecordFunctionType, 0, 0);
+                   kMenuLabelPrefix + consumerKeyAction(usageLow)->text(), kKeyRecordFunctionType, 0, 0);
 }
 
 void Buttoninterface::slotMediaPlayerKey() { assignConsumerKey(0x83); }

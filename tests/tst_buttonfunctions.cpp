@@ -214,7 +214,6 @@ void TestButtonFunctions::everyEntryOnEveryButton_data()
         {"slotMacroMenu", 6, -1, 44, -1, macroBlock, "ab"},
         {"AssignConsumerKey", 5, 0, 0, 28, keyRecord({"0002e900", "0102e900"}), "e9"},
         {"AssignConsumerKey", 5, 0, 0, 22, keyRecord({"00028301", "01028301"}), "83"},
-        {"AssignCombinationKey", 5, 0, 0, -1, keyRecord({"00000100", "00010600", "01010600", "01000100"}), "Ctrl+C"},
         {"slotKeyCombinationKey", 5, 0, 0, -1, keyRecord({"00015700", "01015700"}), "Num+"},
     };
     const struct { const char *slot; int usage, text; } media[] = {
