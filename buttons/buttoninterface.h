@@ -18,6 +18,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <functional>
+
 namespace Ui {
 class Buttoninterface;
 }
@@ -201,6 +203,36 @@ public slots:
     void slotKey1100();
     void slotKey1200();
 
+public:
+    // The function the page holds for device button `button`; -1 in every
+    // field for a button it holds none for.
+    struct StoredFunction {
+        int type = -1;
+        int code = -1;
+        int param = -1;
+    };
+    StoredFunction storedButtonFunction(int button) const;
+    // Binds the stored macro `name` to the button of g_menuButtonIndex,
+    // as the menu does once the chooser has given a name.
+    void slotMacroNameKey(const QString &name);
+
+private:
+    // The left-click function cannot leave the only button that shows it:
+    // when `menuIndex` is that button, the notice says so and this is true.
+    bool keepsLastLeftClick(int menuIndex);
+    // The common end of every function choice for the button of `menuIndex`:
+    // `write` stores it on device button k; only when the device took it
+    // does the label change and the vectors take {type, code, param}.
+    void commitFunction(int menuIndex, const std::function<bool(int k)> &write, const QString &label, int type,
+                        int code, int param);
+    // The whole choice of a function: the left-click rule, then the commit.
+    void assignFromMenu(const std::function<bool(int k)> &write, const QString &label, int type, int code,
+                        int param);
+    void assignSingleCode(Function function, int type, int code);
+    void assignConsumerKey(int usageLow);
+    void assignFixedDpi(Function function, int dpi);
+
+public slots:
     // ---- Macro editor (macro/) --------------------------------------------
     void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
     void SlotMacroDownLoadData(QString MacroName, int index);
