@@ -389,10 +389,10 @@ void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
         m_updateStep = 3;
         break;
     case 3:
+        if (stateOf(deviceCode) == UpdateRunning && updateWatchdogExpired())
+            failUpdateStep();
         if (stateOf(deviceCode) != UpdateRunning)
             m_updateStep = 4;
-        else if (updateWatchdogExpired())
-            failUpdateStep();
         break;
     case 4:
         endOfRun(deviceCode);
