@@ -96,6 +96,7 @@ FormSetting::FormSetting(QWidget *parent)
     // start value instead of breaking the style.
     const QString labelRgb = rgbTriple(config->readStringList("Option", "LabelColor"), themeRgbTriple(g_themeLabelColor));
     m_buttonColor = rgbTriple(config->readStringList("Option", "ButtonColor"), themeRgbTriple(g_themeButtonColor));
+    m_selectColor = rgbTriple(config->readStringList("Option", "ComboxSelectColor"), QStringLiteral("0,120,215"));
     for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_9, ui->label_28,
                           ui->label_29, ui->label_30})
         label->setStyleSheet("QLabel{color: rgb(" + labelRgb + ");}");
@@ -136,7 +137,7 @@ void FormSetting::mousePressEvent(QMouseEvent *event)
 
 void FormSetting::highlightLanguage(int index)
 {
-    const QString chosen = QString::fromLatin1(kLanguageChosen).arg(themeRgbTriple(g_themeComboxSelectColor));
+    const QString chosen = QString::fromLatin1(kLanguageChosen).arg(m_selectColor);
     ui->pushButton->setStyleSheet(index == 0 ? chosen : QString::fromLatin1(kLanguageOther));
     ui->pushButton_2->setStyleSheet(index == 0 ? QString::fromLatin1(kLanguageOther) : chosen);
 }

@@ -186,6 +186,8 @@ private:
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;
+    // The product's selection colour: the chosen language's button.
+    QString m_selectColor;
     u8 m_firstPlacement = 1;
 
     // The engine.
