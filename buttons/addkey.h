@@ -8,6 +8,7 @@
 // when OK came before any key or the key has no name).
 
 #include "keyentrydialog.h"
+#include "keytables.h"
 
 #include <memory>
 
@@ -15,11 +16,6 @@ namespace Ui {
 class addKey;
 }
 class AddKeyHook;
-
-// The macro name of a virtual-key code ("A", "Num5", "LShift", "RAlt",
-// "←" ...); empty for a code without one. The name table of recorded and
-// captured keys.
-QString virtualKeyMacroName(int vk);
 
 class addKey : public KeyEntryDialog
 {

@@ -111,9 +111,27 @@ const QString *mouseNameOf(int bit, const MouseButtonNames &mouse)
     }
 }
 
-// Name to (kind, code) in the macro vocabulary: keyboard keys and macro
-// modifiers first, the mouse-button names last, so a translated button name
-// that equals a key name is the key. False for an unknown name.
+// The macro names of the system's virtual-key codes, beyond the digit,
+// letter, F-key and keypad-digit ranges.
+struct NamedVirtualKey {
+    int vk;
+    const char *name;   // UTF-8
+};
+
+const NamedVirtualKey kNamedVirtualKeys[] = {
+    {0x08, "BackSpace"}, {0x09, "Tab"},      {0x0D, "Enter"},    {0x13, "Pause"},   {0x14, "CapsLock"},
+    {0x1B, "Esc"},       {0x20, "Space"},    {0x21, "PgUp"},     {0x22, "PgDn"},    {0x23, "End"},
+    {0x24, "Home"},      {0x25, "←"},        {0x26, "↑"},        {0x27, "→"},       {0x28, "↓"},
+    {0x2C, "Screen"},    {0x2D, "Insert"},   {0x2E, "Del"},      {0x5B, "LWin"},    {0x5C, "RWin"},
+    {0x5D, "APPs"},      {0x6A, "Num*"},     {0x6B, "Num+"},     {0x6D, "Num-"},    {0x6E, "Num."},
+    {0x6F, "Num/"},      {0x90, "NumLock"},  {0x91, "Scroll"},   {0xA0, "LShift"},  {0xA1, "RShift"},
+    {0xA2, "LCtrl"},     {0xA3, "RCtrl"},    {0xA4, "LAlt"},     {0xA5, "RAlt"},    {0xBA, ";"},
+    {0xBB, "="},         {0xBC, ","},        {0xBD, "-"},        {0xBE, "."},       {0xBF, "/"},
+    {0xC0, "`"},         {0xDB, "["},        {0xDC, "\\"},       {0xDD, "]"},       {0xDE, "'"},
+};
+
+} // namespace
+
 bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *kind, int *code)
 {
     const int usage = keyboardUsageOf(name);
@@ -138,7 +156,6 @@ bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *ki
     return false;
 }
 
-// Reads "0x" and exactly two upper-case hexadecimal digits; -1 otherwise.
 int parseKeyHexText(const QString &text)
 {
     if (text.size() != 4 || !text.startsWith(QLatin1String("0x")))
@@ -157,8 +174,6 @@ int parseKeyHexText(const QString &text)
     }
     return value;
 }
-
-} // namespace
 
 MouseButtonNames buttonPageMouseNames()
 {
@@ -322,4 +337,19 @@ QStringList KeyNameToHexCode(const QString &name, const MouseButtonNames &mouse)
     if (!macroNameToCode(name, mouse, &kind, &code))
         return QStringList();
     return {keyHexText(code), QString::number(kind)};
+}
+
+QString virtualKeyMacroName(int vk)
+{
+    if ((vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A))
+        return QString(QChar(vk));
+    if (vk >= 0x70 && vk <= 0x7B)
+        return QStringLiteral("F") + QString::number(vk - 0x70 + 1);
+    if (vk >= 0x60 && vk <= 0x69)
+        return QStringLiteral("Num") + QString::number(vk - 0x60);
+    for (const NamedVirtualKey &k : kNamedVirtualKeys) {
+        if (k.vk == vk)
+            return QString::fromUtf8(k.name);
+    }
+    return QString();
 }

@@ -72,6 +72,15 @@ QStringList combinationTokens(const QString &text);
 
 // "0x" and two upper-case hexadecimal digits, as macro files store codes.
 QString keyHexText(int code);
+// Reads such a text back: exactly "0x" and two upper-case hexadecimal
+// digits; -1 for anything else.
+int parseKeyHexText(const QString &text);
+
+// Name to (kind, code) in the macro vocabulary: keyboard keys and macro
+// modifiers first, the mouse-button names last, so a translated button name
+// that equals a key name is the key. False for an unknown name, with *kind
+// and *code untouched.
+bool macroNameToCode(const QString &name, const MouseButtonNames &mouse, int *kind, int *code);
 
 // ---- Views ---------------------------------------------------------------
 
@@ -116,5 +125,10 @@ void KeyNameToMacroEvent(const QString &name, int index, u8 *block,
 // Name to ("0xNN", kind digit) for macro files; the empty list for a name
 // that is no keyboard key, macro modifier or mouse-button name.
 QStringList KeyNameToHexCode(const QString &name, const MouseButtonNames &mouse = buttonPageMouseNames());
+
+// The macro name of a Windows virtual-key code ("A", "Num5", "LShift",
+// "RAlt", "←" ...); empty for a code without one. The name table of
+// recorded and captured keys and of the single-key dialog.
+QString virtualKeyMacroName(int vk);
 
 #endif // KEYTABLES_H

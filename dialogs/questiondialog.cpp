@@ -1,11 +1,11 @@
 #include "questiondialog.h"
 
+#include "macroname.h"
 #include "postmsg.h"
 #include "ui_QuestionDialog.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QTextBoundaryFinder>
 
 namespace {
 // The OK caption is "NewHong" of page Question; the label is set by
@@ -17,30 +17,6 @@ constexpr NoticeTraits kQuestionDialog = {"Question", {nullptr, 0}, {nullptr, 0,
 const QString kSwallowedKeyText = QStringLiteral("-=[];',./`\\*+\u3010\uFF1B\uFF0C\u3002\u2019");
 // Characters an input method may not commit (as the whole commit).
 const QString kSwallowedCommit = QStringLiteral("-=/*\u3010\u3011\u3001\uFF1B\uFF0C\u3002\u2018\u2019\u00B7");
-
-bool isForbidden(QChar c)
-{
-    // Path separators would put the macro file into another folder; control
-    // characters (NUL among them) cannot stand in a file name.
-    return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F;
-}
-
-// The longest beginning of `s` that ends on a character boundary (never
-// inside a surrogate pair or between a letter and its combining marks)
-// and fits in `maxBytes` of the local 8-bit encoding.
-QString cutToBytes(const QString &s, int maxBytes)
-{
-    if (s.toLocal8Bit().size() <= maxBytes)
-        return s;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s);
-    int fits = 0;
-    for (int pos = finder.toNextBoundary(); pos != -1; pos = finder.toNextBoundary()) {
-        if (s.left(pos).toLocal8Bit().size() > maxBytes)
-            break;
-        fits = pos;
-    }
-    return s.left(fits);
-}
 } // namespace
 
 QuestionDialog::QuestionDialog(QWidget *parent)
@@ -58,20 +34,6 @@ QuestionDialog::~QuestionDialog() = default;
 void QuestionDialog::setTextIndex(bool second)
 {
     ui->label->setText(second ? m_secondText : m_firstText);
-}
-
-QString QuestionDialog::sanitizeName(const QString &text)
-{
-    QString s;
-    s.reserve(text.size());
-    for (QChar c : text) {
-        if (!isForbidden(c))
-            s.append(c);
-    }
-    s = cutToBytes(s, kMaxNameBytes);
-    if (s == QLatin1String(".") || s == QLatin1String(".."))
-        s.clear();
-    return s;
 }
 
 void QuestionDialog::WindowClosedLan()
@@ -96,7 +58,7 @@ void QuestionDialog::on_NewHong_clicked()
 {
     // The field's rules run on every user edit; running them again here
     // covers text that reached the field in any other way.
-    macroName = sanitizeName(ui->lineEdit->text());
+    macroName = usableMacroName(ui->lineEdit->text());
     close();
 }
 
@@ -113,7 +75,7 @@ void QuestionDialog::on_lineEdit_textEdited(QString arg1)
     // A space typed at the end removes every space of the name.
     if (s.endsWith(QLatin1Char(' ')))
         s.remove(QLatin1Char(' '));
-    ui->lineEdit->setText(sanitizeName(s));
+    ui->lineEdit->setText(usableMacroName(s));
 }
 
 bool QuestionDialog::eventFilter(QObject *watched, QEvent *event)

@@ -2,7 +2,8 @@
 #define QUESTIONDIALOG_H
 
 // Asks for the name of a macro (new or renamed). The name becomes the
-// macro's file name, so the field keeps out what cannot stand in one.
+// macro's file name, so the field keeps out what cannot stand in one
+// (usableMacroName, on every edit and on OK).
 
 #include "noticedialog.h"
 
@@ -19,16 +20,8 @@ public:
     explicit QuestionDialog(QWidget *parent = nullptr);
     ~QuestionDialog() override;
 
-    // Longest name in bytes of the local 8-bit encoding.
-    static constexpr int kMaxNameBytes = 30;
-
     // The prompt: false for a new macro, true for a rename.
     void setTextIndex(bool second);
-
-    // Makes `text` a usable macro file name: drops "/", "\" and control
-    // characters (NUL among them), cuts it to kMaxNameBytes on a character
-    // boundary and refuses "." and "..". Used on every edit and on OK.
-    static QString sanitizeName(const QString &text);
 
     QString macroName;   // the result: empty when cancelled
 

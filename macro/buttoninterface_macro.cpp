@@ -5,6 +5,7 @@
 #include "ui_Buttoninterface.h"
 
 #include "itemlist.h"
+#include "macrofile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +22,11 @@ void Buttoninterface::LoadMacroList(QString list)
         ui->listWidgetHong->addItem(item);
         ui->listWidgetHong->setItemWidget(item, new ItemList);
     }
+}
+
+void Buttoninterface::WriteMacroFile(QString name, QString text)
+{
+    writeMacroFile(m_macroDir, name, text);
 }
 
 // The slots below take the editor's work once the editor is complete; the
@@ -64,4 +70,18 @@ void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
 {
     Q_UNUSED(Rename);
     Q_UNUSED(Name);
+}
+
+void Buttoninterface::UpdateCapslockTipB(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
+}
+
+void Buttoninterface::UpdateCapslockTipC(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
 }

@@ -10,6 +10,7 @@
 #include "leftbuttononly.h"
 #include "lesstensecond.h"
 #include "lessthree.h"
+#include "macroname.h"
 #include "macrosettings.h"
 #include "makemacro.h"
 #include "mouseoffline.h"
@@ -501,10 +502,10 @@ void TestDialogs::nameResult()
         QuestionDialog d;
         d.findChild<QLineEdit *>(QStringLiteral("lineEdit"))->setText(set);
         QVERIFY(execWith(d, [](QWidget *w) { click(w, "NewHong"); }));
-        QCOMPARE(d.macroName, QuestionDialog::sanitizeName(set));
+        QCOMPARE(d.macroName, usableMacroName(set));
     }
-    QCOMPARE(QuestionDialog::sanitizeName(QStringLiteral("..")), QString());
-    QCOMPARE(QuestionDialog::sanitizeName(QStringLiteral("a/b\\c")), QStringLiteral("abc"));
+    QCOMPARE(usableMacroName(QStringLiteral("..")), QString());
+    QCOMPARE(usableMacroName(QStringLiteral("a/b\\c")), QStringLiteral("abc"));
 }
 
 void TestDialogs::nameSpaceRule()
