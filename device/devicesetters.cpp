@@ -247,3 +247,20 @@ bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592
 {
     return SendMacroToDevice(k, reinterpret_cast<const u8 *>(&function), block);
 }
+
+bool setReceiverLedMode(u8 mode)
+{
+    if (!deviceAnswers())
+        return false;
+    g_dongleRgb->ledMode = mode;
+    UsbFinderC_Set4KDongleRGB(g_deviceHandle, g_dongleRgb);
+    return true;
+}
+
+bool setLongRangeMode(u8 on)
+{
+    if (!deviceAnswers())
+        return false;
+    UsbFinderC_SetLongRangeMode(g_deviceHandle, on);
+    return true;
+}

@@ -63,4 +63,9 @@ bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *
 bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592]);
 bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592]);
 
+// The receiver's settings, sent to the receiver itself rather than in the
+// image: its LED mode (1..3, byte 0 of g_dongleRgb) and long-range mode.
+bool setReceiverLedMode(u8 mode);
+bool setLongRangeMode(u8 on);
+
 #endif // DEVICESETTERS_H

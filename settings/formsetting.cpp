@@ -1,16 +1,28 @@
 #include "formsetting.h"
 #include "ui_FormSetting.h"
 
+#include "autostart.h"
 #include "configsettings.h"
+#include "devicesetters.h"
 #include "firmwareimage.h"
 #include "globals.h"
 #include "macrosettings.h"
+#include "mousesettings.h"
 #include "postmsg.h"
 #include "updaterepair.h"
+#include "updaterun.h"
+#include "updatetraces.h"
+#include "updatewarning.h"
 
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
 
 u8 g_update210Available = 0;
 
@@ -19,60 +31,101 @@ namespace {
 // the page is light, so the choice must not be told by a pale colour.
 const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
 const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
+const char kSupportPage[] = "https://www.quzmar.com/support";
 } // namespace
 
 FormSetting::FormSetting(QWidget *parent)
     : QWidget(parent), ui(new Ui::FormSetting)
 {
-    ui->setupUi(this);
+    // The option slots have no control on this form: connecting the form by
+    // name against this page would warn about each of them. The form is set
+    // up on an inner widget of the page's size instead, and its five buttons
+    // are connected below.
+    QWidget *form = new QWidget(this);
+    ui->setupUi(form);
+    resize(form->size());
+    setFont(form->font());
+    setWindowTitle(form->windowTitle());
     ui->label_9->hide();
+    connect(ui->pushButton, &QPushButton::clicked, this, &FormSetting::on_pushButton_clicked);
+    connect(ui->toolButton, &QToolButton::clicked, this, &FormSetting::on_toolButton_clicked);
+    connect(ui->pushButton_2, &QPushButton::clicked, this, &FormSetting::on_pushButton_2_clicked);
+    connect(ui->toolButton_2, &QToolButton::clicked, this, &FormSetting::on_toolButton_2_clicked);
+    connect(ui->Receive_2, &QToolButton::clicked, this, &FormSetting::on_Receive_2_clicked);
+
+    registerDeviceMetaTypes();
+    PostMsg *hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigLanguageSameB, this, &FormSetting::SlotLanguageSameB);
+    connect(hub, &PostMsg::SigSetNewVer, this, &FormSetting::SetVerText);
+    connect(hub, &PostMsg::SigLightToFrom, this, &FormSetting::SlotLightToFrom);
+    connect(hub, &PostMsg::SigUpdateFrame, this, &FormSetting::SlotUpdateFrame);
+    // Device data come from the library's thread, which waits for the page.
+    connect(hub, &PostMsg::SigRGBValue, this, &FormSetting::SlotRGBValue, Qt::BlockingQueuedConnection);
+    connect(hub, &PostMsg::SigLongRangeMode, this, &FormSetting::SlotLongRangeMode, Qt::BlockingQueuedConnection);
+    connect(hub, &PostMsg::SigForm, this, &FormSetting::SlotForm, Qt::BlockingQueuedConnection);
+    connect(hub, &PostMsg::SigFormB, this, &FormSetting::SlotFormB);
+    connect(hub, &PostMsg::SigSetver, this, &FormSetting::SetVer);
+    connect(hub, &PostMsg::SigLabelText, this, &FormSetting::SlotLabelText);
+    connect(hub, &PostMsg::SigCheckUpdate, this, &FormSetting::SlotCheckUpdate);
+    connect(hub, &PostMsg::SigLabelTextB, this, &FormSetting::SlotLabelTextB);
+    connect(hub, &PostMsg::SigFormReset, this, &FormSetting::SlotFormResetForm, Qt::BlockingQueuedConnection);
+    connect(hub, &PostMsg::SigUpdateStart, this, &FormSetting::on_Start);
+    connect(hub, &PostMsg::SigContinue, this, &FormSetting::SlotContinue);
+    connect(hub, &PostMsg::SigFormMove, this, &FormSetting::SlotFormMove);
+    connect(hub, &PostMsg::SigGetRealVer, this, &FormSetting::SlotGetRealVer);
+    connect(hub, &PostMsg::SigButtonclick, this, &FormSetting::SlotButtonclick);
+    connect(ui->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
+
+    m_pictureDir = programDir() + "/Picture/FormSetting/";
+    // Without a parent: the dialog is a frameless sub-window, which inside the
+    // page would become a child widget instead of a window of its own.
+    g_updateRepairDialog = new UpDateRepair(nullptr);
+    g_updateRepairDialog->hide();
+    m_updateWarning.reset(new UpDateWarning(nullptr));
+    m_buttonGroup = new QButtonGroup(this);
+    m_buttonGroup->setExclusive(true);
+
+    ConfigSettings *config = ConfigSettings::instance();
+    g_transitionMode = config->readString("Option", "Transition").toInt(nullptr, 10);
+
+    const QString flag = "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;border-image: url(";
+    ui->toolButton_2->setStyleSheet(flag + m_pictureDir + "Cn.png" + ");}");
+    ui->toolButton->setStyleSheet(flag + m_pictureDir + "En.png" + ");}");
+
+    // A colour list shorter than three numbers falls back to the theme's
+    // start value instead of breaking the style.
+    const QString labelRgb = rgbTriple(config->readStringList("Option", "LabelColor"), themeRgbTriple(g_themeLabelColor));
+    m_buttonColor = rgbTriple(config->readStringList("Option", "ButtonColor"), themeRgbTriple(g_themeButtonColor));
+    m_selectColor = rgbTriple(config->readStringList("Option", "ComboxSelectColor"), QStringLiteral("0,120,215"));
+    for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_9, ui->label_28,
+                          ui->label_29, ui->label_30})
+        label->setStyleSheet("QLabel{color: rgb(" + labelRgb + ");}");
+
     ui->scrollArea->setFrameShape(QFrame::NoFrame);
     // The page lies on the frame's light background: no panel outline and no
     // filled viewport of its own.
     ui->FrameSetting->setFrameShape(QFrame::NoFrame);
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setStyleSheet("background-color:transparent;border:none;");
+    setUpToDateStyle();
 
-    // Without a parent: the dialog is a frameless sub-window, which inside the
-    // page would become a child widget instead of a window of its own.
-    g_updateRepairDialog = new UpDateRepair(nullptr);
-    g_updateRepairDialog->hide();
+    g_dongleCheckTimer = new QTimer(this);
+    g_dongleCheckTimer->setInterval(1000);
+    connect(g_dongleCheckTimer, &QTimer::timeout, this, &FormSetting::onDongleCheckTimer);
+    g_mouseCheckTimer = new QTimer(this);
+    g_mouseCheckTimer->setInterval(1000);
+    connect(g_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
 
-    registerDeviceMetaTypes();
-    PostMsg *hub = PostMsg::instance();
-    connect(hub, SIGNAL(SigSetver(int)), this, SLOT(SetVer(int)));
-    connect(hub, SIGNAL(SigCheckUpdate()), this, SLOT(SlotCheckUpdate()));
-    connect(hub, SIGNAL(SigButtonclick()), this, SLOT(SlotButtonclick()));
-    connect(hub, SIGNAL(SigLabelTextB(QString, QString)), this, SLOT(SlotLabelTextB(QString, QString)));
-    connect(hub, SIGNAL(SigUpdateFrame(bool)), this, SLOT(SlotUpdateFrame(bool)));
-    connect(hub, SIGNAL(SigLanguageSameB(int)), this, SLOT(SlotLanguageSameB(int)));
-    // Device data come from the library's thread, which waits for the page.
-    connect(hub, SIGNAL(SigRGBValue(DongleRGB *)), this, SLOT(SlotRGBValue(DongleRGB *)),
-            Qt::BlockingQueuedConnection);
-    connect(hub, SIGNAL(SigLongRangeMode(bool)), this, SLOT(SlotLongRangeMode(bool)),
-            Qt::BlockingQueuedConnection);
-    connect(hub, SIGNAL(SigForm()), this, SLOT(SlotForm()), Qt::BlockingQueuedConnection);
-    connect(hub, SIGNAL(SigFormReset()), this, SLOT(SlotFormResetForm()), Qt::BlockingQueuedConnection);
-    connect(hub, SIGNAL(SigFormB()), this, SLOT(SlotFormB()));
-    connect(hub, SIGNAL(SigLabelText(int, QString)), this, SLOT(SlotLabelText(int, QString)));
-    connect(hub, SIGNAL(SigGetRealVer()), this, SLOT(SlotGetRealVer()));
-    connect(hub, SIGNAL(SigSetStyle(int)), this, SLOT(SlotSetStyle(int)));
-
-    const QString labelRgb = rgbTriple(ConfigSettings::instance()->readStringList("Option", "LabelColor"),
-                                       themeRgbTriple(g_themeLabelColor));
-    for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_9, ui->label_28,
-                          ui->label_29, ui->label_30})
-        label->setStyleSheet("QLabel{color: rgb(" + labelRgb + ");}");
-
-    connect(hub, SIGNAL(SigAllLanguage(int)), this, SLOT(SlotAllLanguage(int)));
+    connect(hub, &PostMsg::SigAllLanguage, this, &FormSetting::SlotAllLanguage);
     SlotAllLanguage(g_language);
-    showVersions();
 }
 
 FormSetting::~FormSetting()
 {
     delete g_updateRepairDialog;
     g_updateRepairDialog = nullptr;
+    g_dongleCheckTimer = nullptr;
+    g_mouseCheckTimer = nullptr;
 }
 
 void FormSetting::mousePressEvent(QMouseEvent *event)
@@ -80,17 +133,13 @@ void FormSetting::mousePressEvent(QMouseEvent *event)
     Q_UNUSED(event);
 }
 
+// ---- Language --------------------------------------------------------------------------
+
 void FormSetting::highlightLanguage(int index)
 {
-    const QString chosen = QString::fromLatin1(kLanguageChosen).arg(themeRgbTriple(g_themeComboxSelectColor));
+    const QString chosen = QString::fromLatin1(kLanguageChosen).arg(m_selectColor);
     ui->pushButton->setStyleSheet(index == 0 ? chosen : QString::fromLatin1(kLanguageOther));
     ui->pushButton_2->setStyleSheet(index == 0 ? QString::fromLatin1(kLanguageOther) : chosen);
-}
-
-void FormSetting::showVersions()
-{
-    ui->label_5->setText(m_receiverVersionText);
-    ui->label_7->setText(m_mouseVersionText);
 }
 
 void FormSetting::SlotAllLanguage(int index)
@@ -103,62 +152,296 @@ void FormSetting::SlotAllLanguage(int index)
     ui->label_29->setText(langText(g_langScreenInfo, index, 6));
     ui->label_6->setText(langText(g_langScreenInfo, index, 7));
     ui->label_4->setText(langText(g_langScreenInfo, index, 8));
+
+    m_textReceive = langText(g_langFormSetting, index, 7);
+    ui->Receive_2->setText(m_textReceive);
     g_updateWarningText = langText(g_langFormSetting, index, 14);
+    m_textNoDevice = langText(g_langFormSetting, index, 15);
+    m_textSameDevice = langText(g_langFormSetting, index, 17);
+    m_textVerNew = langText(g_langFormSetting, index, 18);
+    g_textNoRecieve = langText(g_langFormSetting, index, 23);
+    g_textNoUSB = langText(g_langFormSetting, index, 24);
+    g_textError = langText(g_langFormSetting, index, 25);
+    g_textMultiMouse = langText(g_langFormSetting, index, 26);
+    g_textMultiDongle = langText(g_langFormSetting, index, 27);
 }
 
-void FormSetting::SlotSetStyle(int index)
-{
-    Q_UNUSED(index);
-    const QString labelStyle = "QLabel{color: " + themeRgb(g_themeLabelColor) + ";}";
-    for (QLabel *label : {ui->label_4, ui->label_5, ui->label_6, ui->label_7, ui->label_28, ui->label_29,
-                          ui->label_30})
-        label->setStyleSheet(labelStyle);
-    highlightLanguage(g_language);
-}
-
-void FormSetting::chooseLanguage(int index)
+void FormSetting::chooseLanguage(int index, bool restyleButtons)
 {
     MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
     g_language = index;
     PostMsg::instance()->postAllLanguage(index);
     PostMsg::instance()->postLanguageSameA(index);
-    highlightLanguage(index);
+    if (restyleButtons)
+        highlightLanguage(index);
 }
 
 void FormSetting::on_pushButton_clicked()
 {
-    chooseLanguage(0);
+    chooseLanguage(0, true);
+}
+
+void FormSetting::on_toolButton_clicked()
+{
+    chooseLanguage(0, true);
 }
 
 void FormSetting::on_pushButton_2_clicked()
 {
-    chooseLanguage(1);
+    chooseLanguage(1, true);
 }
 
-void FormSetting::SlotGetRealVer()
+void FormSetting::on_toolButton_2_clicked()
 {
-    g_settingsVersionTextA = ui->label_5->text();
-    g_settingsVersionTextB = ui->label_7->text();
+    chooseLanguage(1, true);
+}
+
+void FormSetting::on_comboBox_activated(int index)
+{
+    chooseLanguage(index, false);
+}
+
+// ---- Options without a control on the form ---------------------------------------------
+
+void FormSetting::setStartWithSystem(bool checked)
+{
+    const QString name = QCoreApplication::applicationName();
+    MacroSettings::instance()->writeString("AutoStart", "Enable", checked ? "1" : "0");
+    if (checked)
+        writeAutostartEntry(name, QCoreApplication::applicationFilePath());
+    else
+        removeAutostartEntry(name);
+}
+
+void FormSetting::on_checkBox_3_toggled(bool checked)
+{
+    setStartWithSystem(checked);
+}
+
+void FormSetting::on_checkBox_clicked(bool checked)
+{
+    setStartWithSystem(checked);
+}
+
+void FormSetting::on_checkBox_5_toggled(bool checked)
+{
+    MacroSettings::instance()->writeString("AutoMin", "Enable", checked ? "1" : "0");
+}
+
+void FormSetting::setReceiverLightMode(bool checked, u8 mode)
+{
+    if (g_uiWriteEnabled == 0)
+        return;
+    if (checked)
+        setReceiverLedMode(mode);
+    else
+        isDeviceOnline();
+}
+
+void FormSetting::on_ReUntil_toggled(bool checked)
+{
+    setReceiverLightMode(checked, 1);
+}
+
+void FormSetting::on_ReUntil_2_toggled(bool checked)
+{
+    setReceiverLightMode(checked, 2);
+}
+
+void FormSetting::on_ReUntil_3_toggled(bool checked)
+{
+    setReceiverLightMode(checked, 3);
+}
+
+void FormSetting::on_checkBox_2_toggled(bool checked)
+{
+    if (g_uiWriteEnabled == 0)
+        return;
+    setLongRangeMode(checked ? 1 : 0);
+}
+
+void FormSetting::on_pushButton_5_clicked()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportPage)));
+}
+
+void FormSetting::on_pushButton_6_clicked()
+{
+    openDesktopMouseSettings();
+}
+
+void FormSetting::on_CloseButton_clicked()
+{
+    PostMsg::instance()->postChangeMainDialog(0);
+}
+
+void FormSetting::on_checkBox_2_clicked(bool checked)
+{
+    Q_UNUSED(checked);
+}
+
+void FormSetting::on_pushButton_3_clicked()
+{
+}
+
+void FormSetting::on_toolButton_4_clicked()
+{
+}
+
+// ---- Device data the page hears of -----------------------------------------------------
+
+void FormSetting::readAdvancedOptions() const
+{
+    ConfigSettings::instance()->readStringList("Adveanced", "Drive" + QString::number(g_selectedDevice.driveIndex + 1));
+}
+
+void FormSetting::SlotRGBValue(DongleRGB *Rgb)
+{
+    Q_UNUSED(Rgb);
+    readAdvancedOptions();
+}
+
+void FormSetting::SlotForm()
+{
+    readAdvancedOptions();
+}
+
+void FormSetting::SlotFormB()
+{
+    readAdvancedOptions();
+}
+
+void FormSetting::SlotLanguageSameB(int index)
+{
+    Q_UNUSED(index);
+}
+
+void FormSetting::SlotLightToFrom(int index)
+{
+    Q_UNUSED(index);
+}
+
+void FormSetting::SlotLongRangeMode(bool Select)
+{
+    Q_UNUSED(Select);
+}
+
+void FormSetting::SlotFormMove(int index)
+{
+    Q_UNUSED(index);
+}
+
+void FormSetting::SlotFormResetForm()
+{
+}
+
+void FormSetting::SlotScroolChange(int value)
+{
+    Q_UNUSED(value);
+}
+
+void FormSetting::SlotSetStyle(int index)
+{
+    Q_UNUSED(index);
 }
 
 void FormSetting::SlotLabelText(int index, QString Text)
 {
     if (index == 0) {
-        m_receiverVersionText = Text;
+        ui->label_5->setText(Text);
         g_selectedDevice.usbVersion = Text;
     } else if (index == 1) {
-        m_mouseVersionText = Text;
+        ui->label_7->setText(Text);
         g_selectedDevice.mouseVersion = Text;
     }
-    showVersions();
     PostMsg::instance()->postSetLabelVerB();
 }
 
-void FormSetting::SlotFormB()
+void FormSetting::SlotLabelTextB(QString TextA, QString Text)
 {
-    ConfigSettings::instance()->readStringList("Adveanced",
-                                               "Drive" + QString::number(g_selectedDevice.driveIndex + 1));
+    ui->label_5->setText(TextA);
+    if (Text == QLatin1String("true"))
+        setUpdateWaitingStyle();
+    else
+        setUpToDateStyle();
 }
+
+void FormSetting::setUpToDateStyle()
+{
+    ui->Receive_2->setStyleSheet(
+        "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
+        + ");border-image: url(" + m_pictureDir + "Confirm.png" + ");}");
+}
+
+void FormSetting::setUpdateWaitingStyle()
+{
+    ui->Receive_2->setStyleSheet(
+        "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
+        + ");background-image: url(" + m_pictureDir + "WaitUpdate.png" + ");}QToolButton::hover{background-image: url("
+        + m_pictureDir + "WaitUpdateHover.png" + ");}");
+}
+
+// ---- The update dialog and the chaining of runs -----------------------------------------
+
+void FormSetting::SlotUpdateFrame(bool IsVis)
+{
+    if (!IsVis) {
+        if (g_updateRepairDialog)
+            g_updateRepairDialog->close();
+        return;
+    }
+    // While an update runs the dialog shows its progress: a new check would
+    // put the ready view over it.
+    if (g_firmwareUpdating || g_upgradeIdle == 0)
+        return;
+    if (ui->Receive_2->text() == m_textVerNew)
+        return;
+    m_updateNotNeeded = 0;
+    if (m_firstPlacement)
+        placeUpdateDialog(75, 75);
+    else
+        placeUpdateDialog(1, -14);
+    openUpdateDialog();
+}
+
+void FormSetting::SlotButtonclick()
+{
+    if (ChechIsUpDate())
+        g_updateRepairDialog->showReadyView();
+}
+
+void FormSetting::SlotContinue(int)
+{
+    m_bootCount1 = 0;
+    m_bootCount2 = 0;
+    m_bootCount4 = 0;
+    m_bootCount8 = 0;
+    const auto ended = [](int state) { return state == UpdateSucceeded || state == UpdateNothingNew; };
+    if (g_update210Available && ended(g_receiverUpdateState)) {
+        m_continueUpdate = 1;
+        on_Mouse_clicked();
+    }
+    if (g_update211Available && ended(g_mouseUpdateState)) {
+        m_continueUpdate = 1;
+        on_Receive_clicked();
+    }
+}
+
+void FormSetting::on_Mouse_clicked()
+{
+    if (g_selectedDevice.isWired()) {
+        // The mouse on its cable must be the one listed first.
+        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired()
+            || g_deviceList.first().mid != g_selectedDevice.mid) {
+            PostMsg::instance()->postProgress(0, 5);
+            return;
+        }
+    }
+    if (!m_mouseUpdateNotNeeded && !m_receiverCheckRunning)
+        armRun(210);
+}
+
+// ---- Images ------------------------------------------------------------------------------
 
 bool FormSetting::isNewFirmwareInBin(unsigned char deviceCode, QString version, QString modelName,
                                      unsigned char cid, unsigned char mid)
@@ -184,13 +467,9 @@ int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiv
     if (deviceCode == 210) {
         modelKey = QStringLiteral("MM");
     } else {
-        switch (receiverClass) {
-        case 1: modelKey = QStringLiteral("DM"); break;
-        case 2: modelKey = QStringLiteral("D2M"); break;
-        case 4: modelKey = QStringLiteral("D4M"); break;
-        case 8: modelKey = QStringLiteral("D8M"); break;
-        default: return 0;
-        }
+        modelKey = receiverModelKey(receiverClass);
+        if (modelKey.isEmpty())
+            return 0;
     }
     // A receiver whose model the configuration leaves empty is never taken
     // for one that has a newer image.
@@ -213,83 +492,4 @@ bool FormSetting::isImageForListedDevice(QString path)
             return true;
     }
     return false;
-}
-
-bool FormSetting::runUpdateCheck()
-{
-    g_update211Available = 0;
-    return checkFirmwareUpdate(210, g_selectedDevice.mouseVersion, 0) == 1;
-}
-
-void FormSetting::SetVer(int index)
-{
-    switch (index) {
-    case 0:
-        m_mouseVersionText = g_selectedDevice.mouseVersion;
-        if (m_receiverVersionText.isEmpty())
-            m_receiverVersionText = g_selectedDevice.usbVersion;
-        break;
-    case 4:
-        m_updateAvailable = false;
-        break;
-    case 6:
-        m_mouseVersionText.clear();
-        m_receiverVersionText.clear();
-        break;
-    default:
-        break;
-    }
-    showVersions();
-}
-
-void FormSetting::SlotCheckUpdate()
-{
-    if (runUpdateCheck() && g_updateRepairDialog)
-        g_updateRepairDialog->resetView();
-}
-
-void FormSetting::SlotButtonclick()
-{
-    m_updateAvailable = runUpdateCheck();
-    if (m_updateAvailable && g_updateRepairDialog)
-        g_updateRepairDialog->resetView();
-}
-
-void FormSetting::SlotLabelTextB(QString TextA, QString Text)
-{
-    m_receiverVersionText = TextA;
-    m_receiverUpdateWaiting = (Text == QLatin1String("true"));
-    showVersions();
-}
-
-void FormSetting::SlotRGBValue(DongleRGB *Rgb)
-{
-    // The receiver LED choice follows the product configuration, not the
-    // record.
-    Q_UNUSED(Rgb);
-    ConfigSettings::instance()->readStringList("Drive" + QString::number(g_selectedDevice.driveIndex + 1),
-                                               "Adveanced");
-}
-
-void FormSetting::SlotLongRangeMode(bool Select)
-{
-    m_longRangeMode = Select;
-}
-
-void FormSetting::SlotForm()
-{
-}
-
-void FormSetting::SlotFormResetForm()
-{
-}
-
-void FormSetting::SlotUpdateFrame(bool IsVis)
-{
-    m_frameVisible = IsVis;
-}
-
-void FormSetting::SlotLanguageSameB(int index)
-{
-    Q_UNUSED(index);
 }

@@ -1,19 +1,38 @@
 #ifndef FORMSETTING_H
 #define FORMSETTING_H
 
-// The settings page: the interface language, the firmware versions of mouse
-// and receiver, the firmware check, and the receiver options the device link
-// reports. It owns the update and repair dialog (g_updateRepairDialog) for
-// the whole run.
+// The settings page: the interface language, the firmware versions of
+// receiver and mouse, and the firmware update button with the engine behind
+// it. The page owns the update and repair dialog (g_updateRepairDialog), the
+// update notice, the two check timers and four dialogs it keeps but never
+// shows (receiver LED, the two device screen dialogs, the lighting editor).
+//
+// The firmware engine: a check decides what the update dialog offers
+// (ChechIsUpDate), the update button and the dialog's action button arm a
+// run of one device (receiver 211 or mouse 210), and the armed timer runs
+// it one step a second (runUpdateStep); the library reports progress and
+// the end through upgradeStepCallback. A successful receiver run is
+// followed by the mouse run when the mouse has an update too.
+//
+// The option slots (start with the system, start minimised, receiver light
+// and long-range mode, support page, mouse settings, close) have no control
+// on this form; they act whenever they are invoked, directly or by name.
 
 #include "flashdatamap.h"
+#include "inputpica.h"
+#include "inputpicb.h"
+#include "ledinfo.h"
+#include "lightmodeset.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
+class QButtonGroup;
 class UpDateRepair;
+class UpDateWarning;
 
 namespace Ui {
 class FormSetting;
@@ -26,6 +45,7 @@ public:
     explicit FormSetting(QWidget *parent = nullptr);
     ~FormSetting() override;
 
+    // ---- Images (searches of the "bin" folder) ----
     // True when "bin" holds an image for this device (code, CID, MID, model
     // name) of another version than `version`; an empty version makes any
     // fitting image new. The chosen image goes to g_firmwareImageList.
@@ -40,59 +60,158 @@ public:
     // True when the image's USB id text names a device of g_deviceList.
     static bool isImageForListedDevice(QString path);
 
-    // What the page shows, for the parts of the page still to come.
-    QString mouseVersionText() const { return m_mouseVersionText; }
-    QString receiverVersionText() const { return m_receiverVersionText; }
-    bool receiverUpdateWaiting() const { return m_receiverUpdateWaiting; }
-    bool updateAvailable() const { return m_updateAvailable; }
-    bool longRangeMode() const { return m_longRangeMode; }
+    // ---- The engine ----
+    // What the update dialog offers for the listed devices and the failure
+    // record: true when an update or a repair can start; otherwise the
+    // dialog shows why not.
+    bool ChechIsUpDate();
+    // One step (0..4) of the armed run of one device.
+    void runUpdateStep(int step, int deviceCode, QString versionText);
+    // The page's state at the end of a receiver or mouse step.
+    void showReceiverResult();
+    void showMouseResult();
+    // The updater's callback; it runs on the library's thread, so the event
+    // is copied and handled on the GUI thread, in order.
+    static void upgradeStepCallback(const unsigned char *event);
 
-    // Language choice from the page: stores it, sets g_language and tells
-    // every window (SigAllLanguage, then SigLanguageSameA for the frame's
-    // language box).
-    void chooseLanguage(int index);
+    // Hands the id of every listed receiver to every mouse on its cable;
+    // the last online answer of a receiver.
+    static unsigned char pairReceiverToWiredMouse();
+    // Sends the receiver id kept by the last pairing again.
+    static void resendReceiverId();
+    static void waitWithEventLoop(int ms);
+    static void markChecksRunning();
+    static void stopChecks();
+    static bool isReceiverUpdateRunning();
+    static bool isMouseUpdateRunning();
+    static bool isUpdateRunning();
+
+    int updateStep() const { return m_updateStep; }
+    // The warning a step left for later: 0 none, 1 no device, 2 several.
+    int deferredWarning(int deviceCode) const { return deviceCode == 211 ? m_receiverWarning : m_mouseWarning; }
+    UpDateWarning *updateNotice() const { return m_updateWarning.get(); }
 
 public slots:
     void SlotAllLanguage(int index);
-    void SlotSetStyle(int index);
-    void SlotGetRealVer();
-    void SlotLabelText(int index, QString Text);
-    void SlotFormB();
-    void on_pushButton_clicked();
-    void on_pushButton_2_clicked();
-    void SetVer(int index);
-    void SlotCheckUpdate();
-    void SlotButtonclick();
-    void SlotLabelTextB(QString TextA, QString Text);
-    void SlotRGBValue(DongleRGB *Rgb);
-    void SlotLongRangeMode(bool Select);
-    void SlotForm();
-    void SlotFormResetForm();
-    void SlotUpdateFrame(bool IsVis);
     void SlotLanguageSameB(int index);
+    void SlotLightToFrom(int index);
+    void SlotLongRangeMode(bool Select);
+    void SlotFormMove(int index);
+    void SlotFormResetForm();
+    void SlotScroolChange(int value);
+    void SlotSetStyle(int index);
+    void SlotRGBValue(DongleRGB *Rgb);
+    void SlotForm();
+    void SlotFormB();
+    void SlotLabelText(int index, QString Text);
+    void SlotLabelTextB(QString TextA, QString Text);
+    void SlotUpdateFrame(bool IsVis);
+    void SlotButtonclick();
+    void SlotContinue(int);
+    void SlotCheckUpdate();
+    void SlotGetRealVer();
+    void SetVer(int index);
+    void SetVerText();
+
+    void on_Mouse_clicked();
+    void on_Receive_clicked();
+    void on_Receive_2_clicked();
+    void on_Start();
+    void onDongleCheckTimer();
+    void onMouseCheckTimer();
+
+    void on_pushButton_clicked();
+    void on_toolButton_clicked();
+    void on_pushButton_2_clicked();
+    void on_toolButton_2_clicked();
+    void on_comboBox_activated(int index);
+    void on_checkBox_3_toggled(bool checked);
+    void on_checkBox_clicked(bool checked);
+    void on_checkBox_5_toggled(bool checked);
+    void on_ReUntil_toggled(bool checked);
+    void on_ReUntil_2_toggled(bool checked);
+    void on_ReUntil_3_toggled(bool checked);
+    void on_checkBox_2_toggled(bool checked);
+    void on_pushButton_5_clicked();
+    void on_pushButton_6_clicked();
+    void on_CloseButton_clicked();
+    void on_checkBox_2_clicked(bool checked);
+    void on_pushButton_3_clicked();
+    void on_toolButton_4_clicked();
 
 protected:
     // A press on the page is swallowed (it must not start a window drag).
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    // The page's own update check for the selected device.
-    bool runUpdateCheck();
-    void showVersions();
+    void chooseLanguage(int index, bool restyleButtons);
     void highlightLanguage(int index);
+    void setStartWithSystem(bool checked);
+    void setReceiverLightMode(bool checked, u8 mode);
+    void readAdvancedOptions() const;
+    void setUpToDateStyle();
+    // Arms the run of one device: its check timer takes the steps from 0.
+    void armRun(int deviceCode);
+    void setUpdateWaitingStyle();
+    // Where the update dialog stands: centred on the page, then moved by dx, dy.
+    void placeUpdateDialog(int dx, int dy);
+    // The check and the dialog shown for it (update button, SlotUpdateFrame).
+    void openUpdateDialog();
+    // The versions of the selected device's receiver and mouse as the page
+    // shows them, and the receiver class of that receiver.
+    void selectedVersions(QString *receiverVersion, QString *mouseVersion) const;
+    int selectedReceiverClass() const;
+    bool searchForRun(int deviceCode, const QString &version, const QString &model) const;
+    void nothingToUpdate(int deviceCode);
+    void prepareStep(int deviceCode, const QString &versionText);
+    void countAndStartStep(int deviceCode, const QString &versionText);
+    void warnAboutDevices(int deviceCode, int targets);
+    void endOfRun(int deviceCode);
+    void receiverBootCount(int receiverClass, const QString &model);
 
     std::unique_ptr<Ui::FormSetting> ui;
 
-    QString m_mouseVersionText;
-    QString m_receiverVersionText;
-    bool m_receiverUpdateWaiting = false;
-    bool m_updateAvailable = false;
-    bool m_longRangeMode = false;
-    bool m_frameVisible = false;
+    // The dialogs the page keeps, constructed without a parent.
+    LedInfo m_ledInfo;
+    InputPicA m_inputPicA;
+    InputPicB m_inputPicB;
+    LightModeSet m_lightModeSet;
+
+    QString m_pictureDir;
+    QString m_textNoDevice;
+    QString m_textSameDevice;
+    QString m_textVerNew;
+    QString m_textReceive;
+    u8 m_updateNotNeeded = 0;
+    std::unique_ptr<UpDateWarning> m_updateWarning;
+    QButtonGroup *m_buttonGroup = nullptr;
+    QString m_buttonColor;
+    // The product's selection colour: the chosen language's button.
+    QString m_selectColor;
+    u8 m_firstPlacement = 1;
+
+    // The engine.
+    u8 m_mouseUpdateNotNeeded = 0;
+    u8 m_mouseCheckRunning = 0;
+    u8 m_receiverCheckRunning = 0;
+    int m_updateStep = 0;
+    QStringList m_receiverPaths;
+    u8 m_continueUpdate = 0;
+    int m_receiverWarning = 0;
+    int m_mouseWarning = 0;
+    QString m_lastWarningText;
+    QString m_failedReceiverModel;
+    QString m_receiverModel;
+    QString m_driveGroup;
+    int m_bootCount1 = 0;
+    int m_bootCount2 = 0;
+    int m_bootCount4 = 0;
+    int m_bootCount8 = 0;
+    int m_failedWasMouse = 0;
 };
 
-// Result of the device page's firmware check for the mouse (the receiver's
-// is g_update211Available).
+// The mouse's answer of the firmware check (the receiver's is
+// g_update211Available).
 extern u8 g_update210Available;
 
 #endif // FORMSETTING_H

@@ -9,6 +9,7 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
+#include "updaterun.h"
 #include "updatetraces.h"
 
 #include <QCoreApplication>
@@ -598,15 +599,7 @@ void UpDateRepair::runRepairUpdate()
 
 void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
 {
-    if (!event)
-        return;
-    const QByteArray copy(reinterpret_cast<const char *>(event), 3);
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
-    // Queued even from the GUI thread: events are handled one after the
-    // other in the order the library sent them.
-    QMetaObject::invokeMethod(app, [copy]() { handleUpgradeEvent(copy); }, Qt::QueuedConnection);
+    queueUpdaterEvent(event, &handleUpgradeEvent);
 }
 
 unsigned char UpDateRepair::rePairMouse()

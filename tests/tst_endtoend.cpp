@@ -50,11 +50,13 @@ private slots:
     {
         registerDeviceMetaTypes();
         resetAllGlobals();
-        // One 4K receiver with its mouse switched on.
+        // One 4K receiver with its mouse switched on, both running the
+        // firmware the program ships (older firmware would have the update
+        // dialog offer the update).
         QVERIFY(fixture.open());
-        fixture.write("[R1]\ntype=receiver\nclass=4\nid=3A 51 01\nversion=0x0102\ncid=0x21\nmid=1\n"
+        fixture.write("[R1]\ntype=receiver\nclass=4\nid=3A 51 01\nversion=0x0103\ncid=0x21\nmid=1\n"
                       "plugged=1\nled=1\nlongrange=0\nmouse=M1\n\n"
-                      "[M1]\ntype=mouse\nmid=1\nversion=0x0105\nbattery=80\ncharging=0\nonline=1\ncable=0\n");
+                      "[M1]\ntype=mouse\nmid=1\nversion=0x0106\nbattery=80\ncharging=0\nonline=1\ncable=0\n");
         fixture.close();
         QVERIFY(hidsim::reset(fixture.fileName().toLocal8Bit().constData()));
         // The simulated devices answer a little faster than real ones.

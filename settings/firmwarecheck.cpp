@@ -1,0 +1,390 @@
+// The settings page's firmware check: what the update dialog offers, the
+// update button, the start and arming of a run, the version labels, and the
+// re-pairing operations the page keeps.
+
+#include "formsetting.h"
+#include "ui_FormSetting.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "firmwareimage.h"
+#include "globals.h"
+#include "postmsg.h"
+#include "updaterepair.h"
+#include "updaterun.h"
+#include "updatetraces.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+// The first listed receiver that reports a paired mouse (and, when asked,
+// whose link gives it a receiver class); null when there is none.
+const DeviceAllInfo *listedReceiver(bool withClass)
+{
+    for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+        if (!entry.subDevices.isEmpty() && !entry.isWired() && (!withClass || receiverClassOfLink(entry.linkType) != 0))
+            return &entry;
+    }
+    return nullptr;
+}
+
+// Byte 4 of the id record a mouse on its cable receives: its receiver's class.
+unsigned char classCodeOfReceiver(int receiverClass)
+{
+    switch (receiverClass) {
+    case 2:
+    case 4: return 1;
+    case 8: return 4;
+    default: return 0;
+    }
+}
+
+// g_receiverIdBytes holds the three id bytes.
+void sendReceiverIdToWiredMice()
+{
+    unsigned char record[5] = {quint8(g_receiverIdBytes.at(0)), quint8(g_receiverIdBytes.at(1)),
+                               quint8(g_receiverIdBytes.at(2)), 0, classCodeOfReceiver(g_updateReceiverClass)};
+    for (const DeviceAllInfo &mouse : qAsConst(g_deviceList)) {
+        if (mouse.isWired())
+            UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
+    }
+}
+
+} // namespace
+
+void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersion) const
+{
+    if (!g_selectedDevice.online) {
+        *receiverVersion = g_selectedDevice.usbVersion;
+        mouseVersion->clear();
+    } else if (!g_selectedDevice.isWired()) {
+        *receiverVersion = g_selectedDevice.usbVersion;
+        *mouseVersion = g_selectedDevice.mouseVersion;
+    } else {
+        const DeviceAllInfo *receiver = g_deviceList.size() == 2 ? listedReceiver(false) : nullptr;
+        *receiverVersion = receiver ? receiver->usbVersion : QString();
+        *mouseVersion = g_selectedDevice.mouseVersion;
+    }
+}
+
+int FormSetting::selectedReceiverClass() const
+{
+    if (!g_selectedDevice.isWired())
+        return receiverClassOfLink(g_selectedDevice.linkType);
+    const DeviceAllInfo *receiver = g_deviceList.size() == 2 ? listedReceiver(true) : nullptr;
+    return receiver ? receiverClassOfLink(receiver->linkType) : 0;
+}
+
+bool FormSetting::ChechIsUpDate()
+{
+    UpDateRepair *dialog = g_updateRepairDialog;
+    const auto message = [dialog](const QString &text) {
+        dialog->setStateText(text);
+        dialog->showErrorView();
+        return false;
+    };
+    g_updateReceiverClass = 0;
+    m_failedWasMouse = 0;
+    const QStringList record = readUpdateFailFields();
+
+    ConfigSettings *config = ConfigSettings::instance();
+    m_driveGroup = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    const QString mouseModel = config->readString(m_driveGroup, "MM");
+    const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
+    // The searches ask for the product's CID: read it here rather than
+    // trusting that another check has stored it already.
+    g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
+    const u8 cid = u8(g_updateCid & 0xFF);
+
+    const int listed = g_deviceList.size();
+    if (listed == 0)
+        return message(g_textError);
+
+    if (listed >= 3) {
+        int wired = 0, receivers = 0;
+        for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
+            ++(entry.isWired() ? wired : receivers);
+        if (receivers >= 2)
+            dialog->setStateText(g_textMultiDongle);
+        if (wired >= 2)
+            dialog->setStateText(g_textMultiMouse);
+        dialog->showErrorView();
+        return false;
+    }
+
+    if (listed == 1) {
+        // A repair: the device that failed waits in update mode and is not
+        // listed; the listed one is the other part of the product.
+        const DeviceAllInfo &entry = g_deviceList.first();
+        if (record.isEmpty())
+            return message(entry.isWired() ? g_textNoRecieve : g_textNoUSB);
+        const int failedCode = record.at(0).toInt(nullptr, 10);
+        const QString failedClass = record.at(1);
+        const int failedCid = record.at(2).toInt(nullptr, 10);
+        const int failedMid = record.at(3).toInt(nullptr, 10);
+        if (failedCode == 211) {
+            if (!entry.isWired() || entry.mid != failedMid)
+                return message(g_textNoUSB);
+        } else if (failedCode == 210) {
+            m_failedWasMouse = 1;
+            if (entry.isWired() || entry.mid != failedMid)
+                return message(g_textNoRecieve);
+        } else {
+            return message(g_textError);
+        }
+        if (QStringList({"1", "2", "4", "8"}).contains(failedClass)) {
+            g_updateReceiverClass = failedClass.toInt(nullptr, 10);
+            m_failedReceiverModel = config->readString(m_driveGroup, receiverModelKey(g_updateReceiverClass));
+        }
+        if (entry.cid != failedCid)
+            return message(g_textError);
+
+        const u8 recordCid = u8(failedCid & 0xFF);
+        const bool image = failedCode == 211 ? isNewFirmwareInBin(211, QString(), m_failedReceiverModel, recordCid, mid)
+                                             : isNewFirmwareInBin(210, QString(), mouseModel, recordCid, mid);
+        // Without an image there is nothing to flash and nothing to ask the
+        // library about.
+        if (!image || g_firmwareImageList.isEmpty())
+            return message(g_textError);
+        int count = 5;
+        UsbUpgradeC_FindBootDevices(reinterpret_cast<const unsigned char *>(g_firmwareImageList.first().constData()),
+                                    &count);
+        if (count == 0)
+            return message(m_textNoDevice);
+        if (count != 1)
+            return message(m_textSameDevice);
+        const bool other = failedCode == 211
+                               ? isNewFirmwareInBin(210, ui->label_7->text(), mouseModel, cid, mid)
+                               : isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, cid, mid);
+        g_updateImageCount = other ? 2 : 1;
+        return true;
+    }
+
+    // An update: the receiver and the mouse on its cable are listed.
+    const DeviceAllInfo &first = g_deviceList.at(0);
+    const DeviceAllInfo &second = g_deviceList.at(1);
+    if (!first.isWired() && !second.isWired())
+        return message(g_textNoUSB);
+    if (first.mid != second.mid)
+        return message(g_textNoRecieve);
+    const DeviceAllInfo *receiver = listedReceiver(true);
+    if (!receiver)
+        return message(g_textNoRecieve);
+    g_updateReceiverClass = receiverClassOfLink(receiver->linkType);
+    m_receiverModel = config->readString(m_driveGroup, receiverModelKey(g_updateReceiverClass));
+
+    QString receiverVersion, mouseVersion;
+    selectedVersions(&receiverVersion, &mouseVersion);
+    const bool receiverNew = isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, mid);
+    const bool mouseNew = isNewFirmwareInBin(210, mouseVersion, mouseModel, cid, mid);
+    g_update210Available = mouseNew ? 1 : 0;
+    if (receiverNew) {
+        g_updateImageCount = mouseNew ? 2 : 1;
+        return true;
+    }
+    if (mouseNew) {
+        g_updateImageCount = 1;
+        return true;
+    }
+    m_updateNotNeeded = 1;
+    return message(m_textVerNew);
+}
+
+void FormSetting::placeUpdateDialog(int dx, int dy)
+{
+    const QPoint g = mapToGlobal(QPoint(0, 0));
+    UpDateRepair *dialog = g_updateRepairDialog;
+    dialog->move(g.x() + (width() - dialog->width()) / 2 + dx, g.y() + (height() - dialog->height()) / 2 + dy);
+}
+
+void FormSetting::openUpdateDialog()
+{
+    UpDateRepair *dialog = g_updateRepairDialog;
+    dialog->setModal(true);
+    dialog->resetView();
+    if (ChechIsUpDate()) {
+        dialog->showReadyView();
+        dialog->show();
+    } else if (m_updateNotNeeded) {
+        ui->Receive_2->setText(m_textVerNew);
+    } else {
+        dialog->show();
+    }
+}
+
+void FormSetting::on_Receive_2_clicked()
+{
+    m_firstPlacement = 0;
+    if (ui->Receive_2->text() == m_textVerNew)
+        return;
+    if (g_firmwareUpdating || g_upgradeIdle == 0)
+        return;
+    m_updateNotNeeded = 0;
+    placeUpdateDialog(1, -14);
+    qDebug() << "2";
+    openUpdateDialog();
+}
+
+void FormSetting::SlotCheckUpdate()
+{
+    if (ChechIsUpDate())
+        g_updateRepairDialog->showReadyView();
+}
+
+void FormSetting::on_Start()
+{
+    m_bootCount1 = 0;
+    m_bootCount2 = 0;
+    m_bootCount4 = 0;
+    m_bootCount8 = 0;
+    g_updateEndShown = false;
+    g_updateFlashed = false;
+    g_updateRepairDialog->showUpdatingView();
+
+    ConfigSettings *config = ConfigSettings::instance();
+    const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
+    const bool receiverNew =
+        isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
+    if (!receiverNew && m_failedWasMouse == 1) {
+        m_continueUpdate = 1;
+        on_Mouse_clicked();
+        return;
+    }
+    if (!isUpdateRunning() && !m_mouseCheckRunning && !m_updateNotNeeded) {
+        ui->toolButton_2->setVisible(true);
+        armRun(211);
+        return;
+    }
+    if (m_updateNotNeeded) {
+        setUpToDateStyle();
+        SlotContinue(0);
+    }
+}
+
+void FormSetting::on_Receive_clicked()
+{
+    g_updateReceiverClass = selectedReceiverClass();
+    if (!m_updateNotNeeded && !m_mouseCheckRunning)
+        armRun(211);
+}
+
+void FormSetting::armRun(int deviceCode)
+{
+    markChecksRunning();
+    m_updateStep = 0;
+    if (deviceCode == 211) {
+        m_receiverWarning = 0;
+        SetVer(2);
+    } else {
+        m_mouseWarning = 0;
+        SetVer(1);
+    }
+    g_upgradeIdle = 0;
+    (deviceCode == 211 ? g_dongleCheckTimer : g_mouseCheckTimer)->start();
+    (deviceCode == 211 ? m_receiverCheckRunning : m_mouseCheckRunning) = 1;
+}
+
+void FormSetting::SetVer(int index)
+{
+    QString receiverVersion, mouseVersion;
+    switch (index) {
+    case 0:
+        selectedVersions(&receiverVersion, &mouseVersion);
+        if (QFileInfo::exists(programDir() + "/bin")) {
+            const int receiverClass = selectedReceiverClass();
+            g_update210Available = u8(checkFirmwareUpdate(210, mouseVersion, receiverClass));
+            g_update211Available = u8(checkFirmwareUpdate(211, receiverVersion, receiverClass));
+            if (!g_update210Available && !g_update211Available) {
+                PostMsg::instance()->postUpdateFrame(false);
+                setUpToDateStyle();
+            } else {
+                PostMsg::instance()->postUpdateFrame(true);
+                setUpdateWaitingStyle();
+            }
+        }
+        ui->label_5->setText(receiverVersion);
+        ui->label_7->setText(mouseVersion);
+        break;
+    case 1:
+        m_receiverWarning = 0;
+        break;
+    case 2:
+        m_mouseWarning = 0;
+        break;
+    case 3:
+        ui->Receive_2->setText(m_textReceive);
+        break;
+    case 4:
+    case 5:
+        ui->Receive_2->setText(m_textReceive);
+        m_receiverWarning = 0;
+        m_mouseWarning = 0;
+        ui->toolButton_2->setVisible(true);
+        m_updateNotNeeded = 0;
+        m_mouseUpdateNotNeeded = 0;
+        m_mouseCheckRunning = 0;
+        m_receiverCheckRunning = 0;
+        if (index == 5) {
+            selectedVersions(&receiverVersion, &mouseVersion);
+            ui->label_5->setText(receiverVersion);
+            ui->label_7->setText(mouseVersion);
+        }
+        break;
+    case 6:
+        ui->label_5->clear();
+        ui->label_7->clear();
+        break;
+    default:
+        break;
+    }
+}
+
+void FormSetting::SetVerText()
+{
+    ui->Receive_2->setText(m_textVerNew);
+}
+
+void FormSetting::SlotGetRealVer()
+{
+    g_settingsVersionTextB = ui->label_7->text();
+    g_settingsVersionTextA = ui->label_5->text();
+}
+
+// ---- Re-pairing ------------------------------------------------------------------------
+
+unsigned char FormSetting::pairReceiverToWiredMouse()
+{
+    for (const DeviceAllInfo &receiver : QList<DeviceAllInfo>(g_deviceList)) {
+        if (receiver.isWired())
+            continue;
+        unsigned char reply[kUsbAddressBufferSize] = {};
+        const QByteArray path = receiver.devicePath.toUtf8();
+        g_pairQueryOnline = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), reply);
+        g_receiverIdBytes.clear();
+        if (g_pairQueryOnline == 0)
+            continue;
+        g_receiverIdBytes = QByteArray(1, char(reply[9])) + char(reply[8]) + char(reply[7]);
+        sendReceiverIdToWiredMice();
+        g_receiverIdBytes.clear();
+    }
+    return g_pairQueryOnline;
+}
+
+void FormSetting::resendReceiverId()
+{
+    // Without a kept id the mice would be given the id 00 00 00, which
+    // pairs them with no receiver at all.
+    if (g_pairQueryOnline != 0 && g_receiverIdBytes.size() == 3)
+        sendReceiverIdToWiredMice();
+}
+
+void FormSetting::waitWithEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}

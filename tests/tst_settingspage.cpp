@@ -1,0 +1,470 @@
+// The settings page against the simulated receiver and mouse: what the
+// update button offers for the listed devices and the failure record, the
+// version labels, the language choice, the options the page carries without
+// a control, and where the update dialog stands.
+
+#include "HIDUsb.h"
+#include "autostart.h"
+#include "firmwareimage.h"
+#include "firmwarebench.h"
+#include "formsetting.h"
+#include "globals.h"
+#include "hidusb_sim.h"
+#include "macrosettings.h"
+#include "postmsg.h"
+#include "registry.h"
+#include "settingsbench.h"
+#include "testsupport.h"
+#include "updaterepair.h"
+#include "updaterun.h"
+#include "updatetraces.h"
+#include "worker.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QString formText(int position)
+{
+    return langText(g_langFormSetting, 0, position);
+}
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+} // namespace
+
+class TestSettingsPage : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FirmwareProgramFolder> folder;
+    std::unique_ptr<FormSetting> page;
+
+    template <typename T>
+    T *child(const char *name)
+    {
+        return page->findChild<T *>(name);
+    }
+    QToolButton *updateButton() { return child<QToolButton>("Receive_2"); }
+
+    void bench(const QString &fixture, int receiverImage, int mouseImage)
+    {
+        QVERIFY(startSettingsBench(*folder, fixture, receiverImage, mouseImage));
+    }
+
+    QPoint dialogPlace(int dx, int dy)
+    {
+        const QPoint g = page->mapToGlobal(QPoint(0, 0));
+        return QPoint(g.x() + (page->width() - g_updateRepairDialog->width()) / 2 + dx,
+                      g.y() + (page->height() - g_updateRepairDialog->height()) / 2 + dy);
+    }
+
+private slots:
+    void initTestCase() { startFirmwareTests(); }
+
+    void init()
+    {
+        resetFirmwareBench();
+        resetUpdateRunState();
+        removeUpdateFailInfo();
+        folder.reset(new FirmwareProgramFolder);
+        page.reset(new FormSetting);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+    }
+
+    void cleanup()
+    {
+        page.reset();
+        folder.reset();
+        g_deviceList.clear();
+        QCoreApplication::processEvents();
+    }
+
+    // The update button: what the dialog offers, or why it cannot.
+    void updateButtonOffers_data()
+    {
+        addSettingsBenchColumns();
+        QTest::addColumn<int>("text");            // FormSetting position; -1 the ready view
+        QTest::addColumn<int>("imageCount");      // 0: not looked at
+        QTest::addColumn<bool>("bootQuery");      // the library was asked for devices in update mode
+
+        const QString both = updateBench();
+        const QStringList pair{"R1", "M1"};
+        const QStringList m1{"M1"};
+        QTest::newRow("nothing listed") << both << QStringList() << "R1" << "" << 0x103 << 0x106 << 25 << 0 << false;
+        QTest::newRow("two receivers among three")
+            << both + receiverFixture("R2", 8, 1) << QStringList{"R1", "R2", "M1"} << "R1" << "" << 0x103 << 0x106 << 27
+            << 0 << false;
+        QTest::newRow("two mice on their cables among three")
+            << both + mouseFixture("M2", 1, true) << QStringList{"R1", "M1", "M2"} << "R1" << "" << 0x103 << 0x106 << 26
+            << 0 << false;
+        QTest::newRow("a receiver alone") << both << QStringList{"R1"} << "R1" << "" << 0x103 << 0x106 << 24 << 0 << false;
+        QTest::newRow("a mouse on its cable alone") << both << m1 << "M1" << "" << 0x103 << 0x106 << 23 << 0 << false;
+        QTest::newRow("a record of three fields is none") << receiverWaitingBench() << m1 << "M1" << "211,4,33" << 0x103
+                                                          << 0x106 << 23 << 0 << false;
+        QTest::newRow("a record of another device")
+            << receiverWaitingBench() << m1 << "M1" << "212,4,33,1" << 0x103 << 0x106 << 25 << 0 << false;
+        QTest::newRow("receiver failed, a receiver listed")
+            << both << QStringList{"R1"} << "R1" << "211,4,33,1" << 0x103 << 0x106 << 24 << 0 << false;
+        QTest::newRow("mouse failed, a mouse listed") << both << m1 << "M1" << "210,4,33,1" << 0x103 << 0x106 << 23 << 0
+                                                      << false;
+        QTest::newRow("recorded CID of another product")
+            << receiverWaitingBench() << m1 << "M1" << "211,4,34,1" << 0x103 << 0x106 << 25 << 0 << false;
+        QTest::newRow("receiver failed, no receiver image")
+            << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0 << 0x106 << 25 << 0 << false;
+        QTest::newRow("receiver failed, nothing in update mode")
+            << both << m1 << "M1" << "211,4,33,1" << 0x103 << 0x106 << 15 << 0 << true;
+        QTest::newRow("receiver failed, two in update mode")
+            << receiverWaitingBench() + bootFixture("B3", 211, 1, "QZR-4K", "") << m1 << "M1" << "211,4,33,1" << 0x103
+            << 0x106 << 17 << 0 << true;
+        QTest::newRow("receiver repair, the mouse new too")
+            << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0x103 << 0x106 << -1 << 2 << true;
+        QTest::newRow("receiver repair, the mouse current")
+            << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0x103 << 0x105 << -1 << 1 << true;
+        QTest::newRow("mouse repair") << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1" << 0x102 << 0x106
+                                      << -1 << 1 << true;
+        QTest::newRow("two receivers listed")
+            << both + receiverFixture("R2", 8, 1) << QStringList{"R1", "R2"} << "R1" << "" << 0x103 << 0x106 << 24 << 0
+            << false;
+        QTest::newRow("receiver and a mouse of another model")
+            << both + mouseFixture("M3", 2, true) << QStringList{"R1", "M3"} << "R1" << "" << 0x103 << 0x106 << 23 << 0
+            << false;
+        QTest::newRow("both new") << both << pair << "R1" << "" << 0x103 << 0x106 << -1 << 2 << false;
+        QTest::newRow("only the mouse new") << both << pair << "R1" << "" << 0x102 << 0x106 << -1 << 1 << false;
+        QTest::newRow("only the receiver new") << both << pair << "R1" << "" << 0x103 << 0x105 << -1 << 1 << false;
+        QTest::newRow("both current") << both << pair << "R1" << "" << 0x102 << 0x105 << 18 << 0 << false;
+    }
+    void updateButtonOffers()
+    {
+        QFETCH(QString, record);
+        QFETCH(int, text);
+        QFETCH(int, imageCount);
+        QFETCH(bool, bootQuery);
+
+        QVERIFY(startSettingsBenchRow(*folder));
+        page->SetVer(5);
+        hidsim::clearCalls();
+
+        QTest::mouseClick(updateButton(), Qt::LeftButton);
+
+        if (text == 18) {
+            QVERIFY(!g_updateRepairDialog->isVisible());
+            QCOMPARE(updateButton()->text(), formText(18));
+        } else {
+            QVERIFY(g_updateRepairDialog->isVisible());
+            QVERIFY(g_updateRepairDialog->isModal());
+            QCOMPARE(g_updateRepairDialog->stateText(),
+                     text < 0 ? langText(g_langAutoRepair, 0, 12) : formText(text));
+            QCOMPARE(updateButton()->text(), formText(7));
+        }
+        if (imageCount)
+            QCOMPARE(g_updateImageCount, imageCount);
+        if (text < 0)
+            QCOMPARE(g_updateReceiverClass, 4);
+        QCOMPARE(hidsim::countCalls("UsbUpgradeC_FindBootDevices") > 0, bootQuery);
+        QCOMPARE(readUpdateFailInfo(), record);
+    }
+
+    // The version labels and whether the page offers an update.
+    void versionLabels_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("receiverImage");
+        QTest::addColumn<QString>("receiverLabel");
+        QTest::addColumn<QString>("mouseLabel");
+        QTest::addColumn<int>("updateFrame");   // -1 not emitted, else its argument
+        QTest::addColumn<bool>("waiting");      // the button's face says an update waits
+        QTest::addColumn<int>("labelAnswers");  // SigSetLabelVerB
+
+        QTest::newRow("a version report, new images") << "SetVer 0" << 0x103 << "v1.02" << "v1.05" << 1 << true << 0;
+        QTest::newRow("a version report, current images") << "SetVer 0" << 0x102 << "v1.02" << "v1.05" << 0 << false << 0;
+        QTest::newRow("a version report, no bin folder") << "SetVer 0" << 0 << "v1.02" << "v1.05" << -1 << false << 0;
+        QTest::newRow("a device chosen empties the labels") << "SetVer 6" << 0x103 << "" << "" << -1 << false << 0;
+        QTest::newRow("an unknown index") << "SetVer 7" << 0x103 << "r" << "m" << -1 << false << 0;
+        QTest::newRow("a new receiver version") << "label 0" << 0x103 << "v2.00" << "m" << -1 << false << 1;
+        QTest::newRow("a new mouse version") << "label 1" << 0x103 << "r" << "v2.00" << -1 << false << 1;
+        QTest::newRow("an unknown label") << "label 2" << 0x103 << "r" << "m" << -1 << false << 1;
+        QTest::newRow("the device list's receiver answer") << "labelB" << 0x103 << "v9.01" << "m" << -1 << true << 0;
+    }
+    void versionLabels()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, receiverImage);
+        QFETCH(QString, receiverLabel);
+        QFETCH(QString, mouseLabel);
+        QFETCH(int, updateFrame);
+        QFETCH(bool, waiting);
+        QFETCH(int, labelAnswers);
+
+        bench(updateBench(), receiverImage, receiverImage ? 0x105 : 0);
+        if (!receiverImage)
+            folder->removeImages();
+        listDevices({"R1", "M1"}, "M1");
+        selectDevice("R1", "M1");
+        child<QLabel>("label_5")->setText("r");
+        child<QLabel>("label_7")->setText("m");
+        QSignalSpy frame(PostMsg::instance(), &PostMsg::SigUpdateFrame);
+        QSignalSpy answers(PostMsg::instance(), &PostMsg::SigSetLabelVerB);
+
+        if (action.startsWith("SetVer"))
+            page->SetVer(action.section(' ', 1).toInt());
+        else if (action == "labelB")
+            PostMsg::instance()->postLabelTextB("v9.01", "true");
+        else
+            PostMsg::instance()->postLabelText(action.section(' ', 1).toInt(), "v2.00");
+
+        QCOMPARE(child<QLabel>("label_5")->text(), receiverLabel);
+        QCOMPARE(child<QLabel>("label_7")->text(), mouseLabel);
+        QCOMPARE(frame.count(), updateFrame < 0 ? 0 : 1);
+        if (updateFrame >= 0)
+            QCOMPARE(frame.first().at(0).toBool(), updateFrame == 1);
+        // An offered update opens the dialog at once.
+        QCOMPARE(g_updateRepairDialog->isVisible(), updateFrame == 1);
+        QCOMPARE(updateButton()->styleSheet().contains("WaitUpdate.png"), waiting);
+        QCOMPARE(answers.count(), labelAnswers);
+        if (action == "label 0")
+            QCOMPARE(g_selectedDevice.usbVersion, QString("v2.00"));
+        if (action == "label 1")
+            QCOMPARE(g_selectedDevice.mouseVersion, QString("v2.00"));
+    }
+
+    // Every way to choose a language stores it and re-texts the windows.
+    void languageChoice_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("chineseHighlighted");
+        QTest::newRow("English button") << "pushButton" << 0 << false;
+        QTest::newRow("English badge") << "toolButton" << 0 << false;
+        QTest::newRow("Chinese button") << "pushButton_2" << 1 << true;
+        QTest::newRow("Chinese badge") << "toolButton_2" << 1 << true;
+        // A language the program does not ship: the texts fall back, nothing
+        // breaks.
+        QTest::newRow("language 5 by name") << "comboBox" << 5 << true;
+    }
+    void languageChoice()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, language);
+        QFETCH(bool, chineseHighlighted);
+
+        // Start from the other language.
+        g_language = language == 0 ? 1 : 0;
+        PostMsg::instance()->postAllLanguage(g_language);
+        QSignalSpy all(PostMsg::instance(), &PostMsg::SigAllLanguage);
+        QSignalSpy same(PostMsg::instance(), &PostMsg::SigLanguageSameA);
+
+        if (control == "comboBox")
+            QVERIFY(QMetaObject::invokeMethod(page.get(), "on_comboBox_activated", Q_ARG(int, language)));
+        else
+            QTest::mouseClick(page->findChild<QAbstractButton *>(control), Qt::LeftButton);
+
+        QCOMPARE(MacroSettings::instance()->readString("Language", "Language"), QString::number(language));
+        QCOMPARE(g_language, language);
+        QCOMPARE(all.count(), 1);
+        QCOMPARE(all.first().at(0).toInt(), language);
+        QCOMPARE(same.count(), 1);
+        QCOMPARE(same.first().at(0).toInt(), language);
+        QCOMPARE(child<QLabel>("label_28")->text(), langText(g_langScreenInfo, language, 2));
+        QCOMPARE(child<QLabel>("label_4")->text(), langText(g_langScreenInfo, language, 8));
+        QVERIFY(!child<QLabel>("label_28")->text().isEmpty());
+        QCOMPARE(updateButton()->text(), langText(g_langFormSetting, language, 7));
+        QCOMPARE(g_updateWarningText, langText(g_langFormSetting, language, 14));
+        const bool chineseGrey = child<QPushButton>("pushButton_2")->styleSheet().contains("88,90,92");
+        const bool englishGrey = child<QPushButton>("pushButton")->styleSheet().contains("88,90,92");
+        QCOMPARE(!chineseGrey, chineseHighlighted);
+        QCOMPARE(englishGrey, chineseHighlighted);
+    }
+
+    // The options the page carries without a control, invoked by name.
+    void optionSlots_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<bool>("argument");
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<bool>("writesEnabled");
+        QTest::addColumn<QString>("macroKey");    // group/key written to Macro.ini
+        QTest::addColumn<QString>("macroValue");
+        QTest::addColumn<int>("autostart");       // -1 not looked at, 0 absent, 1 present
+        QTest::addColumn<int>("ledMode");         // the receiver's LED mode written; 0 none
+        QTest::addColumn<int>("longRange");       // the receiver's long-range mode afterwards
+        QTest::addColumn<int>("offlineNotices");
+
+        QTest::newRow("start with the system") << "on_checkBox_3_toggled" << true << true << true << "AutoStart/Enable"
+                                               << "1" << 1 << 0 << 0 << 0;
+        QTest::newRow("start with the system, clicked") << "on_checkBox_clicked" << true << true << true
+                                                        << "AutoStart/Enable" << "1" << 1 << 0 << 0 << 0;
+        QTest::newRow("not with the system") << "on_checkBox_3_toggled" << false << true << true << "AutoStart/Enable"
+                                             << "0" << 0 << 0 << 0 << 0;
+        QTest::newRow("start minimised") << "on_checkBox_5_toggled" << true << true << true << "AutoMin/Enable" << "1"
+                                         << -1 << 0 << 0 << 0;
+        QTest::newRow("not minimised") << "on_checkBox_5_toggled" << false << true << true << "AutoMin/Enable" << "0"
+                                       << -1 << 0 << 0 << 0;
+        QTest::newRow("receiver light 2") << "on_ReUntil_2_toggled" << true << true << true << "" << "" << -1 << 2 << 0
+                                          << 0;
+        QTest::newRow("receiver light 3") << "on_ReUntil_3_toggled" << true << true << true << "" << "" << -1 << 3 << 0
+                                          << 0;
+        QTest::newRow("receiver light unchecked") << "on_ReUntil_2_toggled" << false << true << true << "" << "" << -1
+                                                  << 0 << 0 << 0;
+        QTest::newRow("receiver light while writes are off")
+            << "on_ReUntil_3_toggled" << true << true << false << "" << "" << -1 << 0 << 0 << 0;
+        QTest::newRow("receiver light, device offline")
+            << "on_ReUntil_3_toggled" << true << false << true << "" << "" << -1 << 0 << 0 << 1;
+        QTest::newRow("long range on") << "on_checkBox_2_toggled" << true << true << true << "" << "" << -1 << 0 << 1 << 0;
+        QTest::newRow("long range off, device offline")
+            << "on_checkBox_2_toggled" << false << false << true << "" << "" << -1 << 0 << 0 << 1;
+    }
+    void optionSlots()
+    {
+        QFETCH(QString, slot);
+        QFETCH(bool, argument);
+        QFETCH(bool, online);
+        QFETCH(bool, writesEnabled);
+        QFETCH(QString, macroKey);
+        QFETCH(QString, macroValue);
+        QFETCH(int, autostart);
+        QFETCH(int, ledMode);
+        QFETCH(int, longRange);
+        QFETCH(int, offlineNotices);
+
+        bench(updateBench(), 0, 0);
+        const QByteArray receiver = QByteArray::fromStdString(hidsim::pathOf("R1"));
+        setDeviceHandlePath(online ? receiver : QByteArray("no-such-device"));
+        g_uiWriteEnabled = writesEnabled ? 1 : 0;
+        unsigned char before[10] = {};
+        QVERIFY(hidsim::dongleRgb("R1", before));
+        g_dongleRgb->ledMode = before[0];
+        writeAutostartEntry(QCoreApplication::applicationName(), "/old/path");
+        QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+
+        QVERIFY(QMetaObject::invokeMethod(page.get(), slot.toLatin1().constData(), Q_ARG(bool, argument)));
+
+        if (!macroKey.isEmpty())
+            QCOMPARE(MacroSettings::instance()->readString(macroKey.section('/', 0, 0), macroKey.section('/', 1)),
+                     macroValue);
+        const QString entry = autostartEntryPath(QCoreApplication::applicationName());
+        if (autostart >= 0)
+            QCOMPARE(QFile::exists(entry), autostart == 1);
+        if (autostart == 1) {
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+            QVERIFY(file.readAll().contains(("Exec=\"" + QCoreApplication::applicationFilePath() + "\"\n").toUtf8()));
+        }
+        unsigned char rgb[10] = {};
+        QVERIFY(hidsim::dongleRgb("R1", rgb));
+        QCOMPARE(int(rgb[0]), ledMode ? ledMode : int(before[0]));
+        QCOMPARE(int(g_dongleRgb->ledMode), ledMode ? ledMode : int(before[0]));
+        QCOMPARE(hidsim::longRangeMode("R1"), longRange);
+        QCOMPARE(offline.count(), offlineNotices);
+        removeAutostartEntry(QCoreApplication::applicationName());
+    }
+
+    // The start-up entry runs the program whatever its path holds.
+    void autostartExec_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/opt/quzmar/Quzmar" << "\"/opt/quzmar/Quzmar\"";
+        QTest::newRow("a space") << "/home/a b/Quzmar" << "\"/home/a b/Quzmar\"";
+        QTest::newRow("quote and dollar") << "/x/\"q\"$HOME" << "\"/x/\\\\\"q\\\\\"\\\\$HOME\"";
+        QTest::newRow("backslash") << "/x\\y" << "\"/x\\\\\\\\y\"";
+        QTest::newRow("percent") << "/100%/Quzmar" << "\"/100%%/Quzmar\"";
+    }
+    void autostartExec()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(autostartExecValue(path), exec);
+    }
+
+    // The support page and the desktop's mouse settings.
+    void outsidePrograms()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_5_clicked"));
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(catcher.opened.size(), 1);
+        QVERIFY(catcher.opened.first().isValid());
+
+        // Without a mouse settings program nothing starts; with one on the
+        // path, it does.
+        QTemporaryDir bin;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_6_clicked"));
+        QFile script(bin.path() + "/xfce4-mouse-settings");
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(("#!/bin/sh\necho > '" + bin.path() + "/started'\n").toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_6_clicked"));
+        qputenv("PATH", path);
+        QTRY_VERIFY(QFile::exists(bin.path() + "/started"));
+    }
+
+    // Where the update dialog stands, and when the page leaves it alone.
+    void updateDialogPlacement_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("first offer") << "" << 75 << 75 << true;
+        QTest::newRow("after the update button") << "button" << 1 << -14 << true;
+        QTest::newRow("the button says up to date") << "current" << 0 << 0 << false;
+        QTest::newRow("an update runs") << "running" << 0 << 0 << false;
+    }
+    void updateDialogPlacement()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        QFETCH(bool, shown);
+
+        bench(updateBench(), 0x103, 0x106);
+        listDevices({"R1", "M1"}, "M1");
+        selectDevice("R1", "M1");
+        if (before == "button") {
+            QTest::mouseClick(updateButton(), Qt::LeftButton);
+            g_updateRepairDialog->hide();
+        }
+        if (before == "current")
+            PostMsg::instance()->postSetNewVer();
+        if (before == "running")
+            g_upgradeIdle = 0;
+        g_updateRepairDialog->move(3, 4);
+        g_firmwareImageList.clear();
+
+        PostMsg::instance()->postUpdateFrame(true);
+
+        QCOMPARE(g_updateRepairDialog->isVisible(), shown);
+        QCOMPARE(g_updateRepairDialog->pos(), shown ? dialogPlace(dx, dy) : QPoint(3, 4));
+        // Left alone means not even checked: no image was looked for.
+        QCOMPARE(g_firmwareImageList.isEmpty(), !shown);
+        PostMsg::instance()->postUpdateFrame(false);
+        QVERIFY(!g_updateRepairDialog->isVisible());
+    }
+};
+
+QTEST_MAIN(TestSettingsPage)
+#include "tst_settingspage.moc"
