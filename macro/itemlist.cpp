@@ -5,24 +5,45 @@
 #include "globals.h"
 #include "postmsg.h"
 
-namespace {
-QString rowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover)
+#include <QAbstractItemView>
+
+QString macroRowColor()
+{
+    return rgbTriple(ConfigSettings::instance()->readStringList("Option", "ButtonColor"), QStringLiteral("255,255,255"));
+}
+
+QString macroRowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover)
 {
     return "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + color
            + ";);border-image: url(" + dir + picture + ");}QToolButton:hover{border-image: url(" + dir + hover
            + "); }";
 }
-} // namespace
+
+void focusOwnRow(QWidget *row)
+{
+    row->setFocus(Qt::OtherFocusReason);
+    // The list makes the row current by itself only when the focus left the
+    // list for the row; a press while the focus was elsewhere would act on
+    // another row.
+    for (QWidget *w = row->parentWidget(); w; w = w->parentWidget()) {
+        auto *view = qobject_cast<QAbstractItemView *>(w);
+        if (!view)
+            continue;
+        const QModelIndex index = view->indexAt(row->mapTo(view->viewport(), row->rect().center()));
+        if (index.isValid() && view->currentIndex() != index)
+            view->setCurrentIndex(index);
+        return;
+    }
+}
 
 ItemList::ItemList(QWidget *parent)
     : QWidget(parent), ui(new Ui::ItemList)
 {
     ui->setupUi(this);
     m_pictureDir = programDir() + "/Picture/Macro/";
-    const QString color = rgbTriple(ConfigSettings::instance()->readStringList("Option", "ButtonColor"),
-                                    QStringLiteral("255,255,255"));
-    ui->toolButton_2->setStyleSheet(rowButtonStyle(color, m_pictureDir, "Rename.png", "RenameHover.png"));
-    ui->toolButton_3->setStyleSheet(rowButtonStyle(color, m_pictureDir, "Delete.png", "DeleteHover.png"));
+    const QString color = macroRowColor();
+    ui->toolButton_2->setStyleSheet(macroRowButtonStyle(color, m_pictureDir, "Rename.png", "RenameHover.png"));
+    ui->toolButton_3->setStyleSheet(macroRowButtonStyle(color, m_pictureDir, "Delete.png", "DeleteHover.png"));
     connect(PostMsg::instance(), &PostMsg::SigSetStyle, this, &ItemList::SlotSetStyle);
 }
 
@@ -43,13 +64,13 @@ void ItemList::setText(QString text)
 
 void ItemList::on_toolButton_2_clicked()
 {
-    setFocus(Qt::OtherFocusReason);
+    focusOwnRow(this);
     PostMsg::instance()->postRenameMacro();
 }
 
 void ItemList::on_toolButton_3_clicked()
 {
-    setFocus(Qt::OtherFocusReason);
+    focusOwnRow(this);
     PostMsg::instance()->postDeleteMacro();
 }
 
