@@ -5,8 +5,6 @@
 #include "globals.h"
 #include "postmsg.h"
 
-#include <QAbstractItemView>
-
 QString macroRowColor()
 {
     return rgbTriple(ConfigSettings::instance()->readStringList("Option", "ButtonColor"), QStringLiteral("255,255,255"));
@@ -17,23 +15,6 @@ QString macroRowButtonStyle(const QString &color, const QString &dir, const char
     return "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + color
            + ";);border-image: url(" + dir + picture + ");}QToolButton:hover{border-image: url(" + dir + hover
            + "); }";
-}
-
-void focusOwnRow(QWidget *row)
-{
-    row->setFocus(Qt::OtherFocusReason);
-    // The list makes the row current by itself only when the focus left the
-    // list for the row; a press while the focus was elsewhere would act on
-    // another row.
-    for (QWidget *w = row->parentWidget(); w; w = w->parentWidget()) {
-        auto *view = qobject_cast<QAbstractItemView *>(w);
-        if (!view)
-            continue;
-        const QModelIndex index = view->indexAt(row->mapTo(view->viewport(), row->rect().center()));
-        if (index.isValid() && view->currentIndex() != index)
-            view->setCurrentIndex(index);
-        return;
-    }
 }
 
 ItemList::ItemList(QWidget *parent)
@@ -64,13 +45,13 @@ void ItemList::setText(QString text)
 
 void ItemList::on_toolButton_2_clicked()
 {
-    focusOwnRow(this);
+    setFocus(Qt::OtherFocusReason);
     PostMsg::instance()->postRenameMacro();
 }
 
 void ItemList::on_toolButton_3_clicked()
 {
-    focusOwnRow(this);
+    setFocus(Qt::OtherFocusReason);
     PostMsg::instance()->postDeleteMacro();
 }
 

@@ -16,9 +16,6 @@ class ItemList;
 // ("r,g,b" of Option/ButtonColor) and a tool button's picture style.
 QString macroRowColor();
 QString macroRowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover);
-// Gives a row widget the focus and makes its row the list's current row, so
-// the page acts on the row whose button was pressed.
-void focusOwnRow(QWidget *row);
 
 class ItemList : public QWidget
 {

@@ -39,19 +39,19 @@ void itemlistKey::setText(QString text)
 
 void itemlistKey::on_toolButton_2_clicked()
 {
-    focusOwnRow(this);
+    setFocus(Qt::OtherFocusReason);
     PostMsg::instance()->postRenameKey(0);
 }
 
 void itemlistKey::on_toolButton_4_clicked()
 {
-    focusOwnRow(this);
+    setFocus(Qt::OtherFocusReason);
     PostMsg::instance()->postRenameKey(1);
 }
 
 void itemlistKey::on_toolButton_3_clicked()
 {
-    focusOwnRow(this);
+    setFocus(Qt::OtherFocusReason);
     PostMsg::instance()->postDeletKey();
 }
 
