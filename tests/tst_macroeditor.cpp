@@ -605,6 +605,40 @@ private slots:
         QVERIFY(macros()->isEnabled());
     }
 
+    // The chooser's texts come from the language files and fit their
+    // buttons. With QUZ_SHOT_DIR set it is also saved as a picture.
+    void chooserTextsFit_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::newRow("English") << 0;
+        QTest::newRow("Chinese") << 1;
+    }
+    void chooserTextsFit()
+    {
+        QFETCH(int, language);
+        g_language = language;
+        putFiles({"Clicker.ini=", "combo.ini="});
+        MacroList dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const struct {
+            const char *name;
+            QString text;
+        } texts[] = {{"label", langText(g_langMacro, language, 0)},
+                     {"OK", langText(g_langDialogChange, language, 4)},
+                     {"Cancel", langText(g_langQuestion, language, 3)}};
+        for (const auto &t : texts) {
+            auto *w = dialog.findChild<QWidget *>(t.name);
+            const QString text = w->property("text").toString();
+            QVERIFY(!text.isEmpty());
+            QCOMPARE(text, t.text);
+            QVERIFY2(w->fontMetrics().horizontalAdvance(text) < w->width() - 8, t.name);
+        }
+        const QString shots = qEnvironmentVariable("QUZ_SHOT_DIR");
+        if (!shots.isEmpty())
+            dialog.grab().save(shots + QString("/MacroList-%1.png").arg(language));
+    }
+
     void chooserOffersStoredMacros_data()
     {
         QTest::addColumn<QStringList>("files");
