@@ -151,7 +151,7 @@ void Buttoninterface::createMacro()
         return;
     }
     const QString name = askMacroName(false);
-    if (name.isEmpty())
+    if (!isMacroFileName(name))
         return;
     if (macroNameTaken(name)) {
         showSameMacroNotice();
@@ -183,7 +183,7 @@ void Buttoninterface::renameCurrentMacro()
         return;
     const QString oldName = item->text();
     const QString newName = askMacroName(true);
-    if (!newName.isEmpty()) {
+    if (isMacroFileName(newName)) {
         if (macroNameTaken(newName)) {
             showSameMacroNotice();
         } else if (macroRowIndex(oldName) >= 0 && renameMacroFile(m_macroDir, oldName, newName)) {
