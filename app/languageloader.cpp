@@ -42,7 +42,7 @@ QVector<LanguagePage> buildPages()
                   QStringList{"label", "LightMod"} + numbered("LightMod", 1, 6)
                       + QStringList{"label_2", "label_3", "label_4", "label_5"} + sleepTimes
                       + QStringList{"label_6", "label_8", "label_13", "label_11", "label_10",
-                                    "label_12"},
+                                    "label_12", "Tips20K"},
                   &g_langLight});
     pages.append({"Macro",
                   QStringList{"label", "label_2", "NewHong", "DeleteHong", "Amend", "DeleteKey",

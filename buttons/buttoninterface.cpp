@@ -405,6 +405,9 @@ void Buttoninterface::styleConstructorWidgets()
     ui->frame_3->setStyleSheet("#frame_3{background-position:center;background-repeat:no-repeat;border-image: url(" + P
                                + "Frame.png" + ");}");
     ui->spinBoxButton->setStyleSheet(QString::fromLatin1(kSpinBoxButtonStyle));
+    // Only the plus and minus buttons send the debounce time: a typed
+    // value would show a time the device never got.
+    ui->spinBoxButton->setReadOnly(true);
     ui->label_2->setStyleSheet("#label_2{color: rgb(" + labelColor + ";);}");
     ui->label->hide();
     ui->label->setStyleSheet("#label{border-image: url(" + P + "Charg.png" + ");}");
@@ -503,10 +506,13 @@ void Buttoninterface::SlotAllLanguage(int index)
     m_profileLabelPrefix = buttonText(index, kProfileLabelPrefix);
 
     // Labels and profile names come from the selected device's cached
-    // image; the live image is newer while the device answers.
-    FlashDataMap cached;
-    if (loadDeviceInfo(g_deviceCachePath, &cached)) {
-        const FlashDataMap image = g_deviceOnline ? g_flashDataMap : cached;
+    // image; the live image is newer while the device answers, also for a
+    // device that has no cache file yet.
+    FlashDataMap image;
+    const bool cached = loadDeviceInfo(g_deviceCachePath, &image);
+    if (g_deviceOnline)
+        image = g_flashDataMap;
+    if (cached || g_deviceOnline) {
         const int buttons = loadButtonFunctions(image);
         for (int k = 0; k < buttons; ++k)
             RenderButtonLabels(k, m_buttonTypes.at(k), m_buttonCodes.at(k), m_buttonParams.at(k), image);

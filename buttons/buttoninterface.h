@@ -82,23 +82,34 @@ public:
     int loadButtonFunctions(const FlashDataMap &image);
 
     // ---- What the page shows (buttoninterface_refresh.cpp) ---------------
+    // The image of the last full refresh, and the factory view without one.
     const FlashDataMap &shownImage() const { return m_shownImage; }
-    int reportRateIndex() const { return m_reportRateIndex; }
-    int dpiLevel() const { return m_dpiLevel; }
-    int batteryLevel() const { return m_batteryLevel; }
-    bool charging() const { return m_charging; }
-    QString batteryText() const { return m_batteryText; }
-    int profileCount() const { return m_profileCount; }
-    int profileIndex() const { return m_profileIndex; }
-    bool profileEnabled() const { return m_profileEnabled; }
     bool showsFactoryView() const { return m_factoryView; }
     int fullRefreshCount() const { return m_fullRefreshCount; }
-
-    // The polling-rate code's index in the rate choice, -1 for an unknown code.
-    static int reportRateIndexOf(int code);
+    // The rate choice's index as last shown, -1 before any.
+    int reportRateIndex() const { return m_reportRateIndex; }
+    // The battery as the progress bar and its text show it.
+    int batteryLevel() const;
+    QString batteryText() const;
 
     // Labels the widget of device button `button` with its function.
     void RenderButtonLabels(int button, int type, int code, int param, FlashDataMap image);
+
+    // ---- Button functions on the page (buttoninterface_defaults.cpp) -----
+    // Stores a function in the page vectors at device button `button`,
+    // growing them when the button lies past their end (before the first
+    // refresh, or for a device with fewer buttons). Read them with
+    // QVector::value(), which gives 0 past the end.
+    void setButtonFunction(int button, int type, int code, int param);
+    // The menu action of the media or application key with this usage low
+    // byte; null for any other byte.
+    QAction *consumerKeyAction(int usageLow) const;
+    // Give device button 0..5 a consumer key or a key combination: the
+    // device first, then the page vectors and the label ("     " + the
+    // action's text or the combination text). Nothing changes on the page
+    // when the device refuses or the key is unknown.
+    void AssignConsumerKey(int button, int usageLow);
+    void AssignCombinationKey(int button, QString text);
 
     // ---- Device operations (buttoninterface_device.cpp) -------------------
     // Configuration import and export have no control on the page; they
@@ -185,6 +196,17 @@ public slots:
     void on_Reset_clicked();
     void on_Reset_2_clicked();
 
+    // ---- Profile, debounce and option controls (buttoninterface_controls.cpp)
+    void on_ProjectChoose_activated(int index);
+    void on_ProjectChoose_currentIndexChanged(int index);
+    void on_AddLevelCC_clicked();
+    void on_ReduceLevelCC_clicked();
+    void on_spinBoxButton_valueChanged(int value);
+    void on_Reset_3_clicked(bool checked);
+    void on_Reset_4_clicked(bool checked);
+    void on_toolButton_clicked(bool checked);
+    void on_pushButton_clicked();
+
     // ---- Function menu (buttoninterface_functions.cpp) --------------------
     void slotLeftKey();
     void slotRightKey();
@@ -257,6 +279,10 @@ public slots:
     void on_lineEditDelay_valueChanged(int value);
     void SlotUpDataMacro(QString MacroName, int index);
     void SlotMacroRename(QString Rename, QString Name);
+    // The keys the page's hook hears while the press or the release field
+    // has the focus.
+    void UpdateCapslockTipB(int keyCode, bool downOrUp, bool aotu);
+    void UpdateCapslockTipC(int keyCode, bool downOrUp, bool aotu);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
@@ -346,19 +372,30 @@ private:
     bool m_macroSettingsChanged = false;   // the loop mode changed since the last save
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
-    void refreshFromImage(const FlashDataMap &image);
+    // The full refresh both image slots run; `sleepToSettings` also tells
+    // the settings page the device's sleep time.
+    void refreshFromImage(const FlashDataMap &image, bool sleepToSettings);
+    void showSensorOptions(const FlashDataMap &image);
+    void showOption0C(bool on);
+    void showReportRate(const FlashDataMap &image);
+    void showDpiLevels(const FlashDataMap &image);
+    void showReportRateChoices();
 
     FlashDataMap m_shownImage;
     int m_reportRateIndex = -1;
-    int m_dpiLevel = 0;
-    int m_batteryLevel = 0;
-    bool m_charging = false;
-    QString m_batteryText;
-    int m_profileCount = 0;
-    int m_profileIndex = 0;
-    bool m_profileEnabled = false;
     bool m_factoryView = false;
     int m_fullRefreshCount = 0;
+    QString m_dpiMinText;
+    QString m_dpiMaxText;
+
+    // ---- Control state (buttoninterface_controls.cpp) ---------------------
+    // Steps the debounce time by `step` and sends it.
+    void stepDebounceTime(int step);
+    // A LessThree notice with `text` (the table's own text when empty).
+    void showLessThree(const QString &text);
+    // The profile the box showed before the user's choice: a choice the
+    // device does not take goes back to it.
+    int m_profileIndex = 0;
 };
 
 #endif // BUTTONINTERFACE_H

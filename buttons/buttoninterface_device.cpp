@@ -58,7 +58,7 @@ void Buttoninterface::on_Reset_clicked()
     }
     {
         ContainReset question(nullptr);
-        placeNotice(&question, 0, 0);
+        placeNotice(&question, 20, -50);
         question.exec();
         if (!question.accepted)
             return;
@@ -72,12 +72,15 @@ void Buttoninterface::on_Reset_clicked()
 
     UpDataParam notice(nullptr);
     notice.startCloseTimer();
-    // The worker restarts the server and reads the restored configuration;
-    // the notice closes once the page has refreshed from it.
+    // The notice waits for the page to refresh from the restored
+    // configuration; a refresh from before the reset must not count.
+    notice.reloadMode = true;
+    g_buttonUiUpToDate = 0;
+    // The worker restarts the server and reads the restored configuration.
     g_workerReadPending = 1;
     if (g_worker)
         g_worker->start(QThread::InheritPriority);
-    placeNotice(&notice, 0, 0);
+    placeNotice(&notice, 20, -50);
     notice.exec();
 
     g_configApplying = 0;
@@ -90,9 +93,11 @@ void Buttoninterface::on_Reset_2_clicked()
     {
         Match pairing(nullptr);
         pairing.init();
-        placeNotice(&pairing, 0, 0);
+        placeNotice(&pairing, -70, -30);
         pairing.exec();
     }
+    // The pairing dialog listened to device changes for the device list;
+    // the page takes them back and talks to its device again.
     StartUsbChanged(&Worker::onUsbChanged, 600);
     UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
 }

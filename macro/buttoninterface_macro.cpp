@@ -241,9 +241,10 @@ void Buttoninterface::deleteCurrentMacro()
 
 void Buttoninterface::SlotAddMacroButton() {}
 
-// ---- Device transfer ------------------------------------------------------------
-// The transfer slots move macros between the editor and the device; the
-// page already receives their signals.
+// ---- Device transfer and key capture --------------------------------------------
+// The transfer slots move macros between the editor and the device, the
+// capture callbacks name keys for the press and release boxes; the page
+// already receives their signals.
 void Buttoninterface::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)
 {
     Q_UNUSED(DataMap);
@@ -266,4 +267,18 @@ void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
 {
     Q_UNUSED(Rename);
     Q_UNUSED(Name);
+}
+
+void Buttoninterface::UpdateCapslockTipB(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
+}
+
+void Buttoninterface::UpdateCapslockTipC(int keyCode, bool downOrUp, bool aotu)
+{
+    Q_UNUSED(keyCode);
+    Q_UNUSED(downOrUp);
+    Q_UNUSED(aotu);
 }
