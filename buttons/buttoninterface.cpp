@@ -661,12 +661,7 @@ void Buttoninterface::SlotSetStyle(int index)
 void Buttoninterface::RepeatModeChanged()
 {
     m_macroSettingsChanged = true;
-    ui->Save->setVisible(true);
-    const QString &M = m_macroPictureDir;
-    ui->Save->setStyleSheet("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb("
-                            + m_buttonColor + ";);background-image: url(" + M + "Button.png"
-                            + ");}QToolButton:hover{background-image: url(" + M + "ButtonHover.png"
-                            + "); }QToolButton:pressed{background-image: url(" + M + "ButtonClick.png" + "); }");
+    showSaveButton();
 }
 
 // ---- Events -----------------------------------------------------------------

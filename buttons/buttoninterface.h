@@ -13,7 +13,10 @@
 // concern (each section below names its file).
 
 #include "flashdatamap.h"
+#include "macrorow.h"
 
+#include <QModelIndex>
+#include <QPoint>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -25,8 +28,10 @@ class Buttoninterface;
 }
 class KeyboardHook;
 class PopupMenu;
+struct MacroDownloadRecord;
 class QAction;
 class QButtonGroup;
+class QListWidgetItem;
 class QMenu;
 class QPushButton;
 class UpDateRepair;
@@ -115,12 +120,58 @@ public:
     void on_OutputData_clicked();
 
     // ---- Macro editor (macro/) --------------------------------------------
-    // Fills the macro list with the macro files of the macro folder; the
+    // The editor shows one macro at a time: the one last clicked, created or
+    // imported. Saving, exporting and the event rows act on that macro even
+    // while a row button or the keyboard has moved the list's current row.
+    QString shownMacro() const { return m_shownMacro; }
+    bool macroHasUnsavedEdits() const { return m_macroEventsChanged || m_macroSettingsChanged; }
+
+    // Fills the macro list with the macros of the macro folder; the
     // argument is not used.
     void LoadMacroList(QString list);
-    // Makes the macro file of `name` hold `text` and a line end. A name
-    // that cannot be a file name in the macro folder writes nothing.
-    void WriteMacroFile(QString name, QString text);
+    // Appends a macro row (name and its ItemList) at the end of the list.
+    void appendMacroRow(QString name);
+    // Shows the macro of the list's current row: its rows and loop mode.
+    void LoadMacroFile(QString file);
+    // Replaces the macro's file by the loop mode and the event list's rows,
+    // in one step. False when the file could not be written.
+    bool SaveMacroFile(QString name, QString loopMode);
+    // The loop mode the controls show: 254, 255, 253 or the repeat count.
+    QString loopModeText() const;
+    // A device's copy of the macro was just written to its file: adds the
+    // macro's row when the list lacks it (after the current row, else at the
+    // end) and shows the new file only when the editor shows that macro
+    // without unsaved edits and no recording runs. Nothing else changes.
+    void macroArrivedFromDevice(const QString &name);
+
+    // Thin views of the macro files in the macro folder, with the page's
+    // mouse-button names.
+    bool AppendMacroFile(QString name, MacroRows rows);
+    bool WriteMacroFile(QString name, QString text);
+    QString ReadMacroHeader(QString name);
+    // Fills *block from the macro's file; *ok false (and an all-zero block)
+    // while the page fills its widgets from device data, or when the file
+    // cannot be read. `index` is the button being assigned (not needed).
+    void ReadMacroFile(MacroDownloadRecord *block, QString name, int index, bool *ok);
+
+    // Event rows. The rows keep the code and kind of their key, so a
+    // language change does not change what a saved row means.
+    MacroRows eventRows() const;
+    void insertEventRowAt(int row, QListWidgetItem *item);
+    // Appends a row and makes it current; only while a macro is shown.
+    void appendEventRow(QString name, bool press);
+    // Inserts after the current row (at the end without one); the current
+    // row stays. Only while a macro is shown.
+    void insertEventRow(QString name, bool press);
+    void insertEventPair(MacroRow press);
+    // The last row's delay, rounded to whole milliseconds; it becomes
+    // current. Only while a macro is shown and the list has rows.
+    void setLastEventDelay(double milliseconds);
+    // Appends rows as they are, delays included (loading, read-back).
+    void appendEventRows(const MacroRows &rows);
+    // Deletes the macro of the list's current row after the confirmation;
+    // refused while recording. Reached through DeleteMacro().
+    void on_DeleteHong_clicked();
 
 public slots:
     // ---- Texts and styles (buttoninterface.cpp) ----------------------------
@@ -237,12 +288,27 @@ public slots:
     void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
     void SlotMacroDownLoadData(QString MacroName, int index);
     void SlotSetMacroPage();
+    void CreateMewMacro();
+    void RenameMacro();
+    void DeleteMacro();
     void SlotDeleteItemMacro();
     void SlotRenameItemMacro();
     void SlotDeleteItemKey();
     void SlotRenameItemKey(int index);
     void ExPortMacro();
+    void InPortMacro();
     void SlotAddMacroButton();
+    void on_listWidgetHong_clicked(const QModelIndex &index);
+    void on_listWidgetHong_customContextMenuRequested(const QPoint &pos);
+    void on_NewHong_clicked();
+    void on_NumberEdit_valueChanged(int value);
+    void on_Save_clicked();
+    void on_ChooseEvent_activated(int index);
+    void on_LeftButton_2_clicked();
+    void on_RightButton_2_clicked();
+    void on_MidButton_2_clicked();
+    void on_listWidgetKey_itemChanged(QListWidgetItem *item);
+    void on_lineEditDelay_valueChanged(int value);
     void SlotUpDataMacro(QString MacroName, int index);
     void SlotMacroRename(QString Rename, QString Name);
     // The keys the page's hook hears while the press or the release field
@@ -300,13 +366,42 @@ private:
     QString m_profileLabelPrefix;
 
     // ---- Macro editor state (macro/) --------------------------------------
+    // Shows Save with its hover and pressed looks.
+    void showSaveButton();
+    void markEventsChanged();
+    // Puts the notice that the editor is busy recording over the page.
+    void showRecordingNotice();
+    void showSameMacroNotice();
+    // The name typed into the name prompt; empty when cancelled.
+    QString askMacroName(bool rename);
+    // A name the list or the folder already has.
+    bool macroNameTaken(const QString &name) const;
+    int macroRowIndex(const QString &name) const;
+    QListWidgetItem *currentMacroItem() const;
+    // The list's current row back on the shown macro (none without one).
+    void selectShownRow();
+    void createMacro();
+    void renameCurrentMacro();
+    void deleteCurrentMacro();
+    // Shows the named macro's file in the editor; clears the change flags.
+    void showMacro(const QString &name);
+    void forgetShownMacro();
+    void restoreLoopMode(const QString &loopText);
+    void clearEventList();
+    void insertEventRows(const MacroRows &rows);
+    void insertMouseButtonPair(int code);
+    QListWidgetItem *makeEventItem(const MacroRow &row) const;
+
+    QString m_shownMacro;
+    bool m_macroEventsChanged = false;
+    int m_lastRecordedKey = -1;
     QString m_exportMacroText;
     QString m_renameMacroText;
     QString m_deleteMacroText;
     QString m_newMacroText;
     QString m_importMacroText;
     QString m_macroDeletedPrefix;
-    bool m_macroSettingsChanged = false;
+    bool m_macroSettingsChanged = false;   // the loop mode changed since the last save
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
     // The full refresh both image slots run; `sleepToSettings` also tells

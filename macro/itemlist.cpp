@@ -5,24 +5,26 @@
 #include "globals.h"
 #include "postmsg.h"
 
-namespace {
-QString rowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover)
+QString macroRowColor()
+{
+    return rgbTriple(ConfigSettings::instance()->readStringList("Option", "ButtonColor"), QStringLiteral("255,255,255"));
+}
+
+QString macroRowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover)
 {
     return "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + color
            + ";);border-image: url(" + dir + picture + ");}QToolButton:hover{border-image: url(" + dir + hover
            + "); }";
 }
-} // namespace
 
 ItemList::ItemList(QWidget *parent)
     : QWidget(parent), ui(new Ui::ItemList)
 {
     ui->setupUi(this);
     m_pictureDir = programDir() + "/Picture/Macro/";
-    const QString color = rgbTriple(ConfigSettings::instance()->readStringList("Option", "ButtonColor"),
-                                    QStringLiteral("255,255,255"));
-    ui->toolButton_2->setStyleSheet(rowButtonStyle(color, m_pictureDir, "Rename.png", "RenameHover.png"));
-    ui->toolButton_3->setStyleSheet(rowButtonStyle(color, m_pictureDir, "Delete.png", "DeleteHover.png"));
+    const QString color = macroRowColor();
+    ui->toolButton_2->setStyleSheet(macroRowButtonStyle(color, m_pictureDir, "Rename.png", "RenameHover.png"));
+    ui->toolButton_3->setStyleSheet(macroRowButtonStyle(color, m_pictureDir, "Delete.png", "DeleteHover.png"));
     connect(PostMsg::instance(), &PostMsg::SigSetStyle, this, &ItemList::SlotSetStyle);
 }
 

@@ -12,6 +12,11 @@ namespace Ui {
 class ItemList;
 }
 
+// What both row widgets are drawn with: the product-wide button colour
+// ("r,g,b" of Option/ButtonColor) and a tool button's picture style.
+QString macroRowColor();
+QString macroRowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover);
+
 class ItemList : public QWidget
 {
     Q_OBJECT

@@ -1,7 +1,7 @@
 // The macro editor on the device page: the record buttons, the save and
 // new-macro buttons, the check boxes of the repeat and delay modes, the
 // event chooser's arrow, the add buttons and the rows' rename, delete and
-// delay marks.
+// delay marks, and the press and release marks of the event rows.
 #include "painter.h"
 
 namespace {
@@ -83,6 +83,26 @@ QImage delayMark()
     return img;
 }
 
+// The event rows' marks: an arrow onto a key top for a press, an arrow
+// leaving it for a release, drawn light for the purple-grey rows.
+QImage pressMark(bool release)
+{
+    QImage img = canvas(16, 16);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(3, 14), QPointF(13, 14));
+    if (release) {
+        p.drawLine(QPointF(8, 11), QPointF(8, 2));
+        p.drawPolyline(QPolygonF({QPointF(4.5, 5.5), QPointF(8, 2), QPointF(11.5, 5.5)}));
+    } else {
+        p.drawLine(QPointF(8, 2), QPointF(8, 11));
+        p.drawPolyline(QPolygonF({QPointF(4.5, 7.5), QPointF(8, 11), QPointF(11.5, 7.5)}));
+    }
+    return img;
+}
+
 } // namespace
 
 QUZ_PICTURE_FOLDER(macro, "Macro")
@@ -107,5 +127,7 @@ QUZ_PICTURE_FOLDER(macro, "Macro")
     ok &= savePng(rowMark(false, false), dir + "/Delete.png");
     ok &= savePng(rowMark(false, true), dir + "/DeleteHover.png");
     ok &= savePng(delayMark(), dir + "/MacroTime.png");
+    ok &= savePng(pressMark(false), dir + "/MacroDown.png");
+    ok &= savePng(pressMark(true), dir + "/MacroUp.png");
     return ok;
 }
