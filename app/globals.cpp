@@ -18,6 +18,11 @@ QString programDir()
 {
     if (!programDirOverride().isEmpty())
         return programDirOverride();
+    // Executables built outside the program folder (the tests) are told
+    // where it is.
+    const QString named = qEnvironmentVariable("QUZ_PROGRAM_DIR");
+    if (!named.isEmpty())
+        return named;
     return QCoreApplication::applicationDirPath();
 }
 

@@ -21,8 +21,9 @@ class DialogChange;
 extern const QString g_productName;   // "Quzmar"
 
 // ---- Paths -------------------------------------------------------------
-// The program folder (applicationDirPath() unless a test points it
-// elsewhere) and the per-user data folder (home + /AppData/Local/Quzmar).
+// The program folder (applicationDirPath(), or the folder named by the
+// environment variable QUZ_PROGRAM_DIR, unless a test points it elsewhere)
+// and the per-user data folder (home + /AppData/Local/Quzmar).
 QString programDir();
 void setProgramDirOverride(const QString &dir);   // empty: back to the default
 QString userDataDir();

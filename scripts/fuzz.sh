@@ -19,6 +19,8 @@ mkdir -p "$out/crashes"
 home=$(mktemp -d "${TMPDIR:-/tmp}/quzfuzz.XXXXXX")
 trap 'rm -rf "$home"' EXIT
 export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
+# The targets live in tests/, the program folder they read is bin/.
+export QUZ_PROGRAM_DIR="$out/bin"
 status=0
 for src in "$here"/tests/fuzz/fuzz_*.cpp; do
   name=$(basename "$src" .cpp)
@@ -29,7 +31,7 @@ for src in "$here"/tests/fuzz/fuzz_*.cpp; do
   echo "== $name for ${secs}s"
   if ! (cd "$out" && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
         LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0" \
-        "$out/bin/$name" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
+        "$out/tests/$name" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$out/crashes/$name-" -print_final_stats=1 "$work" "$seeds" \
         >"$out/$name.log" 2>&1); then
     echo "$name FAILED; log: $out/$name.log"

@@ -6,6 +6,23 @@
 #include "hidusb_sim.h"
 #include "macrosettings.h"
 
+#include <QCoreApplication>
+
+namespace {
+// Before any test code runs: programDir() and any program a test starts
+// use the built program folder.
+void nameProgramFolder()
+{
+    qputenv("QUZ_PROGRAM_DIR", QByteArray(QUZ_PROGRAM_DIR));
+}
+} // namespace
+Q_COREAPP_STARTUP_FUNCTION(nameProgramFolder)
+
+QString builtProgramDir()
+{
+    return QStringLiteral(QUZ_PROGRAM_DIR);
+}
+
 void resetAllGlobals()
 {
     resetDeviceState();

@@ -5,6 +5,12 @@
 
 #include <QString>
 
+// The built program folder (build/bin: executable, device library, data
+// files, pictures). Test executables live in build/tests; every test process
+// names this folder in QUZ_PROGRAM_DIR when its application object is made,
+// so programDir() finds the data files there.
+QString builtProgramDir();
+
 // Puts every program-wide global back to its start value.
 void resetAllGlobals();
 
