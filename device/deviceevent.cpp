@@ -3,14 +3,13 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
 #include "registry.h"
 #include "updaterepair.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QThread>
 
 #include <cstring>
 
@@ -230,8 +229,7 @@ void handleVersion()
     runOnGuiThreadBlocking([&] {
         g_selectedDevice.mouseVersion = text;
         checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
-        RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName
-                        + "\\Mouse Drive Test");
+        RegistryKey key(RegistryKey::deviceRecordsKeyPath());
         key.setValue("MouseVer" + cid + mid, text);
     });
     if (checkUpdate)
@@ -255,16 +253,6 @@ void setStatusReadClock(const StatusReadClock &clock)
 void resetStatusReadClock()
 {
     statusClock() = defaultClock();
-}
-
-void runOnGuiThreadBlocking(const std::function<void()> &fn)
-{
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
 }
 
 void onDeviceStatusChanged()

@@ -32,8 +32,4 @@ void setStatusReadClock(const StatusReadClock &clock);
 // Back to g_statusReadTimer.
 void resetStatusReadClock();
 
-// Runs fn on the GUI thread and waits until it has run; runs it at once when
-// already on the GUI thread (or when no application object exists).
-void runOnGuiThreadBlocking(const std::function<void()> &fn);
-
 #endif // DEVICEEVENT_H

@@ -6,14 +6,13 @@
 #include "devicesearch.h"
 #include "formsetting.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QTimer>
@@ -158,16 +157,6 @@ bool Worker::clearReadPendingB()
     return true;
 }
 
-void Worker::waitWithEvents(int ms)
-{
-    // An elapsed timer rather than the wall clock, so a wait across
-    // midnight ends on time.
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
-
 void Worker::startRead()
 {
     g_workerReadPending = 1;
@@ -270,13 +259,7 @@ int Worker::onUsbChanged()
 {
     // The scan rebuilds g_deviceList and the selection, which the GUI thread
     // reads at any time: it runs there.
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return 0;
-    if (QThread::currentThread() == app->thread())
-        scanDevices();
-    else
-        QMetaObject::invokeMethod(app, &Worker::scanDevices, Qt::QueuedConnection);
+    queueOnGuiThread(&Worker::scanDevices);
     return 0;
 }
 

@@ -53,7 +53,6 @@ public:
     static void clearReadPending();
     static bool setReadPending();
     static bool clearReadPendingB();
-    static void waitWithEvents(int ms);
 
     // g_workerReadPending = 1, then start with InheritPriority.
     void startRead();

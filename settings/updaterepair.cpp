@@ -146,7 +146,7 @@ void UpDateRepair::startAutoUpdate(int index)
 
 bool UpDateRepair::checkRepair()
 {
-    RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test");
+    RegistryKey key(RegistryKey::deviceRecordsKeyPath());
     g_repairFailInfo = key.value(QStringLiteral("UpdateFailInfo")).toString().split(',');
     if (g_repairFailInfo.size() != 4)
         return false;

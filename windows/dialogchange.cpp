@@ -1,6 +1,7 @@
 #include "dialogchange.h"
 
 #include "devicesearch.h"
+#include "guithread.h"
 #include "ui_DialogChange.h"
 
 #include "HIDUsb.h"
@@ -12,23 +13,15 @@
 #include "registry.h"
 #include "updaterepair.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QThread>
 
 namespace {
 
-QString registryKeyPath()
-{
-    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
-}
-
 QString readUpdateFailInfo()
 {
-    RegistryKey key(registryKeyPath());
+    RegistryKey key(RegistryKey::deviceRecordsKeyPath());
     return key.value(QStringLiteral("UpdateFailInfo")).toString();
 }
 
@@ -190,27 +183,13 @@ void DialogChange::changeEvent(QEvent *event)
     Q_UNUSED(event);
 }
 
-void DialogChange::waitWithEvents(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
-
 // ---- Device changes and enumeration ------------------------------------------
 
 int DialogChange::onUsbChanged()
 {
     // The lists and the cards belong to the GUI thread: the library's thread
     // only hands the work over and never waits for it.
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return 0;
-    if (QThread::currentThread() == app->thread())
-        handleUsbChanged();
-    else
-        QMetaObject::invokeMethod(app, &DialogChange::handleUsbChanged, Qt::QueuedConnection);
+    queueOnGuiThread(&DialogChange::handleUsbChanged);
     return 0;
 }
 

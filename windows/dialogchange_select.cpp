@@ -153,7 +153,7 @@ DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &dev
     const u8 cid = u8(cidText.toInt(nullptr, 10));
     const u8 mid = u8(midText.toInt(nullptr, 10));
 
-    RegistryKey key("HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test");
+    RegistryKey key(RegistryKey::deviceRecordsKeyPath());
     const QString mouseVersion = key.value("MouseVer" + cidText + midText).toString();
     if (mouseVersion.isEmpty()) {
         // A mouse never seen on this receiver: pair it first.

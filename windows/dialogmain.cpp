@@ -9,6 +9,7 @@
 #include "dialogchange.h"
 #include "formsetting.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "languageloader.h"
 #include "macrosettings.h"
@@ -24,7 +25,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -33,10 +33,6 @@
 u8 g_macroRecording = 0;
 
 namespace {
-
-const QString kProgramKey = "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + g_productName;
-const QString kMouseVersionKey =
-    "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
 
 constexpr int kListSettleMs = 100;
 constexpr int kCloseWaitMs = 200;
@@ -67,7 +63,7 @@ DialogMain::DialogMain(QWidget *parent)
     // A language left behind by the installer moves into the user settings
     // once.
     {
-        RegistryKey key(kProgramKey);
+        RegistryKey key(RegistryKey::programKeyPath(g_productName));
         const int installed = key.value(QStringLiteral("LanguageIndex")).toInt();
         if (installed != 0)
             MacroSettings::instance()->writeString("Language", "Language", QString::number(installed));
@@ -117,14 +113,6 @@ QSystemTrayIcon *DialogMain::systemTrayIcon()
         trayIcon->setToolTip(g_productName);
     }
     return trayIcon;
-}
-
-void DialogMain::waitWithEvents(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
 }
 
 void DialogMain::SlotAllLanguage(int index)
@@ -381,7 +369,7 @@ void DialogMain::spaceKey()
     const int mid = midText.toInt();
 
     const QString version =
-        RegistryKey(kMouseVersionKey).value("MouseVer" + cidText + midText).toString();
+        RegistryKey(RegistryKey::deviceRecordsKeyPath()).value("MouseVer" + cidText + midText).toString();
     if (version.isEmpty()) {
         openPairing();
         return;
