@@ -45,6 +45,29 @@ private:
     std::shared_ptr<Handshake> m_handshake;
 };
 
+// Taken by the poster around handing a call to Qt and by the GUI thread
+// before it runs the call: the call and everything the poster did before are
+// then ordered by a lock the thread sanitizer sees, not only by Qt's own
+// event queue, which it cannot see into.
+std::mutex &handOverMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+template <typename Call>
+void postToGui(QCoreApplication *app, Call call)
+{
+    std::lock_guard<std::mutex> lock(handOverMutex());
+    QMetaObject::invokeMethod(
+        app,
+        [call = std::move(call)]() mutable {
+            { std::lock_guard<std::mutex> taken(handOverMutex()); }
+            call();
+        },
+        Qt::QueuedConnection);
+}
+
 } // namespace
 
 void runOnGuiThreadBlocking(const std::function<void()> &fn)
@@ -54,12 +77,10 @@ void runOnGuiThreadBlocking(const std::function<void()> &fn)
         fn();
         return;
     }
-    // A mutex and condition of our own rather than a blocking queued call:
-    // the hand-over is then visible to the thread sanitizer, which cannot
-    // see inside Qt.
+    // A mutex and condition of our own rather than a blocking queued call,
+    // for the same reason as the hand-over mutex.
     auto handshake = std::make_shared<Handshake>();
-    QMetaObject::invokeMethod(
-        app, [&fn, done = Done(handshake)] { fn(); }, Qt::QueuedConnection);
+    postToGui(app, [&fn, done = Done(handshake)] { fn(); });
     std::unique_lock<std::mutex> lock(handshake->mutex);
     handshake->finished.wait(lock, [&] { return handshake->done; });
 }
@@ -72,7 +93,7 @@ void queueOnGuiThread(std::function<void()> fn)
     if (onGuiThread(app))
         fn();
     else
-        QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+        postToGui(app, std::move(fn));
 }
 
 void waitWithEvents(int ms)
