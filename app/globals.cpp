@@ -199,8 +199,8 @@ QString g_mouseButtonName16;
 QString g_mouseButtonName8;
 
 // ---- Settings stores ---------------------------------------------------
-QMutex g_configSettingsMutex;
-QMutex g_macroSettingsMutex;
+std::mutex g_configSettingsMutex;
+std::mutex g_macroSettingsMutex;
 
 // ---- Keyboard hooks ----------------------------------------------------
 void *g_keyHookHandle = nullptr;
