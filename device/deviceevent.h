@@ -3,9 +3,10 @@
 
 // The device server's event callback: everything the mouse reports arrives
 // here, on a thread of the device library. Device data go into the live
-// image g_flashDataMap and reach the pages as copies through PostMsg
-// signals, whose device-data receivers are connected blocking-queued, so
-// the callback waits until the pages have taken them.
+// image g_flashDataMap, which belongs to the GUI thread: the callback hands
+// each change there and waits until it is made. The data reach the pages as
+// copies through PostMsg signals, whose device-data receivers are connected
+// blocking-queued, so the callback waits until the pages have taken them.
 
 #include <QString>
 #include <QtGlobal>

@@ -17,6 +17,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <mutex>
+
 class QTimer;
 
 class Worker : public QThread
@@ -57,6 +59,14 @@ public:
     // g_workerReadPending = 1, then start with InheritPriority.
     void startRead();
 
+    // Starts the thread (QThread::start, which it hides, so that every start
+    // comes here). The selection and the cache name belong to the GUI
+    // thread: the path and link byte of the selection and g_deviceCachePath
+    // are copied here, on the thread that starts the Worker, and run() reads
+    // the copy. A start while the thread still runs starts nothing and
+    // leaves the copy for the next run.
+    void start(QThread::Priority priority = QThread::InheritPriority);
+
 public slots:
     void SlotCheckOnline();
     void SlotSelectMouseInfo(DeviceAllInfo info);
@@ -66,6 +76,12 @@ protected:
     void run() override;
 
 private:
+    // Guards the copy taken by start() and the two records of the last
+    // server start, which successive runs (on different threads) share.
+    std::mutex m_runMutex;
+    QString m_selectedPath;
+    int m_selectedLinkType = 0;
+    QString m_cachePath;
     int lastLinkType = 0;
     QString lastPath;
 };

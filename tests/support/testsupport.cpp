@@ -4,9 +4,11 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "imagecache.h"
 #include "macrosettings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace {
 // Before any test code runs: programDir() and any program a test starts
@@ -39,6 +41,8 @@ void resetDeviceBench()
     resetStatusReadClock();
     hidsim::reset();
     hidsim::setTimeScale(0);
+    registerDeviceMetaTypes();
+    QDir().mkpath(deviceCacheDir());
 }
 
 DeviceAllInfo benchReceiverEntry()

@@ -15,7 +15,9 @@ QString builtProgramDir();
 void resetAllGlobals();
 
 // resetAllGlobals(), then a fresh default bench of simulated devices that
-// answers without delays, and the status re-read clock back to real time.
+// answers without delays, the status re-read clock back to real time, the
+// device records registered for queued signals and the per-device cache
+// folder in place.
 void resetDeviceBench();
 
 // The record discovery makes of the default bench's 4K receiver "R1" with
