@@ -42,7 +42,6 @@ void setDeviceImage(const FlashDataMap &image)
 void openBenchMouse()
 {
     const DeviceAllInfo entry = benchReceiverEntry();
-    PostMsg::instance()->postSelectMouseInfo(entry);
     g_selectedDevice = entry;
     setDeviceHandlePath(entry.devicePath.toUtf8());
     const QByteArray path = entry.devicePath.toLatin1();
@@ -142,7 +141,7 @@ private slots:
             g_selectedDevice.mouseVersion.clear();
             const DeviceAllInfo entry = g_selectedDevice;
             UsbServer_ReadVersion();
-            PostMsg::instance()->postSelectMouseInfo(entry);
+            g_selectedDevice = entry;   // as the Worker's slot does when the list names it
             QTRY_COMPARE_WITH_TIMEOUT(g_selectedDevice.mouseVersion, QString("v1.05"), 10000);
             break;
         }
