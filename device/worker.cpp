@@ -189,6 +189,7 @@ void Worker::start(QThread::Priority priority)
 
 void Worker::run()
 {
+    // Every way out of run() passes the mutex last (see ~Worker).
     struct RunEnd {
         std::mutex &mutex;
         ~RunEnd() { std::lock_guard<std::mutex> ended(mutex); }
