@@ -96,6 +96,12 @@ void queueOnGuiThread(std::function<void()> fn)
         postToGui(app, std::move(fn));
 }
 
+void postToGuiThread(std::function<void()> fn)
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        postToGui(app, std::move(fn));
+}
+
 void waitWithEvents(int ms)
 {
     QElapsedTimer timer;

@@ -18,6 +18,11 @@ void runOnGuiThreadBlocking(const std::function<void()> &fn);
 // fn is dropped.
 void queueOnGuiThread(std::function<void()> fn);
 
+// Always queues fn to the GUI thread, also from the GUI thread itself, so
+// that calls from a callback the library may make on either thread run in
+// the order they were made and never inside the call that caused them.
+void postToGuiThread(std::function<void()> fn);
+
 // Waits ms milliseconds while the GUI thread's event loop keeps running (at
 // most 100 ms per round of events). The time is measured with a monotonic
 // clock, so a wait across midnight or a clock change ends on time.
