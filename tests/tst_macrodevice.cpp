@@ -1,12 +1,14 @@
-// Macros between the device page and the simulated mouse: binding, saving,
-// renaming and reading back, as the mouse ends up holding them, with the
-// labels, the macro files and the offline notices the user sees.
+// Macros between the device page and the simulated mouse (binding, saving,
+// renaming, reading back) and keys recorded or captured into a macro, as the
+// user finds them: on the mouse, on the labels, in the macro files and in the
+// editor's rows. Keys arrive through the page's keyboard hook; the recording
+// clock is the test's.
 
 #include "HIDUsb.h"
 #include "buttoninterface.h"
-#include "devicestate.h"
-#include "globals.h"
+#include "dialogmain.h"
 #include "hidusb_sim.h"
+#include "keyhooklayer.h"
 #include "languageloader.h"
 #include "macrofile.h"
 #include "postmsg.h"
@@ -14,9 +16,12 @@
 #include "worker.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -37,36 +42,9 @@ FlashDataMap heldByMouse()
 
 QString rowsText(const MacroRows &rows)
 {
-    QStringList out;
+    QString out;
     for (const MacroRow &r : rows)
-        out << r.name + (r.release ? "^" : "v") + QString::number(macroDelayMs(r.delay));
-    return out.join(' ');
-}
-
-// "type/code/param name: rows"; a name field with bytes past the name or a
-// wrong length byte is marked "!".
-QString onMouse(int k)
-{
-    const FlashDataMap image = heldByMouse();
-    const ButtonFunction f = image.buttonFunctions[k];
-    const MacroDownloadRecord b = macroBlockOf(image, k);
-    const QString name = macroBlockStoredName(b);
-    bool clean = b.nameLength == name.toLocal8Bit().size();
-    for (int i = b.nameLength; i < kMacroBlockNameBytes; ++i)
-        clean = clean && b.name[i] == 0;
-    return QString("%1/%2/%3 %4%5: %6").arg(f.type).arg(f.code).arg(f.param).arg(name, clean ? "" : "!",
-                                                                                  rowsText(macroBlockRows(b, buttonPageMouseNames())));
-}
-
-// Every macro file as "name=loop: rows".
-QStringList files()
-{
-    QStringList out;
-    for (const QString &name : listMacroNames(folder())) {
-        MacroFileContent c;
-        loadMacroFile(folder(), name, buttonPageMouseNames(), &c);
-        out << name + "=" + c.loopText + ": " + rowsText(c.rows);
-    }
+        out += " " + r.name + (r.release ? "^" : "v") + QString::number(macroDelayMs(r.delay));
     return out;
 }
 
@@ -78,48 +56,95 @@ class TestMacroDevice : public QObject
 
     std::unique_ptr<Buttoninterface> page;
     int notices = 0;
+    qint64 now = 0;
+    QStringList seen;   // the dialogs that showed
+    QTimer closer;
 
-    QListWidget *macros() const { return page->findChild<QListWidget *>("listWidgetHong"); }
-    void click(const char *name) { page->findChild<QAbstractButton *>(name)->click(); }
+    template <typename T = QWidget> T *child(const QString &name) const { return page->findChild<T *>(name); }
 
-    // One step of a row; see the table for the words.
-    void step(const QString &s)
+    // Keys: "d41" down, "u41" up (virtual-key code in hex); "t120": the
+    // recording clock at 120 ms; names take "_" for a blank.
+    void play(const QStringList &steps)
     {
-        const QStringList w = s.split(' ');
-        const QString arg = w.value(1).replace('_', ' ');   // names with blanks
-        if (w[0] == "put") {   // put <name> <file text, "|" for each line end>
-            QFile f(folder() + "/" + arg + ".ini");
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(w.mid(2).join(' ').replace('|', "\r\n").toUtf8());
-        } else if (w[0] == "open") {
-            page.reset(new Buttoninterface);
-            setDeviceHandlePath(QByteArray::fromStdString(hidsim::pathOf("R1")));   // the page's worker put in its own
-            page->SlotAllLanguage(0);
-            page->SlotUpDataButtonUIButton(heldByMouse());
-            hidsim::clearSentImages();
-        } else if (w[0] == "bind") {   // bind <name> <widget 0..5>: from the button's menu
-            g_menuButtonIndex = w.value(2).toInt();
-            page->slotMacroNameKey(arg);
-            hidsim::clearSentImages();
-        } else if (w[0] == "show") {
-            macros()->setCurrentRow(listMacroNames(folder()).indexOf(arg));
-            page->LoadMacroFile(QString());
-        } else if (w[0] == "loop") {
-            click("ReUntilClick");
-        } else if (w[0] == "save") {
-            click("Save");
-            QTest::qWait(0);
-        } else if (w[0] == "rename") {   // the list renamed the file
-            QVERIFY(renameMacroFile(folder(), arg, w.value(2)));
-            PostMsg::instance()->postMacroRename(arg, w.value(2));
-        } else if (w[0] == "online") {
-            hidsim::setOnline("M1", arg == "1");
-        } else if (w[0] == "refresh") {   // the page reads the mouse again
-            page->SlotUpDataButtonUIButton(heldByMouse());
-        } else {
-            click(qPrintable(w[0]));   // a button of the page
+        for (const QString &s : steps) {
+            const QStringList w = s.split(' ');
+            const QString arg = w.value(1).replace('_', ' ');
+            LowLevelKeyRecord key;
+            key.vkCode = s.mid(1).toUInt(nullptr, 16);
+            if (w[0] == "put") {   // put <name> <file text, "|" for each line end>
+                QFile f(folder() + "/" + arg + ".ini");
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(w.mid(2).join(' ').replace('|', "\r\n").toUtf8());
+            } else if (w[0] == "open") {
+                page.reset(new Buttoninterface);
+                setDeviceHandlePath(QByteArray::fromStdString(hidsim::pathOf("R1")));   // the page's worker put in its own
+                page->SlotAllLanguage(0);
+                page->SlotUpDataButtonUIButton(heldByMouse());
+                page->setRecordClock([this] { return now; });
+                page->show();
+                QApplication::setActiveWindow(page.get());
+                QVERIFY(QTest::qWaitForWindowActive(page.get()));
+            } else if (w[0] == "bind") {   // bind <name> <widget 0..5>: from the button's menu
+                g_menuButtonIndex = w.value(2).toInt();
+                page->slotMacroNameKey(arg);
+                hidsim::clearSentImages();
+            } else if (w[0] == "show") {
+                child<QListWidget>("listWidgetHong")->setCurrentRow(listMacroNames(folder()).indexOf(arg));
+                page->LoadMacroFile(QString());
+            } else if (w[0] == "rename") {   // the list renamed the file
+                QVERIFY(renameMacroFile(folder(), arg, w.value(2)));
+                PostMsg::instance()->postMacroRename(arg, w.value(2));
+            } else if (w[0] == "offline") {
+                hidsim::setOnline("M1", false);
+            } else if (w[0] == "refresh") {   // the page reads the mouse again
+                page->SlotUpDataButtonUIButton(heldByMouse());
+            } else if (s[0] == 't') {
+                now = s.mid(1).toLongLong();
+            } else if ((s[0] == 'd' || s[0] == 'u') && s.size() <= 3) {
+                dispatchLowLevelKey(kKeyHookAction, s[0] == 'd' ? kKeyMsgDown : kKeyMsgUp, key);
+            } else if (s.startsWith("lineEdit") && !s.endsWith("_2")) {
+                child(s)->setFocus();
+            } else {   // a button of the page
+                child<QAbstractButton>(s)->click();
+                QTest::qWait(0);
+            }
+            QVERIFY(hidsim::waitIdle());
         }
-        QVERIFY(hidsim::waitIdle());
+    }
+
+    // Every macro button on the mouse ("k type/code/param name: rows", "!"
+    // when the name field holds more than the name) with its label, every
+    // macro file, the images sent since the last binding, the notices.
+    QStringList onMouse() const
+    {
+        QStringList out;
+        const FlashDataMap image = heldByMouse();
+        for (int k = 0; k < 6; ++k) {
+            const ButtonFunction f = image.buttonFunctions[k];
+            const MacroDownloadRecord b = macroBlockOf(image, k);
+            const QByteArray name = macroBlockStoredName(b).toLocal8Bit();
+            const bool clean = b.nameLength == name.size()
+                               && QByteArray(reinterpret_cast<const char *>(b.name), 30) == name.leftJustified(30, 0);
+            if (f.type == 6)
+                out << QString("%1 %2/%3/%4 %5%6:").arg(k).arg(f.type).arg(f.code).arg(f.param).arg(name, clean ? "" : "!")
+                           + rowsText(macroBlockRows(b, buttonPageMouseNames()))
+                    << page->buttonForDevice(k)->text().trimmed();
+        }
+        for (const QString &name : listMacroNames(folder())) {
+            MacroFileContent c;
+            loadMacroFile(folder(), name, buttonPageMouseNames(), &c);
+            out << name + "=" + c.loopText + ":" + rowsText(c.rows);
+        }
+        return out << QString("sends %1 notices %2").arg(hidsim::sentImages().size()).arg(notices);
+    }
+
+    // The editor's rows, the two key fields and the one with the focus.
+    QStringList inEditor() const
+    {
+        const QString focus = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        return QStringList{rowsText(page->eventRows()).trimmed(),
+                           child<QLineEdit>("lineEditPress")->text() + "|" + child<QLineEdit>("lineEditRelease")->text()
+                               + "|" + (focus.startsWith("lineEdit") ? focus : QString())};
     }
 
 private slots:
@@ -127,6 +152,13 @@ private slots:
     {
         LanguageLoader().LanguageTextLoader();
         connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, this, [this] { ++notices; });
+        connect(&closer, &QTimer::timeout, this, [this] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                seen << w->metaObject()->className();
+                w->close();
+            }
+        });
+        closer.start(5);
     }
     void init()
     {
@@ -135,9 +167,12 @@ private slots:
         QDir().mkpath(folder());
         setDeviceHandlePath(QByteArray::fromStdString(hidsim::pathOf("R1")));
         g_uiWriteEnabled = 1;
+        g_macroRecording = 0;
         g_flashDataMap = heldByMouse();
         UsbServerC_Start(g_deviceHandle, g_deviceHandle, [](const unsigned char *, int, const unsigned char *, unsigned) {});
         notices = 0;
+        now = 0;
+        seen.clear();
     }
     void cleanup()
     {
@@ -149,62 +184,92 @@ private slots:
     void macrosReachTheMouse_data()
     {
         QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("buttonD");   // device button 4 as the mouse holds it
-        QTest::addColumn<QString>("buttonE");   // device button 3
-        QTest::addColumn<QString>("labels");    // ButtonD, ButtonE
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("sends");         // images sent after the binding
-        QTest::addColumn<int>("notices");
-        const QStringList m = {"put m 254|0x04 1 0|10ms|0x04 1 1|900ms|", "open"};
-        const QString boundD = "6/4/254 m: Av10 A^900";
-        const QString plainE = "1/8/0 : ";   // the factory's back and forward buttons
-        const QString fileM = "m=254: Av10 A^900";
-        QTest::newRow("ButtonD runs block 4") << QStringList(m + QStringList{"bind m 3"}) << boundD << plainE
-            << "Macro-m|Back" << QStringList{fileM} << 0 << 0;
-        QTest::newRow("ButtonE runs block 3") << QStringList(m + QStringList{"bind m 4"})
-            << "1/16/0 : " << "6/3/254 m: Av10 A^900" << "Forward|Macro-m" << QStringList{fileM} << 0 << 0;
+        QTest::addColumn<QStringList>("outcome");
+        const QStringList m = {"put m 254|0x04 1 0|10ms|0x04 1 1|900ms|", "open", "bind m 3"};
+        const QStringList boundD = {"4 6/4/254 m: Av10 A^900", "Macro-m"};
+        QTest::newRow("ButtonD runs block 4") << m << boundD + QStringList{"m=254: Av10 A^900", "sends 0 notices 0"};
         QTest::newRow("saved events reach a name with a blank")
-            << QStringList{"put my_macro 3|0x04 1 0|10ms|", "open", "bind my_macro 3", "show my_macro",
-                           "LeftButton_2", "save"}
-            << "6/4/3 my macro: Av10 Left clickv10 Left click^10" << plainE << "Macro-my macro|Back"
-            << QStringList{"my macro=3: Av10 Left clickv10 Left click^10"} << 1 << 0;
+            << QStringList{"put my_macro 3|0x04 1 0|10ms|", "open", "bind my_macro 3", "show my_macro", "LeftButton_2", "Save"}
+            << QStringList{"4 6/4/3 my macro: Av10 Left clickv10 Left click^10", "Macro-my macro",
+                           "my macro=3: Av10 Left clickv10 Left click^10", "sends 1 notices 0"};
         QTest::newRow("loop mode only: the stored block with the new mode")
-            << QStringList(m + QStringList{"bind m 3", "put m 254|0x05 1 0|10ms|", "show m", "loop", "save"})
-            << "6/4/255 m: Av10 A^900" << plainE << "Macro-m|Back" << QStringList{"m=255: Bv10"} << 1 << 0;
-        QTest::newRow("both changed, two buttons: one send each")
-            << QStringList(m + QStringList{"bind m 3", "bind m 4", "show m", "loop", "RightButton_2", "save"})
-            << "6/4/255 m: Av10 A^900 Right clickv10 Right click^10"
-            << "6/3/255 m: Av10 A^900 Right clickv10 Right click^10" << "Macro-m|Macro-m"
-            << QStringList{"m=255: Av10 A^900 Right clickv10 Right click^10"} << 2 << 0;
-        QTest::newRow("offline save: mouse unchanged, one notice")
-            << QStringList(m + QStringList{"bind m 3", "bind m 4", "online 0", "show m", "loop", "RightButton_2", "save"})
-            << boundD << "6/3/254 m: Av10 A^900" << "Macro-m|Macro-m"
-            << QStringList{"m=255: Av10 A^900 Right clickv10 Right click^10"} << 0 << 1;
+            << m + QStringList{"put m 254|0x05 1 0|10ms|", "show m", "ReUntilClick", "Save"}
+            << QStringList{"4 6/4/255 m: Av10 A^900", "Macro-m", "m=255: Bv10", "sends 1 notices 0"};
+        const QStringList bothChanged = {"bind m 4", "show m", "ReUntilClick", "RightButton_2", "Save"};
+        QStringList offline = m + bothChanged;
+        offline.insert(4, "offline");
+        const QString saved = " Av10 A^900 Right clickv10 Right click^10";
+        QTest::newRow("both changed, two buttons: one send each") << m + bothChanged
+            << QStringList{"3 6/3/255 m:" + saved, "Macro-m", "4 6/4/255 m:" + saved, "Macro-m", "m=255:" + saved,
+                           "sends 2 notices 0"};
+        QTest::newRow("offline save: the mouse unchanged, one notice") << offline
+            << QStringList{"3 6/3/254 m: Av10 A^900", "Macro-m"} + boundD
+                   + QStringList{"m=255:" + saved, "sends 0 notices 1"};
         QTest::newRow("rename: only the name bytes")
             << QStringList{"put longname 254|0x04 1 0|10ms|", "open", "bind longname 3", "rename longname ab"}
-            << "6/4/254 ab: Av10" << plainE << "Macro-ab|Back" << QStringList{"ab=254: Av10"} << 1 << 0;
-        QTest::newRow("offline rename: label stays")
-            << QStringList(m + QStringList{"bind m 3", "online 0", "rename m n"})
-            << boundD << plainE << "Macro-m|Back" << QStringList{"n=254: Av10 A^900"} << 0 << 1;
-        QTest::newRow("read back keeps every delay")
-            << QStringList(m + QStringList{"bind m 3", "put m 1|", "refresh"})
-            << boundD << plainE << "Macro-m|Back" << QStringList{fileM} << 0 << 0;
-        QTest::newRow("read back of an edited macro keeps the edit")
-            << QStringList(m + QStringList{"bind m 3", "show m", "LeftButton_2", "refresh", "save"})
-            << "6/4/254 m: Av10 A^900 Left clickv10 Left click^10" << plainE << "Macro-m|Back"
-            << QStringList{"m=254: Av10 A^900 Left clickv10 Left click^10"} << 1 << 0;
+            << QStringList{"4 6/4/254 ab: Av10", "Macro-ab", "ab=254: Av10", "sends 1 notices 0"};
+        QTest::newRow("offline rename: the label stays") << m + QStringList{"offline", "rename m n"}
+            << boundD + QStringList{"n=254: Av10 A^900", "sends 0 notices 1"};
+        QTest::newRow("read back: every delay kept") << m + QStringList{"put m 1|", "refresh"}
+            << boundD + QStringList{"m=254: Av10 A^900", "sends 0 notices 0"};
+        QTest::newRow("a recorded macro is saved to its button")
+            << m + QStringList{"show m", "StartRecord", "d42", "t7", "u42", "StopRecord", "Save", "refresh"}
+            << QStringList{"4 6/4/254 m: Bv7 B^10", "Macro-m", "m=254: Bv7 B^10", "sends 1 notices 0"};
     }
     void macrosReachTheMouse()
     {
         QFETCH(QStringList, steps);
-        for (const QString &s : steps)
-            step(s);
-        QTEST(onMouse(4), "buttonD");
-        QTEST(onMouse(3), "buttonE");
-        QTEST(page->buttonForDevice(4)->text().trimmed() + "|" + page->buttonForDevice(3)->text().trimmed(), "labels");
-        QTEST(files(), "files");
-        QTEST(int(hidsim::sentImages().size()), "sends");
-        QTEST(notices, "notices");
+        play(steps);
+        QTEST(onMouse(), "outcome");
+    }
+
+    void keysBecomeRows_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("editor");
+        QTest::addColumn<QStringList>("dialogs");
+        const QStringList start = {"put r 1|0x04 1 0|10ms|", "open", "show r", "StartRecord"};
+        const QStringList none;
+        QTest::newRow("the delay lands on the row before")
+            << start + QStringList{"t1000", "d41", "t1120", "u41", "t71120", "dA0", "uA0"}
+            << QStringList{"Av120 A^70000 LShiftv0 LShift^10", "||"} << none;
+        QTest::newRow("a held key: one press, one release")
+            << start + QStringList{"d41", "t30", "d41", "t60", "d41", "t90", "u41"} << QStringList{"Av90 A^10", "||"}
+            << none;
+        QTest::newRow("rolling keys keep the second press") << start + QStringList{"d41", "d42", "u41", "u42", "d42", "u42"}
+            << QStringList{"Av0 Bv0 A^0 B^0 Bv0 B^10", "||"} << none;
+        QTest::newRow("a key without a name: no row, its time lost")
+            << start + QStringList{"d41", "t50", "d7C", "t400", "u41", "t450", "d0C"}
+            << QStringList{"Av50 A^50 v10", "||"} << none;
+        QTest::newRow("fixed delays") << QStringList{"put r 1|", "open", "show r", "DefaultDelay", "StartRecord", "d41",
+                                                     "t99", "u41"} << QStringList{"Av10 A^10", "||"} << none;
+        QTest::newRow("no macro shown: nothing starts") << QStringList{"open", "StartRecord", "d41"}
+                                                        << QStringList{"", "||"} << QStringList{"ExeIsRun"};
+        QTest::newRow("the mouse read while recording: no row lost")
+            << QStringList{"put r 1|", "open", "bind r 4", "show r", "StartRecord", "d41", "t5", "refresh", "u41", "d42"}
+            << QStringList{"Av5 A^0 Bv10", "||"} << none;
+        QStringList seventy = start;
+        QString rows;
+        for (int i = 0; i < 36; ++i)
+            seventy << "d41" << "u41";
+        for (int i = 0; i < 35; ++i)
+            rows += i < 34 ? "Av0 A^0 " : "Av0 A^10";
+        QTest::newRow("the 70th row ends the recording") << seventy << QStringList{rows, "||"}
+                                                          << QStringList{"KeyNumberLimit"};
+        const QStringList fields = {"put r 1|0x04 1 0|10ms|", "open", "show r"};
+        QTest::newRow("a press of LShift") << fields + QStringList{"lineEditPress", "dA0", "uA0", "lineEditPress_2"}
+                                           << QStringList{"Av10 LShiftv10", "||"} << none;
+        QTest::newRow("no macro shown: nothing added, the field emptied")
+            << QStringList{"open", "lineEditRelease", "d42", "u42", "lineEditRelease_2"} << QStringList{"", "||"} << none;
+    }
+    void keysBecomeRows()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, dialogs);
+        play(steps);
+        QTRY_COMPARE(seen, dialogs);
+        QTEST(inEditor(), "editor");
+        QCOMPARE(bool(g_macroRecording), steps.contains("StartRecord") && dialogs.isEmpty());
     }
 };
 
