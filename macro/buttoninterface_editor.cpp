@@ -6,26 +6,15 @@
 
 #include "dialogmain.h"
 #include "keyboardhook.h"
+#include "macroeditorshared.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
 #include "postmsg.h"
 
 #include <QButtonGroup>
-#include <QCursor>
 #include <QListWidgetItem>
-#include <QMenu>
-#include <QPair>
-#include <QVector>
 #include <QSignalBlocker>
-
-namespace {
-const char kMacroListMenuStyle[] =
-    "QMenu{ color:rgb(0,0,0);background-color:rgb(240,241,246);border: 1px  solid  rgb(198,209,216);}"
-    "QMenu::item:selected{ color:rgb(0,0,0); background-color:rgb(222,229,241);}QMenu::indicator{image:none;}"
-    "QMenu::item{ width:100px; height:32px;font-size:13px;padding-left:20px;border:0px}"
-    "QMenu::icon{width:30px;height:30px;padding-left:25px; }";
-} // namespace
 
 // ---- Choosing a macro -----------------------------------------------------------
 
@@ -146,12 +135,9 @@ void Buttoninterface::on_listWidgetHong_customContextMenuRequested(const QPoint 
 {
     if (g_macroRecording)
         return;
-    QMenu menu(this);
-    menu.setStyleSheet(QString::fromLatin1(kMacroListMenuStyle));
-    typedef void (Buttoninterface::*Entry)();
-    QVector<QPair<QAction *, Entry>> entries;
-    const auto add = [&menu, &entries](const QString &text, Entry entry) {
-        entries.append(qMakePair(menu.addAction(text), entry));
+    MacroMenuEntries entries;
+    const auto add = [this, &entries](const QString &text, void (Buttoninterface::*entry)()) {
+        entries.append(qMakePair(text, std::function<void()>([this, entry] { (this->*entry)(); })));
     };
     if (QListWidgetItem *item = ui->listWidgetHong->itemAt(pos)) {
         // The entries act on the row under the cursor.
@@ -163,12 +149,7 @@ void Buttoninterface::on_listWidgetHong_customContextMenuRequested(const QPoint 
         add(m_newMacroText, &Buttoninterface::CreateMewMacro);
         add(m_importMacroText, &Buttoninterface::InPortMacro);
     }
-    // The entry runs once the menu is gone, so its dialogs open alone.
-    const QAction *chosen = menu.exec(QCursor::pos());
-    for (const auto &entry : entries) {
-        if (entry.first == chosen)
-            (this->*entry.second)();
-    }
+    runMacroMenu(this, entries);
     selectShownRow();
 }
 

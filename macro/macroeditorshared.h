@@ -1,0 +1,79 @@
+#ifndef MACROEDITORSHARED_H
+#define MACROEDITORSHARED_H
+
+// What the two macro editors have in common: the device page's editor and
+// the stand-alone macro page. Both show the macro folder as a list (one row
+// per macro, each with an ItemList row widget) above an event list, ask the
+// same questions and notices over their page, and mark unsaved edits with
+// the same Save button. The helpers work on the lists and the page given.
+
+#include "macrorow.h"
+
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class QListWidget;
+class QListWidgetItem;
+class QWidget;
+
+// ---- Dialogs over a page -------------------------------------------------------
+// Each dialog is modal, made without a parent and moved to the page's
+// centre shifted by the editor's offset for its kind.
+
+// Centred over `page`, then shifted by (dx, dy).
+void placeOverPage(QWidget *dialog, const QWidget *page, int dx, int dy);
+// The notice that the action waits for the recording to end.
+void showRecordingRefusal(const QWidget *page);
+// The notice that no macro is chosen (a recording needs one).
+void showNoMacroChosen(const QWidget *page);
+void showSameMacroNotice(const QWidget *page);
+// The name typed into the name prompt (first prompt for a new macro, the
+// second for a rename); empty when cancelled.
+QString askMacroName(const QWidget *page, bool rename);
+// True when the user confirmed the deletion.
+bool confirmMacroDelete(const QWidget *page);
+// The key chosen in the single-key dialog; empty when cancelled.
+QString askKeyName(const QWidget *page);
+// The delay chosen in the delay dialog, preset from the shown delay text
+// ("25ms"); false when cancelled.
+bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms);
+
+// ---- The macro list -------------------------------------------------------------
+// The row of `name`; -1 when the list has none.
+int macroRow(const QListWidget *list, const QString &name);
+// A row of `name` with its ItemList at `row` (the end for any row outside).
+void insertMacroRow(QListWidget *list, int row, const QString &name);
+// The row of a macro a device delivered: nothing when listed, otherwise
+// after the current row, or at the end without one.
+void insertArrivedMacroRow(QListWidget *list, const QString &name);
+void removeMacroRow(QListWidget *list, int row);
+// Makes the row of `name` current; no row for an empty or unlisted name.
+void selectMacroRow(QListWidget *list, const QString &name);
+// A name the list or the folder already has: a file the list does not show
+// (written since the list was filled) would be emptied by a new macro.
+bool macroNameTaken(const QListWidget *list, const QString &folder, const QString &name);
+
+// ---- Event rows -----------------------------------------------------------------
+// An item of a key event: its name, the press or release picture and item
+// type (0 press, 1 release), and the key's code and kind kept with it so a
+// language change never changes what the row means.
+QListWidgetItem *makeEventItem(const MacroRow &row);
+// The event an item holds, without a delay.
+MacroRow eventOfItem(const QListWidgetItem *item);
+// Gives the item another key; press or release stays.
+void setEventKey(QListWidgetItem *item, const MacroRow &key);
+
+// ---- Looks and menus ------------------------------------------------------------
+// The Save button once an edit is unsaved, with its hover and pressed looks.
+QString saveButtonStyle(const QString &pictureDir, const QString &buttonColor);
+// The rows of a macro or event list named `objectName`.
+QString macroListStyle(const QString &objectName, int itemHeight);
+// A context menu of the given entries at the cursor. The chosen entry runs
+// after the menu has closed, so its dialogs open alone.
+typedef QVector<QPair<QString, std::function<void()>>> MacroMenuEntries;
+void runMacroMenu(QWidget *page, const MacroMenuEntries &entries);
+
+#endif // MACROEDITORSHARED_H
