@@ -11,7 +11,6 @@
 #include "macroname.h"
 #include "postmsg.h"
 
-#include <QFileInfo>
 #include <QListWidgetItem>
 
 // ---- The list ---------------------------------------------------------------
@@ -122,14 +121,8 @@ void Buttoninterface::createMacro()
         return;
     }
     const QString name = askMacroName(false);
-    if (!isMacroFileName(name))
+    if (!isMacroFileName(name) || !addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
         return;
-    if (macroNameTaken(name)) {
-        showSameMacroNotice();
-        return;
-    }
-    appendMacroRow(name);
-    clearMacroFile(m_macroDir, name);
     showMacro(name);
     selectShownRow();
     // Through the change handlers, as a choice of the user would.
@@ -149,23 +142,7 @@ void Buttoninterface::SlotRenameItemMacro()
 
 void Buttoninterface::renameCurrentMacro()
 {
-    QListWidgetItem *item = currentMacroItem();
-    if (!item)
-        return;
-    const QString oldName = item->text();
-    const QString newName = askMacroName(true);
-    if (isMacroFileName(newName)) {
-        if (macroNameTaken(newName)) {
-            showSameMacroNotice();
-        } else if (macroRowIndex(oldName) >= 0 && renameMacroFile(m_macroDir, oldName, newName)) {
-            // Only a renamed file renames the row and the buttons bound to it.
-            ui->listWidgetHong->item(macroRowIndex(oldName))->setText(newName);
-            if (m_shownMacro == oldName)
-                m_shownMacro = newName;
-            PostMsg::instance()->postMacroRename(oldName, newName);
-        }
-    }
-    selectShownRow();
+    renameChosenMacro(this, ui->listWidgetHong, m_macroDir, &m_shownMacro);
 }
 
 void Buttoninterface::DeleteMacro()
@@ -189,19 +166,9 @@ void Buttoninterface::SlotDeleteItemMacro()
 
 void Buttoninterface::deleteCurrentMacro()
 {
-    QListWidgetItem *item = currentMacroItem();
-    if (!item)
-        return;
-    const QString name = item->text();
-    // A file that stays would bring the macro back and keep its buttons.
-    const bool gone = confirmMacroDelete(this) && macroRowIndex(name) >= 0
-                      && (!QFileInfo::exists(macroFilePath(m_macroDir, name)) || removeMacroFile(m_macroDir, name));
-    if (gone) {
-        PostMsg::instance()->postDeleteMacroButton(m_macroDeletedPrefix + name);
-        removeMacroRow(ui->listWidgetHong, macroRowIndex(name));
-        if (name == m_shownMacro)
-            forgetShownMacro();
-    }
+    const QString name = deleteChosenMacro(this, ui->listWidgetHong, m_macroDir, m_macroDeletedPrefix);
+    if (!name.isEmpty() && name == m_shownMacro)
+        forgetShownMacro();
     selectShownRow();
 }
 

@@ -6,15 +6,22 @@
 #include "exeisrun.h"
 #include "itemlist.h"
 #include "macroexchange.h"
+#include "macroexchangedialog.h"
 #include "macrofile.h"
+#include "macroname.h"
+#include "postmsg.h"
 #include "questiondialog.h"
 #include "samemacro.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCursor>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QListWidgetItem>
 #include <QMenu>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace {
 // Offsets of the editors' dialogs from the page's centre.
@@ -149,6 +156,177 @@ void selectMacroRow(QListWidget *list, const QString &name)
 bool macroNameTaken(const QListWidget *list, const QString &folder, const QString &name)
 {
     return macroRow(list, name) >= 0 || QFileInfo::exists(macroFilePath(folder, name));
+}
+
+// ---- Loop mode ------------------------------------------------------------------
+
+void showLoopMode(const LoopModeBoxes &boxes, const QString &loopText)
+{
+    if (loopText.isEmpty())
+        return;
+    const QSignalBlocker groupBlocker(boxes.group);
+    const QSignalBlocker countBlocker(boxes.count);
+    const int mode = macroLoopMode(loopText);
+    if (mode == kLoopUntilReleased) {
+        boxes.untilReleased->setChecked(true);
+    } else if (mode == kLoopUntilAnyKey) {
+        boxes.untilAnyKey->setChecked(true);
+    } else if (mode == kLoopUntilPressedAgain && boxes.untilPressedAgain) {
+        boxes.untilPressedAgain->setChecked(true);
+    } else if (mode == kLoopUntilPressedAgain) {
+        // The macro keeps its mode until the user picks one of the boxes.
+        boxes.group->setExclusive(false);
+        for (QAbstractButton *box : boxes.group->buttons())
+            box->setChecked(false);
+        boxes.group->setExclusive(true);
+    } else {
+        boxes.repeat->setChecked(true);
+        boxes.count->setValue(mode);
+    }
+}
+
+QString loopModeOf(const LoopModeBoxes &boxes, const QString &macroLoopText)
+{
+    if (boxes.untilReleased->isChecked())
+        return QString::number(kLoopUntilReleased);
+    if (boxes.untilAnyKey->isChecked())
+        return QString::number(kLoopUntilAnyKey);
+    if (boxes.untilPressedAgain && boxes.untilPressedAgain->isChecked())
+        return QString::number(kLoopUntilPressedAgain);
+    if (boxes.repeat->isChecked() || macroLoopText.isEmpty())
+        return QString::number(boxes.count->value());
+    return QString::number(macroLoopMode(macroLoopText));
+}
+
+bool repeatCountChanged(QSpinBox *count, int value)
+{
+    if (value != 0)
+        return true;
+    const QSignalBlocker blocker(count);
+    count->setValue(1);
+    return false;
+}
+
+// ---- Whole list operations ----------------------------------------------------
+
+bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name)
+{
+    if (macroNameTaken(list, folder, name)) {
+        showSameMacroNotice(page);
+        return false;
+    }
+    insertMacroRow(list, list->count(), name);
+    clearMacroFile(folder, name);
+    return true;
+}
+
+void renameChosenMacro(const QWidget *page, QListWidget *list, const QString &folder, QString *shownMacro)
+{
+    if (list->currentRow() < 0)
+        return;
+    const QString oldName = list->currentItem()->text();
+    const QString newName = askMacroName(page, true);
+    if (isMacroFileName(newName)) {
+        if (macroNameTaken(list, folder, newName)) {
+            showSameMacroNotice(page);
+        } else if (macroRow(list, oldName) >= 0 && renameMacroFile(folder, oldName, newName)) {
+            list->item(macroRow(list, oldName))->setText(newName);
+            if (*shownMacro == oldName)
+                *shownMacro = newName;
+            PostMsg::instance()->postMacroRename(oldName, newName);
+        }
+    }
+    selectMacroRow(list, *shownMacro);
+}
+
+QString deleteChosenMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &deletedPrefix)
+{
+    if (list->currentRow() < 0)
+        return QString();
+    const QString name = list->currentItem()->text();
+    const bool gone = confirmMacroDelete(page) && macroRow(list, name) >= 0
+                      && (!QFileInfo::exists(macroFilePath(folder, name)) || removeMacroFile(folder, name));
+    if (!gone)
+        return QString();
+    PostMsg::instance()->postDeleteMacroButton(deletedPrefix + name);
+    removeMacroRow(list, macroRow(list, name));
+    return name;
+}
+
+bool saveShownMacro(const QString &folder, const QString &name, const QString &loop, const MacroRows &rows,
+                    bool *eventsChanged, bool *loopChanged)
+{
+    // One snapshot, one write: nothing that runs meanwhile can mix another
+    // macro's rows into the file or leave it empty.
+    if (name.isEmpty() || !replaceFileContent(macroFilePath(folder, name), macroFileBytes(loop, rows)))
+        return false;
+    PostMsg *hub = PostMsg::instance();
+    if (*eventsChanged) {
+        *eventsChanged = false;
+        hub->postUpDataMacro(name, 0);
+    }
+    if (*loopChanged) {
+        *loopChanged = false;
+        hub->postUpDataMacro(name, 1);
+    }
+    return true;
+}
+
+void exportChosenMacro(QWidget *page, const QListWidget *list, const QString &folder, const QString &shownMacro,
+                       const QString &shownLoop, const MacroRows &shownRows, const MouseButtonNames &mouse)
+{
+    if (list->currentRow() < 0)
+        return;
+    const QString name = list->currentItem()->text();
+    const QString path = askExchangeFile(page, true);
+    if (path.isEmpty())
+        return;
+    if (name == shownMacro) {
+        exportMacroExchange(path, name, shownLoop, shownRows);
+        return;
+    }
+    MacroFileContent content;
+    loadMacroFile(folder, name, mouse, &content);
+    exportMacroExchange(path, name, QString::number(macroLoopMode(content.loopText)), content.rows);
+}
+
+QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folder, const MouseButtonNames &mouse)
+{
+    const QString path = askExchangeFile(page, false);
+    if (path.isEmpty())
+        return QString();
+    const QString name = macroNameFromFileName(path);
+    if (name.isEmpty())
+        return QString();
+    if (macroRow(list, name) >= 0) {
+        showSameMacroNotice(page);
+        return QString();
+    }
+    MacroExchange exchange;
+    switch (importMacroExchange(path, folder, name, mouse, &exchange)) {
+    case MacroImported:
+        insertMacroRow(list, list->count(), name);
+        return name;
+    case MacroImportNameTaken:
+        showSameMacroNotice(page);
+        return QString();
+    case MacroImportUnreadable:
+    case MacroImportNotWritten:
+        break;
+    }
+    return QString();
+}
+
+void runMacroListMenu(QWidget *page, QListWidget *list, const QPoint &pos, const MacroListMenu &menu)
+{
+    if (QListWidgetItem *item = list->itemAt(pos)) {
+        // The entries act on the row under the cursor.
+        list->setCurrentItem(item);
+        runMacroMenu(page, {qMakePair(menu.exportText, menu.exportMacro), qMakePair(menu.renameText, menu.renameMacro),
+                            qMakePair(menu.deleteText, menu.deleteMacro)});
+    } else {
+        runMacroMenu(page, {qMakePair(menu.newText, menu.newMacro), qMakePair(menu.importText, menu.importMacro)});
+    }
 }
 
 // ---- Event rows -----------------------------------------------------------------

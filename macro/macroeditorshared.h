@@ -7,6 +7,7 @@
 // same questions and notices over their page, and mark unsaved edits with
 // the same Save button. The helpers work on the lists and the page given.
 
+#include "keytables.h"
 #include "macrorow.h"
 
 #include <QPair>
@@ -15,8 +16,12 @@
 
 #include <functional>
 
+class QAbstractButton;
+class QButtonGroup;
 class QListWidget;
 class QListWidgetItem;
+class QPoint;
+class QSpinBox;
 class QWidget;
 
 // ---- Dialogs over a page -------------------------------------------------------
@@ -55,6 +60,61 @@ void selectMacroRow(QListWidget *list, const QString &name);
 // A name the list or the folder already has: a file the list does not show
 // (written since the list was filled) would be emptied by a new macro.
 bool macroNameTaken(const QListWidget *list, const QString &folder, const QString &name);
+
+// ---- Loop mode ------------------------------------------------------------------
+// The boxes of the repeat modes: until the key is released (254), until any
+// key is pressed (255), until the key is pressed again (253, not on every
+// page) and the repeat count with its number box.
+struct LoopModeBoxes {
+    QButtonGroup *group;
+    QAbstractButton *untilReleased;
+    QAbstractButton *untilAnyKey;
+    QAbstractButton *untilPressedAgain;   // null where the page has none
+    QAbstractButton *repeat;
+    QSpinBox *count;
+};
+// Shows a macro's loop mode (nothing for an empty text) without it counting
+// as a change; a mode without a box on the page leaves no box checked.
+void showLoopMode(const LoopModeBoxes &boxes, const QString &loopText);
+// The mode the boxes show; with no box checked, the macro's own mode.
+QString loopModeOf(const LoopModeBoxes &boxes, const QString &macroLoopText);
+// The number box took `value`: 0 goes back to 1 unnoticed; any other value
+// is a change of the user's.
+bool repeatCountChanged(QSpinBox *count, int value);
+
+// ---- Whole list operations ----------------------------------------------------
+// Each runs its dialogs over `page` and keeps list, folder and the rest of
+// the program in step; none runs while the page records (the caller's check).
+
+// A new macro `name`: the notice for a name the list or folder has, else a
+// row at the end and an empty file. True when it was made.
+bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name);
+// Renames the list's current macro to a name from the prompt. Only a renamed
+// file renames the row, the shown macro and the buttons bound to it.
+void renameChosenMacro(const QWidget *page, QListWidget *list, const QString &folder, QString *shownMacro);
+// Deletes the list's current macro once confirmed, and unbinds its buttons.
+// A file that cannot be removed keeps the row. The deleted name, or "".
+QString deleteChosenMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &deletedPrefix);
+// Replaces the shown macro's file by `loop` and `rows` in one step and tells
+// the buttons bound to it what changed, clearing each flag it reports.
+// False, with nothing told, when the file could not be written.
+bool saveShownMacro(const QString &folder, const QString &name, const QString &loop, const MacroRows &rows,
+                    bool *eventsChanged, bool *loopChanged);
+// Exports the list's current macro to a file the user names: the shown
+// macro as shown (saved or not), any other from its file.
+void exportChosenMacro(QWidget *page, const QListWidget *list, const QString &folder, const QString &shownMacro,
+                       const QString &shownLoop, const MacroRows &shownRows, const MouseButtonNames &mouse);
+// Imports an exchange file the user chooses as a new macro with a row at
+// the end. Its name, or "" when nothing was added.
+QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folder, const MouseButtonNames &mouse);
+
+// The macro list's context menu: on a row, export, rename and delete that
+// row's macro; on empty space, a new macro and an import.
+struct MacroListMenu {
+    QString exportText, renameText, deleteText, newText, importText;
+    std::function<void()> exportMacro, renameMacro, deleteMacro, newMacro, importMacro;
+};
+void runMacroListMenu(QWidget *page, QListWidget *list, const QPoint &pos, const MacroListMenu &menu);
 
 // ---- Event rows -----------------------------------------------------------------
 // An item of a key event: its name, the press or release picture and item
