@@ -1,0 +1,412 @@
+// The classes no window opens, as a user would meet them on a page of
+// their own: the stand-alone macro page (its delay rows, its name field, its
+// files, recording and the device block it sends), the DPI light effect and
+// debounce widgets against the simulated mouse, and the pointer settings
+// page, which fills without writing anything back.
+
+#include "configsettings.h"
+#include "debouncetime.h"
+#include "debouncetimeb.h"
+#include "debouncetimec.h"
+#include "dialoganswers.h"
+#include "devicestate.h"
+#include "globals.h"
+#include "hidusb_sim.h"
+#include "keyboardhook.h"
+#include "keyhooklayer.h"
+#include "macroeditorshared.h"
+#include "languageloader.h"
+#include "macro.h"
+#include "macroblock.h"
+#include "macroexchange.h"
+#include "macroexchangedialog.h"
+#include "pointersettings.h"
+#include "postmsg.h"
+#include "sensor.h"
+#include "sensoreffect.h"
+#include "sensoreffectb.h"
+#include "testsupport.h"
+
+#include <HIDUsb.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyleHints>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const char kMouse[] = "M1";
+
+void ignoreEvents(const unsigned char *, int, const unsigned char *, unsigned int) {}
+
+QString macroFolder()
+{
+    return userDataDir() + "/usersetting/MacroPage";
+}
+
+// File texts are written with "|" for each CR LF line end.
+void putFiles(const QStringList &files)
+{
+    QDir().mkpath(macroFolder());
+    for (const QString &f : files) {
+        QFile file(macroFolder() + "/" + f.section('=', 0, 0));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QString(f.section('=', 1)).replace("|", "\r\n").toUtf8());
+    }
+}
+
+QString fileOf(const QString &name)
+{
+    QFile f(macroFolder() + "/" + name + ".ini");
+    if (!f.open(QIODevice::ReadOnly))
+        return "<none>";
+    return QString::fromUtf8(f.readAll()).replace("\r\n", "|");
+}
+
+FlashDataMap mouseImage()
+{
+    FlashDataMap image;
+    hidsim::storedImage(kMouse, reinterpret_cast<unsigned char *>(&image));
+    return image;
+}
+
+int sends()
+{
+    return hidsim::countCalls("ProtocolDataUpdate");
+}
+
+template <typename T> T *child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+} // namespace
+
+class TestStandalone : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir stateDir;
+    QByteArray handle;
+    DialogAnswerer answerer;
+    QStringList &answers = answerer.answers;
+    QStringList &dialogs = answerer.shown;
+    QStringList hub;
+
+    // The default bench's receiver with its mouse, read in full, writing
+    // enabled as on the device page.
+    void useMouse(bool online = true)
+    {
+        handle = QByteArray::fromStdString(hidsim::pathOf("R1"));
+        g_deviceHandle = handle.constData();
+        g_flashDataMap = mouseImage();
+        UsbServerC_Start(g_deviceHandle, g_deviceHandle, ignoreEvents);
+        g_uiWriteEnabled = 1;
+        QVERIFY(hidsim::waitIdle());
+        if (!online) {
+            QVERIFY(hidsim::setOnline(kMouse, false));
+            QVERIFY(hidsim::waitIdle());
+        }
+        hidsim::clearCalls();
+    }
+
+    // ---- The macro page ----------------------------------------------------
+    std::unique_ptr<Macro> page;
+    QStringList seen;   // what steps looked at: blocks sent, files exported
+
+    QListWidget *macros() const { return child<QListWidget>(page.get(), "listWidgetHong"); }
+    QListWidget *events() const { return child<QListWidget>(page.get(), "listWidgetKey"); }
+
+    // The event list as shown: "A v" / "A ^" for key rows, delay rows as
+    // their text.
+    QStringList shownEvents() const
+    {
+        QStringList out;
+        for (int i = 0; i < events()->count(); ++i) {
+            const QListWidgetItem *item = events()->item(i);
+            out << (item->text().endsWith("ms") ? item->text() : item->text() + (item->type() ? " ^" : " v"));
+        }
+        return out;
+    }
+    static QString rowsText(const MacroRows &rows)
+    {
+        QStringList out;
+        for (const MacroRow &r : rows)
+            out << r.name + (r.release ? " ^ " : " v ") + r.delay;
+        return out.join(", ");
+    }
+    // A key through the program's hook chain, down and up.
+    static void hookKey(int vk)
+    {
+        LowLevelKeyRecord r;
+        r.vkCode = quint32(vk);
+        dispatchLowLevelKey(kKeyHookAction, kKeyMsgDown, r);
+        dispatchLowLevelKey(kKeyHookAction, kKeyMsgUp, r);
+    }
+
+    void step(const QString &s)
+    {
+        const QStringList w = s.split(' ');
+        const QString &verb = w.at(0);
+        const QString arg = w.value(1);
+        QWidget *p = page.get();
+        if (verb == "name") {   // typed into the name field, then its button
+            QLineEdit *field = child<QLineEdit>(p, "MacroName");
+            field->setFocus();
+            QTest::keyClicks(field, s.section(' ', 1));
+            child<QPushButton>(p, "MacroNameEnter")->click();
+        } else if (verb == "click") {
+            const int row = macroRow(macros(), arg);
+            QTest::mouseClick(macros()->viewport(), Qt::LeftButton, {},
+                              macros()->visualItemRect(macros()->item(row)).center());
+        } else if (verb == "current") {
+            events()->setCurrentRow(arg.toInt());
+        } else if (verb == "left" || verb == "mid") {
+            child<QPushButton>(p, verb == "left" ? "LeftButton_2" : "MidButton_2")->click();
+        } else if (verb == "press" || verb == "release") {   // a key caught in the box, then its button
+            const char *box = verb == "press" ? "lineEditPress" : "lineEditRelease";
+            child<QLineEdit>(p, box)->setFocus();
+            hookKey(arg.toInt(nullptr, 16));
+            child<QPushButton>(p, verb == "press" ? "lineEditPress_2" : "lineEditRelease_2")->click();
+        } else if (verb == "paste") {   // text put into the press box without a key
+            child<QLineEdit>(p, "lineEditPress")->setText(arg);
+            child<QPushButton>(p, "lineEditPress_2")->click();
+        } else if (verb == "delay") {
+            child<QSpinBox>(p, "lineEditDelay")->setValue(arg.toInt());
+            child<QPushButton>(p, "lineEditDelay_2")->click();
+        } else if (verb == "edit") {   // edit <row> <answer>: the event list's menu, first entry
+            answers << (events()->item(arg.toInt())->text().endsWith("ms") ? "AddDelayTime=" : "addKey=") + w.value(2);
+            answers << "menu=1";
+            page->on_listWidgetKey_customContextMenuRequested(
+                events()->visualItemRect(events()->item(arg.toInt())).center());
+        } else if (verb == "drop") {
+            answers << "menu=2";
+            page->on_listWidgetKey_customContextMenuRequested(
+                events()->visualItemRect(events()->item(arg.toInt())).center());
+        } else if (verb == "loop") {
+            child<QAbstractButton>(p, arg == "254" ? "ReUntilLoose" : arg == "255" ? "ReUntilClick" : "ReNumber")->click();
+        } else if (verb == "count") {
+            child<QSpinBox>(p, "NumberEdit")->setValue(arg.toInt());
+        } else if (verb == "save") {
+            child<QAbstractButton>(p, "Save")->click();
+        } else if (verb == "record") {   // record <keys in hex>, without measured delays
+            child<QCheckBox>(p, "AutoInsertDelay")->setChecked(false);
+            child<QPushButton>(p, "StartRecord")->click();
+            for (const QString &vk : s.section(' ', 1).split(' ', Qt::SkipEmptyParts))
+                hookKey(vk.toInt(nullptr, 16));
+            child<QPushButton>(p, "StopRecord")->click();
+        } else if (verb == "send") {   // the shown macro to device button 2
+            page->SlotMacroDownLoadData(page->shownMacro(), 2);
+            const FlashDataMap image = mouseImage();
+            seen << "block: " + rowsText(macroBlockRows(macroBlockOf(image, 2), page->mouseButtonNames()));
+        } else if (verb == "export") {
+            const QString path = QDir::homePath() + "/x.ini";
+            setExchangeFileQuestion([path](bool) { return path; });
+            page->ExPortMacro();
+            QFile f(path);
+            MacroExchange ex;
+            seen << (f.open(QIODevice::ReadOnly) && parseMacroExchange(f.readAll(), page->mouseButtonNames(), &ex)
+                         ? "export " + ex.loopText + ": " + rowsText(ex.rows)
+                         : QString("no export"));
+        } else {
+            QFAIL(qPrintable("unknown step " + s));
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(stateDir.isValid());
+        LanguageLoader().LanguageTextLoader();
+        registerDeviceMetaTypes();
+        PostMsg *h = PostMsg::instance();
+        connect(h, &PostMsg::SigUpDataMacro, this, [this](QString n, int i) { hub << QString("update %1 %2").arg(n).arg(i); });
+        connect(h, &PostMsg::SigMouseOffLineo, this, [this] { hub << "offline"; });
+    }
+    void init()
+    {
+        resetDeviceBench();
+        hidsim::setStateDir(stateDir.path().toLocal8Bit().constData());
+        QVERIFY(hidsim::reset());
+        g_standaloneMacroRecording = 0;
+        QDir(userDataDir()).removeRecursively();
+        QDir().mkpath(userDataDir() + "/usersetting/SensorPage");
+        dialogs.clear();
+        answers.clear();
+        hub.clear();
+        seen.clear();
+        setExchangeFileQuestion(nullptr);
+    }
+    void cleanup()
+    {
+        page.reset();
+        UsbServer_Exit();
+        hidsim::waitIdle();
+        setExchangeFileQuestion(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void macroPageKeepsEventsAndDelays_data();
+    void macroPageKeepsEventsAndDelays();
+    void eachClassShowsItsTexts_data();
+    void eachClassShowsItsTexts();
+};
+
+// ---- The stand-alone macro page ----------------------------------------------------
+
+void TestStandalone::macroPageKeepsEventsAndDelays_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("shown");     // the event list afterwards
+    QTest::addColumn<QString>("file");          // "name=text" of one macro file afterwards
+    QTest::addColumn<QStringList>("told");      // hub, dialogs and what the steps looked at
+
+    const QString a = "a=1|0x04 1 0|25ms|0x04 1 1|10ms|";
+    const QStringList aRows = {"A v", "25ms", "A ^", "10ms"};
+    QTest::newRow("a macro's delays are rows of their own") << QStringList{"click a"} << aRows << a << QStringList();
+    QTest::newRow("the block holds the events, not the delay rows")
+        << QStringList{"click a", "send"} << aRows << a << QStringList{"block: A v 25ms, A ^ 10ms"};
+    QTest::newRow("recorded without measured delays: 0ms between, none after the last")
+        << QStringList{"click a", "record 41 42", "send", "save"}
+        << QStringList{"A v", "0ms", "A ^", "0ms", "B v", "0ms", "B ^"}
+        << "a=1|0x04 1 0|0ms|0x04 1 1|0ms|0x05 1 0|0ms|0x05 1 1|0ms|"
+        << QStringList{"update a 0", "block: A v 0ms, A ^ 0ms, B v 0ms, B ^ 0ms"};
+    QTest::newRow("a pair on an empty macro, then one after the last row")
+        << QStringList{"name m", "left", "current 2", "mid", "save"}
+        << QStringList{"Left click v", "0ms", "Left click ^", "0ms", "Middle click v", "0ms", "Middle click ^"}
+        << "m=1|0x01 4 0|0ms|0x01 4 1|0ms|0x04 4 0|0ms|0x04 4 1|0ms|" << QStringList{"update m 0"};
+    QTest::newRow("a captured key after an event goes behind its delay")
+        << QStringList{"click a", "current 0", "press A0", "save"}
+        << QStringList{"A v", "25ms", "LShift v", "0ms", "A ^", "10ms"}
+        << "a=1|0x04 1 0|25ms|0x02 0 0|0ms|0x04 1 1|10ms|" << QStringList{"update a 0"};
+    QTest::newRow("a captured release on a delay row goes right after it")
+        << QStringList{"click a", "current 1", "release 42"} << QStringList{"A v", "25ms", "B ^", "0ms", "A ^", "10ms"}
+        << a << QStringList();
+    QTest::newRow("text that names no key is not inserted")
+        << QStringList{"click a", "current 1", "paste hello"} << aRows << a << QStringList();
+    QTest::newRow("a delay replaces the delay row it is put on")
+        << QStringList{"click a", "current 1", "delay 70", "save"} << QStringList{"A v", "70ms", "A ^", "10ms"}
+        << "a=1|0x04 1 0|70ms|0x04 1 1|10ms|" << QStringList{"update a 0"};
+    QTest::newRow("a delay on an event row replaces the delay before it")
+        << QStringList{"click a", "current 2", "delay 5"} << QStringList{"A v", "5ms", "A ^", "10ms"} << a
+        << QStringList();
+    QTest::newRow("a deleted event's delay adds to the one before")
+        << QStringList{"click a", "drop 2", "save"} << QStringList{"A v", "25ms", "10ms"} << "a=1|0x04 1 0|35ms|"
+        << QStringList{"menu:Modify,Delete event", "update a 0"};
+    QTest::newRow("rows are edited through the list's menu")
+        << QStringList{"click a", "edit 1 300", "edit 2 42", "save"} << QStringList{"A v", "300ms", "B ^", "10ms"}
+        << "a=1|0x04 1 0|300ms|0x05 1 1|10ms|"
+        << QStringList{"menu:Modify,Delete event", "AddDelayTime", "menu:Modify,Delete event", "addKey", "update a 0"};
+    QTest::newRow("only the loop mode changed")
+        << QStringList{"click a", "loop 254", "save"} << aRows << "a=254|0x04 1 0|25ms|0x04 1 1|10ms|"
+        << QStringList{"update a 1"};
+    QTest::newRow("a mode the page has no box for is kept")
+        << QStringList{"click b", "mid", "save", "export"} << QStringList{"B v", "10ms", "0ms", "Middle click v", "0ms", "Middle click ^"}
+        << "b=253|0x05 1 0|10ms|0x04 4 0|0ms|0x04 4 1|0ms|"
+        << QStringList{"update b 0", "export 253: B v 10ms, Middle click v 0ms, Middle click ^ 0ms"};
+    QTest::newRow("a new name from the field, refused characters left out")
+        << QStringList{"name n/e-w"} << QStringList() << "new=" << QStringList();
+    QTest::newRow("a taken name from the field") << QStringList{"name a"} << QStringList() << a
+                                                 << QStringList{"SameMacro"};
+    QTest::newRow("export holds the events, not the delay rows")
+        << QStringList{"click a", "current 1", "delay 40", "export"} << QStringList{"A v", "40ms", "A ^", "10ms"} << a
+        << QStringList{"export 1: A v 40ms, A ^ 10ms"};
+}
+
+// The page as a user works it: its list shows each delay as a row, and
+// the file, the device block and the exchange file hold the same events
+// the device page's editor writes.
+void TestStandalone::macroPageKeepsEventsAndDelays()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, file);
+    QFETCH(QStringList, told);
+    useMouse();
+    g_language = 0;
+    putFiles({"a.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "b.ini=253|0x05 1 0|10ms|"});
+    page.reset(new Macro);
+    page->show();
+    QApplication::setActiveWindow(page.get());
+    QVERIFY(QTest::qWaitForWindowActive(page.get()));
+    for (const QString &st : steps)
+        step(st);
+    QCOMPARE(shownEvents(), shown);
+    QCOMPARE(file.section('=', 0, 0) + "=" + fileOf(file.section('=', 0, 0)), file);
+    QCOMPARE(dialogs + hub + seen, told);
+}
+
+// ---- Every class on screen ---------------------------------------------------------
+
+void TestStandalone::eachClassShowsItsTexts_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << 0;
+    QTest::newRow("Chinese") << 1;
+}
+
+// Each class shows, in both languages, the texts of its role, and none is
+// cut. With QUZ_SHOT_DIR set the pages are also saved as pictures.
+void TestStandalone::eachClassShowsItsTexts()
+{
+    QFETCH(int, language);
+    g_language = language;
+    // The colours of the default mouse, as choosing it gives them.
+    ConfigSettings *config = ConfigSettings::instance();
+    for (const ThemeEntry &e : themeEntries())
+        e.list ? void(*e.list = config->readStringList("ColorSet1", QString::fromLatin1(e.key)))
+               : void(*e.text = config->readString("ColorSet1", QString::fromLatin1(e.key)));
+    putFiles({"Clicker.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "Typer.ini=254|"});
+    std::vector<std::unique_ptr<QWidget>> widgets;
+    widgets.emplace_back(new Macro);
+    widgets.emplace_back(new Sensor);
+    widgets.emplace_back(new SensorEffect);
+    widgets.emplace_back(new DebounceTime);
+    widgets.emplace_back(new DebouncetimeB);
+    widgets.emplace_back(new DebouncetimeC);
+    auto *macro = static_cast<Macro *>(widgets.at(0).get());
+    macro->findChild<QListWidget *>("listWidgetHong")->setCurrentRow(0);
+    macro->on_listWidgetHong_clicked(QModelIndex());
+    static_cast<Sensor *>(widgets.at(1).get())->SlotFormReset();
+    for (auto &w : widgets) {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // Check boxes leave room for their mark.
+        for (QWidget *t : w->findChildren<QWidget *>()) {
+            const QString text = t->property("text").toString();
+            if (!t->isVisible() || text.isEmpty() || !(qobject_cast<QLabel *>(t) || qobject_cast<QCheckBox *>(t)))
+                continue;
+            const int room = t->width() - (qobject_cast<QCheckBox *>(t) ? 24 : 0);
+            QVERIFY2(t->fontMetrics().horizontalAdvance(text) <= room, qPrintable(text));
+        }
+        const QString shots = qEnvironmentVariable("QUZ_SHOT_DIR");
+        if (!shots.isEmpty())
+            w->grab().save(shots + QString("/%1-%2.png").arg(w->metaObject()->className()).arg(language));
+    }
+    QCOMPARE(child<QLineEdit>(macro, "MacroName")->placeholderText(), langText(g_langMacro, language, 28));
+    QCOMPARE(child<QCheckBox>(widgets.at(1).get(), "MM3")->text(), langText(g_langFormSetting, language, 51));
+}
+
+QTEST_MAIN(TestStandalone)
+#include "tst_standalone.moc"
