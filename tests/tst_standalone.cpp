@@ -42,6 +42,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QGuiApplication>
 #include <QStyleHints>
 #include <QTimer>
 #include <QToolButton>
@@ -100,7 +101,52 @@ template <typename T> T *child(QWidget *w, const char *name)
     return c;
 }
 
+enum class Gate { Open, WritingDisabled, Refreshing, Offline };
+
+// A widget filled as an owner fills it, and what the user does with it.
+struct WidgetCase {
+    std::function<QWidget *()> make;
+    std::function<void(QWidget *)> act;
+    QVector<int> bytes;      // image offset and value pairs the act writes
+    QString shownAfter;      // what the widget shows once the mouse took it
+    bool warns = false;      // the short-debounce notice
+    bool onlyOpen = false;   // a case whose gates say nothing more
+};
+
+// The DPI light bytes 63 to 66 of the mouse's image.
+QVector<int> effectBytes(const FlashDataMap &image)
+{
+    return {image.dpiLedMode, image.dpiLedBrightness, image.dpiLedSpeed, image.dpiLedEnable};
+}
+
+// What an effect or debounce widget shows: its checked box or combo entry
+// and its number boxes.
+QString shownBy(QWidget *w)
+{
+    QStringList out;
+    for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
+        if (b->isChecked())
+            out << b->objectName();
+    for (QComboBox *c : w->findChildren<QComboBox *>())
+        out << c->objectName() + "=" + QString::number(c->currentIndex());
+    for (QSpinBox *b : w->findChildren<QSpinBox *>())
+        out << b->objectName() + "=" + QString::number(b->value());
+    out.sort();
+    return out.join(" ");
+}
+
+void releaseSliderAt(QWidget *w, const char *name, int value)
+{
+    auto *slider = child<QSlider>(w, name);
+    slider->setSliderDown(true);
+    slider->setSliderPosition(value);
+    slider->setSliderDown(false);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Gate)
+Q_DECLARE_METATYPE(WidgetCase)
 
 class TestStandalone : public QObject
 {
@@ -269,6 +315,12 @@ private slots:
 
     void macroPageKeepsEventsAndDelays_data();
     void macroPageKeepsEventsAndDelays();
+    void widgetsWriteOnlyWhatTheMouseTakes_data();
+    void widgetsWriteOnlyWhatTheMouseTakes();
+    void pointerPageFillsWithoutWriting_data();
+    void pointerPageFillsWithoutWriting();
+    void pointerPageSetsTheSystem_data();
+    void pointerPageSetsTheSystem();
     void eachClassShowsItsTexts_data();
     void eachClassShowsItsTexts();
 };
@@ -355,6 +407,241 @@ void TestStandalone::macroPageKeepsEventsAndDelays()
     QCOMPARE(shownEvents(), shown);
     QCOMPARE(file.section('=', 0, 0) + "=" + fileOf(file.section('=', 0, 0)), file);
     QCOMPARE(dialogs + hub + seen, told);
+}
+
+// ---- Light effect and debounce widgets against the mouse ------------------------------------
+
+void TestStandalone::widgetsWriteOnlyWhatTheMouseTakes_data()
+{
+    QTest::addColumn<WidgetCase>("widget");
+    QTest::addColumn<Gate>("gate");
+    // Every widget starts as the mouse is: steady at level 5 (128), speed 3;
+    // debounce 4 ms.
+    const auto effectB = [] {
+        auto *w = new SensorEffectB;
+        w->setMode(1);
+        w->setSpeed(3);
+        w->setBrightnessLevel(5);
+        return static_cast<QWidget *>(w);
+    };
+    const auto effect = [] {
+        auto *w = new SensorEffect;
+        w->setMode(1);
+        return static_cast<QWidget *>(w);
+    };
+    const auto click = [](const char *name) {
+        return [name](QWidget *w) { child<QAbstractButton>(w, name)->click(); };
+    };
+    const auto release = [](const char *name, int value) {
+        return [name, value](QWidget *w) { releaseSliderAt(w, name, value); };
+    };
+    const auto choose = [](int index) {
+        return [index](QWidget *w) { child<QComboBox>(w, index < 100 ? "Model" : "Debunce")->setCurrentIndex(index % 100); };
+    };
+    const auto debounceC = [](int start) {
+        return [start] {
+            auto *w = new DebouncetimeC;
+            child<QSpinBox>(w, "spinBoxA")->setValue(start);
+            return static_cast<QWidget *>(w);
+        };
+    };
+    const QString B = "LightSpinBox=%1 MM%2 SpeedSpinBox=%3";
+    std::vector<std::pair<const char *, WidgetCase>> rows = {
+        {"boxes: breathing", {effectB, click("MM2"), {63, 2, 66, 1}, B.arg(5).arg(2).arg(3)}},
+        {"boxes: off keeps the mode byte", {effectB, click("MM3"), {63, 1, 66, 0}, B.arg(5).arg(3).arg(3)}},
+        {"boxes: brightness level 10 is 255", {effectB, release("LightH", 10), {64, 255}, B.arg(10).arg(1).arg(3)}},
+        {"boxes: brightness level 1 is 16", {effectB, release("LightH", 1), {64, 16}, B.arg(1).arg(1).arg(3)}},
+        {"boxes: speed 4", {effectB, release("SpeedH", 4), {65, 4}, B.arg(5).arg(1).arg(4)}},
+        {"boxes: a drag only shows the speed",
+         {effectB, [](QWidget *w) {
+              auto *slider = child<QSlider>(w, "SpeedH");
+              slider->setSliderDown(true);
+              slider->setSliderPosition(5);
+          }, {}, B.arg(5).arg(1).arg(5), false, true}},
+        {"box: breathing", {effect, choose(2), {63, 2, 66, 1}, "LightSpinBox=1 Model=2 SpeedSpinBox=1"}},
+        {"box: brightness level 2 is 30", {effect, release("LightH", 2), {64, 30}, "LightSpinBox=2 Model=1 SpeedSpinBox=1"}},
+        {"debounce box: 7 ms warns", {[] { return new DebounceTime; }, choose(107), {6, 7}, "Debunce=7", true}},
+        {"debounce box: 8 ms", {[] { return new DebounceTime; }, choose(108), {6, 8}, "Debunce=8"}},
+        {"debounce slider: set, then released at 12",
+         {[] {
+              auto *w = new DebouncetimeB;
+              w->setValue(4);
+              return static_cast<QWidget *>(w);
+          }, release("Debunce", 12), {6, 12}, "spinBoxA=12"}},
+        {"debounce steps: up from 4", {debounceC(4), click("AddLevelA"), {6, 5}, "spinBoxA=5"}},
+        {"debounce steps: down from the first 0 stays 0", {debounceC(0), click("ReduceLevelA"), {6, 0}, "spinBoxA=0"}},
+        {"debounce steps: up at 20", {debounceC(20), click("AddLevelA"), {}, "spinBoxA=20", false, true}},
+        {"debounce steps: down at 1", {debounceC(1), click("ReduceLevelA"), {}, "spinBoxA=1", false, true}},
+    };
+    const std::pair<const char *, Gate> gates[] = {{"", Gate::Open},
+                                                   {", writing disabled", Gate::WritingDisabled},
+                                                   {", page refreshing", Gate::Refreshing},
+                                                   {", offline", Gate::Offline}};
+    for (const auto &row : rows) {
+        for (const auto &gate : gates) {
+            if (gate.second == Gate::Open || !row.second.onlyOpen)
+                QTest::newRow((QByteArray(row.first) + gate.first).constData()) << row.second << gate.second;
+        }
+    }
+}
+
+// A choice reaches the mouse once and shows; a choice the mouse does not
+// take (writing disabled, the page refreshing where the widget waits for
+// it, the mouse offline) changes neither the mouse nor what the widget
+// shows. Filling a widget as its owner does sends nothing.
+void TestStandalone::widgetsWriteOnlyWhatTheMouseTakes()
+{
+    QFETCH(WidgetCase, widget);
+    QFETCH(Gate, gate);
+    FlashDataMap start = mouseImage();
+    start.dpiLedMode = 1;
+    start.dpiLedBrightness = 128;
+    start.dpiLedSpeed = 3;
+    start.dpiLedEnable = 1;
+    start.debounceTime = 4;
+    QVERIFY(hidsim::setStoredImage(kMouse, reinterpret_cast<const unsigned char *>(&start)));
+    useMouse(gate != Gate::Offline);
+    std::unique_ptr<QWidget> w(widget.make());
+    w->show();
+    QCOMPARE(sends(), 0);
+    const QString before = shownBy(w.get());
+    g_uiWriteEnabled = gate == Gate::WritingDisabled ? 0 : 1;
+    g_buttonPageRefreshing = gate == Gate::Refreshing ? 1 : 0;
+    widget.act(w.get());
+
+    // Only the debounce widgets write while the page refreshes, without
+    // the notice.
+    const bool debounce = QByteArray(QTest::currentDataTag()).startsWith("debounce");
+    const bool taken = gate == Gate::Open || (gate == Gate::Refreshing && debounce);
+    FlashDataMap expected = start;
+    auto *bytes = reinterpret_cast<u8 *>(&expected);
+    for (int i = 0; taken && i + 1 < widget.bytes.size(); i += 2)
+        bytes[widget.bytes.at(i)] = u8(widget.bytes.at(i + 1));
+    QCOMPARE(sends(), taken && !widget.bytes.isEmpty() ? 1 : 0);
+    QCOMPARE(effectBytes(mouseImage()), effectBytes(expected));
+    QCOMPARE(int(mouseImage().debounceTime), int(expected.debounceTime));
+    QCOMPARE(shownBy(w.get()), taken ? widget.shownAfter : before);
+    QCOMPARE(dialogs, widget.warns && gate == Gate::Open ? QStringList{"LessThree"} : QStringList());
+    QCOMPARE(hub, gate == Gate::Offline ? QStringList{"offline"} : QStringList());
+}
+
+// ---- The pointer settings page -----------------------------------------------------------
+
+void TestStandalone::pointerPageFillsWithoutWriting_data()
+{
+    QTest::addColumn<QStringList>("fills");   // slot: DPI light enable, mode, brightness, speed
+    QTest::addColumn<QString>("shown");       // the effect afterwards
+    const QString S = "LightSpinBox=%1 MM%2 SpeedSpinBox=%3";
+    QTest::newRow("steady, level 5") << QStringList{"UIB 1 1 128 3"} << S.arg(5).arg(1).arg(3);
+    QTest::newRow("breathing, level 10") << QStringList{"UISensor 1 2 255 5"} << S.arg(10).arg(2).arg(5);
+    QTest::newRow("light off whatever its mode") << QStringList{"UIB 0 2 128 3"} << S.arg(5).arg(3).arg(3);
+    QTest::newRow("an unknown mode keeps the shown one")
+        << QStringList{"UIB 1 2 128 3", "DPILed 1 3 128 3"} << S.arg(5).arg(2).arg(3);
+    QTest::newRow("an unlisted brightness shows the top level")
+        << QStringList{"DPILed 1 1 100 3"} << QString("LightSpinBox=10 MM1 SpeedSpinBox=3");
+    QTest::newRow("brightness 0 and speed 9 show the slider ends")
+        << QStringList{"DPILed 1 1 0 9"} << QString("LightSpinBox=1 MM1 SpeedSpinBox=5");
+    QTest::newRow("the factory view") << QStringList{"UIB 1 2 255 5", "reset"} << S.arg(5).arg(3).arg(3);
+}
+
+// However the page is filled, the mouse and the system keep what they
+// hold, and the page shows it: a double-click time of 530 ms (not on a
+// step) shows step 4 and stays 530.
+void TestStandalone::pointerPageFillsWithoutWriting()
+{
+    QFETCH(QStringList, fills);
+    QFETCH(QString, shown);
+    useMouse();
+    setSystemPointerSpeed(13);
+    setSystemWheelScrollLines(kWheelScrollPage);
+    setSystemMouseAcceleration({6, 10, 0});
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(530);
+    QFile kept(userDataDir() + "/usersetting/SensorPage/Pointer.ini");
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    const QByteArray keptBefore = kept.readAll();
+    kept.close();
+
+    Sensor page;
+    for (const QString &fill : fills) {
+        const QStringList f = fill.split(' ');
+        FlashDataMap image = mouseImage();
+        image.dpiLedEnable = u8(f.value(1).toInt());
+        image.dpiLedMode = u8(f.value(2).toInt());
+        image.dpiLedBrightness = u8(f.value(3).toInt());
+        image.dpiLedSpeed = u8(f.value(4).toInt());
+        if (f.at(0) == "UIB")
+            page.SlotUpDataSenSorUIB(image);
+        else if (f.at(0) == "UISensor")
+            page.SlotUpDataSenSorUISensor(image);
+        else if (f.at(0) == "DPILed")
+            page.SlotUpDataDPILed(image);
+        else
+            page.SlotFormReset();
+    }
+    QCOMPARE(shownBy(page.effect()), shown);
+    QCOMPARE(sends(), 0);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), keptBefore);
+    QCOMPARE(QGuiApplication::styleHints()->mouseDoubleClickInterval(), 530);
+    if (fills.first().startsWith("UI")) {
+        QCOMPARE(child<QSlider>(&page, "SpeedH_4")->value(), 13);
+        QVERIFY(!child<QCheckBox>(&page, "Precison")->isChecked());
+        QVERIFY(child<QCheckBox>(&page, "ScrollPage")->isChecked());
+        QCOMPARE(child<QSpinBox>(&page, "SpinSpeed")->value(), 3);
+        QCOMPARE(child<QSlider>(&page, "SpeedH_3")->value(), 4);
+        QCOMPARE(child<QSpinBox>(&page, "DoubleSpin")->value(), 530);
+    }
+}
+
+void TestStandalone::pointerPageSetsTheSystem_data()
+{
+    QTest::addColumn<QString>("start");    // speed, wheel lines (0: a page), acceleration
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("system");   // speed, lines, thresholds and acceleration, double-click ms
+    QTest::newRow("plus at 20 keeps 20") << "20 3 1" << "Add" << "20 3 6,10,1 400";
+    QTest::newRow("minus") << "10 3 1" << "Rce" << "9 3 6,10,1 400";
+    QTest::newRow("speed slider") << "10 3 1" << "SpeedH_4 15" << "15 3 6,10,1 400";
+    QTest::newRow("precision off keeps the thresholds") << "10 3 1" << "Precison" << "10 3 6,10,0 400";
+    QTest::newRow("wheel lines") << "10 3 1" << "SpeedH_2 7" << "10 7 6,10,1 400";
+    QTest::newRow("wheel while scrolling a page") << "10 0 1" << "SpeedH_2 7" << "10 0 6,10,1 400";
+    QTest::newRow("page scrolling off gives the box's lines") << "10 0 1" << "ScrollPage" << "10 3 6,10,1 400";
+    QTest::newRow("double-click step 4") << "10 3 1" << "SpeedH_3 4" << "10 3 6,10,1 480";
+}
+
+// Each control sets its system value once, as the page shows it; the
+// double-click time also takes effect in the program.
+void TestStandalone::pointerPageSetsTheSystem()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, action);
+    QFETCH(QString, system);
+    const QStringList st = start.split(' ');
+    setSystemPointerSpeed(st.at(0).toInt());
+    setSystemWheelScrollLines(st.at(1) == "0" ? kWheelScrollPage : st.at(1).toUInt());
+    setSystemMouseAcceleration({6, 10, st.at(2).toInt()});
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(400);
+    Sensor page;
+    page.SlotUpDataSenSorUIB(mouseImage());
+    const QStringList a = action.split(' ');
+    if (a.size() == 2)
+        child<QSlider>(&page, a.at(0).toLatin1().constData())->setValue(a.at(1).toInt());
+    else
+        child<QAbstractButton>(&page, a.at(0).toLatin1().constData())->click();
+    const MouseAcceleration acc = systemMouseAcceleration();
+    const quint32 lines = systemWheelScrollLines();
+    QCOMPARE(QString("%1 %2 %3,%4,%5 %6")
+                 .arg(systemPointerSpeed())
+                 .arg(lines == kWheelScrollPage ? 0 : int(lines))
+                 .arg(acc.threshold1)
+                 .arg(acc.threshold2)
+                 .arg(acc.acceleration)
+                 .arg(QGuiApplication::styleHints()->mouseDoubleClickInterval()),
+             system);
+    // The level file the device page starts from.
+    QVERIFY(Sensor::writeLevelFile(6));
+    QFile level(userDataDir() + "/usersetting/SensorPage/Level.ini");
+    QVERIFY(level.open(QIODevice::ReadOnly));
+    QCOMPARE(level.readAll(), QByteArray("6"));
 }
 
 // ---- Every class on screen ---------------------------------------------------------
