@@ -676,6 +676,19 @@ void TestStandalone::eachClassShowsItsTexts()
     macro->findChild<QListWidget *>("listWidgetHong")->setCurrentRow(0);
     macro->on_listWidgetHong_clicked(QModelIndex());
     static_cast<Sensor *>(widgets.at(1).get())->SlotFormReset();
+    // The texts an owner gives the widgets that have no language of their own.
+    const auto sensorText = [language](int position) { return langText(g_langSensor, language, position); };
+    auto *effect = static_cast<SensorEffect *>(widgets.at(2).get());
+    effect->setTitle(sensorText(15));
+    effect->setSpeedText(sensorText(19));
+    effect->setBrightnessText(sensorText(20));
+    effect->setModeText(0, langText(g_langFormSetting, language, 51));
+    effect->setModeText(1, sensorText(17));
+    effect->setModeText(2, sensorText(18));
+    for (int ms = 0; ms <= 20; ++ms)
+        static_cast<DebounceTime *>(widgets.at(3).get())->setItemText(ms, "ms");
+    static_cast<DebouncetimeB *>(widgets.at(4).get())->setText(langText(g_langButtoninterface, language, 43));
+    static_cast<DebouncetimeC *>(widgets.at(5).get())->setItemText(0, "ms");
     for (auto &w : widgets) {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
