@@ -3,7 +3,6 @@
 #include "globals.h"
 
 #include <QByteArray>
-#include <QMutexLocker>
 #include <QSettings>
 #include <QVariant>
 
@@ -30,7 +29,7 @@ ConfigSettings::~ConfigSettings()
 
 ConfigSettings *ConfigSettings::instance()
 {
-    QMutexLocker locker(&g_configSettingsMutex);
+    std::lock_guard<std::mutex> locker(g_configSettingsMutex);
     if (!s_configSettings)
         s_configSettings = new ConfigSettings();
     return s_configSettings;
@@ -38,7 +37,11 @@ ConfigSettings *ConfigSettings::instance()
 
 void ConfigSettings::resetForTests()
 {
-    QMutexLocker locker(&g_configSettingsMutex);
+    std::lock_guard<std::mutex> locker(g_configSettingsMutex);
+    if (s_configSettings) {
+        // A read or write still going on elsewhere ends before the store goes.
+        std::lock_guard<std::mutex> inUse(s_configSettings->accessMutex);
+    }
     delete s_configSettings;
     s_configSettings = nullptr;
 }
@@ -69,7 +72,7 @@ QString ConfigSettings::readString(QString group, QString key)
 {
     QString value;
     {
-        QMutexLocker locker(&accessMutex);
+        std::lock_guard<std::mutex> locker(accessMutex);
         value = settings->value(group + "/" + key, QString()).toString();
     }
     if (isEncodedKey(key))
@@ -81,7 +84,7 @@ QStringList ConfigSettings::readStringList(QString group, QString key)
 {
     QStringList list;
     {
-        QMutexLocker locker(&accessMutex);
+        std::lock_guard<std::mutex> locker(accessMutex);
         list = settings->value(group + "/" + key, QString()).toStringList();
     }
     // A missing key reads as an empty list, not as one empty element.
@@ -96,12 +99,12 @@ QStringList ConfigSettings::readStringList(QString group, QString key)
 
 void ConfigSettings::writeString(QString group, QString key, QString value)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     settings->setValue(group + "/" + key, value);
 }
 
 void ConfigSettings::remove(QString group, QString key)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     settings->remove(group + "/" + key);
 }

@@ -5,9 +5,10 @@
 // shipped with the program and only read. Thirteen of its keys hold Base64
 // text and come back decoded.
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
+
+#include <mutex>
 
 class QSettings;
 
@@ -52,7 +53,7 @@ private:
     // The GUI thread, the Worker thread and the device library's threads
     // all read the store, and QSettings is not safe for concurrent use of
     // one object: every access goes through this lock.
-    QMutex accessMutex;
+    std::mutex accessMutex;
 };
 
 #endif // CONFIGSETTINGS_H

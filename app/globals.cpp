@@ -18,6 +18,11 @@ QString programDir()
 {
     if (!programDirOverride().isEmpty())
         return programDirOverride();
+    // Executables built outside the program folder (the tests) are told
+    // where it is.
+    const QString named = qEnvironmentVariable("QUZ_PROGRAM_DIR");
+    if (!named.isEmpty())
+        return named;
     return QCoreApplication::applicationDirPath();
 }
 
@@ -194,8 +199,8 @@ QString g_mouseButtonName16;
 QString g_mouseButtonName8;
 
 // ---- Settings stores ---------------------------------------------------
-QMutex g_configSettingsMutex;
-QMutex g_macroSettingsMutex;
+std::mutex g_configSettingsMutex;
+std::mutex g_macroSettingsMutex;
 
 // ---- Keyboard hooks ----------------------------------------------------
 void *g_keyHookHandle = nullptr;

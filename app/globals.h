@@ -6,11 +6,11 @@
 
 #include "devicestate.h"
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <mutex>
 
 class QWidget;
 class QLabel;
@@ -21,8 +21,9 @@ class DialogChange;
 extern const QString g_productName;   // "Quzmar"
 
 // ---- Paths -------------------------------------------------------------
-// The program folder (applicationDirPath() unless a test points it
-// elsewhere) and the per-user data folder (home + /AppData/Local/Quzmar).
+// The program folder (applicationDirPath(), or the folder named by the
+// environment variable QUZ_PROGRAM_DIR, unless a test points it elsewhere)
+// and the per-user data folder (home + /AppData/Local/Quzmar).
 QString programDir();
 void setProgramDirOverride(const QString &dir);   // empty: back to the default
 QString userDataDir();
@@ -129,8 +130,10 @@ extern QString g_mouseButtonName16;
 extern QString g_mouseButtonName8;
 
 // ---- Settings stores ---------------------------------------------------
-extern QMutex g_configSettingsMutex;
-extern QMutex g_macroSettingsMutex;
+// Standard mutexes: they are used from the device library's threads too, and
+// unlike QMutex their hand-over is visible to the thread sanitizer.
+extern std::mutex g_configSettingsMutex;
+extern std::mutex g_macroSettingsMutex;
 
 // ---- Keyboard hooks ----------------------------------------------------
 typedef std::function<void(int keyCode, bool downOrUp, bool aotu)> KeyHookCallback;

@@ -2,7 +2,6 @@
 
 #include "globals.h"
 
-#include <QMutexLocker>
 #include <QSettings>
 #include <QTextCodec>
 #include <QVariant>
@@ -27,7 +26,7 @@ MacroSettings::~MacroSettings()
 
 MacroSettings *MacroSettings::instance()
 {
-    QMutexLocker locker(&g_macroSettingsMutex);
+    std::lock_guard<std::mutex> locker(g_macroSettingsMutex);
     if (!s_macroSettings)
         s_macroSettings = new MacroSettings();
     return s_macroSettings;
@@ -35,14 +34,18 @@ MacroSettings *MacroSettings::instance()
 
 void MacroSettings::resetForTests()
 {
-    QMutexLocker locker(&g_macroSettingsMutex);
+    std::lock_guard<std::mutex> locker(g_macroSettingsMutex);
+    if (s_macroSettings) {
+        // A read or write still going on elsewhere ends before the store goes.
+        std::lock_guard<std::mutex> inUse(s_macroSettings->accessMutex);
+    }
     delete s_macroSettings;
     s_macroSettings = nullptr;
 }
 
 void MacroSettings::writeString(QString group, QString key, QString value)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     settings->setValue(group + "/" + key, value);
     // The store lives to the end of the process and is never destroyed, so
     // nothing else would flush a change made just before a crash or a quick
@@ -52,20 +55,20 @@ void MacroSettings::writeString(QString group, QString key, QString value)
 
 QString MacroSettings::readString(QString group, QString key)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     return settings->value(group + "/" + key, QString()).toString();
 }
 
 void MacroSettings::remove(QString group, QString key)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     settings->remove(group + "/" + key);
     settings->sync();
 }
 
 QStringList MacroSettings::readStringList(QString group, QString key)
 {
-    QMutexLocker locker(&accessMutex);
+    std::lock_guard<std::mutex> locker(accessMutex);
     QStringList list = settings->value(group + "/" + key, QString()).toStringList();
     if (list.size() == 1 && list.first().isEmpty())
         list.clear();

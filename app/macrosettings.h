@@ -4,9 +4,10 @@
 // The user settings: "Macro.ini" in the per-user data folder, UTF-8. It holds
 // the language choice and a few switches, not macros.
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
+
+#include <mutex>
 
 class QSettings;
 
@@ -36,7 +37,7 @@ private:
 
     QSettings *settings;
     QString path;
-    QMutex accessMutex;   // QSettings is not safe for concurrent use of one object
+    std::mutex accessMutex;   // QSettings is not safe for concurrent use of one object
 };
 
 #endif // MACROSETTINGS_H

@@ -15,8 +15,10 @@
 #include "flashdatamap.h"
 #include "macrorow.h"
 
+#include <QMap>
 #include <QModelIndex>
 #include <QPoint>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -27,6 +29,7 @@ namespace Ui {
 class Buttoninterface;
 }
 class KeyboardHook;
+class MyLineEdit;
 class PopupMenu;
 struct MacroDownloadRecord;
 class QAction;
@@ -285,8 +288,6 @@ private:
 
 public slots:
     // ---- Macro editor (macro/) --------------------------------------------
-    void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
-    void SlotMacroDownLoadData(QString MacroName, int index);
     void SlotSetMacroPage();
     void CreateMewMacro();
     void RenameMacro();
@@ -309,12 +310,47 @@ public slots:
     void on_MidButton_2_clicked();
     void on_listWidgetKey_itemChanged(QListWidgetItem *item);
     void on_lineEditDelay_valueChanged(int value);
+
+    // ---- Macros on the device (macro/buttoninterface_transfer.cpp) --------
+    // A button runs a macro when its stored function has type 6; the block
+    // it runs carries the macro's name. Those two, never the labels, say
+    // which buttons a macro is bound to.
+    // Device button `index` (0..5), bound to the macro, gets the macro's
+    // saved file; its stored function stays.
+    void SlotMacroDownLoadData(QString MacroName, int index);
+    // After a save: index 0 (the events changed) and 1 (the loop mode
+    // changed) of one save are sent together, once per bound button, as
+    // soon as the event loop runs again. The block comes from the saved
+    // file, the loop mode from its first line.
     void SlotUpDataMacro(QString MacroName, int index);
+    // After a file rename: the bound buttons' blocks get the new name and
+    // their labels change once the device took it.
     void SlotMacroRename(QString Rename, QString Name);
+    // A macro found on device button KeyNumer: its events are appended to
+    // the macro file (whose loop line the labelling has just written) and
+    // the list learns of it; an edit or a recording in the editor stays.
+    void SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer);
+
+    // ---- Recording and key capture (macro/buttoninterface_record.cpp) ----
+    void on_StartRecord_clicked();
+    void on_StopRecord_clicked();
+    // A key while recording: its row, and the time since the key before as
+    // that row's delay.
+    void UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu);
     // The keys the page's hook hears while the press or the release field
-    // has the focus.
+    // has the focus: the field shows the key's name.
     void UpdateCapslockTipB(int keyCode, bool downOrUp, bool aotu);
     void UpdateCapslockTipC(int keyCode, bool downOrUp, bool aotu);
+    // Insert the field's key as a press or release row.
+    void on_lineEditPress_2_clicked();
+    void on_lineEditRelease_2_clicked();
+
+public:
+    // The clock recording measures delays with, in milliseconds; null puts
+    // the steady system clock back.
+    void setRecordClock(std::function<qint64()> clock);
+
+public slots:
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
@@ -394,7 +430,6 @@ private:
 
     QString m_shownMacro;
     bool m_macroEventsChanged = false;
-    int m_lastRecordedKey = -1;
     QString m_exportMacroText;
     QString m_renameMacroText;
     QString m_deleteMacroText;
@@ -402,6 +437,34 @@ private:
     QString m_importMacroText;
     QString m_macroDeletedPrefix;
     bool m_macroSettingsChanged = false;   // the loop mode changed since the last save
+
+    // ---- Transfer and recording state (macro/) ----------------------------
+    // Device buttons 0..5, in the order ButtonA..ButtonF, whose stored
+    // function runs the macro of that name.
+    QVector<int> macroBoundButtons(const QString &name) const;
+    // Sends a macro to device button k under its stored type and code:
+    // `block` (the stored one when null) and the loop mode `loop` (the
+    // stored one when negative). False when the device is offline.
+    bool sendMacroTo(int k, const MacroDownloadRecord *block, int loop);
+    void sendPendingMacros();
+    void setInsertControlsVisible(bool visible);
+    void insertCapturedKey(MyLineEdit *field, bool press);
+    void captureKey(MyLineEdit *field, int keyCode, bool down);
+    // The hook off and the recording state cleared (the limit keeps the
+    // recording layout until Stop).
+    void endRecording();
+    // Back to the layout without a recording, the page's buttons enabled.
+    void leaveRecording();
+    qint64 recordNow() const;
+
+    // Saved macros waiting to be sent: name -> what changed (1 events,
+    // 2 loop mode).
+    QMap<QString, int> m_pendingMacroSends;
+    std::function<qint64()> m_recordClock;
+    qint64 m_recordMark = 0;             // when the last accepted key came
+    bool m_firstRecordEvent = true;      // the next key starts the clock
+    int m_recordedKeyCount = 0;          // rows of this recording
+    QSet<int> m_recordHeldKeys;          // keys down now: a repeat of one adds no row
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
     // The full refresh both image slots run; `sleepToSettings` also tells

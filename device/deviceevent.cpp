@@ -3,14 +3,13 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QThread>
 
 #include <cstring>
 
@@ -63,9 +62,51 @@ const unsigned char *bytesOf(const QByteArray &bytes)
     return reinterpret_cast<const unsigned char *>(bytes.constData());
 }
 
-QString driveGroup()
+QString driveGroup(const DeviceAllInfo &device)
 {
-    return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    return "Drive" + QString::number(device.driveIndex + 1);
+}
+
+// The selection, the live image, the cache name and the receiver LED record
+// belong to the GUI thread. The callback runs on the library's thread: it
+// reads a copy of the selection and hands every change of the others to the
+// GUI thread, waiting until it is made (as it waits for the pages anyway).
+DeviceAllInfo selectedDevice()
+{
+    DeviceAllInfo device;
+    runOnGuiThreadBlocking([&] { device = g_selectedDevice; });
+    return device;
+}
+
+// Applies change to the live image on the GUI thread; returns a copy of the
+// changed image for the signals.
+FlashDataMap changeImage(const std::function<void(FlashDataMap &)> &change)
+{
+    FlashDataMap copy;
+    runOnGuiThreadBlocking([&] {
+        change(g_flashDataMap);
+        copy = g_flashDataMap;
+    });
+    return copy;
+}
+
+// Hands the whole live image to the device, on the GUI thread, where the
+// device setters send it too.
+void sendImage()
+{
+    runOnGuiThreadBlocking([] { ProtocolDataUpdate(&g_flashDataMap); });
+}
+
+// The receiver LED record is read and written where the pages read it. Its
+// mode after fill(g_dongleRgb).
+u8 updateDongleRgb(const std::function<void(DongleRGB *)> &fill)
+{
+    u8 mode = 0;
+    runOnGuiThreadBlocking([&] {
+        fill(g_dongleRgb);
+        mode = g_dongleRgb->ledMode;
+    });
+    return mode;
 }
 
 // Item `index` of a product configuration list as a number (a text that is
@@ -89,24 +130,24 @@ void handleBattery(const unsigned char *data, unsigned int dataLen)
 // Zeroes the key records and macro blocks that a reconnection invalidates.
 // Buttons whose default function is a key record ("0x05 ...") keep theirs,
 // and so does every button after the first of them.
-void clearKeyRecordsAfterReconnect()
+void clearKeyRecordsAfterReconnect(FlashDataMap &image, const DeviceAllInfo &device)
 {
-    const QString group = driveGroup();
+    const QString group = driveGroup(device);
     for (int n = 1; n <= 6; ++n) {
         const QStringList param = ConfigSettings::instance()->readStringList(group, "KeyParam" + QString::number(n));
         if (!param.isEmpty() && param.first() == QLatin1String("0x05"))
             g_keepKeyParams.append(n - 1);
     }
     if (g_keepKeyParams.isEmpty()) {
-        auto *bytes = reinterpret_cast<u8 *>(&g_flashDataMap);
+        auto *bytes = reinterpret_cast<u8 *>(&image);
         const size_t start = offsetof(FlashDataMap, keyRecords);
         std::memset(bytes + start, 0, sizeof(FlashDataMap) - start);
     } else {
         for (int k = 0; k < 16; ++k) {
             if (g_keepKeyParams.contains(k))
                 break;
-            std::memset(&g_flashDataMap.keyRecords[k], 0, sizeof(KeyParamRecord));
-            std::memset(&g_flashDataMap.macroRecords[k], 0, sizeof(MacroRecord));
+            std::memset(&image.keyRecords[k], 0, sizeof(KeyParamRecord));
+            std::memset(&image.macroRecords[k], 0, sizeof(MacroRecord));
         }
     }
     g_clearKeyRecords = 0;
@@ -114,9 +155,12 @@ void clearKeyRecordsAfterReconnect()
 
 void handleFullRead(const unsigned char *data)
 {
-    std::memset(&g_flashDataMap, 0, sizeof g_flashDataMap);
-    ProtocolDataParser(data, &g_flashDataMap);
-    g_deviceCacheName = deviceCacheFileName(g_selectedDevice.cid, g_selectedDevice.mid);
+    // The device's image is built apart and becomes the live image in one
+    // step on the GUI thread.
+    FlashDataMap image;
+    std::memset(&image, 0, sizeof image);
+    ProtocolDataParser(data, &image);
+    const DeviceAllInfo device = selectedDevice();
 
     UsbServer_ReadDPILed();
     UsbServer_ReadBatteryLevel();
@@ -124,10 +168,10 @@ void handleFullRead(const unsigned char *data)
     UsbServer_ReadConfig();
 
     if (!g_skipDongleQuery) {
-        const QByteArray path = g_selectedDevice.devicePath.toLatin1();
-        if (g_selectedDevice.isReceiver != 1 && g_selectedDevice.linkType == 1) {
-            UsbFinderC_Get4KDongleRGBValue(path.constData(), g_dongleRgb);
-            if (g_dongleRgb->ledMode != 0)
+        const QByteArray path = device.devicePath.toLatin1();
+        if (device.isReceiver != 1 && device.linkType == 1) {
+            const u8 mode = updateDongleRgb([&](DongleRGB *rgb) { UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb); });
+            if (mode != 0)
                 PostMsg::instance()->postRGBValue(g_dongleRgb);
         }
         unsigned char longRange = 115;
@@ -138,16 +182,20 @@ void handleFullRead(const unsigned char *data)
     g_skipDongleQuery = 0;
 
     if (g_clearKeyRecords)
-        clearKeyRecordsAfterReconnect();
+        clearKeyRecordsAfterReconnect(image, device);
 
-    ProtocolDataUpdate(&g_flashDataMap);
+    runOnGuiThreadBlocking([&] {
+        g_flashDataMap = image;
+        g_deviceCacheName = deviceCacheFileName(device.cid, device.mid);
+        ProtocolDataUpdate(&g_flashDataMap);
+    });
     g_keepKeyParams.clear();
     g_buttonUiUpToDate = 0;
 
     PostMsg *hub = PostMsg::instance();
-    hub->postUpDataLightUIButton(g_flashDataMap);
-    hub->postUpDataLightLight(g_flashDataMap);
-    hub->postUpDataLightSensor(g_flashDataMap);
+    hub->postUpDataLightUIButton(image);
+    hub->postUpDataLightLight(image);
+    hub->postUpDataLightSensor(image);
     hub->postForm();
 
     g_deviceDataLoaded = 1;
@@ -160,19 +208,19 @@ void handleDeviceData(u8 flag, u8 subCommand, const unsigned char *data, unsigne
         return;
     PostMsg *hub = PostMsg::instance();
     if (subCommand == 4 && dataLen == 1) {
-        g_flashDataMap.dpiLevel = data[0];
-        hub->postUpDataDPI(data[0]);
-        ProtocolDataUpdate(&g_flashDataMap);
+        const u8 level = data[0];
+        changeImage([level](FlashDataMap &image) { image.dpiLevel = level; });
+        hub->postUpDataDPI(level);
+        sendImage();
     } else if (subCommand == 0x4C && dataLen == 8) {
-        BufferToDPILed(data, &g_flashDataMap.dpiLedMode);
-        hub->postUpDataDPILed(g_flashDataMap);
+        hub->postUpDataDPILed(changeImage([data](FlashDataMap &image) { BufferToDPILed(data, &image.dpiLedMode); }));
     } else if (subCommand == 0xA0 && dataLen == 9) {
-        BufferToLedBar(data, &g_flashDataMap.lightMode);
-        hub->postUpDataLightLight(g_flashDataMap);
+        hub->postUpDataLightLight(changeImage([data](FlashDataMap &image) { BufferToLedBar(data, &image.lightMode); }));
     } else if (subCommand == 0 && dataLen == 1) {
-        g_flashDataMap.reportRate = data[0];
-        hub->postUpDataReportRate(data[0]);
-        ProtocolDataUpdate(&g_flashDataMap);
+        const u8 rate = data[0];
+        changeImage([rate](FlashDataMap &image) { image.reportRate = rate; });
+        hub->postUpDataReportRate(rate);
+        sendImage();
     } else if (subCommand == 0 && dataLen == kFullReadSize) {
         handleFullRead(data);
     }
@@ -181,15 +229,17 @@ void handleDeviceData(u8 flag, u8 subCommand, const unsigned char *data, unsigne
 void handleReconnected()
 {
     UsbServer_SetBatteryOptimizeEnable(1);
-    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(), "Adveanced");
-    const QByteArray path = g_selectedDevice.devicePath.toLatin1();
+    const DeviceAllInfo device = selectedDevice();
+    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(device), "Adveanced");
+    const QByteArray path = device.devicePath.toLatin1();
 
     int ledMode = 0;
-    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && g_selectedDevice.isReceiver != 1
-        && g_selectedDevice.linkType == 1) {
-        g_dongleRgb->ledMode = u8(ledMode);
-        UsbFinderC_Set4KDongleRGB(path.constData(), g_dongleRgb);
-        if (g_dongleRgb->ledMode != 0)
+    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isReceiver != 1 && device.linkType == 1) {
+        const u8 mode = updateDongleRgb([&](DongleRGB *rgb) {
+            rgb->ledMode = u8(ledMode);
+            UsbFinderC_Set4KDongleRGB(path.constData(), rgb);
+        });
+        if (mode != 0)
             PostMsg::instance()->postRGBValue(g_dongleRgb);
     }
 
@@ -218,17 +268,21 @@ void handleStatusChanged(const unsigned char *data, unsigned int dataLen)
 
 void handleVersion()
 {
-    const QByteArray utf8Path = g_selectedDevice.devicePath.toUtf8();
+    const DeviceAllInfo device = selectedDevice();
+    const QByteArray utf8Path = device.devicePath.toUtf8();
     const int version = UsbFinderC_GetVersion(utf8Path.constData());
     const QString text = deviceVersionText(quint32(version));
     const QString cid = ConfigSettings::instance()->readString("Option", "CID");
-    const QString mid = ConfigSettings::instance()->readString(driveGroup(), "MID");
+    const QString mid = ConfigSettings::instance()->readString(driveGroup(device), "MID");
 
     // The selection and the registry belong to the GUI thread: write them
     // there before anyone hears of the new version.
     bool checkUpdate = false;
     runOnGuiThreadBlocking([&] {
-        g_selectedDevice.mouseVersion = text;
+        // The version belongs to the device it was read from; a selection
+        // changed meanwhile keeps its own.
+        if (g_selectedDevice.devicePath == device.devicePath)
+            g_selectedDevice.mouseVersion = text;
         checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
         writeMouseVersion(cid, mid, text);
     });
@@ -253,16 +307,6 @@ void setStatusReadClock(const StatusReadClock &clock)
 void resetStatusReadClock()
 {
     statusClock() = defaultClock();
-}
-
-void runOnGuiThreadBlocking(const std::function<void()> &fn)
-{
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(app, fn, Qt::BlockingQueuedConnection);
 }
 
 void onDeviceStatusChanged()

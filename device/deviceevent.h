@@ -3,9 +3,10 @@
 
 // The device server's event callback: everything the mouse reports arrives
 // here, on a thread of the device library. Device data go into the live
-// image g_flashDataMap and reach the pages as copies through PostMsg
-// signals, whose device-data receivers are connected blocking-queued, so
-// the callback waits until the pages have taken them.
+// image g_flashDataMap, which belongs to the GUI thread: the callback hands
+// each change there and waits until it is made. The data reach the pages as
+// copies through PostMsg signals, whose device-data receivers are connected
+// blocking-queued, so the callback waits until the pages have taken them.
 
 #include <QString>
 #include <QtGlobal>
@@ -31,9 +32,5 @@ struct StatusReadClock {
 void setStatusReadClock(const StatusReadClock &clock);
 // Back to g_statusReadTimer.
 void resetStatusReadClock();
-
-// Runs fn on the GUI thread and waits until it has run; runs it at once when
-// already on the GUI thread (or when no application object exists).
-void runOnGuiThreadBlocking(const std::function<void()> &fn);
 
 #endif // DEVICEEVENT_H

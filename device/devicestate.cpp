@@ -13,6 +13,10 @@ u8 *zeroedBuffer(int size)
 const char kEmptyPath[1] = {0};
 } // namespace
 
+// The shared flags keep the width of the plain numbers they were.
+static_assert(sizeof(std::atomic<u8>) == 1 && std::atomic<u8>::is_always_lock_free, "one-byte flags");
+static_assert(sizeof(std::atomic<int>) == sizeof(int) && std::atomic<int>::is_always_lock_free, "int flags");
+
 FlashDataMap g_flashDataMap = {};
 DeviceAllInfo g_selectedDevice;
 DeviceAllInfo g_pairDevice;
@@ -21,18 +25,18 @@ const char *g_deviceHandle = kEmptyPath;
 const char kDummyDeviceHandle[] = "a";
 QList<DeviceAllInfo> g_deviceList;
 
-u8 g_deviceOnline = 0;
-u8 g_lastStartedOnline = 0;
-u8 g_workerReadPending = 0;
-u8 g_deviceDataLoaded = 0;
-u8 g_deviceLost = 0;
-u8 g_rereadRequested = 0;
-u8 g_paramReloadPending = 0;
+std::atomic<u8> g_deviceOnline{0};
+std::atomic<u8> g_lastStartedOnline{0};
+std::atomic<u8> g_workerReadPending{0};
+std::atomic<u8> g_deviceDataLoaded{0};
+std::atomic<u8> g_deviceLost{0};
+std::atomic<u8> g_rereadRequested{0};
+std::atomic<u8> g_paramReloadPending{0};
 u8 g_clearKeyRecords = 0;
 u8 g_skipDongleQuery = 0;
 QList<int> g_keepKeyParams;
-u8 g_configApplying = 0;
-int g_devicePageActive = 0;
+std::atomic<u8> g_configApplying{0};
+std::atomic<int> g_devicePageActive{0};
 QString g_deviceCachePath;
 QString g_deviceCacheName;
 
@@ -45,12 +49,12 @@ u8 *g_usbAddressResult = [] {
 DongleRGB *g_dongleRgb = reinterpret_cast<DongleRGB *>(zeroedBuffer(sizeof(DongleRGB)));
 u8 *g_batteryStatus = zeroedBuffer(4);
 u8 *g_statusFlags = zeroedBuffer(7);
-int g_showBatteryValue = 0;
+std::atomic<int> g_showBatteryValue{0};
 
 u8 g_uiWriteEnabled = 0;
 u8 g_buttonPageRefreshing = 0;
 u8 g_lightPageRefreshing = 0;
-u8 g_buttonUiUpToDate = 0;
+std::atomic<u8> g_buttonUiUpToDate{0};
 int g_importResult = 0;
 u8 g_upgradeIdle = 1;
 QElapsedTimer g_statusReadTimer;

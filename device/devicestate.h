@@ -1,15 +1,25 @@
 #ifndef DEVICESTATE_H
 #define DEVICESTATE_H
 
-// Device state shared by the device link and the windows. Plain globals
-// without a lock: the GUI thread, the Worker thread and the device library's
-// event thread all touch them (see the Worker and the event callback).
+// Device state shared by the device link and the windows. Three threads
+// meet here: the GUI thread, the Worker thread (Worker::run) and the device
+// library's event thread (onDeviceEvent).
+// - The flags that more than one of them reads or writes are atomics of
+//   their old width; every use as a plain number still works.
+// - The records (the selection, the live image, the cache names, the
+//   receiver LED record, the device list) belong to the GUI thread: only it
+//   writes them. The event callback and the Worker hand their changes over
+//   and read copies (device/guithread.h, Worker::start).
+// - The buffers the event callback decodes into (battery, status bytes) and
+//   the key records it keeps across a reconnection are its own.
 
 #include "flashdatamap.h"
 
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
+
+#include <atomic>
 
 extern FlashDataMap g_flashDataMap;
 extern DeviceAllInfo g_selectedDevice;
@@ -21,18 +31,18 @@ extern const char *g_deviceHandle;
 extern const char kDummyDeviceHandle[];
 extern QList<DeviceAllInfo> g_deviceList;
 
-extern u8 g_deviceOnline;
-extern u8 g_lastStartedOnline;
-extern u8 g_workerReadPending;
-extern u8 g_deviceDataLoaded;
-extern u8 g_deviceLost;
-extern u8 g_rereadRequested;
-extern u8 g_paramReloadPending;
+extern std::atomic<u8> g_deviceOnline;
+extern std::atomic<u8> g_lastStartedOnline;
+extern std::atomic<u8> g_workerReadPending;
+extern std::atomic<u8> g_deviceDataLoaded;
+extern std::atomic<u8> g_deviceLost;
+extern std::atomic<u8> g_rereadRequested;
+extern std::atomic<u8> g_paramReloadPending;
 extern u8 g_clearKeyRecords;
 extern u8 g_skipDongleQuery;
 extern QList<int> g_keepKeyParams;
-extern u8 g_configApplying;
-extern int g_devicePageActive;
+extern std::atomic<u8> g_configApplying;
+extern std::atomic<int> g_devicePageActive;
 extern QString g_deviceCachePath;
 extern QString g_deviceCacheName;
 
@@ -41,12 +51,12 @@ extern u8 *g_usbAddressResult;   // the device list page's buffer of the same fo
 extern DongleRGB *g_dongleRgb;
 extern u8 *g_batteryStatus;      // 4 bytes: level, charging
 extern u8 *g_statusFlags;        // 7 bytes
-extern int g_showBatteryValue;
+extern std::atomic<int> g_showBatteryValue;
 
 extern u8 g_uiWriteEnabled;
 extern u8 g_buttonPageRefreshing;
 extern u8 g_lightPageRefreshing;
-extern u8 g_buttonUiUpToDate;
+extern std::atomic<u8> g_buttonUiUpToDate;
 extern int g_importResult;
 extern u8 g_upgradeIdle;
 extern QElapsedTimer g_statusReadTimer;

@@ -4,6 +4,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "inportfail.h"
 #include "postmsg.h"
@@ -76,7 +77,7 @@ void UpDataParam::SlotSetStyle(int index)
 bool UpDataParam::waitForButtonPage()
 {
     for (int i = 0; i < kRefreshPolls && !g_buttonUiUpToDate; ++i)
-        Worker::waitWithEvents(kRefreshPollMs);
+        waitWithEvents(kRefreshPollMs);
     return g_buttonUiUpToDate != 0;
 }
 
@@ -130,7 +131,7 @@ void UpDataParam::runImport()
         hub->postUpDataButtonUIC(record);
         hub->postFormB();
         for (int i = 0; i < kImportPolls; ++i)
-            Worker::waitWithEvents(kRefreshPollMs);
+            waitWithEvents(kRefreshPollMs);
     } else {
         InportFail notice(nullptr);
         const QPoint origin = mapToGlobal(QPoint(0, 0));

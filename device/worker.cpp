@@ -6,19 +6,17 @@
 #include "devicesearch.h"
 #include "formsetting.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QTimer>
 
 #include <cstring>
+#include <mutex>
 
 Worker *g_worker = nullptr;
 Worker *g_workerInstance = nullptr;
@@ -29,15 +27,15 @@ namespace {
 constexpr int kCheckIntervalMs = 1300;
 constexpr int kMaxInfoQueries = 10;
 
-QMutex &handleMutex()
+std::mutex &handleMutex()
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     return mutex;
 }
 
 void setDummyDeviceHandle()
 {
-    QMutexLocker locker(&handleMutex());
+    std::lock_guard<std::mutex> locker(handleMutex());
     g_deviceHandle = kDummyDeviceHandle;
 }
 
@@ -84,18 +82,28 @@ bool updateRunning()
     return g_upgradeIdle == 0;
 }
 
+// The selection belongs to the GUI thread: the Worker thread's finding about
+// the device goes there, and only to the device it was made for.
+void markSelectionOnline(const QString &path, u8 online)
+{
+    queueOnGuiThread([path, online] {
+        if (g_selectedDevice.devicePath == path)
+            g_selectedDevice.online = online;
+    });
+}
+
 } // namespace
 
 void setDeviceHandlePath(const QByteArray &path)
 {
-    QMutexLocker locker(&handleMutex());
+    std::lock_guard<std::mutex> locker(handleMutex());
     g_devicePathUtf8 = path;
     g_deviceHandle = g_devicePathUtf8.constData();
 }
 
 QByteArray deviceHandleCopy()
 {
-    QMutexLocker locker(&handleMutex());
+    std::lock_guard<std::mutex> locker(handleMutex());
     return QByteArray(g_deviceHandle ? g_deviceHandle : "");
 }
 
@@ -126,6 +134,10 @@ Worker::~Worker()
     // wait is a last guard and never unbounded.
     if (isRunning())
         wait(2000);
+    // Pairs with the end of run(): what the thread did is ordered before the
+    // object goes in a way the thread sanitizer sees (QThread's own
+    // bookkeeping happens inside Qt, where it cannot look).
+    { std::lock_guard<std::mutex> ended(m_runMutex); }
     if (g_checkTimer && g_checkTimer->parent() == this)
         g_checkTimer = nullptr;
     if (g_worker == this)
@@ -158,35 +170,49 @@ bool Worker::clearReadPendingB()
     return true;
 }
 
-void Worker::waitWithEvents(int ms)
-{
-    // An elapsed timer rather than the wall clock, so a wait across
-    // midnight ends on time.
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
-
 void Worker::startRead()
 {
     g_workerReadPending = 1;
     start(QThread::InheritPriority);
 }
 
+void Worker::start(QThread::Priority priority)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_runMutex);
+        m_selectedPath = g_selectedDevice.devicePath;
+        m_selectedLinkType = g_selectedDevice.linkType;
+        m_cachePath = g_deviceCachePath;
+    }
+    QThread::start(priority);
+}
+
 void Worker::run()
 {
+    // Every way out of run() passes the mutex last (see ~Worker).
+    struct RunEnd {
+        std::mutex &mutex;
+        ~RunEnd() { std::lock_guard<std::mutex> ended(mutex); }
+    } runEnd{m_runMutex};
     if (!g_workerReadPending)
         return;
     const QByteArray handle = deviceHandleCopy();
     if (!g_deviceOnline)
         g_deviceOnline = UsbFinderC_GetDeviceOnLine(handle.constData());
 
-    const QString selectedPath = g_selectedDevice.devicePath;
-    const int selectedLink = g_selectedDevice.linkType & 0xFF;
-    if (selectedPath == lastPath && selectedLink == lastLinkType && g_lastStartedOnline == g_deviceOnline
-        && !g_paramReloadPending) {
-        g_deviceDataLoaded = g_deviceOnline;
+    QString selectedPath;
+    int selectedLink = 0;
+    QString cachePath;
+    bool sameAsLast = false;
+    {
+        std::lock_guard<std::mutex> lock(m_runMutex);
+        selectedPath = m_selectedPath;
+        selectedLink = m_selectedLinkType & 0xFF;
+        cachePath = m_cachePath;
+        sameAsLast = selectedPath == lastPath && selectedLink == lastLinkType;
+    }
+    if (sameAsLast && g_lastStartedOnline.load() == g_deviceOnline.load() && !g_paramReloadPending) {
+        g_deviceDataLoaded = g_deviceOnline.load();
         g_workerReadPending = 0;
         return;
     }
@@ -194,7 +220,7 @@ void Worker::run()
     if (g_devicePageActive == 1) {
         PostMsg *hub = PostMsg::instance();
         if (UsbFinderC_GetDeviceOnLine(handle.constData())) {
-            g_selectedDevice.online = 1;
+            markSelectionOnline(selectedPath, 1);
             if (g_paramReloadPending) {
                 hub->postUpDataParam(1);
                 g_paramReloadPending = 0;
@@ -203,10 +229,10 @@ void Worker::run()
             }
         } else {
             g_deviceLost = 1;
-            g_selectedDevice.online = 0;
+            markSelectionOnline(selectedPath, 0);
             FlashDataMap cached;
             std::memset(&cached, 0, sizeof cached);
-            if (loadDeviceInfo(g_deviceCachePath, &cached)) {
+            if (loadDeviceInfo(cachePath, &cached)) {
                 hub->postUpDataLightUIButton(cached);
                 hub->postUpDataLightLight(cached);
                 hub->postUpDataLightSensor(cached);
@@ -216,18 +242,21 @@ void Worker::run()
             }
         }
 
-        lastPath = selectedPath;
-        lastLinkType = selectedLink;
+        {
+            std::lock_guard<std::mutex> lock(m_runMutex);
+            lastPath = selectedPath;
+            lastLinkType = selectedLink;
+        }
 
         UsbServerC_Start(handle.constData(), handle.constData(), onDeviceEvent);
         qDebug() << "OnlinA";
         UsbServer_SetPCDriverStatus(1);
         UsbServer_ReadAllFlashData();
-        g_lastStartedOnline = g_deviceOnline;
+        g_lastStartedOnline = g_deviceOnline.load();
         qDebug() << "OnlinB";
     }
 
-    g_deviceDataLoaded = g_deviceOnline;
+    g_deviceDataLoaded = g_deviceOnline.load();
     g_workerReadPending = 0;
 }
 
@@ -270,13 +299,7 @@ int Worker::onUsbChanged()
 {
     // The scan rebuilds g_deviceList and the selection, which the GUI thread
     // reads at any time: it runs there.
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return 0;
-    if (QThread::currentThread() == app->thread())
-        scanDevices();
-    else
-        QMetaObject::invokeMethod(app, &Worker::scanDevices, Qt::QueuedConnection);
+    queueOnGuiThread(&Worker::scanDevices);
     return 0;
 }
 

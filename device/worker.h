@@ -17,6 +17,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <mutex>
+
 class QTimer;
 
 class Worker : public QThread
@@ -53,10 +55,17 @@ public:
     static void clearReadPending();
     static bool setReadPending();
     static bool clearReadPendingB();
-    static void waitWithEvents(int ms);
 
     // g_workerReadPending = 1, then start with InheritPriority.
     void startRead();
+
+    // Starts the thread (QThread::start, which it hides, so that every start
+    // comes here). The selection and the cache name belong to the GUI
+    // thread: the path and link byte of the selection and g_deviceCachePath
+    // are copied here, on the thread that starts the Worker, and run() reads
+    // the copy. A start while the thread still runs starts nothing and
+    // leaves the copy for the next run.
+    void start(QThread::Priority priority = QThread::InheritPriority);
 
 public slots:
     void SlotCheckOnline();
@@ -67,6 +76,12 @@ protected:
     void run() override;
 
 private:
+    // Guards the copy taken by start() and the two records of the last
+    // server start, which successive runs (on different threads) share.
+    std::mutex m_runMutex;
+    QString m_selectedPath;
+    int m_selectedLinkType = 0;
+    QString m_cachePath;
     int lastLinkType = 0;
     QString lastPath;
 };

@@ -5,7 +5,6 @@
 #include "ui_Buttoninterface.h"
 
 #include "dialogmain.h"
-#include "keyboardhook.h"
 #include "macroeditorshared.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
@@ -132,20 +131,6 @@ void Buttoninterface::InPortMacro()
 
 void Buttoninterface::SlotSetMacroPage()
 {
-    PostMsg::instance()->postStartRecord(1);
-    m_keyboardHook->RemoveKeyboardHook();
-    ui->StopRecord->hide();
-    ui->StartRecord->show();
-    ui->NumberEdit->show();
-    ui->listWidgetHong->setEnabled(true);
-    // A recording hides the controls that insert single events.
-    for (QWidget *w : {static_cast<QWidget *>(ui->lineEditDelay), static_cast<QWidget *>(ui->lineEditDelay_2),
-                       static_cast<QWidget *>(ui->lineEditPress), static_cast<QWidget *>(ui->lineEditPress_2),
-                       static_cast<QWidget *>(ui->lineEditRelease_2), static_cast<QWidget *>(ui->lineEditRelease),
-                       static_cast<QWidget *>(ui->LeftButton_2), static_cast<QWidget *>(ui->RightButton_2),
-                       static_cast<QWidget *>(ui->MidButton_2)})
-        w->show();
-    g_macroRecording = 0;
-    m_lastRecordedKey = -1;
+    leaveRecording();
     ui->Save->hide();
 }

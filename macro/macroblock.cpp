@@ -74,11 +74,16 @@ int macroBlockEventCount(const MacroDownloadRecord &block)
     return std::min(int(block.eventCount), kMacroMaxEvents);
 }
 
-QString macroBlockName(const MacroDownloadRecord &block)
+QString macroBlockStoredName(const MacroDownloadRecord &block)
 {
     const char *raw = reinterpret_cast<const char *>(block.name);
     const int length = int(std::find(raw, raw + kMacroBlockNameBytes, '\0') - raw);
-    return usableMacroName(QString::fromLocal8Bit(raw, length));
+    return QString::fromLocal8Bit(raw, length);
+}
+
+QString macroBlockName(const MacroDownloadRecord &block)
+{
+    return usableMacroName(macroBlockStoredName(block));
 }
 
 MacroRows macroBlockRows(const MacroDownloadRecord &block, const MouseButtonNames &mouse)

@@ -61,6 +61,10 @@ void renameMacroBlock(MacroDownloadRecord *block, const QString &name);
 
 // The events in use: the count byte, never more than 70.
 int macroBlockEventCount(const MacroDownloadRecord &block);
+// The name as the block holds it: the bytes up to the first zero byte,
+// decoded from the local 8-bit encoding, unchecked. The buttons bound to a
+// macro are found by it.
+QString macroBlockStoredName(const MacroDownloadRecord &block);
 // The block's name as a macro name: the bytes up to the first zero byte,
 // decoded from the local 8-bit encoding and passed through the name check
 // (usableMacroName). Empty when the device holds no usable name: then no

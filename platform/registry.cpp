@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "globals.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -12,6 +14,16 @@ QString RegistryKey::storePath()
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + "/.config";
     return base + "/Quzmar/registry.ini";
+}
+
+QString RegistryKey::programKeyPath(const QString &name)
+{
+    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + name;
+}
+
+QString RegistryKey::deviceRecordsKeyPath()
+{
+    return programKeyPath(QStringLiteral("Mouse Drive Test"));
 }
 
 QString RegistryKey::groupForKeyPath(const QString &keyPath)

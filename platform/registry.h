@@ -41,6 +41,12 @@ public:
 
     // The file that holds every key.
     static QString storePath();
+    // The program's own keys: "HKEY_CURRENT_USER\Software\Quzmar\Quzmar\"
+    // + name.
+    static QString programKeyPath(const QString &name);
+    // "...\Mouse Drive Test": the mouse version records ("MouseVer" + CID +
+    // MID) and the record of a failed update ("UpdateFailInfo").
+    static QString deviceRecordsKeyPath();
     // "HKEY_CURRENT_USER\A\B" -> "A/B". Keys of other hives keep the hive
     // name as their first group level so that they never meet the user's.
     static QString groupForKeyPath(const QString &keyPath);

@@ -1,15 +1,30 @@
 #!/bin/sh
-# Installs what a fresh Debian 12 machine lacks to build, run and test the
+# Installs what a fresh Debian machine lacks to build, run and test the
 # program. Run as root (or through sudo); does nothing when all is present.
 set -e
-PKGS="cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev xvfb xauth fonts-wqy-microhei clang libclang-rt-14-dev"
-missing=""
-for p in $PKGS; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  SUDO=""
-  [ "$(id -u)" = 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+updated=""
+install_missing() {
+  missing=""
+  for p in "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+  done
+  [ -n "$missing" ] || return 0
+  if [ -z "$updated" ]; then
+    $SUDO apt-get update -qq
+    updated=1
+  fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
-fi
+}
+
+install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev xvfb xauth \
+  fonts-wqy-microhei clang
+
+# The sanitizer and fuzzer runtimes come in one package per clang version:
+# take the one of the clang that `clang` runs (14 on Debian 12).
+major=$(clang -dumpversion 2>/dev/null | cut -d. -f1)
+case "$major" in
+  ''|*[!0-9]*) install_missing libclang-rt-dev ;;
+  *) install_missing "libclang-rt-$major-dev" ;;
+esac

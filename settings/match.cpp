@@ -7,6 +7,7 @@
 #include "configsettings.h"
 #include "dialogchange.h"
 #include "globals.h"
+#include "guithread.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
@@ -225,10 +226,7 @@ void Match::onPairReport(const unsigned char *report, int reportLen, const unsig
     if (event != 6 || !data || dataLen < 1)
         return;
     const int status = data[0];
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(app, [status]() { handlePairStatus(status); }, Qt::QueuedConnection);
+    postToGuiThread([status]() { handlePairStatus(status); });
 }
 
 void Match::SlotStopTimer()

@@ -11,6 +11,7 @@
 #include "configsettings.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "guithread.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
@@ -171,12 +172,9 @@ void queueUpdaterEvent(const unsigned char *event, void (*handler)(const QByteAr
     if (!event)
         return;
     const QByteArray copy(reinterpret_cast<const char *>(event), 3);
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
     // Queued even from the GUI thread, so that events are handled in the
     // order the library sent them.
-    QMetaObject::invokeMethod(app, [copy, handler]() { handler(copy); }, Qt::QueuedConnection);
+    postToGuiThread([copy, handler]() { handler(copy); });
 }
 
 void FormSetting::upgradeStepCallback(const unsigned char *event)

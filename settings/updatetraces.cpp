@@ -12,7 +12,7 @@ const char kFailInfo[] = "UpdateFailInfo";
 
 QString updateTraceKeyPath()
 {
-    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\Mouse Drive Test";
+    return RegistryKey::deviceRecordsKeyPath();
 }
 
 QString readUpdateFailInfo()

@@ -121,7 +121,7 @@ private:
     // "key=value" lines in place of the same keys of [Drive1].
     void useDrive1(const QStringList &lines)
     {
-        QFile shipped(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini");
+        QFile shipped(builtProgramDir() + "/usersetting/Config.ini");
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QStringList ini = QString::fromUtf8(shipped.readAll()).split('\n');
         const int group = ini.indexOf("[Drive1]");
@@ -137,7 +137,7 @@ private:
         }
         program.reset(new QTemporaryDir);
         QDir().mkpath(program->path() + "/usersetting");
-        const QString shippedDir = QCoreApplication::applicationDirPath();
+        const QString shippedDir = builtProgramDir();
         QFile::copy(shippedDir + "/driver_sensor.h", program->path() + "/driver_sensor.h");
         QFile::link(shippedDir + "/Picture", program->path() + "/Picture");
         QFile config(program->path() + "/usersetting/Config.ini");

@@ -106,7 +106,7 @@ private:
     {
         delete program;
         program = new QTemporaryDir;
-        QFile shipped(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini");
+        QFile shipped(builtProgramDir() + "/usersetting/Config.ini");
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         QString text = QString::fromUtf8(shipped.readAll());
         if (!from.isEmpty()) {

@@ -157,8 +157,8 @@ private:
         QDir(dir).removeRecursively();
         QDir().mkpath(dir + "/usersetting");
         QDir().mkpath(dir + "/bin");
-        QFile::copy(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini", dir + "/usersetting/Config.ini");
-        QFile::link(QCoreApplication::applicationDirPath() + "/Picture", dir + "/Picture");
+        QFile::copy(builtProgramDir() + "/usersetting/Config.ini", dir + "/usersetting/Config.ini");
+        QFile::link(builtProgramDir() + "/Picture", dir + "/Picture");
         auto write = [&](const QString &name, const QByteArray &bytes) {
             QFile f(dir + "/bin/" + name);
             f.open(QIODevice::WriteOnly);

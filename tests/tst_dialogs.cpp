@@ -156,7 +156,7 @@ void writeFile(const QString &path, const QByteArray &data)
 // A program folder of the test's own that shares the built pictures.
 void usePicturesIn(const QString &dir)
 {
-    QFile::link(QCoreApplication::applicationDirPath() + "/Picture", dir + "/Picture");
+    QFile::link(builtProgramDir() + "/Picture", dir + "/Picture");
 }
 } // namespace
 

@@ -21,7 +21,7 @@ QString fixture(const QString &name)
 
 QString shippedDir()
 {
-    return QCoreApplication::applicationDirPath() + "/Language";
+    return builtProgramDir() + "/Language";
 }
 
 // Texts each page must hold per language, as the windows read them.

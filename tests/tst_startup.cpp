@@ -229,7 +229,7 @@ private slots:
 
     void programStartsAgainAfterItsInstanceWasKilled()
     {
-        const QString program = QCoreApplication::applicationDirPath() + "/Quzmar";
+        const QString program = builtProgramDir() + "/Quzmar";
         if (!QFileInfo(program).isExecutable())
             QSKIP("the program is not built");
         QTemporaryDir home;
@@ -336,8 +336,10 @@ int crashChild(const char *mode)
     if (std::strcmp(mode, "segv") == 0) {
         // An unmapped address near zero; not null, so that the undefined
         // behaviour checker of a sanitizer build lets the fault happen.
-        volatile int *nowhere = reinterpret_cast<volatile int *>(std::uintptr_t(16));
-        *nowhere = 1;
+        // The address goes through a volatile so the compiler cannot see
+        // (and warn about) the write it knows to be out of bounds.
+        volatile std::uintptr_t address = 16;
+        *reinterpret_cast<volatile int *>(address) = 1;
     } else if (std::strcmp(mode, "abort") == 0) {
         std::abort();
     } else if (std::strcmp(mode, "throw") == 0) {

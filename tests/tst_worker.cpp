@@ -261,7 +261,7 @@ private slots:
         // own without "bin".
         QTemporaryDir program;
         QVERIFY(QDir().mkpath(program.path() + "/usersetting"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini",
+        QVERIFY(QFile::copy(builtProgramDir() + "/usersetting/Config.ini",
                             program.path() + "/usersetting/Config.ini"));
         setProgramDirOverride(program.path());
         ConfigSettings::resetForTests();
@@ -295,7 +295,7 @@ private slots:
         QFETCH(QString, mark);
         QTemporaryDir program;
         QVERIFY(QDir().mkpath(program.path() + "/usersetting"));
-        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/usersetting/Config.ini",
+        QVERIFY(QFile::copy(builtProgramDir() + "/usersetting/Config.ini",
                             program.path() + "/usersetting/Config.ini"));
         if (folder) {
             QVERIFY(QDir().mkpath(program.path() + "/bin"));

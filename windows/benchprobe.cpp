@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include <atomic>
+#include <cstdarg>
 #include <cstdio>
 
 namespace {
@@ -52,13 +53,16 @@ protected:
     }
 
 private:
-    template <typename... Args>
-    static void line(const char *format, Args... args)
+    // printf-checked, so a wrong format is a compile error.
+    Q_ATTRIBUTE_FORMAT_PRINTF(1, 2) static void line(const char *format, ...)
     {
+        std::va_list args;
+        va_start(args, format);
         std::fprintf(stderr, "bench ");
-        std::fprintf(stderr, format, args...);
+        std::vfprintf(stderr, format, args);
         std::fprintf(stderr, "\n");
         std::fflush(stderr);
+        va_end(args);
     }
 
     static long residentKb()

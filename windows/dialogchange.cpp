@@ -1,6 +1,7 @@
 #include "dialogchange.h"
 
 #include "devicesearch.h"
+#include "guithread.h"
 #include "ui_DialogChange.h"
 
 #include "HIDUsb.h"
@@ -12,12 +13,9 @@
 #include "updaterepair.h"
 #include "updatetraces.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QThread>
 
 DialogChange::DialogChange(QWidget *parent)
     : QWidget(parent), ui(new Ui::DialogChange)
@@ -175,27 +173,13 @@ void DialogChange::changeEvent(QEvent *event)
     Q_UNUSED(event);
 }
 
-void DialogChange::waitWithEvents(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
-
 // ---- Device changes and enumeration ------------------------------------------
 
 int DialogChange::onUsbChanged()
 {
     // The lists and the cards belong to the GUI thread: the library's thread
     // only hands the work over and never waits for it.
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return 0;
-    if (QThread::currentThread() == app->thread())
-        handleUsbChanged();
-    else
-        QMetaObject::invokeMethod(app, &DialogChange::handleUsbChanged, Qt::QueuedConnection);
+    queueOnGuiThread(&DialogChange::handleUsbChanged);
     return 0;
 }
 

@@ -46,8 +46,6 @@ public:
     // nothing. Always true.
     static bool updateDeviceIcon(int index);
 
-    static void waitWithEvents(int ms);
-
 public slots:
     void SlotAllLanguage(int index);
     void SlotSameLanguageA(int index);

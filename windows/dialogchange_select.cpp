@@ -215,10 +215,13 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     hub->postChangeMainDialog(1);
     QThread::msleep(150);
 
+    // The page counts as shown before the Worker starts: run() reads the
+    // flag at once on its own thread, and a run that still saw the list
+    // would not start the device server.
+    g_devicePageActive = 1;
     g_workerReadPending = 1;
     if (g_worker && !g_worker->isRunning())
         g_worker->start(QThread::InheritPriority);
-    g_devicePageActive = 1;
 }
 
 // ---- The page's own controls ---------------------------------------------------------

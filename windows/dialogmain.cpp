@@ -9,6 +9,7 @@
 #include "dialogchange.h"
 #include "formsetting.h"
 #include "globals.h"
+#include "guithread.h"
 #include "imagecache.h"
 #include "languageloader.h"
 #include "macrosettings.h"
@@ -25,7 +26,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -34,8 +34,6 @@
 u8 g_macroRecording = 0;
 
 namespace {
-
-const QString kProgramKey = "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + g_productName;
 
 constexpr int kListSettleMs = 100;
 constexpr int kCloseWaitMs = 200;
@@ -66,7 +64,7 @@ DialogMain::DialogMain(QWidget *parent)
     // A language left behind by the installer moves into the user settings
     // once.
     {
-        RegistryKey key(kProgramKey);
+        RegistryKey key(RegistryKey::programKeyPath(g_productName));
         const int installed = key.value(QStringLiteral("LanguageIndex")).toInt();
         if (installed != 0)
             MacroSettings::instance()->writeString("Language", "Language", QString::number(installed));
@@ -116,14 +114,6 @@ QSystemTrayIcon *DialogMain::systemTrayIcon()
         trayIcon->setToolTip(g_productName);
     }
     return trayIcon;
-}
-
-void DialogMain::waitWithEvents(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
 }
 
 void DialogMain::SlotAllLanguage(int index)

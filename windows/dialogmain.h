@@ -34,7 +34,6 @@ public:
     ~DialogMain() override;
 
     // Waits ms milliseconds while the event loop keeps running.
-    static void waitWithEvents(int ms);
 
     Dialog *framePage() const { return page; }
     // The tray icon, made on first use.

@@ -15,6 +15,7 @@
 // here waits for a library thread, so any of them may be called from a
 // callback or from a thread that a callback is waiting on.
 
+// HIDUSB_BUILD is set by the library's own build (hidusb/CMakeLists.txt).
 #if defined(HIDUSB_BUILD)
 #define HIDUSB_API __attribute__((visibility("default")))
 #else
@@ -22,8 +23,8 @@
 #endif
 
 #ifdef __cplusplus
-struct FlashDataMap;   // device/flashdatamap.h, 10,428 bytes
-struct DongleRGB;      // device/flashdatamap.h, 10 bytes
+struct FlashDataMap;   // HIDUsbRecords.h, 10,428 bytes
+struct DongleRGB;      // HIDUsbRecords.h, 10 bytes
 extern "C" {
 #else
 #include <stdbool.h>

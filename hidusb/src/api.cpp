@@ -1,9 +1,8 @@
 // The library's C functions, answered by the simulated bench.
 
-#define HIDUSB_BUILD
 #include "bench.h"
 
-#include "flashdatamap.h"
+#include "HIDUsbRecords.h"
 
 #include <cstring>
 #include <set>

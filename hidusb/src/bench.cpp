@@ -2,7 +2,6 @@
 // state file that keeps the mice's flash across runs, and the control calls
 // of hidusb_sim.h.
 
-#define HIDUSB_BUILD
 #include "bench.h"
 #include "hidusb_sim.h"
 

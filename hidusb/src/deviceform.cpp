@@ -16,7 +16,6 @@
 // Coding: a byte t < 0x80 is followed by t + 1 literal bytes; t >= 0x80
 // stands for (t & 0x7F) + 1 zero bytes.
 
-#define HIDUSB_BUILD
 #include "sim_internal.h"
 
 #include <cstring>

@@ -1,4 +1,3 @@
-#define HIDUSB_BUILD
 #include "sim_internal.h"
 
 #include <chrono>

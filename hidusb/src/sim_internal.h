@@ -5,6 +5,7 @@
 // deliver their answers, the device form of the configuration image.
 
 #include "HIDUsb.h"
+#include "HIDUsbRecords.h"
 
 #include <array>
 #include <condition_variable>
@@ -25,6 +26,7 @@ typedef std::vector<u8> Bytes;
 typedef std::array<u8, 3> ReceiverId;
 
 constexpr int kImageSize = 10428;
+static_assert(kImageSize == sizeof(FlashDataMap), "the image is the record the program hands over");
 constexpr int kFormSize = 6912;
 constexpr int kProfiles = 4;
 constexpr int kVendorId = 0x5A51;

@@ -3,7 +3,6 @@
 // progress and the end through the caller's callback on a library thread.
 // A failed write leaves the device waiting in update mode.
 
-#define HIDUSB_BUILD
 #include "bench.h"
 
 #include <cstdio>
@@ -14,6 +13,10 @@ using namespace hidsim::detail;
 namespace {
 
 constexpr int kHeaderSize = 728;
+constexpr int kModelOffset = 87;
+constexpr int kModelMax = 64;
+// Every field is read from the header the caller hands over.
+static_assert(kModelOffset + kModelMax <= kHeaderSize, "header fields lie within the header");
 
 struct ImageHeader {
     int version = 0;
@@ -31,8 +34,8 @@ ImageHeader readHeader(const u8 *image)
     h.code = image[20];
     h.cid = image[21];
     h.mid = image[22];
-    const char *model = reinterpret_cast<const char *>(image + 87);
-    h.model.assign(model, strnlen(model, 64));
+    const char *model = reinterpret_cast<const char *>(image + kModelOffset);
+    h.model.assign(model, strnlen(model, kModelMax));
     return h;
 }
 

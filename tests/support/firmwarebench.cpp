@@ -44,7 +44,7 @@ QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArr
 
 FirmwareProgramFolder::FirmwareProgramFolder()
 {
-    const QString build = QCoreApplication::applicationDirPath();
+    const QString build = builtProgramDir();
     QDir().mkpath(path() + "/usersetting");
     QDir().mkpath(path() + "/bin");
     QFile::copy(build + "/usersetting/Config.ini", path() + "/usersetting/Config.ini");

@@ -5,8 +5,27 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "keyboardhook.h"
+#include "imagecache.h"
 #include "macrosettings.h"
 #include "sensorcodes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+// Before any test code runs: programDir() and any program a test starts
+// use the built program folder.
+void nameProgramFolder()
+{
+    qputenv("QUZ_PROGRAM_DIR", QByteArray(QUZ_PROGRAM_DIR));
+}
+} // namespace
+Q_COREAPP_STARTUP_FUNCTION(nameProgramFolder)
+
+QString builtProgramDir()
+{
+    return QStringLiteral(QUZ_PROGRAM_DIR);
+}
 
 void resetAllGlobals()
 {
@@ -26,6 +45,8 @@ void resetDeviceBench()
     resetStatusReadClock();
     hidsim::reset();
     hidsim::setTimeScale(0);
+    registerDeviceMetaTypes();
+    QDir().mkpath(deviceCacheDir());
 }
 
 DeviceAllInfo benchReceiverEntry()

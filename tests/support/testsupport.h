@@ -5,11 +5,19 @@
 
 #include <QString>
 
+// The built program folder (build/bin: executable, device library, data
+// files, pictures). Test executables live in build/tests; every test process
+// names this folder in QUZ_PROGRAM_DIR when its application object is made,
+// so programDir() finds the data files there.
+QString builtProgramDir();
+
 // Puts every program-wide global back to its start value.
 void resetAllGlobals();
 
 // resetAllGlobals(), then a fresh default bench of simulated devices that
-// answers without delays, and the status re-read clock back to real time.
+// answers without delays, the status re-read clock back to real time, the
+// device records registered for queued signals and the per-device cache
+// folder in place.
 void resetDeviceBench();
 
 // The record discovery makes of the default bench's 4K receiver "R1" with

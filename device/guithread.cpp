@@ -1,0 +1,111 @@
+#include "guithread.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+bool onGuiThread(const QCoreApplication *app)
+{
+    return QThread::currentThread() == app->thread();
+}
+
+// The waiting side of runOnGuiThreadBlocking. The queued call owns a Done;
+// when the call has run, or is dropped without running, the Done goes and
+// lets the waiter go on.
+struct Handshake {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+};
+
+class Done
+{
+public:
+    explicit Done(std::shared_ptr<Handshake> handshake) : m_handshake(std::move(handshake)) {}
+    Done(Done &&other) noexcept = default;
+    Done(const Done &) = delete;
+    Done &operator=(const Done &) = delete;
+    Done &operator=(Done &&) = delete;
+    ~Done()
+    {
+        if (!m_handshake)
+            return;
+        std::lock_guard<std::mutex> lock(m_handshake->mutex);
+        m_handshake->done = true;
+        m_handshake->finished.notify_all();
+    }
+
+private:
+    std::shared_ptr<Handshake> m_handshake;
+};
+
+// Taken by the poster around handing a call to Qt and by the GUI thread
+// before it runs the call: the call and everything the poster did before are
+// then ordered by a lock the thread sanitizer sees, not only by Qt's own
+// event queue, which it cannot see into.
+std::mutex &handOverMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+template <typename Call>
+void postToGui(QCoreApplication *app, Call call)
+{
+    std::lock_guard<std::mutex> lock(handOverMutex());
+    QMetaObject::invokeMethod(
+        app,
+        [call = std::move(call)]() mutable {
+            { std::lock_guard<std::mutex> taken(handOverMutex()); }
+            call();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+void runOnGuiThreadBlocking(const std::function<void()> &fn)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || onGuiThread(app)) {
+        fn();
+        return;
+    }
+    // A mutex and condition of our own rather than a blocking queued call,
+    // for the same reason as the hand-over mutex.
+    auto handshake = std::make_shared<Handshake>();
+    postToGui(app, [&fn, done = Done(handshake)] { fn(); });
+    std::unique_lock<std::mutex> lock(handshake->mutex);
+    handshake->finished.wait(lock, [&] { return handshake->done; });
+}
+
+void queueOnGuiThread(std::function<void()> fn)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (onGuiThread(app))
+        fn();
+    else
+        postToGui(app, std::move(fn));
+}
+
+void postToGuiThread(std::function<void()> fn)
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        postToGui(app, std::move(fn));
+}
+
+void waitWithEvents(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}

@@ -1,0 +1,31 @@
+#ifndef GUITHREAD_H
+#define GUITHREAD_H
+
+// The widgets, the selection, the live image and the device lists belong to
+// the GUI thread. Code on another thread (the device library's callbacks, the
+// Worker) hands its work over with these helpers instead of touching them.
+
+#include <functional>
+
+// Runs fn on the GUI thread and waits until it has run; runs it at once when
+// already on the GUI thread (or when no application object exists). Only a
+// thread the GUI thread never waits for may call it. When the application
+// goes away before fn could run, fn is dropped and the wait ends.
+void runOnGuiThreadBlocking(const std::function<void()> &fn);
+
+// Queues fn to the GUI thread and returns at once; on the GUI thread itself
+// fn runs at once. Without an application object there is no GUI thread and
+// fn is dropped.
+void queueOnGuiThread(std::function<void()> fn);
+
+// Always queues fn to the GUI thread, also from the GUI thread itself, so
+// that calls from a callback the library may make on either thread run in
+// the order they were made and never inside the call that caused them.
+void postToGuiThread(std::function<void()> fn);
+
+// Waits ms milliseconds while the GUI thread's event loop keeps running (at
+// most 100 ms per round of events). The time is measured with a monotonic
+// clock, so a wait across midnight or a clock change ends on time.
+void waitWithEvents(int ms);
+
+#endif // GUITHREAD_H
