@@ -139,7 +139,6 @@ private:
     void showSaveButton();
 
     // ---- Recording ---------------------------------------------------------------
-    void showInsertControls(bool visible);
     // Back to idle: the hook removed, every control shown and enabled.
     void endRecording();
 

@@ -5,6 +5,7 @@
 #include "deleteconfirm.h"
 #include "exeisrun.h"
 #include "itemlist.h"
+#include "keynumberlimit.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
@@ -16,7 +17,9 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCursor>
+#include <QDebug>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QListWidgetItem>
 #include <QMenu>
@@ -111,6 +114,40 @@ bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms)
         return false;
     *ms = quint32(qMax(0, dialog.m_value));
     return true;
+}
+
+void showRecordingLimit(const QWidget *page)
+{
+    KeyNumberLimit notice;
+    placeOverPage(&notice, page, kNoticeDx, kNoticeDy);
+    notice.exec();
+}
+
+// ---- Recording and key boxes ----------------------------------------------------
+
+void showRecordingLayout(QWidget *page, bool recording)
+{
+    static const char *const kInsertControls[] = {"lineEditDelay",     "lineEditDelay_2", "lineEditPress",
+                                                  "lineEditPress_2",   "lineEditRelease_2", "lineEditRelease",
+                                                  "LeftButton_2",      "RightButton_2",   "MidButton_2"};
+    const auto named = [page](const char *name) { return page->findChild<QWidget *>(QString::fromLatin1(name)); };
+    for (const char *name : kInsertControls) {
+        if (QWidget *w = named(name))
+            w->setVisible(!recording);
+    }
+    PostMsg::instance()->postStartRecord(recording ? 0 : 1);
+    named("StartRecord")->setVisible(!recording);
+    named("StopRecord")->setVisible(recording);
+    named("NumberEdit")->setVisible(!recording);
+    named("listWidgetHong")->setEnabled(!recording);
+}
+
+void captureKeyName(QLineEdit *box, int keyCode, bool down)
+{
+    box->setReadOnly(down);
+    const QString name = virtualKeyMacroName(keyCode);
+    qDebug() << name;
+    box->setText(name);
 }
 
 // ---- The macro list -------------------------------------------------------------

@@ -18,6 +18,7 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QPoint;
@@ -45,6 +46,22 @@ QString askKeyName(const QWidget *page);
 // The delay chosen in the delay dialog, preset from the shown delay text
 // ("25ms"); false when cancelled.
 bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms);
+
+// The notice that a recording reached the rows a device block holds.
+void showRecordingLimit(const QWidget *page);
+
+// ---- Recording and key boxes ----------------------------------------------------
+// The page's layout while it records (true) or not, by the object names
+// both editors' forms use: the controls that insert single events and the
+// repeat count hide, Stop takes the place of Start and the macro list is
+// disabled; the frame learns of it through the hub (SigStartRecord 0 or 1).
+// The controls hide first, so a key box that had the focus gives up its
+// hook before a recording installs one.
+void showRecordingLayout(QWidget *page, bool recording);
+// A key box shows the name of the key the hook heard (empty for a key
+// without one); it is read-only while the key is down, so the key itself
+// types nothing.
+void captureKeyName(QLineEdit *box, int keyCode, bool down);
 
 // ---- The macro list -------------------------------------------------------------
 // The row of `name`; -1 when the list has none.

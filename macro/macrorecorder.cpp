@@ -3,70 +3,66 @@
 #include "macroblock.h"
 #include "macrokeys.h"
 
-#include <QElapsedTimer>
+#include <chrono>
 
-namespace {
-qint64 monotonicMs()
+void MacroRecorder::setClock(std::function<qint64()> clock)
 {
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    return clock.elapsed();
+    m_clock = std::move(clock);
 }
-} // namespace
 
-MacroRecorder::MacroRecorder() : MacroRecorder(monotonicMs) {}
-
-MacroRecorder::MacroRecorder(Clock clock) : m_clock(std::move(clock)) {}
+qint64 MacroRecorder::now() const
+{
+    if (m_clock)
+        return m_clock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void MacroRecorder::start()
 {
     m_running = true;
     m_firstEvent = true;
-    m_lastKey = -1;
     m_rows = 0;
+    m_held.clear();
 }
 
 void MacroRecorder::stop()
 {
     m_running = false;
-    m_lastKey = -1;
     m_rows = 0;
+    m_held.clear();
 }
 
 MacroRecordStep MacroRecorder::keyEvent(int virtualKey, bool down)
 {
     MacroRecordStep step;
     if (!m_running) {
-        m_since = m_clock();
+        m_mark = now();
         return step;
     }
-    // A held key repeats its key-down; its release always counts.
-    if (virtualKey == m_lastKey) {
-        if (down)
+    if (down) {
+        if (m_held.contains(virtualKey))
             return step;
-        m_lastKey = 0;
+        m_held.insert(virtualKey);
     } else {
-        m_lastKey = virtualKey;
+        m_held.remove(virtualKey);
     }
-    const qint64 now = m_clock();
+    const qint64 at = now();
     if (m_firstEvent) {
         m_firstEvent = false;
     } else {
         step.delay = true;
-        step.elapsedMs = now - m_since;
+        step.elapsedMs = at - m_mark;
     }
-    m_since = now;
+    m_mark = at;
     if (!recordedRow(virtualKey, down, &step.key)) {
-        // The time from a key without a name to the next one is not known.
         m_firstEvent = true;
         return step;
     }
     step.row = true;
     if (++m_rows == kMacroMaxEvents) {
         step.limitReached = true;
-        m_running = false;
-        m_rows = 0;
+        stop();
     }
     return step;
 }

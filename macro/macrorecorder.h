@@ -5,13 +5,16 @@
 // which key events become rows, the time between them and the end at the
 // 70th row. The editor appends the rows and writes the delays.
 //
-// A held key repeats its key-down: only the first one counts. Each counted
-// event after the first gives the previous row the time since the event
-// before it. A key without a macro name adds no row, and the time from it
-// to the next key is not measured.
+// A held key repeats its key-down: only the first one counts. Keys are told
+// apart by code, so rolling from one key to the next keeps every press; a
+// release always counts, even of a key held before the recording began.
+// Each counted event after the first gives the previous row the time since
+// the event before it. A key without a macro name adds no row, and the time
+// from it to the next key is not measured.
 
 #include "macrorow.h"
 
+#include <QSet>
 #include <QtGlobal>
 
 #include <functional>
@@ -27,27 +30,27 @@ struct MacroRecordStep {
 class MacroRecorder
 {
 public:
-    // Milliseconds of a monotonic clock; tests give their own.
-    typedef std::function<qint64()> Clock;
-    MacroRecorder();
-    explicit MacroRecorder(Clock clock);
+    // The clock delays are measured with, in milliseconds; null is the
+    // system's steady clock. Tests give their own.
+    void setClock(std::function<qint64()> clock);
 
     void start();
+    // Ends a recording; the next key only starts the clock.
     void stop();
     bool running() const { return m_running; }
-    int rowCount() const { return m_rows; }
 
-    // One key event from the hook: virtual-key code and down or up. While
-    // not recording, only the clock restarts.
+    // One key event from the hook: virtual-key code and down or up.
     MacroRecordStep keyEvent(int virtualKey, bool down);
 
 private:
-    Clock m_clock;
+    qint64 now() const;
+
+    std::function<qint64()> m_clock;
     bool m_running = false;
-    bool m_firstEvent = true;
-    int m_lastKey = -1;
+    bool m_firstEvent = true;   // the next counted key starts the clock
     int m_rows = 0;
-    qint64 m_since = 0;
+    QSet<int> m_held;           // keys down now
+    qint64 m_mark = 0;          // when the last counted key came
 };
 
 #endif // MACRORECORDER_H
