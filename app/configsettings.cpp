@@ -108,3 +108,15 @@ void ConfigSettings::remove(QString group, QString key)
     std::lock_guard<std::mutex> locker(accessMutex);
     settings->remove(group + "/" + key);
 }
+
+void loadThemeColorSet(int c)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = "ColorSet" + QString::number(c);
+    for (const ThemeEntry &e : themeEntries()) {
+        if (e.list)
+            *e.list = config->readStringList(group, QString::fromLatin1(e.key));
+        else
+            *e.text = config->readString(group, QString::fromLatin1(e.key));
+    }
+}

@@ -56,4 +56,8 @@ private:
     std::mutex accessMutex;
 };
 
+// Replaces the theme by colour set c of Config.ini ("ColorSet<c>"), whole
+// values as read.
+void loadThemeColorSet(int c);
+
 #endif // CONFIGSETTINGS_H

@@ -162,7 +162,7 @@ void Macro::SlotSetStyle(int index)
         l->setStyleSheet("QLabel{color: rgb(" + L + ";);}");
     for (QLabel *l : {ui->Keydown_2, ui->KeyUp_2, ui->DelayEnter_2})
         l->setStyleSheet("QLabel{color: rgb(" + D + ";);}");
-    ui->AutoInsertDelay->setStyleSheet("QCheckBox{transition: none;color: rgb(" + L
+    ui->AutoInsertDelay->setStyleSheet("QCheckBox{color: rgb(" + L
                                        + ";);}QCheckBox:indicator::checked {image: url(" + F + "toggle_on.png"
                                        + ");}QCheckBox::indicator::unchecked {image: url(" + F + "toggle_off.png"
                                        + ");}");

@@ -28,3 +28,7 @@ case "$major" in
   ''|*[!0-9]*) install_missing libclang-rt-dev ;;
   *) install_missing "libclang-rt-$major-dev" ;;
 esac
+
+# scripts/screenshots.sh drives the program on an X server of its own and
+# takes pictures of the screen.
+install_missing xdotool imagemagick x11-utils

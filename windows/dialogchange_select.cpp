@@ -32,19 +32,6 @@ QString driveGroup(const DeviceAllInfo &device)
     return "Drive" + QString::number(device.driveIndex + 1);
 }
 
-// Replaces the theme by colour set c of Config.ini, whole values as read.
-void loadColorSet(int c)
-{
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "ColorSet" + QString::number(c);
-    for (const ThemeEntry &e : themeEntries()) {
-        if (e.list)
-            *e.list = config->readStringList(group, QString::fromLatin1(e.key));
-        else
-            *e.text = config->readString(group, QString::fromLatin1(e.key));
-    }
-}
-
 bool deviceOnline(const DeviceAllInfo &device)
 {
     return UsbFinderC_GetDeviceOnLine(device.devicePath.toLatin1().constData()) != 0;
@@ -128,7 +115,7 @@ void DialogChange::slotButtonClicked()
         g_deviceMid = mid;
     hub->postMouseIndex(g_deviceMid);
 
-    loadColorSet(readNumber(group, "ColorKey"));
+    loadThemeColorSet(readNumber(group, "ColorKey"));
     hub->postSetStyle(0);
 
     if (isTwinCase(n) && runDeviceCheck(device) == CheckOutcome::Stop)

@@ -1,0 +1,412 @@
+// Renders the program's dialogs, and the classes no window of the program
+// opens, into pictures to look at (the macro list's row widgets show on the
+// device page itself): scripts/screenshots.sh runs it once per
+// language and colour set. Each class is built as the program (or, for the
+// classes without an owner, a test) builds it, shown on the X display,
+// grabbed and laid on a grey backdrop, so that a translucent dialog looks as
+// it does over a desktop. Built only for that script; the program itself
+// gains no way to open anything.
+//
+//   shotharness <output folder> <language 0|1> <colour set 1|2>
+
+#include "adddelaytime.h"
+#include "adddpivalue.h"
+#include "addkey.h"
+#include "colorselect.h"
+#include "configsettings.h"
+#include "containreset.h"
+#include "debouncetime.h"
+#include "debouncetimeb.h"
+#include "debouncetimec.h"
+#include "deleteconfirm.h"
+#include "devicestate.h"
+#include "flashdatamap.h"
+#include "exeisrun.h"
+#include "findnewver.h"
+#include "firekey.h"
+#include "globals.h"
+#include "groupkey.h"
+#include "groupmaxthree.h"
+#include "inportfail.h"
+#include "inputpica.h"
+#include "inputpicb.h"
+#include "keynumberlimit.h"
+#include "lamplight.h"
+#include "languageloader.h"
+#include "ledinfo.h"
+#include "leftbuttononly.h"
+#include "lesstensecond.h"
+#include "lessthree.h"
+#include "lightmodeset.h"
+#include "macro.h"
+#include "macrolist.h"
+#include "makemacro.h"
+#include "match.h"
+#include "motionsync.h"
+#include "motionsyncb.h"
+#include "mouseoffline.h"
+#include "questiondialog.h"
+#include "questiondialogb.h"
+#include "repair.h"
+#include "rippecontrol.h"
+#include "rippecontrolb.h"
+#include "samemacro.h"
+#include "sensor.h"
+#include "sensorcodes.h"
+#include "sensordpib.h"
+#include "sensoreffect.h"
+#include "sensoreffectb.h"
+#include "sensorlod.h"
+#include "sensorrateb.h"
+#include "stopclosetimeb.h"
+#include "straightline.h"
+#include "straightlineb.h"
+#include "updataparam.h"
+#include "updaterepair.h"
+#include "updatewarning.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QPainter>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Shot {
+    const char *name;
+    std::function<QWidget *()> make;
+};
+
+// Lets the window settle (shown, laid out, painted) without a nested loop
+// per widget of its own.
+void settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QString sensorText(int position)
+{
+    return langText(g_langSensor, g_language, position);
+}
+
+// The mouse of colour set c, as choosing its card on the list makes it: its
+// model, its colours and its DPI ranges.
+void chooseMouse(int colourSet)
+{
+    const QString group = "Drive" + QString::number(colourSet);
+    ConfigSettings *config = ConfigSettings::instance();
+    g_deviceMid = config->readString(group, "MID").toInt();
+    g_selectedDevice = DeviceAllInfo();
+    g_selectedDevice.driveIndex = colourSet - 1;
+    g_selectedDevice.linkType = colourSet == 2 ? 5 : 1;
+    g_selectedDevice.mid = u8(g_deviceMid);
+    loadThemeColorSet(config->readString(group, "ColorKey").toInt());
+    setDpiRanges(parseDpiRanges(config->readStringList(group, "DPIRange")));
+}
+
+void putMacroFiles()
+{
+    const QString folder = userDataDir() + "/usersetting/MacroPage";
+    QDir().mkpath(folder);
+    const QStringList files = {"Jump.ini=1\n0x04 1 0\n25ms\n0x04 1 1\n10ms\n",
+                               "Reload.ini=254\n0x15 1 0\n40ms\n0x15 1 1\n10ms\n"};
+    for (const QString &entry : files) {
+        QFile file(folder + "/" + entry.section('=', 0, 0));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(entry.section('=', 1).toUtf8());
+    }
+}
+
+std::vector<Shot> shots()
+{
+    return {
+        // Notices and questions the pages open.
+        {"ContainReset", [] {
+             auto *d = new ContainReset;
+             return d;
+         }},
+        {"DeleteConfirm", [] { return new DeleteConfirm; }},
+        {"ExeIsRun-first", [] {
+             auto *d = new ExeIsRun;
+             d->showFirstText();
+             return d;
+         }},
+        {"ExeIsRun-second", [] {
+             auto *d = new ExeIsRun;
+             d->showSecondText();
+             return d;
+         }},
+        {"FindNewVer", [] { return new FindNewVer; }},
+        {"GroupMaxThree", [] { return new GroupMaxThree; }},
+        {"InportFail-file", [] {
+             g_importResult = 1;
+             return new InportFail;
+         }},
+        {"InportFail-device", [] {
+             g_importResult = 2;
+             return new InportFail;
+         }},
+        {"KeyNumberLimit", [] { return new KeyNumberLimit; }},
+        {"LeftButtonOnly", [] { return new LeftButtonOnly; }},
+        {"LessTenSecond", [] { return new LessTenSecond; }},
+        {"LessThree", [] { return new LessThree; }},
+        {"LessThree-performance", [] {
+             auto *d = new LessThree;
+             d->setText(langText(g_langLight, g_language, 1));
+             return d;
+         }},
+        {"LessThree-20K", [] {
+             auto *d = new LessThree;
+             d->setText(langText(g_langLight, g_language, 29));
+             return d;
+         }},
+        {"MakeMacro", [] { return new MakeMacro; }},
+        {"MouseOffLine", [] { return new MouseOffLine; }},
+        {"QuestionDialog-new", [] {
+             auto *d = new QuestionDialog;
+             d->setTextIndex(false);
+             return d;
+         }},
+        {"QuestionDialog-rename", [] {
+             auto *d = new QuestionDialog;
+             d->setTextIndex(true);
+             return d;
+         }},
+        {"QuestiondialogB", [] { return new QuestiondialogB; }},
+        {"RePair", [] { return new RePair; }},
+        {"SameMacro", [] { return new SameMacro; }},
+        {"UpDateWarning", [] {
+             auto *d = new UpDateWarning;
+             // The settings page's text, as the program has it by then.
+             d->setText(langText(g_langFormSetting, g_language, 14));
+             return d;
+         }},
+        {"UpDataParam", [] { return new UpDataParam; }},
+        // Key entry.
+        {"GroupKey", [] { return new GroupKey; }},
+        {"addKey", [] { return new addKey; }},
+        {"FireKey", [] { return new FireKey; }},
+        {"AddDelayTime", [] {
+             auto *d = new AddDelayTime;
+             d->setValueText("25");
+             return d;
+         }},
+        // Macros.
+        {"MacroList", [] { return new MacroList; }},
+        {"Macro", [] {
+             auto *page = new Macro;
+             page->findChild<QListWidget *>("listWidgetHong")->setCurrentRow(0);
+             page->on_listWidgetHong_clicked(QModelIndex());
+             return page;
+         }},
+        // Pairing and firmware.
+        {"Match", [] {
+             auto *d = new Match;
+             d->init();
+             return d;
+         }},
+        {"UpDateRepair-ready", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showReadyView();
+             return d;
+         }},
+        {"UpDateRepair-updating", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(40, 0);
+             return d;
+         }},
+        {"UpDateRepair-done", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(100, 2);
+             return d;
+         }},
+        // DPI levels.
+        {"SensorDPIB", [] {
+             auto *page = new SensorDPIB;
+             const DpiRangeTable ranges = currentDpiRanges();
+             if (!ranges.ranges.isEmpty()) {
+                 page->setMinimum(ranges.ranges.first().low);
+                 page->setMaximum(ranges.ranges.last().high);
+             }
+             page->loadDpiSettings();
+             page->clearChooseEvent();
+             for (int i = 0; i < SensorDPIB::kLevels; ++i)
+                 page->insertChooseEventItem(i, QString::number(i + 1));
+             page->findChild<QComboBox *>("ChooseEvent")->setCurrentIndex(7);
+             page->setSubtitleText(sensorText(0));
+             return page;
+         }},
+        {"AddDpiValue", [] {
+             auto *d = new AddDpiValue;
+             d->setValue(1600);
+             return d;
+         }},
+        {"ColorSelect", [] { return new ColorSelect; }},
+        // The option widgets' variants, with the texts the device page gives
+        // the widgets they stand in for.
+        {"SensorRateB", [] {
+             auto *w = new SensorRateB;
+             w->setText(sensorText(1));
+             return w;
+         }},
+        {"SensorLOD", [] {
+             auto *w = new SensorLOD;
+             w->setText(sensorText(4));
+             w->setToolTip(sensorText(22));
+             return w;
+         }},
+        {"StopCloseTimeB", [] {
+             auto *w = new StopCloseTimeB;
+             for (int option = 0; option < 6; ++option)
+                 w->setItemText(option, langText(g_langLight, g_language, 12 + option));
+             w->setItemText(6, langText(g_langFormSetting, g_language, 40));
+             w->setCurrentIndex(3);
+             return w;
+         }},
+        {"MotionSync", [] {
+             auto *w = new MotionSync;
+             w->setText(sensorText(8));
+             return w;
+         }},
+        {"MotionSyncB", [] {
+             auto *w = new MotionSyncB;
+             w->setText(sensorText(8));
+             return w;
+         }},
+        {"RippeControlB", [] {
+             auto *w = new RippeControlB;
+             w->setText(sensorText(6));
+             return w;
+         }},
+        {"StraightLineB", [] {
+             auto *w = new StraightLineB;
+             w->setText(sensorText(7));
+             return w;
+         }},
+        // The stand-alone pages and widgets.
+        {"Sensor", [] {
+             auto *page = new Sensor;
+             page->SlotFormReset();
+             return page;
+         }},
+        {"SensorEffect", [] {
+             auto *w = new SensorEffect;
+             w->setTitle(sensorText(15));
+             w->setSpeedText(sensorText(19));
+             w->setBrightnessText(sensorText(20));
+             w->setModeText(0, langText(g_langFormSetting, g_language, 51));
+             w->setModeText(1, sensorText(17));
+             w->setModeText(2, sensorText(18));
+             return w;
+         }},
+        {"SensorEffectB", [] {
+             auto *w = new SensorEffectB;
+             w->setTitle(sensorText(15));
+             w->setSpeedText(sensorText(19));
+             w->setBrightnessText(sensorText(20));
+             w->setModeText(0, sensorText(17));
+             w->setModeText(1, sensorText(18));
+             w->setModeText(2, langText(g_langFormSetting, g_language, 51));
+             return w;
+         }},
+        {"DebounceTime", [] {
+             auto *w = new DebounceTime;
+             for (int ms = 0; ms <= 20; ++ms)
+                 w->setItemText(ms, "ms");
+             return w;
+         }},
+        {"DebouncetimeB", [] {
+             auto *w = new DebouncetimeB;
+             w->setText(langText(g_langButtoninterface, g_language, 43));
+             return w;
+         }},
+        {"DebouncetimeC", [] {
+             auto *w = new DebouncetimeC;
+             w->setItemText(0, "ms");
+             return w;
+         }},
+        // Lighting.
+        {"LampLight", [] { return new LampLight; }},
+        {"LedInfo", [] {
+             auto *d = new LedInfo;
+             DongleRGB record{};
+             record.ledMode = 2;
+             d->SlotRGBValue(&record);
+             return d;
+         }},
+        {"LightModeSet", [] { return new LightModeSet; }},
+        {"InputPicA", [] { return new InputPicA; }},
+        {"InputPicB", [] { return new InputPicB; }},
+    };
+}
+
+// The widget as it shows, on a grey backdrop with a margin.
+QImage picture(QWidget *w)
+{
+    const QPixmap shot = w->grab();
+    const int margin = 16;
+    QImage out(shot.width() + 2 * margin, shot.height() + 2 * margin, QImage::Format_RGB32);
+    out.fill(QColor(128, 132, 140));
+    QPainter painter(&out);
+    painter.drawPixmap(margin, margin, shot);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, false);
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: shotharness <output folder> <language 0|1> <colour set 1|2>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    const int language = QString(argv[2]).toInt();
+    const int colourSet = QString(argv[3]).toInt() == 2 ? 2 : 1;
+
+    registerDeviceMetaTypes();
+    LanguageLoader().LanguageTextLoader();
+    g_language = language;
+    chooseMouse(colourSet);
+    putMacroFiles();
+
+    const QString prefix = QString("%1-set%2-").arg(language == 1 ? "zh" : "en").arg(colourSet);
+    int saved = 0;
+    for (const Shot &shot : shots()) {
+        std::unique_ptr<QWidget> w(shot.make());
+        w->move(40, 40);
+        w->show();
+        settle(150);
+        const QString file = out + "/" + prefix + shot.name + ".png";
+        if (picture(w.get()).save(file))
+            ++saved;
+        else
+            std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+        w->hide();
+        settle(20);
+    }
+    std::printf("%d pictures in %s\n", saved, qPrintable(out));
+    return 0;
+}
