@@ -113,6 +113,17 @@ extern LanguageTextTable g_langLessThree;
 extern LanguageTextTable g_langScreenInfo;
 extern LanguageTextTable g_langCompanyInfo;
 
+// Texts appended to a page for a widget whose captions had no position of
+// their own: the lighting page's title and six modes ("Light"), the level
+// count caption of the eight-slider DPI page ("Sensor"), the screen dialogs'
+// five texts and the lighting editor's title and six modes ("ScreenInfo").
+constexpr int kLightTitleText = 30;
+constexpr int kLightModeTexts = 31;
+constexpr int kSensorDpiLevelsText = 38;
+constexpr int kScreenDialogTexts = 21;
+constexpr int kScreenModeTitleText = 26;
+constexpr int kScreenModeTexts = 27;
+
 extern int g_language;
 
 // Text `position` of `language` in a page table. A language the table does

@@ -42,7 +42,8 @@ QVector<LanguagePage> buildPages()
                   QStringList{"label", "LightMod"} + numbered("LightMod", 1, 6)
                       + QStringList{"label_2", "label_3", "label_4", "label_5"} + sleepTimes
                       + QStringList{"label_6", "label_8", "label_13", "label_11", "label_10",
-                                    "label_12", "Tips20K"},
+                                    "label_12", "Tips20K", "LampTitle"}
+                      + numbered("LampMode", 0, 5),
                   &g_langLight});
     pages.append({"Macro",
                   QStringList{"label", "label_2", "NewHong", "DeleteHong", "Amend", "DeleteKey",
@@ -59,7 +60,8 @@ QVector<LanguagePage> buildPages()
                                     "ModeSelectDes", "LODDes", "FullPerformanceDes",
                                     "MotionSyncDes", "FixLineDes", "RippleDes", "SensorA",
                                     "SensorB", "SensorC", "SensorD", "SensorE", "SensorF",
-                                    "SensorG", "SensorH", "SensorI", "SensorJ", "SensorK"},
+                                    "SensorG", "SensorH", "SensorI", "SensorJ", "SensorK",
+                                    "DPILevels"},
                   &g_langSensor});
     // The button page reads "VolumeDown_8" (home page) at position 51, so the
     // page has no "S1" key.
@@ -124,7 +126,9 @@ QVector<LanguagePage> buildPages()
                   QStringList{"label", "label_2", "label_3", "Input", "Output", "Light", "LightMod"}
                       + numbered("LightMod", 1, 6)
                       + QStringList{"Bri", "Speed", "ColorPre", "LightColor", "SetColor", "R", "G",
-                                    "B"},
+                                    "B", "ScreenOff", "PicturePreview", "ScreenBrightness",
+                                    "PictureImport", "PictureExport", "ModeTitle"}
+                      + numbered("Mode", 0, 5),
                   &g_langScreenInfo});
     // Net.xml: the maker's name and web addresses.
     pages.append({"English", {"CompanyName", "CompanyNameCn", "CompanyWebcn", "CompanyWeben"},

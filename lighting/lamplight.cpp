@@ -362,9 +362,11 @@ void LampLight::on_horizontalSpeed_sliderMoved(int position)
 void LampLight::SlotAllLanguage(int index)
 {
     const LanguageTextTable &t = g_langLight;
-    ui->label->setText(langText(t, index, 0));
+    // The title and the six modes have texts of their own at the end of the
+    // page: the front positions hold the device page's notices and states.
+    ui->label->setText(langText(t, index, kLightTitleText));
     for (int item = 0; item <= 5; ++item)
-        ui->LightMod->setItemText(item, langText(t, index, 1 + item));
+        ui->LightMod->setItemText(item, langText(t, index, kLightModeTexts + item));
     ui->label_2->setText(langText(t, index, 8));
     ui->label_3->setText(langText(t, index, 9));
     ui->label_4->setText(langText(t, index, 10));

@@ -165,10 +165,11 @@ void LightModeSet::on_toolButtonColorN_clicked()
 
 void LightModeSet::SlotAllLanguage(int index)
 {
-    ui->label->setText(langText(g_langScreenInfo, index, 5));
-    ui->LightMod->setItemText(0, langText(g_langScreenInfo, index, 6));
-    for (int item = 1; item <= 5; ++item)
-        ui->LightMod->setItemText(item, langText(g_langScreenInfo, index, 6 + item));
+    // The title and the six modes have texts of their own at the end of the
+    // page: the front positions are the settings page's.
+    ui->label->setText(langText(g_langScreenInfo, index, kScreenModeTitleText));
+    for (int item = 0; item <= 5; ++item)
+        ui->LightMod->setItemText(item, langText(g_langScreenInfo, index, kScreenModeTexts + item));
     ui->label_2->setText(langText(g_langScreenInfo, index, 13));
     ui->label_3->setText(langText(g_langScreenInfo, index, 14));
     ui->label_11->setText(langText(g_langScreenInfo, index, 18));

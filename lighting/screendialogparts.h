@@ -58,11 +58,13 @@ QButtonGroup *setUpScreenDialog(QDialog *dialog, Form *ui, QString *folder)
 template <class Form>
 void textScreenDialog(Form *ui, int index)
 {
-    ui->label->setText(langText(g_langScreenInfo, index, 0));
-    ui->label_2->setText(langText(g_langScreenInfo, index, 1));
-    ui->label_3->setText(langText(g_langScreenInfo, index, 2));
-    ui->Input->setText(langText(g_langScreenInfo, index, 3));
-    ui->Output->setText(langText(g_langScreenInfo, index, 4));
+    // Texts of their own at the end of the page: the front positions are
+    // the device list's and the settings page's.
+    ui->label->setText(langText(g_langScreenInfo, index, kScreenDialogTexts));
+    ui->label_2->setText(langText(g_langScreenInfo, index, kScreenDialogTexts + 1));
+    ui->label_3->setText(langText(g_langScreenInfo, index, kScreenDialogTexts + 2));
+    ui->Input->setText(langText(g_langScreenInfo, index, kScreenDialogTexts + 3));
+    ui->Output->setText(langText(g_langScreenInfo, index, kScreenDialogTexts + 4));
 }
 
 #endif // SCREENDIALOGPARTS_H

@@ -188,6 +188,16 @@ SensorDPIB::SensorDPIB(QWidget *parent)
     }
 
     SlotSetStyle(0);
+
+    // The caption beside the level-count list follows the language; without
+    // loaded texts it keeps the form's own.
+    const auto showLevelCountCaption = [this](int language) {
+        const QString text = langText(g_langSensor, language, kSensorDpiLevelsText);
+        if (!text.isEmpty())
+            ui->label->setText(text);
+    };
+    connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, showLevelCountCaption);
+    showLevelCountCaption(g_language);
 }
 
 SensorDPIB::~SensorDPIB()

@@ -28,14 +28,14 @@ QString shippedDir()
 const QMap<QString, int> &expectedCounts()
 {
     static const QMap<QString, int> counts = {
-        {"DialogChange", 13}, {"Light", 30},       {"Macro", 29},         {"Sensor", 38},
+        {"DialogChange", 13}, {"Light", 37},       {"Macro", 29},         {"Sensor", 39},
         {"Buttoninterface", 52}, {"Progress", 3},  {"UpDataParam", 2},    {"QuestionB", 1},
         {"Question", 4},      {"MouseOffLine", 2}, {"Match", 6},          {"AutoRepair", 13},
         {"SameMacro", 1},     {"RePair", 1},       {"MakeMacro", 1},      {"ButtonOnly", 2},
         {"Limit", 1},         {"MaxThree", 1},     {"groupKey", 1},       {"FireKey", 3},
         {"DeleteConfirm", 1}, {"EXEIsRun", 4},     {"ContainReset", 1},   {"AddKey", 1},
         {"AddDelayTime", 1},  {"DialogMain", 2},   {"FormSetting", 62},   {"InportFail", 3},
-        {"NewVer", 2},        {"LessThree", 1},    {"ScreenInfo", 21},    {"English", 4},
+        {"NewVer", 2},        {"LessThree", 1},    {"ScreenInfo", 33},    {"English", 4},
     };
     return counts;
 }

@@ -27,6 +27,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
@@ -647,7 +648,7 @@ void TestLighting::lampFollowsDevice()
 
 void TestLighting::texts_data()
 {
-    QTest::addColumn<int>("which");   // 0 receiver LED, 1 lighting page, 2 screen dialog A, 3 B
+    QTest::addColumn<int>("which");   // 0 receiver LED, 1 lighting page, 2 screen dialog A, 3 B, 4 mode editor
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("text");
@@ -657,8 +658,27 @@ void TestLighting::texts_data()
     QTest::newRow("colour flow item") << 1 << 1 << "LightMod#1" << "彩色流动";
     QTest::newRow("idle choice 15 min") << 1 << 0 << "StopCloseTime#5" << "15 min";
     QTest::newRow("idle choice 40 min, Chinese") << 1 << 1 << "StopCloseTime#10" << "40分钟";
-    QTest::newRow("screen dialog A") << 2 << 0 << "Output" << langText(g_langScreenInfo, 0, 4);
-    QTest::newRow("screen dialog B") << 3 << 1 << "label_3" << langText(g_langScreenInfo, 1, 2);
+    QTest::newRow("screen dialog A") << 2 << 0 << "Output" << "Export";
+    QTest::newRow("screen dialog B") << 3 << 1 << "label_3" << "屏幕亮度";
+    // Each caption says what its widget does, in both languages: none reads
+    // a text another window placed at the same position of its page.
+    QTest::newRow("lighting page title") << 1 << 0 << "label" << "Lighting mode";
+    QTest::newRow("lighting page title, Chinese") << 1 << 1 << "label" << "灯光模式";
+    QTest::newRow("lighting page mode off") << 1 << 0 << "LightMod#0" << "Off";
+    QTest::newRow("lighting page breathing") << 1 << 0 << "LightMod#2" << "Single-colour breathing";
+    QTest::newRow("lighting page steady, Chinese") << 1 << 1 << "LightMod#3" << "混色常亮";
+    QTest::newRow("LED mode 2") << 0 << 0 << "textEdit_3" << "Mode 2: the receiver light shows the battery level.";
+    QTest::newRow("screen off switch") << 2 << 0 << "label" << "Screen off";
+    QTest::newRow("picture preview, closed bracket") << 3 << 0 << "label_2" << "Picture preview (1080x1920)";
+    QTest::newRow("picture preview, Chinese") << 2 << 1 << "label_2" << "图片预览(1080x1920)";
+    QTest::newRow("screen brightness") << 2 << 0 << "label_3" << "Screen brightness";
+    QTest::newRow("picture import") << 3 << 0 << "Input" << "Import";
+    QTest::newRow("picture export, Chinese") << 3 << 1 << "Output" << "导出";
+    QTest::newRow("mode editor title") << 4 << 0 << "label" << "Lighting mode";
+    QTest::newRow("mode editor off") << 4 << 0 << "LightMod#0" << "Off";
+    QTest::newRow("mode editor neon, Chinese") << 4 << 1 << "LightMod#4" << "霓虹";
+    QTest::newRow("mode editor mixed breathing") << 4 << 0 << "LightMod#5" << "Mixed-colour breathing";
+    QTest::newRow("mode editor brightness") << 4 << 0 << "label_2" << "Brightness";
 }
 
 void TestLighting::texts()
@@ -685,8 +705,14 @@ void TestLighting::texts()
         w.reset(d);
         break;
     }
-    default: {
+    case 3: {
         auto *d = new InputPicB(nullptr);
+        d->SlotAllLanguage(language);
+        w.reset(d);
+        break;
+    }
+    default: {
+        auto *d = new LightModeSet(nullptr);
         d->SlotAllLanguage(language);
         w.reset(d);
         break;
@@ -701,6 +727,8 @@ void TestLighting::texts()
         shown = label->text();
     else if (auto *button = qobject_cast<QToolButton *>(target))
         shown = button->text();
+    else if (auto *edit = qobject_cast<QTextEdit *>(target))
+        shown = edit->toPlainText();
     QCOMPARE(shown, text);
 }
 

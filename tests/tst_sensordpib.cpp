@@ -603,8 +603,10 @@ void TestSensorDpiB::layout_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<QStringList>("chooser");   // title, OK, Cancel
-    QTest::newRow("English") << 0 << "Please enter a DPI value" << QStringList{"Choose a level colour", "OK", "Cancel"};
-    QTest::newRow("Chinese") << 1 << "请输入DPI数值" << QStringList{"选择档位颜色", "确定", "取消"};
+    QTest::addColumn<QString>("levelCount");     // caption of the level-count list
+    QTest::newRow("English") << 0 << "Please enter a DPI value" << QStringList{"Choose a level colour", "OK", "Cancel"}
+                             << "DPI levels";
+    QTest::newRow("Chinese") << 1 << "请输入DPI数值" << QStringList{"选择档位颜色", "确定", "取消"} << "DPI级数";
 }
 
 // Every control lies inside its window and says what it is for; with
@@ -614,6 +616,7 @@ void TestSensorDpiB::layout()
     QFETCH(int, language);
     QFETCH(QString, prompt);
     QFETCH(QStringList, chooser);
+    QFETCH(QString, levelCount);
     g_language = language;
     ConfigSettings *config = ConfigSettings::instance();
     for (const ThemeEntry &e : themeEntries()) {
@@ -629,6 +632,7 @@ void TestSensorDpiB::layout()
     entry.setValue(1600);
     ColorSelect colours(nullptr);
     QCOMPARE(child<QLabel>(&entry, "label")->text(), prompt);
+    QCOMPARE(child<QLabel>(page.get(), "label")->text(), levelCount);
     QCOMPARE(QStringList({child<QLabel>(&colours, "label")->text(), child<QToolButton>(&colours, "OK")->text(),
                           child<QToolButton>(&colours, "Cancel")->text()}),
              chooser);
