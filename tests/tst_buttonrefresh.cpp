@@ -362,6 +362,34 @@ private slots:
         }
     }
 
+    // A fresh mouse of each model shows a name on every button.
+    void factoryImagesLabelEveryButton_data()
+    {
+        QTest::addColumn<int>("mid");
+        QTest::addColumn<QStringList>("labels");   // ButtonA .. ButtonF
+        const QStringList mouse = {"Left click", "Right click", "Middle click", "Forward", "Back"};
+        QTest::newRow("4K mouse: DPI cycle on the sixth") << 1 << (mouse + QStringList{"DPI cycle"});
+        QTest::newRow("8K mouse: play/pause on the sixth") << 2 << (mouse + QStringList{"Play/Pause"});
+    }
+    void factoryImagesLabelEveryButton()
+    {
+        QFETCH(int, mid);
+        QFETCH(QStringList, labels);
+        FlashDataMap image;
+        hidsim::factoryImage(mid, reinterpret_cast<unsigned char *>(&image));
+        const char *widgets[] = {"ButtonA", "ButtonB", "ButtonC", "ButtonD", "ButtonE", "ButtonF"};
+        for (const char *name : widgets)
+            find<QPushButton>(*page, name)->setText(QString());
+        for (int k = 0; k < 6; ++k) {
+            const ButtonFunction &f = image.buttonFunctions[k];
+            page->RenderButtonLabels(k, f.type, f.code, f.param, image);
+        }
+        QStringList shown;
+        for (const char *name : widgets)
+            shown << find<QPushButton>(*page, name)->text().trimmed();
+        QCOMPARE(shown, labels);
+    }
+
     // ---- The page's own controls ----------------------------------------------------
 
     void debounceSteps_data()

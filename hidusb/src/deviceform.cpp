@@ -178,6 +178,17 @@ Bytes factoryImage(int mid)
         std::memcpy(p + 74 + 3 * k, buttons[k], 3);
     if (mid == 2) {
         p[74 + 15] = 0x05; p[74 + 16] = 0x00; p[74 + 17] = 0xCD;  // button 6: play/pause
+        // The keys of a key function live in the button's key record: a
+        // press and a release of the consumer usage, 10 ms each.
+        u8 *keys = p + 124 + 52 * 5;
+        keys[0] = 2;
+        for (int e = 0; e < 2; ++e) {
+            u8 *event = keys + 4 + 8 * e;
+            event[0] = u8(e);     // press, then release
+            event[1] = 2;         // consumer usage
+            event[2] = 0xCD;
+            event[4] = 10;
+        }
     }
     p[122] = 0x5A;                    // firmware's own bytes, carried as they are
     p[123] = u8(0xA0 | (mid & 0x0F));
