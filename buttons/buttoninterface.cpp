@@ -583,10 +583,14 @@ void Buttoninterface::SlotSetStyle(int index)
     const QString &M = m_macroPictureDir;
     const QString label = themeRgbTriple(g_themeLabelColor);
 
+    // The box takes the theme's combo background, as the other lists do: its
+    // text colour is the theme's, which is dark on the light pages.
+    const QString comboBack = themeRgbTriple(g_themeComboxBackGroundColor);
     ui->ChooseEvent->setStyleSheet(
-        "QComboBox{border: 1px solid rgb(255,255,255); color: rgb(" + themeRgbTriple(g_themeComboxTextColor)
-        + ");   border-radius: 4px;   background-color: #000000;}QComboBox::drop-down:button{border-radius:5px; "
-          "background:rgb(0,0,0);} QComboBox::down-arrow{image: url("
+        "QComboBox{border: 1px solid rgb(198,209,216); color: rgb(" + themeRgbTriple(g_themeComboxTextColor)
+        + ");   border-radius: 4px;   background-color: rgb(" + comboBack
+        + ");}QComboBox::drop-down:button{border-radius:5px; background:rgb(" + comboBack
+        + ");} QComboBox::down-arrow{image: url("
         + M + "Menu.png" + "); right: 8px; }QComboBox::down-arrow:on{ image: url(" + M + "MenuClicked.png"
         + ");}QComboBox QAbstractItemView::item{font-size:5px;height:25px;}QComboBox QAbstractItemView {outline: "
           "0px solid gray; border: 1px  solid gray; }QComboBox QAbstractItemView::item:hover {   color: #000000;}");

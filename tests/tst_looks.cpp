@@ -1,0 +1,123 @@
+// What the eye meets: fields and boxes whose text colour comes from the
+// theme stay readable on their own background in both colour sets.
+
+#include "buttoninterface.h"
+#include "configsettings.h"
+#include "globals.h"
+#include "languageloader.h"
+#include "questiondialog.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QMap>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+double luminance(QRgb c)
+{
+    const auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+// Contrast between the commonest colour of the area (its background) and
+// the colour that stands out most from it (the strokes of the text).
+double textContrast(const QImage &area)
+{
+    QMap<QRgb, int> counts;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            ++counts[area.pixel(x, y) | 0xFF000000u];
+    QRgb back = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            most = it.value(), back = it.key();
+    const double b = luminance(back);
+    double best = 1.0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double l = luminance(it.key());
+        best = std::max(best, (std::max(l, b) + 0.05) / (std::min(l, b) + 0.05));
+    }
+    return best;
+}
+
+// The inner part of a box, away from its border and arrow.
+QImage inner(QWidget *w, int right)
+{
+    const QImage all = w->grab().toImage();
+    return all.copy(4, 4, all.width() - 8 - right, all.height() - 8);
+}
+
+} // namespace
+
+class TestLooks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        registerDeviceMetaTypes();
+        LanguageLoader().LanguageTextLoader();
+    }
+    void init()
+    {
+        resetDeviceBench();
+    }
+    void cleanup()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void themedTextIsReadable_data()
+    {
+        QTest::addColumn<int>("colourSet");
+        QTest::addColumn<QString>("widget");
+        for (int set : {1, 2}) {
+            QTest::newRow(qPrintable(QString("insert-event box, set %1").arg(set))) << set << "ChooseEvent";
+            QTest::newRow(qPrintable(QString("macro name field, set %1").arg(set))) << set << "lineEdit";
+        }
+    }
+    void themedTextIsReadable()
+    {
+        QFETCH(int, colourSet);
+        QFETCH(QString, widget);
+        loadThemeColorSet(colourSet);
+        g_language = 0;
+        QImage area;
+        if (widget == "ChooseEvent") {
+            Buttoninterface page;
+            page.SlotAllLanguage(0);
+            page.SlotSetStyle(0);
+            auto *box = page.findChild<QComboBox *>("ChooseEvent");
+            box->setCurrentIndex(1);   // "Key press"
+            page.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&page));
+            area = inner(box, 30);
+        } else {
+            QuestionDialog dialog;
+            auto *field = dialog.findChild<QLineEdit *>("lineEdit");
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            // The name as typed, without a selection painting over it.
+            field->setText("Jump");
+            field->deselect();
+            field->clearFocus();
+            area = inner(field, 0);
+        }
+        // A contrast of 3 is what large or bold text needs to be read.
+        const double contrast = textContrast(area);
+        QVERIFY2(contrast >= 3.0, qPrintable(QString::number(contrast)));
+    }
+};
+
+QTEST_MAIN(TestLooks)
+#include "tst_looks.moc"
