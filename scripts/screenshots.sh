@@ -164,7 +164,10 @@ run_program() {
   click_at 272 263 1
   shot "$name-menu"
   for entry in 10 11 12 13; do
-    # Submenus follow the ten plain entries, 32 px apart.
+    # Submenus follow the ten plain entries, 32 px apart. The menu takes a
+    # pointer move as a hover only once the pointer has moved inside it, so
+    # the pointer comes in two steps.
+    hover_at 310 $((263 + 26 + 16 + entry * 32)) 0.3
     hover_at 330 $((263 + 26 + 16 + entry * 32)) 1
     shot "$name-menu-$entry"
   done
@@ -176,6 +179,9 @@ run_program() {
   key Escape
   click_at 1231 537
   shot "$name-insert-event"
+  # Its key-press entry asks for the key in a dialog of its own.
+  click_at 1200 562 1.2
+  shot "$name-insert-key"
   key Escape
   # The factory reset question.
   click_at 566 791 1.2

@@ -70,9 +70,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -114,6 +116,14 @@ void chooseMouse(int colourSet)
     g_selectedDevice.mid = u8(g_deviceMid);
     loadThemeColorSet(config->readString(group, "ColorKey").toInt());
     setDpiRanges(parseDpiRanges(config->readStringList(group, "DPIRange")));
+}
+
+// A dialog whose language slot nothing connects, as a call of it leaves it.
+template <typename T> T *translated()
+{
+    auto *d = new T;
+    d->SlotAllLanguage(g_language);
+    return d;
 }
 
 void putMacroFiles()
@@ -179,6 +189,18 @@ std::vector<Shot> shots()
              d->setTextIndex(false);
              return d;
          }},
+        {"QuestionDialog-typed", [] {
+             auto *d = new QuestionDialog;
+             d->setTextIndex(false);
+             auto *field = d->findChild<QLineEdit *>("lineEdit");
+             field->setText("Jump");
+             // Shown as typed: no selection, no cursor over the name.
+             QTimer::singleShot(100, field, [field] {
+                 field->deselect();
+                 field->clearFocus();
+             });
+             return d;
+         }},
         {"QuestionDialog-rename", [] {
              auto *d = new QuestionDialog;
              d->setTextIndex(true);
@@ -238,6 +260,8 @@ std::vector<Shot> shots()
              return d;
          }},
         // DPI levels.
+        // As an owner would set it up (no window creates it): the ranges of
+        // the mouse, eight levels in use, the page title.
         {"SensorDPIB", [] {
              auto *page = new SensorDPIB;
              const DpiRangeTable ranges = currentDpiRanges();
@@ -317,13 +341,18 @@ std::vector<Shot> shots()
              return w;
          }},
         {"SensorEffectB", [] {
+             // As the pointer page fills it: mode 0 is off, 1 steady, 2
+             // breathing; then a mouse whose light is steady.
              auto *w = new SensorEffectB;
              w->setTitle(sensorText(15));
              w->setSpeedText(sensorText(19));
              w->setBrightnessText(sensorText(20));
-             w->setModeText(0, sensorText(17));
-             w->setModeText(1, sensorText(18));
-             w->setModeText(2, langText(g_langFormSetting, g_language, 51));
+             w->setModeText(0, langText(g_langFormSetting, g_language, 51));
+             w->setModeText(1, sensorText(17));
+             w->setModeText(2, sensorText(18));
+             w->setMode(1);
+             w->setSpeed(3);
+             w->setBrightnessLevel(5);
              return w;
          }},
         {"DebounceTime", [] {
@@ -343,17 +372,30 @@ std::vector<Shot> shots()
              return w;
          }},
         // Lighting.
+        // The lighting page with a mode that shows every control; the
+        // dialogs below have a language slot that nothing connects, so they
+        // are shown as a call of it leaves them.
         {"LampLight", [] { return new LampLight; }},
+        {"LampLight-breathing", [] {
+             auto *page = new LampLight;
+             page->findChild<QComboBox *>("LightMod")->setCurrentIndex(2);
+             return page;
+         }},
         {"LedInfo", [] {
-             auto *d = new LedInfo;
+             auto *d = translated<LedInfo>();
              DongleRGB record{};
              record.ledMode = 2;
              d->SlotRGBValue(&record);
              return d;
          }},
-        {"LightModeSet", [] { return new LightModeSet; }},
-        {"InputPicA", [] { return new InputPicA; }},
-        {"InputPicB", [] { return new InputPicB; }},
+        {"LightModeSet", [] { return translated<LightModeSet>(); }},
+        {"LightModeSet-steady", [] {
+             auto *d = translated<LightModeSet>();
+             d->findChild<QComboBox *>("LightMod")->setCurrentIndex(3);
+             return d;
+         }},
+        {"InputPicA", [] { return translated<InputPicA>(); }},
+        {"InputPicB", [] { return translated<InputPicB>(); }},
     };
 }
 
