@@ -77,8 +77,11 @@ void MacroList::SlotSetStyle(int index)
                                    + "CloseClick.png" + ");}");
     ui->pushButton->setStyleSheet("QPushButton{border:0px; text-align:left;background-color:transparent;"
                                   "color: rgb(200, 200, 200);}QPushButton:hover{color: rgb(220, 210, 210);}");
+    // The captions take the theme's button colour, as on every other
+    // dialog's accent buttons: a fixed light grey hardly shows on them.
     const QString confirm = "QPushButton{border:0px;border-image: url(" + F + "ConFirm.png"
-                            + ");background-color:transparent;color: rgb(200, 200, 200);}QPushButton:hover{color: "
+                            + ");background-color:transparent;color: rgb(" + themeRgbTriple(g_themeButtonColor)
+                            + ");}QPushButton:hover{color: "
                               "rgb(220, 210, 210);border-image: url("
                             + F + "ConFirmClick.png" + ");}";
     ui->OK->setStyleSheet(confirm);
