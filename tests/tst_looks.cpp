@@ -86,6 +86,7 @@ private slots:
         QTest::addColumn<double>("least");   // 3 for text on a field; accent buttons carry white at about 3
         for (int set : {1, 2}) {
             QTest::newRow(qPrintable(QString("insert-event box, set %1").arg(set))) << set << "ChooseEvent" << 3.0;
+            QTest::newRow(qPrintable(QString("insert-event arrow, set %1").arg(set))) << set << "arrow" << 3.0;
             QTest::newRow(qPrintable(QString("macro name field, set %1").arg(set))) << set << "lineEdit" << 3.0;
             QTest::newRow(qPrintable(QString("macro chooser OK, set %1").arg(set))) << set << "OK" << 2.5;
         }
@@ -98,7 +99,7 @@ private slots:
         loadThemeColorSet(colourSet);
         g_language = 0;
         QImage area;
-        if (widget == "ChooseEvent") {
+        if (widget == "ChooseEvent" || widget == "arrow") {
             Buttoninterface page;
             page.SlotAllLanguage(0);
             page.SlotSetStyle(0);
@@ -106,7 +107,8 @@ private slots:
             box->setCurrentIndex(1);   // "Key press"
             page.show();
             QVERIFY(QTest::qWaitForWindowExposed(&page));
-            area = inner(box, 30);
+            const QImage all = box->grab().toImage();
+            area = widget == "arrow" ? all.copy(all.width() - 26, 4, 22, all.height() - 8) : inner(box, 30);
         } else if (widget == "OK") {
             MacroList chooser;
             chooser.show();

@@ -208,6 +208,15 @@ QImage chevron(bool up)
     return img;
 }
 
+QImage tintedChevron(bool up, QColor color)
+{
+    QImage img = chevron(up);
+    QPainter p(&img);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(img.rect(), color);
+    return img;
+}
+
 // The window's backgrounds cover it whole: saved without an alpha channel,
 // they decode faster and need no conversion before they are drawn.
 static QImage opaque(const QImage &img)

@@ -118,8 +118,9 @@ QUZ_PICTURE_FOLDER(macro, "Macro")
     ok &= savePng(roundedButton(80, 22, kAccentHover, Qt::transparent, 11), dir + "/NewMacroHover.png");
     ok &= savePng(checkIndicator(false, 16), dir + "/CheckBox.png");
     ok &= savePng(checkIndicator(true, 16), dir + "/CheckBoxCheck.png");
-    ok &= savePng(chevron(false), dir + "/Menu.png");
-    ok &= savePng(chevron(true), dir + "/MenuClicked.png");
+    // The insert-event list is a light field.
+    ok &= savePng(tintedChevron(false, kFieldArrow), dir + "/Menu.png");
+    ok &= savePng(tintedChevron(true, kOpenArrow), dir + "/MenuClicked.png");
     ok &= savePng(addButton(false), dir + "/add_btn_nr.png");
     ok &= savePng(addButton(true), dir + "/add_btn_ov.png");
     ok &= savePng(rowMark(true, false), dir + "/Rename.png");

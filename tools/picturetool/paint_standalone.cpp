@@ -6,19 +6,6 @@
 
 namespace {
 
-const QColor kFieldArrow(72, 80, 94);
-const QColor kOpenArrow(30, 136, 229);
-
-// The white chevron of the picture tool in another colour.
-QImage tintedChevron(bool up, QColor color)
-{
-    QImage img = chevron(up);
-    QPainter p(&img);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(img.rect(), color);
-    return img;
-}
-
 QImage smallSwitch(bool on)
 {
     return lightingSwitch(on).scaled(33, 17, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

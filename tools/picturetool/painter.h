@@ -67,6 +67,11 @@ void paintPageCard(QPainter &p, const QRectF &r);
 
 // A white chevron of 12 x 8 pointing down, or up: the arrow of a combo box.
 QImage chevron(bool up);
+// The same chevron in another colour: the arrows of light fields, dark while
+// closed and in the accent while open.
+QImage tintedChevron(bool up, QColor color);
+const QColor kFieldArrow(72, 80, 94);
+const QColor kOpenArrow(30, 136, 229);
 
 // The device page's background: the frame's window picture with the page's
 // cards, the mouse and the places of the white texts drawn on it. The page
