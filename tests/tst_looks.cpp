@@ -5,8 +5,10 @@
 #include "configsettings.h"
 #include "globals.h"
 #include "languageloader.h"
+#include "macro.h"
 #include "macrolist.h"
 #include "questiondialog.h"
+#include "sensordpib.h"
 #include "testsupport.h"
 
 #include <QComboBox>
@@ -89,6 +91,8 @@ private slots:
             QTest::newRow(qPrintable(QString("insert-event arrow, set %1").arg(set))) << set << "arrow" << 3.0;
             QTest::newRow(qPrintable(QString("macro name field, set %1").arg(set))) << set << "lineEdit" << 3.0;
             QTest::newRow(qPrintable(QString("macro chooser OK, set %1").arg(set))) << set << "OK" << 2.5;
+            QTest::newRow(qPrintable(QString("DPI page level caption, set %1").arg(set))) << set << "MA" << 3.0;
+            QTest::newRow(qPrintable(QString("macro page key hint, set %1").arg(set))) << set << "Keydown_2" << 3.0;
         }
     }
     void themedTextIsReadable()
@@ -109,6 +113,18 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&page));
             const QImage all = box->grab().toImage();
             area = widget == "arrow" ? all.copy(all.width() - 26, 4, 22, all.height() - 8) : inner(box, 30);
+        } else if (widget == "MA") {
+            SensorDPIB page;
+            page.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&page));
+            QWidget *caption = page.findChild<QWidget *>("MA");
+            const QImage all = caption->grab().toImage();
+            area = all.copy(24, 0, all.width() - 24, all.height());   // the text beside the mark
+        } else if (widget == "Keydown_2") {
+            Macro page;
+            page.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&page));
+            area = page.findChild<QWidget *>("Keydown_2")->grab().toImage();
         } else if (widget == "OK") {
             MacroList chooser;
             chooser.show();
