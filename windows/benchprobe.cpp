@@ -9,7 +9,6 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMap>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -17,7 +16,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -46,18 +44,10 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (m_countTimers && event->type() == QEvent::Timer && watched != this
-            && watched->parent() != this)
-            ++m_timerCounts[timerTarget(watched)];
         if (watched == m_window && event->type() == QEvent::Paint && !m_shown) {
             m_shown = true;
-            line("paint-start-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
-            // Taken once this first paint, the pages' included, has ended and
-            // gone to the screen.
-            QTimer::singleShot(0, this, [this] {
-                line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
-                waitForCards();
-            });
+            line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
+            QTimer::singleShot(0, this, [this] { waitForCards(); });
         }
         return false;
     }
@@ -134,60 +124,7 @@ private:
             QTimer::singleShot(50, this, [this] { afterFill(); });
             return;
         }
-        // Every page shown once (the settings page, then the device page
-        // again, as a user would), so the memory figure holds all of them.
-        clickHeaderButton("toolButton_3");
-        QTimer::singleShot(kPageVisitMs, this, [this] {
-            clickHeaderButton("toolButton_2");
-            QTimer::singleShot(kPageVisitMs, this, [this] {
-                line("rss-kb %ld", residentKb());
-                startIdleWatch();
-            });
-        });
-    }
-
-    void clickHeaderButton(const char *name)
-    {
-        if (QToolButton *button = m_window->findChild<QToolButton *>(QLatin1String(name)))
-            button->click();
-        else
-            line("error no-button %s", name);
-    }
-
-    // The device page left alone: the process's processor time over the
-    // window, and every timer that fired on the GUI thread meanwhile, by
-    // the object it fired at.
-    void startIdleWatch()
-    {
-        bool ok = false;
-        const int seconds = qEnvironmentVariableIntValue("QUZ_BENCH_IDLE_S", &ok);
-        const int idleMs = ok && seconds >= 0 ? seconds * 1000 : kDefaultIdleMs;
-        m_countTimers = true;
-        qApp->installEventFilter(this);
-        const qint64 cpuStart = processCpuNs();
-        QElapsedTimer wall;
-        wall.start();
-        // A timer of the probe's own, which the count leaves out.
-        QTimer *end = new QTimer(this);
-        end->setSingleShot(true);
-        end->setTimerType(Qt::PreciseTimer);
-        connect(end, &QTimer::timeout, this, [this, end, cpuStart, wall] {
-            end->deleteLater();
-            const qint64 cpu = processCpuNs() - cpuStart;
-            const qint64 elapsed = wall.nsecsElapsed();
-            m_countTimers = false;
-            qApp->removeEventFilter(this);
-            line("idle-wall-ms %.1f", elapsed / 1e6);
-            line("idle-cpu-ms %.1f", cpu / 1e6);
-            for (auto it = m_timerCounts.cbegin(); it != m_timerCounts.cend(); ++it)
-                line("idle-timer %d %s", it.value(), it.key().constData());
-            leavePage();
-        });
-        end->start(idleMs);
-    }
-
-    void leavePage()
-    {
+        line("rss-kb %ld", residentKb());
         PostMsg::instance()->postChangeMainDialog(0);
         QTimer::singleShot(800, this, [this] {
             line("back-on-list %d", g_devicePageActive == 0 ? 1 : 0);
@@ -196,33 +133,7 @@ private:
         });
     }
 
-    static qint64 processCpuNs()
-    {
-        timespec now{};
-        if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0)
-            return 0;
-        return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-    }
-
-    // "Class/objectName" of a timer's target, and of its parent for the
-    // unnamed ones (a QTimer is usually known by its owner).
-    static QByteArray timerTarget(QObject *target)
-    {
-        QByteArray name = target->metaObject()->className();
-        name += '/' + target->objectName().toUtf8();
-        if (target->objectName().isEmpty() && target->parent()) {
-            QObject *owner = target->parent();
-            name += QByteArray(" in ") + owner->metaObject()->className() + '/' + owner->objectName().toUtf8();
-        }
-        return name;
-    }
-
-    static constexpr int kPageVisitMs = 300;
-    static constexpr int kDefaultIdleMs = 20000;
-
     DialogMain *m_window;
-    bool m_countTimers = false;
-    QMap<QByteArray, int> m_timerCounts;
     bool m_shown = false;
     bool m_filled = false;
     QElapsedTimer m_waited;
