@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QThread>
 
 #include <condition_variable>
@@ -107,13 +106,6 @@ void waitWithEvents(int ms)
 {
     QElapsedTimer timer;
     timer.start();
-    // The loop sleeps until something happens; this timer is what happens at
-    // the end. Processing events without sleeping kept one core busy for the
-    // whole wait.
-    QTimer end;
-    end.setSingleShot(true);
-    end.setTimerType(Qt::PreciseTimer);
-    end.start(ms);
     while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
 }

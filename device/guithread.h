@@ -23,8 +23,8 @@ void queueOnGuiThread(std::function<void()> fn);
 // the order they were made and never inside the call that caused them.
 void postToGuiThread(std::function<void()> fn);
 
-// Waits ms milliseconds while the GUI thread's event loop keeps running,
-// asleep while there is nothing to do. The time is measured with a monotonic
+// Waits ms milliseconds while the GUI thread's event loop keeps running (at
+// most 100 ms per round of events). The time is measured with a monotonic
 // clock, so a wait across midnight or a clock change ends on time.
 void waitWithEvents(int ms);
 

@@ -20,8 +20,6 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
-#include <chrono>
-#include <ctime>
 #include <thread>
 
 namespace {
@@ -231,44 +229,6 @@ private slots:
         bool ranHere = false;
         runOnGuiThreadBlocking([&] { ranHere = true; });
         QVERIFY(ranHere);
-    }
-
-    // A wait keeps the window alive (what arrives meanwhile is handled) and
-    // lasts as long as asked, without keeping a core busy.
-    void waitKeepsEventsAndSleeps_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<bool>("eventArrives");
-        QTest::newRow("quiet 300 ms") << 300 << false;
-        QTest::newRow("a queued call meanwhile") << 300 << true;
-        QTest::newRow("nothing to wait") << 0 << false;
-    }
-    void waitKeepsEventsAndSleeps()
-    {
-        QFETCH(int, ms);
-        QFETCH(bool, eventArrives);
-        bool handled = false;
-        std::thread library;
-        if (eventArrives) {
-            library = std::thread([&] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms / 3));
-                queueOnGuiThread([&] { handled = true; });
-            });
-        }
-        timespec cpuBefore{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuBefore);
-        QElapsedTimer wall;
-        wall.start();
-        waitWithEvents(ms);
-        const qint64 waited = wall.elapsed();
-        timespec cpuAfter{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpuAfter);
-        if (library.joinable())
-            library.join();
-        const double cpuMs = (cpuAfter.tv_sec - cpuBefore.tv_sec) * 1e3 + (cpuAfter.tv_nsec - cpuBefore.tv_nsec) / 1e6;
-        QVERIFY2(waited >= ms, qPrintable(QString("waited %1 ms").arg(waited)));
-        QCOMPARE(handled, eventArrives);
-        QVERIFY2(cpuMs < 0.2 * ms + 20, qPrintable(QString("busy for %1 ms of %2").arg(cpuMs).arg(waited)));
     }
 };
 
