@@ -11,6 +11,7 @@
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "sensorcodes.h"
+#include "updaterepair.h"
 #include "worker.h"
 
 #include <QButtonGroup>
@@ -236,6 +237,8 @@ Buttoninterface::Buttoninterface(QWidget *parent)
         "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
         + ";);border-image: url(" + m_macroPictureDir + "NewMacro.png" + ");}QToolButton:hover{border-image: url("
         + m_macroPictureDir + "NewMacroHover.png" + "); }");
+    m_updateRepair = new UpDateRepair(nullptr);
+    m_updateRepair->hide();
     connect(hub, &PostMsg::SigMouseIndex, this, &Buttoninterface::SlotMouseIndex);
 
     m_buttonPictureDir = programDir() + "/Picture/Buttoninterface/";
@@ -293,6 +296,8 @@ Buttoninterface::~Buttoninterface()
     g_keyHookCallback = nullptr;
     delete m_keyboardHook;
     delete ui;
+    // Made without a parent, so nothing else deletes it.
+    delete m_updateRepair;
 }
 
 void Buttoninterface::releaseDeviceThreads()
@@ -604,8 +609,9 @@ void Buttoninterface::SlotSetStyle(int index)
                       ui->label_10, ui->label_11, ui->label_6, ui->label_7, ui->Keydown, ui->KeyUp, ui->DelayEnter,
                       ui->LeftButton, ui->RightButton, ui->MidButton})
         l->setStyleSheet(labelStyle);
-    for (QCheckBox *box : {ui->AutoInsertDelay, ui->DefaultDelay, ui->ReUntilLoose, ui->ReUntilClick,
-                           ui->ReUntilClick_2, ui->ReNumber})
+    for (QCheckBox *box : {ui->AutoInsertDelay, ui->DefaultDelay})
+        box->setStyleSheet(macroCheckBoxStyle("QCheckBox{transition: none;color: rgb(", label, M));
+    for (QCheckBox *box : {ui->ReUntilLoose, ui->ReUntilClick, ui->ReUntilClick_2, ui->ReNumber})
         box->setStyleSheet(macroCheckBoxStyle("QCheckBox{color: rgb(", label, M));
     ui->StopRecord->setStyleSheet(
         "QPushButton{border:0px;background-position:center;background-repeat:no-repeat;text-align: center;color: rgb("

@@ -38,6 +38,7 @@ class QButtonGroup;
 class QListWidgetItem;
 class QMenu;
 class QPushButton;
+class UpDateRepair;
 
 // The button (0..5 = ButtonA..ButtonF) whose function menu was opened last;
 // every function slot acts on it.
@@ -390,6 +391,7 @@ private:
     QButtonGroup *m_repeatModeGroup = nullptr;
     QButtonGroup *m_delayModeGroup = nullptr;
     KeyboardHook *m_keyboardHook = nullptr;
+    UpDateRepair *m_updateRepair = nullptr;
 
     QString m_sensorPageDir;
     QString m_macroDir;

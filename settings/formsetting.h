@@ -171,14 +171,11 @@ private:
 
     std::unique_ptr<Ui::FormSetting> ui;
 
-    // The dialogs the page keeps, constructed without a parent. No window
-    // shows them at start (nor later): they are built once the window is up,
-    // which spares the start about a fifth of building the window.
-    void buildKeptDialogs();
-    std::unique_ptr<LedInfo> m_ledInfo;
-    std::unique_ptr<InputPicA> m_inputPicA;
-    std::unique_ptr<InputPicB> m_inputPicB;
-    std::unique_ptr<LightModeSet> m_lightModeSet;
+    // The dialogs the page keeps, constructed without a parent.
+    LedInfo m_ledInfo;
+    InputPicA m_inputPicA;
+    InputPicB m_inputPicB;
+    LightModeSet m_lightModeSet;
 
     QString m_pictureDir;
     QString m_textNoDevice;
