@@ -12,7 +12,6 @@
 #include "imagecache.h"
 #include "macrosettings.h"
 #include "match.h"
-#include "pagebackground.h"
 #include "postmsg.h"
 #include "updataparam.h"
 
@@ -60,20 +59,12 @@ Dialog::Dialog(QWidget *parent)
 
     showNavigation(false);
     picturePath = programDir() + "/Picture/Dialog/";
-    m_background = new PageBackground(ui->frame_2);
-    // The list's picture is needed for the first paint, a device page's at
-    // the first card click: decoded while the pages are being built.
-    m_background->prepare({picturePath + "main_nr.png", picturePath + "key_nr.png", picturePath + "key_nr_2.png"});
 
     m_buttonPage = new Buttoninterface(this);
     m_deviceListPage = new DialogChange(this);
     m_settingsPage = new FormSetting(this);
-    // The first page a stack holds becomes its current one and is made
-    // ready to show at once. The list is the page shown first; the device
-    // page goes in front of it afterwards (the pages keep their places), so
-    // its preparation waits until the window is up.
+    ui->stackedWidgetDialog->addWidget(m_buttonPage);
     ui->stackedWidgetDialog->addWidget(m_deviceListPage);
-    ui->stackedWidgetDialog->insertWidget(ButtonPage, m_buttonPage);
     ui->stackedWidgetDialog->addWidget(m_settingsPage);
 
     m_upDataParamNotice = new UpDataParam(nullptr);
@@ -188,17 +179,12 @@ void Dialog::showNavigation(bool shown)
 
 void Dialog::setBackground(const QString &picture)
 {
-    m_background->show(picturePath + picture);
+    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + picture + ");}");
 }
 
 void Dialog::setDefaultBackground()
 {
-    m_background->show(picturePath + "main_nr.png");
-}
-
-QString Dialog::backgroundPicture() const
-{
-    return m_background->file();
+    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + "main_nr.png" + ");border: none;}");
 }
 
 QString Dialog::buttonPageBackground() const

@@ -217,21 +217,13 @@ QImage tintedChevron(bool up, QColor color)
     return img;
 }
 
-// The window's backgrounds cover it whole: saved without an alpha channel,
-// they decode faster and need no conversion before they are drawn.
-static QImage opaque(const QImage &img)
-{
-    return img.convertToFormat(QImage::Format_RGB32);
-}
-
 QUZ_PICTURE_FOLDER(dialog, "Dialog")
 {
     bool ok = savePng(logo(), dir + "/Logo.png");
-    ok &= savePng(opaque(background(QColor(), false)), dir + "/main_nr.png");
-    ok &= savePng(opaque(devicePageBackground(background(QColor(), false), kHeader, QColor(30, 136, 229))),
-                  dir + "/key_nr.png");
-    ok &= savePng(opaque(devicePageBackground(background(kOrange, false), kHeader, kOrange)), dir + "/key_nr_2.png");
-    ok &= savePng(opaque(background(QColor(), true)), dir + "/macro_nr.png");
+    ok &= savePng(background(QColor(), false), dir + "/main_nr.png");
+    ok &= savePng(devicePageBackground(background(QColor(), false), kHeader, QColor(30, 136, 229)), dir + "/key_nr.png");
+    ok &= savePng(devicePageBackground(background(kOrange, false), kHeader, kOrange), dir + "/key_nr_2.png");
+    ok &= savePng(background(QColor(), true), dir + "/macro_nr.png");
     // Each pair's "normal" picture carries the name the frame gives it.
     ok &= savePng(gridIcon(21, 21, kIconNormal), dir + "/MainHover.png");
     ok &= savePng(gridIcon(21, 21, kIconHover), dir + "/Main.png");
