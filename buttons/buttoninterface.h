@@ -355,6 +355,8 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void changeEvent(QEvent *e) override;
+    // While recording: keys stop at the window (macro/buttoninterface_record.cpp).
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- Construction, texts and styles (buttoninterface.cpp) ------------

@@ -12,6 +12,7 @@
 #include "macrokeys.h"
 #include "postmsg.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 #include <chrono>
@@ -57,6 +58,7 @@ void Buttoninterface::on_StartRecord_clicked()
     m_macroEventsChanged = true;
     m_keyboardHook->InstallKeyboardHook();
     g_keyHookCallback = bindKeyHookCallback(this, &Buttoninterface::UpdateCapslockTip);
+    QCoreApplication::instance()->installEventFilter(this);
     ui->StartRecord->hide();
     ui->StopRecord->show();
     g_macroRecording = 1;
@@ -74,6 +76,21 @@ void Buttoninterface::endRecording()
     m_recordedKeyCount = 0;
     m_recordHeldKeys.clear();
     m_keyboardHook->RemoveKeyboardHook();
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool Buttoninterface::eventFilter(QObject *watched, QEvent *event)
+{
+    // The keys of a recording belong to the macro: the hook hears them as
+    // they reach the window, and they go no further. Otherwise Space or
+    // Enter would press the page's focused button (opening its function
+    // menu, where the next keys chose a function) and the arrows would move
+    // its lists, all while being recorded.
+    const QEvent::Type type = event->type();
+    if (g_macroRecording && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == window()
+        && (type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void Buttoninterface::leaveRecording()

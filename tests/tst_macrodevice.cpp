@@ -98,6 +98,10 @@ class TestMacroDevice : public QObject
                 hidsim::setOnline("M1", false);
             } else if (w[0] == "refresh") {   // the page reads the mouse again
                 page->SlotUpDataButtonUIButton(heldByMouse());
+            } else if (w[0] == "focus") {
+                child(arg)->setFocus();
+            } else if (w[0] == "type") {   // a key typed on the keyboard, through the window
+                QTest::keyClick(page->windowHandle(), arg == "Space" ? Qt::Key_Space : Qt::Key_Return);
             } else if (s[0] == 't') {
                 now = s.mid(1).toLongLong();
             } else if ((s[0] == 'd' || s[0] == 'u') && s.size() <= 3) {
@@ -153,7 +157,10 @@ private slots:
         LanguageLoader().LanguageTextLoader();
         connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, this, [this] { ++notices; });
         connect(&closer, &QTimer::timeout, this, [this] {
-            if (QWidget *w = QApplication::activeModalWidget()) {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w)
+                w = QApplication::activePopupWidget();
+            if (w) {
                 seen << w->metaObject()->className();
                 w->close();
             }
@@ -238,6 +245,9 @@ private slots:
             << none;
         QTest::newRow("rolling keys keep the second press") << start + QStringList{"d41", "d42", "u41", "u42", "d42", "u42"}
             << QStringList{"Av0 Bv0 A^0 B^0 Bv0 B^10", "||"} << none;
+        QTest::newRow("typed keys go to the macro, not to the page's focused button")
+            << start + QStringList{"focus ButtonA", "type Space", "t40", "type Enter"}
+            << QStringList{"Spacev0 Space^40 Enterv0 Enter^10", "||"} << none;
         QTest::newRow("a key without a name: no row, its time lost")
             << start + QStringList{"d41", "t50", "d7C", "t400", "u41", "t450", "d0C"}
             << QStringList{"Av50 A^50 v10", "||"} << none;
