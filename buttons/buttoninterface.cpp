@@ -7,6 +7,7 @@
 #include "globals.h"
 #include "imagecache.h"
 #include "keyboardhook.h"
+#include "macroeditorshared.h"
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "sensorcodes.h"
@@ -641,23 +642,8 @@ void Buttoninterface::SlotSetStyle(int index)
         QListWidget *list;
         int itemHeight;
     } lists[] = {{ui->listWidgetHong, 32}, {ui->listWidgetKey, 34}};
-    for (const auto &l : lists) {
-        const QString N = "#" + l.list->objectName();
-        l.list->setStyleSheet(
-            N + "{background-color: transparent;color: rgb(255,255,255);outline: 0px;border: none;   border-radius: "
-                "5px;}"
-            + N
-            + "::item:selected:active {color: rgb(255,255,255);background: qlineargradient(x1: 0, y1: 0,x2: 0,y2: "
-              "1,stop: 0 #000000,stop: 1 #000000);}"
-            + N
-            + "::item:selected:!active {color: rgb(255,255,255);background: qlineargradient(x1: 0, y1: 0,x2: 0,y2: "
-              "1,stop: 0 #000000,stop: 1 #000000);}"
-            + N
-            + "::item {color: rgb(255,255,255);   background-color: #826881;border: 1px solid  rgb(182,181,189);   "
-              "border-radius: 5px;height:"
-            + QString::number(l.itemHeight) + "px;}" + N
-            + "::item:hover {color: rgb(255,255,255);   background-color: #504b52;}");
-    }
+    for (const auto &l : lists)
+        l.list->setStyleSheet(macroListStyle(l.list->objectName(), l.itemHeight));
 }
 
 void Buttoninterface::RepeatModeChanged()

@@ -13,6 +13,7 @@
 // concern (each section below names its file).
 
 #include "flashdatamap.h"
+#include "macrorecorder.h"
 #include "macrorow.h"
 
 #include <QMap>
@@ -449,24 +450,17 @@ private:
     // stored one when negative). False when the device is offline.
     bool sendMacroTo(int k, const MacroDownloadRecord *block, int loop);
     void sendPendingMacros();
-    void setInsertControlsVisible(bool visible);
     void insertCapturedKey(MyLineEdit *field, bool press);
-    void captureKey(MyLineEdit *field, int keyCode, bool down);
     // The hook off and the recording state cleared (the limit keeps the
     // recording layout until Stop).
     void endRecording();
     // Back to the layout without a recording, the page's buttons enabled.
     void leaveRecording();
-    qint64 recordNow() const;
 
     // Saved macros waiting to be sent: name -> what changed (1 events,
     // 2 loop mode).
     QMap<QString, int> m_pendingMacroSends;
-    std::function<qint64()> m_recordClock;
-    qint64 m_recordMark = 0;             // when the last accepted key came
-    bool m_firstRecordEvent = true;      // the next key starts the clock
-    int m_recordedKeyCount = 0;          // rows of this recording
-    QSet<int> m_recordHeldKeys;          // keys down now: a repeat of one adds no row
+    MacroRecorder m_recorder;
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
     // The full refresh both image slots run; `sleepToSettings` also tells

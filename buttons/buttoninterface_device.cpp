@@ -7,6 +7,7 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "imagecache.h"
+#include "macroeditorshared.h"
 #include "match.h"
 #include "postmsg.h"
 #include "updataparam.h"
@@ -17,9 +18,7 @@
 
 void Buttoninterface::placeNotice(QWidget *notice, int dx, int dy) const
 {
-    const QPoint origin = mapToGlobal(QPoint(0, 0));
-    notice->move(origin.x() + (width() - notice->width()) / 2 + dx,
-                 origin.y() + (height() - notice->height()) / 2 + dy);
+    placeOverPage(notice, this, dx, dy);
 }
 
 void Buttoninterface::on_ImportData_clicked()

@@ -364,8 +364,14 @@ void onDeviceEvent(const unsigned char *report, int reportLen, const unsigned ch
         handleVersion();
         break;
     case EventDongleLed:
-        if (g_dongleRgb)
+        if (g_dongleRgb) {
+            // The event carries the receiver's new record: take it, or the
+            // pages would show the mode from before the change until the
+            // next full read.
+            if (data && dataLen == sizeof(DongleRGB))
+                updateDongleRgb([&](DongleRGB *rgb) { std::memcpy(rgb, data, sizeof(DongleRGB)); });
             PostMsg::instance()->postRGBValue(g_dongleRgb);
+        }
         break;
     case EventLongRange:
         if (dataLen == 10)

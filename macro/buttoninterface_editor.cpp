@@ -5,25 +5,21 @@
 #include "ui_Buttoninterface.h"
 
 #include "dialogmain.h"
+#include "macroeditorshared.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
 #include "postmsg.h"
 
 #include <QButtonGroup>
-#include <QCursor>
 #include <QListWidgetItem>
-#include <QMenu>
-#include <QPair>
-#include <QVector>
 #include <QSignalBlocker>
 
 namespace {
-const char kMacroListMenuStyle[] =
-    "QMenu{ color:rgb(0,0,0);background-color:rgb(240,241,246);border: 1px  solid  rgb(198,209,216);}"
-    "QMenu::item:selected{ color:rgb(0,0,0); background-color:rgb(222,229,241);}QMenu::indicator{image:none;}"
-    "QMenu::item{ width:100px; height:32px;font-size:13px;padding-left:20px;border:0px}"
-    "QMenu::icon{width:30px;height:30px;padding-left:25px; }";
+LoopModeBoxes loopBoxes(Ui::Buttoninterface *ui, QButtonGroup *group)
+{
+    return {group, ui->ReUntilLoose, ui->ReUntilClick, ui->ReUntilClick_2, ui->ReNumber, ui->NumberEdit};
+}
 } // namespace
 
 // ---- Choosing a macro -----------------------------------------------------------
@@ -67,46 +63,18 @@ void Buttoninterface::forgetShownMacro()
 
 void Buttoninterface::restoreLoopMode(const QString &loopText)
 {
-    if (loopText.isEmpty())
-        return;
-    // Restoring is no change of the user's.
-    const QSignalBlocker groupBlocker(m_repeatModeGroup);
-    const QSignalBlocker countBlocker(ui->NumberEdit);
-    switch (const int mode = macroLoopMode(loopText)) {
-    case kLoopUntilReleased:
-        ui->ReUntilLoose->setChecked(true);
-        break;
-    case kLoopUntilAnyKey:
-        ui->ReUntilClick->setChecked(true);
-        break;
-    case kLoopUntilPressedAgain:
-        ui->ReUntilClick_2->setChecked(true);
-        break;
-    default:
-        ui->ReNumber->setChecked(true);
-        ui->NumberEdit->setValue(mode);
-        break;
-    }
+    showLoopMode(loopBoxes(ui, m_repeatModeGroup), loopText);
 }
 
 QString Buttoninterface::loopModeText() const
 {
-    if (ui->ReUntilLoose->isChecked())
-        return QString::number(kLoopUntilReleased);
-    if (ui->ReUntilClick->isChecked())
-        return QString::number(kLoopUntilAnyKey);
-    if (ui->ReUntilClick_2->isChecked())
-        return QString::number(kLoopUntilPressedAgain);
-    return QString::number(ui->NumberEdit->value());
+    return loopModeOf(loopBoxes(ui, m_repeatModeGroup), QString());
 }
 
 void Buttoninterface::on_NumberEdit_valueChanged(int value)
 {
-    if (value == 0) {
-        const QSignalBlocker blocker(ui->NumberEdit);
-        ui->NumberEdit->setValue(1);
+    if (!repeatCountChanged(ui->NumberEdit, value))
         return;
-    }
     m_macroSettingsChanged = true;
     showSaveButton();
 }
@@ -122,21 +90,10 @@ void Buttoninterface::on_Save_clicked()
     ui->Save->hide();
     if (m_shownMacro.isEmpty())
         return;
-    const QString name = m_shownMacro;
-    if (!SaveMacroFile(name, loopModeText())) {
-        // Nothing was saved: the edits stay marked and can be saved again.
+    // Nothing saved: the edits stay marked and can be saved again.
+    if (!saveShownMacro(m_macroDir, m_shownMacro, loopModeText(), eventRows(), &m_macroEventsChanged,
+                        &m_macroSettingsChanged))
         ui->Save->show();
-        return;
-    }
-    PostMsg *hub = PostMsg::instance();
-    if (m_macroEventsChanged) {
-        m_macroEventsChanged = false;
-        hub->postUpDataMacro(name, 0);
-    }
-    if (m_macroSettingsChanged) {
-        m_macroSettingsChanged = false;
-        hub->postUpDataMacro(name, 1);
-    }
 }
 
 // ---- The macro list's menu ---------------------------------------------------------
@@ -145,29 +102,10 @@ void Buttoninterface::on_listWidgetHong_customContextMenuRequested(const QPoint 
 {
     if (g_macroRecording)
         return;
-    QMenu menu(this);
-    menu.setStyleSheet(QString::fromLatin1(kMacroListMenuStyle));
-    typedef void (Buttoninterface::*Entry)();
-    QVector<QPair<QAction *, Entry>> entries;
-    const auto add = [&menu, &entries](const QString &text, Entry entry) {
-        entries.append(qMakePair(menu.addAction(text), entry));
-    };
-    if (QListWidgetItem *item = ui->listWidgetHong->itemAt(pos)) {
-        // The entries act on the row under the cursor.
-        ui->listWidgetHong->setCurrentItem(item);
-        add(m_exportMacroText, &Buttoninterface::ExPortMacro);
-        add(m_renameMacroText, &Buttoninterface::RenameMacro);
-        add(m_deleteMacroText, &Buttoninterface::DeleteMacro);
-    } else {
-        add(m_newMacroText, &Buttoninterface::CreateMewMacro);
-        add(m_importMacroText, &Buttoninterface::InPortMacro);
-    }
-    // The entry runs once the menu is gone, so its dialogs open alone.
-    const QAction *chosen = menu.exec(QCursor::pos());
-    for (const auto &entry : entries) {
-        if (entry.first == chosen)
-            (this->*entry.second)();
-    }
+    runMacroListMenu(this, ui->listWidgetHong, pos,
+                     {m_exportMacroText, m_renameMacroText, m_deleteMacroText, m_newMacroText, m_importMacroText,
+                      [this] { ExPortMacro(); }, [this] { RenameMacro(); }, [this] { DeleteMacro(); },
+                      [this] { CreateMewMacro(); }, [this] { InPortMacro(); }});
     selectShownRow();
 }
 
@@ -175,48 +113,15 @@ void Buttoninterface::on_listWidgetHong_customContextMenuRequested(const QPoint 
 
 void Buttoninterface::ExPortMacro()
 {
-    QListWidgetItem *item = currentMacroItem();
-    if (!item)
-        return;
-    const QString name = item->text();
-    const QString path = askExchangeFile(this, true);
-    if (path.isEmpty())
-        return;
-    if (name == m_shownMacro) {
-        // The macro as the editor shows it, saved or not.
-        exportMacroExchange(path, name, loopModeText(), eventRows());
-        return;
-    }
-    MacroFileContent content;
-    loadMacroFile(m_macroDir, name, buttonPageMouseNames(), &content);
-    const int loop = content.loopText.isEmpty() ? 1 : macroLoopMode(content.loopText);
-    exportMacroExchange(path, name, QString::number(loop), content.rows);
+    exportChosenMacro(this, ui->listWidgetHong, m_macroDir, m_shownMacro, loopModeText(), eventRows(),
+                      buttonPageMouseNames());
 }
 
 void Buttoninterface::InPortMacro()
 {
-    const QString path = askExchangeFile(this, false);
-    if (path.isEmpty())
-        return;
-    const QString name = macroNameFromFileName(path);
+    const QString name = importChosenMacro(this, ui->listWidgetHong, m_macroDir, buttonPageMouseNames());
     if (name.isEmpty())
         return;
-    if (macroRowIndex(name) >= 0) {
-        showSameMacroNotice();
-        return;
-    }
-    MacroExchange exchange;
-    switch (importMacroExchange(path, m_macroDir, name, buttonPageMouseNames(), &exchange)) {
-    case MacroImported:
-        break;
-    case MacroImportNameTaken:
-        showSameMacroNotice();
-        return;
-    case MacroImportUnreadable:
-    case MacroImportNotWritten:
-        return;
-    }
-    appendMacroRow(name);
     // Shown as a chosen macro is, loop mode included, so a save keeps it.
     showMacro(name);
     selectShownRow();

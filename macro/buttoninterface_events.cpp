@@ -4,24 +4,15 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "adddelaytime.h"
-#include "addkey.h"
 #include "dialogmain.h"
 #include "itemlistkey.h"
-#include "macroexchange.h"
+#include "macroeditorshared.h"
 #include "macrokeys.h"
 
 #include <QListWidgetItem>
 #include <QPointer>
 
 namespace {
-// Where an event item keeps the code and kind of its key.
-constexpr int kEventCodeRole = Qt::UserRole;
-constexpr int kEventKindRole = Qt::UserRole + 1;
-// Item types: the press and release marks of a row.
-constexpr int kPressItem = 0;
-constexpr int kReleaseItem = 1;
-
 // The mouse buttons of the event chooser's entries 3 to 7.
 constexpr int kChooserMouseCodes[] = {0x01, 0x02, 0x04, 0x10, 0x08};
 constexpr int kFirstMouseEntry = 3;
@@ -29,11 +20,7 @@ constexpr int kFirstMouseEntry = 3;
 
 QListWidgetItem *Buttoninterface::makeEventItem(const MacroRow &row) const
 {
-    auto *item = new QListWidgetItem(QIcon(macroRowIconPath(row.release)), row.name, nullptr,
-                                     row.release ? kReleaseItem : kPressItem);
-    item->setData(kEventCodeRole, row.code);
-    item->setData(kEventKindRole, row.kind);
-    return item;
+    return ::makeEventItem(row);
 }
 
 MacroRows Buttoninterface::eventRows() const
@@ -41,11 +28,7 @@ MacroRows Buttoninterface::eventRows() const
     MacroRows rows;
     for (int i = 0; i < ui->listWidgetKey->count(); ++i) {
         const QListWidgetItem *item = ui->listWidgetKey->item(i);
-        MacroRow row;
-        row.name = item->text();
-        row.code = item->data(kEventCodeRole).toInt();
-        row.kind = item->data(kEventKindRole).toInt();
-        row.release = item->type() != kPressItem;
+        MacroRow row = eventOfItem(item);
         if (const auto *widget = qobject_cast<const itemlistKey *>(ui->listWidgetKey->itemWidget(
                 const_cast<QListWidgetItem *>(item))))
             row.delay = widget->text();
@@ -132,11 +115,7 @@ void Buttoninterface::insertMouseButtonPair(int code)
 void Buttoninterface::showSaveButton()
 {
     ui->Save->setVisible(true);
-    const QString &M = m_macroPictureDir;
-    ui->Save->setStyleSheet("QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb("
-                            + m_buttonColor + ";);background-image: url(" + M + "Button.png"
-                            + ");}QToolButton:hover{background-image: url(" + M + "ButtonHover.png"
-                            + "); }QToolButton:pressed{background-image: url(" + M + "ButtonClick.png" + "); }");
+    ui->Save->setStyleSheet(saveButtonStyle(m_macroPictureDir, m_buttonColor));
 }
 
 void Buttoninterface::markEventsChanged()
@@ -150,10 +129,9 @@ void Buttoninterface::markEventsChanged()
 void Buttoninterface::on_ChooseEvent_activated(int index)
 {
     if (index == 1 || index == 2) {
-        addKey dialog;
-        placeNotice(&dialog, 20, -50);
-        if (dialog.exec() == QDialog::Accepted && dialog.m_accepted && !dialog.m_keyName.isEmpty())
-            insertEventRow(dialog.m_keyName, index == 1);
+        const QString key = askKeyName(this);
+        if (!key.isEmpty())
+            insertEventRow(key, index == 1);
         return;
     }
     const int mouse = index - kFirstMouseEntry;
@@ -196,25 +174,18 @@ void Buttoninterface::SlotRenameItemKey(int index)
         return nullptr;
     };
     if (index == 1) {
-        AddDelayTime dialog;
-        dialog.setValueText(widget->text().remove(QStringLiteral("ms")));
-        placeNotice(&dialog, 20, -50);
-        dialog.exec();
-        if (!dialog.m_accepted || !rowStillThere())
+        quint32 ms = 0;
+        if (!askDelay(this, widget->text(), &ms) || !rowStillThere())
             return;
-        widget->setText(macroDelayText(quint32(dialog.m_value)));
+        widget->setText(macroDelayText(ms));
     } else {
-        addKey dialog;
-        placeNotice(&dialog, 20, -50);
-        if (dialog.exec() != QDialog::Accepted || !dialog.m_accepted || dialog.m_keyName.isEmpty())
+        const QString keyName = askKeyName(this);
+        if (keyName.isEmpty())
             return;
         item = rowStillThere();
         if (!item)
             return;
-        const MacroRow key = macroRowForName(dialog.m_keyName, false, buttonPageMouseNames());
-        item->setText(key.name);
-        item->setData(kEventCodeRole, key.code);
-        item->setData(kEventKindRole, key.kind);
+        setEventKey(item, macroRowForName(keyName, false, buttonPageMouseNames()));
     }
     markEventsChanged();
 }

@@ -4,18 +4,13 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "deleteconfirm.h"
 #include "devicestate.h"
 #include "dialogmain.h"
-#include "exeisrun.h"
-#include "itemlist.h"
+#include "macroeditorshared.h"
 #include "macrofile.h"
 #include "macroname.h"
 #include "postmsg.h"
-#include "questiondialog.h"
-#include "samemacro.h"
 
-#include <QFileInfo>
 #include <QListWidgetItem>
 
 // ---- The list ---------------------------------------------------------------
@@ -29,18 +24,12 @@ void Buttoninterface::LoadMacroList(QString list)
 
 void Buttoninterface::appendMacroRow(QString name)
 {
-    auto *item = new QListWidgetItem(name);
-    ui->listWidgetHong->addItem(item);
-    ui->listWidgetHong->setItemWidget(item, new ItemList);
+    insertMacroRow(ui->listWidgetHong, ui->listWidgetHong->count(), name);
 }
 
 int Buttoninterface::macroRowIndex(const QString &name) const
 {
-    for (int i = 0; i < ui->listWidgetHong->count(); ++i) {
-        if (ui->listWidgetHong->item(i)->text() == name)
-            return i;
-    }
-    return -1;
+    return macroRow(ui->listWidgetHong, name);
 }
 
 QListWidgetItem *Buttoninterface::currentMacroItem() const
@@ -50,29 +39,19 @@ QListWidgetItem *Buttoninterface::currentMacroItem() const
 
 void Buttoninterface::selectShownRow()
 {
-    const int row = m_shownMacro.isEmpty() ? -1 : macroRowIndex(m_shownMacro);
-    ui->listWidgetHong->setCurrentRow(row);
-    if (row < 0)
-        ui->listWidgetHong->clearSelection();
+    selectMacroRow(ui->listWidgetHong, m_shownMacro);
 }
 
 bool Buttoninterface::macroNameTaken(const QString &name) const
 {
-    // A file of that name that the list does not show (written since the
-    // list was filled) would be emptied by a new macro of the name.
-    return macroRowIndex(name) >= 0 || QFileInfo::exists(macroFilePath(m_macroDir, name));
+    return ::macroNameTaken(ui->listWidgetHong, m_macroDir, name);
 }
 
 void Buttoninterface::macroArrivedFromDevice(const QString &name)
 {
     if (!isMacroFileName(name))
         return;
-    if (macroRowIndex(name) < 0) {
-        const int current = ui->listWidgetHong->currentRow();
-        auto *item = new QListWidgetItem(name);
-        ui->listWidgetHong->insertItem(current < 0 ? ui->listWidgetHong->count() : current + 1, item);
-        ui->listWidgetHong->setItemWidget(item, new ItemList);
-    }
+    insertArrivedMacroRow(ui->listWidgetHong, name);
     if (name == m_shownMacro && !macroHasUnsavedEdits() && !g_macroRecording)
         showMacro(name);
 }
@@ -112,26 +91,17 @@ void Buttoninterface::ReadMacroFile(MacroDownloadRecord *block, QString name, in
 
 void Buttoninterface::showRecordingNotice()
 {
-    ExeIsRun notice;
-    notice.showSecondText();
-    placeNotice(&notice, -100, -50);
-    notice.exec();
+    showRecordingRefusal(this);
 }
 
 void Buttoninterface::showSameMacroNotice()
 {
-    SameMacro notice;
-    placeNotice(&notice, -100, -50);
-    notice.exec();
+    ::showSameMacroNotice(this);
 }
 
 QString Buttoninterface::askMacroName(bool rename)
 {
-    QuestionDialog dialog;
-    dialog.setTextIndex(rename);
-    placeNotice(&dialog, 0, -28);
-    dialog.exec();
-    return dialog.macroName;
+    return ::askMacroName(this, rename);
 }
 
 void Buttoninterface::CreateMewMacro()
@@ -151,14 +121,8 @@ void Buttoninterface::createMacro()
         return;
     }
     const QString name = askMacroName(false);
-    if (!isMacroFileName(name))
+    if (!isMacroFileName(name) || !addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
         return;
-    if (macroNameTaken(name)) {
-        showSameMacroNotice();
-        return;
-    }
-    appendMacroRow(name);
-    clearMacroFile(m_macroDir, name);
     showMacro(name);
     selectShownRow();
     // Through the change handlers, as a choice of the user would.
@@ -178,23 +142,7 @@ void Buttoninterface::SlotRenameItemMacro()
 
 void Buttoninterface::renameCurrentMacro()
 {
-    QListWidgetItem *item = currentMacroItem();
-    if (!item)
-        return;
-    const QString oldName = item->text();
-    const QString newName = askMacroName(true);
-    if (isMacroFileName(newName)) {
-        if (macroNameTaken(newName)) {
-            showSameMacroNotice();
-        } else if (macroRowIndex(oldName) >= 0 && renameMacroFile(m_macroDir, oldName, newName)) {
-            // Only a renamed file renames the row and the buttons bound to it.
-            ui->listWidgetHong->item(macroRowIndex(oldName))->setText(newName);
-            if (m_shownMacro == oldName)
-                m_shownMacro = newName;
-            PostMsg::instance()->postMacroRename(oldName, newName);
-        }
-    }
-    selectShownRow();
+    renameChosenMacro(this, ui->listWidgetHong, m_macroDir, &m_shownMacro);
 }
 
 void Buttoninterface::DeleteMacro()
@@ -218,24 +166,9 @@ void Buttoninterface::SlotDeleteItemMacro()
 
 void Buttoninterface::deleteCurrentMacro()
 {
-    QListWidgetItem *item = currentMacroItem();
-    if (!item)
-        return;
-    const QString name = item->text();
-    DeleteConfirm confirm;
-    placeNotice(&confirm, -100, -50);
-    confirm.exec();
-    // A file that stays would bring the macro back and keep its buttons.
-    const bool gone = confirm.accepted && macroRowIndex(name) >= 0
-                      && (!QFileInfo::exists(macroFilePath(m_macroDir, name)) || removeMacroFile(m_macroDir, name));
-    if (gone) {
-        PostMsg::instance()->postDeleteMacroButton(m_macroDeletedPrefix + name);
-        const int row = macroRowIndex(name);
-        ui->listWidgetHong->removeItemWidget(ui->listWidgetHong->item(row));
-        delete ui->listWidgetHong->takeItem(row);
-        if (name == m_shownMacro)
-            forgetShownMacro();
-    }
+    const QString name = deleteChosenMacro(this, ui->listWidgetHong, m_macroDir, m_macroDeletedPrefix);
+    if (!name.isEmpty() && name == m_shownMacro)
+        forgetShownMacro();
     selectShownRow();
 }
 

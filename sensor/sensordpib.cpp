@@ -6,6 +6,7 @@
 #include "configsettings.h"
 #include "devicesetters.h"
 #include "globals.h"
+#include "myslider.h"
 #include "postmsg.h"
 
 #include <QButtonGroup>
@@ -181,8 +182,10 @@ SensorDPIB::SensorDPIB(QWidget *parent)
 
     for (int level = 0; level < kFilteredLevels; ++level)
         row(level).spin->installEventFilter(this);
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kLevels; ++level) {
         levelGroup->addButton(row(level).toggle);
+        row(level).slider->installEventFilter(this);
+    }
 
     SlotSetStyle(0);
 }
@@ -535,6 +538,10 @@ void SensorDPIB::previewSlider(int level, int position)
 
 void SensorDPIB::releaseSlider(int level, int value)
 {
+    // A press on the groove pages toward the press and then jumps to it;
+    // only the value it settles on is sent, once the slider says so.
+    if (level == m_pressedSlider)
+        return;
     if (!deviceCheckPasses())
         return;
     previewSlider(level, value);
@@ -586,8 +593,27 @@ void SensorDPIB::enterLevelValue(int level)
         setSliderValue(row(level).spin->value(), level);
 }
 
+bool SensorDPIB::event(QEvent *event)
+{
+    if (event->type() != MySlider::kSliderPressedEvent)
+        return QFrame::event(event);
+    const int level = m_pressedSlider;
+    m_pressedSlider = -1;
+    if (level >= 0 && row(level).slider->value() != m_valueBeforePress)
+        releaseSlider(level, row(level).slider->value());
+    return true;
+}
+
 bool SensorDPIB::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (int i = 0; i < kLevels; ++i) {
+            if (watched == row(i).slider) {
+                m_pressedSlider = i;
+                m_valueBeforePress = row(i).slider->value();
+            }
+        }
+    }
     int level = -1;
     for (int i = 0; i < kFilteredLevels; ++i) {
         if (watched == row(i).spin)

@@ -82,6 +82,9 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+protected:
+    bool event(QEvent *event) override;
+
 public slots:
     void SlotSetStyle(int index);
     void SetColor(QColor color);
@@ -119,6 +122,10 @@ public slots:
     void on_ChooseEvent_currentIndexChanged(int index);
 
 private:
+    // The slider being pressed (-1: none) and its value before the press.
+    int m_pressedSlider = -1;
+    int m_valueBeforePress = 0;
+
     struct Row {
         QToolButton *colour;
         QCheckBox *toggle;

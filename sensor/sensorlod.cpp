@@ -15,18 +15,8 @@ SensorLOD::SensorLOD(QWidget *parent) : QFrame(parent), ui(new Ui::SensorLOD)
 {
     ui->setupUi(this);
     m_pictureDir = sensorPictureDir();
-    const QString &P = m_pictureDir;
-    const QString text = optionColorTriple("ComboxTextColor");
     ui->label->setStyleSheet(optionLabelStyle());
-    ui->LOD->setStyleSheet(
-        "QComboBox{color: rgb(" + text + ");border-image: url(" + P + "ComboboxBack.png" + ");padding-left:8px;}"
-        "QComboBox::drop-down{border:0px;width:24px;}"
-        "QComboBox::down-arrow{image: url(" + P + "Menu.png" + ");}"
-        "QComboBox::down-arrow:on{image: url(" + P + "MenuClicked.png" + ");}"
-        "QComboBox QAbstractItemView{color: rgb(" + text + ");background-color: rgb("
-        + optionColorTriple("ComboxBackGroundColor") + ");selection-background-color: rgb("
-        + optionColorTriple("ComboxSelectColor") + ");outline:0px;border-image: url(" + P + "ComboboxTextBack.png"
-        + ");}");
+    styleOptionComboBox(ui->LOD, m_pictureDir);
     m_shownEntry = ui->LOD->currentIndex();
 }
 

@@ -4,7 +4,9 @@
 #include "globals.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
+#include <QListView>
 
 // The chosen option's caption in the page's accent: it must read on the
 // light cards the rows lie on.
@@ -58,4 +60,33 @@ void markSelectedCaption(const QList<QLabel *> &captions, int selected)
 {
     for (int i = 0; i < captions.size(); ++i)
         captions.at(i)->setStyleSheet(QString::fromLatin1(i == selected ? kSelectedCaptionStyle : kPlainCaptionStyle));
+}
+
+void styleOptionComboBox(QComboBox *box, const QString &pictureDir)
+{
+    const QString &P = pictureDir;
+    const QString text = optionColorTriple("ComboxTextColor");
+    const QString select = optionColorTriple("ComboxSelectColor");
+    box->setStyleSheet(
+        "QComboBox{color: rgb(" + text + ");border-image: url(" + P + "ComboboxBack.png" + ");padding-left:8px;}"
+        "QComboBox::drop-down{border:0px;width:24px;}"
+        "QComboBox::down-arrow{image: url(" + P + "Menu.png" + ");}"
+        "QComboBox::down-arrow:on{image: url(" + P + "MenuClicked.png" + ");}"
+        "QComboBox QAbstractItemView{color: rgb(" + text + ");background-color: rgb("
+        + optionColorTriple("ComboxBackGroundColor") + ");selection-background-color: rgb(" + select
+        + ");outline:0px;border-image: url(" + P + "ComboboxTextBack.png" + ");}"
+        "QComboBox QAbstractItemView::item{height:25px;}");
+    auto *view = new QListView(box);
+    view->setStyleSheet("QListView::item:selected{background-color: rgb(" + select
+                        + ");}QListView::item:hover{background-color: rgb(" + select + ");}");
+    box->setView(view);
+}
+
+QString themeSliderStyle(const QString &pictureDir)
+{
+    return "QSlider:groove:horizontal{height:2px;left: 0px;right: 0px;border:0px;border-radius:6px;background:rgba(0,0,"
+           "0,50);}QSlider:handle:horizontal{ width:  22px;height: 22px;  margin-top: -6px;margin-left: -4px; "
+           "margin-bottom: -13px;margin-right: -4px; border-image: url("
+           + pictureDir + "HuaKuai.png" + ");} QSlider:sub-page:horizontal{background-color: rgb("
+           + themeRgbTriple(g_themeSliderColor) + ";);}QSlider:add-page:horizontal{background-color: rgb(136, 148, 158);}";
 }

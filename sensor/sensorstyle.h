@@ -9,6 +9,7 @@
 #include <QString>
 
 class QAbstractButton;
+class QComboBox;
 class QLabel;
 
 // programDir() + "/Picture/Sensor/".
@@ -32,6 +33,16 @@ void styleOptionRow(const QList<QAbstractButton *> &buttons, QLabel *title);
 // An on/off check box in `color` ("r,g,b") with the folder's check
 // pictures.
 QString switchStyle(const QString &pictureDir, const QString &color);
+
+// A combo box in the Option combo colours with the pictures of
+// `pictureDir` (ComboboxBack, ComboboxTextBack, Menu, MenuClicked), and a
+// list view of its own whose chosen and hovered rows take the Option
+// selection colour.
+void styleOptionComboBox(QComboBox *box, const QString &pictureDir);
+
+// A slider with a thin groove, the folder's HuaKuai.png handle and its
+// filled part in the theme's slider colour.
+QString themeSliderStyle(const QString &pictureDir);
 
 // Caption colours of an option row: the selected one and the others.
 extern const char kSelectedCaptionStyle[];

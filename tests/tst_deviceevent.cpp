@@ -410,10 +410,18 @@ private slots:
     {
         QSignalSpy rgb(PostMsg::instance(), &PostMsg::SigRGBValue);
         QSignalSpy longRange(PostMsg::instance(), &PostMsg::SigLongRangeMode);
+        g_dongleRgb->ledMode = 1;
         sendEvent(21, 0, 0, QByteArray(1, '\0'));
+        QCOMPARE(int(g_dongleRgb->ledMode), 1);   // too short to be a record: kept
+        QByteArray record(10, '\0');
+        record[0] = 3;
+        record[4] = 7;
+        sendEvent(21, 0, 0, record);
+        QCOMPARE(int(g_dongleRgb->ledMode), 3);   // the receiver's new record is shown
+        QCOMPARE(int(g_dongleRgb->data[3]), 7);
         sendEvent(23, 0, 0, QByteArray(10, '\0'));
         sendEvent(23, 0, 0, QByteArray(9, '\0'));
-        QCOMPARE(rgb.count(), 1);
+        QCOMPARE(rgb.count(), 2);
         QCOMPARE(longRange.count(), 1);
         QCOMPARE(longRange.first().first().toBool(), false);
     }

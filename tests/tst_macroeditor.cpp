@@ -7,6 +7,7 @@
 // that showed is logged.
 
 #include "buttoninterface.h"
+#include "dialoganswers.h"
 #include "dialogmain.h"
 #include "globals.h"
 #include "hidusb_sim.h"
@@ -85,11 +86,10 @@ class TestMacroEditor : public QObject
 
 private:
     std::unique_ptr<Buttoninterface> page;
-    QStringList answers;   // "Class=answer", taken in order by the dialog of that class
-    QStringList shown;     // every dialog and menu that showed
+    DialogAnswerer answerer;
+    QStringList &answers = answerer.answers;   // "Class=answer", taken in order by the dialog of that class
+    QStringList &shown = answerer.shown;       // every dialog and menu that showed
     QStringList hub;       // what the editor told the rest of the program
-    QTimer answerer;
-    QPointer<QWidget> answered;
 
     template <typename T> T *child(const QString &name) const
     {
@@ -110,62 +110,6 @@ private:
         page->show();
         QApplication::setActiveWindow(page.get());
         QVERIFY(QTest::qWaitForWindowActive(page.get()));
-    }
-
-    QString takeAnswer(const QString &cls)
-    {
-        for (int i = 0; i < answers.size(); ++i) {
-            if (answers.at(i).section('=', 0, 0) == cls)
-                return answers.takeAt(i).section('=', 1);
-        }
-        return QString();
-    }
-
-    static void press(QWidget *dialog, const char *button)
-    {
-        if (auto *b = dialog->findChild<QAbstractButton *>(QString::fromLatin1(button)))
-            b->click();
-    }
-
-    // Answers the dialog or menu in front, once.
-    void answerFront()
-    {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            QStringList texts;
-            for (QAction *a : menu->actions())
-                texts << a->text();
-            shown << "menu:" + texts.join(",");
-            const int pick = takeAnswer("menu").toInt();
-            if (pick > 0) {
-                menu->setActiveAction(menu->actions().at(pick - 1));
-                QTest::keyClick(menu, Qt::Key_Return);
-            } else {
-                menu->close();
-            }
-            return;
-        }
-        QWidget *front = QApplication::activeModalWidget();
-        if (!front || front == answered)
-            return;
-        answered = front;
-        const QString cls = QString::fromLatin1(front->metaObject()->className());
-        shown << cls;
-        const QString answer = takeAnswer(cls);
-        if (answer.isEmpty()) {
-            press(front, "CloseButton");
-        } else if (cls == "QuestionDialog") {
-            front->findChild<QLineEdit *>("lineEdit")->setText(answer);
-            press(front, "NewHong");
-        } else if (cls == "addKey") {
-            QMetaObject::invokeMethod(front, "UpdateCapslockTip", Q_ARG(int, answer.toInt(nullptr, 16)),
-                                      Q_ARG(bool, true), Q_ARG(bool, false));
-            press(front, "NewHong");
-        } else if (cls == "AddDelayTime") {
-            front->findChild<QSpinBox *>("spinBox")->setValue(answer.toInt());
-            press(front, "NewHong");
-        } else {
-            press(front, "NewHong");
-        }
     }
 
     QAbstractButton *rowButton(QListWidget *list, int row, const char *name) const
@@ -284,8 +228,6 @@ private slots:
         connect(h, &PostMsg::SigUpDataMacro, this, [this](QString n, int i) { hub << QString("update %1 %2").arg(n).arg(i); });
         connect(h, &PostMsg::SigMacroRename, this, [this](QString a, QString b) { hub << "rename " + a + " " + b; });
         connect(h, &PostMsg::SigDeleteMacroButton, this, [this](QString n) { hub << "unbind " + n; });
-        connect(&answerer, &QTimer::timeout, this, &TestMacroEditor::answerFront);
-        answerer.start(5);
     }
     void init()
     {

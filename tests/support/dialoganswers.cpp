@@ -1,0 +1,71 @@
+#include "dialoganswers.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+void press(QWidget *dialog, const char *button)
+{
+    if (auto *b = dialog->findChild<QAbstractButton *>(QString::fromLatin1(button)))
+        b->click();
+}
+} // namespace
+
+DialogAnswerer::DialogAnswerer()
+{
+    connect(&m_timer, &QTimer::timeout, this, &DialogAnswerer::answerFront);
+    m_timer.start(5);
+}
+
+QString DialogAnswerer::takeAnswer(const QString &cls)
+{
+    for (int i = 0; i < answers.size(); ++i) {
+        if (answers.at(i).section('=', 0, 0) == cls)
+            return answers.takeAt(i).section('=', 1);
+    }
+    return QString();
+}
+
+void DialogAnswerer::answerFront()
+{
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        QStringList texts;
+        for (QAction *a : menu->actions())
+            texts << a->text();
+        shown << "menu:" + texts.join(",");
+        const int pick = takeAnswer("menu").toInt();
+        if (pick > 0) {
+            menu->setActiveAction(menu->actions().at(pick - 1));
+            QTest::keyClick(menu, Qt::Key_Return);
+        } else {
+            menu->close();
+        }
+        return;
+    }
+    QWidget *front = QApplication::activeModalWidget();
+    if (!front || front == m_answered)
+        return;
+    m_answered = front;
+    const QString cls = QString::fromLatin1(front->metaObject()->className());
+    shown << cls;
+    const QString answer = takeAnswer(cls);
+    if (answer.isEmpty()) {
+        press(front, "CloseButton");
+        return;
+    }
+    if (cls == "QuestionDialog") {
+        front->findChild<QLineEdit *>("lineEdit")->setText(answer);
+    } else if (cls == "addKey") {
+        QMetaObject::invokeMethod(front, "UpdateCapslockTip", Q_ARG(int, answer.toInt(nullptr, 16)), Q_ARG(bool, true),
+                                  Q_ARG(bool, false));
+    } else if (cls == "AddDelayTime") {
+        front->findChild<QSpinBox *>("spinBox")->setValue(answer.toInt());
+    }
+    press(front, "NewHong");
+}
