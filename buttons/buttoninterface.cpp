@@ -172,7 +172,7 @@ void giveListView(QComboBox *box)
 } // namespace
 
 Buttoninterface::Buttoninterface(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Buttoninterface)
+    : QWidget(parent), ui(new Ui::Buttoninterface), m_recordKeys(new RecordingKeyStop(this))
 {
     std::memset(&m_shownImage, 0, sizeof m_shownImage);
     registerDeviceMetaTypes();

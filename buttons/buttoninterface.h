@@ -29,6 +29,7 @@
 namespace Ui {
 class Buttoninterface;
 }
+class RecordingKeyStop;
 class KeyboardHook;
 class MyLineEdit;
 class PopupMenu;
@@ -356,8 +357,6 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void changeEvent(QEvent *e) override;
-    // While recording: keys stop at the window (macro/buttoninterface_record.cpp).
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- Construction, texts and styles (buttoninterface.cpp) ------------
@@ -461,6 +460,7 @@ private:
     // 2 loop mode).
     QMap<QString, int> m_pendingMacroSends;
     MacroRecorder m_recorder;
+    RecordingKeyStop *m_recordKeys;   // child of the page
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
     // The full refresh both image slots run; `sleepToSettings` also tells

@@ -8,7 +8,6 @@
 #include "keyboardhook.h"
 #include "macroeditorshared.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 
 // ---- Recording --------------------------------------------------------------------
@@ -28,7 +27,7 @@ void Buttoninterface::on_StartRecord_clicked()
     m_macroEventsChanged = true;
     m_keyboardHook->InstallKeyboardHook();
     g_keyHookCallback = bindKeyHookCallback(this, &Buttoninterface::UpdateCapslockTip);
-    QCoreApplication::instance()->installEventFilter(this);
+    m_recordKeys->start();
     g_macroRecording = 1;
     m_recorder.start();
     // What is recorded replaces the macro's events.
@@ -40,21 +39,7 @@ void Buttoninterface::endRecording()
     g_macroRecording = 0;
     m_recorder.stop();
     m_keyboardHook->RemoveKeyboardHook();
-    QCoreApplication::instance()->removeEventFilter(this);
-}
-
-bool Buttoninterface::eventFilter(QObject *watched, QEvent *event)
-{
-    // The keys of a recording belong to the macro: the hook hears them as
-    // they reach the window, and they go no further. Otherwise Space or
-    // Enter would press the page's focused button (opening its function
-    // menu, where the next keys chose a function) and the arrows would move
-    // its lists, all while being recorded.
-    const QEvent::Type type = event->type();
-    if (g_macroRecording && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == window()
-        && (type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride))
-        return true;
-    return QWidget::eventFilter(watched, event);
+    m_recordKeys->stop();
 }
 
 void Buttoninterface::leaveRecording()
