@@ -14,7 +14,8 @@ so a widget lies at its form position plus the place of its form in the
 window. Nothing inside the program helps the journeys.
 
   journeys.py --program build/bin/Quzmar --simstate build/tests/journeys_simstate
-              [--only 1,3] [--keep DIR]
+              --killwrite build/tests/libjourneys_killwrite.so
+              --firmwaretool build/toolbin/firmwaretool [--only 1,3] [--work DIR]
 
 Exit code 77 (skipped) when Xvfb, xdotool or ImageMagick's import is missing.
 """
@@ -238,6 +239,27 @@ class Session:
         self.pointer = None
         self.started = time.time()
         self.extra_env = {}
+        self.program = options.program
+
+    def own_program_folder(self):
+        """The program from a folder of this journey's own, which shares all
+        but bin/ with the built one: a journey can put images there."""
+        built = os.path.dirname(self.options.program)
+        folder = os.path.join(self.root, "program")
+        os.makedirs(folder)
+        for name in os.listdir(built):
+            if name != "bin":
+                os.symlink(os.path.join(built, name), os.path.join(folder, name))
+        shutil.copytree(os.path.join(built, "bin"), os.path.join(folder, "bin"))
+        # The program finds its folder from its own path: the executable
+        # itself must lie there (a hard link where the file system allows).
+        self.program = os.path.join(folder, os.path.basename(self.options.program))
+        os.remove(self.program)
+        try:
+            os.link(self.options.program, self.program)
+        except OSError:
+            shutil.copy2(self.options.program, self.program)
+        return os.path.join(folder, "bin")
 
     # -- environment
 
@@ -280,7 +302,7 @@ class Session:
         logf = open(self.log, "a")
         logf.write("---- start\n")
         logf.flush()
-        self.proc = subprocess.Popen([self.options.program], env=self.program_env(), cwd=self.root,
+        self.proc = subprocess.Popen([self.program], env=self.program_env(), cwd=self.root,
                                      stdout=logf, stderr=subprocess.STDOUT)
         logf.close()
         deadline = time.time() + 20
@@ -473,21 +495,26 @@ version=0x0106
 battery=80
 """
 
-# Older firmware than the demo images in bin/, and a mouse paired with a
+# The firmware of the demo images in bin/, and a mouse paired with a
 # receiver that is not here: it answers only once paired again.
-BENCH_OLD_UNPAIRED = """[R1]
+BENCH_UNPAIRED = """[R1]
 type=receiver
 class=4
 id=3A 51 01
-version=0x0102
+version=0x0103
 
 [M1]
 type=mouse
 mid=1
-version=0x0105
+version=0x0106
 battery=80
 paired=3A 52 07
 """
+
+# The newer images journey 5 puts into its program's bin/ (file, device
+# code, CID, MID, version, model, USB id), as the demo images are made.
+NEWER_IMAGES = [("receiver-4k.bin", 211, 33, 1, 0x0104, "QZR-4K", "VID_5A51&PID_F514"),
+                ("mouse-q1.bin", 210, 33, 1, 0x0107, "QZM-Q1", "VID_5A51&PID_F510")]
 
 RECEIVER_ID = "3a5101"
 
@@ -987,10 +1014,11 @@ def wait_state(s, predicate, what, timeout=30):
 
 
 def journey_firmware(s):
-    """Pairing from the frame's button; receiver and mouse updated from the
-    settings page to the images in bin/."""
+    """Pairing from the frame's button; newer images put into bin/, receiver
+    and mouse updated to them from the settings page."""
     card = {"card": (CARD[0] - 108, CARD[1] - 164, 216, 328)}
     versions = rects("label_5", "label_7", form="FormSetting")
+    images = s.own_program_folder()
     s.start()
     time.sleep(1.5)
     unpaired = s.regions(card)
@@ -1006,6 +1034,10 @@ def journey_firmware(s):
     paired = s.regions(card)
     check(paired["card"] != unpaired["card"], "the card did not show the paired mouse")
 
+    s.note("newer receiver and mouse images put into bin/")
+    for image in NEWER_IMAGES:
+        run([s.options.firmwaretool, os.path.join(images, image[0])] + [str(f) for f in image[1:]])
+
     s.note("the mouse on its cable (it is updated wired); the update offered on opening is put off")
     s.sim_command("plug M1 1")
     time.sleep(1.5)
@@ -1020,13 +1052,14 @@ def journey_firmware(s):
     s.click("FormSetting", "Receive_2")
     dialog = s.wait_dialog((552, 300))[1]
     s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
-    updated = wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103
-                         and st["mice"]["M1"]["version"] == 0x0106, "the update", timeout=60)
+    updated = wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0104
+                         and st["mice"]["M1"]["version"] == 0x0107, "the update", timeout=60)
     time.sleep(1.5)
     s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
     s.settle()
     new = s.regions(versions)
     differ_all(new, old, "the version labels")
+    s.save_shot("updated")   # to look at: the labels name 1.04 and 1.07
     s.sim_command("plug M1 0")
     s.settle()
     s.close()
@@ -1040,7 +1073,7 @@ def journey_firmware(s):
     same_all(s.regions(versions), new, "the version labels after a restart")
     s.close()
     held = s.sim_state()
-    check(held["receivers"]["R1"]["version"] == 0x0103 and held["mice"]["M1"]["version"] == 0x0106,
+    check(held["receivers"]["R1"]["version"] == 0x0104 and held["mice"]["M1"]["version"] == 0x0107,
           "the devices do not hold the new firmware")
 
 
@@ -1166,7 +1199,7 @@ JOURNEYS = [
     (2, "buttons", journey_buttons, BENCH_CURRENT),
     (3, "macro", journey_macro, BENCH_CURRENT),
     (4, "language", journey_language, BENCH_CURRENT),
-    (5, "pairing and firmware", journey_firmware, BENCH_OLD_UNPAIRED),
+    (5, "pairing and firmware", journey_firmware, BENCH_UNPAIRED),
     (6, "offline and killed", journey_offline, BENCH_CURRENT),
 ]
 
@@ -1205,6 +1238,7 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--simstate", required=True)
     parser.add_argument("--killwrite", required=True)
+    parser.add_argument("--firmwaretool", required=True)
     parser.add_argument("--work", default=None, help="folder for each journey's HOME (default: a temporary one)")
     parser.add_argument("--only", default="", help="journey numbers, e.g. 1,3")
     parser.add_argument("--display-base", type=int, default=60)
@@ -1215,9 +1249,10 @@ def main():
     if missing:
         print("journeys skipped: %s not installed (sh scripts/setup.sh installs them)" % ", ".join(missing))
         return SKIP
-    options.program, options.simstate, options.killwrite = (
-        os.path.abspath(p) for p in (options.program, options.simstate, options.killwrite))
-    for path in (options.program, options.simstate, options.killwrite):
+    tools = ("program", "simstate", "killwrite", "firmwaretool")
+    for tool in tools:
+        setattr(options, tool, os.path.abspath(getattr(options, tool)))
+    for path in (getattr(options, tool) for tool in tools):
         if not os.path.exists(path):
             print("missing %s" % path)
             return 1
