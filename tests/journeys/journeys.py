@@ -940,7 +940,7 @@ def journey_macro(s):
 # ---- Journey 4: the language -------------------------------------------------------------
 
 LIST_TEXTS = dict(rects("label_3", "label_2", form="DialogChange"), **rects("comboBox", form="Dialog"))
-PAGE_TEXTS = dict(rects("label_4", "label_3", "label_11", "label_8", "ButtonA", "ButtonD"),
+PAGE_TEXTS = dict(rects("label_4", "label_3", "label_10", "label_11", "label_8", "ButtonA", "ButtonD"),
                   **rects("ButtonMain_2", "ButtonMain_3", "ButtonMain_4", form="Dialog"),
                   **{"SensorDPI.label": widget_rect("SensorDPI", "label"),
                      "SensorRate.label": widget_rect("SensorRate", "label")})
