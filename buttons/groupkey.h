@@ -3,10 +3,11 @@
 
 // The key-combination dialog: up to seven modifier boxes plus at most three
 // keys pressed on the keyboard, which the dialog's keyboard hook reports
-// while it is open; a modifier key pressed there ticks its box. OK composes the combination text (modifier names in a
-// fixed order, then the keys in the order pressed, joined by "+"). After
-// exec() the caller reads m_accepted and m_resultText; it uses the text only
-// when the flag is set and the text is not empty.
+// while it is open; a modifier key pressed there ticks its box. OK composes
+// the combination text (modifier names in a fixed order, then the keys in
+// the order pressed, joined by "+"). After exec() the caller reads
+// m_accepted and m_resultText; it uses the text only when the flag is set
+// and the text is not empty.
 
 #include "devicestate.h"
 #include "keyentrydialog.h"
