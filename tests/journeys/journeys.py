@@ -15,7 +15,7 @@ window. Nothing inside the program helps the journeys.
 
   journeys.py --program build/bin/Quzmar --simstate build/tests/journeys_simstate
               --killwrite build/tests/libjourneys_killwrite.so
-              --firmwaretool build/toolbin/firmwaretool [--only 1,3] [--work DIR]
+              --firmwaretool build/toolbin/firmwaretool [--only 1,3] [--work DIR] [--keep]
 
 Exit code 77 (skipped) when Xvfb, xdotool or ImageMagick's import is missing.
 """
@@ -1227,6 +1227,9 @@ def run_journey(number, name, function, bench, options, results):
     finally:
         if session:
             session.stop()
+            # A failed journey's folder stays to be looked at.
+            if results.get(number, (False,))[0] and not options.keep:
+                shutil.rmtree(session.root, ignore_errors=True)
 
 
 def missing_tools():
@@ -1241,6 +1244,7 @@ def main():
     parser.add_argument("--firmwaretool", required=True)
     parser.add_argument("--work", default=None, help="folder for each journey's HOME (default: a temporary one)")
     parser.add_argument("--only", default="", help="journey numbers, e.g. 1,3")
+    parser.add_argument("--keep", action="store_true", help="keep the folders of journeys that passed")
     parser.add_argument("--display-base", type=int, default=60)
     parser.add_argument("--serial", action="store_true", help="one journey after the other")
     options = parser.parse_args()
