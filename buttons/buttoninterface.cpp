@@ -172,7 +172,7 @@ void giveListView(QComboBox *box)
 } // namespace
 
 Buttoninterface::Buttoninterface(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Buttoninterface)
+    : QWidget(parent), ui(new Ui::Buttoninterface), m_recordKeys(new RecordingKeyStop(this))
 {
     std::memset(&m_shownImage, 0, sizeof m_shownImage);
     registerDeviceMetaTypes();
@@ -488,7 +488,9 @@ void Buttoninterface::SlotAllLanguage(int index)
     ui->label_8->setText(buttonText(index, 1));
     ui->label_14->setText(buttonText(index, 43));
     ui->label_9->setText(langText(g_langFormSetting, index, 6));
-    ui->label_10->setText(sensor(5));
+    // The performance switch's caption tells its state, as the refresh shows
+    // it; the plain title would lose the state until the next refresh.
+    ui->label_10->setText(langText(g_langLight, index, ui->Reset_4->isChecked() ? 4 : 3));
     ui->label_11->setText(sensor(24));
 
     const QString blanks = QStringLiteral("   ");

@@ -29,6 +29,7 @@
 namespace Ui {
 class Buttoninterface;
 }
+class RecordingKeyStop;
 class KeyboardHook;
 class MyLineEdit;
 class PopupMenu;
@@ -459,6 +460,7 @@ private:
     // 2 loop mode).
     QMap<QString, int> m_pendingMacroSends;
     MacroRecorder m_recorder;
+    RecordingKeyStop *m_recordKeys;   // child of the page
 
     // ---- Refresh state (buttoninterface_refresh.cpp) ----------------------
     // The full refresh both image slots run; `sleepToSettings` also tells

@@ -14,6 +14,8 @@
 #include "globals.h"
 #include "keyboardhook.h"
 #include "keytables.h"
+#include "macroblock.h"
+#include "macrofile.h"
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "sensorcodes.h"
@@ -389,7 +391,11 @@ void Buttoninterface::RenderButtonLabels(int button, int type, int code, int par
     case 6: {
         const QString name = macroLabelName(image.macroRecords[button]);
         widget->setText(kLongForm + m_macroLabelPrefix + name);
-        WriteMacroFile(name, QString::number(param));
+        // The loop line and the rows go in with one write: a program ended
+        // between two writes would leave the macro with its loop line only.
+        replaceFileContent(macroFilePath(m_macroDir, name),
+                           macroFileBytes(QString::number(param),
+                                          macroBlockRows(macroBlockOf(image, button), buttonPageMouseNames())));
         PostMsg::instance()->postButtonToMacro(image, button);
         break;
     }

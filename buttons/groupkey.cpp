@@ -60,10 +60,32 @@ void GroupKey::SlotSetStyle(int index)
     ui->lineEdit->setStyleSheet("QLineEdit{color: rgb(" + themeRgbTriple(g_themeLinEditColor) + ";);}");
 }
 
+QCheckBox *GroupKey::modifierBox(int vk) const
+{
+    switch (vk) {
+    case 0xA0: return ui->Shift;
+    case 0xA1: return ui->RShift;
+    case 0xA2: return ui->Ctrl;
+    case 0xA3: return ui->RCtrl;
+    case 0xA4: return ui->Alt;
+    case 0xA5: return ui->RAlt;
+    case 0x5B:
+    case 0x5C: return ui->Win;
+    default: return nullptr;
+    }
+}
+
 void GroupKey::UpdateCapslockTip(int keyCode, bool downOrUp, bool)
 {
     if (!downOrUp)
         return;
+    // Ctrl+Shift+A typed on the keyboard means the two boxes and A: the
+    // modifiers have no name of their own in the line, so without this they
+    // were dropped and the button got A alone.
+    if (QCheckBox *box = modifierBox(keyCode)) {
+        box->setChecked(true);
+        return;
+    }
     // A sequence is open for two seconds from its first key; the next key
     // after that starts a new one.
     const qint64 now = m_clock();

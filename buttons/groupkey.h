@@ -3,10 +3,11 @@
 
 // The key-combination dialog: up to seven modifier boxes plus at most three
 // keys pressed on the keyboard, which the dialog's keyboard hook reports
-// while it is open. OK composes the combination text (modifier names in a
-// fixed order, then the keys in the order pressed, joined by "+"). After
-// exec() the caller reads m_accepted and m_resultText; it uses the text only
-// when the flag is set and the text is not empty.
+// while it is open; a modifier key pressed there ticks its box. OK composes
+// the combination text (modifier names in a fixed order, then the keys in
+// the order pressed, joined by "+"). After exec() the caller reads
+// m_accepted and m_resultText; it uses the text only when the flag is set
+// and the text is not empty.
 
 #include "devicestate.h"
 #include "keyentrydialog.h"
@@ -18,6 +19,7 @@
 namespace Ui {
 class GroupKey;
 }
+class QCheckBox;
 class GroupKeyHook;
 
 class GroupKey : public KeyEntryDialog
@@ -48,6 +50,9 @@ public slots:
     void on_lineEdit_textEdited(const QString &text);
 
 private:
+    // The box of a modifier key's virtual-key code, or null.
+    QCheckBox *modifierBox(int vk) const;
+
     std::unique_ptr<Ui::GroupKey> ui;
     GroupKeyHook *m_keyboardHook;   // owned by the base
     int m_plusCount = 0;

@@ -27,6 +27,7 @@ void Buttoninterface::on_StartRecord_clicked()
     m_macroEventsChanged = true;
     m_keyboardHook->InstallKeyboardHook();
     g_keyHookCallback = bindKeyHookCallback(this, &Buttoninterface::UpdateCapslockTip);
+    m_recordKeys->start();
     g_macroRecording = 1;
     m_recorder.start();
     // What is recorded replaces the macro's events.
@@ -38,6 +39,7 @@ void Buttoninterface::endRecording()
     g_macroRecording = 0;
     m_recorder.stop();
     m_keyboardHook->RemoveKeyboardHook();
+    m_recordKeys->stop();
 }
 
 void Buttoninterface::leaveRecording()

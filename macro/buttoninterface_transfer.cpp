@@ -104,12 +104,11 @@ void Buttoninterface::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)
     if (KeyNumer < 0 || KeyNumer >= 16)
         return;
     const MacroDownloadRecord block = macroBlockOf(DataMap, KeyNumer);
-    // The labelling wrote the loop line under this same name; a name that
-    // cannot be a file name got no file.
+    // The labelling wrote the macro's file whole under this same name; a
+    // name that cannot be a file name got no file.
     const QString name = macroBlockStoredName(block);
     if (!isMacroFileName(name))
         return;
-    AppendMacroFile(name, macroBlockRows(block, buttonPageMouseNames()));
     macroArrivedFromDevice(name);
     PostMsg::instance()->postAddMacroButton();
 }

@@ -56,6 +56,7 @@ Macro::Macro(QWidget *parent) : QWidget(parent), ui(new Ui::Macro)
 {
     ui->setupUi(this);
     m_keyboardHook = new KeyboardHook;
+    m_recordKeys = new RecordingKeyStop(this);
 
     m_pictureDir = programDir() + "/Picture/Macro/";
     m_macroDir = userDataDir() + "/usersetting/MacroPage";

@@ -165,6 +165,7 @@ private:
     QString m_shownLoopText;   // the shown macro's loop mode as its file holds it
     bool m_macroEventsChanged = false;
     MacroRecorder m_recorder;
+    RecordingKeyStop *m_recordKeys = nullptr;   // child of the page
 };
 
 #endif // MACRO_H

@@ -20,6 +20,7 @@ void Macro::on_StartRecord_clicked()
     g_keyHookCallback = bindKeyHookCallback(this, &Macro::UpdateCapslockTip);
     g_standaloneMacroRecording = 1;
     m_recorder.start();
+    m_recordKeys->start();
     ui->listWidgetKey->clear();
 }
 
@@ -28,6 +29,7 @@ void Macro::endRecording()
     showRecordingLayout(this, false);
     m_keyboardHook->RemoveKeyboardHook();
     m_recorder.stop();
+    m_recordKeys->stop();
     g_standaloneMacroRecording = 0;
 }
 
@@ -54,6 +56,7 @@ void Macro::UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu)
     if (step.limitReached) {
         g_standaloneMacroRecording = 0;
         m_keyboardHook->RemoveKeyboardHook();
+        m_recordKeys->stop();
         showRecordingLimit(this);
     }
 }

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
 #include <QFileInfo>
@@ -148,6 +149,33 @@ void captureKeyName(QLineEdit *box, int keyCode, bool down)
     const QString name = virtualKeyMacroName(keyCode);
     qDebug() << name;
     box->setText(name);
+}
+
+RecordingKeyStop::RecordingKeyStop(QWidget *page)
+    : QObject(page), m_page(page)
+{
+}
+
+void RecordingKeyStop::start()
+{
+    if (!m_on)
+        QCoreApplication::instance()->installEventFilter(this);
+    m_on = true;
+}
+
+void RecordingKeyStop::stop()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    m_on = false;
+}
+
+bool RecordingKeyStop::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride)
+        && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == m_page->window())
+        return true;
+    return false;
 }
 
 // ---- The macro list -------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "keytables.h"
 #include "macrorow.h"
 
+#include <QObject>
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -62,6 +63,27 @@ void showRecordingLayout(QWidget *page, bool recording);
 // without one); it is read-only while the key is down, so the key itself
 // types nothing.
 void captureKeyName(QLineEdit *box, int keyCode, bool down);
+
+// While a page records, the keys typed belong to the macro: the hook hears
+// them where they reach the window, and between start() and stop() they go
+// no further into the page's window. Otherwise Space or Enter would press
+// the focused button (opening a function menu, where the next keys chose a
+// function), a text field would take the letters and the arrows would move
+// the lists, all while being recorded.
+class RecordingKeyStop : public QObject
+{
+public:
+    explicit RecordingKeyStop(QWidget *page);
+    void start();
+    void stop();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_page;
+    bool m_on = false;
+};
 
 // ---- The macro list -------------------------------------------------------------
 // The row of `name`; -1 when the list has none.

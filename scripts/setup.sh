@@ -20,6 +20,8 @@ install_missing() {
 
 install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev xvfb xauth \
   fonts-wqy-microhei clang
+# The journeys drive the program under Xvfb with X11 input and screenshots.
+install_missing python3 xdotool imagemagick
 
 # The sanitizer and fuzzer runtimes come in one package per clang version:
 # take the one of the clang that `clang` runs (14 on Debian 12).

@@ -187,7 +187,7 @@ private slots:
             {text("label_8"), t('B', 1)},
             {text("label_14"), t('B', 43)},
             {text("label_9"), t('F', 6)},
-            {text("label_10"), t('S', 5)},
+            {text("label_10"), t('L', 3)},   // the performance switch is off
             {text("label_11"), t('S', 24)},
             // Default labels: the device's own function of each button.
             {text("ButtonA"), eight + t('B', 4)},

@@ -232,6 +232,11 @@ private slots:
             QVERIFY(checked(p, "Reset_4") && checked(p, "toolButton"));
             QVERIFY(!find<QWidget>(p, "toolButton")->isHidden() && find<QWidget>(p, "pushButton")->isHidden());
             QCOMPARE(find<QLabel>(p, "label_10")->text(), QString("Performance on"));
+            // A language change keeps telling the switch's state.
+            p.SlotAllLanguage(1);
+            QCOMPARE(find<QLabel>(p, "label_10")->text(), QString::fromUtf8("高性能模式开"));
+            p.SlotAllLanguage(0);
+            QCOMPARE(find<QLabel>(p, "label_10")->text(), QString("Performance on"));
         }));
         add("3395 level with bits 8 and 9 of the code", {}, shown([](FlashDataMap &d) {
             d.dpiLevel = 1, d.dpiLevels[1].code[0] = 0x2B, d.dpiLevels[1].code[2] = 0x40;

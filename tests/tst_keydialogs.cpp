@@ -28,7 +28,8 @@ int vkOf(const QString &name)
 {
     static const QMap<QString, int> named = {{"F1", 0x70},     {"Num+", 0x6B}, {"Shift", 0xA0}, {"Space", 0x20},
                                              {"Esc", 0x1B},    {"F12", 0x7B},  {"F13", 0x7C},   {"RAlt", 0xA5},
-                                             {"LShift", 0xA0}, {"Left", 0x25}, {"Bslash", 0xDC}, {"Clear", 0x0C}};
+                                             {"LShift", 0xA0}, {"Left", 0x25}, {"Bslash", 0xDC}, {"Clear", 0x0C},
+                                             {"LCtrl", 0xA2},  {"RCtrl", 0xA3}};
     return named.value(name, name.at(0).unicode());
 }
 
@@ -105,7 +106,8 @@ private slots:
         QTest::newRow("Num+ is one key") << "Num+ A B" << "Num++A+B";
         QTest::newRow("Num+ then a fourth") << "Num+ A B C" << "C";
         QTest::newRow("modifier key names nothing") << "Shift A" << "A";
-        QTest::newRow("nameless fourth empties") << "Q W E Shift" << "";
+        QTest::newRow("nameless fourth empties") << "Q W E F13" << "";
+        QTest::newRow("a modifier is a box, not a fourth key") << "Q W E Shift" << "Q+W+E";
     }
     void combinationKeys()
     {
@@ -141,6 +143,9 @@ private slots:
         QTest::newRow("Num+ counts once") << "RAlt" << "Num+ A" << "Right Alt+Num++A";
         QTest::newRow("three boxes and a key") << "Shift Ctrl Alt" << "A" << "notice";
         QTest::newRow("two boxes, two keys") << "Win RAlt" << "A B" << "notice";
+        QTest::newRow("modifiers typed tick their boxes") << "" << "LCtrl LShift A" << "Shift+Ctrl+A";
+        QTest::newRow("right-hand modifiers typed") << "" << "RAlt RCtrl Z" << "Right Ctrl+Right Alt+Z";
+        QTest::newRow("typed modifiers count") << "Alt" << "LCtrl LShift A" << "notice";
     }
     void combinationResult()
     {

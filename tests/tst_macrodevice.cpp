@@ -58,6 +58,8 @@ class TestMacroDevice : public QObject
     int notices = 0;
     qint64 now = 0;
     QStringList seen;   // the dialogs that showed
+    QStringList heard;  // the macro files each time the page told of a mouse's macro
+    QMetaObject::Connection hearing;
     QTimer closer;
 
     template <typename T = QWidget> T *child(const QString &name) const { return page->findChild<T *>(name); }
@@ -96,8 +98,15 @@ class TestMacroDevice : public QObject
                 PostMsg::instance()->postMacroRename(arg, w.value(2));
             } else if (w[0] == "offline") {
                 hidsim::setOnline("M1", false);
+            } else if (w[0] == "hear") {   // before "open": ahead of the page, as any other listener
+                hearing = connect(PostMsg::instance(), &PostMsg::SigButtonToMacro, this,
+                                  [this] { heard << "heard " + macroFiles().join(", "); });
             } else if (w[0] == "refresh") {   // the page reads the mouse again
                 page->SlotUpDataButtonUIButton(heldByMouse());
+            } else if (w[0] == "focus") {
+                child(arg)->setFocus();
+            } else if (w[0] == "type") {   // a key typed on the keyboard, through the window
+                QTest::keyClick(page->windowHandle(), arg == "Space" ? Qt::Key_Space : Qt::Key_Return);
             } else if (s[0] == 't') {
                 now = s.mid(1).toLongLong();
             } else if ((s[0] == 'd' || s[0] == 'u') && s.size() <= 3) {
@@ -130,12 +139,19 @@ class TestMacroDevice : public QObject
                            + rowsText(macroBlockRows(b, buttonPageMouseNames()))
                     << page->buttonForDevice(k)->text().trimmed();
         }
+        return out << macroFiles() << heard
+                   << QString("sends %1 notices %2").arg(hidsim::sentImages().size()).arg(notices);
+    }
+
+    QStringList macroFiles() const
+    {
+        QStringList out;
         for (const QString &name : listMacroNames(folder())) {
             MacroFileContent c;
             loadMacroFile(folder(), name, buttonPageMouseNames(), &c);
             out << name + "=" + c.loopText + ":" + rowsText(c.rows);
         }
-        return out << QString("sends %1 notices %2").arg(hidsim::sentImages().size()).arg(notices);
+        return out;
     }
 
     // The editor's rows, the two key fields and the one with the focus.
@@ -153,7 +169,10 @@ private slots:
         LanguageLoader().LanguageTextLoader();
         connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, this, [this] { ++notices; });
         connect(&closer, &QTimer::timeout, this, [this] {
-            if (QWidget *w = QApplication::activeModalWidget()) {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w)
+                w = QApplication::activePopupWidget();
+            if (w) {
                 seen << w->metaObject()->className();
                 w->close();
             }
@@ -173,9 +192,11 @@ private slots:
         notices = 0;
         now = 0;
         seen.clear();
+        heard.clear();
     }
     void cleanup()
     {
+        disconnect(hearing);
         UsbServer_Exit();
         hidsim::waitIdle();
         page.reset();
@@ -212,6 +233,9 @@ private slots:
             << boundD + QStringList{"n=254: Av10 A^900", "sends 0 notices 1"};
         QTest::newRow("read back: every delay kept") << m + QStringList{"put m 1|", "refresh"}
             << boundD + QStringList{"m=254: Av10 A^900", "sends 0 notices 0"};
+        QTest::newRow("read back: the file is whole when the page tells of it")
+            << QStringList{"put m 254|0x04 1 0|10ms|0x04 1 1|900ms|", "hear", "open", "bind m 3", "put m 1|", "refresh"}
+            << boundD + QStringList{"m=254: Av10 A^900", "heard m=254: Av10 A^900", "sends 0 notices 0"};
         QTest::newRow("a recorded macro is saved to its button")
             << m + QStringList{"show m", "StartRecord", "d42", "t7", "u42", "StopRecord", "Save", "refresh"}
             << QStringList{"4 6/4/254 m: Bv7 B^10", "Macro-m", "m=254: Bv7 B^10", "sends 1 notices 0"};
@@ -238,6 +262,9 @@ private slots:
             << none;
         QTest::newRow("rolling keys keep the second press") << start + QStringList{"d41", "d42", "u41", "u42", "d42", "u42"}
             << QStringList{"Av0 Bv0 A^0 B^0 Bv0 B^10", "||"} << none;
+        QTest::newRow("typed keys go to the macro, not to the page's focused button")
+            << start + QStringList{"focus ButtonA", "type Space", "t40", "type Enter"}
+            << QStringList{"Spacev0 Space^40 Enterv0 Enter^10", "||"} << none;
         QTest::newRow("a key without a name: no row, its time lost")
             << start + QStringList{"d41", "t50", "d7C", "t400", "u41", "t450", "d0C"}
             << QStringList{"Av50 A^50 v10", "||"} << none;

@@ -262,6 +262,14 @@ private:
             for (const QString &vk : s.section(' ', 1).split(' ', Qt::SkipEmptyParts))
                 hookKey(vk.toInt(nullptr, 16));
             child<QPushButton>(p, "StopRecord")->click();
+        } else if (verb == "typed") {   // typed <letters> on the keyboard while recording, the name field focused
+            child<QCheckBox>(p, "AutoInsertDelay")->setChecked(false);
+            child<QPushButton>(p, "StartRecord")->click();
+            child<QLineEdit>(p, "MacroName")->setFocus();
+            for (const QChar c : arg)
+                QTest::keyClick(p->windowHandle(), c.toLatin1());
+            child<QPushButton>(p, "StopRecord")->click();
+            seen << "name field: " + child<QLineEdit>(p, "MacroName")->text();
         } else if (verb == "send") {   // the shown macro to device button 2
             page->SlotMacroDownLoadData(page->shownMacro(), 2);
             const FlashDataMap image = mouseImage();
@@ -344,6 +352,9 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
         << QStringList{"A v", "0ms", "A ^", "0ms", "B v", "0ms", "B ^"}
         << "a=1|0x04 1 0|0ms|0x04 1 1|0ms|0x05 1 0|0ms|0x05 1 1|0ms|"
         << QStringList{"update a 0", "block: A v 0ms, A ^ 0ms, B v 0ms, B ^ 0ms"};
+    QTest::newRow("keys typed while recording go to the macro, not to the name field")
+        << QStringList{"click a", "typed hi"} << QStringList{"H v", "0ms", "H ^", "0ms", "I v", "0ms", "I ^"} << a
+        << QStringList{"name field: "};
     QTest::newRow("a pair on an empty macro, then one after the last row")
         << QStringList{"name m", "left", "current 2", "mid", "save"}
         << QStringList{"Left click v", "0ms", "Left click ^", "0ms", "Middle click v", "0ms", "Middle click ^"}

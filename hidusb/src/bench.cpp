@@ -297,6 +297,7 @@ void ensureInit()
     }
     b.fixtureFile = qgetenv("HIDUSB_SIM_FIXTURE").toStdString();
     build(b, true);
+    startControlWatch(qgetenv("HIDUSB_SIM_CONTROL").toStdString());
 }
 
 void logCall(const std::string &text)

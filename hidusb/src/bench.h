@@ -53,6 +53,9 @@ struct Bench {
 
 Bench &bench();                // call only with the lock held or for .mutex
 void ensureInit();             // lock held
+// Starts the thread that runs the commands of an outside process's command
+// file (control.cpp); nothing for an empty name.
+void startControlWatch(const std::string &file);
 Dispatcher &events();          // device events and pairing
 Dispatcher &changes();         // device-change notices
 Dispatcher &upgrades();        // firmware update steps

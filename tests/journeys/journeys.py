@@ -1,0 +1,1294 @@
+#!/usr/bin/env python3
+"""The program as its user meets it: journeys through the real binary.
+
+Each journey starts the program from build/bin under its own Xvfb display
+with a fresh HOME, drives it with real X11 pointer clicks and key presses
+(xdotool), closes it from its close button, starts it again and checks
+ - that the device page shows what was set (the same pixels in the regions
+   that show each setting, and other pixels than the untouched page), and
+ - that the simulated mouse holds it (the device library's state file, read
+   through journeys_simstate).
+
+Widgets are found from the forms (forms/*.ui): the window's geometry is fixed,
+so a widget lies at its form position plus the place of its form in the
+window. Nothing inside the program helps the journeys.
+
+  journeys.py --program build/bin/Quzmar --simstate build/tests/journeys_simstate
+              --killwrite build/tests/libjourneys_killwrite.so
+              --firmwaretool build/toolbin/firmwaretool [--only 1,3] [--work DIR] [--keep]
+
+Exit code 77 (skipped) when Xvfb, xdotool or ImageMagick's import is missing.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import traceback
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))
+FORMS = os.path.join(SOURCE, "forms")
+SKIP = 77
+
+
+class JourneyFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise JourneyFailed(message)
+
+
+# ---- Forms ------------------------------------------------------------------------
+
+
+class Forms:
+    """Widget rectangles from the forms, relative to their form's top-left."""
+
+    def __init__(self):
+        self._cache = {}
+
+    def _load(self, form):
+        if form in self._cache:
+            return self._cache[form]
+        rects = {}
+        root = ET.parse(os.path.join(FORMS, form + ".ui")).getroot().find("widget")
+
+        def walk(widget, ox, oy, is_root):
+            rect = widget.find("property[@name='geometry']/rect")
+            x = y = w = h = 0
+            if rect is not None:
+                x, y, w, h = (int(rect.find(k).text) for k in ("x", "y", "width", "height"))
+            if is_root:
+                x = y = 0
+            rects[widget.get("name")] = (ox + x, oy + y, w, h)
+            for child in widget:
+                if child.tag == "widget":
+                    walk(child, ox + x, oy + y, False)
+                elif child.tag == "layout":
+                    # The one layout of a form holds a single frame filling it.
+                    for item in child.findall("item"):
+                        for inner in item.findall("widget"):
+                            walk(inner, ox + x, oy + y, False)
+
+        walk(root, 0, 0, True)
+        self._cache[form] = rects
+        return rects
+
+    def rect(self, form, name):
+        rects = self._load(form)
+        if name not in rects:
+            raise KeyError("%s has no widget %s" % (form, name))
+        return rects[name]
+
+
+FORMS_INDEX = Forms()
+
+# Where each form lies in the main window (1340 x 940, frameless). The title
+# bar (Dialog) is 80 high; the pages lie below it. Option widgets lie in their
+# placeholder frames of the button page.
+PAGE_TOP = 80
+PLACES = {
+    "Dialog": ("", None, (0, 0)),
+    "DialogChange": ("", None, (0, PAGE_TOP)),
+    "Buttoninterface": ("", None, (0, PAGE_TOP)),
+    "FormSetting": ("", None, (0, PAGE_TOP)),
+    "SensorDPI": ("Buttoninterface", "frameDpi", None),
+    "SensorRate": ("Buttoninterface", "frameRate", None),
+    "SensorLODB": ("Buttoninterface", "frameLOD", None),
+    "StopCloseTime": ("Buttoninterface", "frameLOD_2", None),
+    "RippeControl": ("Buttoninterface", "frame", None),
+    "StraightLine": ("Buttoninterface", "frame_4", None),
+}
+
+
+def form_origin(form):
+    parent, holder, fixed = PLACES[form]
+    if fixed is not None:
+        return fixed
+    px, py = form_origin(parent)
+    x, y, _, _ = FORMS_INDEX.rect(parent, holder)
+    return (px + x, py + y)
+
+
+def widget_rect(form, name):
+    """A widget's rectangle in window coordinates (or dialog coordinates for a
+    form that is a dialog of its own, whose PLACES entry is absent)."""
+    x, y, w, h = FORMS_INDEX.rect(form, name)
+    ox, oy = form_origin(form) if form in PLACES else (0, 0)
+    return (ox + x, oy + y, w, h)
+
+
+def widget_centre(form, name):
+    x, y, w, h = widget_rect(form, name)
+    return (x + w // 2, y + h // 2)
+
+
+# ---- Tools ------------------------------------------------------------------------
+
+
+def run(args, env=None, timeout=30, check_rc=True, capture=True):
+    result = subprocess.run(args, env=env, timeout=timeout, stdout=subprocess.PIPE if capture else None,
+                            stderr=subprocess.PIPE if capture else None)
+    if check_rc and result.returncode != 0:
+        raise JourneyFailed("%s failed (%d): %s" % (" ".join(args), result.returncode,
+                                                    (result.stderr or b"").decode(errors="replace")))
+    return result
+
+
+class Display:
+    """An Xvfb display of our own, on the first free number from a base."""
+
+    def __init__(self, base):
+        self.number = None
+        self.proc = None
+        for n in range(base, base + 60):
+            if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
+                continue
+            # -noreset: a program killed as the last client must not take
+            # the server through a reset while the next one connects.
+            proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
+                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if proc.poll() is not None or os.path.exists("/tmp/.X11-unix/X%d" % n):
+                    break
+                time.sleep(0.05)
+            if proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % n):
+                self.number, self.proc = n, proc
+                return
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        raise JourneyFailed("no free X display from :%d" % base)
+
+    @property
+    def name(self):
+        return ":%d" % self.number
+
+    def close(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+# ---- Pictures ---------------------------------------------------------------------
+
+
+class Shot:
+    """A screenshot of the whole display as raw RGB bytes."""
+
+    def __init__(self, data, width, height):
+        self.data, self.width, self.height = data, width, height
+
+    def region(self, rect):
+        x, y, w, h = rect
+        rows = []
+        for row in range(y, y + h):
+            start = (row * self.width + x) * 3
+            rows.append(self.data[start:start + w * 3])
+        return b"".join(rows)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+
+def differing_pixels(a, b):
+    return sum(1 for i in range(0, min(len(a), len(b)), 3) if a[i:i + 3] != b[i:i + 3])
+
+
+# ---- One program under test ---------------------------------------------------------
+
+
+class Session:
+    """One journey's user: own display, HOME, TMPDIR, data folders, bench."""
+
+    def __init__(self, number, options, fixture):
+        self.number = number
+        self.options = options
+        self.root = tempfile.mkdtemp(prefix="journey%d-" % number, dir=options.work)
+        self.home = os.path.join(self.root, "home")
+        self.tmp = os.path.join(self.root, "tmp")
+        self.state_dir = os.path.join(self.home, ".local", "share", "QuzmarSim")
+        self.control = os.path.join(self.root, "control")
+        for d in (self.home, self.tmp):
+            os.makedirs(d)
+        os.chmod(self.tmp, 0o700)
+        self.fixture = os.path.join(self.root, "bench.ini")
+        with open(self.fixture, "w") as f:
+            f.write(fixture)
+        self.display = Display(options.display_base + 3 * (number - 1))
+        self.proc = None
+        self.window = None
+        self.origin = (0, 0)
+        self.log = os.path.join(self.root, "program.log")
+        self.steps = []
+        self.pointer = None
+        self.started = time.time()
+        self.extra_env = {}
+        self.program = options.program
+
+    def own_program_folder(self):
+        """The program from a folder of this journey's own, which shares all
+        but bin/ with the built one: a journey can put images there."""
+        built = os.path.dirname(self.options.program)
+        folder = os.path.join(self.root, "program")
+        os.makedirs(folder)
+        for name in os.listdir(built):
+            if name != "bin":
+                os.symlink(os.path.join(built, name), os.path.join(folder, name))
+        shutil.copytree(os.path.join(built, "bin"), os.path.join(folder, "bin"))
+        # The program finds its folder from its own path: the executable
+        # itself must lie there (a hard link where the file system allows).
+        self.program = os.path.join(folder, os.path.basename(self.options.program))
+        os.remove(self.program)
+        try:
+            os.link(self.options.program, self.program)
+        except OSError:
+            shutil.copy2(self.options.program, self.program)
+        return os.path.join(folder, "bin")
+
+    # -- environment
+
+    def env(self):
+        env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "DISPLAY": self.display.name,
+            "HOME": self.home,
+            "TMPDIR": self.tmp,
+            "XDG_RUNTIME_DIR": self.tmp,
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "HIDUSB_SIM_FIXTURE": self.fixture,
+            # The devices answer three times as fast: the program's own pauses
+            # stay as they are, and the journeys end in CI's time.
+            "HIDUSB_SIM_TIME_SCALE": "0.3",
+            "HIDUSB_SIM_CONTROL": self.control,
+            "LANG": "C.UTF-8",
+            "QT_QPA_PLATFORM": "xcb",
+        }
+        return env
+
+    def program_env(self):
+        env = self.env()
+        env.update(self.extra_env)
+        return env
+
+    def note(self, text):
+        self.steps.append("%3.0f s  %s" % (time.time() - self.started, text))
+
+    @property
+    def data_dir(self):
+        return os.path.join(self.home, "AppData", "Local", "Quzmar")
+
+    # -- the program
+
+    def start(self, wait_for=None):
+        check(self.proc is None or self.proc.poll() is not None, "the program still runs")
+        logf = open(self.log, "a")
+        logf.write("---- start\n")
+        logf.flush()
+        self.proc = subprocess.Popen([self.program], env=self.program_env(), cwd=self.root,
+                                     stdout=logf, stderr=subprocess.STDOUT)
+        logf.close()
+        deadline = time.time() + 20
+        while time.time() < deadline:
+            check(self.proc.poll() is None, "the program ended at start (%s)" % self.proc.returncode)
+            for w in self.windows():
+                x, y, w_, h_ = self.geometry(w)
+                if (w_, h_) == (1340, 940):
+                    self.window, self.origin = w, (x, y)
+                    break
+            if self.window:
+                break
+            time.sleep(0.1)
+        check(self.window is not None, "the main window never showed")
+        if wait_for:
+            wait_for()
+
+    def windows(self):
+        result = run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
+                     env=self.env(), check_rc=False)
+        return [w for w in result.stdout.decode().split() if w]
+
+    def geometry(self, window):
+        out = run(["xdotool", "getwindowgeometry", "--shell", window], env=self.env()).stdout.decode()
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def dialogs(self):
+        """Visible top-level windows of the program other than the main window."""
+        found = []
+        for w in self.windows():
+            if w == self.window:
+                continue
+            found.append((w, self.geometry(w)))
+        return found
+
+    def wait_dialog(self, size=None, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for w, g in self.dialogs():
+                if size is None or (g[2], g[3]) == size:
+                    return w, g
+            time.sleep(0.1)
+        raise JourneyFailed("no dialog%s showed" % ("" if size is None else " of %dx%d" % size))
+
+    def wait_no_dialog(self, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if not self.dialogs():
+                return
+            time.sleep(0.1)
+        raise JourneyFailed("a dialog stayed open: %s" % self.dialogs())
+
+    def settle(self, quiet=0.8, timeout=30):
+        """Waits until no dialog has shown for `quiet` seconds (notices such as
+        "reading the device settings" come and go on their own)."""
+        start = last = time.time()
+        while time.time() - start < timeout:
+            if self.dialogs():
+                last = time.time()
+            elif time.time() - last >= quiet:
+                return
+            time.sleep(0.2)
+        raise JourneyFailed("a dialog stayed open: %s" % self.dialogs())
+
+    def dialog_click(self, dialog, form, name):
+        """Clicks a widget of a dialog window (geometry from wait_dialog)."""
+        self.click(form, name, origin=(dialog[0], dialog[1]))
+
+    def close(self, may_be_killed=False):
+        """Closes the program from its close button and waits for it to end;
+        True when it was killed on the way (only where that may happen)."""
+        self.click("Dialog", "CloseButton")
+        try:
+            rc = self.proc.wait(15)
+        except subprocess.TimeoutExpired:
+            raise JourneyFailed("the program did not end after its close button")
+        self.window = None
+        if may_be_killed and rc == -signal.SIGKILL:
+            return True
+        check(rc == 0, "the program ended with %d after its close button" % rc)
+        return False
+
+    def kill(self):
+        self.proc.send_signal(signal.SIGKILL)
+        self.proc.wait()
+        self.window = None
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.display.close()
+
+    # -- input
+
+    def xdo(self, *args):
+        run(["xdotool"] + [str(a) for a in args], env=self.env())
+
+    def click_at(self, x, y, button=1, origin=None):
+        ox, oy = origin if origin else self.origin
+        self.move(ox + x, oy + y)
+        self.xdo("click", button)
+        time.sleep(0.15)
+
+    def click(self, form, name, dx=0, dy=0, origin=None):
+        x, y = widget_centre(form, name)
+        self.click_at(x + dx, y + dy, origin=origin)
+
+    def key(self, *keys, delay=0.12):
+        for k in keys:
+            self.xdo("key", "--clearmodifiers", k)
+            time.sleep(delay)
+
+    def type(self, text):
+        self.xdo("type", "--delay", 60, text)
+        time.sleep(0.1)
+
+    def move(self, x, y):
+        # A move to where the pointer already is never ends with --sync.
+        if self.pointer != (x, y):
+            self.xdo("mousemove", "--sync", x, y)
+            self.pointer = (x, y)
+        time.sleep(0.05)
+
+    def park_pointer(self):
+        # Hover looks must not differ between two pictures of one page.
+        self.move(5, 995)
+        time.sleep(0.05)
+
+    # -- pictures
+
+    def shot(self):
+        result = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "rgb:-"], env=self.env(),
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
+        check(result.returncode == 0 and len(result.stdout) == 1600 * 1000 * 3, "no screenshot")
+        return Shot(result.stdout, 1600, 1000)
+
+    def save_shot(self, name):
+        path = os.path.join(self.root, name + ".png")
+        subprocess.run(["import", "-silent", "-window", "root", path], env=self.env(),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        return path
+
+    def screen_rect(self, rect, origin=None):
+        ox, oy = origin if origin else self.origin
+        x, y, w, h = rect
+        return (ox + x, oy + y, w, h)
+
+    def regions(self, rects):
+        self.park_pointer()
+        shot = self.shot()
+        return {name: (r, shot.region(self.screen_rect(r))) for name, r in rects.items()}
+
+    # -- the simulated devices
+
+    def sim_state(self):
+        env = dict(self.env())
+        env.pop("HIDUSB_SIM_CONTROL")
+        out = run([self.options.simstate, self.state_dir], env=env).stdout.decode()
+        return json.loads(out)
+
+    def sim_command(self, line, timeout=5):
+        """Steers the running bench (hidusb's command file) and waits until it was taken."""
+        temp = self.control + ".new"
+        with open(temp, "w") as f:
+            f.write(line + "\n")
+        os.rename(temp, self.control)
+        deadline = time.time() + timeout
+        while os.path.exists(self.control):
+            check(time.time() < deadline, "the bench never took '%s'" % line)
+            time.sleep(0.05)
+
+
+# ---- The bench and the pages ---------------------------------------------------------
+
+# A receiver with its mouse, both on the firmware of the demo images in bin/,
+# so opening the device offers no update.
+BENCH_CURRENT = """[R1]
+type=receiver
+class=4
+id=3A 51 01
+version=0x0103
+mouse=M1
+
+[M1]
+type=mouse
+mid=1
+version=0x0106
+battery=80
+"""
+
+# The firmware of the demo images in bin/, and a mouse paired with a
+# receiver that is not here: it answers only once paired again.
+BENCH_UNPAIRED = """[R1]
+type=receiver
+class=4
+id=3A 51 01
+version=0x0103
+
+[M1]
+type=mouse
+mid=1
+version=0x0106
+battery=80
+paired=3A 52 07
+"""
+
+# The newer images journey 5 puts into its program's bin/ (file, device
+# code, CID, MID, version, model, USB id), as the demo images are made.
+NEWER_IMAGES = [("receiver-4k.bin", 211, 33, 1, 0x0104, "QZR-4K", "VID_5A51&PID_F514"),
+                ("mouse-q1.bin", 210, 33, 1, 0x0107, "QZM-Q1", "VID_5A51&PID_F510")]
+
+RECEIVER_ID = "3a5101"
+
+# The one card of the device list (a single device): the card page's place
+# in the list and the card's place on it.
+CARD = (65 + 496 + 108, PAGE_TOP + 310 + 164)
+
+# The level buttons of the DPI row are placed by the number of levels in use.
+LEVEL_X = {1: [230], 2: [130, 330], 3: [130, 230, 330], 4: [90, 170, 250, 330], 5: [80, 155, 230, 305, 380]}
+
+# Entries of a button's function menu, in menu order; the submenus follow.
+MENU_ENTRIES = ["left", "right", "wheel", "forward", "back", "rate", "rapid fire", "combination",
+                "disable", "macro", "dpi menu", "media menu", "wheel menu", "fixed dpi menu"]
+MEDIA_ENTRIES = ["player", "play/pause", "next", "mute", "previous", "stop", "volume up", "volume down"]
+FIXED_DPI = [100, 200, 300, 400, 500, 600, 700, 800, 900, 1000, 1100, 1200]
+
+# Sizes of the dialogs the journeys answer.
+NOTICE = (448, 154)
+FILE_DIALOG_MIN_WIDTH = 500
+
+# Device buttons of the page's button labels.
+DEVICE_BUTTON = {"ButtonA": 0, "ButtonB": 1, "ButtonC": 2, "ButtonE": 3, "ButtonD": 4, "ButtonF": 5}
+
+
+def level_centre(count, level):
+    ox, oy = form_origin("SensorDPI")
+    return (ox + LEVEL_X[count][level] + 28, oy + 75 + 9)
+
+
+def rects(*names, form="Buttoninterface"):
+    return {name: widget_rect(form, name) for name in names}
+
+
+def is_device_page(shot, session):
+    # The profile box is a dark pill on the light page (its top edge holds
+    # no text).
+    x, y, _, _ = widget_rect("Buttoninterface", "ProjectChoose")
+    r, g, b = shot.pixel(session.origin[0] + x + 5, session.origin[1] + y + 4)
+    return r < 90 and g < 90 and b < 90
+
+
+def wait_card(s, timeout=20):
+    """Until the device list shows its card (the list's background changes
+    only from top to bottom, so the card differs from the row's far left)."""
+    x, y = CARD
+    deadline = time.time() + timeout
+    while True:
+        shot = s.shot()
+        ox, oy = s.origin
+        if shot.pixel(ox + x, oy + y - 40) != shot.pixel(ox + 20, oy + y - 40):
+            return
+        check(time.time() < deadline, "the device list showed no device")
+        time.sleep(0.1)
+
+
+def open_device_page(s):
+    wait_card(s)
+    deadline = time.time() + 30
+    clicked = 0
+    while True:
+        if time.time() - clicked > 5:
+            s.click_at(*CARD)
+            clicked = time.time()
+        time.sleep(0.2)
+        if not s.dialogs() and is_device_page(s.shot(), s):
+            s.settle(quiet=0.5)
+            return
+        check(time.time() < deadline, "the device page did not open")
+
+
+def choose(s, button, entry, sub=None):
+    """Opens a button's function menu and picks an entry (and a submenu entry)
+    with the keyboard."""
+    s.click("Buttoninterface", button)
+    time.sleep(0.4)
+    s.key(*["Down"] * (MENU_ENTRIES.index(entry) + 1))
+    if sub is not None:
+        s.key("Right")
+        s.key(*["Down"] * sub)
+    s.key("Return")
+    time.sleep(0.4)
+
+
+# Where the regions of a failed comparison are saved (set per journey).
+REGION_DUMPS = threading.local()
+
+
+def dump_regions(name, regions):
+    folder = getattr(REGION_DUMPS, "folder", None)
+    if not folder:
+        return ""
+    paths = []
+    for tag, (rect, data) in regions.items():
+        path = os.path.join(folder, "%s-%s.png" % (name.replace(".", "_"), tag))
+        subprocess.run(["convert", "-size", "%dx%d" % (rect[2], rect[3]), "-depth", "8", "rgb:-", path],
+                       input=data, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        paths.append(path)
+    return " (pictures: %s)" % ", ".join(paths)
+
+
+def differ_all(a, b, what):
+    for name in a:
+        if a[name] == b[name]:
+            raise JourneyFailed("%s: %s did not change on the page%s"
+                                % (what, name, dump_regions(name, {"now": a[name]})))
+
+
+def same_all(a, b, what, names=None):
+    for name in names or a:
+        if a[name] != b[name]:
+            raise JourneyFailed("%s: %s shows other pixels (%d differ)%s"
+                                % (what, name, differing_pixels(a[name][1], b[name][1]),
+                                   dump_regions(name, {"now": a[name], "before": b[name]})))
+
+
+def mouse(state, profile=None):
+    m = state["mice"]["M1"]
+    return m["profiles"][m["profile"] if profile is None else profile]
+
+
+def expect_fields(profile, expected, what):
+    for key, value in expected.items():
+        check(profile[key] == value, "%s: the mouse holds %s=%r, not %r" % (what, key, profile[key], value))
+
+
+def dpi_of_code(code):
+    # The sensor of this model takes linear codes in units of 50 DPI.
+    return (code[0] + 1) * 50
+
+
+def key_events(record_hex):
+    """The events of a key record: (action, kind, code) of each used slot."""
+    raw = bytes.fromhex(record_hex)
+    events = []
+    for slot in range(raw[0]):
+        e = raw[4 + 8 * slot: 12 + 8 * slot]
+        events.append((e[0], e[1], e[2] | e[3] << 8))
+    return events
+
+
+def macro_name(block_hex):
+    raw = bytes.fromhex(block_hex)
+    return raw[1:1 + raw[0]].decode("latin-1")
+
+
+def read_file(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def macro_rows(data):
+    """(code, kind, release, delay ms) of each row of a macro file."""
+    lines = [l.strip() for l in data.decode().splitlines()]
+    check(lines, "the macro file is empty")
+    rows = []
+    for i in range(1, len(lines) - 1, 2):
+        code, kind, release = lines[i].split()
+        rows.append((int(code, 16), int(kind), int(release), int(lines[i + 1].rstrip("ms"))))
+    return lines[0], rows
+
+
+def cache_file(s):
+    folder = os.path.join(s.data_dir, "Device_Info")
+    names = [n for n in os.listdir(folder) if n.startswith("Device_CID") and n.endswith(".bin")]
+    check(len(names) == 1, "one cache file expected, found %s" % names)
+    return os.path.join(folder, names[0])
+
+
+def check_cache_whole(s, state, what):
+    data = read_file(cache_file(s))
+    # A QDataStream byte array: the 32-bit length, then the 10,428-byte image.
+    check(len(data) == 4 + 10428 and data[:4] == (10428).to_bytes(4, "big"),
+          "%s: the cache file is not one whole image (%d bytes)" % (what, len(data)))
+    image = data[4:]
+    held = mouse(state)
+    check(image[0] == held["reportRate"] and image[1] == held["dpiLevelCount"] and image[6] == held["debounceTime"],
+          "%s: the cache file does not hold the mouse's configuration" % what)
+
+
+def switch_profile(s, key):
+    """Another profile from the profile box's list: the mouse reports the
+    switch, and the page reads it under its wait notice."""
+    s.click("Buttoninterface", "ProjectChoose")
+    s.wait_dialog()   # the list
+    s.key(key, "Return")
+    try:
+        s.wait_dialog(timeout=4)
+    except JourneyFailed:
+        pass   # the notice came and went between two looks
+    s.settle()
+
+
+# ---- Journey 1: performance settings ---------------------------------------------------
+
+
+def journey_settings(s):
+    """The mouse from the device list; DPI levels, polling rate, lift-off
+    distance, sleep time, debounce, motion sync, ripple control and angle
+    snapping; another profile and back."""
+    shown = rects("ProjectChoose", "frameDpi", "frameRate", "frameLOD", "frameLOD_2", "frame", "frame_4",
+                  "frame_3", "Reset_3")
+    s.start()
+    open_device_page(s)
+    fresh = s.regions(shown)
+    factory = mouse(s.sim_state())
+
+    s.note("four DPI levels to three, the third from 1600 to 1700 DPI")
+    s.click("SensorDPI", "ReduceLevelA_2")
+    s.click_at(*level_centre(3, 2))
+    s.click("SensorDPI", "AddLevelA")
+    s.click("SensorDPI", "AddLevelA")
+    s.note("500 Hz, 2 mm, 5 min, debounce 9 ms, motion sync, ripple control, angle snapping")
+    s.click("SensorRate", "Button500HZ")
+    s.click("SensorLODB", "MM2")
+    s.click("StopCloseTime", "Button5")
+    s.click("Buttoninterface", "AddLevelCC")
+    s.click("Buttoninterface", "Reset_3")
+    s.click("RippeControl", "MM0")
+    s.click("StraightLine", "MM0")
+    s.settle()
+    chosen = s.regions(shown)
+    differ_all({k: v for k, v in chosen.items() if k != "ProjectChoose"},
+               {k: v for k, v in fresh.items() if k != "ProjectChoose"}, "the settings")
+
+    s.note("profile 2 and back to profile 1")
+    switch_profile(s, "Down")
+    other = s.regions(shown)
+    check(other["ProjectChoose"] != chosen["ProjectChoose"], "the profile box did not show profile 2")
+    same_all(other, fresh, "profile 2 (as the factory made it)",
+             [n for n in shown if n != "ProjectChoose"])
+    check(s.sim_state()["mice"]["M1"]["profile"] == 1, "the mouse did not switch to profile 2")
+    switch_profile(s, "Up")
+    same_all(s.regions(shown), chosen, "back on profile 1")
+
+    s.close()
+    held = s.sim_state()
+    check(held["mice"]["M1"]["profile"] == 0, "the mouse is not on profile 1")
+    p = mouse(held)
+    expect_fields(p, {"dpiLevelCount": 3, "dpiLevel": 2, "reportRate": 2, "liftOffDistance": 2, "sleepTime": 30,
+                      "debounceTime": 9, "motionSync": 1, "rippleControl": 1, "angleSnapping": 1}, "profile 1")
+    check(dpi_of_code(p["dpiLevels"][2]) == 1700, "level 3 holds %d DPI" % dpi_of_code(p["dpiLevels"][2]))
+    check([dpi_of_code(c) for c in p["dpiLevels"][:2]] == [400, 800], "levels 1 and 2 changed")
+    check(mouse(held, 1) == factory, "profile 2 changed")
+
+    s.start()
+    open_device_page(s)
+    same_all(s.regions(shown), chosen, "after a restart")
+    s.close()
+
+
+# ---- Journey 2: side buttons -------------------------------------------------------------
+
+MODIFIER, KEY, CONSUMER = 0, 1, 2
+
+
+def journey_buttons(s):
+    """A typed key combination, a media key, a fixed DPI and rapid fire."""
+    labels = rects("ButtonC", "ButtonD", "ButtonE", "ButtonF")
+    s.start()
+    open_device_page(s)
+    fresh = s.regions(labels)
+
+    s.note("button 4: Ctrl+Shift+A typed on the keyboard")
+    choose(s, "ButtonD", "combination")
+    dialog = s.wait_dialog(NOTICE)[1]
+    s.xdo("keydown", "ctrl")
+    s.xdo("keydown", "shift")
+    s.xdo("key", "a")
+    s.xdo("keyup", "shift")
+    s.xdo("keyup", "ctrl")
+    time.sleep(0.3)
+    s.dialog_click(dialog, "GroupKey", "NewHong")
+    s.wait_no_dialog()
+
+    s.note("button 5: Mute; button 6: fixed 400 DPI")
+    choose(s, "ButtonE", "media menu", MEDIA_ENTRIES.index("mute"))
+    choose(s, "ButtonF", "fixed dpi menu", FIXED_DPI.index(400))
+
+    s.note("button 3: rapid fire, 2 shots 40 ms apart")
+    choose(s, "ButtonC", "rapid fire")
+    dialog = s.wait_dialog((406, 170))[1]
+    for field, value in (("Count", "2"), ("Time", "40")):
+        s.click("FireKey", field, origin=dialog[:2])
+        s.key("ctrl+a")
+        s.type(value)
+    s.dialog_click(dialog, "FireKey", "NewHong")
+    s.settle()
+    chosen = s.regions(labels)
+    differ_all(chosen, fresh, "the button labels")
+
+    s.close()
+    p = mouse(s.sim_state())
+    buttons = p["buttons"]
+    check(buttons[DEVICE_BUTTON["ButtonD"]] == [5, 0, 0], "button 4 is %s" % buttons[DEVICE_BUTTON["ButtonD"]])
+    events = key_events(p["keyRecords"][DEVICE_BUTTON["ButtonD"]])
+    wanted = {(0, MODIFIER, 0x01), (0, MODIFIER, 0x02), (0, KEY, 0x04),
+              (1, MODIFIER, 0x01), (1, MODIFIER, 0x02), (1, KEY, 0x04)}
+    check(len(events) == 6 and set(events) == wanted, "button 4 sends %s, not Ctrl+Shift+A" % events)
+    check(buttons[DEVICE_BUTTON["ButtonE"]] == [5, 0, 0], "button 5 is %s" % buttons[DEVICE_BUTTON["ButtonE"]])
+    check(key_events(p["keyRecords"][DEVICE_BUTTON["ButtonE"]]) == [(0, CONSUMER, 0xE2), (1, CONSUMER, 0xE2)],
+          "button 5 does not send Mute")
+    check(buttons[DEVICE_BUTTON["ButtonF"]] == [10, 3, 0], "button 6 is %s, not 400 DPI"
+          % buttons[DEVICE_BUTTON["ButtonF"]])
+    check(buttons[DEVICE_BUTTON["ButtonC"]] == [4, 40, 2], "button 3 is %s, not 2 shots 40 ms apart"
+          % buttons[DEVICE_BUTTON["ButtonC"]])
+
+    s.start()
+    open_device_page(s)
+    same_all(s.regions(labels), chosen, "after a restart")
+    s.close()
+
+
+# ---- Journey 3: a macro ------------------------------------------------------------------
+
+
+def macro_menu(s, row_y, entry):
+    """The macro list's context menu at a height of the list, one entry."""
+    x, y, _, _ = widget_rect("Buttoninterface", "listWidgetHong")
+    s.click_at(x + 40, y + row_y, button=3)
+    time.sleep(0.4)
+    s.key(*["Down"] * entry)
+    s.key("Return")
+
+
+def file_dialog(s, path):
+    w, g = s.wait_dialog()
+    check(g[2] >= FILE_DIALOG_MIN_WIDTH, "no file dialog showed")
+    s.type(path)
+    s.key("Return")
+    s.wait_no_dialog()
+
+
+def bind_macro(s, button):
+    choose(s, button, "macro")
+    dialog = s.wait_dialog((400, 340))[1]
+    x, y, _, _ = FORMS_INDEX.rect("MacroList", "listWidgetHong")
+    s.click_at(x + 40, y + 12, origin=dialog[:2])
+    s.dialog_click(dialog, "MacroList", "OK")
+    s.settle()
+
+
+def journey_macro(s):
+    """Create, record by typing, save, bind; export, delete, import."""
+    shown = rects("ButtonD", "listWidgetHong")
+    macro_file = os.path.join(s.data_dir, "usersetting", "MacroPage", "jump.ini")
+    exchange = os.path.join(s.root, "exchange")
+    os.makedirs(exchange)
+    s.start()
+    open_device_page(s)
+    fresh = s.regions(shown)
+
+    s.note("new macro 'jump'")
+    s.click("Buttoninterface", "NewHong")
+    dialog = s.wait_dialog(NOTICE)[1]
+    s.type("jump")
+    s.dialog_click(dialog, "QuestionDialog", "NewHong")
+    s.wait_no_dialog()
+
+    s.note("recorded: h, a pause, i, a pause, Space")
+    s.click("Buttoninterface", "StartRecord")
+    time.sleep(0.3)
+    s.key("h")
+    time.sleep(0.5)
+    s.key("i")
+    time.sleep(0.4)
+    s.key("space")
+    time.sleep(0.3)
+    s.park_pointer()
+    s.click("Buttoninterface", "StopRecord")
+    time.sleep(0.3)
+    check(not s.dialogs(), "something opened while recording: %s" % s.dialogs())
+    s.click("Buttoninterface", "Save")
+    time.sleep(0.5)
+    loop, rows = macro_rows(read_file(macro_file))
+    check(loop == "1", "the macro's loop line is %r" % loop)
+    check([r[:3] for r in rows] == [(0x0B, 1, 0), (0x0B, 1, 1), (0x0C, 1, 0), (0x0C, 1, 1), (0x2C, 1, 0), (0x2C, 1, 1)],
+          "the recorded rows are %s" % rows)
+    check(rows[1][3] >= 400 and rows[3][3] >= 300, "the pauses were not recorded: %s" % rows)
+    saved = read_file(macro_file)
+
+    s.note("bound to button 4")
+    bind_macro(s, "ButtonD")
+    bound = s.regions(shown)
+    check(bound["ButtonD"] != fresh["ButtonD"], "button 4's label did not change")
+    block = mouse(s.sim_state())["macroRecords"][DEVICE_BUTTON["ButtonD"]]
+    check(mouse(s.sim_state())["buttons"][DEVICE_BUTTON["ButtonD"]] == [6, 4, 1], "button 4 does not run the macro")
+    check(macro_name(block) == "jump", "the mouse's block is named %r" % macro_name(block))
+
+    s.note("exported, deleted (button 4 back to Forward), imported, bound again")
+    macro_menu(s, 15, 1)
+    file_dialog(s, os.path.join(exchange, "jump.ini"))
+    check(os.path.exists(os.path.join(exchange, "jump.ini")), "nothing was exported")
+    macro_menu(s, 15, 3)
+    dialog = s.wait_dialog(NOTICE)[1]
+    s.dialog_click(dialog, "DeleteConfirm", "NewHong")
+    s.settle()
+    check(not os.path.exists(macro_file), "the macro file stayed")
+    same_all(s.regions(shown), fresh, "after the deletion")
+    check(mouse(s.sim_state())["buttons"][DEVICE_BUTTON["ButtonD"]] == [1, 16, 0], "button 4 did not fall back")
+    macro_menu(s, 100, 2)
+    file_dialog(s, os.path.join(exchange, "jump.ini"))
+    s.settle()
+    check(os.path.exists(macro_file) and read_file(macro_file) == saved, "the imported macro differs from the saved one")
+    bind_macro(s, "ButtonD")
+    same_all(s.regions(shown), bound, "bound again")
+
+    s.close()
+    p = mouse(s.sim_state())
+    check(p["buttons"][DEVICE_BUTTON["ButtonD"]] == [6, 4, 1], "button 4 does not run the macro")
+    check(p["macroRecords"][DEVICE_BUTTON["ButtonD"]] == block, "button 4 plays another block than before")
+
+    s.start()
+    open_device_page(s)
+    # A fresh start shows no macro chosen: the list's row looks chosen again
+    # once clicked.
+    x, y, _, _ = widget_rect("Buttoninterface", "listWidgetHong")
+    s.click_at(x + 40, y + 15)
+    same_all(s.regions(shown), bound, "after a restart")
+    check(macro_rows(read_file(macro_file)) == macro_rows(saved), "the macro changed after a restart")
+    s.close()
+
+
+# ---- Journey 4: the language -------------------------------------------------------------
+
+LIST_TEXTS = dict(rects("label_3", "label_2", form="DialogChange"), **rects("comboBox", form="Dialog"))
+PAGE_TEXTS = dict(rects("label_4", "label_3", "label_10", "label_11", "label_8", "ButtonA", "ButtonD"),
+                  **rects("ButtonMain_2", "ButtonMain_3", "ButtonMain_4", form="Dialog"),
+                  **{"SensorDPI.label": widget_rect("SensorDPI", "label"),
+                     "SensorRate.label": widget_rect("SensorRate", "label")})
+SETTINGS_TEXTS = rects("label_28", "label_30", "label_29", "label_6", "label_4", form="FormSetting")
+
+
+def show_page(s, button):
+    s.click("Dialog", button)
+    s.settle(quiet=1.0)
+
+
+def journey_language(s):
+    """Chinese and back: the texts of every page change, and the choice stays."""
+    s.start()
+    time.sleep(1.0)
+    held = s.sim_state()
+    english = {"list": s.regions(LIST_TEXTS)}
+    open_device_page(s)
+    english["page"] = s.regions(PAGE_TEXTS)
+    show_page(s, "ButtonMain_4")
+    english["settings"] = s.regions(SETTINGS_TEXTS)
+
+    s.note("Chinese on the settings page")
+    s.click("FormSetting", "pushButton_2")
+    s.settle(quiet=1.0)
+    chinese = {"settings": s.regions(SETTINGS_TEXTS)}
+    show_page(s, "ButtonMain_3")
+    chinese["page"] = s.regions(PAGE_TEXTS)
+    show_page(s, "ButtonMain_2")
+    chinese["list"] = s.regions(LIST_TEXTS)
+    for page in chinese:
+        differ_all(chinese[page], english[page], "Chinese, " + page)
+
+    s.note("restart in Chinese, back to English")
+    s.close()
+    s.start()
+    time.sleep(1.0)
+    same_all(s.regions(LIST_TEXTS), chinese["list"], "the list after a restart in Chinese")
+    open_device_page(s)
+    same_all(s.regions(PAGE_TEXTS), chinese["page"], "the device page after a restart in Chinese")
+    show_page(s, "ButtonMain_4")
+    s.click("FormSetting", "pushButton")
+    s.settle(quiet=1.0)
+    same_all(s.regions(SETTINGS_TEXTS), english["settings"], "English again, settings")
+    show_page(s, "ButtonMain_3")
+    same_all(s.regions(PAGE_TEXTS), english["page"], "English again, device page")
+    show_page(s, "ButtonMain_2")
+    same_all(s.regions(LIST_TEXTS), english["list"], "English again, list")
+
+    s.close()
+    s.start()
+    time.sleep(1.0)
+    same_all(s.regions(LIST_TEXTS), english["list"], "the list after a restart in English")
+    open_device_page(s)
+    same_all(s.regions(PAGE_TEXTS), english["page"], "the device page after a restart in English")
+    s.close()
+    check(s.sim_state() == held, "a language change wrote to the mouse")
+
+
+# ---- Journey 5: pairing and firmware -------------------------------------------------------
+
+
+def wait_state(s, predicate, what, timeout=30):
+    deadline = time.time() + timeout
+    while True:
+        state = s.sim_state()
+        if predicate(state):
+            return state
+        check(time.time() < deadline, "%s did not happen" % what)
+        time.sleep(0.3)
+
+
+def journey_firmware(s):
+    """Pairing from the frame's button; newer images put into bin/, receiver
+    and mouse updated to them from the settings page."""
+    card = {"card": (CARD[0] - 108, CARD[1] - 164, 216, 328)}
+    versions = rects("label_5", "label_7", form="FormSetting")
+    images = s.own_program_folder()
+    s.start()
+    time.sleep(1.5)
+    unpaired = s.regions(card)
+
+    s.note("pairing from the frame's pairing button")
+    s.click("Dialog", "toolButton_4")
+    dialog = s.wait_dialog((552, 300))[1]
+    s.dialog_click(dialog, "Match", "MatchButton")
+    wait_state(s, lambda st: st["mice"]["M1"]["paired"] == RECEIVER_ID, "pairing")
+    time.sleep(1.0)
+    s.dialog_click(dialog, "Match", "CloseButton")
+    s.settle()
+    paired = s.regions(card)
+    check(paired["card"] != unpaired["card"], "the card did not show the paired mouse")
+
+    s.note("newer receiver and mouse images put into bin/")
+    for image in NEWER_IMAGES:
+        run([s.options.firmwaretool, os.path.join(images, image[0])] + [str(f) for f in image[1:]])
+
+    s.note("the mouse on its cable (it is updated wired); the update offered on opening is put off")
+    s.sim_command("plug M1 1")
+    time.sleep(1.5)
+    s.click_at(*CARD)
+    dialog = s.wait_dialog((552, 300), timeout=30)[1]
+    s.dialog_click(dialog, "UpDateRepair", "NewHong")
+    s.settle()
+    show_page(s, "ButtonMain_4")
+    old = s.regions(versions)
+
+    s.note("Update on the settings page")
+    s.click("FormSetting", "Receive_2")
+    dialog = s.wait_dialog((552, 300))[1]
+    s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
+    updated = wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0104
+                         and st["mice"]["M1"]["version"] == 0x0107, "the update", timeout=60)
+    time.sleep(1.5)
+    s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    new = s.regions(versions)
+    differ_all(new, old, "the version labels")
+    s.save_shot("updated")   # to look at: the labels name 1.04 and 1.07
+    s.sim_command("plug M1 0")
+    s.settle()
+    s.close()
+    check(updated["mice"]["M1"]["paired"] == RECEIVER_ID, "the mouse lost its pairing")
+
+    s.start()
+    time.sleep(1.5)
+    same_all(s.regions(card), paired, "the list after a restart")
+    open_device_page(s)
+    show_page(s, "ButtonMain_4")
+    same_all(s.regions(versions), new, "the version labels after a restart")
+    s.close()
+    held = s.sim_state()
+    check(held["receivers"]["R1"]["version"] == 0x0104 and held["mice"]["M1"]["version"] == 0x0107,
+          "the devices do not hold the new firmware")
+
+
+# ---- Journey 6: a mouse that goes away, a program that is killed -----------------------------
+
+
+def file_digest(path):
+    return read_file(path) if os.path.exists(path) else None
+
+
+def open_page_or_killed(s, timeout=40):
+    """Opens the device page of a program that may be killed on the way: True
+    when it was killed, False when it reached a settled device page."""
+    deadline = time.time() + timeout
+    clicked = 0
+    while time.time() < deadline:
+        if s.proc.poll() is not None:
+            check(s.proc.returncode == -signal.SIGKILL, "the program ended with %s" % s.proc.returncode)
+            return True
+        try:
+            if not s.dialogs():
+                if is_device_page(s.shot(), s):
+                    s.settle()
+                    if s.proc.poll() is None:
+                        return False
+                elif time.time() - clicked > 5:
+                    s.click_at(*CARD)
+                    clicked = time.time()
+        except JourneyFailed:
+            if s.proc.poll() is None:
+                raise
+        time.sleep(0.2)
+    raise JourneyFailed("the program was neither killed nor showed the device page")
+
+
+def journey_offline(s):
+    """The mouse switched off while its page is open; the program killed in
+    the middle of writing its files."""
+    shown = rects("frameRate", "frame_3")
+    macro_file = os.path.join(s.data_dir, "usersetting", "MacroPage", "jump.ini")
+    s.start()
+    open_device_page(s)
+    before = s.regions(shown)
+
+    s.note("the mouse goes off: a change shows the offline notice and writes nothing")
+    state_file = os.path.join(s.state_dir, "hidusb-state.json")
+    s.sim_command("online M1 0")
+    time.sleep(2.0)
+    files = (file_digest(state_file), file_digest(cache_file(s)))
+    for form, name in (("SensorRate", "Button500HZ"), ("Buttoninterface", "AddLevelCC")):
+        s.click(form, name)
+        dialog = s.wait_dialog(NOTICE)[1]
+        s.dialog_click(dialog, "MouseOffLine", "NewHong")
+        s.wait_no_dialog()
+    same_all(s.regions(shown), before, "the page while the mouse is off")
+    check((file_digest(state_file), file_digest(cache_file(s))) == files, "something was written while offline")
+
+    s.note("the mouse comes back: the page takes changes again")
+    s.sim_command("online M1 1")
+    time.sleep(2.5)
+    s.settle()
+    same_all(s.regions(shown), before, "the page when the mouse is back")
+    s.click("SensorRate", "Button500HZ")
+    s.settle()
+    check(mouse(s.sim_state())["reportRate"] == 2, "a change after the mouse came back did not reach it")
+
+    s.note("a macro bound to button 4, so that reading the mouse writes its file")
+    s.click("Buttoninterface", "NewHong")
+    dialog = s.wait_dialog(NOTICE)[1]
+    s.type("jump")
+    s.dialog_click(dialog, "QuestionDialog", "NewHong")
+    s.wait_no_dialog()
+    s.click("Buttoninterface", "StartRecord")
+    time.sleep(0.3)
+    s.key("h")
+    time.sleep(0.3)
+    s.key("i")
+    time.sleep(0.3)
+    s.park_pointer()
+    s.click("Buttoninterface", "StopRecord")
+    s.click("Buttoninterface", "Save")
+    time.sleep(0.5)
+    bind_macro(s, "ButtonD")
+    saved = macro_rows(read_file(macro_file))
+    s.close()
+
+    s.note("killed at each of its writes into the macro folder and the cache folder as it reads the mouse")
+    for folder in (os.path.dirname(macro_file), os.path.join(s.data_dir, "Device_Info")):
+        for n in range(1, 20):
+            s.extra_env = {"LD_PRELOAD": s.options.killwrite, "JOURNEY_KILL_WRITE_IN": folder,
+                           "JOURNEY_KILL_WRITE_AT": str(n)}
+            s.start()
+            wait_card(s)
+            killed = open_page_or_killed(s)
+            s.extra_env = {}
+            what = "killed at write %d into %s" % (n, os.path.basename(folder))
+            s.note(what)
+            if killed:
+                s.window = None
+            elif s.close(may_be_killed=True):
+                # Its last writes come as it closes.
+                killed = True
+            check(macro_rows(read_file(macro_file)) == saved, "%s: the macro file is not whole" % what)
+            check_cache_whole(s, s.sim_state(), what)
+            if not killed:
+                check(n > 1, "the program wrote nothing into %s while reading the mouse" % folder)
+                break
+
+    s.note("it starts again after being killed and shows the mouse")
+    s.start()
+    open_device_page(s)
+    after = s.regions(shown)
+    check(after["frameRate"] != before["frameRate"], "the page does not show 500 Hz")
+    s.close()
+    check(macro_rows(read_file(macro_file)) == saved, "the macro file is not whole after the restart")
+    check_cache_whole(s, s.sim_state(), "after the restart")
+
+
+# ---- Running them ---------------------------------------------------------------------------
+
+JOURNEYS = [
+    (1, "settings", journey_settings, BENCH_CURRENT),
+    (2, "buttons", journey_buttons, BENCH_CURRENT),
+    (3, "macro", journey_macro, BENCH_CURRENT),
+    (4, "language", journey_language, BENCH_CURRENT),
+    (5, "pairing and firmware", journey_firmware, BENCH_UNPAIRED),
+    (6, "offline and killed", journey_offline, BENCH_CURRENT),
+]
+
+
+def run_journey(number, name, function, bench, options, results):
+    started = time.time()
+    session = None
+    try:
+        session = Session(number, options, bench)
+        REGION_DUMPS.folder = session.root
+        function(session)
+        results[number] = (True, "passed in %.0f s" % (time.time() - started), session)
+    except Exception as error:   # every failure is reported with its journey
+        detail = "%s: %s" % (type(error).__name__, error)
+        if not isinstance(error, JourneyFailed):
+            detail += "\n" + traceback.format_exc()
+        if session:
+            detail += "\n    last step: %s" % (session.steps[-1] if session.steps else "start")
+            try:
+                detail += "\n    screen: %s" % session.save_shot("failure")
+            except Exception:
+                pass
+            detail += "\n    program output: %s" % session.log
+        results[number] = (False, detail, session)
+    finally:
+        if session:
+            session.stop()
+            # A failed journey's folder stays to be looked at.
+            if results.get(number, (False,))[0] and not options.keep:
+                shutil.rmtree(session.root, ignore_errors=True)
+
+
+def missing_tools():
+    return [tool for tool in ("Xvfb", "xdotool", "import") if shutil.which(tool) is None]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--simstate", required=True)
+    parser.add_argument("--killwrite", required=True)
+    parser.add_argument("--firmwaretool", required=True)
+    parser.add_argument("--work", default=None, help="folder for each journey's HOME (default: a temporary one)")
+    parser.add_argument("--only", default="", help="journey numbers, e.g. 1,3")
+    parser.add_argument("--keep", action="store_true", help="keep the folders of journeys that passed")
+    parser.add_argument("--display-base", type=int, default=60)
+    parser.add_argument("--serial", action="store_true", help="one journey after the other")
+    options = parser.parse_args()
+
+    missing = missing_tools()
+    if missing:
+        print("journeys skipped: %s not installed (sh scripts/setup.sh installs them)" % ", ".join(missing))
+        return SKIP
+    tools = ("program", "simstate", "killwrite", "firmwaretool")
+    for tool in tools:
+        setattr(options, tool, os.path.abspath(getattr(options, tool)))
+    for path in (getattr(options, tool) for tool in tools):
+        if not os.path.exists(path):
+            print("missing %s" % path)
+            return 1
+    if options.work:
+        os.makedirs(options.work, exist_ok=True)
+    else:
+        options.work = tempfile.mkdtemp(prefix="journeys-")
+
+    chosen = [j for j in JOURNEYS if not options.only or str(j[0]) in options.only.split(",")]
+    results = {}
+    threads = []
+    for number, name, function, bench in chosen:
+        t = threading.Thread(target=run_journey, args=(number, name, function, bench, options, results))
+        threads.append(t)
+        t.start()
+        if options.serial:
+            t.join()
+        else:
+            time.sleep(0.5)   # displays are taken one at a time
+    for t in threads:
+        t.join()
+
+    failed = 0
+    for number, name, _, _ in chosen:
+        ok, detail, session = results[number]
+        print("journey %d (%s): %s" % (number, name, "ok, " + detail if ok else "FAILED\n    " + detail))
+        if session:
+            for step in session.steps:
+                print("      - %s" % step)
+        failed += 0 if ok else 1
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
