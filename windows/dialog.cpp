@@ -19,6 +19,11 @@
 #include <QDebug>
 #include <QKeyEvent>
 #include <QListView>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QSet>
+#include <QStackedWidget>
+#include <QTimer>
 
 namespace {
 
@@ -43,6 +48,16 @@ const PairPictures kPairPictures[3] = {
     {"Set.png", "SetHover.png"},
 };
 
+// The toolkit's default picture cache and the frame's four backgrounds.
+constexpr int kPictureCacheKb = 10240 + 4 * (1340 * 940 * 4 / 1024);
+
+// The button page's background for a device's link type.
+QString buttonPageBackgroundFor(int linkType)
+{
+    const int link = linkType & 0xFF;
+    return (link == 3 || link == 5) ? QStringLiteral("key_nr_2.png") : QStringLiteral("key_nr.png");
+}
+
 } // namespace
 
 Dialog::Dialog(QWidget *parent)
@@ -59,18 +74,27 @@ Dialog::Dialog(QWidget *parent)
 
     showNavigation(false);
     picturePath = programDir() + "/Picture/Dialog/";
+    // The frame's backgrounds are 1340 x 940 pictures, some 5 MB each once
+    // decoded. The toolkit's picture cache (10 MB unless raised) keeps two
+    // at most, so switching pages decoded a background again nearly every
+    // time (some 15 ms each): room for the four.
+    QPixmapCache::setCacheLimit(qMax(QPixmapCache::cacheLimit(), kPictureCacheKb));
+    // The frame's style sheet comes before the pages, and the pages are
+    // built in the stack: a style sheet set on the frame afterwards, or a
+    // page moved below it, polished every widget of every page at start-up
+    // (some 20 ms), before any of them is shown.
+    styleHeader();
 
-    m_buttonPage = new Buttoninterface(this);
-    m_deviceListPage = new DialogChange(this);
-    m_settingsPage = new FormSetting(this);
+    QStackedWidget *stack = ui->stackedWidgetDialog;
+    m_buttonPage = new Buttoninterface(stack);
+    m_deviceListPage = new DialogChange(stack);
+    m_settingsPage = new FormSetting(stack);
     ui->stackedWidgetDialog->addWidget(m_buttonPage);
     ui->stackedWidgetDialog->addWidget(m_deviceListPage);
     ui->stackedWidgetDialog->addWidget(m_settingsPage);
 
     m_upDataParamNotice = new UpDataParam(nullptr);
     qDebug() << "Start";
-
-    styleHeader();
 
     pageButtons = new QButtonGroup(ui->frame);
     pageButtons->setExclusive(true);
@@ -189,8 +213,20 @@ void Dialog::setDefaultBackground()
 
 QString Dialog::buttonPageBackground() const
 {
-    const int link = g_selectedDevice.linkType & 0xFF;
-    return (link == 3 || link == 5) ? QStringLiteral("key_nr_2.png") : QStringLiteral("key_nr.png");
+    return buttonPageBackgroundFor(g_selectedDevice.linkType);
+}
+
+void Dialog::decodeButtonPageBackgrounds()
+{
+    // The style sheet finds its pictures in the toolkit's picture cache;
+    // loading a picture here puts it there. Once there, this is a look-up.
+    QSet<QString> pictures;
+    for (const DeviceAllInfo &device : qAsConst(g_shownDevices))
+        pictures.insert(buttonPageBackgroundFor(device.linkType));
+    for (const QString &picture : qAsConst(pictures)) {
+        const QPixmap loaded(picturePath + picture);
+        Q_UNUSED(loaded);
+    }
 }
 
 void Dialog::SlotSelectStackIndex(int index)
@@ -229,6 +265,9 @@ void Dialog::SlotJustOneDevice(bool Yes)
 {
     const int current = ui->stackedWidgetDialog->currentIndex();
     ui->toolButton_4->setVisible(Yes && (current == DeviceListPage || current == -1));
+    // A card click would otherwise decode its page's background (some
+    // 15 ms) on the way to the page: done now, while the list waits.
+    QTimer::singleShot(0, this, &Dialog::decodeButtonPageBackgrounds);
 }
 
 void Dialog::SlotMouseIndex(int index)

@@ -71,6 +71,7 @@ private:
     void setBackground(const QString &picture);
     void setDefaultBackground();
     QString buttonPageBackground() const;
+    void decodeButtonPageBackgrounds();
     void toListPair();
     void toButtonPagePair();
     void toSettingsPair();
