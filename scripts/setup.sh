@@ -20,8 +20,9 @@ install_missing() {
 
 install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev xvfb xauth \
   fonts-wqy-microhei clang
-# The journeys drive the program under Xvfb with X11 input and screenshots.
-install_missing python3 xdotool imagemagick
+# The journeys and scripts/screenshots.sh drive the program under Xvfb with
+# X11 input and take pictures of the screen.
+install_missing python3 xdotool imagemagick x11-utils
 
 # The sanitizer and fuzzer runtimes come in one package per clang version:
 # take the one of the clang that `clang` runs (14 on Debian 12).
@@ -30,7 +31,3 @@ case "$major" in
   ''|*[!0-9]*) install_missing libclang-rt-dev ;;
   *) install_missing "libclang-rt-$major-dev" ;;
 esac
-
-# scripts/screenshots.sh drives the program on an X server of its own and
-# takes pictures of the screen.
-install_missing xdotool imagemagick x11-utils
