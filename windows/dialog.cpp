@@ -69,6 +69,10 @@ Dialog::Dialog(QWidget *parent)
     showNavigation(false);
     picturePath = programDir() + "/Picture/Dialog/";
     m_background = new PageBackground(ui->frame_2);
+    // A style sheet on the frame, set once and never changed, so every page
+    // below it is styled as before (the pop-up lists' borders follow it);
+    // changing it at each switch is what polished every page again.
+    ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border: none;}"));
     // The list's background is needed for the first paint: decoded while
     // the pages are being built.
     m_background->prepare({picturePath + "main_nr.png"});
