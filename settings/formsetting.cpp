@@ -1,6 +1,7 @@
 #include "formsetting.h"
 #include "ui_FormSetting.h"
 
+#include "afterfirstpaint.h"
 #include "autostart.h"
 #include "configsettings.h"
 #include "devicesetters.h"
@@ -118,6 +119,18 @@ FormSetting::FormSetting(QWidget *parent)
 
     connect(hub, &PostMsg::SigAllLanguage, this, &FormSetting::SlotAllLanguage);
     SlotAllLanguage(g_language);
+
+    runAfterFirstPaint(window(), this, [this] { buildKeptDialogs(); });
+}
+
+void FormSetting::buildKeptDialogs()
+{
+    if (m_ledInfo)
+        return;
+    m_ledInfo.reset(new LedInfo(nullptr));
+    m_inputPicA.reset(new InputPicA(nullptr));
+    m_inputPicB.reset(new InputPicB(nullptr));
+    m_lightModeSet.reset(new LightModeSet(nullptr));
 }
 
 FormSetting::~FormSetting()

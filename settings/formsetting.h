@@ -171,11 +171,14 @@ private:
 
     std::unique_ptr<Ui::FormSetting> ui;
 
-    // The dialogs the page keeps, constructed without a parent.
-    LedInfo m_ledInfo;
-    InputPicA m_inputPicA;
-    InputPicB m_inputPicB;
-    LightModeSet m_lightModeSet;
+    // The dialogs the page keeps, constructed without a parent. No window
+    // shows them: they are built once the window has painted, which spares
+    // the start the time they take.
+    void buildKeptDialogs();
+    std::unique_ptr<LedInfo> m_ledInfo;
+    std::unique_ptr<InputPicA> m_inputPicA;
+    std::unique_ptr<InputPicB> m_inputPicB;
+    std::unique_ptr<LightModeSet> m_lightModeSet;
 
     QString m_pictureDir;
     QString m_textNoDevice;

@@ -63,7 +63,15 @@ private:
     Ui::Dialog *ui = nullptr;
 
     QStackedWidget *stack() const { return ui->stackedWidgetDialog; }
-    QString background() const { return ui->frame_2->styleSheet(); }
+    QString background() const { return frame->backgroundPicture(); }
+    // The frame behind the pages as it paints itself, the pages left out.
+    QImage paintedBackground() const
+    {
+        QImage shot(ui->frame_2->size(), QImage::Format_RGB32);
+        shot.fill(Qt::black);
+        ui->frame_2->render(&shot, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return shot;
+    }
     bool navigationShown() const
     {
         for (QWidget *w : {static_cast<QWidget *>(ui->toolButton), static_cast<QWidget *>(ui->toolButton_2),
@@ -183,6 +191,9 @@ private slots:
         g_selectedDevice.linkType = linkType;
         frame->SlotSelectStackIndex(1);
         QVERIFY2(background().contains("/" + picture), qPrintable(background()));
+        const QImage shown = QImage(programDir() + "/Picture/Dialog/" + picture).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!shown.isNull());
+        QVERIFY(paintedBackground() == shown);
         frame->SlotSelectStackIndex(0);
         frame->on_ButtonMain_3_clicked();   // pair 1 follows the same rule
         QVERIFY(background().contains("/" + picture));

@@ -12,6 +12,7 @@
 #include "imagecache.h"
 #include "macrosettings.h"
 #include "match.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "updataparam.h"
 
@@ -19,11 +20,7 @@
 #include <QDebug>
 #include <QKeyEvent>
 #include <QListView>
-#include <QPixmap>
-#include <QPixmapCache>
-#include <QSet>
 #include <QStackedWidget>
-#include <QTimer>
 
 namespace {
 
@@ -48,9 +45,6 @@ const PairPictures kPairPictures[3] = {
     {"Set.png", "SetHover.png"},
 };
 
-// The toolkit's default picture cache and the frame's four backgrounds.
-constexpr int kPictureCacheKb = 10240 + 4 * (1340 * 940 * 4 / 1024);
-
 // The button page's background for a device's link type.
 QString buttonPageBackgroundFor(int linkType)
 {
@@ -74,15 +68,16 @@ Dialog::Dialog(QWidget *parent)
 
     showNavigation(false);
     picturePath = programDir() + "/Picture/Dialog/";
-    // The frame's backgrounds are 1340 x 940 pictures, some 5 MB each once
-    // decoded. The toolkit's picture cache (10 MB unless raised) keeps two
-    // at most, so switching pages decoded a background again nearly every
-    // time (some 15 ms each): room for the four.
-    QPixmapCache::setCacheLimit(qMax(QPixmapCache::cacheLimit(), kPictureCacheKb));
-    // The frame's style sheet comes before the pages, and the pages are
-    // built in the stack: a style sheet set on the frame afterwards, or a
-    // page moved below it, polished every widget of every page at start-up
-    // (some 20 ms), before any of them is shown.
+    m_background = new PageBackground(ui->frame_2);
+    // A style sheet on the frame, set once and never changed, so every page
+    // below it is styled as before (the pop-up lists' borders follow it);
+    // changing it at each switch is what polished every page again.
+    ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border: none;}"));
+    // The list's background is needed for the first paint: decoded while
+    // the pages are being built.
+    m_background->prepare({picturePath + "main_nr.png"});
+    // The pages are built in the stack: a page moved below the header's
+    // styled buttons afterwards polished all its widgets again at start-up.
     styleHeader();
 
     QStackedWidget *stack = ui->stackedWidgetDialog;
@@ -203,12 +198,17 @@ void Dialog::showNavigation(bool shown)
 
 void Dialog::setBackground(const QString &picture)
 {
-    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + picture + ");}");
+    m_background->show(picturePath + picture);
 }
 
 void Dialog::setDefaultBackground()
 {
-    ui->frame_2->setStyleSheet("#frame_2{border-image: url(" + picturePath + "main_nr.png" + ");border: none;}");
+    setBackground(QStringLiteral("main_nr.png"));
+}
+
+QString Dialog::backgroundPicture() const
+{
+    return m_background->file();
 }
 
 QString Dialog::buttonPageBackground() const
@@ -218,15 +218,10 @@ QString Dialog::buttonPageBackground() const
 
 void Dialog::decodeButtonPageBackgrounds()
 {
-    // The style sheet finds its pictures in the toolkit's picture cache;
-    // loading a picture here puts it there. Once there, this is a look-up.
-    QSet<QString> pictures;
+    QStringList files;
     for (const DeviceAllInfo &device : qAsConst(g_shownDevices))
-        pictures.insert(buttonPageBackgroundFor(device.linkType));
-    for (const QString &picture : qAsConst(pictures)) {
-        const QPixmap loaded(picturePath + picture);
-        Q_UNUSED(loaded);
-    }
+        files.append(picturePath + buttonPageBackgroundFor(device.linkType));
+    m_background->prepare(files);
 }
 
 void Dialog::SlotSelectStackIndex(int index)
@@ -266,8 +261,8 @@ void Dialog::SlotJustOneDevice(bool Yes)
     const int current = ui->stackedWidgetDialog->currentIndex();
     ui->toolButton_4->setVisible(Yes && (current == DeviceListPage || current == -1));
     // A card click would otherwise decode its page's background (some
-    // 15 ms) on the way to the page: done now, while the list waits.
-    QTimer::singleShot(0, this, &Dialog::decodeButtonPageBackgrounds);
+    // 15 ms) on the way to the page: started now, while the list waits.
+    decodeButtonPageBackgrounds();
 }
 
 void Dialog::SlotMouseIndex(int index)

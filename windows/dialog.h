@@ -15,6 +15,7 @@ class Buttoninterface;
 class DialogChange;
 class FormSetting;
 class UpDataParam;
+class PageBackground;
 
 namespace Ui {
 class Dialog;
@@ -32,6 +33,8 @@ public:
     DialogChange *deviceListPage() const { return m_deviceListPage; }
     FormSetting *settingsPage() const { return m_settingsPage; }
     UpDataParam *upDataParamNotice() const { return m_upDataParamNotice; }
+    // The picture file behind the pages.
+    QString backgroundPicture() const;
 
 public slots:
     void SlotSelectStackIndex(int index);
@@ -85,6 +88,7 @@ private:
     FormSetting *m_settingsPage = nullptr;
     UpDataParam *m_upDataParamNotice = nullptr;
     QString picturePath;
+    PageBackground *m_background = nullptr;
 };
 
 #endif // DIALOG_H
