@@ -842,9 +842,20 @@ def macro_menu(s, row_y, entry):
 def file_dialog(s, path):
     w, g = s.wait_dialog()
     check(g[2] >= FILE_DIALOG_MIN_WIDTH, "no file dialog showed")
+    # The dialog takes keys only once its name field has the focus, and the
+    # name's completion list, when it shows, takes the first Return for
+    # itself: the next Return is the dialog's.
+    time.sleep(0.5)
     s.type(path)
-    s.key("Return")
-    s.wait_no_dialog()
+    time.sleep(0.3)
+    for attempt in range(3):
+        s.key("Return")
+        try:
+            s.wait_no_dialog(timeout=4)
+            return
+        except JourneyFailed:
+            if attempt == 2:
+                raise
 
 
 def bind_macro(s, button):
