@@ -25,11 +25,9 @@ void Buttoninterface::on_StartRecord_clicked()
     }
     showRecordingLayout(this, true);
     m_macroEventsChanged = true;
-    m_keyboardHook->InstallKeyboardHook();
-    g_keyHookCallback = bindKeyHookCallback(this, &Buttoninterface::UpdateCapslockTip);
-    m_recordKeys->start();
+    startRecordingSession(m_keyboardHook, bindKeyHookCallback(this, &Buttoninterface::UpdateCapslockTip),
+                          m_recordKeys, m_recorder);
     g_macroRecording = 1;
-    m_recorder.start();
     // What is recorded replaces the macro's events.
     clearEventList();
 }
@@ -37,9 +35,7 @@ void Buttoninterface::on_StartRecord_clicked()
 void Buttoninterface::endRecording()
 {
     g_macroRecording = 0;
-    m_recorder.stop();
-    m_keyboardHook->RemoveKeyboardHook();
-    m_recordKeys->stop();
+    stopRecordingSession(m_keyboardHook, m_recordKeys, m_recorder);
 }
 
 void Buttoninterface::leaveRecording()

@@ -16,20 +16,16 @@ void Macro::on_StartRecord_clicked()
     }
     showRecordingLayout(this, true);
     m_macroEventsChanged = true;
-    m_keyboardHook->InstallKeyboardHook();
-    g_keyHookCallback = bindKeyHookCallback(this, &Macro::UpdateCapslockTip);
+    startRecordingSession(m_keyboardHook, bindKeyHookCallback(this, &Macro::UpdateCapslockTip), m_recordKeys,
+                          m_recorder);
     g_standaloneMacroRecording = 1;
-    m_recorder.start();
-    m_recordKeys->start();
     ui->listWidgetKey->clear();
 }
 
 void Macro::endRecording()
 {
     showRecordingLayout(this, false);
-    m_keyboardHook->RemoveKeyboardHook();
-    m_recorder.stop();
-    m_recordKeys->stop();
+    stopRecordingSession(m_keyboardHook, m_recordKeys, m_recorder);
     g_standaloneMacroRecording = 0;
 }
 
@@ -55,8 +51,7 @@ void Macro::UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu)
     ui->listWidgetKey->setCurrentRow(ui->listWidgetKey->count() - 1);
     if (step.limitReached) {
         g_standaloneMacroRecording = 0;
-        m_keyboardHook->RemoveKeyboardHook();
-        m_recordKeys->stop();
+        stopRecordingSession(m_keyboardHook, m_recordKeys, m_recorder);
         showRecordingLimit(this);
     }
 }

@@ -5,10 +5,12 @@
 #include "deleteconfirm.h"
 #include "exeisrun.h"
 #include "itemlist.h"
+#include "keyboardhook.h"
 #include "keynumberlimit.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
+#include "macrorecorder.h"
 #include "macroname.h"
 #include "postmsg.h"
 #include "questiondialog.h"
@@ -176,6 +178,22 @@ bool RecordingKeyStop::eventFilter(QObject *watched, QEvent *event)
         && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == m_page->window())
         return true;
     return false;
+}
+
+void startRecordingSession(KeyboardHook *hook, std::function<void(int, bool, bool)> callback,
+                           RecordingKeyStop *keys, MacroRecorder &recorder)
+{
+    hook->InstallKeyboardHook();
+    g_keyHookCallback = std::move(callback);
+    keys->start();
+    recorder.start();
+}
+
+void stopRecordingSession(KeyboardHook *hook, RecordingKeyStop *keys, MacroRecorder &recorder)
+{
+    recorder.stop();
+    hook->RemoveKeyboardHook();
+    keys->stop();
 }
 
 // ---- The macro list -------------------------------------------------------------

@@ -17,6 +17,8 @@
 
 #include <functional>
 
+class KeyboardHook;
+class MacroRecorder;
 class QAbstractButton;
 class QButtonGroup;
 class QLineEdit;
@@ -84,6 +86,13 @@ private:
     QWidget *m_page;
     bool m_on = false;
 };
+
+// What a page's recording turns on and off together: the page's keyboard
+// hook reporting keys to `callback`, the keys kept from the page's widgets,
+// and the recorder.
+void startRecordingSession(KeyboardHook *hook, std::function<void(int, bool, bool)> callback,
+                           RecordingKeyStop *keys, MacroRecorder &recorder);
+void stopRecordingSession(KeyboardHook *hook, RecordingKeyStop *keys, MacroRecorder &recorder);
 
 // ---- The macro list -------------------------------------------------------------
 // The row of `name`; -1 when the list has none.
