@@ -155,9 +155,11 @@ class Display:
             if os.path.exists("/tmp/.X%d-lock" % n) or os.path.exists("/tmp/.X11-unix/X%d" % n):
                 continue
             # -noreset: a program killed as the last client must not take
-            # the server through a reset while the next one connects.
+            # the server through a reset while the next one connects. -r:
+            # no key repeats, so a key held longer on a busy machine is
+            # still one press.
             proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1600x1000x24", "-nolisten", "tcp",
-                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                     "-noreset", "-r"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             for _ in range(100):
                 if proc.poll() is not None or os.path.exists("/tmp/.X11-unix/X%d" % n):
                     break
@@ -854,7 +856,9 @@ def file_dialog(s, path):
             s.wait_no_dialog(timeout=4)
             return
         except JourneyFailed:
-            if attempt == 2:
+            # Another Return only for this same dialog: once it has closed,
+            # a Return would press the page's focused button.
+            if attempt == 2 or w not in [d for d, _ in s.dialogs()]:
                 raise
 
 
