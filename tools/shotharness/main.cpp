@@ -103,6 +103,28 @@ QString sensorText(int position)
     return langText(g_langSensor, g_language, position);
 }
 
+// A widget with the caption its owner would give it.
+template <class W>
+W *withText(W *w, const QString &text)
+{
+    w->setText(text);
+    return w;
+}
+
+// A light effect box with the texts the pointer page gives it: mode 0 off,
+// 1 steady, 2 breathing.
+template <class E>
+E *withEffectTexts(E *w)
+{
+    w->setTitle(sensorText(15));
+    w->setSpeedText(sensorText(19));
+    w->setBrightnessText(sensorText(20));
+    w->setModeText(0, langText(g_langFormSetting, g_language, 51));
+    w->setModeText(1, sensorText(17));
+    w->setModeText(2, sensorText(18));
+    return w;
+}
+
 // The mouse of colour set c, as choosing its card on the list makes it: its
 // model, its colours and its DPI ranges.
 void chooseMouse(int colourSet)
@@ -285,11 +307,7 @@ std::vector<Shot> shots()
         {"ColorSelect", [] { return new ColorSelect; }},
         // The option widgets' variants, with the texts the device page gives
         // the widgets they stand in for.
-        {"SensorRateB", [] {
-             auto *w = new SensorRateB;
-             w->setText(sensorText(1));
-             return w;
-         }},
+        {"SensorRateB", [] { return withText(new SensorRateB, sensorText(1)); }},
         {"SensorLOD", [] {
              auto *w = new SensorLOD;
              w->setText(sensorText(4));
@@ -304,52 +322,21 @@ std::vector<Shot> shots()
              w->setCurrentIndex(3);
              return w;
          }},
-        {"MotionSync", [] {
-             auto *w = new MotionSync;
-             w->setText(sensorText(8));
-             return w;
-         }},
-        {"MotionSyncB", [] {
-             auto *w = new MotionSyncB;
-             w->setText(sensorText(8));
-             return w;
-         }},
-        {"RippeControlB", [] {
-             auto *w = new RippeControlB;
-             w->setText(sensorText(6));
-             return w;
-         }},
-        {"StraightLineB", [] {
-             auto *w = new StraightLineB;
-             w->setText(sensorText(7));
-             return w;
-         }},
+        {"MotionSync", [] { return withText(new MotionSync, sensorText(8)); }},
+        {"MotionSyncB", [] { return withText(new MotionSyncB, sensorText(8)); }},
+        {"RippeControlB", [] { return withText(new RippeControlB, sensorText(6)); }},
+        {"StraightLineB", [] { return withText(new StraightLineB, sensorText(7)); }},
         // The stand-alone pages and widgets.
         {"Sensor", [] {
              auto *page = new Sensor;
              page->SlotFormReset();
              return page;
          }},
-        {"SensorEffect", [] {
-             auto *w = new SensorEffect;
-             w->setTitle(sensorText(15));
-             w->setSpeedText(sensorText(19));
-             w->setBrightnessText(sensorText(20));
-             w->setModeText(0, langText(g_langFormSetting, g_language, 51));
-             w->setModeText(1, sensorText(17));
-             w->setModeText(2, sensorText(18));
-             return w;
-         }},
+        {"SensorEffect", [] { return withEffectTexts(new SensorEffect); }},
         {"SensorEffectB", [] {
              // As the pointer page fills it: mode 0 is off, 1 steady, 2
              // breathing; then a mouse whose light is steady.
-             auto *w = new SensorEffectB;
-             w->setTitle(sensorText(15));
-             w->setSpeedText(sensorText(19));
-             w->setBrightnessText(sensorText(20));
-             w->setModeText(0, langText(g_langFormSetting, g_language, 51));
-             w->setModeText(1, sensorText(17));
-             w->setModeText(2, sensorText(18));
+             auto *w = withEffectTexts(new SensorEffectB);
              w->setMode(1);
              w->setSpeed(3);
              w->setBrightnessLevel(5);
