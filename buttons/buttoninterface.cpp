@@ -2,6 +2,7 @@
 #include "ui_Buttoninterface.h"
 
 #include "HIDUsb.h"
+#include "afterfirstpaint.h"
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "globals.h"
@@ -237,8 +238,12 @@ Buttoninterface::Buttoninterface(QWidget *parent)
         "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
         + ";);border-image: url(" + m_macroPictureDir + "NewMacro.png" + ");}QToolButton:hover{border-image: url("
         + m_macroPictureDir + "NewMacroHover.png" + "); }");
-    m_updateRepair = new UpDateRepair(nullptr);
-    m_updateRepair->hide();
+    // Kept hidden and not shown at start: built once the window is up, so
+    // its form does not delay the first paint.
+    runAfterFirstPaint(window(), this, [this] {
+        m_updateRepair = new UpDateRepair(nullptr);
+        m_updateRepair->hide();
+    });
     connect(hub, &PostMsg::SigMouseIndex, this, &Buttoninterface::SlotMouseIndex);
 
     m_buttonPictureDir = programDir() + "/Picture/Buttoninterface/";

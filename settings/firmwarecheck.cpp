@@ -81,6 +81,7 @@ int FormSetting::selectedReceiverClass() const
 
 bool FormSetting::ChechIsUpDate()
 {
+    buildUpdateDialogs();
     UpDateRepair *dialog = g_updateRepairDialog;
     const auto message = [dialog](const QString &text) {
         dialog->setStateText(text);
@@ -196,6 +197,7 @@ bool FormSetting::ChechIsUpDate()
 
 void FormSetting::placeUpdateDialog(int dx, int dy)
 {
+    buildUpdateDialogs();
     const QPoint g = mapToGlobal(QPoint(0, 0));
     UpDateRepair *dialog = g_updateRepairDialog;
     dialog->move(g.x() + (width() - dialog->width()) / 2 + dx, g.y() + (height() - dialog->height()) / 2 + dy);
@@ -203,6 +205,7 @@ void FormSetting::placeUpdateDialog(int dx, int dy)
 
 void FormSetting::openUpdateDialog()
 {
+    buildUpdateDialogs();
     UpDateRepair *dialog = g_updateRepairDialog;
     dialog->setModal(true);
     dialog->resetView();
@@ -231,12 +234,14 @@ void FormSetting::on_Receive_2_clicked()
 
 void FormSetting::SlotCheckUpdate()
 {
+    buildUpdateDialogs();
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
 }
 
 void FormSetting::on_Start()
 {
+    buildUpdateDialogs();
     m_bootCount1 = 0;
     m_bootCount2 = 0;
     m_bootCount4 = 0;

@@ -78,11 +78,6 @@ FormSetting::FormSetting(QWidget *parent)
     connect(ui->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &FormSetting::SlotScroolChange);
 
     m_pictureDir = programDir() + "/Picture/FormSetting/";
-    // Without a parent: the dialog is a frameless sub-window, which inside the
-    // page would become a child widget instead of a window of its own.
-    g_updateRepairDialog = new UpDateRepair(nullptr);
-    g_updateRepairDialog->hide();
-    m_updateWarning.reset(new UpDateWarning(nullptr));
     m_buttonGroup = new QButtonGroup(this);
     m_buttonGroup->setExclusive(true);
 
@@ -125,12 +120,24 @@ FormSetting::FormSetting(QWidget *parent)
 
 void FormSetting::buildKeptDialogs()
 {
+    buildUpdateDialogs();
     if (m_ledInfo)
         return;
     m_ledInfo.reset(new LedInfo(nullptr));
     m_inputPicA.reset(new InputPicA(nullptr));
     m_inputPicB.reset(new InputPicB(nullptr));
     m_lightModeSet.reset(new LightModeSet(nullptr));
+}
+
+void FormSetting::buildUpdateDialogs()
+{
+    if (m_updateWarning)
+        return;
+    // Without a parent: the dialog is a frameless sub-window, which inside the
+    // page would become a child widget instead of a window of its own.
+    g_updateRepairDialog = new UpDateRepair(nullptr);
+    g_updateRepairDialog->hide();
+    m_updateWarning.reset(new UpDateWarning(nullptr));
 }
 
 FormSetting::~FormSetting()
@@ -419,6 +426,7 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
 
 void FormSetting::SlotButtonclick()
 {
+    buildUpdateDialogs();
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
 }

@@ -90,6 +90,12 @@ public:
     // The warning a step left for later: 0 none, 1 no device, 2 several.
     int deferredWarning(int deviceCode) const { return deviceCode == 211 ? m_receiverWarning : m_mouseWarning; }
     UpDateWarning *updateNotice() const { return m_updateWarning.get(); }
+    // The dialogs the page keeps are built once the window has painted, so
+    // the window comes up without waiting for them: the update and repair
+    // dialog (g_updateRepairDialog) and the update notice also at once when
+    // the page first needs them, the others only then. Calling it again
+    // builds nothing.
+    void buildKeptDialogs();
 
 public slots:
     void SlotAllLanguage(int index);
@@ -174,7 +180,6 @@ private:
     // The dialogs the page keeps, constructed without a parent. No window
     // shows them: they are built once the window has painted, which spares
     // the start the time they take.
-    void buildKeptDialogs();
     std::unique_ptr<LedInfo> m_ledInfo;
     std::unique_ptr<InputPicA> m_inputPicA;
     std::unique_ptr<InputPicB> m_inputPicB;
@@ -186,6 +191,7 @@ private:
     QString m_textVerNew;
     QString m_textReceive;
     u8 m_updateNotNeeded = 0;
+    void buildUpdateDialogs();
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;

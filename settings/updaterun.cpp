@@ -312,6 +312,7 @@ void FormSetting::warnAboutDevices(int deviceCode, int targets)
     const QString text = targets == 0 ? (deviceCode == 211 ? m_textNoDevice : g_updateWarningText) : m_textSameDevice;
     m_lastWarningText = text;
     if (m_continueUpdate) {
+        buildUpdateDialogs();
         const QPoint g = mapToGlobal(QPoint(0, 0));
         m_updateWarning->move(g.x() + (width() - m_updateWarning->width()) / 2 + 20,
                               g.y() + (height() - m_updateWarning->height()) / 2 - 50);

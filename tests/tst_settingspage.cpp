@@ -87,6 +87,7 @@ private slots:
         removeUpdateFailInfo();
         folder.reset(new FirmwareProgramFolder);
         page.reset(new FormSetting);
+        page->buildKeptDialogs();
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page.get()));
     }
@@ -182,6 +183,47 @@ private slots:
             QCOMPARE(g_updateReceiverClass, 4);
         QCOMPARE(hidsim::countCalls("UsbUpgradeC_FindBootDevices") > 0, bootQuery);
         QCOMPARE(readUpdateFailInfo(), record);
+    }
+
+    // The update dialog is built after the window's first paint; a page that
+    // needs it before then (an update asked for at once) builds it there and
+    // then, and shows the same offer.
+    void updateDialogBeforeFirstPaint_data()
+    {
+        addSettingsBenchColumns();
+        QTest::addColumn<bool>("painted");
+
+        const QString both = updateBench();
+        QTest::newRow("asked before the first paint") << both << QStringList{"R1", "M1"} << "R1" << "" << 0x103
+                                                      << 0x106 << false;
+        QTest::newRow("asked after the first paint") << both << QStringList{"R1", "M1"} << "R1" << "" << 0x103
+                                                     << 0x106 << true;
+    }
+    void updateDialogBeforeFirstPaint()
+    {
+        QFETCH(bool, painted);
+
+        page.reset();
+        QVERIFY(!g_updateRepairDialog);
+        page.reset(new FormSetting);
+        QVERIFY(!g_updateRepairDialog);
+        QVERIFY(!page->updateNotice());
+        if (painted) {
+            page->show();
+            QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+            QTRY_VERIFY(g_updateRepairDialog);
+            QVERIFY(page->updateNotice());
+        }
+
+        QVERIFY(startSettingsBenchRow(*folder));
+        page->SetVer(5);
+        updateButton()->click();
+
+        QVERIFY(g_updateRepairDialog);
+        QVERIFY(page->updateNotice());
+        QVERIFY(g_updateRepairDialog->isVisible());
+        QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langAutoRepair, 0, 12));
+        g_updateRepairDialog->hide();
     }
 
     // The version labels and whether the page offers an update.

@@ -75,6 +75,7 @@ private slots:
         QFile::remove(updateLogPath());
         folder.reset(new FirmwareProgramFolder);
         page.reset(new FormSetting);
+        page->buildKeptDialogs();
         page->show();
         g_devicePageActive = 1;
     }
