@@ -238,8 +238,10 @@ Buttoninterface::Buttoninterface(QWidget *parent)
         "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
         + ";);border-image: url(" + m_macroPictureDir + "NewMacro.png" + ");}QToolButton:hover{border-image: url("
         + m_macroPictureDir + "NewMacroHover.png" + "); }");
-    // Kept hidden and not shown at start: built once the window is up, so
-    // its form does not delay the first paint.
+    // Never shown, so built once the window is up: its form and the fonts
+    // its text needs would delay the first paint. It still connects to the
+    // repair signals before the settings page's dialog, which is built
+    // after it (works after the first paint run in the order asked for).
     runAfterFirstPaint(window(), this, [this] {
         m_updateRepair = new UpDateRepair(nullptr);
         m_updateRepair->hide();

@@ -94,7 +94,10 @@ public:
     // the window comes up without waiting for them: the update and repair
     // dialog (g_updateRepairDialog) and the update notice also at once when
     // the page first needs them, the others only then. Calling it again
-    // builds nothing.
+    // builds nothing. The update and repair dialog connects to the repair
+    // signals after the device page's hidden copy, as when both were built
+    // at start: both compute the repair's shared state, and the shown
+    // dialog's must stay the one that counts.
     void buildKeptDialogs();
 
 public slots:

@@ -1,4 +1,5 @@
 // The small widget classes: what each adds to its toolkit base.
+#include "afterfirstpaint.h"
 #include "custompushbutton.h"
 #include "myconmbobox.h"
 #include "mylineedit.h"
@@ -288,6 +289,52 @@ private slots:
         button.setIsHovered(false);
         QCOMPARE(changes.count(), 2);
         QCOMPARE(button.palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+    }
+
+    // What a window builds once it is up: nothing before its first paint,
+    // then every work in the order asked for (the repair dialogs' signal
+    // order rests on it), a work whose owner is gone skipped, and a work
+    // asked for later waiting for the next paint.
+    void worksAfterTheFirstPaint_data()
+    {
+        QTest::addColumn<int>("goneOwner");    // -1: none
+        QTest::addColumn<bool>("askedLater");  // the third work is asked for after the paint
+        QTest::addColumn<QString>("afterFirst");
+        QTest::addColumn<QString>("afterNext");
+
+        QTest::newRow("in the order asked for") << -1 << false << "ABC" << "ABC";
+        QTest::newRow("an owner gone") << 1 << false << "AC" << "AC";
+        QTest::newRow("asked for after the paint") << -1 << true << "AB" << "ABC";
+    }
+    void worksAfterTheFirstPaint()
+    {
+        QFETCH(int, goneOwner);
+        QFETCH(bool, askedLater);
+        QFETCH(QString, afterFirst);
+        QFETCH(QString, afterNext);
+
+        QWidget window;
+        window.resize(120, 80);
+        QString done;
+        QObject *owners[3] = {new QObject(&window), new QObject(&window), new QObject(&window)};
+        const char names[] = "ABC";
+        const auto ask = [&](int k) { runAfterFirstPaint(&window, owners[k], [&done, &names, k] { done += names[k]; }); };
+        for (int k = 0; k < (askedLater ? 2 : 3); ++k)
+            ask(k);
+        if (goneOwner >= 0)
+            delete owners[goneOwner];
+        QCoreApplication::processEvents();
+        QCOMPARE(done, QString());
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(done, afterFirst);
+        if (askedLater)
+            ask(2);
+        QTest::qWait(20);
+        QCOMPARE(done, afterFirst);
+        window.update();
+        QTRY_COMPARE(done, afterNext);
     }
 };
 
