@@ -323,8 +323,14 @@ class Session:
             wait_for()
 
     def windows(self):
-        result = run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
-                     env=self.env(), check_rc=False)
+        # A window that goes away while xdotool walks the tree makes the
+        # whole search fail with an X error and list nothing: ask again.
+        for _ in range(5):
+            result = run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
+                         env=self.env(), check_rc=False)
+            if b"X Error" not in (result.stderr or b""):
+                break
+            time.sleep(0.05)
         return [w for w in result.stdout.decode().split() if w]
 
     def geometry(self, window):
@@ -338,7 +344,10 @@ class Session:
         for w in self.windows():
             if w == self.window:
                 continue
-            found.append((w, self.geometry(w)))
+            try:
+                found.append((w, self.geometry(w)))
+            except JourneyFailed:
+                continue  # gone since the search
         return found
 
     def wait_dialog(self, size=None, timeout=10):
@@ -351,9 +360,13 @@ class Session:
         raise JourneyFailed("no dialog%s showed" % ("" if size is None else " of %dx%d" % size))
 
     def wait_no_dialog(self, timeout=10):
+        # Gone only when three looks in a row find none: a pop-up closing
+        # under a look can make one of them come back empty.
         deadline = time.time() + timeout
+        empty = 0
         while time.time() < deadline:
-            if not self.dialogs():
+            empty = 0 if self.dialogs() else empty + 1
+            if empty == 3:
                 return
             time.sleep(0.1)
         raise JourneyFailed("a dialog stayed open: %s" % self.dialogs())
