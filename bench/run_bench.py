@@ -42,24 +42,11 @@ TARGETS = {"start_ms": 150.0, "click_ms": 50.0, "rss_mb": 80.0, "idle_cpu_pct": 
 # starting the read.
 LIST_PAUSE_MS = 150
 
-# The default bus of the simulated devices (hidusb/README.md) with the
-# versions of the demo firmware images the build writes into bin/
-# (tools/firmwaretool/CMakeLists.txt): up to date, so the program offers no
-# update when the page opens.
-FIXTURE = """\
-[R1]
-type=receiver
-class=4
-id=3A 51 01
-version=0x0103
-mouse=M1
-
-[M1]
-type=mouse
-mid=1
-version=0x0106
-battery=80
-
+# The up-to-date receiver and mouse of hidusb/fixtures/current.ini, so the
+# program offers no update when the page opens, and a second mouse of the
+# same firmware on its cable.
+with open(os.path.join(HERE, "..", "hidusb", "fixtures", "current.ini")) as _f:
+    FIXTURE = _f.read() + """
 [M2]
 type=mouse
 mid=1

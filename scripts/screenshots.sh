@@ -59,26 +59,7 @@ mkdir -p "$out"
 # The two benches: colour set 1 is the 4K receiver with mouse QZM-Q1
 # (Drive1), colour set 2 the 8K receiver with mouse QZM-Q2 (Drive2). Both
 # run the firmware of bin/, so no update offer opens by itself.
-cat >"$scratch/set1.ini" <<'EOF'
-[R1]
-type=receiver
-class=4
-id=3A 51 01
-version=0x0103
-cid=0x21
-mid=1
-plugged=1
-led=1
-mouse=M1
-
-[M1]
-type=mouse
-mid=1
-version=0x0106
-battery=80
-charging=0
-online=1
-EOF
+cp "$here/hidusb/fixtures/current.ini" "$scratch/set1.ini"
 cat >"$scratch/set2.ini" <<'EOF'
 [R8]
 type=receiver

@@ -234,7 +234,6 @@ void FormSetting::on_Receive_2_clicked()
 
 void FormSetting::SlotCheckUpdate()
 {
-    buildUpdateDialogs();
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
 }

@@ -426,7 +426,6 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
 
 void FormSetting::SlotButtonclick()
 {
-    buildUpdateDialogs();
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
 }

@@ -496,19 +496,8 @@ class Session:
 
 # A receiver with its mouse, both on the firmware of the demo images in bin/,
 # so opening the device offers no update.
-BENCH_CURRENT = """[R1]
-type=receiver
-class=4
-id=3A 51 01
-version=0x0103
-mouse=M1
-
-[M1]
-type=mouse
-mid=1
-version=0x0106
-battery=80
-"""
+with open(os.path.join(SOURCE, "hidusb", "fixtures", "current.ini")) as _f:
+    BENCH_CURRENT = _f.read()
 
 # The firmware of the demo images in bin/, and a mouse paired with a
 # receiver that is not here: it answers only once paired again.
@@ -875,6 +864,27 @@ def file_dialog(s, path):
                 raise
 
 
+def record_macro(s, name, keys):
+    """A new macro `name` on the device page, recorded by typing `keys`
+    ((key, pause after it) pairs) and saved."""
+    s.click("Buttoninterface", "NewHong")
+    dialog = s.wait_dialog(NOTICE)[1]
+    s.type(name)
+    s.dialog_click(dialog, "QuestionDialog", "NewHong")
+    s.wait_no_dialog()
+    s.click("Buttoninterface", "StartRecord")
+    time.sleep(0.3)
+    for key, pause in keys:
+        s.key(key)
+        time.sleep(pause)
+    s.park_pointer()
+    s.click("Buttoninterface", "StopRecord")
+    time.sleep(0.3)
+    check(not s.dialogs(), "something opened while recording: %s" % s.dialogs())
+    s.click("Buttoninterface", "Save")
+    time.sleep(0.5)
+
+
 def bind_macro(s, button):
     choose(s, button, "macro")
     dialog = s.wait_dialog((400, 340))[1]
@@ -894,28 +904,8 @@ def journey_macro(s):
     open_device_page(s)
     fresh = s.regions(shown)
 
-    s.note("new macro 'jump'")
-    s.click("Buttoninterface", "NewHong")
-    dialog = s.wait_dialog(NOTICE)[1]
-    s.type("jump")
-    s.dialog_click(dialog, "QuestionDialog", "NewHong")
-    s.wait_no_dialog()
-
-    s.note("recorded: h, a pause, i, a pause, Space")
-    s.click("Buttoninterface", "StartRecord")
-    time.sleep(0.3)
-    s.key("h")
-    time.sleep(0.5)
-    s.key("i")
-    time.sleep(0.4)
-    s.key("space")
-    time.sleep(0.3)
-    s.park_pointer()
-    s.click("Buttoninterface", "StopRecord")
-    time.sleep(0.3)
-    check(not s.dialogs(), "something opened while recording: %s" % s.dialogs())
-    s.click("Buttoninterface", "Save")
-    time.sleep(0.5)
+    s.note("new macro 'jump', recorded: h, a pause, i, a pause, Space")
+    record_macro(s, "jump", [("h", 0.5), ("i", 0.4), ("space", 0.3)])
     loop, rows = macro_rows(read_file(macro_file))
     check(loop == "1", "the macro's loop line is %r" % loop)
     check([r[:3] for r in rows] == [(0x0B, 1, 0), (0x0B, 1, 1), (0x0C, 1, 0), (0x0C, 1, 1), (0x2C, 1, 0), (0x2C, 1, 1)],
@@ -1169,21 +1159,7 @@ def journey_offline(s):
     check(mouse(s.sim_state())["reportRate"] == 2, "a change after the mouse came back did not reach it")
 
     s.note("a macro bound to button 4, so that reading the mouse writes its file")
-    s.click("Buttoninterface", "NewHong")
-    dialog = s.wait_dialog(NOTICE)[1]
-    s.type("jump")
-    s.dialog_click(dialog, "QuestionDialog", "NewHong")
-    s.wait_no_dialog()
-    s.click("Buttoninterface", "StartRecord")
-    time.sleep(0.3)
-    s.key("h")
-    time.sleep(0.3)
-    s.key("i")
-    time.sleep(0.3)
-    s.park_pointer()
-    s.click("Buttoninterface", "StopRecord")
-    s.click("Buttoninterface", "Save")
-    time.sleep(0.5)
+    record_macro(s, "jump", [("h", 0.3), ("i", 0.3)])
     bind_macro(s, "ButtonD")
     saved = macro_rows(read_file(macro_file))
     s.close()
