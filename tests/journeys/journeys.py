@@ -48,6 +48,17 @@ def check(condition, message):
         raise JourneyFailed(message)
 
 
+def wait_for(condition, what, timeout=10):
+    """Asks `condition` again until it gives something true, and returns that."""
+    deadline = time.time() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        check(time.time() < deadline, "%s did not happen" % what)
+        time.sleep(0.2)
+
+
 # ---- Forms ------------------------------------------------------------------------
 
 
@@ -323,14 +334,8 @@ class Session:
             wait_for()
 
     def windows(self):
-        # A window that goes away while xdotool walks the tree makes the
-        # whole search fail with an X error and list nothing: ask again.
-        for _ in range(5):
-            result = run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
-                         env=self.env(), check_rc=False)
-            if b"X Error" not in (result.stderr or b""):
-                break
-            time.sleep(0.05)
+        result = run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid)],
+                     env=self.env(), check_rc=False)
         return [w for w in result.stdout.decode().split() if w]
 
     def geometry(self, window):
@@ -344,10 +349,7 @@ class Session:
         for w in self.windows():
             if w == self.window:
                 continue
-            try:
-                found.append((w, self.geometry(w)))
-            except JourneyFailed:
-                continue  # gone since the search
+            found.append((w, self.geometry(w)))
         return found
 
     def wait_dialog(self, size=None, timeout=10):
@@ -360,13 +362,9 @@ class Session:
         raise JourneyFailed("no dialog%s showed" % ("" if size is None else " of %dx%d" % size))
 
     def wait_no_dialog(self, timeout=10):
-        # Gone only when three looks in a row find none: a pop-up closing
-        # under a look can make one of them come back empty.
         deadline = time.time() + timeout
-        empty = 0
         while time.time() < deadline:
-            empty = 0 if self.dialogs() else empty + 1
-            if empty == 3:
+            if not self.dialogs():
                 return
             time.sleep(0.1)
         raise JourneyFailed("a dialog stayed open: %s" % self.dialogs())
@@ -924,7 +922,9 @@ def journey_macro(s):
     s.note("exported, deleted (button 4 back to Forward), imported, bound again")
     macro_menu(s, 15, 1)
     file_dialog(s, os.path.join(exchange, "jump.ini"))
-    check(os.path.exists(os.path.join(exchange, "jump.ini")), "nothing was exported")
+    # The file is written after the dialog has gone, later still on a busy
+    # machine.
+    wait_for(lambda: os.path.exists(os.path.join(exchange, "jump.ini")), "the export")
     macro_menu(s, 15, 3)
     dialog = s.wait_dialog(NOTICE)[1]
     s.dialog_click(dialog, "DeleteConfirm", "NewHong")
@@ -935,7 +935,8 @@ def journey_macro(s):
     macro_menu(s, 100, 2)
     file_dialog(s, os.path.join(exchange, "jump.ini"))
     s.settle()
-    check(os.path.exists(macro_file) and read_file(macro_file) == saved, "the imported macro differs from the saved one")
+    wait_for(lambda: os.path.exists(macro_file) and read_file(macro_file) == saved,
+             "an imported macro equal to the saved one")
     bind_macro(s, "ButtonD")
     same_all(s.regions(shown), bound, "bound again")
 
@@ -1022,13 +1023,10 @@ def journey_language(s):
 
 
 def wait_state(s, predicate, what, timeout=30):
-    deadline = time.time() + timeout
-    while True:
+    def matching():
         state = s.sim_state()
-        if predicate(state):
-            return state
-        check(time.time() < deadline, "%s did not happen" % what)
-        time.sleep(0.3)
+        return state if predicate(state) else None
+    return wait_for(matching, what, timeout)
 
 
 def journey_firmware(s):
