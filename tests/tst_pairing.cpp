@@ -148,8 +148,9 @@ private slots:
 
         hidsim::clearCalls();
         QTest::keyClick(match.get(), Qt::Key_Space);
-        // A shortcut clicks the button a moment later.
-        QTest::qWait(150);
+        // A shortcut holds an enabled button down and clicks it a moment
+        // later; a disabled one never goes down.
+        QTRY_VERIFY(!button()->isDown());
         QCOMPARE(hidsim::countCalls("UsbServer_EnterDonglePairOnlyCid"), offered ? 1 : 0);
         if (offered) {
             QCOMPARE(hidsim::calls().back(), "UsbServer_EnterDonglePairOnlyCid(" + std::to_string(cid) + ")");
@@ -229,7 +230,7 @@ private slots:
         } else if (state == 2) {
             hidsim::clearCalls();
             QTest::keyClick(match.get(), Qt::Key_Space);
-            QTest::qWait(150);
+            QTRY_VERIFY(!button()->isDown());
             QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 0);
         }
     }
