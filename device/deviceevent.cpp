@@ -8,6 +8,7 @@
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
+#include "worker.h"
 
 #include <QDebug>
 
@@ -292,6 +293,17 @@ void handleVersion()
 }
 
 } // namespace
+
+void startEventServer(const char *handle)
+{
+    UsbServerC_Start(handle, handle, onDeviceEvent);
+}
+
+void restartEventServer()
+{
+    const QByteArray handle = deviceHandleCopy();
+    startEventServer(handle.constData());
+}
 
 QString deviceVersionText(quint32 version)
 {

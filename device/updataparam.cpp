@@ -1,8 +1,8 @@
 #include "updataparam.h"
 #include "ui_UpDataParam.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesetters.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
@@ -123,8 +123,7 @@ void UpDataParam::runImport()
     const int result = readConfigFile(importPath, &record);
     g_importResult = result;
     if (result == ConfigImportOk) {
-        g_flashDataMap = record;
-        ProtocolDataUpdate(&record);
+        sendWholeImage(record);
         PostMsg *hub = PostMsg::instance();
         hub->postUpDataLightUIA(record);
         hub->postUpDataSensorUIB(record);

@@ -248,7 +248,7 @@ void Worker::run()
             lastLinkType = selectedLink;
         }
 
-        UsbServerC_Start(handle.constData(), handle.constData(), onDeviceEvent);
+        startEventServer(handle.constData());
         qDebug() << "OnlinA";
         UsbServer_SetPCDriverStatus(1);
         UsbServer_ReadAllFlashData();

@@ -630,7 +630,7 @@ unsigned char UpDateRepair::rePairMouse()
 
 void UpDateRepair::finishAndClose()
 {
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
     PostMsg::instance()->postSetLabelVerB();
     QDialog::reject();
 }

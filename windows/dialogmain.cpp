@@ -345,7 +345,7 @@ void DialogMain::openPairing()
     match.init();
     match.move(centredFor(match.size(), 0));
     match.exec();
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
 }
 
 DialogMain::SpaceAction DialogMain::spaceActionFor(bool receiverNewer, bool mouseNewer)
