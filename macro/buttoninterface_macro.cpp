@@ -4,6 +4,7 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
+#include "devicesetters.h"
 #include "devicestate.h"
 #include "dialogmain.h"
 #include "macroeditorshared.h"
@@ -84,7 +85,7 @@ void Buttoninterface::ReadMacroFile(MacroDownloadRecord *block, QString name, in
 {
     Q_UNUSED(index);
     *block = emptyMacroBlock();
-    *ok = g_uiWriteEnabled && readMacroFile(m_macroDir, name, block);
+    *ok = pageMayWrite() && readMacroFile(m_macroDir, name, block);
 }
 
 // ---- Create, rename, delete ---------------------------------------------------

@@ -167,7 +167,7 @@ void SensorDPI::resetLevels() {}
 
 bool SensorDPI::writing()
 {
-    return g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0;
+    return pageMayWrite(PageRefresh::ButtonPage);
 }
 
 void SensorDPI::on_horizontalSliderC_sliderMoved(int position)
@@ -221,14 +221,14 @@ void SensorDPI::on_horizontalSliderC_valueChanged(int value)
 
 void SensorDPI::on_AddLevelA_clicked()
 {
-    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+    if (pageMayWrite() && !isDeviceOnline())
         return;
     ui->horizontalSliderC->setValue(dpiStepUp(ui->spinBoxA->value(), currentDpiRanges()));
 }
 
 void SensorDPI::on_ReduceLevelA_clicked()
 {
-    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+    if (pageMayWrite() && !isDeviceOnline())
         return;
     ui->horizontalSliderC->setValue(dpiStepDown(ui->spinBoxA->value(), currentDpiRanges()));
 }
@@ -314,7 +314,7 @@ void SensorDPI::swapSelectedInto(int last)
     m_swapping = false;
     m_levelCount = last + 1;
     m_currentLevel = last;
-    if (g_uiWriteEnabled == 0 || g_buttonPageRefreshing != 0)
+    if (!writing())
         return;
     const DpiLevel oldSelected = g_flashDataMap.dpiLevels[selected];
     const DpiLevel oldLast = g_flashDataMap.dpiLevels[last];

@@ -250,7 +250,7 @@ void FormSetting::on_checkBox_5_toggled(bool checked)
 
 void FormSetting::setReceiverLightMode(bool checked, u8 mode)
 {
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     if (checked)
         setReceiverLedMode(mode);
@@ -275,7 +275,7 @@ void FormSetting::on_ReUntil_3_toggled(bool checked)
 
 void FormSetting::on_checkBox_2_toggled(bool checked)
 {
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     setLongRangeMode(checked ? 1 : 0);
 }
