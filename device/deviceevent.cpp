@@ -2,6 +2,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
@@ -61,11 +62,6 @@ QByteArray paddedPayload(const unsigned char *data, unsigned int dataLen)
 const unsigned char *bytesOf(const QByteArray &bytes)
 {
     return reinterpret_cast<const unsigned char *>(bytes.constData());
-}
-
-QString driveGroup(const DeviceAllInfo &device)
-{
-    return "Drive" + QString::number(device.driveIndex + 1);
 }
 
 // The selection, the live image, the cache name and the receiver LED record
@@ -133,7 +129,7 @@ void handleBattery(const unsigned char *data, unsigned int dataLen)
 // and so does every button after the first of them.
 void clearKeyRecordsAfterReconnect(FlashDataMap &image, const DeviceAllInfo &device)
 {
-    const QString group = driveGroup(device);
+    const QString group = driveGroup(device.driveIndex);
     for (int n = 1; n <= 6; ++n) {
         const QStringList param = ConfigSettings::instance()->readStringList(group, "KeyParam" + QString::number(n));
         if (!param.isEmpty() && param.first() == QLatin1String("0x05"))
@@ -170,7 +166,7 @@ void handleFullRead(const unsigned char *data)
 
     if (!g_skipDongleQuery) {
         const QByteArray path = device.devicePath.toLatin1();
-        if (device.isReceiver != 1 && device.linkType == 1) {
+        if (device.isWired != 1 && device.linkType == 1) {
             const u8 mode = updateDongleRgb([&](DongleRGB *rgb) { UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb); });
             if (mode != 0)
                 PostMsg::instance()->postRGBValue(g_dongleRgb);
@@ -231,11 +227,11 @@ void handleReconnected()
 {
     UsbServer_SetBatteryOptimizeEnable(1);
     const DeviceAllInfo device = selectedDevice();
-    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(device), "Adveanced");
+    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(device.driveIndex), "Adveanced");
     const QByteArray path = device.devicePath.toLatin1();
 
     int ledMode = 0;
-    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isReceiver != 1 && device.linkType == 1) {
+    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isWired != 1 && device.linkType == 1) {
         const u8 mode = updateDongleRgb([&](DongleRGB *rgb) {
             rgb->ledMode = u8(ledMode);
             UsbFinderC_Set4KDongleRGB(path.constData(), rgb);
@@ -274,7 +270,7 @@ void handleVersion()
     const int version = UsbFinderC_GetVersion(utf8Path.constData());
     const QString text = deviceVersionText(quint32(version));
     const QString cid = ConfigSettings::instance()->readString("Option", "CID");
-    const QString mid = ConfigSettings::instance()->readString(driveGroup(device), "MID");
+    const QString mid = ConfigSettings::instance()->readString(driveGroup(device.driveIndex), "MID");
 
     // The selection and the registry belong to the GUI thread: write them
     // there before anyone hears of the new version.

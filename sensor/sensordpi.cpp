@@ -2,6 +2,7 @@
 #include "ui_SensorDPI.h"
 
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "devicesetters.h"
 #include "devicestate.h"
 #include "sensorcodes.h"
@@ -92,7 +93,7 @@ void SensorDPI::setSliderEnabled(bool enabled)
 void SensorDPI::loadDpiSettings()
 {
     const QStringList grades = ConfigSettings::instance()->readStringList(
-        "Drive" + QString::number(g_selectedDevice.driveIndex + 1), "DPIGrade");
+        selectedDriveGroup(), "DPIGrade");
     if (grades.size() < kLevels)
         return;
     for (int i = 0; i < kLevels; ++i)

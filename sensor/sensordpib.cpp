@@ -4,6 +4,7 @@
 #include "adddpivalue.h"
 #include "colorselect.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "devicesetters.h"
 #include "globals.h"
 #include "myslider.h"
@@ -348,7 +349,7 @@ void SensorDPIB::applyAllLevelStyles()
 void SensorDPIB::loadDpiSettings()
 {
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    const QString group = selectedDriveGroup();
 
     // The product data give each colour as three numbers; the page keeps
     // every colour as "#rrggbb", the form its styles and the device take.

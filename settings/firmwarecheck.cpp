@@ -26,7 +26,7 @@ namespace {
 const DeviceAllInfo *listedReceiver(bool withClass)
 {
     for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-        if (!entry.subDevices.isEmpty() && !entry.isWired() && (!withClass || receiverClassOfLink(entry.linkType) != 0))
+        if (!entry.subDevices.isEmpty() && !entry.isWired && (!withClass || receiverClassOfLink(entry.linkType) != 0))
             return &entry;
     }
     return nullptr;
@@ -49,7 +49,7 @@ void sendReceiverIdToWiredMice()
     unsigned char record[5] = {quint8(g_receiverIdBytes.at(0)), quint8(g_receiverIdBytes.at(1)),
                                quint8(g_receiverIdBytes.at(2)), 0, classCodeOfReceiver(g_updateReceiverClass)};
     for (const DeviceAllInfo &mouse : qAsConst(g_deviceList)) {
-        if (mouse.isWired())
+        if (mouse.isWired)
             UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
     }
 }
@@ -61,7 +61,7 @@ void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersi
     if (!g_selectedDevice.online) {
         *receiverVersion = g_selectedDevice.usbVersion;
         mouseVersion->clear();
-    } else if (!g_selectedDevice.isWired()) {
+    } else if (!g_selectedDevice.isWired) {
         *receiverVersion = g_selectedDevice.usbVersion;
         *mouseVersion = g_selectedDevice.mouseVersion;
     } else {
@@ -73,7 +73,7 @@ void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersi
 
 int FormSetting::selectedReceiverClass() const
 {
-    if (!g_selectedDevice.isWired())
+    if (!g_selectedDevice.isWired)
         return receiverClassOfLink(g_selectedDevice.linkType);
     const DeviceAllInfo *receiver = g_deviceList.size() == 2 ? listedReceiver(true) : nullptr;
     return receiver ? receiverClassOfLink(receiver->linkType) : 0;
@@ -108,7 +108,7 @@ bool FormSetting::ChechIsUpDate()
     if (listed >= 3) {
         int wired = 0, receivers = 0;
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
-            ++(entry.isWired() ? wired : receivers);
+            ++(entry.isWired ? wired : receivers);
         if (receivers >= 2)
             dialog->setStateText(g_textMultiDongle);
         if (wired >= 2)
@@ -122,17 +122,17 @@ bool FormSetting::ChechIsUpDate()
         // listed; the listed one is the other part of the product.
         const DeviceAllInfo &entry = g_deviceList.first();
         if (record.isEmpty())
-            return message(entry.isWired() ? g_textNoRecieve : g_textNoUSB);
+            return message(entry.isWired ? g_textNoRecieve : g_textNoUSB);
         const int failedCode = record.at(0).toInt(nullptr, 10);
         const QString failedClass = record.at(1);
         const int failedCid = record.at(2).toInt(nullptr, 10);
         const int failedMid = record.at(3).toInt(nullptr, 10);
         if (failedCode == 211) {
-            if (!entry.isWired() || entry.mid != failedMid)
+            if (!entry.isWired || entry.mid != failedMid)
                 return message(g_textNoUSB);
         } else if (failedCode == 210) {
             m_failedWasMouse = 1;
-            if (entry.isWired() || entry.mid != failedMid)
+            if (entry.isWired || entry.mid != failedMid)
                 return message(g_textNoRecieve);
         } else {
             return message(g_textError);
@@ -168,7 +168,7 @@ bool FormSetting::ChechIsUpDate()
     // An update: the receiver and the mouse on its cable are listed.
     const DeviceAllInfo &first = g_deviceList.at(0);
     const DeviceAllInfo &second = g_deviceList.at(1);
-    if (!first.isWired() && !second.isWired())
+    if (!first.isWired && !second.isWired)
         return message(g_textNoUSB);
     if (first.mid != second.mid)
         return message(g_textNoRecieve);
@@ -363,7 +363,7 @@ void FormSetting::SlotGetRealVer()
 unsigned char FormSetting::pairReceiverToWiredMouse()
 {
     for (const DeviceAllInfo &receiver : QList<DeviceAllInfo>(g_deviceList)) {
-        if (receiver.isWired())
+        if (receiver.isWired)
             continue;
         unsigned char reply[kUsbAddressBufferSize] = {};
         const QByteArray path = receiver.devicePath.toUtf8();

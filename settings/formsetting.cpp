@@ -449,9 +449,9 @@ void FormSetting::SlotContinue(int)
 
 void FormSetting::on_Mouse_clicked()
 {
-    if (g_selectedDevice.isWired()) {
+    if (g_selectedDevice.isWired) {
         // The mouse on its cable must be the one listed first.
-        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired()
+        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired
             || g_deviceList.first().mid != g_selectedDevice.mid) {
             PostMsg::instance()->postProgress(0, 5);
             return;

@@ -126,7 +126,7 @@ void handleUpgradeEvent(const QByteArray &event)
             UpDateRepair::isNewFirmwareInBin(210, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
         bool target = g_repairFailedIsMouse == 1;
         for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
-            if (device.isWired() && device.mid == g_repairMid)
+            if (device.isWired && device.mid == g_repairMid)
                 target = true;
         }
         if (image && target) {
@@ -394,7 +394,7 @@ bool UpDateRepair::checkRepair()
         int wired = 0, wireless = 0;
         DeviceAllInfo lastWired, lastWireless;
         for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
-            if (device.isWired()) {
+            if (device.isWired) {
                 ++wired;
                 lastWired = device;
             } else {
@@ -452,12 +452,12 @@ bool UpDateRepair::checkRepair()
         m_repairReady = 1;
     } else {
         const DeviceAllInfo &first = g_foundDevices.first();
-        if (m_failedDeviceCode == 211 && (!first.isWired() || first.mid != modelId)) {
+        if (m_failedDeviceCode == 211 && (!first.isWired || first.mid != modelId)) {
             setStateText(m_textNoUSB);
             showErrorView();
             return false;
         }
-        if (m_failedDeviceCode == 210 && (first.isWired() || first.mid != modelId)) {
+        if (m_failedDeviceCode == 210 && (first.isWired || first.mid != modelId)) {
             setStateText(m_textNoRecieve);
             showErrorView();
             return false;
@@ -606,7 +606,7 @@ unsigned char UpDateRepair::rePairMouse()
 {
     unsigned char result = 0;
     for (const DeviceAllInfo &receiver : qAsConst(g_foundDevices)) {
-        if (receiver.isWired())
+        if (receiver.isWired)
             continue;
         unsigned char buffer[kUsbAddressBufferSize] = {};
         const QByteArray path = receiver.devicePath.toUtf8();
@@ -619,7 +619,7 @@ unsigned char UpDateRepair::rePairMouse()
         else if (g_repairReceiverClass == 8)
             record[4] = 4;
         for (const DeviceAllInfo &mouse : qAsConst(g_foundDevices)) {
-            if (mouse.isWired())
+            if (mouse.isWired)
                 UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
         }
     }

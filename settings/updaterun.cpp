@@ -274,11 +274,11 @@ void FormSetting::prepareStep(int deviceCode, const QString &versionText)
             if (chosen)
                 receiverBootCount(receiverClass, model);
         };
-        if (!g_selectedDevice.isWired()) {
+        if (!g_selectedDevice.isWired) {
             if (!receiverModelKey(g_updateReceiverClass).isEmpty())
                 tryClass(g_updateReceiverClass);
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isWired() && entry.devicePath == g_selectedDevice.devicePath)
+                if (!entry.isWired && entry.devicePath == g_selectedDevice.devicePath)
                     m_receiverPaths.append(g_selectedDevice.devicePath);
             }
         } else {
@@ -289,7 +289,7 @@ void FormSetting::prepareStep(int deviceCode, const QString &versionText)
                 }
             }
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isWired())
+                if (!entry.isWired)
                     m_receiverPaths.append(entry.devicePath);
             }
         }
@@ -334,7 +334,7 @@ void FormSetting::countAndStartStep(int deviceCode, const QString &versionText)
     if (deviceCode == 210) {
         targets = m_failedWasMouse;
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
-            targets += entry.isWired() ? 1 : 0;
+            targets += entry.isWired ? 1 : 0;
     } else {
         targets = m_receiverPaths.size() + m_bootCount1 + m_bootCount2 + m_bootCount4 + m_bootCount8;
     }

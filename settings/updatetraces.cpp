@@ -86,25 +86,3 @@ bool writeUpdateLog()
     }
     return true;
 }
-
-int receiverClassOfLink(int linkType)
-{
-    switch (linkType) {
-    case 0: return 1;
-    case 1: return 4;
-    case 4: return 2;
-    case 5: return 8;
-    default: return 0;
-    }
-}
-
-QString receiverModelKey(int receiverClass)
-{
-    switch (receiverClass) {
-    case 1: return QStringLiteral("DM");
-    case 2: return QStringLiteral("D2M");
-    case 4: return QStringLiteral("D4M");
-    case 8: return QStringLiteral("D8M");
-    default: return QString();
-    }
-}

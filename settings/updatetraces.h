@@ -11,6 +11,8 @@
 //     per-user data folder.
 // Both registry values live under the program's key "...\Mouse Drive Test".
 
+#include "devicesearch.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -38,12 +40,5 @@ void writeMouseVersion(const QString &cidText, const QString &midText, const QSt
 // written then).
 QString updateLogPath();
 bool writeUpdateLog();
-
-// Receiver class of a receiver entry's link byte: 0 -> 1, 1 -> 4, 4 -> 2,
-// 5 -> 8; any other link has no class (0).
-int receiverClassOfLink(int linkType);
-// The Config.ini key of a receiver class's model name: 1 DM, 2 D2M, 4 D4M,
-// 8 D8M; empty for any other class.
-QString receiverModelKey(int receiverClass);
 
 #endif // UPDATETRACES_H

@@ -415,7 +415,7 @@ private slots:
         build();
         for (int i = 0; i < devices; ++i) {
             DeviceAllInfo d = mouseEntry();
-            d.isReceiver = receiver ? 1 : 0;
+            d.isWired = receiver ? 1 : 0;
             g_shownDevices.append(d);
         }
         g_macroRecording = recording ? 1 : 0;
