@@ -10,6 +10,7 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
+#include "widgetfonts.h"
 #include "worker.h"
 
 #include <QDebug>

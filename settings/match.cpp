@@ -11,6 +11,7 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
+#include "widgetfonts.h"
 
 #include <QCoreApplication>
 #include <QEvent>

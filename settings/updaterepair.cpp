@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "updaterun.h"
 #include "updatetraces.h"
+#include "widgetfonts.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
