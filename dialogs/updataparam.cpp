@@ -11,10 +11,9 @@
 #include "screenmetrics.h"
 #include "startup.h"
 #include "widgetfonts.h"
-#include "worker.h"
 
 #include <QDebug>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <cstring>
@@ -75,6 +74,13 @@ void UpDataParam::SlotSetStyle(int index)
     Q_UNUSED(index);
 }
 
+void UpDataParam::pauseWithEvents(int ms)
+{
+    QEventLoop pause;
+    QTimer::singleShot(ms, &pause, &QEventLoop::quit);
+    pause.exec();
+}
+
 bool UpDataParam::waitForButtonPage()
 {
     for (int i = 0; i < kRefreshPolls && !g_buttonUiUpToDate; ++i)
@@ -108,9 +114,10 @@ void UpDataParam::onTimeupDestroy()
 void UpDataParam::runReload()
 {
     const bool refreshed = waitForButtonPage();
-    // The device settles after a status change; this pause deliberately
-    // holds the interface still.
-    QThread::msleep(kReloadPauseMs);
+    // The device settles after a status change: the notice stays a while
+    // longer. The window keeps painting meanwhile, and the device's signals
+    // keep arriving.
+    pauseWithEvents(kReloadPauseMs);
     // The wait notice goes before the offline notice comes: both are modal.
     close();
     if (!refreshed)
