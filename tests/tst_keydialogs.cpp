@@ -258,7 +258,9 @@ private slots:
         QFETCH(QString, shown);
         addKey d;
         showInFront(d);
-        d.findChild<QLineEdit *>("lineEdit")->setText("x");   // what the user types is removed
+        auto *line = d.findChild<QLineEdit *>("lineEdit");
+        QTest::keyClicks(line, "x");   // typed into the field past the hook: removed at once
+        QCOMPARE(line->text(), QString());
         key(kKeyMsgDown, 'Q');
         key(kKeyMsgDown, vkOf(name));
         key(kKeyMsgUp, vkOf(name));
