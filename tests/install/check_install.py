@@ -23,7 +23,7 @@ import sys
 import time
 
 PREFIX = "/usr"
-START_TIMEOUT_S = 60
+START_TIMEOUT_S = 120
 
 
 class Fault(Exception):
