@@ -441,6 +441,8 @@ void FormSetting::on_Mouse_clicked()
         // The mouse on its cable must be the one listed first.
         if (g_deviceList.isEmpty() || !g_deviceList.first().isWired()
             || g_deviceList.first().mid != g_selectedDevice.mid) {
+            // The failure view ends the run: nothing may cover it with success.
+            g_updateEndShown = true;
             PostMsg::instance()->postProgress(0, 5);
             return;
         }

@@ -433,7 +433,9 @@ void FormSetting::endOfRun(int deviceCode)
         return;
     g_updateEndShown = true;
     if (g_updateFlashed) {
-        PostMsg::instance()->postProgress(0, 2);
+        // A device was flashed, but this step found no device to flash: the
+        // other one keeps its old firmware, and the update did not complete.
+        PostMsg::instance()->postProgress(0, stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
         return;
     }
     g_updateRepairDialog->setStateText(stateOf(deviceCode) == UpdateNothingNew ? m_textVerNew : m_lastWarningText);
