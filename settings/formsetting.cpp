@@ -481,11 +481,9 @@ int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiv
         if (modelKey.isEmpty())
             return 0;
     }
-    // A receiver whose model the configuration leaves empty is never taken
-    // for one that has a newer image.
+    // An empty model text fits an image whose model field is empty, as in
+    // the update dialog's check and the run: all three must agree.
     const QString model = config->readString(group, modelKey);
-    if (deviceCode != 210 && model.isEmpty())
-        return 0;
     return isNewFirmwareAvailable(u8(deviceCode), version, model, u8(g_updateCid & 0xFF), mid) ? 1 : 0;
 }
 
