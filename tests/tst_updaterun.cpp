@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -275,7 +276,8 @@ private slots:
     }
 
     // An updater that never reports the end: the run ends as failed after
-    // the watchdog's time, and only then may the dialog close.
+    // the watchdog's time, and only then may the dialog close. The next run
+    // leaves the silent updater its image: it may still be reading it.
     void silentUpdaterEndsByWatchdog()
     {
         bench(updateBench(), 0x103, 0x106);
@@ -295,7 +297,7 @@ private slots:
         page->onDongleCheckTimer();
         QCOMPARE(page->updateStep(), 3);
 
-        QTest::qWait(350);
+        QTRY_VERIFY(updateWatchdogExpired());
         page->onDongleCheckTimer();
         page->onDongleCheckTimer();
         QCoreApplication::processEvents();
@@ -304,6 +306,22 @@ private slots:
         QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langProgress, 0, 2));
         QCOMPARE(int(g_update210Available), 0);
         QCOMPARE(int(g_upgradeIdle), 1);
+
+        const char *silentImage = g_updateRunningImage.constData();
+        hidsim::setTimeScale(0);
+        hidsim::clearCalls();
+        page->on_Receive_clicked();
+        for (int tick = 0; tick < 3; ++tick)   // steps 0 to 2: the updater starts
+            page->onDongleCheckTimer();
+        QTRY_COMPARE(g_receiverUpdateState, int(UpdateFailed));   // refused: the silent one still runs
+        page->onDongleCheckTimer();
+        page->onDongleCheckTimer();
+        QVERIFY(!g_dongleCheckTimer->isActive());
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 1);
+        QVERIFY(g_updateRunningImage.constData() != silentImage);
+        const QList<QByteArray> &held = imagesHeldForUpdater();
+        QVERIFY(std::any_of(held.begin(), held.end(),
+                            [silentImage](const QByteArray &image) { return image.constData() == silentImage; }));
         QTest::keyClick(g_updateRepairDialog, Qt::Key_Escape);
         QTRY_VERIFY(!g_updateRepairDialog->isVisible());
     }
