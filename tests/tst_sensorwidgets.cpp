@@ -16,6 +16,7 @@
 #include "postmsg.h"
 #include "rippecontrol.h"
 #include "rippecontrolb.h"
+#include "sensor.h"
 #include "sensorcodes.h"
 #include "sensordpi.h"
 #include "sensorlod.h"
@@ -637,6 +638,7 @@ void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem()
     useDevice(chosen);
 
     refreshPage([](FlashDataMap &d) { d.reportRate = 0x08; });
+    Sensor pointerPage;
     devicePage().show();
     QVERIFY(QTest::qWaitForWindowExposed(&devicePage()));
     SensorRate *rate = pageChild<SensorRate>();
@@ -649,7 +651,9 @@ void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem()
     QCOMPARE(sends(), 1);
     QVERIFY(hidsim::waitIdle());
     QCOMPARE(int(mouseImage().reportRate), code);
+    // The pointer settings page is the one that hears the choice.
     QCOMPARE(hideModels, QList<int>{code == 0x40 ? 1 : 0});
+    QVERIFY(QObject::disconnect(PostMsg::instance(), &PostMsg::SigHideModel, &pointerPage, &Sensor::SlotHideModel));
 }
 
 // ---- The sleep slider ---------------------------------------------------------------------
