@@ -3,9 +3,10 @@
 // take (writing disabled, mouse offline) leaves the widget as it was; the
 // DPI frame's drags, steps, level choice and level count end up on the mouse
 // (the first drag after start included, a dropped selected level swapped
-// down); the device page filling the widgets from the device or resetting
-// its view sends nothing; the high rates show on the receivers that have
-// them; the sleep slider only shows a time.
+// down) and its slider shows how far it is filled; the device page filling
+// the widgets from the device or resetting its view sends nothing; the high
+// rates show on the receivers that have them; the sleep slider only shows a
+// time.
 
 #include "buttoninterface.h"
 #include "configsettings.h"
@@ -233,6 +234,7 @@ private slots:
     void optionClicksReachTheMouse();
     void dpiChangesReachTheMouse_data();
     void dpiChangesReachTheMouse();
+    void dpiSliderShowsHowFarItIsFilled();
     void fillingFromTheDeviceSendsNothing_data();
     void fillingFromTheDeviceSendsNothing();
     void highRatesOnlyWhereTheReceiverHasThem_data();
@@ -521,6 +523,28 @@ void TestSensorWidgets::dpiChangesReachTheMouse()
     // shown while a configuration is being applied).
     if (!c.applying)
         QCOMPARE(texts, expected);
+}
+
+// The filled part of the DPI slider in yellow, the rest of its groove
+// white, and the groove outlined so that it shows on the light card.
+void TestSensorWidgets::dpiSliderShowsHowFarItIsFilled()
+{
+    SensorDPI dpi;
+    dpi.blockSliderSignals(true);
+    dpi.setMinimum(100);
+    dpi.setMaximum(32000);
+    dpi.setSliderValue(16050);
+    dpi.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dpi));
+    auto *slider = dpi.findChild<QSlider *>("horizontalSliderC");
+    const QImage look = slider->grab().toImage();
+    const int middle = slider->height() / 2, empty = slider->width() * 3 / 4;
+    QCOMPARE(look.pixelColor(slider->width() / 4, middle), QColor(255, 255, 0));
+    QCOMPARE(look.pixelColor(empty, middle), QColor(255, 255, 255));
+    int darkest = 255;
+    for (int y = 0; y < slider->height(); ++y)
+        darkest = qMin(darkest, look.pixelColor(empty, y).value());
+    QVERIFY2(darkest < 200, "the groove has no outline");
 }
 
 // ---- Filling from the device ---------------------------------------------------------
