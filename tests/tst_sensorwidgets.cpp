@@ -5,8 +5,8 @@
 // (the first drag after start included, a dropped selected level swapped
 // down) and its slider shows how far it is filled; the device page filling
 // the widgets from the device or resetting its view sends nothing; the high
-// rates show on the receivers that have them; the sleep slider only shows a
-// time.
+// rates show on the receivers that have them; options, captions and levels
+// sit where the layout puts them; the sleep slider only shows a time.
 
 #include "buttoninterface.h"
 #include "configsettings.h"
@@ -102,6 +102,15 @@ struct OptionCase {
 
 enum class Gate { Open, WritingDisabled, Offline };
 
+// Where a widget of the device page sits: the frame it lies in (its object
+// name on the page), its name and its place in the frame. Captions are
+// compared by their centre.
+struct Place {
+    const char *frame;
+    const char *object;
+    QRect at;
+};
+
 // The DPI frame's controls by name, and the decoded levels the mouse holds.
 struct DpiCase {
     int count, level;                   // the device's level count and level
@@ -119,6 +128,9 @@ struct DpiCase {
 Q_DECLARE_METATYPE(OptionCase)
 Q_DECLARE_METATYPE(Gate)
 Q_DECLARE_METATYPE(DpiCase)
+Q_DECLARE_METATYPE(QVector<Place>)
+using ImageEdit = std::function<void(FlashDataMap &)>;
+Q_DECLARE_METATYPE(QVector<ImageEdit>)
 
 class TestSensorWidgets : public QObject
 {
@@ -239,6 +251,8 @@ private slots:
     void fillingFromTheDeviceSendsNothing();
     void highRatesOnlyWhereTheReceiverHasThem_data();
     void highRatesOnlyWhereTheReceiverHasThem();
+    void everythingSitsInItsPlace_data();
+    void everythingSitsInItsPlace();
     void sleepSliderOnlyShowsATime_data();
     void sleepSliderOnlyShowsATime();
 };
@@ -678,6 +692,94 @@ void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem()
     // The pointer settings page is the one that hears the choice.
     QCOMPARE(hideModels, QList<int>{code == 0x40 ? 1 : 0});
     QVERIFY(QObject::disconnect(PostMsg::instance(), &PostMsg::SigHideModel, &pointerPage, &Sensor::SlotHideModel));
+}
+
+// ---- Placements ----------------------------------------------------------------------------
+
+void TestSensorWidgets::everythingSitsInItsPlace_data()
+{
+    using Fill = ImageEdit;   // one refresh of the page
+    QTest::addColumn<QVector<Fill>>("refreshes");
+    QTest::addColumn<int>("linkType");
+    QTest::addColumn<QVector<Place>>("places");
+
+    const auto rates = [](QVector<QPoint> buttons, QVector<QPoint> captions) {
+        const char *b[7] = {"Button125HZ",  "Button250HZ",  "Button500HZ", "Button1000HZ",
+                            "Button2000HZ", "Button4000HZ", "Button8000HZ"};
+        const char *c[7] = {"label_2", "label_3", "label_4", "label_5", "label_6", "label_7", "label_8"};
+        QVector<Place> p;
+        for (int i = 0; i < buttons.size(); ++i) {
+            p.push_back({"frameRate", b[i], QRect(buttons.at(i), QSize(20, 20))});
+            p.push_back({"frameRate", c[i], QRect(captions.at(i), QSize(i == 0 ? 81 : 90, 21))});
+        }
+        return p;
+    };
+    // Level buttons 1 to 5 at these x (y 75), the marker under level `at`.
+    const auto levels = [](QVector<int> xs, int at) {
+        const char *b[5] = {"BlueButton", "BrightRedButton", "RedButton", "YellowButton", "GreenButton"};
+        QVector<Place> p;
+        for (int i = 0; i < xs.size(); ++i)
+            p.push_back({"frameDpi", b[i], QRect(xs.at(i), 75, 56, 18)});
+        p.push_back({"frameDpi", "label_8", QRect(xs.at(at) + 12, 75 + 13, 30, 30)});
+        return p;
+    };
+    const auto count = [](int n, int level) {
+        return Fill([n, level](FlashDataMap &d) { d.dpiLevelCount = u8(n), d.dpiLevel = u8(level); });
+    };
+
+    QTest::newRow("four rates") << QVector<Fill>{count(5, 1)} << 1
+                                << rates({{107, 22}, {189, 22}, {271, 22}, {353, 22}},
+                                         {{75, 0}, {152, 0}, {234, 0}, {316, 0}});
+    QTest::newRow("seven rates")
+        << QVector<Fill>{count(5, 1)} << 5
+        << rates({{103, 23}, {169, 23}, {234, 23}, {299, 23}, {364, 23}, {430, 23}, {495, 23}},
+                 {{73, 0}, {138, 0}, {203, 0}, {268, 0}, {333, 0}, {398, 0}, {463, 0}});
+    QTest::newRow("one level") << QVector<Fill>{count(5, 0), count(1, 0)} << 1 << levels({230}, 0);
+    QTest::newRow("two levels") << QVector<Fill>{count(2, 1)} << 1 << levels({130, 330}, 1);
+    QTest::newRow("three levels") << QVector<Fill>{count(3, 1)} << 1 << levels({130, 230, 330}, 1);
+    QTest::newRow("four levels") << QVector<Fill>{count(4, 3)} << 1 << levels({90, 170, 250, 330}, 3);
+    QTest::newRow("five levels") << QVector<Fill>{count(1, 0), count(5, 2)} << 1
+                                 << levels({80, 155, 230, 305, 380}, 2);
+    // With more than five the levels keep their places; the large ones lie
+    // beyond the frame's shown part.
+    QVector<Place> seven = levels({130, 330, 230, 305, 380}, 0);
+    seven += {{"frameDpi", "PurpleButton", {800, 99, 54, 56}},
+              {"frameDpi", "LightBlueButton", {700, 99, 54, 56}},
+              {"frameDpi", "LightYellowButton", {652, 99, 54, 56}}};
+    QTest::newRow("two levels, then seven") << QVector<Fill>{count(2, 0), count(7, 0)} << 1 << seven;
+    // The lift-off options and their captions ("0.7mm" needs more than 41
+    // px: the captions are wider about the same centres).
+    const QVector<Place> distances{
+        {"frameLOD", "MM0", {104, 23, 20, 20}},    {"frameLOD", "MM1", {166, 23, 20, 20}},
+        {"frameLOD", "MM2", {228, 23, 20, 20}},    {"frameLOD", "label_2", {94, 0, 41, 21}},
+        {"frameLOD", "label_3", {155, 0, 41, 21}}, {"frameLOD", "label_4", {217, 0, 41, 21}}};
+    QTest::newRow("lift-off distances") << QVector<Fill>{count(5, 1)} << 1 << distances;
+}
+
+// Each row fills the device page from the mouse and finds every widget
+// named where the layout puts it, so that no two of them change places, and
+// every caption among them shows its text whole.
+void TestSensorWidgets::everythingSitsInItsPlace()
+{
+    QFETCH(QVector<ImageEdit>, refreshes);
+    QFETCH(int, linkType);
+    QFETCH(QVector<Place>, places);
+    g_selectedDevice.linkType = u8(linkType);
+    for (const ImageEdit &fill : refreshes)
+        refreshPage(fill);
+    for (const Place &place : places) {
+        QWidget *frame = pageChild<QWidget>(place.frame);
+        auto *w = frame->findChild<QWidget *>(QString::fromLatin1(place.object));
+        QVERIFY2(w && w->parentWidget() == frame, place.object);
+        const QString where = QString("%1 %2").arg(place.frame, place.object);
+        if (auto *caption = qobject_cast<QLabel *>(w)) {
+            QCOMPARE(w->geometry().center(), place.at.center());
+            QVERIFY2(caption->fontMetrics().horizontalAdvance(caption->text()) <= w->width(),
+                     qPrintable(where + " cuts " + caption->text()));
+        } else {
+            QVERIFY2(w->geometry() == place.at, qPrintable(where));
+        }
+    }
 }
 
 // ---- The sleep slider ---------------------------------------------------------------------
