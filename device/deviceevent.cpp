@@ -6,9 +6,8 @@
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
+#include "mouseversion.h"
 #include "postmsg.h"
-#include "updaterepair.h"
-#include "updatetraces.h"
 #include "worker.h"
 
 #include <QDebug>
@@ -280,7 +279,7 @@ void handleVersion()
         // changed meanwhile keeps its own.
         if (g_selectedDevice.devicePath == device.devicePath)
             g_selectedDevice.mouseVersion = text;
-        checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
+        checkUpdate = g_updateDialogShown && g_firmwareUpdating == 0;
         writeMouseVersion(cid, mid, text);
     });
     if (checkUpdate)

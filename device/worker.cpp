@@ -4,12 +4,11 @@
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
-#include "formsetting.h"
+#include "firmwareimage.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
-#include "updaterepair.h"
 
 #include <QDebug>
 #include <QDir>
@@ -363,8 +362,8 @@ void Worker::scanDevices()
         if (QDir(programDir() + "/bin").exists()) {
             // Without a receiver class the receiver's model is unknown: no check.
             g_update211Available =
-                receiverClass ? u8(FormSetting::checkFirmwareUpdate(kReceiverDeviceCode, versionA, receiverClass)) : 0;
-            g_update210Available = u8(FormSetting::checkFirmwareUpdate(kMouseDeviceCode, versionB, receiverClass));
+                receiverClass ? u8(firmwareUpdateAvailable(kReceiverDeviceCode, versionA, receiverClass)) : 0;
+            g_update210Available = u8(firmwareUpdateAvailable(kMouseDeviceCode, versionB, receiverClass));
             const bool waiting = g_update211Available || g_update210Available;
             hub->postLabelTextB(versionA, waiting ? QStringLiteral("true") : QString());
         } else {
@@ -372,8 +371,7 @@ void Worker::scanDevices()
         }
     }
 
-    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateRepairDialog
-        && g_updateRepairDialog->isVisible())
+    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateDialogShown)
         hub->postButtonclick();
 }
 

@@ -25,8 +25,6 @@
 #include <QTimer>
 #include <QUrl>
 
-u8 g_update210Available = 0;
-
 namespace {
 // The chosen language's button in the accent colour, the other one grey:
 // the page is light, so the choice must not be told by a pale colour.
@@ -468,23 +466,7 @@ bool FormSetting::isNewFirmwareAvailable(unsigned char deviceCode, QString versi
 
 int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiverClass)
 {
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
-    g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
-    const u8 mid = u8(config->readString(group, "MID").toInt());
-
-    QString modelKey;
-    if (deviceCode == 210) {
-        modelKey = QStringLiteral("MM");
-    } else {
-        modelKey = receiverModelKey(receiverClass);
-        if (modelKey.isEmpty())
-            return 0;
-    }
-    // An empty model text fits an image whose model field is empty, as in
-    // the update dialog's check and the run: all three must agree.
-    const QString model = config->readString(group, modelKey);
-    return isNewFirmwareAvailable(u8(deviceCode), version, model, u8(g_updateCid & 0xFF), mid) ? 1 : 0;
+    return firmwareUpdateAvailable(deviceCode, version, receiverClass);
 }
 
 bool FormSetting::isImageForListedDevice(QString path)

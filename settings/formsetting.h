@@ -55,7 +55,8 @@ public:
     static bool isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
                                        unsigned char cid, unsigned char mid);
     // 1 when a new image exists for the selected device's mouse (210) or, by
-    // the receiver class 1, 2, 4 or 8, for its receiver (211); else 0.
+    // the receiver class 1, 2, 4 or 8, for its receiver (211); else 0. The
+    // search itself is firmwareUpdateAvailable() of device/firmwareimage.h.
     static int checkFirmwareUpdate(int deviceCode, QString version, int receiverClass);
     // True when the image's USB id text names a device of g_deviceList.
     static bool isImageForListedDevice(QString path);
@@ -229,9 +230,5 @@ private:
     int m_bootCount8 = 0;
     int m_failedWasMouse = 0;
 };
-
-// The mouse's answer of the firmware check (the receiver's is
-// g_update211Available).
-extern u8 g_update210Available;
 
 #endif // FORMSETTING_H

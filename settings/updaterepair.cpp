@@ -194,7 +194,16 @@ UpDateRepair::UpDateRepair(QWidget *parent)
 
 UpDateRepair::~UpDateRepair()
 {
+    if (this == g_updateRepairDialog)
+        g_updateDialogShown = false;
     delete ui;
+}
+
+void UpDateRepair::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (this == g_updateRepairDialog)
+        g_updateDialogShown = isVisible();
 }
 
 void UpDateRepair::scaleFonts(QWidget *widget, double factor)

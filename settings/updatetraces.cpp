@@ -53,21 +53,6 @@ void removeUpdateFailInfo()
     RegistryKey(updateTraceKeyPath()).remove(QLatin1String(kFailInfo));
 }
 
-QString mouseVersionValueName(const QString &cidText, const QString &midText)
-{
-    return "MouseVer" + cidText + midText;
-}
-
-QString readMouseVersion(const QString &cidText, const QString &midText)
-{
-    return RegistryKey(updateTraceKeyPath()).value(mouseVersionValueName(cidText, midText)).toString();
-}
-
-void writeMouseVersion(const QString &cidText, const QString &midText, const QString &versionText)
-{
-    RegistryKey(updateTraceKeyPath()).setValue(mouseVersionValueName(cidText, midText), versionText);
-}
-
 QString updateLogPath()
 {
     return userDataDir() + "/Exception/UpDateLog.txt";

@@ -7,6 +7,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "devicesearch.h"
+#include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "macrosettings.h"
@@ -167,7 +168,7 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     const int receiverClass = receiverClassOfLink(device.linkType);
     if (receiverClass != 0 && QFileInfo::exists(programDir() + "/bin")) {
         g_update211Available =
-            FormSetting::checkFirmwareUpdate(kReceiverDeviceCode, device.usbVersion, receiverClass) ? 1 : 0;
+            firmwareUpdateAvailable(kReceiverDeviceCode, device.usbVersion, receiverClass) ? 1 : 0;
         hub->postLabelTextB(device.usbVersion, g_update211Available ? QStringLiteral("true") : QString());
     } else {
         hub->postLabelTextB(device.usbVersion, QString());
