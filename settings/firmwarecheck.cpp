@@ -32,28 +32,6 @@ const DeviceAllInfo *listedReceiver(bool withClass)
     return nullptr;
 }
 
-// Byte 4 of the id record a mouse on its cable receives: its receiver's class.
-unsigned char classCodeOfReceiver(int receiverClass)
-{
-    switch (receiverClass) {
-    case 2:
-    case 4: return 1;
-    case 8: return 4;
-    default: return 0;
-    }
-}
-
-// g_receiverIdBytes holds the three id bytes.
-void sendReceiverIdToWiredMice()
-{
-    unsigned char record[5] = {quint8(g_receiverIdBytes.at(0)), quint8(g_receiverIdBytes.at(1)),
-                               quint8(g_receiverIdBytes.at(2)), 0, classCodeOfReceiver(g_updateReceiverClass)};
-    for (const DeviceAllInfo &mouse : qAsConst(g_deviceList)) {
-        if (mouse.isWired)
-            UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
-    }
-}
-
 } // namespace
 
 void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersion) const
@@ -362,19 +340,9 @@ void FormSetting::SlotGetRealVer()
 
 unsigned char FormSetting::pairReceiverToWiredMouse()
 {
-    for (const DeviceAllInfo &receiver : QList<DeviceAllInfo>(g_deviceList)) {
-        if (receiver.isWired)
-            continue;
-        unsigned char reply[kUsbAddressBufferSize] = {};
-        const QByteArray path = receiver.devicePath.toUtf8();
-        g_pairQueryOnline = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), reply);
+    // The id is handed on within the run and not kept for a resend.
+    if (pairWiredMiceWithReceivers(g_deviceList, g_updateReceiverClass, &g_pairQueryOnline))
         g_receiverIdBytes.clear();
-        if (g_pairQueryOnline == 0)
-            continue;
-        g_receiverIdBytes = QByteArray(1, char(reply[9])) + char(reply[8]) + char(reply[7]);
-        sendReceiverIdToWiredMice();
-        g_receiverIdBytes.clear();
-    }
     return g_pairQueryOnline;
 }
 
@@ -383,7 +351,7 @@ void FormSetting::resendReceiverId()
     // Without a kept id the mice would be given the id 00 00 00, which
     // pairs them with no receiver at all.
     if (g_pairQueryOnline != 0 && g_receiverIdBytes.size() == 3)
-        sendReceiverIdToWiredMice();
+        sendReceiverIdToWiredMice(g_deviceList, receiverIdRecord(g_receiverIdBytes, g_updateReceiverClass));
 }
 
 void FormSetting::waitWithEventLoop(int ms)

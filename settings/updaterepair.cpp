@@ -618,24 +618,7 @@ void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
 unsigned char UpDateRepair::rePairMouse()
 {
     unsigned char result = 0;
-    for (const DeviceAllInfo &receiver : qAsConst(g_foundDevices)) {
-        if (receiver.isWired)
-            continue;
-        unsigned char buffer[kUsbAddressBufferSize] = {};
-        const QByteArray path = receiver.devicePath.toUtf8();
-        result = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), buffer);
-        if (result == 0)
-            continue;
-        unsigned char record[5] = {buffer[9], buffer[8], buffer[7], 0, 0};
-        if (g_repairReceiverClass == 2 || g_repairReceiverClass == 4)
-            record[4] = 1;
-        else if (g_repairReceiverClass == 8)
-            record[4] = 4;
-        for (const DeviceAllInfo &mouse : qAsConst(g_foundDevices)) {
-            if (mouse.isWired)
-                UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
-        }
-    }
+    pairWiredMiceWithReceivers(g_foundDevices, g_repairReceiverClass, &result);
     return result;
 }
 
