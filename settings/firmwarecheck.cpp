@@ -137,8 +137,8 @@ bool FormSetting::ChechIsUpDate()
         if (count != 1)
             return message(m_textSameDevice);
         const bool other = failedCode == 211
-                               ? isNewFirmwareInBin(210, ui->label_7->text(), mouseModel, cid, mid)
-                               : isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, cid, mid);
+                               ? isNewFirmwareInBin(210, m_mouseVersion, mouseModel, cid, mid)
+                               : isNewFirmwareInBin(211, m_receiverVersion, m_failedReceiverModel, cid, mid);
         g_updateImageCount = other ? 2 : 1;
         return true;
     }
@@ -230,7 +230,7 @@ void FormSetting::on_Start()
     ConfigSettings *config = ConfigSettings::instance();
     const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
     const bool receiverNew =
-        isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
+        isNewFirmwareInBin(211, m_receiverVersion, m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
     if (!receiverNew && m_failedWasMouse == 1) {
         m_continueUpdate = 1;
         on_Mouse_clicked();
@@ -288,8 +288,8 @@ void FormSetting::SetVer(int index)
                 setUpdateWaitingStyle();
             }
         }
-        ui->label_5->setText(receiverVersion);
-        ui->label_7->setText(mouseVersion);
+        showReceiverVersion(receiverVersion);
+        showMouseVersion(mouseVersion);
         break;
     case 1:
         m_receiverWarning = 0;
@@ -312,17 +312,29 @@ void FormSetting::SetVer(int index)
         m_receiverCheckRunning = 0;
         if (index == 5) {
             selectedVersions(&receiverVersion, &mouseVersion);
-            ui->label_5->setText(receiverVersion);
-            ui->label_7->setText(mouseVersion);
+            showReceiverVersion(receiverVersion);
+            showMouseVersion(mouseVersion);
         }
         break;
     case 6:
-        ui->label_5->clear();
-        ui->label_7->clear();
+        showReceiverVersion(QString());
+        showMouseVersion(QString());
         break;
     default:
         break;
     }
+}
+
+void FormSetting::showReceiverVersion(const QString &version)
+{
+    m_receiverVersion = version;
+    ui->label_5->setText(version);
+}
+
+void FormSetting::showMouseVersion(const QString &version)
+{
+    m_mouseVersion = version;
+    ui->label_7->setText(version);
 }
 
 void FormSetting::SetVerText()
@@ -332,8 +344,8 @@ void FormSetting::SetVerText()
 
 void FormSetting::SlotGetRealVer()
 {
-    g_settingsVersionTextB = ui->label_7->text();
-    g_settingsVersionTextA = ui->label_5->text();
+    g_settingsVersionTextB = m_mouseVersion;
+    g_settingsVersionTextA = m_receiverVersion;
 }
 
 // ---- Re-pairing ------------------------------------------------------------------------

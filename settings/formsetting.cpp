@@ -39,6 +39,10 @@ FormSetting::FormSetting(QWidget *parent)
     // The form's buttons reach their on_<name>_clicked slots by name.
     ui->setupUi(this);
     ui->label_9->hide();
+    // Until the first device is chosen the version labels show the form's
+    // text, and that is what a check compares against.
+    m_receiverVersion = ui->label_5->text();
+    m_mouseVersion = ui->label_7->text();
 
     registerDeviceMetaTypes();
     PostMsg *hub = PostMsg::instance();
@@ -354,10 +358,10 @@ void FormSetting::SlotSetStyle(int index)
 void FormSetting::SlotLabelText(int index, QString Text)
 {
     if (index == 0) {
-        ui->label_5->setText(Text);
+        showReceiverVersion(Text);
         g_selectedDevice.usbVersion = Text;
     } else if (index == 1) {
-        ui->label_7->setText(Text);
+        showMouseVersion(Text);
         g_selectedDevice.mouseVersion = Text;
     }
     PostMsg::instance()->postSetLabelVerB();
@@ -365,7 +369,7 @@ void FormSetting::SlotLabelText(int index, QString Text)
 
 void FormSetting::SlotLabelTextB(QString TextA, QString Text)
 {
-    ui->label_5->setText(TextA);
+    showReceiverVersion(TextA);
     if (Text == QLatin1String("true"))
         setUpdateWaitingStyle();
     else

@@ -179,6 +179,11 @@ private:
     // shows them, and the receiver class of that receiver.
     void selectedVersions(QString *receiverVersion, QString *mouseVersion) const;
     int selectedReceiverClass() const;
+    // The receiver's and the mouse's firmware version as the page shows
+    // them: the labels show these, and a check or an update run compares the
+    // images against them.
+    void showReceiverVersion(const QString &version);
+    void showMouseVersion(const QString &version);
     bool searchForRun(int deviceCode, const QString &version, const QString &model) const;
     void nothingToUpdate(int deviceCode);
     void prepareStep(int deviceCode, const QString &versionText);
@@ -198,6 +203,8 @@ private:
     std::unique_ptr<LightModeSet> m_lightModeSet;
 
     QString m_pictureDir;
+    QString m_receiverVersion;
+    QString m_mouseVersion;
     QString m_textNoDevice;
     QString m_textSameDevice;
     QString m_textVerNew;

@@ -202,12 +202,12 @@ void FormSetting::upgradeStepCallback(const unsigned char *event)
 
 void FormSetting::onDongleCheckTimer()
 {
-    runUpdateStep(m_updateStep, 211, ui->label_5->text());
+    runUpdateStep(m_updateStep, 211, m_receiverVersion);
 }
 
 void FormSetting::onMouseCheckTimer()
 {
-    runUpdateStep(m_updateStep, 210, ui->label_7->text());
+    runUpdateStep(m_updateStep, 210, m_mouseVersion);
 }
 
 void FormSetting::markChecksRunning()
