@@ -71,7 +71,7 @@ bool FormSetting::ChechIsUpDate()
     const QStringList record = readUpdateFailFields();
 
     ConfigSettings *config = ConfigSettings::instance();
-    m_driveGroup = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    m_driveGroup = selectedDriveGroup();
     const QString mouseModel = config->readString(m_driveGroup, "MM");
     const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
     // The searches ask for the product's CID: read it here rather than
@@ -105,10 +105,10 @@ bool FormSetting::ChechIsUpDate()
         const QString failedClass = record.at(1);
         const int failedCid = record.at(2).toInt(nullptr, 10);
         const int failedMid = record.at(3).toInt(nullptr, 10);
-        if (failedCode == 211) {
+        if (failedCode == kReceiverDeviceCode) {
             if (!entry.isWired || entry.mid != failedMid)
                 return message(g_textNoUSB);
-        } else if (failedCode == 210) {
+        } else if (failedCode == kMouseDeviceCode) {
             m_failedWasMouse = 1;
             if (entry.isWired || entry.mid != failedMid)
                 return message(g_textNoRecieve);
@@ -123,8 +123,8 @@ bool FormSetting::ChechIsUpDate()
             return message(g_textError);
 
         const u8 recordCid = u8(failedCid & 0xFF);
-        const bool image = failedCode == 211 ? isNewFirmwareInBin(211, QString(), m_failedReceiverModel, recordCid, mid)
-                                             : isNewFirmwareInBin(210, QString(), mouseModel, recordCid, mid);
+        const bool image = failedCode == kReceiverDeviceCode ? isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_failedReceiverModel, recordCid, mid)
+                                             : isNewFirmwareInBin(kMouseDeviceCode, QString(), mouseModel, recordCid, mid);
         // Without an image there is nothing to flash and nothing to ask the
         // library about.
         if (!image || g_firmwareImageList.isEmpty())
@@ -136,9 +136,9 @@ bool FormSetting::ChechIsUpDate()
             return message(m_textNoDevice);
         if (count != 1)
             return message(m_textSameDevice);
-        const bool other = failedCode == 211
-                               ? isNewFirmwareInBin(210, m_mouseVersion, mouseModel, cid, mid)
-                               : isNewFirmwareInBin(211, m_receiverVersion, m_failedReceiverModel, cid, mid);
+        const bool other = failedCode == kReceiverDeviceCode
+                               ? isNewFirmwareInBin(kMouseDeviceCode, m_mouseVersion, mouseModel, cid, mid)
+                               : isNewFirmwareInBin(kReceiverDeviceCode, m_receiverVersion, m_failedReceiverModel, cid, mid);
         g_updateImageCount = other ? 2 : 1;
         return true;
     }
@@ -158,8 +158,8 @@ bool FormSetting::ChechIsUpDate()
 
     QString receiverVersion, mouseVersion;
     selectedVersions(&receiverVersion, &mouseVersion);
-    const bool receiverNew = isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, mid);
-    const bool mouseNew = isNewFirmwareInBin(210, mouseVersion, mouseModel, cid, mid);
+    const bool receiverNew = isNewFirmwareInBin(kReceiverDeviceCode, receiverVersion, m_receiverModel, cid, mid);
+    const bool mouseNew = isNewFirmwareInBin(kMouseDeviceCode, mouseVersion, mouseModel, cid, mid);
     g_update210Available = mouseNew ? 1 : 0;
     if (receiverNew) {
         g_updateImageCount = mouseNew ? 2 : 1;
@@ -230,7 +230,7 @@ void FormSetting::on_Start()
     ConfigSettings *config = ConfigSettings::instance();
     const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
     const bool receiverNew =
-        isNewFirmwareInBin(211, m_receiverVersion, m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
+        isNewFirmwareInBin(kReceiverDeviceCode, m_receiverVersion, m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
     if (!receiverNew && m_failedWasMouse == 1) {
         m_continueUpdate = 1;
         on_Mouse_clicked();
@@ -238,7 +238,7 @@ void FormSetting::on_Start()
     }
     if (!isUpdateRunning() && !m_mouseCheckRunning && !m_updateNotNeeded) {
         ui->toolButton_2->setVisible(true);
-        armRun(211);
+        armRun(kReceiverDeviceCode);
         return;
     }
     if (m_updateNotNeeded) {
@@ -251,14 +251,14 @@ void FormSetting::on_Receive_clicked()
 {
     g_updateReceiverClass = selectedReceiverClass();
     if (!m_updateNotNeeded && !m_mouseCheckRunning)
-        armRun(211);
+        armRun(kReceiverDeviceCode);
 }
 
 void FormSetting::armRun(int deviceCode)
 {
     markChecksRunning();
     m_updateStep = 0;
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         m_receiverWarning = 0;
         SetVer(2);
     } else {
@@ -266,8 +266,8 @@ void FormSetting::armRun(int deviceCode)
         SetVer(1);
     }
     g_upgradeIdle = 0;
-    (deviceCode == 211 ? g_dongleCheckTimer : g_mouseCheckTimer)->start();
-    (deviceCode == 211 ? m_receiverCheckRunning : m_mouseCheckRunning) = 1;
+    (deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer)->start();
+    (deviceCode == kReceiverDeviceCode ? m_receiverCheckRunning : m_mouseCheckRunning) = 1;
 }
 
 void FormSetting::SetVer(int index)
@@ -278,8 +278,8 @@ void FormSetting::SetVer(int index)
         selectedVersions(&receiverVersion, &mouseVersion);
         if (QFileInfo::exists(programDir() + "/bin")) {
             const int receiverClass = selectedReceiverClass();
-            g_update210Available = u8(checkFirmwareUpdate(210, mouseVersion, receiverClass));
-            g_update211Available = u8(checkFirmwareUpdate(211, receiverVersion, receiverClass));
+            g_update210Available = u8(checkFirmwareUpdate(kMouseDeviceCode, mouseVersion, receiverClass));
+            g_update211Available = u8(checkFirmwareUpdate(kReceiverDeviceCode, receiverVersion, receiverClass));
             if (!g_update210Available && !g_update211Available) {
                 PostMsg::instance()->postUpdateFrame(false);
                 setUpToDateStyle();

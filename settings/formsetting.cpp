@@ -302,7 +302,7 @@ void FormSetting::on_toolButton_4_clicked()
 
 void FormSetting::readAdvancedOptions() const
 {
-    ConfigSettings::instance()->readStringList("Adveanced", "Drive" + QString::number(g_selectedDevice.driveIndex + 1));
+    ConfigSettings::instance()->readStringList("Adveanced", selectedDriveGroup());
 }
 
 void FormSetting::SlotRGBValue(DongleRGB *Rgb)
@@ -450,7 +450,7 @@ void FormSetting::on_Mouse_clicked()
         }
     }
     if (!m_mouseUpdateNotNeeded && !m_receiverCheckRunning)
-        armRun(210);
+        armRun(kMouseDeviceCode);
 }
 
 // ---- Images ------------------------------------------------------------------------------

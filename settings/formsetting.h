@@ -9,15 +9,17 @@
 //
 // The firmware engine: a check decides what the update dialog offers
 // (ChechIsUpDate), the update button and the dialog's action button arm a
-// run of one device (receiver 211 or mouse 210), and the armed timer runs
-// it one step a second (runUpdateStep); the library reports progress and
-// the end through upgradeStepCallback. A successful receiver run is
-// followed by the mouse run when the mouse has an update too.
+// run of one device (kReceiverDeviceCode or kMouseDeviceCode), and the
+// armed timer runs it one step a second (runUpdateStep); the library
+// reports progress and the end through upgradeStepCallback. A successful
+// receiver run is followed by the mouse run when the mouse has an update
+// too.
 //
 // The option handlers (start with the system, start minimised, receiver
 // light and long-range mode, support page, mouse settings, close) have no
 // control on this form; they act whenever they are called.
 
+#include "devicesearch.h"
 #include "flashdatamap.h"
 #include "inputpica.h"
 #include "inputpicb.h"
@@ -54,9 +56,10 @@ public:
     // The same answer without keeping the image; false for an empty version.
     static bool isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
                                        unsigned char cid, unsigned char mid);
-    // 1 when a new image exists for the selected device's mouse (210) or, by
-    // the receiver class 1, 2, 4 or 8, for its receiver (211); else 0. The
-    // search itself is firmwareUpdateAvailable() of device/firmwareimage.h.
+    // 1 when a new image exists for the selected device's mouse
+    // (kMouseDeviceCode) or, by the receiver class 1, 2, 4 or 8, for its
+    // receiver (kReceiverDeviceCode); else 0. The search itself is
+    // firmwareUpdateAvailable() of device/firmwareimage.h.
     static int checkFirmwareUpdate(int deviceCode, QString version, int receiverClass);
     // True when the image's USB id text names a device of g_deviceList.
     static bool isImageForListedDevice(QString path);
@@ -89,7 +92,7 @@ public:
 
     int updateStep() const { return m_updateStep; }
     // The warning a step left for later: 0 none, 1 no device, 2 several.
-    int deferredWarning(int deviceCode) const { return deviceCode == 211 ? m_receiverWarning : m_mouseWarning; }
+    int deferredWarning(int deviceCode) const { return deviceCode == kReceiverDeviceCode ? m_receiverWarning : m_mouseWarning; }
     UpDateWarning *updateNotice() const { return m_updateWarning.get(); }
     // The dialogs the page keeps are built once the window has painted, so
     // the window comes up without waiting for them: the update and repair

@@ -107,7 +107,7 @@ void handleUpgradeEvent(const QByteArray &event)
         hub->postUpDateButton(false);
         hub->postProgress(0, 6);
         writeUpdateLog();
-        writeUpdateFailInfo(g_repairStage == 0 ? 211 : 210, g_repairReceiverClass, g_repairCid, g_repairMid);
+        writeUpdateFailInfo(g_repairStage == 0 ? kReceiverDeviceCode : kMouseDeviceCode, g_repairReceiverClass, g_repairCid, g_repairMid);
         g_repairUpdating = 0;
         endRun();
         return;
@@ -127,7 +127,7 @@ void handleUpgradeEvent(const QByteArray &event)
     if (!lastImage) {
         g_repairStage = 1;
         const bool image =
-            UpDateRepair::isNewFirmwareInBin(210, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
+            UpDateRepair::isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
         bool target = g_repairFailedIsMouse == 1;
         for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
             if (device.isWired && device.mid == g_repairMid)
@@ -393,9 +393,9 @@ bool UpDateRepair::checkRepair()
     const int modelId = g_repairFailInfo.at(3).toInt(nullptr, 10);
 
     if (g_foundDevices.isEmpty()) {
-        if (m_failedDeviceCode == 210)
+        if (m_failedDeviceCode == kMouseDeviceCode)
             setStateText(m_textNoRecieve);
-        else if (m_failedDeviceCode == 211)
+        else if (m_failedDeviceCode == kReceiverDeviceCode)
             setStateText(m_textNoUSB);
         else
             setStateText(m_textNoDevice);
@@ -420,9 +420,9 @@ bool UpDateRepair::checkRepair()
             reason = m_textMultiMouse;
         else if (wireless >= 2)
             reason = m_textMultiDongle;
-        else if (m_failedDeviceCode == 210 && wired == 1 && lastWired.mid != modelId)
+        else if (m_failedDeviceCode == kMouseDeviceCode && wired == 1 && lastWired.mid != modelId)
             reason = m_textMultiMouse;
-        else if (m_failedDeviceCode == 211 && wireless == 1 && lastWireless.mid != modelId)
+        else if (m_failedDeviceCode == kReceiverDeviceCode && wireless == 1 && lastWireless.mid != modelId)
             reason = m_textMultiDongle;
         if (!reason.isEmpty()) {
             setStateText(reason);
@@ -434,7 +434,7 @@ bool UpDateRepair::checkRepair()
     // Receivers listed beside the one waiting in update mode: one of the
     // recorded class would take the image too.
     int listedReceivers = 0;
-    if (m_failedDeviceCode == 211) {
+    if (m_failedDeviceCode == kReceiverDeviceCode) {
         const QStringList *lists[] = {&g_wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
         auto countIn = [](const QStringList &pids) {
             int n = 0;
@@ -465,12 +465,12 @@ bool UpDateRepair::checkRepair()
         m_repairReady = 1;
     } else {
         const DeviceAllInfo &first = g_foundDevices.first();
-        if (m_failedDeviceCode == 211 && (!first.isWired || first.mid != modelId)) {
+        if (m_failedDeviceCode == kReceiverDeviceCode && (!first.isWired || first.mid != modelId)) {
             setStateText(m_textNoUSB);
             showErrorView();
             return false;
         }
-        if (m_failedDeviceCode == 210 && (first.isWired || first.mid != modelId)) {
+        if (m_failedDeviceCode == kMouseDeviceCode && (first.isWired || first.mid != modelId)) {
             setStateText(m_textNoRecieve);
             showErrorView();
             return false;
@@ -478,9 +478,9 @@ bool UpDateRepair::checkRepair()
 
         ConfigSettings *config = ConfigSettings::instance();
         const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
-        for (int k = 1; k <= total; ++k) {
-            if (configText("Drive" + QString::number(k), "MID").toInt(nullptr, 10) == modelId) {
-                m_driveGroup = "Drive" + QString::number(k);
+        for (int k = 0; k < total; ++k) {
+            if (configText(driveGroup(k), "MID").toInt(nullptr, 10) == modelId) {
+                m_driveGroup = driveGroup(k);
                 break;
             }
         }
@@ -495,16 +495,16 @@ bool UpDateRepair::checkRepair()
 
         const u8 cid = u8(g_repairCid & 0xFF);
         const u8 mid = u8(g_repairMid & 0xFF);
-        const bool mouseImage = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid);
-        const bool receiverImage = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid);
+        const bool mouseImage = isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, mid);
+        const bool receiverImage = isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_receiverModel, cid, mid);
         g_repairImageCount = mouseImage && receiverImage ? 2 : 1;
         // The image of the recorded kind is the one left in the list.
-        if (m_failedDeviceCode == 211) {
+        if (m_failedDeviceCode == kReceiverDeviceCode) {
             g_repairFailedIsMouse = 0;
-            m_repairReady = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid) ? 1 : 0;
+            m_repairReady = isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_receiverModel, cid, mid) ? 1 : 0;
         } else {
             g_repairFailedIsMouse = 1;
-            m_repairReady = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid) ? 1 : 0;
+            m_repairReady = isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, mid) ? 1 : 0;
         }
     }
 
@@ -543,7 +543,7 @@ bool UpDateRepair::fillAutoUpdateParameters()
         return false;
     }
     const DeviceAllInfo device = g_shownDevices.first();
-    m_driveGroup = "Drive" + QString::number(device.driveIndex + 1);
+    m_driveGroup = driveGroup(device.driveIndex);
     g_repairMouseModel = configText(m_driveGroup, "MM");
     g_repairReceiverClass = receiverClassOfLink(device.linkType);
     const QString modelKey = receiverModelKey(g_repairReceiverClass);
@@ -554,14 +554,14 @@ bool UpDateRepair::fillAutoUpdateParameters()
     g_repairMid = midText.toInt(nullptr, 10);
     // Only a record of the receiver is settled by flashing the receiver.
     const QStringList record = readUpdateFailFields();
-    g_repairFailedIsMouse = !record.isEmpty() && record.at(0).toInt(nullptr, 10) == 210 ? 1 : 0;
+    g_repairFailedIsMouse = !record.isEmpty() && record.at(0).toInt(nullptr, 10) == kMouseDeviceCode ? 1 : 0;
     g_repairStage = 0;
     g_repairProgressSplit = 1;
 
     const u8 cid = u8(g_repairCid & 0xFF);
     const u8 mid = u8(g_repairMid & 0xFF);
-    const bool mouseNew = isNewFirmwareInBin(210, readMouseVersion(cidText, midText), g_repairMouseModel, cid, mid);
-    const bool receiverNew = isNewFirmwareInBin(211, device.usbVersion, m_receiverModel, cid, mid);
+    const bool mouseNew = isNewFirmwareInBin(kMouseDeviceCode, readMouseVersion(cidText, midText), g_repairMouseModel, cid, mid);
+    const bool receiverNew = isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, m_receiverModel, cid, mid);
     g_repairImageCount = mouseNew && receiverNew ? 2 : 1;
     if (!mouseNew && !receiverNew) {
         setStateText(m_textFileError);
@@ -592,12 +592,12 @@ void UpDateRepair::runRepairUpdate()
     const u8 cid = u8(g_repairCid & 0xFF);
     const u8 modelId = u8(configText(m_driveGroup, "MID").toInt(nullptr, 10) & 0xFF);
     const QString receiverVersion = g_foundDevices.isEmpty() ? QString() : g_foundDevices.first().usbVersion;
-    if (isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, modelId)) {
+    if (isNewFirmwareInBin(kReceiverDeviceCode, receiverVersion, m_receiverModel, cid, modelId)) {
         g_repairStage = 0;
     } else {
         g_repairStage = 1;
         g_repairProgressSplit = 0;
-        if (!isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, modelId)) {
+        if (!isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, modelId)) {
             // Nothing was flashed: no success to report, and the device
             // changes must be heard again.
             setStateText(m_textFileError);
