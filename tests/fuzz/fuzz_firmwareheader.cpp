@@ -216,9 +216,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
            "update search: wrong answer", images, version);
     expect(g_firmwareImageList == chosenList(update), "update search: wrong image kept", images, version);
 
+    // A version of nothing but "v" is no version either.
     g_firmwareImageList = stale;
     expect(FormSetting::isNewFirmwareAvailable(code, version, model, cid, mid)
-               == (!version.isEmpty() && update >= 0),
+               == (!comparisonText(version).isEmpty() && update >= 0),
            "answer-only search: wrong answer", images, version);
     expect(g_firmwareImageList == stale, "answer-only search: kept an image", images, version);
 
