@@ -50,7 +50,7 @@ stop() {
 }
 trap stop EXIT
 trap 'exit 130' INT TERM HUP
-setsid stress-ng --cpu "$cores" --quiet &
+setsid stress-ng --cpu "$cores" --quiet >"$logs/stress-ng.log" 2>&1 &
 load=$!
 
 failed=""
