@@ -138,9 +138,6 @@ public:
     void appendMacroRow(QString name);
     // Shows the macro of the list's current row: its rows and loop mode.
     void LoadMacroFile(QString file);
-    // Replaces the macro's file by the loop mode and the event list's rows,
-    // in one step. False when the file could not be written.
-    bool SaveMacroFile(QString name, QString loopMode);
     // The loop mode the controls show: 254, 255, 253 or the repeat count.
     QString loopModeText() const;
     // A device's copy of the macro was just written to its file: adds the
@@ -148,16 +145,6 @@ public:
     // end) and shows the new file only when the editor shows that macro
     // without unsaved edits and no recording runs. Nothing else changes.
     void macroArrivedFromDevice(const QString &name);
-
-    // Thin views of the macro files in the macro folder, with the page's
-    // mouse-button names.
-    bool AppendMacroFile(QString name, MacroRows rows);
-    bool WriteMacroFile(QString name, QString text);
-    QString ReadMacroHeader(QString name);
-    // Fills *block from the macro's file; *ok false (and an all-zero block)
-    // while the page fills its widgets from device data, or when the file
-    // cannot be read. `index` is the button being assigned (not needed).
-    void ReadMacroFile(MacroDownloadRecord *block, QString name, int index, bool *ok);
 
     // Event rows. The rows keep the code and kind of their key, so a
     // language change does not change what a saved row means.

@@ -234,7 +234,7 @@ void Macro::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)
     if (name.isEmpty())
         return;
     const QString loop = QString::number(DataMap.buttonFunctions[KeyNumer].param);
-    if (!replaceFileContent(macroFilePath(m_macroDir, name), macroFileBytes(loop, macroBlockRows(block, m_mouseNames))))
+    if (!SaveMacroFile(m_macroDir, name, loop, macroBlockRows(block, m_mouseNames)))
         return;
     insertArrivedMacroRow(ui->listWidgetHong, name);
     // Unsaved edits of the shown macro stay on screen.

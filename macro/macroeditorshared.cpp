@@ -299,7 +299,7 @@ bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, 
         return false;
     }
     insertMacroRow(list, list->count(), name);
-    clearMacroFile(folder, name);
+    CreateMacroFile(folder, name);
     return true;
 }
 
@@ -341,7 +341,7 @@ bool saveShownMacro(const QString &folder, const QString &name, const QString &l
 {
     // One snapshot, one write: nothing that runs meanwhile can mix another
     // macro's rows into the file or leave it empty.
-    if (name.isEmpty() || !replaceFileContent(macroFilePath(folder, name), macroFileBytes(loop, rows)))
+    if (name.isEmpty() || !SaveMacroFile(folder, name, loop, rows))
         return false;
     PostMsg *hub = PostMsg::instance();
     if (*eventsChanged) {
@@ -385,7 +385,7 @@ QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folde
         showSameMacroNotice(page);
         return QString();
     }
-    MacroExchange exchange;
+    MacroExportFile exchange;
     switch (importMacroExchange(path, folder, name, mouse, &exchange)) {
     case MacroImported:
         insertMacroRow(list, list->count(), name);

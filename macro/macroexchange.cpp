@@ -225,7 +225,7 @@ bool exportMacroExchange(const QString &path, const QString &name, const QString
     return replaceFileContent(path, bytes);
 }
 
-bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExchange *exchange)
+bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExportFile *exchange)
 {
     ExchangeReader in(bytes);
     QByteArray marker;
@@ -242,7 +242,7 @@ bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, 
     // A count the data cannot hold ends the import before any row is read.
     if (!in.i32(&count) || count < 0 || qint64(count) * kMinRowSize > in.remaining())
         return false;
-    MacroExchange result;
+    MacroExportFile result;
     result.loopText = QString::fromLatin1(loopText);
     const int wanted = std::min(int(count), kMacroMaxEvents);
     result.rows.reserve(wanted);
@@ -257,7 +257,7 @@ bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, 
 }
 
 MacroImportResult importMacroExchange(const QString &sourcePath, const QString &folder, const QString &name,
-                                      const MouseButtonNames &mouse, MacroExchange *exchange)
+                                      const MouseButtonNames &mouse, MacroExportFile *exchange)
 {
     const QString target = macroFilePath(folder, name);
     if (target.isEmpty())
@@ -268,11 +268,11 @@ MacroImportResult importMacroExchange(const QString &sourcePath, const QString &
     if (!source.open(QIODevice::ReadOnly) || source.size() > kMaxExchangeFileSize)
         return MacroImportUnreadable;
     const QByteArray bytes = source.read(kMaxExchangeFileSize + 1);
-    MacroExchange parsed;
+    MacroExportFile parsed;
     if (bytes.size() > kMaxExchangeFileSize || !parseMacroExchange(bytes, mouse, &parsed))
         return MacroImportUnreadable;
     // The new macro appears whole or not at all.
-    if (!replaceFileContent(target, macroFileBytes(parsed.loopText, parsed.rows)))
+    if (!SaveMacroFile(folder, name, parsed.loopText, parsed.rows))
         return MacroImportNotWritten;
     *exchange = parsed;
     return MacroImported;

@@ -21,7 +21,8 @@
 #include <QIcon>
 #include <QString>
 
-struct MacroExchange {
+// What an exchange file carries of its macro (the name field is not read).
+struct MacroExportFile {
     QString loopText;   // decimal digits
     MacroRows rows;
 };
@@ -42,7 +43,7 @@ bool exportMacroExchange(const QString &path, const QString &name, const QString
 // Rows past the 70 a device block holds are not read. Each row's code and
 // kind come from its name (macroKeyForName), its delay is read as
 // milliseconds.
-bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExchange *exchange);
+bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExportFile *exchange);
 
 enum MacroImportResult {
     MacroImported = 0,        // the macro file exists and *exchange holds it
@@ -55,6 +56,6 @@ enum MacroImportResult {
 // macroNameFromFileName) into the folder: reads it whole, then writes the
 // new macro file in one step. Only MacroImported leaves anything behind.
 MacroImportResult importMacroExchange(const QString &sourcePath, const QString &folder, const QString &name,
-                                      const MouseButtonNames &mouse, MacroExchange *exchange);
+                                      const MouseButtonNames &mouse, MacroExportFile *exchange);
 
 #endif // MACROEXCHANGE_H

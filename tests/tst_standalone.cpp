@@ -279,7 +279,7 @@ private:
             setExchangeFileQuestion([path](bool) { return path; });
             page->ExPortMacro();
             QFile f(path);
-            MacroExchange ex;
+            MacroExportFile ex;
             seen << (f.open(QIODevice::ReadOnly) && parseMacroExchange(f.readAll(), page->mouseButtonNames(), &ex)
                          ? "export " + ex.loopText + ": " + rowsText(ex.rows)
                          : QString("no export"));

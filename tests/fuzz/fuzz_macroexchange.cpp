@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!writeFuzzFile(source, data, size))
         return 0;
 
-    MacroExchange exchange;
+    MacroExportFile exchange;
     exchange.loopText = QStringLiteral("untouched");
     const MacroImportResult result = importMacroExchange(source, folder, QStringLiteral("fuzz"), mouse, &exchange);
     const QString target = macroFilePath(folder, QStringLiteral("fuzz"));
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (block.eventCount != exchange.rows.size())
         std::abort();
     // Exported again (without pictures), the file reads as the same rows.
-    MacroExchange second;
+    MacroExportFile second;
     if (!parseMacroExchange(macroExchangeBytes(QStringLiteral("fuzz"), exchange.loopText, exchange.rows, QIcon(), QIcon()),
                             mouse, &second) ||
         second.rows != exchange.rows || second.loopText != exchange.loopText)
