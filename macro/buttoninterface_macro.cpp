@@ -90,7 +90,7 @@ void Buttoninterface::createMacro()
         return;
     }
     const QString name = askMacroName(false);
-    if (!isMacroFileName(name) || !addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
+    if (!addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
         return;
     showMacro(name);
     selectShownRow();

@@ -35,6 +35,17 @@ constexpr int kNoticeDx = -100, kNoticeDy = -50;
 constexpr int kEntryDx = 20, kEntryDy = -50;
 constexpr int kPromptDx = 0, kPromptDy = -28;
 
+// The macro page's texts of the notices told for the editor's own cases: a
+// name refused for another reason than a clash.
+constexpr NoticeText kUnusableNameText = {&g_langMacro, 29};
+
+void showNotice(NoticeDialog *notice, const QWidget *page, const NoticeText &text)
+{
+    notice->showLabelText(text);
+    placeOverPage(notice, page, kNoticeDx, kNoticeDy);
+    notice->exec();
+}
+
 // Where an event item keeps the code and kind of its key.
 constexpr int kEventCodeRole = Qt::UserRole;
 constexpr int kEventKindRole = Qt::UserRole + 1;
@@ -124,6 +135,17 @@ void showRecordingLimit(const QWidget *page)
     KeyNumberLimit notice;
     placeOverPage(&notice, page, kNoticeDx, kNoticeDy);
     notice.exec();
+}
+
+bool acceptMacroName(const QWidget *page, const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    if (isMacroFileName(name))
+        return true;
+    SameMacro notice;
+    showNotice(&notice, page, kUnusableNameText);
+    return false;
 }
 
 // ---- Recording and key boxes ----------------------------------------------------
@@ -294,6 +316,8 @@ bool repeatCountChanged(QSpinBox *count, int value)
 
 bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name)
 {
+    if (!acceptMacroName(page, name))
+        return false;
     if (macroNameTaken(list, folder, name)) {
         showSameMacroNotice(page);
         return false;
@@ -309,7 +333,7 @@ void renameChosenMacro(const QWidget *page, QListWidget *list, const QString &fo
         return;
     const QString oldName = list->currentItem()->text();
     const QString newName = askMacroName(page, true);
-    if (isMacroFileName(newName)) {
+    if (acceptMacroName(page, newName)) {
         if (macroNameTaken(list, folder, newName)) {
             showSameMacroNotice(page);
         } else if (macroRow(list, oldName) >= 0 && renameMacroFile(folder, oldName, newName)) {
@@ -379,7 +403,7 @@ QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folde
     if (path.isEmpty())
         return QString();
     const QString name = macroNameFromFileName(path);
-    if (name.isEmpty())
+    if (!acceptMacroName(page, name))
         return QString();
     if (macroRow(list, name) >= 0) {
         showSameMacroNotice(page);

@@ -52,6 +52,10 @@ bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms);
 
 // The notice that a recording reached the rows a device block holds.
 void showRecordingLimit(const QWidget *page);
+// True for a name a macro can have; false for an empty one (a cancelled
+// prompt), and with a notice for any other name the folder cannot keep as
+// a macro (isMacroFileName).
+bool acceptMacroName(const QWidget *page, const QString &name);
 
 // ---- Recording and key boxes ----------------------------------------------------
 // The page's layout while it records (true) or not, by the object names
@@ -134,8 +138,9 @@ bool repeatCountChanged(QSpinBox *count, int value);
 // Each runs its dialogs over `page` and keeps list, folder and the rest of
 // the program in step; none runs while the page records (the caller's check).
 
-// A new macro `name`: the notice for a name the list or folder has, else a
-// row at the end and an empty file. True when it was made.
+// A new macro `name`: nothing for a name refused by acceptMacroName, the
+// notice for a name the list or folder has, else a row at the end and an
+// empty file. True when it was made.
 bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name);
 // Renames the list's current macro to a name from the prompt. Only a renamed
 // file renames the row, the shown macro and the buttons bound to it.

@@ -41,7 +41,8 @@ QString macroFilePath(const QString &folder, const QString &name);
 // trailing ".ini". Files whose name cannot name a macro are left out.
 QStringList listMacroNames(const QString &folder);
 // The macro name of a chosen file: the file name without folders and
-// without a trailing ".ini", through the name check; empty when unusable.
+// without a trailing ".ini", cleaned by usableMacroName (it may still fail
+// isMacroFileName).
 QString macroNameFromFileName(const QString &filePath);
 
 struct MacroFileContent {

@@ -237,6 +237,7 @@ private slots:
         QDir(userDataDir()).removeRecursively();
         answers.clear();
         shown.clear();
+        answerer.said.clear();
         hub.clear();
         setExchangeFileQuestion(nullptr);
     }
@@ -414,6 +415,37 @@ private slots:
         QTEST(loopShown(), "loop");
         if (g_macroRecording)
             QCOMPARE(shown, QStringList{"ExeIsRun"});
+    }
+
+    // What the editor refuses it says why, in its notice's text for that
+    // case, and nothing changes.
+    void refusalsSayWhy_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("notice");   // class, and position of its text in the macro page's table
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("events");       // of the shown macro
+        const QStringList ab = {"a", "b"};
+        QTest::newRow("a new name holding xml") << QStringList{"new myxml"} << "SameMacro 29" << ab << 0;
+        QTest::newRow("renamed to a name holding xml") << QStringList{"click a", "rename a axml"} << "SameMacro 29"
+                                                       << ab << 2;
+        QTest::newRow("an import named with xml") << QStringList{"file k.xml.ini", "menu a 1", "menu - 2"}
+                                                  << "SameMacro 29" << ab << 0;
+    }
+    void refusalsSayWhy()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, notice);
+        openPage({"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", "b.ini=7|"});
+        const QStringList before = folderFiles();
+        play(steps);
+        const QString cls = notice.section(' ', 0, 0);
+        const QString text = langText(g_langMacro, 0, notice.section(' ', 1).toInt());
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(answerer.said.value(answerer.said.size() - 1), cls + ": " + text);
+        QTEST(rowsOf(macros()), "rows");
+        QTEST(page->eventRows().size(), "events");
+        QCOMPARE(folderFiles(), before);
     }
 
     // Recording adds rows at the end and writes the delay of the last one.

@@ -18,6 +18,8 @@
 #include "languageloader.h"
 #include "macro.h"
 #include "macroblock.h"
+#include "macrofile.h"
+#include "macrokeys.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "pointersettings.h"
@@ -48,6 +50,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -270,6 +273,13 @@ private:
                 QTest::keyClick(p->windowHandle(), c.toLatin1());
             child<QPushButton>(p, "StopRecord")->click();
             seen << "name field: " + child<QLineEdit>(p, "MacroName")->text();
+        } else if (verb == "arrive") {   // arrive <name>: device data with button 2 running a macro of that name
+            FlashDataMap image = mouseImage();
+            image.buttonFunctions[2] = macroButtonFunction(2, 254);
+            const MacroDownloadRecord block = buildMacroBlock(arg, {macroRowForName("B", false, {})});
+            std::memcpy(image.macroRecords[2].bytes, block.bytes(), sizeof block);
+            page->SlotButtonToMacro(image, 2);
+            seen << "listed: " + QStringList(listMacroNames(macroFolder())).join(",");
         } else if (verb == "send") {   // the shown macro to device button 2
             page->SlotMacroDownLoadData(page->shownMacro(), 2);
             const FlashDataMap image = mouseImage();
@@ -392,6 +402,16 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
         << QStringList{"name n/e-w"} << QStringList() << "new=" << QStringList();
     QTest::newRow("a taken name from the field") << QStringList{"name a"} << QStringList() << a
                                                  << QStringList{"SameMacro"};
+    QTest::newRow("a name holding xml from the field") << QStringList{"name myxml"} << QStringList()
+                                                       << "myxml=<none>" << QStringList{"SameMacro"};
+    // As on the device page: a name from the mouse that cannot be a macro's
+    // file name gets no file, not one under a cleaned name.
+    QTest::newRow("a macro from the mouse") << QStringList{"arrive ok"} << QStringList() << "ok=254|0x05 1 0|10ms|"
+                                            << QStringList{"listed: a,b,ok"};
+    QTest::newRow("a name from the mouse with a slash") << QStringList{"arrive a/b"} << QStringList() << "ab=<none>"
+                                                        << QStringList{"listed: a,b"};
+    QTest::newRow("a name from the mouse holding xml") << QStringList{"arrive myxml"} << QStringList()
+                                                       << "myxml=<none>" << QStringList{"listed: a,b"};
     QTest::newRow("export holds the events, not the delay rows")
         << QStringList{"click a", "current 1", "delay 40", "export"} << QStringList{"A v", "40ms", "A ^", "10ms"} << a
         << QStringList{"export 1: A v 40ms, A ^ 10ms"};
