@@ -153,7 +153,8 @@ public:
     // Appends a row and makes it current; only while a macro is shown.
     void appendEventRow(QString name, bool press);
     // Inserts after the current row (at the end without one); the current
-    // row stays. Only while a macro is shown.
+    // row stays. Only while a macro is shown, and only rows that fit the 70
+    // events of a device block (a notice otherwise).
     void insertEventRow(QString name, bool press);
     void insertEventPair(MacroRow press);
     // The last row's delay, rounded to whole milliseconds; it becomes

@@ -7,6 +7,7 @@
 #include "itemlist.h"
 #include "keyboardhook.h"
 #include "keynumberlimit.h"
+#include "macroblock.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
@@ -36,8 +37,10 @@ constexpr int kEntryDx = 20, kEntryDy = -50;
 constexpr int kPromptDx = 0, kPromptDy = -28;
 
 // The macro page's texts of the notices told for the editor's own cases: a
-// name refused for another reason than a clash.
+// name refused for another reason than a clash, events refused outside a
+// recording.
 constexpr NoticeText kUnusableNameText = {&g_langMacro, 29};
+constexpr NoticeText kInsertLimitText = {&g_langMacro, 30};
 
 void showNotice(NoticeDialog *notice, const QWidget *page, const NoticeText &text)
 {
@@ -135,6 +138,22 @@ void showRecordingLimit(const QWidget *page)
     KeyNumberLimit notice;
     placeOverPage(&notice, page, kNoticeDx, kNoticeDy);
     notice.exec();
+}
+
+void showEventLimit(const QWidget *page)
+{
+    KeyNumberLimit notice;
+    showNotice(&notice, page, kInsertLimitText);
+}
+
+bool roomForEvents(const QWidget *page, int events, int adding)
+{
+    // The device block holds 70 events: a longer list would reach the
+    // mouse cut short without a word.
+    if (events + adding <= kMacroMaxEvents)
+        return true;
+    showEventLimit(page);
+    return false;
 }
 
 bool acceptMacroName(const QWidget *page, const QString &name)

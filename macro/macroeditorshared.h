@@ -52,6 +52,11 @@ bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms);
 
 // The notice that a recording reached the rows a device block holds.
 void showRecordingLimit(const QWidget *page);
+// The notice that events past the 70 a macro holds were not added.
+void showEventLimit(const QWidget *page);
+// True when `adding` more events fit beside the `events` a macro holds;
+// otherwise the notice says so and nothing may be added.
+bool roomForEvents(const QWidget *page, int events, int adding);
 // True for a name a macro can have; false for an empty one (a cancelled
 // prompt), and with a notice for any other name the folder cannot keep as
 // a macro (isMacroFileName).

@@ -418,25 +418,30 @@ private slots:
     }
 
     // What the editor refuses it says why, in its notice's text for that
-    // case, and nothing changes.
+    // case, and nothing changes. A macro holds the 70 events of a device
+    // block, however its rows come.
     void refusalsSayWhy_data()
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("notice");   // class, and position of its text in the macro page's table
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<int>("events");       // of the shown macro
-        const QStringList ab = {"a", "b"};
-        QTest::newRow("a new name holding xml") << QStringList{"new myxml"} << "SameMacro 29" << ab << 0;
+        const QStringList abs = {"a", "b", "s"};
+        QTest::newRow("a new name holding xml") << QStringList{"new myxml"} << "SameMacro 29" << abs << 0;
         QTest::newRow("renamed to a name holding xml") << QStringList{"click a", "rename a axml"} << "SameMacro 29"
-                                                       << ab << 2;
+                                                       << abs << 2;
         QTest::newRow("an import named with xml") << QStringList{"file k.xml.ini", "menu a 1", "menu - 2"}
-                                                  << "SameMacro 29" << ab << 0;
+                                                  << "SameMacro 29" << abs << 0;
+        QTest::newRow("the 70th event, then a pair") << QStringList{"click s", "choose 1 0x41", "left"}
+                                                     << "KeyNumberLimit 30" << abs << 70;
+        QTest::newRow("the 70th event, then one more") << QStringList{"click s", "choose 1 0x41", "choose 2 0x41"}
+                                                       << "KeyNumberLimit 30" << abs << 70;
     }
     void refusalsSayWhy()
     {
         QFETCH(QStringList, steps);
         QFETCH(QString, notice);
-        openPage({"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", "b.ini=7|"});
+        openPage({"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", "b.ini=7|", "s.ini=1|" + QString("0x04 1 0|10ms|").repeated(69)});
         const QStringList before = folderFiles();
         play(steps);
         const QString cls = notice.section(' ', 0, 0);

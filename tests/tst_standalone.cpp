@@ -235,6 +235,10 @@ private:
             child<QPushButton>(p, verb == "left" ? "LeftButton_2" : "MidButton_2")->click();
         } else if (verb == "press" || verb == "release") {   // a key caught in the box, then its button
             const char *box = verb == "press" ? "lineEditPress" : "lineEditRelease";
+            // The hook hears keys only while a window of the program is active
+            // again after a notice.
+            QApplication::setActiveWindow(p);
+            QVERIFY(QTest::qWaitForWindowActive(p));
             child<QLineEdit>(p, box)->setFocus();
             hookKey(arg.toInt(nullptr, 16));
             child<QPushButton>(p, verb == "press" ? "lineEditPress_2" : "lineEditRelease_2")->click();
@@ -407,11 +411,18 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
     // As on the device page: a name from the mouse that cannot be a macro's
     // file name gets no file, not one under a cleaned name.
     QTest::newRow("a macro from the mouse") << QStringList{"arrive ok"} << QStringList() << "ok=254|0x05 1 0|10ms|"
-                                            << QStringList{"listed: a,b,ok"};
+                                            << QStringList{"listed: a,b,c,ok"};
     QTest::newRow("a name from the mouse with a slash") << QStringList{"arrive a/b"} << QStringList() << "ab=<none>"
-                                                        << QStringList{"listed: a,b"};
+                                                        << QStringList{"listed: a,b,c"};
     QTest::newRow("a name from the mouse holding xml") << QStringList{"arrive myxml"} << QStringList()
-                                                       << "myxml=<none>" << QStringList{"listed: a,b"};
+                                                       << "myxml=<none>" << QStringList{"listed: a,b,c"};
+    // A macro holds the 70 events of a device block.
+    QStringList full;
+    for (int i = 0; i < 70; ++i)
+        full << "A v" << "0ms";
+    QTest::newRow("the 70th event, then a pair, then one more")
+        << QStringList{"click c", "press 41", "left", "press 42"} << full
+        << "c=1|" + QString("0x04 1 0|0ms|").repeated(69) << QStringList{"KeyNumberLimit", "KeyNumberLimit"};
     QTest::newRow("export holds the events, not the delay rows")
         << QStringList{"click a", "current 1", "delay 40", "export"} << QStringList{"A v", "40ms", "A ^", "10ms"} << a
         << QStringList{"export 1: A v 40ms, A ^ 10ms"};
@@ -428,7 +439,8 @@ void TestStandalone::macroPageKeepsEventsAndDelays()
     QFETCH(QStringList, told);
     useMouse();
     g_language = 0;
-    putFiles({"a.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "b.ini=253|0x05 1 0|10ms|"});
+    putFiles({"a.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "b.ini=253|0x05 1 0|10ms|",
+              "c.ini=1|" + QString("0x04 1 0|0ms|").repeated(69)});
     page.reset(new Macro);
     page->show();
     QApplication::setActiveWindow(page.get());
