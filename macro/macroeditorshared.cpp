@@ -4,6 +4,7 @@
 #include "addkey.h"
 #include "deleteconfirm.h"
 #include "exeisrun.h"
+#include "inportfail.h"
 #include "itemlist.h"
 #include "keyboardhook.h"
 #include "keynumberlimit.h"
@@ -38,9 +39,10 @@ constexpr int kPromptDx = 0, kPromptDy = -28;
 
 // The macro page's texts of the notices told for the editor's own cases: a
 // name refused for another reason than a clash, events refused outside a
-// recording.
+// recording, a macro exchange file refused.
 constexpr NoticeText kUnusableNameText = {&g_langMacro, 29};
 constexpr NoticeText kInsertLimitText = {&g_langMacro, 30};
+constexpr NoticeText kMacroFileText = {&g_langMacro, 31};
 
 void showNotice(NoticeDialog *notice, const QWidget *page, const NoticeText &text)
 {
@@ -432,10 +434,17 @@ QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folde
     switch (importMacroExchange(path, folder, name, mouse, &exchange)) {
     case MacroImported:
         insertMacroRow(list, list->count(), name);
+        if (exchange.rowsLeftOut)
+            showEventLimit(page);
         return name;
     case MacroImportNameTaken:
         showSameMacroNotice(page);
         return QString();
+    case MacroImportRefused: {
+        InportFail notice;
+        showNotice(&notice, page, kMacroFileText);
+        return QString();
+    }
     case MacroImportUnreadable:
     case MacroImportNotWritten:
         break;

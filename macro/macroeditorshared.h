@@ -163,7 +163,11 @@ bool saveShownMacro(const QString &folder, const QString &name, const QString &l
 void exportChosenMacro(QWidget *page, const QListWidget *list, const QString &folder, const QString &shownMacro,
                        const QString &shownLoop, const MacroRows &shownRows, const MouseButtonNames &mouse);
 // Imports an exchange file the user chooses as a new macro with a row at
-// the end. Its name, or "" when nothing was added.
+// the end. A file that is no exchange file adds nothing and shows nothing;
+// an exchange file that cannot be taken whole shows the import-failure
+// notice; one of more than 70 rows is taken up to the 70th, with the
+// notice that the rest was not added. Its name, or "" when nothing was
+// added.
 QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folder, const MouseButtonNames &mouse);
 
 // The macro list's context menu: on a row, export, rename and delete that

@@ -140,6 +140,7 @@ private slots:
 void TestMacroCore::init()
 {
     resetAllGlobals();
+    g_langButtoninterface.clear();
     work = new QTemporaryDir;
     QVERIFY(work->isValid());
     folder = work->path() + "/MacroPage";
@@ -167,10 +168,10 @@ void TestMacroCore::nameCheck()
         {"...", "...", true},
         {"../x", "..x", false},
         {"a/b\\c", "abc", false},
-        {QString("a\nb") + QChar(0) + "c" + QChar(0x7F), "abc", false},
         // The folder's listing leaves out names holding "xml" (exactly so).
         {"myxml", "myxml", false},
         {"myXML", "myXML", true},
+        {QString("a\nb") + QChar(0) + "c" + QChar(0x7F), "abc", false},
         {QString(31, 'x'), QString(30, 'x'), true},
         {han.repeated(11), han.repeated(10), true},
         // A letter is never cut from its combining mark.
@@ -457,11 +458,11 @@ void TestMacroCore::folderOperations()
     // Unsafe names never reach the file system.
     QVERIFY(!CreateMacroFile(folder, "../escape"));
     QVERIFY(!SaveMacroFile(folder, "", "254", {}));
-    QVERIFY(!QFile::exists(work->path() + "/escape.ini"));
     QVERIFY(!SaveMacroFile(folder, "axml", "254", {}));
+    QVERIFY(!QFile::exists(work->path() + "/escape.ini"));
     QVERIFY(!QFile::exists(folder + "/.ini.ini"));
-
     QVERIFY(!QFile::exists(path("axml.ini")));
+
     // Older versions appended a device's rows with bare line feeds.
     QVERIFY(writeFile(path("dev.ini"), "254\r\n0x04 1 0\n10ms\n0x04 1 1\n25ms\n"));
     MacroFileContent content;
@@ -536,21 +537,27 @@ void TestMacroCore::exchangeRoundTrip()
     QVERIFY(picture(Qt::green).pixmap(24, 24).save(macroRowIconPath(false)));
     QVERIFY(picture(Qt::red).pixmap(24, 24).save(macroRowIconPath(true)));
 
+    // Both languages loaded: texts 4 to 8 name left, right, middle, forward, back.
+    for (const MouseButtonNames &names : {kEnglish, kChinese}) {
+        QVector<QString> texts(9);
+        texts[4] = names.left, texts[5] = names.right, texts[6] = names.middle, texts[7] = names.forward;
+        texts[8] = names.back;
+        g_langButtoninterface.append(texts);
+    }
     MacroRows rows = sampleRows();
-    rows << row(QString::fromUtf8("左键"), 0x01, 4, true, "45ms");   // a row named in another language
+    // Rows named in the other language, and in none.
+    rows << row(kChinese.back, 0x08, 4, true, "45ms") << row("Links", 0x01, 4, true, "5ms");
     const QString exported = work->path() + "/x.ini";
     QVERIFY(exportMacroExchange(exported, "k", "253", rows));
 
     MacroExportFile in;
     QCOMPARE(importMacroExchange(exported, folder, macroNameFromFileName(exported), kEnglish, &in), MacroImported);
     QCOMPARE(in.loopText, QString("253"));
-    MacroRows expected = rows;
-    expected.last().code = 0;   // no key of this language has that name
-    expected.last().kind = 1;
-    QCOMPARE(describe(in.rows), describe(expected));
+    QVERIFY(!in.rowsLeftOut);
+    QCOMPARE(describe(in.rows), describe(sampleRows()) + QStringList({"Back|0x08|4|up|45ms", "Links|0x00|1|up|5ms"}));
     QCOMPARE(readFile(path("x.ini")),
              QByteArray("253\r\n0x04 1 0\r\n10ms\r\n0x04 1 1\r\n25ms\r\n0x01 4 0\r\n10ms\r\n0x02 0 1\r\n0ms\r\n"
-                        "0x00 1 1\r\n45ms\r\n"));
+                        "0x08 4 1\r\n45ms\r\n0x00 1 1\r\n5ms\r\n"));
 
     // Rows past the 70 of a device block are not taken.
     MacroRows many;
@@ -559,6 +566,24 @@ void TestMacroCore::exchangeRoundTrip()
     QVERIFY(exportMacroExchange(exported, "k", "1", many));
     QCOMPARE(importMacroExchange(exported, folder, "y", kEnglish, &in), MacroImported);
     QCOMPARE(in.rows.size(), 70);
+    QVERIFY(in.rowsLeftOut);
+    QVERIFY(exportMacroExchange(exported, "k", "1", many.mid(0, 70)));
+    QCOMPARE(importMacroExchange(exported, folder, "z", kEnglish, &in), MacroImported);
+    QVERIFY(!in.rowsLeftOut);
+
+    // Loop modes: those the editor shows; an empty field (no box was
+    // checked) is one run.
+    const struct {
+        const char *field;
+        const char *loop;
+    } loops[] = {{"", "1"}, {"250", "250"}, {"253", "253"}, {"254", "254"}, {"255", "255"}, {"007", "7"}};
+    for (const auto &l : loops) {
+        QVERIFY(exportMacroExchange(exported, "k", l.field, sampleRows()));
+        QVERIFY(QFile::remove(path("z.ini")));
+        QCOMPARE(importMacroExchange(exported, folder, "z", kEnglish, &in), MacroImported);
+        QCOMPARE(in.loopText, QString(l.loop));
+        QCOMPARE(readFile(path("z.ini")).split('\r').value(0), QByteArray(l.loop));
+    }
 }
 
 void TestMacroCore::exchangeRejects()
@@ -579,24 +604,36 @@ void TestMacroCore::exchangeRejects()
         return b;
     };
     const int nameAt = 88;
+    auto withLoop = [&](const char *loop) {
+        return QByteArray(good).replace(72, 12, QByteArray(loop).leftJustified(12, '\0'));
+    };
+    const int notExchange = MacroImportUnreadable, refused = MacroImportRefused;
     const struct {
         const char *what;
         QByteArray bytes;
+        int result;
     } cases[] = {
-        {"wrong marker", QByteArray(good).replace("Malvo", "Malvx")},
-        {"count -1", withInt(84, 0xFFFFFFFFu)},
-        {"count 0x7FFFFFFF", withInt(84, 0x7FFFFFFFu)},
-        {"count past the rows", withInt(84, 5)},
-        {"odd name length", withInt(nameAt, 3)},
-        {"name past the end", withInt(nameAt, 0x7FFFFFF0u)},
-        {"loop mode not a number", QByteArray(good).replace(72, 1, "x")},
-        {"icon of another kind", QByteArray(good).replace("Q\0P\0i\0x", 8, "Q\0I\0c\0o", 8)},
-        {"empty file", QByteArray()},
+        {"wrong marker", QByteArray(good).replace("Malvo", "Malvx"), notExchange},
+        {"empty file", QByteArray(), notExchange},
+        {"count -1", withInt(84, 0xFFFFFFFFu), refused},
+        {"count 0x7FFFFFFF", withInt(84, 0x7FFFFFFFu), refused},
+        {"count past the rows", withInt(84, 5), refused},
+        {"odd name length", withInt(nameAt, 3), refused},
+        {"name past the end", withInt(nameAt, 0x7FFFFFF0u), refused},
+        {"loop mode not a number", withLoop("x"), refused},
+        // Numbers the editor cannot show: the device would take 509 as 253.
+        {"loop 0", withLoop("0"), refused},
+        {"loop 251", withLoop("251"), refused},
+        {"loop 252", withLoop("252"), refused},
+        {"loop 509", withLoop("509"), refused},
+        {"loop of 11 digits", withLoop("99999999999"), refused},
+        {"icon of another kind", QByteArray(good).replace("Q\0P\0i\0x", 8, "Q\0I\0c\0o", 8), refused},
     };
     for (const auto &c : cases)
-        QVERIFY2(importOf(c.bytes) == MacroImportUnreadable, c.what);
+        QVERIFY2(importOf(c.bytes) == c.result, c.what);
+    // Cut anywhere: not an exchange file before the marker is whole.
     for (int size = 0; size < good.size(); ++size)
-        QVERIFY2(importOf(good.left(size)) == MacroImportUnreadable, qPrintable(QString::number(size)));
+        QVERIFY2(importOf(good.left(size)) == (size < 16 ? notExchange : refused), qPrintable(QString::number(size)));
     QCOMPARE(folderFiles(), QStringList());
 
     // An existing macro of that name is left as it is.

@@ -1,8 +1,9 @@
 // A macro exchange file's bytes through the importer, then through the
 // block builder. A file that is not a whole exchange file must add nothing
 // (no macro file, nothing handed back) and end at once, whatever its row
-// count says; an imported one holds at most 70 rows of the vocabulary,
-// and its new macro file reads back as the same rows.
+// count says; an imported one holds at most 70 rows of the vocabulary and
+// a loop mode the editor shows, and its new macro file reads back as the
+// same rows.
 #include "fuzzsupport.h"
 #include "macroblock.h"
 #include "macroexchange.h"
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         return 0;
     }
-    if (exchange.rows.size() > kMacroMaxEvents)
+    if (exchange.rows.size() > kMacroMaxEvents || macroLoopMode(exchange.loopText) != exchange.loopText.toInt())
         std::abort();
     for (const MacroRow &row : exchange.rows) {
         if (!isMacroKey(row.code, row.kind))
