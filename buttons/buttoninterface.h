@@ -130,6 +130,9 @@ public:
     // while a row button or the keyboard has moved the list's current row.
     QString shownMacro() const { return m_shownMacro; }
     bool macroHasUnsavedEdits() const { return m_macroEventsChanged || m_macroSettingsChanged; }
+    // True while a save's sends to the buttons bound to its macro wait for
+    // the event loop (SlotUpDataMacro gathers them).
+    bool macroSendsPending() const { return !m_pendingMacroSends.isEmpty(); }
 
     // Fills the macro list with the macros of the macro folder; the
     // argument is not used.
