@@ -1,4 +1,3 @@
-#include "benchprobe.h"
 #include "dialogmain.h"
 #include "exeisrun.h"
 #include "globals.h"
@@ -66,7 +65,6 @@ int main(int argc, char *argv[])
     DialogMain *window = new DialogMain(nullptr);
     scaleWidgetFonts(window, fontFactor);
     window->show();
-    installBenchProbe(window);
 
     if (MacroSettings::instance()->readString(QStringLiteral("AutoMin"), QStringLiteral("Enable")).toInt() == 1
         && window->isVisible())
