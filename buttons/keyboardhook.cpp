@@ -7,7 +7,9 @@ struct HookState {
     void **handle;
     KeyHookCallback *callback;
     LowLevelKeyProc proc;
-    bool altMessages;          // the page hook reads the Alt-held messages too
+    // The page hook's release with Alt held keeps the key as the last one
+    // seen; the dialogs take it as a plain release.
+    bool sysUpKeepsKey;
     quint32 lastKeyCode = 0;   // last key taken as the start of a press; 0 after a release
     bool repeatFlag = false;
     bool keyDownFlag = false;
@@ -39,13 +41,13 @@ qintptr runProc(HookState &s, int nCode, quintptr message, const LowLevelKeyReco
             s.repeatFlag = false;
             s.lastKeyCode = vk;
         }
-        if (message == kKeyMsgDown || (s.altMessages && message == kKeyMsgSysDown)) {
+        if (message == kKeyMsgDown || message == kKeyMsgSysDown) {
             s.keyDownFlag = true;
-        } else if (message == kKeyMsgUp) {
+        } else if (message == kKeyMsgUp || (message == kKeyMsgSysUp && !s.sysUpKeepsKey)) {
             s.keyDownFlag = false;
             s.lastKeyCode = 0;
             s.repeatFlag = false;
-        } else if (s.altMessages && message == kKeyMsgSysUp) {
+        } else if (message == kKeyMsgSysUp) {
             s.keyDownFlag = false;
         }
         // A copy: the callback may rebind the service (stop recording and

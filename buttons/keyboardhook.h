@@ -18,12 +18,12 @@
 // binding that never reaches a destroyed object).
 //
 // Down and repeat: a key going down reports (vk, true, false), each repeat
-// of a held key (vk, true, true), its release (vk, false, false). The page
-// hook also takes the messages sent while Alt is held: an Alt-held key-down
-// counts as down, and an Alt-held release reports (vk, false, repeat) and
-// keeps the key as the last one seen, so an immediate new press of it
-// reports repeat. The dialog hooks keep their last down flag on those
-// messages.
+// of a held key (vk, true, true), its release (vk, false, false). Keys
+// pressed while Alt is held, Alt itself and F10 come as the system-key
+// messages; a key-down among them counts as down for every service. Their
+// release differs: the page hook reports (vk, false, repeat) and keeps the
+// key as the last one seen, so an immediate new press of it reports repeat;
+// the dialog hooks, which ask the user for a key, take it as any release.
 
 #include "globals.h"
 #include "keyhooklayer.h"

@@ -67,6 +67,7 @@ QByteArray keyRecord(const QList<QByteArray> &events)
 struct ModalAnswers : QObject {
     QStringList seen;
     QString answer;   // rapid fire "interval,count"; combination "Ctrl+C"
+    QString fireShown;   // "interval,count" the rapid-fire dialog opened with
     QTimer timer;
     QWidget *current = nullptr;
     ModalAnswers()
@@ -77,6 +78,9 @@ struct ModalAnswers : QObject {
                 return;
             current = w;
             seen << w->metaObject()->className();
+            if (seen.last() == "FireKey")
+                fireShown = QString("%1,%2").arg(w->findChild<QSpinBox *>("Time")->value())
+                                .arg(w->findChild<QSpinBox *>("Count")->value());
             if (answer == "cancel") {
                 w->close();
                 return;
@@ -124,6 +128,8 @@ class TestButtonFunctions : public QObject
     QByteArray receiverPath;
     std::unique_ptr<Buttoninterface> page;
 
+    QString fireShown;   // of the last choice
+
     QPushButton *button(int menu) const { return page->buttonWidget(menu); }
     QStringList choose(int menu, const QString &entry, const QString &answer = QString())
     {
@@ -136,6 +142,7 @@ class TestButtonFunctions : public QObject
             page->AssignCombinationKey(kDevice[menu], answer);
         else
             page->findChild<QAction *>(entry)->trigger();
+        fireShown = answers.fireShown;
         return answers.seen;
     }
 
@@ -276,6 +283,8 @@ void TestButtonFunctions::everyEntryOnEveryButton()
         expected.replace(recordAt, record.size(), record);
 
     QCOMPARE(choose(menu, entry, answer), dialogs);
+    if (entry == "slotProfileSwitchKey")   // the button had no rapid fire: the starting values
+        QCOMPARE(fireShown, QString("10,3"));
     const QByteArray held = mouseImage();
     QCOMPARE(held.mid(74 + 3 * k, 3).toHex(), function);
     QCOMPARE(held.mid(recordAt, record.size()).toHex(' '), expected.mid(recordAt, record.size()).toHex(' '));
@@ -288,6 +297,10 @@ void TestButtonFunctions::everyEntryOnEveryButton()
     std::memcpy(&reread, held.constData(), sizeof reread);
     page->SlotUpDataButtonUIButton(reread);
     QCOMPARE(button(menu)->text(), label);
+    if (entry == "slotProfileSwitchKey") {   // chosen again: what the button holds
+        QCOMPARE(choose(menu, entry, "cancel"), dialogs);
+        QCOMPARE(fireShown, answer);
+    }
 }
 
 void TestButtonFunctions::choicesThatChangeNothing_data()

@@ -234,7 +234,7 @@ private slots:
             QCOMPARE(find<QLabel>(p, "label_10")->text(), QString("Performance on"));
             // A language change keeps telling the switch's state.
             p.SlotAllLanguage(1);
-            QCOMPARE(find<QLabel>(p, "label_10")->text(), QString::fromUtf8("高性能模式开"));
+            QCOMPARE(find<QLabel>(p, "label_10")->text(), QString::fromUtf8("高性能模式：开"));
             p.SlotAllLanguage(0);
             QCOMPARE(find<QLabel>(p, "label_10")->text(), QString("Performance on"));
         }));

@@ -208,6 +208,39 @@ private slots:
         QCOMPARE(single.m_keyName, QStringLiteral("Esc"));
     }
 
+    // F10 and the keys pressed with Alt held are keys to enter like any
+    // other, and Alt ticks its box.
+    void systemKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("alt");
+        QTest::addColumn<QString>("combination");   // the combination dialog's result
+        QTest::addColumn<QString>("single");        // the single-key dialog's name while held
+        QTest::newRow("F10") << int(Qt::Key_F10) << false << "F10" << "F10";
+        QTest::newRow("Alt+A") << int(Qt::Key_A) << true << "Alt+A" << "A";
+        QTest::newRow("Alt+F4") << int(Qt::Key_F4) << true << "Alt+F4" << "F4";
+    }
+    void systemKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, alt);
+        QFETCH(QString, combination);
+        QFETCH(QString, single);
+        const Qt::KeyboardModifiers held = alt ? Qt::AltModifier : Qt::NoModifier;
+        GroupKey group;
+        showInFront(group);
+        QTest::keyClick(group.windowHandle(), Qt::Key(key), held);
+        QTest::mouseClick(button(group, "NewHong"), Qt::LeftButton);
+        QCOMPARE(group.m_resultText, combination);
+
+        addKey one;
+        showInFront(one);
+        QTest::keyPress(one.windowHandle(), Qt::Key(key), held);
+        QCOMPARE(one.m_keyName, single);
+        QTest::keyRelease(one.windowHandle(), Qt::Key(key), held);
+        QVERIFY(one.isVisible());
+    }
+
     void singleKeyNames_data()
     {
         QTest::addColumn<QString>("name");
@@ -225,7 +258,9 @@ private slots:
         QFETCH(QString, shown);
         addKey d;
         showInFront(d);
-        d.findChild<QLineEdit *>("lineEdit")->setText("x");   // what the user types is removed
+        auto *line = d.findChild<QLineEdit *>("lineEdit");
+        QTest::keyClicks(line, "x");   // typed into the field past the hook: removed at once
+        QCOMPARE(line->text(), QString());
         key(kKeyMsgDown, 'Q');
         key(kKeyMsgDown, vkOf(name));
         key(kKeyMsgUp, vkOf(name));
