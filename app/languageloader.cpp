@@ -50,7 +50,8 @@ QVector<LanguagePage> buildPages()
                               "StartRecord", "StopRecord", "AutoInsertDelay", "DefaultDelay",
                               "ReUntilLoose", "ReUntilClick", "ReUntil", "ReNumber", "label_3",
                               "ChooseEvent1", "ChooseEvent2", "ChooseEvent3", "Save", "MacroReal"}
-                      + numbered("Key", 1, 9),
+                      + numbered("Key", 1, 9)
+                      + QStringList{"NameUnusable", "EventLimit", "ImportFail"},
                   &g_langMacro});
     pages.append({"Sensor",
                   QStringList{"label_2", "label_3", "label_5", "label_11", "label_12",

@@ -130,6 +130,9 @@ public:
     // while a row button or the keyboard has moved the list's current row.
     QString shownMacro() const { return m_shownMacro; }
     bool macroHasUnsavedEdits() const { return m_macroEventsChanged || m_macroSettingsChanged; }
+    // True while a save's sends to the buttons bound to its macro wait for
+    // the event loop (SlotUpDataMacro gathers them).
+    bool macroSendsPending() const { return !m_pendingMacroSends.isEmpty(); }
 
     // Fills the macro list with the macros of the macro folder; the
     // argument is not used.
@@ -138,9 +141,6 @@ public:
     void appendMacroRow(QString name);
     // Shows the macro of the list's current row: its rows and loop mode.
     void LoadMacroFile(QString file);
-    // Replaces the macro's file by the loop mode and the event list's rows,
-    // in one step. False when the file could not be written.
-    bool SaveMacroFile(QString name, QString loopMode);
     // The loop mode the controls show: 254, 255, 253 or the repeat count.
     QString loopModeText() const;
     // A device's copy of the macro was just written to its file: adds the
@@ -149,16 +149,6 @@ public:
     // without unsaved edits and no recording runs. Nothing else changes.
     void macroArrivedFromDevice(const QString &name);
 
-    // Thin views of the macro files in the macro folder, with the page's
-    // mouse-button names.
-    bool AppendMacroFile(QString name, MacroRows rows);
-    bool WriteMacroFile(QString name, QString text);
-    QString ReadMacroHeader(QString name);
-    // Fills *block from the macro's file; *ok false (and an all-zero block)
-    // while the page fills its widgets from device data, or when the file
-    // cannot be read. `index` is the button being assigned (not needed).
-    void ReadMacroFile(MacroDownloadRecord *block, QString name, int index, bool *ok);
-
     // Event rows. The rows keep the code and kind of their key, so a
     // language change does not change what a saved row means.
     MacroRows eventRows() const;
@@ -166,7 +156,8 @@ public:
     // Appends a row and makes it current; only while a macro is shown.
     void appendEventRow(QString name, bool press);
     // Inserts after the current row (at the end without one); the current
-    // row stays. Only while a macro is shown.
+    // row stays. Only while a macro is shown, and only rows that fit the 70
+    // events of a device block (a notice otherwise).
     void insertEventRow(QString name, bool press);
     void insertEventPair(MacroRow press);
     // The last row's delay, rounded to whole milliseconds; it becomes

@@ -393,9 +393,8 @@ void Buttoninterface::RenderButtonLabels(int button, int type, int code, int par
         widget->setText(kLongForm + m_macroLabelPrefix + name);
         // The loop line and the rows go in with one write: a program ended
         // between two writes would leave the macro with its loop line only.
-        replaceFileContent(macroFilePath(m_macroDir, name),
-                           macroFileBytes(QString::number(param),
-                                          macroBlockRows(macroBlockOf(image, button), buttonPageMouseNames())));
+        SaveMacroFile(m_macroDir, name, QString::number(param),
+                      macroBlockRows(macroBlockOf(image, button), buttonPageMouseNames()));
         PostMsg::instance()->postButtonToMacro(image, button);
         break;
     }

@@ -54,7 +54,9 @@ void NoticeDialog::build()
 
 void NoticeDialog::SlotAllLanguage(int index)
 {
-    if (m_label && m_traits.label.table) {
+    if (m_label && m_labelText.table) {
+        m_label->setText(langText(*m_labelText.table, index, m_labelText.position));
+    } else if (m_label && m_traits.label.table) {
         int position = m_traits.label.position;
         if (m_traits.labelChoice.selector) {
             position = *m_traits.labelChoice.selector - m_traits.labelChoice.firstValue;
@@ -72,6 +74,12 @@ void NoticeDialog::SlotAllLanguage(int index)
         m_cancelButton->setText(langText(g_langQuestion, index, 3));
     if (m_checkBox && m_traits.checkText.table)
         m_checkBox->setText(langText(*m_traits.checkText.table, index, m_traits.checkText.position));
+}
+
+void NoticeDialog::showLabelText(const NoticeText &text)
+{
+    m_labelText = text;
+    SlotAllLanguage(g_language);
 }
 
 void NoticeDialog::grabReturnKey()

@@ -63,6 +63,11 @@ public:
     // The program folder's picture folder of the family.
     static QString pictureFolder();
 
+    // Shows `text`, in every language, in place of the notice's usual
+    // text: the same notice told for another case (a name refused for
+    // another reason, say).
+    void showLabelText(const NoticeText &text);
+
 public slots:
     virtual void SlotAllLanguage(int index);
     virtual void SlotSetStyle(int index);
@@ -99,6 +104,7 @@ private:
     void grabReturnKey();
 
     bool *m_result = nullptr;
+    NoticeText m_labelText = {nullptr, 0};   // set by showLabelText
 };
 
 // Notices with the single action button NewHong.

@@ -79,7 +79,7 @@ void Buttoninterface::setLastEventDelay(double milliseconds)
 
 void Buttoninterface::insertEventRows(const MacroRows &rows)
 {
-    if (m_shownMacro.isEmpty())
+    if (m_shownMacro.isEmpty() || !roomForEvents(this, ui->listWidgetKey->count(), rows.size()))
         return;
     const int current = ui->listWidgetKey->currentRow();
     int at = current < 0 ? ui->listWidgetKey->count() : current + 1;

@@ -56,37 +56,6 @@ void Buttoninterface::macroArrivedFromDevice(const QString &name)
         showMacro(name);
 }
 
-// ---- Files --------------------------------------------------------------------
-
-bool Buttoninterface::SaveMacroFile(QString name, QString loopMode)
-{
-    // One snapshot, one write: nothing that runs meanwhile can mix another
-    // macro's rows into the file or leave it empty.
-    return replaceFileContent(macroFilePath(m_macroDir, name), macroFileBytes(loopMode, eventRows()));
-}
-
-bool Buttoninterface::AppendMacroFile(QString name, MacroRows rows)
-{
-    return appendMacroFile(m_macroDir, name, rows);
-}
-
-bool Buttoninterface::WriteMacroFile(QString name, QString text)
-{
-    return writeMacroFile(m_macroDir, name, text);
-}
-
-QString Buttoninterface::ReadMacroHeader(QString name)
-{
-    return readMacroHeader(m_macroDir, name);
-}
-
-void Buttoninterface::ReadMacroFile(MacroDownloadRecord *block, QString name, int index, bool *ok)
-{
-    Q_UNUSED(index);
-    *block = emptyMacroBlock();
-    *ok = g_uiWriteEnabled && readMacroFile(m_macroDir, name, block);
-}
-
 // ---- Create, rename, delete ---------------------------------------------------
 
 void Buttoninterface::showRecordingNotice()
@@ -121,7 +90,7 @@ void Buttoninterface::createMacro()
         return;
     }
     const QString name = askMacroName(false);
-    if (!isMacroFileName(name) || !addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
+    if (!addNewMacro(this, ui->listWidgetHong, m_macroDir, name))
         return;
     showMacro(name);
     selectShownRow();

@@ -45,7 +45,7 @@ void Buttoninterface::SlotMacroDownLoadData(QString MacroName, int index)
 {
     MacroDownloadRecord block;
     if (g_uiWriteEnabled == 0 || !macroBoundButtons(MacroName).contains(index)
-        || !readMacroFile(m_macroDir, MacroName, &block))
+        || !ReadMacroFile(m_macroDir, MacroName, &block))
         return;
     sendMacroTo(index, &block, -1);
 }
@@ -73,9 +73,9 @@ void Buttoninterface::sendPendingMacros()
         // editor shows by now.
         MacroDownloadRecord saved;
         const bool events = it.value() & kEventsChanged;
-        if (events && !readMacroFile(m_macroDir, name, &saved))
+        if (events && !ReadMacroFile(m_macroDir, name, &saved))
             continue;
-        const int loop = it.value() & kLoopChanged ? macroLoopMode(readMacroHeader(m_macroDir, name)) : -1;
+        const int loop = it.value() & kLoopChanged ? macroLoopMode(ReadMacroHeader(m_macroDir, name)) : -1;
         for (int k : macroBoundButtons(name)) {
             // Only an offline device refuses a send: one notice is enough.
             if (!sendMacroTo(k, events ? &saved : nullptr, loop))

@@ -130,6 +130,8 @@ private:
     void insertRows(int at, const QList<QListWidgetItem *> &items);
     // Rows as a macro holds them: each event followed by its delay row.
     void appendEventRows(const MacroRows &rows);
+    // An event with its delay row, a pair with theirs; only what fits the
+    // 70 events of a device block (a notice otherwise).
     void insertEventRow(const MacroRow &key);
     void insertEventPair(const MacroRow &press);
     void insertMouseButtonPair(int code);

@@ -80,6 +80,8 @@ void Macro::appendEventRows(const MacroRows &rows)
 // goes the same way with the release and its delay after the press.
 void Macro::insertEventRow(const MacroRow &key)
 {
+    if (!roomForEvents(this, eventRows().size(), 1))
+        return;
     const int n = ui->listWidgetKey->count();
     const int c = ui->listWidgetKey->currentRow();
     QListWidgetItem *event = makeEventItem(key);
@@ -100,6 +102,8 @@ void Macro::insertEventPair(const MacroRow &press)
     MacroRow up = press;
     down.release = false;
     up.release = true;
+    if (!roomForEvents(this, eventRows().size(), 2))
+        return;
     const int n = ui->listWidgetKey->count();
     const int c = ui->listWidgetKey->currentRow();
     if (n == 0)

@@ -92,9 +92,7 @@ void Macro::on_MacroName_textEdited(const QString &text)
 void Macro::on_MacroNameEnter_clicked()
 {
     // Pasted text passes no key filter: the name still has to name a file.
-    const QString name = usableMacroName(ui->MacroName->text());
-    if (!name.isEmpty())
-        createMacro(name);
+    createMacro(usableMacroName(ui->MacroName->text()));
     ui->MacroName->clear();
     ui->MacroName->clearFocus();
 }
@@ -105,13 +103,13 @@ void Macro::CreateMewMacro()
         showRecordingRefusal(this);
         return;
     }
-    const QString name = askMacroName(this, false);
-    if (isMacroFileName(name))
-        createMacro(name);
+    createMacro(askMacroName(this, false));
 }
 
 void Macro::createMacro(const QString &name)
 {
+    if (name.isEmpty())
+        return;
     if (g_standaloneMacroRecording) {
         showRecordingRefusal(this);
         return;
@@ -230,11 +228,14 @@ void Macro::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)
     if (KeyNumer < 0 || KeyNumer > 15 || DataMap.buttonFunctions[KeyNumer].type != kMacroFunctionType)
         return;
     const MacroDownloadRecord block = macroBlockOf(DataMap, KeyNumer);
-    const QString name = macroBlockName(block);
-    if (name.isEmpty())
+    // As on the device page: a name that cannot be a macro's file name gets
+    // no file, rather than one under a cleaned name that may be another
+    // macro's.
+    const QString name = macroBlockStoredName(block);
+    if (!isMacroFileName(name))
         return;
     const QString loop = QString::number(DataMap.buttonFunctions[KeyNumer].param);
-    if (!replaceFileContent(macroFilePath(m_macroDir, name), macroFileBytes(loop, macroBlockRows(block, m_mouseNames))))
+    if (!SaveMacroFile(m_macroDir, name, loop, macroBlockRows(block, m_mouseNames)))
         return;
     insertArrivedMacroRow(ui->listWidgetHong, name);
     // Unsaved edits of the shown macro stay on screen.

@@ -81,11 +81,6 @@ QString macroBlockStoredName(const MacroDownloadRecord &block)
     return QString::fromLocal8Bit(raw, length);
 }
 
-QString macroBlockName(const MacroDownloadRecord &block)
-{
-    return usableMacroName(macroBlockStoredName(block));
-}
-
 MacroRows macroBlockRows(const MacroDownloadRecord &block, const MouseButtonNames &mouse)
 {
     MacroRows rows;

@@ -63,13 +63,9 @@ void renameMacroBlock(MacroDownloadRecord *block, const QString &name);
 int macroBlockEventCount(const MacroDownloadRecord &block);
 // The name as the block holds it: the bytes up to the first zero byte,
 // decoded from the local 8-bit encoding, unchecked. The buttons bound to a
-// macro are found by it.
+// macro are found by it; a name that fails isMacroFileName gets no macro
+// file (it is never cleaned into another macro's name).
 QString macroBlockStoredName(const MacroDownloadRecord &block);
-// The block's name as a macro name: the bytes up to the first zero byte,
-// decoded from the local 8-bit encoding and passed through the name check
-// (usableMacroName). Empty when the device holds no usable name: then no
-// macro file may be written for it.
-QString macroBlockName(const MacroDownloadRecord &block);
 // The rows of a block's events, every one with its stored delay. Names come
 // from DeviceKeyToKeyName, or MouseButtonName for kind 4.
 MacroRows macroBlockRows(const MacroDownloadRecord &block, const MouseButtonNames &mouse);

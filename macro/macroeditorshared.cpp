@@ -4,9 +4,11 @@
 #include "addkey.h"
 #include "deleteconfirm.h"
 #include "exeisrun.h"
+#include "inportfail.h"
 #include "itemlist.h"
 #include "keyboardhook.h"
 #include "keynumberlimit.h"
+#include "macroblock.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrofile.h"
@@ -34,6 +36,20 @@ namespace {
 constexpr int kNoticeDx = -100, kNoticeDy = -50;
 constexpr int kEntryDx = 20, kEntryDy = -50;
 constexpr int kPromptDx = 0, kPromptDy = -28;
+
+// The macro page's texts of the notices told for the editor's own cases: a
+// name refused for another reason than a clash, events refused outside a
+// recording, a macro exchange file refused.
+constexpr NoticeText kUnusableNameText = {&g_langMacro, 29};
+constexpr NoticeText kInsertLimitText = {&g_langMacro, 30};
+constexpr NoticeText kMacroFileText = {&g_langMacro, 31};
+
+void showNotice(NoticeDialog *notice, const QWidget *page, const NoticeText &text)
+{
+    notice->showLabelText(text);
+    placeOverPage(notice, page, kNoticeDx, kNoticeDy);
+    notice->exec();
+}
 
 // Where an event item keeps the code and kind of its key.
 constexpr int kEventCodeRole = Qt::UserRole;
@@ -124,6 +140,33 @@ void showRecordingLimit(const QWidget *page)
     KeyNumberLimit notice;
     placeOverPage(&notice, page, kNoticeDx, kNoticeDy);
     notice.exec();
+}
+
+void showEventLimit(const QWidget *page)
+{
+    KeyNumberLimit notice;
+    showNotice(&notice, page, kInsertLimitText);
+}
+
+bool roomForEvents(const QWidget *page, int events, int adding)
+{
+    // The device block holds 70 events: a longer list would reach the
+    // mouse cut short without a word.
+    if (events + adding <= kMacroMaxEvents)
+        return true;
+    showEventLimit(page);
+    return false;
+}
+
+bool acceptMacroName(const QWidget *page, const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    if (isMacroFileName(name))
+        return true;
+    SameMacro notice;
+    showNotice(&notice, page, kUnusableNameText);
+    return false;
 }
 
 // ---- Recording and key boxes ----------------------------------------------------
@@ -294,12 +337,14 @@ bool repeatCountChanged(QSpinBox *count, int value)
 
 bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name)
 {
+    if (!acceptMacroName(page, name))
+        return false;
     if (macroNameTaken(list, folder, name)) {
         showSameMacroNotice(page);
         return false;
     }
     insertMacroRow(list, list->count(), name);
-    clearMacroFile(folder, name);
+    CreateMacroFile(folder, name);
     return true;
 }
 
@@ -309,7 +354,7 @@ void renameChosenMacro(const QWidget *page, QListWidget *list, const QString &fo
         return;
     const QString oldName = list->currentItem()->text();
     const QString newName = askMacroName(page, true);
-    if (isMacroFileName(newName)) {
+    if (acceptMacroName(page, newName)) {
         if (macroNameTaken(list, folder, newName)) {
             showSameMacroNotice(page);
         } else if (macroRow(list, oldName) >= 0 && renameMacroFile(folder, oldName, newName)) {
@@ -341,7 +386,7 @@ bool saveShownMacro(const QString &folder, const QString &name, const QString &l
 {
     // One snapshot, one write: nothing that runs meanwhile can mix another
     // macro's rows into the file or leave it empty.
-    if (name.isEmpty() || !replaceFileContent(macroFilePath(folder, name), macroFileBytes(loop, rows)))
+    if (name.isEmpty() || !SaveMacroFile(folder, name, loop, rows))
         return false;
     PostMsg *hub = PostMsg::instance();
     if (*eventsChanged) {
@@ -379,20 +424,27 @@ QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folde
     if (path.isEmpty())
         return QString();
     const QString name = macroNameFromFileName(path);
-    if (name.isEmpty())
+    if (!acceptMacroName(page, name))
         return QString();
     if (macroRow(list, name) >= 0) {
         showSameMacroNotice(page);
         return QString();
     }
-    MacroExchange exchange;
+    MacroExportFile exchange;
     switch (importMacroExchange(path, folder, name, mouse, &exchange)) {
     case MacroImported:
         insertMacroRow(list, list->count(), name);
+        if (exchange.rowsLeftOut)
+            showEventLimit(page);
         return name;
     case MacroImportNameTaken:
         showSameMacroNotice(page);
         return QString();
+    case MacroImportRefused: {
+        InportFail notice;
+        showNotice(&notice, page, kMacroFileText);
+        return QString();
+    }
     case MacroImportUnreadable:
     case MacroImportNotWritten:
         break;

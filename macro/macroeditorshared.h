@@ -52,6 +52,15 @@ bool askDelay(const QWidget *page, const QString &shownDelay, quint32 *ms);
 
 // The notice that a recording reached the rows a device block holds.
 void showRecordingLimit(const QWidget *page);
+// The notice that events past the 70 a macro holds were not added.
+void showEventLimit(const QWidget *page);
+// True when `adding` more events fit beside the `events` a macro holds;
+// otherwise the notice says so and nothing may be added.
+bool roomForEvents(const QWidget *page, int events, int adding);
+// True for a name a macro can have; false for an empty one (a cancelled
+// prompt), and with a notice for any other name the folder cannot keep as
+// a macro (isMacroFileName).
+bool acceptMacroName(const QWidget *page, const QString &name);
 
 // ---- Recording and key boxes ----------------------------------------------------
 // The page's layout while it records (true) or not, by the object names
@@ -134,8 +143,9 @@ bool repeatCountChanged(QSpinBox *count, int value);
 // Each runs its dialogs over `page` and keeps list, folder and the rest of
 // the program in step; none runs while the page records (the caller's check).
 
-// A new macro `name`: the notice for a name the list or folder has, else a
-// row at the end and an empty file. True when it was made.
+// A new macro `name`: nothing for a name refused by acceptMacroName, the
+// notice for a name the list or folder has, else a row at the end and an
+// empty file. True when it was made.
 bool addNewMacro(const QWidget *page, QListWidget *list, const QString &folder, const QString &name);
 // Renames the list's current macro to a name from the prompt. Only a renamed
 // file renames the row, the shown macro and the buttons bound to it.
@@ -153,7 +163,11 @@ bool saveShownMacro(const QString &folder, const QString &name, const QString &l
 void exportChosenMacro(QWidget *page, const QListWidget *list, const QString &folder, const QString &shownMacro,
                        const QString &shownLoop, const MacroRows &shownRows, const MouseButtonNames &mouse);
 // Imports an exchange file the user chooses as a new macro with a row at
-// the end. Its name, or "" when nothing was added.
+// the end. A file that is no exchange file adds nothing and shows nothing;
+// an exchange file that cannot be taken whole shows the import-failure
+// notice; one of more than 70 rows is taken up to the 70th, with the
+// notice that the rest was not added. Its name, or "" when nothing was
+// added.
 QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folder, const MouseButtonNames &mouse);
 
 // The macro list's context menu: on a row, export, rename and delete that

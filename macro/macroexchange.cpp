@@ -166,6 +166,30 @@ bool isDecimal(const QByteArray &text)
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The loop mode of a loop field's text, as a macro file's first line; false
+// for one the editor cannot show.
+bool shownLoopMode(const QByteArray &text, QString *loopText)
+{
+    if (text.isEmpty()) {
+        *loopText = QString::number(1);
+        return true;
+    }
+    bool ok = false;
+    const int mode = text.toInt(&ok, 10);
+    // macroLoopMode gives every other number as a count of 1.
+    if (!isDecimal(text) || !ok || macroLoopMode(QString::number(mode)) != mode)
+        return false;
+    *loopText = QString::number(mode);
+    return true;
+}
+
+bool startsWithMarker(const QByteArray &bytes)
+{
+    ExchangeReader in(bytes);
+    QByteArray marker;
+    return in.block(&marker) && fieldText(marker) == kMarker;
+}
+
 bool readRow(ExchangeReader &in, const MouseButtonNames &mouse, MacroRow *row)
 {
     QString name;
@@ -174,8 +198,15 @@ bool readRow(ExchangeReader &in, const MouseButtonNames &mouse, MacroRow *row)
     if (!in.text(&name) || !in.icon() || !in.text(&action) || !in.text(&delay))
         return false;
     MacroKey key;
-    macroKeyForName(name, mouse, &key);
-    row->name = name;
+    if (!macroKeyForName(name, mouse, &key)) {
+        // A mouse button named in the language of the computer the file
+        // was exported on.
+        for (int language = 0; language < g_langButtoninterface.size(); ++language) {
+            if (macroKeyForName(name, mouseButtonNamesOf(language), &key))
+                break;
+        }
+    }
+    row->name = key.kind == kMacroKindMouse ? MouseButtonName(key.code, mouse) : name;
     row->code = key.code;
     row->kind = key.kind;
     // The row's picture follows its action, which is what every export
@@ -225,7 +256,7 @@ bool exportMacroExchange(const QString &path, const QString &name, const QString
     return replaceFileContent(path, bytes);
 }
 
-bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExchange *exchange)
+bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExportFile *exchange)
 {
     ExchangeReader in(bytes);
     QByteArray marker;
@@ -233,18 +264,16 @@ bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, 
     QByteArray loopField;
     if (!in.block(&marker) || fieldText(marker) != kMarker || !in.block(&nameField) || !in.block(&loopField))
         return false;
-    // The loop mode becomes the first line of the new macro file: one
-    // number, no longer than its field holds.
-    const QByteArray loopText = fieldText(loopField);
-    if (!isDecimal(loopText) || loopText.size() >= kLoopFieldSize)
+    MacroExportFile result;
+    // The loop mode becomes the first line of the new macro file.
+    if (!shownLoopMode(fieldText(loopField), &result.loopText))
         return false;
     qint32 count = 0;
     // A count the data cannot hold ends the import before any row is read.
     if (!in.i32(&count) || count < 0 || qint64(count) * kMinRowSize > in.remaining())
         return false;
-    MacroExchange result;
-    result.loopText = QString::fromLatin1(loopText);
     const int wanted = std::min(int(count), kMacroMaxEvents);
+    result.rowsLeftOut = count > wanted;
     result.rows.reserve(wanted);
     for (int i = 0; i < wanted; ++i) {
         MacroRow row;
@@ -257,7 +286,7 @@ bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, 
 }
 
 MacroImportResult importMacroExchange(const QString &sourcePath, const QString &folder, const QString &name,
-                                      const MouseButtonNames &mouse, MacroExchange *exchange)
+                                      const MouseButtonNames &mouse, MacroExportFile *exchange)
 {
     const QString target = macroFilePath(folder, name);
     if (target.isEmpty())
@@ -268,11 +297,13 @@ MacroImportResult importMacroExchange(const QString &sourcePath, const QString &
     if (!source.open(QIODevice::ReadOnly) || source.size() > kMaxExchangeFileSize)
         return MacroImportUnreadable;
     const QByteArray bytes = source.read(kMaxExchangeFileSize + 1);
-    MacroExchange parsed;
-    if (bytes.size() > kMaxExchangeFileSize || !parseMacroExchange(bytes, mouse, &parsed))
+    if (bytes.size() > kMaxExchangeFileSize)
         return MacroImportUnreadable;
+    MacroExportFile parsed;
+    if (!parseMacroExchange(bytes, mouse, &parsed))
+        return startsWithMarker(bytes) ? MacroImportRefused : MacroImportUnreadable;
     // The new macro appears whole or not at all.
-    if (!replaceFileContent(target, macroFileBytes(parsed.loopText, parsed.rows)))
+    if (!SaveMacroFile(folder, name, parsed.loopText, parsed.rows))
         return MacroImportNotWritten;
     *exchange = parsed;
     return MacroImported;

@@ -21,9 +21,11 @@
 #include <QIcon>
 #include <QString>
 
-struct MacroExchange {
-    QString loopText;   // decimal digits
-    MacroRows rows;
+// What an exchange file carries of its macro (the name field is not read).
+struct MacroExportFile {
+    QString loopText;          // a loop mode the editor can show, in decimal
+    MacroRows rows;            // at most the 70 a device block holds
+    bool rowsLeftOut = false;  // the file had more rows than that
 };
 
 // The pictures of a down row and an up row in the program folder.
@@ -37,17 +39,21 @@ bool exportMacroExchange(const QString &path, const QString &name, const QString
 
 // Reads exchange-file bytes, whole, before anything is added anywhere.
 // False for anything that is not a complete exchange file: a marker other
-// than "Malvo", a loop mode that is not a number, a negative row count or
-// one the data cannot hold, a row cut short or not in the stream's form.
-// Rows past the 70 a device block holds are not read. Each row's code and
-// kind come from its name (macroKeyForName), its delay is read as
-// milliseconds.
-bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExchange *exchange);
+// than "Malvo", a negative row count or one the data cannot hold, a row cut
+// short or not in the stream's form, and a loop mode the editor cannot
+// show (a repeat count of 1 to 250, 253, 254 or 255): the device takes the
+// mode's low byte, so a larger number would turn into another mode. An
+// empty loop field, as an export with no loop box checked writes it, is one
+// run. Rows past the 70 a device block holds are not read. Each row's code
+// and kind come from its name (macroKeyForName; a mouse-button name of any
+// loaded language, renamed in this one), its delay is read as milliseconds.
+bool parseMacroExchange(const QByteArray &bytes, const MouseButtonNames &mouse, MacroExportFile *exchange);
 
 enum MacroImportResult {
     MacroImported = 0,        // the macro file exists and *exchange holds it
     MacroImportNameTaken,     // the folder already has a file of that name
     MacroImportUnreadable,    // missing, too large or not an exchange file
+    MacroImportRefused,       // an exchange file, but damaged or of a loop mode the editor cannot show
     MacroImportNotWritten     // the new macro file could not be written
 };
 
@@ -55,6 +61,6 @@ enum MacroImportResult {
 // macroNameFromFileName) into the folder: reads it whole, then writes the
 // new macro file in one step. Only MacroImported leaves anything behind.
 MacroImportResult importMacroExchange(const QString &sourcePath, const QString &folder, const QString &name,
-                                      const MouseButtonNames &mouse, MacroExchange *exchange);
+                                      const MouseButtonNames &mouse, MacroExportFile *exchange);
 
 #endif // MACROEXCHANGE_H

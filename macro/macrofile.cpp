@@ -129,23 +129,18 @@ MacroFileContent parseMacroFile(const QByteArray &bytes, const MouseButtonNames 
     return content;
 }
 
-QByteArray macroRowLines(const MacroRows &rows, const QByteArray &lineEnd)
+QByteArray macroFileBytes(const QString &loopText, const MacroRows &rows)
 {
-    QByteArray out;
+    QByteArray out = loopText.toUtf8() + kCrLf;
     for (const MacroRow &row : rows) {
         // The key line comes from the row's code and kind, never from its
         // name: a name of another language or outside the vocabulary would
         // otherwise give a one-word line that readers take for a delay.
         out += keyHexText(row.code).toUtf8() + ' ' + QByteArray::number(row.kind) + ' ' +
-               (row.release ? '1' : '0') + lineEnd;
-        out += row.delay.toUtf8() + lineEnd;
+               (row.release ? '1' : '0') + kCrLf;
+        out += row.delay.toUtf8() + kCrLf;
     }
     return out;
-}
-
-QByteArray macroFileBytes(const QString &loopText, const MacroRows &rows)
-{
-    return loopText.toUtf8() + kCrLf + macroRowLines(rows, kCrLf);
 }
 
 bool loadMacroFile(const QString &folder, const QString &name, const MouseButtonNames &mouse,
@@ -159,32 +154,7 @@ bool loadMacroFile(const QString &folder, const QString &name, const MouseButton
     return true;
 }
 
-bool saveMacroFile(const QString &folder, const QString &name, const QString &loopText, const MacroRows &rows)
-{
-    const QString path = macroFilePath(folder, name);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return false;
-    return replaceFileContent(path, macroFileBytes(loopText, rows));
-}
-
-bool appendMacroFile(const QString &folder, const QString &name, const MacroRows &rows)
-{
-    const QString path = macroFilePath(folder, name);
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray lines = macroRowLines(rows, kLf);
-    return file.write(lines) == lines.size() && file.flush();
-}
-
-bool writeMacroFile(const QString &folder, const QString &name, const QString &text)
-{
-    return replaceFileContent(macroFilePath(folder, name), text.toUtf8() + kCrLf);
-}
-
-bool clearMacroFile(const QString &folder, const QString &name)
+bool CreateMacroFile(const QString &folder, const QString &name)
 {
     const QString path = macroFilePath(folder, name);
     if (path.isEmpty())
@@ -193,7 +163,12 @@ bool clearMacroFile(const QString &folder, const QString &name)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-QString readMacroHeader(const QString &folder, const QString &name)
+bool SaveMacroFile(const QString &folder, const QString &name, const QString &loopText, const MacroRows &rows)
+{
+    return replaceFileContent(macroFilePath(folder, name), macroFileBytes(loopText, rows));
+}
+
+QString ReadMacroHeader(const QString &folder, const QString &name)
 {
     QByteArray bytes;
     if (!readWholeFile(macroFilePath(folder, name), &bytes) || bytes.isEmpty())
@@ -201,7 +176,7 @@ QString readMacroHeader(const QString &folder, const QString &name)
     return parseMacroFile(bytes, MouseButtonNames()).loopText;
 }
 
-bool readMacroFile(const QString &folder, const QString &name, MacroDownloadRecord *block)
+bool ReadMacroFile(const QString &folder, const QString &name, MacroDownloadRecord *block)
 {
     *block = emptyMacroBlock();
     QByteArray bytes;

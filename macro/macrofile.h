@@ -12,9 +12,9 @@
 //   0x04 1 1
 //   10ms
 //
-// Files are written with CR LF line ends; rows appended to a file after
-// device data arrive end in a bare LF. Readers take both. A file just
-// created is empty.
+// Files are written with CR LF line ends; older versions appended the rows
+// of a macro read back from the device with bare LF. Readers take both. A
+// file just created is empty.
 //
 // The operations take the folder and the macro's name and do nothing for a
 // name that cannot be a file name (isMacroFileName). No file error is
@@ -41,7 +41,8 @@ QString macroFilePath(const QString &folder, const QString &name);
 // trailing ".ini". Files whose name cannot name a macro are left out.
 QStringList listMacroNames(const QString &folder);
 // The macro name of a chosen file: the file name without folders and
-// without a trailing ".ini", through the name check; empty when unusable.
+// without a trailing ".ini", cleaned by usableMacroName (it may still fail
+// isMacroFileName).
 QString macroNameFromFileName(const QString &filePath);
 
 struct MacroFileContent {
@@ -57,8 +58,6 @@ struct MacroFileContent {
 // skipped, and so is a key line whose action is not "0" or "1" followed by
 // its line end.
 MacroFileContent parseMacroFile(const QByteArray &bytes, const MouseButtonNames &mouse);
-// The two lines of every row, each ending in `lineEnd`.
-QByteArray macroRowLines(const MacroRows &rows, const QByteArray &lineEnd);
 // A whole macro file: the loop-mode line and every row, with CR LF.
 QByteArray macroFileBytes(const QString &loopText, const MacroRows &rows);
 
@@ -66,23 +65,19 @@ QByteArray macroFileBytes(const QString &loopText, const MacroRows &rows);
 // cannot be read.
 bool loadMacroFile(const QString &folder, const QString &name, const MouseButtonNames &mouse,
                    MacroFileContent *content);
-// Replaces the file's content by the loop mode and the rows, in one step
-// (the old content stays when writing fails). Only a file that exists is
-// written.
-bool saveMacroFile(const QString &folder, const QString &name, const QString &loopText, const MacroRows &rows);
-// Appends the rows' lines, with bare LF line ends, to a file that exists.
-bool appendMacroFile(const QString &folder, const QString &name, const MacroRows &rows);
-// Makes the file hold `text` and a line end, creating it when missing.
-bool writeMacroFile(const QString &folder, const QString &name, const QString &text);
 // Creates the file empty, or empties it.
-bool clearMacroFile(const QString &folder, const QString &name);
+bool CreateMacroFile(const QString &folder, const QString &name);
+// Replaces the file's content by the loop mode and the rows in one step,
+// creating the file when missing: the old content stays when writing
+// fails, and no reader ever finds the loop line without its rows. Saving,
+// importing and a macro read back from the device all write this way.
+bool SaveMacroFile(const QString &folder, const QString &name, const QString &loopText, const MacroRows &rows);
 // The first word of the file's line 1 without its line end: "" for a first
 // line without words, "0" when the file is missing, unreadable or empty.
-QString readMacroHeader(const QString &folder, const QString &name);
-// The device block of the macro's file: the same block the file's rows
-// give through buildMacroBlock. False, with an all-zero block, when the
-// file is missing or cannot be read.
-bool readMacroFile(const QString &folder, const QString &name, MacroDownloadRecord *block);
+QString ReadMacroHeader(const QString &folder, const QString &name);
+// The device block of the macro's file. False, with an all-zero block,
+// when the file is missing or cannot be read.
+bool ReadMacroFile(const QString &folder, const QString &name, MacroDownloadRecord *block);
 // Renames the file of macro `from` to `to`; an existing file of `to` is
 // never replaced.
 bool renameMacroFile(const QString &folder, const QString &from, const QString &to);

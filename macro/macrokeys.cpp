@@ -1,5 +1,6 @@
 #include "macrokeys.h"
 
+#include "globals.h"
 #include "macroblock.h"
 
 #include <algorithm>
@@ -47,6 +48,12 @@ MacroRow macroRowForName(const QString &name, bool release, const MouseButtonNam
     row.kind = key.kind;
     row.release = release;
     return row;
+}
+
+MouseButtonNames mouseButtonNamesOf(int language)
+{
+    const auto text = [language](int position) { return langText(g_langButtoninterface, language, position); };
+    return {text(4), text(5), text(6), text(8), text(7)};
 }
 
 void KeyNameToDownloadBytes(const QString &name, int button, int eventIndex, MacroDownloadRecord *block,

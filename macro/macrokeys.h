@@ -31,6 +31,10 @@ bool macroKeyForName(const QString &name, const MouseButtonNames &mouse, MacroKe
 bool isMacroKey(int code, int kind);
 // A row of the named key, down or up, with the new row's delay.
 MacroRow macroRowForName(const QString &name, bool release, const MouseButtonNames &mouse);
+// The button page's mouse-button names in a loaded language (its texts 4
+// to 8: left, right, middle, forward, back), as the language tables give
+// them (the first language's for an index out of range).
+MouseButtonNames mouseButtonNamesOf(int language);
 
 // Kind and code of `name` into event `eventIndex` of the block (event bytes
 // 1 to 3); a name outside the vocabulary sets kind 1 and leaves the code.

@@ -48,7 +48,7 @@ QString usableMacroName(const QString &text)
 
 bool isMacroFileName(const QString &name)
 {
-    if (isReservedName(name))
+    if (isReservedName(name) || name.contains(QLatin1String("xml")))
         return false;
     for (QChar c : name) {
         if (isUnsafeChar(c))

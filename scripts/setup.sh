@@ -23,6 +23,8 @@ install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-d
 # The journeys and scripts/screenshots.sh drive the program under Xvfb with
 # X11 input and take pictures of the screen.
 install_missing python3 xdotool imagemagick x11-utils
+# The install test checks the desktop entry with desktop-file-validate.
+install_missing desktop-file-utils
 
 # The sanitizer and fuzzer runtimes come in one package per clang version:
 # take the one of the clang that `clang` runs (14 on Debian 12).

@@ -44,6 +44,7 @@ Sensor::Sensor(QWidget *parent) : QWidget(parent), ui(new Ui::Sensor)
     connect(hub, &PostMsg::SigUpDataDPILed, this, &Sensor::SlotUpDataDPILed, Qt::BlockingQueuedConnection);
     connect(hub, &PostMsg::SigUpDataSensorUIB, this, &Sensor::SlotUpDataSenSorUIB);
     connect(hub, &PostMsg::SigAllLanguage, this, &Sensor::SlotAllLanguage);
+    connect(hub, &PostMsg::SigHideModel, this, &Sensor::SlotHideModel);
     // Like every page, it follows the theme.
     connect(hub, &PostMsg::SigSetStyle, this, &Sensor::SlotSetStyle);
     SlotSetStyle(0);
@@ -181,6 +182,11 @@ void Sensor::SlotFormReset()
     effect->setSpeed(3);
     effect->setBrightnessLevel(5);
     readSystemSettings();
+}
+
+void Sensor::SlotHideModel(int index)
+{
+    Q_UNUSED(index);
 }
 
 // ---- The user's changes -------------------------------------------------------------

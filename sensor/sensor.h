@@ -45,6 +45,9 @@ public slots:
     void SlotUpDataDPILed(FlashDataMap DataMap);
     // The effect's factory view, then the system settings.
     void SlotFormReset();
+    // A polling rate the mouse took (1: 2000 Hz or more). Nothing on this
+    // page depends on the rate, so the page shows nothing for it.
+    void SlotHideModel(int index);
 
     void on_SpeedH_4_valueChanged(int value);
     void on_Add_clicked();

@@ -14,6 +14,7 @@ namespace {
 constexpr int kLevels = 8;
 constexpr int kFirstLargeLevel = 5;   // levels 6..8 are the large buttons
 const QPoint kMarkerOffset(12, 13);
+const char kGrooveEdge[] = "border:1px solid rgb(136, 148, 158);border-radius:3px;";
 const char kValueBoxStyle[] = "QSpinBox{background-color: transparent;color: rgb(255,255,255);border: 0px  solid gray;}";
 } // namespace
 
@@ -38,9 +39,12 @@ SensorDPI::SensorDPI(QWidget *parent)
     }
     ui->label->setStyleSheet(optionLabelStyle());
     ui->label_2->setStyleSheet(optionLabelStyle());
+    // A 5 px white groove, filled in yellow up to the handle. The groove is
+    // outlined in grey: white on the page's white card would not show.
     ui->horizontalSliderC->setStyleSheet(
-        "QSlider::groove:horizontal{height:5px;background:rgb(221, 226, 233);border-radius:2px;}"
-        "QSlider::sub-page:horizontal{background:rgb(30, 136, 229);border-radius:2px;}"
+        "QSlider::groove:horizontal{height:3px;background:rgb(255, 255, 255);" + QString(kGrooveEdge) + "}"
+        "QSlider::sub-page:horizontal{background:rgb(255,255,0);" + kGrooveEdge + "}"
+        "QSlider::add-page:horizontal{background:rgb(255, 255, 255);" + kGrooveEdge + "}"
         "QSlider::handle:horizontal{width:18px;height:18px;margin:-7px 0;border-image: url("
         + P + "HuaKuai.png" + ");}");
     ui->spinBoxA->setStyleSheet(QString::fromLatin1(kValueBoxStyle));

@@ -11,7 +11,8 @@ SensorLODB::SensorLODB(QWidget *parent) : QFrame(parent), ui(new Ui::SensorLODB)
     ui->setupUi(this);
     m_pictureDir = sensorPictureDir();
     // The row shows 0.7 mm first, but the stored values 1, 2, 3 mean 1 mm,
-    // 2 mm, 0.7 mm.
+    // 2 mm, 0.7 mm. The captions are 51 px wide, centred over their
+    // buttons: "0.7mm" does not fit in 41.
     const QList<QAbstractButton *> buttons{ui->MM1, ui->MM2, ui->MM0};
     styleOptionRow(buttons, ui->label);
     m_row.reset(new OptionRow(this, buttons, {ui->label_3, ui->label_4, ui->label_2}));

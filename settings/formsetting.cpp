@@ -38,21 +38,9 @@ const char kSupportPage[] = "https://www.quzmar.com/support";
 FormSetting::FormSetting(QWidget *parent)
     : QWidget(parent), ui(new Ui::FormSetting)
 {
-    // The option slots have no control on this form: connecting the form by
-    // name against this page would warn about each of them. The form is set
-    // up on an inner widget of the page's size instead, and its five buttons
-    // are connected below.
-    QWidget *form = new QWidget(this);
-    ui->setupUi(form);
-    resize(form->size());
-    setFont(form->font());
-    setWindowTitle(form->windowTitle());
+    // The form's buttons reach their on_<name>_clicked slots by name.
+    ui->setupUi(this);
     ui->label_9->hide();
-    connect(ui->pushButton, &QPushButton::clicked, this, &FormSetting::on_pushButton_clicked);
-    connect(ui->toolButton, &QToolButton::clicked, this, &FormSetting::on_toolButton_clicked);
-    connect(ui->pushButton_2, &QPushButton::clicked, this, &FormSetting::on_pushButton_2_clicked);
-    connect(ui->toolButton_2, &QToolButton::clicked, this, &FormSetting::on_toolButton_2_clicked);
-    connect(ui->Receive_2, &QToolButton::clicked, this, &FormSetting::on_Receive_2_clicked);
 
     registerDeviceMetaTypes();
     PostMsg *hub = PostMsg::instance();
@@ -61,15 +49,15 @@ FormSetting::FormSetting(QWidget *parent)
     connect(hub, &PostMsg::SigLightToFrom, this, &FormSetting::SlotLightToFrom);
     connect(hub, &PostMsg::SigUpdateFrame, this, &FormSetting::SlotUpdateFrame);
     // Device data come from the library's thread, which waits for the page.
+    // The long-range mode and the form reset are not connected: their slots
+    // are empty, and the library's thread would wait for nothing.
     connect(hub, &PostMsg::SigRGBValue, this, &FormSetting::SlotRGBValue, Qt::BlockingQueuedConnection);
-    connect(hub, &PostMsg::SigLongRangeMode, this, &FormSetting::SlotLongRangeMode, Qt::BlockingQueuedConnection);
     connect(hub, &PostMsg::SigForm, this, &FormSetting::SlotForm, Qt::BlockingQueuedConnection);
     connect(hub, &PostMsg::SigFormB, this, &FormSetting::SlotFormB);
     connect(hub, &PostMsg::SigSetver, this, &FormSetting::SetVer);
     connect(hub, &PostMsg::SigLabelText, this, &FormSetting::SlotLabelText);
     connect(hub, &PostMsg::SigCheckUpdate, this, &FormSetting::SlotCheckUpdate);
     connect(hub, &PostMsg::SigLabelTextB, this, &FormSetting::SlotLabelTextB);
-    connect(hub, &PostMsg::SigFormReset, this, &FormSetting::SlotFormResetForm, Qt::BlockingQueuedConnection);
     connect(hub, &PostMsg::SigUpdateStart, this, &FormSetting::on_Start);
     connect(hub, &PostMsg::SigContinue, this, &FormSetting::SlotContinue);
     connect(hub, &PostMsg::SigFormMove, this, &FormSetting::SlotFormMove);
@@ -453,6 +441,8 @@ void FormSetting::on_Mouse_clicked()
         // The mouse on its cable must be the one listed first.
         if (g_deviceList.isEmpty() || !g_deviceList.first().isWired()
             || g_deviceList.first().mid != g_selectedDevice.mid) {
+            // The failure view ends the run: nothing may cover it with success.
+            g_updateEndShown = true;
             PostMsg::instance()->postProgress(0, 5);
             return;
         }
@@ -491,11 +481,9 @@ int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiv
         if (modelKey.isEmpty())
             return 0;
     }
-    // A receiver whose model the configuration leaves empty is never taken
-    // for one that has a newer image.
+    // An empty model text fits an image whose model field is empty, as in
+    // the update dialog's check and the run: all three must agree.
     const QString model = config->readString(group, modelKey);
-    if (deviceCode != 210 && model.isEmpty())
-        return 0;
     return isNewFirmwareAvailable(u8(deviceCode), version, model, u8(g_updateCid & 0xFF), mid) ? 1 : 0;
 }
 

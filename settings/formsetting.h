@@ -14,9 +14,9 @@
 // the end through upgradeStepCallback. A successful receiver run is
 // followed by the mouse run when the mouse has an update too.
 //
-// The option slots (start with the system, start minimised, receiver light
-// and long-range mode, support page, mouse settings, close) have no control
-// on this form; they act whenever they are invoked, directly or by name.
+// The option handlers (start with the system, start minimised, receiver
+// light and long-range mode, support page, mouse settings, close) have no
+// control on this form; they act whenever they are called.
 
 #include "flashdatamap.h"
 #include "inputpica.h"
@@ -122,8 +122,6 @@ public slots:
     void SetVer(int index);
     void SetVerText();
 
-    void on_Mouse_clicked();
-    void on_Receive_clicked();
     void on_Receive_2_clicked();
     void on_Start();
     void onDongleCheckTimer();
@@ -133,6 +131,16 @@ public slots:
     void on_toolButton_clicked();
     void on_pushButton_2_clicked();
     void on_toolButton_2_clicked();
+
+public:
+    // Handlers named after widgets this form does not have. They are plain
+    // members, not slots: the form's connection by name would look for each
+    // widget and warn that it is missing.
+    // The start of a mouse run (SlotContinue, the end of a receiver run,
+    // on_Start) and of a receiver run (SlotContinue, on_Start).
+    void on_Mouse_clicked();
+    void on_Receive_clicked();
+    // Language `index` without restyling the two language buttons.
     void on_comboBox_activated(int index);
     void on_checkBox_3_toggled(bool checked);
     void on_checkBox_clicked(bool checked);

@@ -61,6 +61,9 @@ unsigned char startRepairImage()
     if (g_repairImageList.isEmpty())
         return 0;
     g_repairRunningImage = g_repairImageList.first();
+    // Nothing may close the dialog from here on: the updater may write before
+    // its first progress event arrives, and only its end event ends the run.
+    g_repairUpgradeStarted = 1;
     return UsbUpgrade_Start(reinterpret_cast<const unsigned char *>(g_repairRunningImage.constData()),
                             &UpDateRepair::upgradeProgressCallback, 10000);
 }

@@ -42,6 +42,14 @@ namespace {
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
 qint64 g_watchdogMs = kDefaultWatchdogMs;
 QElapsedTimer g_lastUpdateEvent;
+QList<QByteArray> g_heldImages;
+int g_updatesUnanswered = 0;   // starts not yet answered by an end event
+
+void updaterEnded()
+{
+    if (g_updatesUnanswered > 0 && --g_updatesUnanswered == 0)
+        g_heldImages.clear();
+}
 
 QString driveGroupOfSelection()
 {
@@ -83,6 +91,11 @@ void finishSucceededStep()
 
 } // namespace
 
+const QList<QByteArray> &imagesHeldForUpdater()
+{
+    return g_heldImages;
+}
+
 void setUpdateWatchdogMs(qint64 ms)
 {
     g_watchdogMs = ms > 0 ? ms : kDefaultWatchdogMs;
@@ -100,6 +113,8 @@ void resetUpdateRunState()
     g_pairQueryOnline = 0;
     g_receiverIdBytes.clear();
     g_updateRunningImage.clear();
+    g_heldImages.clear();
+    g_updatesUnanswered = 0;
     g_updateEndShown = false;
     g_updateFlashed = false;
     g_update210Available = 0;
@@ -116,6 +131,8 @@ void startUpdaterFor(int deviceCode, const QByteArray &image)
     g_updatingDeviceCode = deviceCode;
     stateOf(deviceCode) = UpdateRunning;
     g_updateRunningImage = image;
+    g_heldImages.append(image);
+    ++g_updatesUnanswered;
     // The update dialog refuses to close while the updater writes.
     g_repairUpgradeStarted = 1;
     g_lastUpdateEvent.start();
@@ -162,6 +179,7 @@ void handleUpdateEvent(const QByteArray &event)
             finishSucceededStep();
         else
             failUpdateStep();
+        updaterEnded();
     }
 }
 
@@ -433,7 +451,9 @@ void FormSetting::endOfRun(int deviceCode)
         return;
     g_updateEndShown = true;
     if (g_updateFlashed) {
-        PostMsg::instance()->postProgress(0, 2);
+        // A device was flashed, but this step found no device to flash: the
+        // other one keeps its old firmware, and the update did not complete.
+        PostMsg::instance()->postProgress(0, stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
         return;
     }
     g_updateRepairDialog->setStateText(stateOf(deviceCode) == UpdateNothingNew ? m_textVerNew : m_lastWarningText);

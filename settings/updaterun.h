@@ -7,6 +7,7 @@
 // updater's events are queued there before they touch anything.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class QTimer;
@@ -35,9 +36,14 @@ extern QString g_textNoRecieve, g_textNoUSB, g_textError, g_textMultiMouse, g_te
 // What the last re-pairing asked of the receivers.
 extern unsigned char g_pairQueryOnline;
 extern QByteArray g_receiverIdBytes;
-// The image the updater is reading: held until the next run replaces it,
-// whatever a search meanwhile chooses.
+// The image of the running step, whatever a search meanwhile chooses; its
+// version is what the labels show when the step succeeds.
 extern QByteArray g_updateRunningImage;
+// Every image handed to the updater since it was last idle. The library
+// reads an image while it writes it, and a step the watchdog ended may still
+// be writing when the next one starts: the images are let go only once
+// every start has been answered by its end event.
+const QList<QByteArray> &imagesHeldForUpdater();
 // Since the user started the update: the dialog has been told how it ended
 // (success or failure view), and some step has flashed its device. A run
 // that ends without telling the dialog still owes it an end.

@@ -172,8 +172,7 @@ private slots:
         g_uiWriteEnabled = 1;
         // Macro "ab" repeats 300 times, more than the device's byte holds.
         QVERIFY(QDir().mkpath(defaultMacroFolder()));
-        QVERIFY(writeMacroFile(defaultMacroFolder(), "ab", "300"));
-        QVERIFY(appendMacroFile(defaultMacroFolder(), "ab", macroRows()));
+        QVERIFY(SaveMacroFile(defaultMacroFolder(), "ab", "300", macroRows()));
     }
     void cleanup()
     {

@@ -193,9 +193,10 @@ private slots:
         QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.03", 4), 0);
         // Unknown receiver class: no search.
         QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 3), 0);
-        // A receiver class without a model name in the configuration is not
-        // matched against images that carry no model name either.
-        QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 1), 0);
+        // An empty receiver model (DM) fits the image whose model name is
+        // empty, as it does for the mouse below.
+        QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 1), 1);
+        QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.09", 1), 0);
 
         // The mouse's model name is compared as it stands: an empty MM fits an
         // image whose model name field is empty.

@@ -54,6 +54,27 @@ QByteArray blockBytes(const MacroDownloadRecord &block)
     return QByteArray(reinterpret_cast<const char *>(block.bytes()), int(sizeof block));
 }
 
+// The device block of a macro named `name` (ASCII) holding the rows
+// described as describe() gives them, laid out byte by byte: name length,
+// name, event count at 31, then 8 bytes an event (action, kind, code and
+// delay, little-endian).
+QByteArray expectedBlock(const QByteArray &name, const QStringList &rows)
+{
+    QByteArray b(592, '\0');
+    b[0] = char(name.size());
+    b.replace(1, name.size(), name);
+    b[31] = char(rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList f = rows.at(i).split('|');
+        const int code = f.at(1).mid(2).toInt(nullptr, 16);
+        const quint32 delay = f.at(4).chopped(2).toUInt();
+        const char event[8] = {char(f.at(3) == "up"), char(f.at(2).toInt()), char(code), char(code >> 8),
+                               char(delay), char(delay >> 8), char(delay >> 16), char(delay >> 24)};
+        b.replace(32 + 8 * i, 8, QByteArray(event, 8));
+    }
+    return b;
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile f(path);
@@ -119,6 +140,7 @@ private slots:
 void TestMacroCore::init()
 {
     resetAllGlobals();
+    g_langButtoninterface.clear();
     work = new QTemporaryDir;
     QVERIFY(work->isValid());
     folder = work->path() + "/MacroPage";
@@ -146,6 +168,9 @@ void TestMacroCore::nameCheck()
         {"...", "...", true},
         {"../x", "..x", false},
         {"a/b\\c", "abc", false},
+        // The folder's listing leaves out names holding "xml" (exactly so).
+        {"myxml", "myxml", false},
+        {"myXML", "myXML", true},
         {QString("a\nb") + QChar(0) + "c" + QChar(0x7F), "abc", false},
         {QString(31, 'x'), QString(30, 'x'), true},
         {han.repeated(11), han.repeated(10), true},
@@ -161,7 +186,7 @@ void TestMacroCore::nameCheck()
         QString name;
     } files[] = {
         {"/tmp/x.ini", "x"}, {"a.ini.ini", "a.ini"}, {"C:/in/y.dat", "y.dat"}, {"/p/.ini", ""}, {"A.INI", "A.INI"},
-        {"/p/...ini", ""},
+        {"/p/...ini", ""}, {"/p/a.xml.ini", "a.xml"},
     };
     for (const auto &f : files)
         QCOMPARE(macroNameFromFileName(f.file), f.name);
@@ -299,16 +324,11 @@ void TestMacroCore::blockLimitsAndReadBack()
     block.eventCount = 200;
     QCOMPARE(macroBlockRows(block, kEnglish).size(), 70);
 
-    // Names from the device pass the name check; none left means no file.
-    const struct {
-        QByteArray bytes;
-        QString name;
-    } names[] = {{"a/b", "ab"}, {"..", ""}, {"", ""}, {QByteArray(30, 'z'), QString(30, 'z')}};
-    for (const auto &n : names) {
-        MacroDownloadRecord b = emptyMacroBlock();
-        std::memcpy(b.name, n.bytes.constData(), size_t(n.bytes.size()));
-        QCOMPARE(macroBlockName(b), n.name);
-    }
+    // A name from the device is taken as it stands, all 30 bytes of it.
+    MacroDownloadRecord full = emptyMacroBlock();
+    std::memset(full.name, 'z', sizeof full.name);
+    full.eventCount = 1;
+    QCOMPARE(macroBlockStoredName(full), QString(30, 'z'));
 
     // Renaming keeps the events and leaves no byte of the longer name.
     block = buildMacroBlock("eightchr", sampleRows());
@@ -361,9 +381,7 @@ void TestMacroCore::fileRoundTrip()
     QFETCH(bool, crlf);
     const QByteArray expected = loop.toUtf8() +
                                 "\r\n0x04 1 0\r\n10ms\r\n0x04 1 1\r\n25ms\r\n0x01 4 0\r\n10ms\r\n0x02 0 1\r\n0ms\r\n";
-    QVERIFY(!saveMacroFile(folder, "m", loop, sampleRows()));   // only into a file that exists
-    QVERIFY(clearMacroFile(folder, "m"));
-    QVERIFY(saveMacroFile(folder, "m", loop, sampleRows()));
+    QVERIFY(SaveMacroFile(folder, "m", loop, sampleRows()));   // made when missing
     QCOMPARE(readFile(path("m.ini")), expected);
     if (!crlf)
         QVERIFY(writeFile(path("m.ini"), QByteArray(expected).replace("\r\n", "\n")));
@@ -373,19 +391,18 @@ void TestMacroCore::fileRoundTrip()
     QVERIFY(content.hasLoopLine);
     QCOMPARE(content.loopText, loop);
     QCOMPARE(macroLoopMode(content.loopText), mode);
-    QCOMPARE(readMacroHeader(folder, "m"), loop);
+    QCOMPARE(ReadMacroHeader(folder, "m"), loop);
     QCOMPARE(describe(content.rows), describe(sampleRows()));
 
-    // The file and the rows give the device the same block.
     MacroDownloadRecord fromFile;
-    QVERIFY(readMacroFile(folder, "m", &fromFile));
-    QCOMPARE(blockBytes(fromFile), blockBytes(buildMacroBlock("m", content.rows)));
+    QVERIFY(ReadMacroFile(folder, "m", &fromFile));
+    QCOMPARE(blockBytes(fromFile), expectedBlock("m", describe(sampleRows())));
 
     // In another language the mouse row has another name but the same key;
     // saved while the names change again, it still gives the same file.
     QVERIFY(loadMacroFile(folder, "m", kChinese, &content));
     QCOMPARE(content.rows.at(2).name, kChinese.left);
-    QVERIFY(saveMacroFile(folder, "m", loop, content.rows));
+    QVERIFY(SaveMacroFile(folder, "m", loop, content.rows));
     QCOMPARE(readFile(path("m.ini")), expected);
 }
 
@@ -422,11 +439,11 @@ void TestMacroCore::fileGrammar()
     QCOMPARE(content.loopText, loop);
     QCOMPARE(describe(content.rows), rows);
     QVERIFY(writeFile(path("g.ini"), file));
-    QCOMPARE(readMacroHeader(folder, "g"), file.isEmpty() ? QString("0") : loop);
+    QCOMPARE(ReadMacroHeader(folder, "g"), file.isEmpty() ? QString("0") : loop);
     // What the editor shows is what the device gets.
     MacroDownloadRecord block;
-    QVERIFY(readMacroFile(folder, "g", &block));
-    QCOMPARE(blockBytes(block), blockBytes(buildMacroBlock("g", content.rows)));
+    QVERIFY(ReadMacroFile(folder, "g", &block));
+    QCOMPARE(blockBytes(block), expectedBlock("g", rows));
 }
 
 void TestMacroCore::folderOperations()
@@ -439,28 +456,26 @@ void TestMacroCore::folderOperations()
     QCOMPARE(listMacroNames(folder), QStringList({".dot", "A", "a.ini", "b", "c"}));
 
     // Unsafe names never reach the file system.
-    QVERIFY(!clearMacroFile(folder, "../escape"));
-    QVERIFY(!writeMacroFile(folder, "", "254"));
+    QVERIFY(!CreateMacroFile(folder, "../escape"));
+    QVERIFY(!SaveMacroFile(folder, "", "254", {}));
+    QVERIFY(!SaveMacroFile(folder, "axml", "254", {}));
     QVERIFY(!QFile::exists(work->path() + "/escape.ini"));
     QVERIFY(!QFile::exists(folder + "/.ini.ini"));
+    QVERIFY(!QFile::exists(path("axml.ini")));
 
-    // The device path: the loop line first, then the rows appended.
-    QVERIFY(!appendMacroFile(folder, "dev", sampleRows()));
-    QVERIFY(!QFile::exists(path("dev.ini")));
-    QVERIFY(writeMacroFile(folder, "dev", "254"));
-    QVERIFY(appendMacroFile(folder, "dev", sampleRows().mid(0, 2)));
-    QCOMPARE(readFile(path("dev.ini")), QByteArray("254\r\n0x04 1 0\n10ms\n0x04 1 1\n25ms\n"));
+    // Older versions appended a device's rows with bare line feeds.
+    QVERIFY(writeFile(path("dev.ini"), "254\r\n0x04 1 0\n10ms\n0x04 1 1\n25ms\n"));
     MacroFileContent content;
     QVERIFY(loadMacroFile(folder, "dev", kEnglish, &content));
     QCOMPARE(describe(content.rows), describe(sampleRows().mid(0, 2)));
 
-    QCOMPARE(readMacroHeader(folder, "missing"), QString("0"));
+    QCOMPARE(ReadMacroHeader(folder, "missing"), QString("0"));
     QVERIFY(!loadMacroFile(folder, "missing", kEnglish, &content));
-    QVERIFY(clearMacroFile(folder, "dev"));
+    QVERIFY(CreateMacroFile(folder, "dev"));
     QCOMPARE(readFile(path("dev.ini")), QByteArray());
-    QCOMPARE(readMacroHeader(folder, "dev"), QString("0"));
+    QCOMPARE(ReadMacroHeader(folder, "dev"), QString("0"));
     MacroDownloadRecord block;
-    QVERIFY(!readMacroFile(folder, "missing", &block));
+    QVERIFY(!ReadMacroFile(folder, "missing", &block));
     QCOMPARE(blockBytes(block), QByteArray(592, '\0'));
 
     // A rename never replaces another macro.
@@ -522,21 +537,23 @@ void TestMacroCore::exchangeRoundTrip()
     QVERIFY(picture(Qt::green).pixmap(24, 24).save(macroRowIconPath(false)));
     QVERIFY(picture(Qt::red).pixmap(24, 24).save(macroRowIconPath(true)));
 
+    // Both languages loaded: texts 4 to 8 name left, right, middle, forward, back.
+    for (const MouseButtonNames &n : {kEnglish, kChinese})
+        g_langButtoninterface.append({"", "", "", "", n.left, n.right, n.middle, n.forward, n.back});
     MacroRows rows = sampleRows();
-    rows << row(QString::fromUtf8("左键"), 0x01, 4, true, "45ms");   // a row named in another language
+    // Rows named in the other language, and in none.
+    rows << row(kChinese.back, 0x08, 4, true, "45ms") << row("Links", 0x01, 4, true, "5ms");
     const QString exported = work->path() + "/x.ini";
     QVERIFY(exportMacroExchange(exported, "k", "253", rows));
 
-    MacroExchange in;
+    MacroExportFile in;
     QCOMPARE(importMacroExchange(exported, folder, macroNameFromFileName(exported), kEnglish, &in), MacroImported);
     QCOMPARE(in.loopText, QString("253"));
-    MacroRows expected = rows;
-    expected.last().code = 0;   // no key of this language has that name
-    expected.last().kind = 1;
-    QCOMPARE(describe(in.rows), describe(expected));
+    QVERIFY(!in.rowsLeftOut);
+    QCOMPARE(describe(in.rows), describe(sampleRows()) + QStringList({"Back|0x08|4|up|45ms", "Links|0x00|1|up|5ms"}));
     QCOMPARE(readFile(path("x.ini")),
              QByteArray("253\r\n0x04 1 0\r\n10ms\r\n0x04 1 1\r\n25ms\r\n0x01 4 0\r\n10ms\r\n0x02 0 1\r\n0ms\r\n"
-                        "0x00 1 1\r\n45ms\r\n"));
+                        "0x08 4 1\r\n45ms\r\n0x00 1 1\r\n5ms\r\n"));
 
     // Rows past the 70 of a device block are not taken.
     MacroRows many;
@@ -545,6 +562,21 @@ void TestMacroCore::exchangeRoundTrip()
     QVERIFY(exportMacroExchange(exported, "k", "1", many));
     QCOMPARE(importMacroExchange(exported, folder, "y", kEnglish, &in), MacroImported);
     QCOMPARE(in.rows.size(), 70);
+    QVERIFY(in.rowsLeftOut);
+
+    // Loop modes: those the editor shows; an empty field (no box was
+    // checked) is one run.
+    const struct {
+        const char *field;
+        const char *loop;
+    } loops[] = {{"", "1"}, {"250", "250"}, {"255", "255"}, {"007", "7"}};
+    for (const auto &l : loops) {
+        QVERIFY(exportMacroExchange(exported, "k", l.field, sampleRows()));
+        QFile::remove(path("z.ini"));
+        QCOMPARE(importMacroExchange(exported, folder, "z", kEnglish, &in), MacroImported);
+        QCOMPARE(in.loopText, QString(l.loop));
+        QCOMPARE(readFile(path("z.ini")).split('\r').value(0), QByteArray(l.loop));
+    }
 }
 
 void TestMacroCore::exchangeRejects()
@@ -552,7 +584,7 @@ void TestMacroCore::exchangeRejects()
     const QByteArray good = macroExchangeBytes("k", "1", sampleRows(), picture(Qt::green), picture(Qt::red));
     const QString source = work->path() + "/in.bin";
     auto importOf = [&](const QByteArray &bytes) {
-        MacroExchange ex;
+        MacroExportFile ex;
         ex.loopText = "untouched";
         const int result = writeFile(source, bytes) ? importMacroExchange(source, folder, "n", kEnglish, &ex) : -1;
         // Only an import leaves anything in the caller's hands.
@@ -565,24 +597,35 @@ void TestMacroCore::exchangeRejects()
         return b;
     };
     const int nameAt = 88;
+    auto withLoop = [&](const char *loop) {
+        return QByteArray(good).replace(72, 12, QByteArray(loop).leftJustified(12, '\0'));
+    };
+    const int notExchange = MacroImportUnreadable, refused = MacroImportRefused;
     const struct {
         const char *what;
         QByteArray bytes;
+        int result;
     } cases[] = {
-        {"wrong marker", QByteArray(good).replace("Malvo", "Malvx")},
-        {"count -1", withInt(84, 0xFFFFFFFFu)},
-        {"count 0x7FFFFFFF", withInt(84, 0x7FFFFFFFu)},
-        {"count past the rows", withInt(84, 5)},
-        {"odd name length", withInt(nameAt, 3)},
-        {"name past the end", withInt(nameAt, 0x7FFFFFF0u)},
-        {"loop mode not a number", QByteArray(good).replace(72, 1, "x")},
-        {"icon of another kind", QByteArray(good).replace("Q\0P\0i\0x", 8, "Q\0I\0c\0o", 8)},
-        {"empty file", QByteArray()},
+        {"wrong marker", QByteArray(good).replace("Malvo", "Malvx"), notExchange},
+        {"empty file", QByteArray(), notExchange},
+        {"count -1", withInt(84, 0xFFFFFFFFu), refused},
+        {"count 0x7FFFFFFF", withInt(84, 0x7FFFFFFFu), refused},
+        {"count past the rows", withInt(84, 5), refused},
+        {"odd name length", withInt(nameAt, 3), refused},
+        {"name past the end", withInt(nameAt, 0x7FFFFFF0u), refused},
+        {"loop mode not a number", withLoop("x"), refused},
+        // Numbers the editor cannot show: the device would take 509 as 253.
+        {"loop 0", withLoop("0"), refused},
+        {"loop 251", withLoop("251"), refused},
+        {"loop 509", withLoop("509"), refused},
+        {"loop of 11 digits", withLoop("99999999999"), refused},
+        {"icon of another kind", QByteArray(good).replace("Q\0P\0i\0x", 8, "Q\0I\0c\0o", 8), refused},
     };
     for (const auto &c : cases)
-        QVERIFY2(importOf(c.bytes) == MacroImportUnreadable, c.what);
+        QVERIFY2(importOf(c.bytes) == c.result, c.what);
+    // Cut anywhere: not an exchange file before the marker is whole.
     for (int size = 0; size < good.size(); ++size)
-        QVERIFY2(importOf(good.left(size)) == MacroImportUnreadable, qPrintable(QString::number(size)));
+        QVERIFY2(importOf(good.left(size)) == (size < 16 ? notExchange : refused), qPrintable(QString::number(size)));
     QCOMPARE(folderFiles(), QStringList());
 
     // An existing macro of that name is left as it is.
@@ -603,12 +646,11 @@ void TestMacroCore::macroReachesTheMouse()
                      [](const unsigned char *, int, const unsigned char *, unsigned int) {});
 
     // Bound from its file to ButtonD (device button 4), as the function menu does.
-    QVERIFY(clearMacroFile(folder, "combo"));
-    QVERIFY(saveMacroFile(folder, "combo", "254", sampleRows()));
+    QVERIFY(SaveMacroFile(folder, "combo", "254", sampleRows()));
     MacroDownloadRecord block;
-    QVERIFY(readMacroFile(folder, "combo", &block));
+    QVERIFY(ReadMacroFile(folder, "combo", &block));
     const int k = macroButtonDeviceIndex(3);
-    const int loop = macroLoopMode(readMacroHeader(folder, "combo"));
+    const int loop = macroLoopMode(ReadMacroHeader(folder, "combo"));
     QVERIFY(SendMacroToDevice(k, macroButtonFunction(k, loop), block.bytes()));
     QVERIFY(hidsim::waitIdle());
 
@@ -621,7 +663,7 @@ void TestMacroCore::macroReachesTheMouse()
     const MacroDownloadRecord onDevice = macroBlockOf(held, 4);
     QCOMPARE(blockBytes(onDevice), blockBytes(block));
     // Read back from the device, it is the same macro under the same name.
-    QCOMPARE(macroBlockName(onDevice), QString("combo"));
+    QCOMPARE(macroBlockStoredName(onDevice), QString("combo"));
     QCOMPARE(describe(macroBlockRows(onDevice, kEnglish)), describe(sampleRows()));
 }
 

@@ -10,7 +10,9 @@
 #include "hidusb_sim.h"
 #include "keyhooklayer.h"
 #include "languageloader.h"
+#include "macroblock.h"
 #include "macrofile.h"
+#include "macrokeys.h"
 #include "postmsg.h"
 #include "testsupport.h"
 #include "worker.h"
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -103,19 +106,29 @@ class TestMacroDevice : public QObject
                                   [this] { heard << "heard " + macroFiles().join(", "); });
             } else if (w[0] == "refresh") {   // the page reads the mouse again
                 page->SlotUpDataButtonUIButton(heldByMouse());
+            } else if (w[0] == "named") {   // named <name> <widget 0..5>: the mouse runs a macro of that name there
+                FlashDataMap image = heldByMouse();
+                const int k = macroButtonDeviceIndex(w.value(2).toInt());
+                image.buttonFunctions[k] = macroButtonFunction(k, 254);
+                const MacroDownloadRecord block = buildMacroBlock(arg, {macroRowForName("A", false, {})});
+                std::memcpy(image.macroRecords[k].bytes, block.bytes(), sizeof block);
+                QVERIFY(hidsim::setStoredImage("M1", reinterpret_cast<const unsigned char *>(&image)));
             } else if (w[0] == "focus") {
                 child(arg)->setFocus();
             } else if (w[0] == "type") {   // a key typed on the keyboard, through the window
                 QTest::keyClick(page->windowHandle(), arg == "Space" ? Qt::Key_Space : Qt::Key_Return);
+            } else if (s[0] == 'k') {   // "k41": letter key 0x41 held, the hook first, then the focused widget
+                dispatchLowLevelKey(kKeyHookAction, kKeyMsgDown, key);
+                QTest::keyPress(QApplication::focusWidget(), Qt::Key(Qt::Key_A + int(key.vkCode) - 0x41));
             } else if (s[0] == 't') {
                 now = s.mid(1).toLongLong();
             } else if ((s[0] == 'd' || s[0] == 'u') && s.size() <= 3) {
                 dispatchLowLevelKey(kKeyHookAction, s[0] == 'd' ? kKeyMsgDown : kKeyMsgUp, key);
             } else if (s.startsWith("lineEdit") && !s.endsWith("_2")) {
                 child(s)->setFocus();
-            } else {   // a button of the page
+            } else {   // a button of the page; a save's sends run from the event loop
                 child<QAbstractButton>(s)->click();
-                QTest::qWait(0);
+                QTRY_VERIFY(!page->macroSendsPending());
             }
             QVERIFY(hidsim::waitIdle());
         }
@@ -143,10 +156,12 @@ class TestMacroDevice : public QObject
                    << QString("sends %1 notices %2").arg(hidsim::sentImages().size()).arg(notices);
     }
 
+    // Every file of the folder, listed or not.
     QStringList macroFiles() const
     {
         QStringList out;
-        for (const QString &name : listMacroNames(folder())) {
+        for (QString name : QDir(folder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+            name.chop(4);
             MacroFileContent c;
             loadMacroFile(folder(), name, buttonPageMouseNames(), &c);
             out << name + "=" + c.loopText + ":" + rowsText(c.rows);
@@ -233,6 +248,10 @@ private slots:
             << boundD + QStringList{"n=254: Av10 A^900", "sends 0 notices 1"};
         QTest::newRow("read back: every delay kept") << m + QStringList{"put m 1|", "refresh"}
             << boundD + QStringList{"m=254: Av10 A^900", "sends 0 notices 0"};
+        QTest::newRow("read back: no file for a name the folder cannot keep")
+            << QStringList{"open", "named myxml 3", "named a/b 1", "refresh"}
+            << QStringList{"1 6/1/254 a/b: Av10", "Macro-a/b", "4 6/4/254 myxml: Av10", "Macro-myxml",
+                           "sends 0 notices 0"};
         QTest::newRow("read back: the file is whole when the page tells of it")
             << QStringList{"put m 254|0x04 1 0|10ms|0x04 1 1|900ms|", "hear", "open", "bind m 3", "put m 1|", "refresh"}
             << boundD + QStringList{"m=254: Av10 A^900", "heard m=254: Av10 A^900", "sends 0 notices 0"};
@@ -286,6 +305,8 @@ private slots:
         const QStringList fields = {"put r 1|0x04 1 0|10ms|", "open", "show r"};
         QTest::newRow("a press of LShift") << fields + QStringList{"lineEditPress", "dA0", "uA0", "lineEditPress_2"}
                                            << QStringList{"Av10 LShiftv10", "||"} << none;
+        QTest::newRow("a held key types nothing into its field") << fields + QStringList{"lineEditRelease", "k42"}
+                                                                 << QStringList{"Av10", "|B|lineEditRelease"} << none;
         QTest::newRow("no macro shown: nothing added, the field emptied")
             << QStringList{"open", "lineEditRelease", "d42", "u42", "lineEditRelease_2"} << QStringList{"", "||"} << none;
     }

@@ -12,7 +12,9 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "languageloader.h"
+#include "macroexchange.h"
 #include "macroexchangedialog.h"
+#include "macrokeys.h"
 #include "macrolist.h"
 #include "postmsg.h"
 #include "testsupport.h"
@@ -184,6 +186,11 @@ private:
                                       : macros()->visualItemRect(macros()->item(row)).center();
             QMetaObject::invokeMethod(page.get(), "on_listWidgetHong_customContextMenuRequested",
                                       Q_ARG(QPoint, at));
+        } else if (verb == "exchange") {   // exchange <file> <loop> <rows>: an exchange file of "A" presses
+            MacroRows rows(w.value(3).toInt(), macroRowForName("A", false, MouseButtonNames()));
+            QFile f(QDir::homePath() + "/" + arg);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(macroExchangeBytes("k", w.value(2), rows, QIcon(), QIcon()));
         } else if (verb == "file") {   // file <path>: the answer of the next file question
             const QString path = arg == "-" ? QString() : QDir::homePath() + "/" + arg;
             setExchangeFileQuestion([path](bool) { return path; });
@@ -237,6 +244,7 @@ private slots:
         QDir(userDataDir()).removeRecursively();
         answers.clear();
         shown.clear();
+        answerer.said.clear();
         hub.clear();
         setExchangeFileQuestion(nullptr);
     }
@@ -414,6 +422,48 @@ private slots:
         QTEST(loopShown(), "loop");
         if (g_macroRecording)
             QCOMPARE(shown, QStringList{"ExeIsRun"});
+    }
+
+    // What the editor refuses it says why, in its notice's text for that
+    // case, and nothing changes. A macro holds the 70 events of a device
+    // block, however its rows come.
+    void refusalsSayWhy_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("notice");   // class, and position of its text in the macro page's table
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("events");       // of the shown macro
+        const QStringList abs = {"a", "b", "s"};
+        QTest::newRow("a new name holding xml") << QStringList{"new myxml"} << "SameMacro 29" << abs << 0;
+        QTest::newRow("renamed to a name holding xml") << QStringList{"click a", "rename a axml"} << "SameMacro 29"
+                                                       << abs << 2;
+        QTest::newRow("an import named with xml") << QStringList{"file k.xml.ini", "menu a 1", "menu - 2"}
+                                                  << "SameMacro 29" << abs << 0;
+        QTest::newRow("an import of loop mode 509") << QStringList{"exchange k.ini 509 1", "file k.ini", "menu - 2"}
+                                                    << "InportFail 31" << abs << 0;
+        QTest::newRow("an import of 75 rows: 70 taken")
+            << QStringList{"exchange k.ini 1 75", "file k.ini", "menu - 2"} << "KeyNumberLimit 30"
+            << QStringList{"a", "b", "s", "k"} << 70;
+        QTest::newRow("the 70th event, then a pair") << QStringList{"click s", "choose 1 0x41", "left"}
+                                                     << "KeyNumberLimit 30" << abs << 70;
+        QTest::newRow("the 70th event, then one more") << QStringList{"click s", "choose 1 0x41", "choose 2 0x41"}
+                                                       << "KeyNumberLimit 30" << abs << 70;
+    }
+    void refusalsSayWhy()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, notice);
+        openPage({"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", "b.ini=7|", "s.ini=1|" + QString("0x04 1 0|10ms|").repeated(69)});
+        const QStringList before = folderFiles();
+        play(steps);
+        const QString cls = notice.section(' ', 0, 0);
+        const QString text = langText(g_langMacro, 0, notice.section(' ', 1).toInt());
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(answerer.said.value(answerer.said.size() - 1), cls + ": " + text);
+        QTEST(rowsOf(macros()), "rows");
+        QTEST(page->eventRows().size(), "events");
+        if (rowsOf(macros()) == QStringList{"a", "b", "s"})
+            QCOMPARE(folderFiles(), before);
     }
 
     // Recording adds rows at the end and writes the delay of the last one.

@@ -333,11 +333,14 @@ private slots:
         QCOMPARE(updater->findChild<QProgressBar *>("progressBar_2")->value(), bar);
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), bar > 0 ? 1 : 0);
         QCOMPARE(hidsim::firmwareVersion("R1"), receiverVersion);
+        // The mouse is never flashed here: not on its cable, or current.
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x105);
         QCOMPARE(int(g_repairUpdating), 0);
     }
 
-    // While the updater writes, neither Escape, the close button nor the
-    // window's close end the dialog; afterwards they do.
+    // From the moment the updater starts, before its first progress event
+    // too, neither Escape, the close button nor the window's close end the
+    // dialog; once it has ended, they do.
     void closingWaitsForTheUpdater()
     {
         bench(receiverInUpdateMode(), QStringList{"M2"}, "receiver");
@@ -345,13 +348,14 @@ private slots:
         dialog->SlotRepairCheckUpdate();
         hidsim::setTimeScale(0.3);
         tool("NewHong_2")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(int(g_repairUpgradeStarted), 1, 5000);
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
         tool("CloseButton")->click();
         dialog->close();
-        QTest::qWait(150);
+        QVERIFY(dialog->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(bar()->value() > 0, 5000);
         QVERIFY(dialog->isVisible());
         QCOMPARE(int(g_repairUpgradeStarted), 1);
+        QCOMPARE(int(g_upgradeIdle), 0);
 
         QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
         hidsim::clearCalls();

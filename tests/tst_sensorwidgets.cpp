@@ -3,10 +3,12 @@
 // take (writing disabled, mouse offline) leaves the widget as it was; the
 // DPI frame's drags, steps, level choice and level count end up on the mouse
 // (the first drag after start included, a dropped selected level swapped
-// down); filling the widgets from the device or resetting the view sends
-// nothing; the high rates show on the receivers that have them; the sleep
-// slider only shows a time.
+// down) and its slider shows how far it is filled; the device page filling
+// the widgets from the device or resetting its view sends nothing; the high
+// rates show on the receivers that have them; options, captions and levels
+// sit where the layout puts them; the sleep slider only shows a time.
 
+#include "buttoninterface.h"
 #include "configsettings.h"
 #include "devicestate.h"
 #include "globals.h"
@@ -15,6 +17,7 @@
 #include "postmsg.h"
 #include "rippecontrol.h"
 #include "rippecontrolb.h"
+#include "sensor.h"
 #include "sensorcodes.h"
 #include "sensordpi.h"
 #include "sensorlod.h"
@@ -27,6 +30,7 @@
 #include "straightline.h"
 #include "straightlineb.h"
 #include "testsupport.h"
+#include "worker.h"
 
 #include <HIDUsb.h>
 #include <hidusb_sim.h>
@@ -98,6 +102,15 @@ struct OptionCase {
 
 enum class Gate { Open, WritingDisabled, Offline };
 
+// Where a widget of the device page sits: the frame it lies in (its object
+// name on the page), its name and its place in the frame. Captions are
+// compared by their centre.
+struct Place {
+    const char *frame;
+    const char *object;
+    QRect at;
+};
+
 // The DPI frame's controls by name, and the decoded levels the mouse holds.
 struct DpiCase {
     int count, level;                   // the device's level count and level
@@ -115,6 +128,9 @@ struct DpiCase {
 Q_DECLARE_METATYPE(OptionCase)
 Q_DECLARE_METATYPE(Gate)
 Q_DECLARE_METATYPE(DpiCase)
+Q_DECLARE_METATYPE(QVector<Place>)
+using ImageEdit = std::function<void(FlashDataMap &)>;
+Q_DECLARE_METATYPE(QVector<ImageEdit>)
 
 class TestSensorWidgets : public QObject
 {
@@ -169,32 +185,33 @@ private:
         return dpis;
     }
 
-    // What the page's full refresh tells the DPI frame, in its order.
-    static void fillDpi(SensorDPI &dpi, const FlashDataMap &image)
+    // The device page as it shows the selected device: the bench's 4K
+    // receiver unless a test identifies another.
+    std::unique_ptr<Buttoninterface> page;
+    Buttoninterface &devicePage()
     {
-        const int count = image.dpiLevelCount, level = image.dpiLevel;
-        dpi.refreshLevels();
-        dpi.blockSliderSignals(true);
-        dpi.setSliderEnabled(true);
-        dpi.setStepB(count);
-        dpi.setStep(level);
-        dpi.setSpinBoxMaximum(8);
-        dpi.setMaximum(g_dpiRangeHighs.last());
-        dpi.setMinimum(g_dpiRangeLows.first());
-        // Every level the product has, in use or not.
-        for (int k = 0; k < 8; ++k) {
-            const int value = decodeDpiLevel(image.dpiLevels[k].code[0], image.dpiLevels[k].code[2]);
-            dpi.setLevelText(k, QString::number(value));
-            if (k == level) {
-                dpi.setSliderValue(value);
-                dpi.setDpiValue(value);
-            }
+        if (!page) {
+            page.reset(new Buttoninterface);
+            g_checkTimer->stop();
+            // The page starts the link without a device; this one is chosen.
+            setDeviceHandlePath(handle);
         }
-        dpi.setLevelCount(count - 1);
-        dpi.setSpinBoxValue(count);
-        dpi.moveMarkerToLevel(level + 1);
-        dpi.setCurrentLevel(level);
-        dpi.blockSliderSignals(false);
+        return *page;
+    }
+    // A full refresh from the mouse's image, edited.
+    void refreshPage(const std::function<void(FlashDataMap &)> &edit)
+    {
+        FlashDataMap image = mouseImage();
+        edit(image);
+        devicePage().SlotUpDataButtonUIB(image);
+        devicePage().SlotUpDataButtonUIButton(image);
+    }
+    template <typename T> T *pageChild(const char *name = nullptr)
+    {
+        T *w = name ? devicePage().findChild<T *>(QString::fromLatin1(name)) : devicePage().findChild<T *>();
+        if (!w)
+            qFatal("no %s on the device page", name ? name : T::staticMetaObject.className());
+        return w;
     }
 
 private slots:
@@ -215,10 +232,12 @@ private slots:
         g_sensorName = config->readString("Drive1", "Sensor");
         setDpiRanges(parseDpiRanges(config->readStringList("Drive1", "DPIRange")));
         QCOMPARE(g_dpiRangeCount, 2);
+        g_selectedDevice = benchReceiverEntry();
         useDevice("R1");
     }
     void cleanup()
     {
+        page.reset();
         UsbServer_Exit();
         hidsim::waitIdle();
     }
@@ -227,10 +246,13 @@ private slots:
     void optionClicksReachTheMouse();
     void dpiChangesReachTheMouse_data();
     void dpiChangesReachTheMouse();
+    void dpiSliderShowsHowFarItIsFilled();
     void fillingFromTheDeviceSendsNothing_data();
     void fillingFromTheDeviceSendsNothing();
     void highRatesOnlyWhereTheReceiverHasThem_data();
     void highRatesOnlyWhereTheReceiverHasThem();
+    void everythingSitsInItsPlace_data();
+    void everythingSitsInItsPlace();
     void sleepSliderOnlyShowsATime_data();
     void sleepSliderOnlyShowsATime();
 };
@@ -473,12 +495,10 @@ void TestSensorWidgets::dpiChangesReachTheMouse()
 {
     QFETCH(DpiCase, c);
     storeLevels(c.count, c.level);
-    SensorDPI dpi;
-    dpi.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dpi));
-    g_buttonPageRefreshing = 1;
-    fillDpi(dpi, g_flashDataMap);
-    g_buttonPageRefreshing = 0;
+    refreshPage([](FlashDataMap &) {});
+    SensorDPI &dpi = *pageChild<SensorDPI>();
+    devicePage().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&devicePage()));
     QCOMPARE(sends(), 0);
 
     if (!c.online)
@@ -519,15 +539,38 @@ void TestSensorWidgets::dpiChangesReachTheMouse()
         QCOMPARE(texts, expected);
 }
 
+// The filled part of the DPI slider in yellow, the rest of its groove
+// white, and the groove outlined so that it shows on the light card.
+void TestSensorWidgets::dpiSliderShowsHowFarItIsFilled()
+{
+    SensorDPI dpi;
+    dpi.blockSliderSignals(true);
+    dpi.setMinimum(100);
+    dpi.setMaximum(32000);
+    dpi.setSliderValue(16050);
+    dpi.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dpi));
+    auto *slider = dpi.findChild<QSlider *>("horizontalSliderC");
+    const QImage look = slider->grab().toImage();
+    const int middle = slider->height() / 2, empty = slider->width() * 3 / 4;
+    QCOMPARE(look.pixelColor(slider->width() / 4, middle), QColor(255, 255, 0));
+    QCOMPARE(look.pixelColor(empty, middle), QColor(255, 255, 255));
+    int darkest = 255;
+    for (int y = 0; y < slider->height(); ++y)
+        darkest = qMin(darkest, look.pixelColor(empty, y).value());
+    QVERIFY2(darkest < 200, "the groove has no outline");
+}
+
 // ---- Filling from the device ---------------------------------------------------------
 
 void TestSensorWidgets::fillingFromTheDeviceSendsNothing_data()
 {
     QTest::addColumn<bool>("online");
-    QTest::addColumn<int>("view");   // 0 full refresh, 1 reset view, 2 level event
+    QTest::addColumn<int>("view");   // 0, 3 the two full refreshes, 1 reset view, 2 level event
     for (const bool online : {true, false}) {
         const QByteArray where = online ? ", online" : ", offline";
         QTest::newRow("full refresh" + where) << online << 0;
+        QTest::newRow("full refresh of the buttons" + where) << online << 3;
         QTest::newRow("reset view" + where) << online << 1;
         QTest::newRow("level event" + where) << online << 2;
     }
@@ -538,87 +581,54 @@ void TestSensorWidgets::fillingFromTheDeviceSendsNothing()
     QFETCH(bool, online);
     QFETCH(int, view);
     storeLevels(4, 2);
-    FlashDataMap image = g_flashDataMap;
-    image.reportRate = 0x20;
-    image.liftOffDistance = 3;
-    image.sleepTime = 30;
-    image.angleSnapping = 2;
+    FlashDataMap image = mouseImage();
+    image.reportRate = 0x20, image.liftOffDistance = 3, image.sleepTime = 30, image.angleSnapping = 2;
     image.rippleControl = 0;
-    SensorDPI dpi;
-    SensorRate rate;
-    SensorLODB lod;
-    StopCloseTime sleep;
-    RippeControl ripple;
-    StraightLine straight;
-    // Shown otherwise before, so every setter below changes something.
-    dpi.setCurrentLevel(0);
-    rate.setCurrentIndex(0);
-    lod.setCurrentIndex(0);
-    sleep.setCurrentIndex(0);
-    ripple.setChecked(true);
+    // First shown otherwise, so that the view changes what each widget shows.
+    refreshPage([view](FlashDataMap &d) {
+        d.dpiLevelCount = 5, d.dpiLevel = 0, d.reportRate = 0x08, d.liftOffDistance = 1, d.sleepTime = 1;
+        d.angleSnapping = view == 1 ? 1 : 0, d.rippleControl = 1;
+    });
     if (!online)
         setMouseOnline(false);
     hidsim::clearCalls();
-
-    if (view == 2) {
-        // The mouse's DPI button: the page passes the level with writing
-        // disabled for that moment.
-        g_uiWriteEnabled = 0;
-        dpi.moveMarkerToLevel(3);
-        dpi.setCurrentLevel(2);
-        dpi.setStep(2);
-        g_uiWriteEnabled = 1;
-    } else {
-        g_buttonPageRefreshing = 1;
-        if (view == 0) {
-            fillDpi(dpi, image);
-            lod.setCurrentIndex(image.liftOffDistance - 1);
-            straight.setChecked(image.angleSnapping != 0);
-            ripple.setChecked(image.rippleControl != 0);
-            sleep.setCurrentIndex(sleepIndexOf(image.sleepTime * 10));
-            rate.setHighRatesVisible(false);
-            rate.setCurrentIndex(reportRateIndexOf(image.reportRate));
-            rate.updateRates(1);
-        } else {
-            dpi.setMaximum(32000);
-            dpi.setMinimum(100);
-            dpi.loadDpiSettings();
-            dpi.setSpinBoxMaximum(6);
-            dpi.setLevelCount(4);
-            dpi.setSpinBoxValue(5);
-            dpi.moveMarkerToLevel(2);
-            dpi.setCurrentLevel(1);
-            dpi.setSliderValue(800);
-            dpi.setDpiValue(800);
-            ripple.setChecked(false);
-            straight.setChecked(false);
-            sleep.setCurrentIndex(2);
-            rate.setHighRatesVisible(false);
-            rate.updateRates(1);
-            rate.setCurrentIndex(3);
-        }
-        g_buttonPageRefreshing = 0;
-    }
+    Buttoninterface &p = devicePage();
+    if (view == 0)
+        p.SlotUpDataButtonUIB(image);
+    else if (view == 3)
+        p.SlotUpDataButtonUIButton(image);
+    else if (view == 1)
+        p.SlotFormResetButton();
+    else
+        p.SlotUpDataDPI(2);   // the mouse's DPI button
 
     QCOMPARE(sends(), 0);
     QCOMPARE(notices, 0);
-    const QStringList rateShown = shown(&rate), dpiShown = shown(&dpi);
-    if (view == 0) {
-        QCOMPARE(rateShown, (QStringList{"Button4000HZ", "label_7"}));
-        QCOMPARE(shown(&lod), (QStringList{"MM0", "label_2"}));
-        QCOMPARE(shown(&sleep), (QStringList{"Button5", "label_5"}));
-        QCOMPARE(shown(&straight), QStringList{"MM0"});
-        QCOMPARE(shown(&ripple), QStringList());
-        QCOMPARE(dpiShown, QStringList{"RedButton"});
-        QCOMPARE(dpi.findChild<QSpinBox *>("spinBoxA_2")->value(), 4);
+    SensorDPI *dpi = pageChild<SensorDPI>();
+    const QStringList rate = shown(pageChild<SensorRate>()), sleep = shown(pageChild<StopCloseTime>());
+    const QStringList lod = shown(pageChild<SensorLODB>()), levels = shown(dpi);
+    const QStringList switches = shown(pageChild<StraightLine>()) + shown(pageChild<RippeControl>());
+    if (view == 0 || view == 3) {
+        // The 4K receiver's link has no high rates, but the stored one is
+        // still the one checked.
+        QCOMPARE(rate, (QStringList{"Button4000HZ", "label_7"}));
+        QCOMPARE(lod, (QStringList{"MM0", "label_2"}));
+        QCOMPARE(sleep, (QStringList{"Button5", "label_5"}));
+        QCOMPARE(switches, QStringList{"MM0"});   // angle snapping on, ripple control off
+        QCOMPARE(levels, QStringList{"RedButton"});
+        QCOMPARE(dpi->findChild<QSpinBox *>("spinBoxA_2")->value(), 4);
+        QCOMPARE(dpi->findChild<QSpinBox *>("spinBoxA")->value(), kLevelDpis[2]);
     } else if (view == 1) {
-        QCOMPARE(rateShown, (QStringList{"Button1000HZ", "label_5"}));
-        QCOMPARE(dpiShown, QStringList{"BrightRedButton"});
-        QCOMPARE(dpi.findChild<QSpinBox *>("spinBoxA")->value(), 800);
+        QCOMPARE(rate, (QStringList{"Button1000HZ", "label_5"}));
+        QCOMPARE(sleep, (QStringList{"Button1", "label_4"}));
+        QCOMPARE(switches, QStringList());
+        QCOMPARE(levels, QStringList{"BrightRedButton"});
+        QCOMPARE(dpi->findChild<QSpinBox *>("spinBoxA")->value(), 800);
         // The product's default levels.
-        QCOMPARE(dpi.findChild<QToolButton *>("BrightRedButton")->text(), QString("800"));
+        QCOMPARE(dpi->findChild<QToolButton *>("BrightRedButton")->text(), QString("800"));
     } else {
-        QCOMPARE(dpiShown, QStringList{"RedButton"});
+        QCOMPARE(levels, QStringList{"RedButton"});
+        QCOMPARE(g_uiWriteEnabled, u8(1));
     }
 }
 
@@ -626,19 +636,24 @@ void TestSensorWidgets::fillingFromTheDeviceSendsNothing()
 
 void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem_data()
 {
-    QTest::addColumn<int>("receiverClass");
+    QTest::addColumn<QString>("device");   // fixture lines of the device chosen
     QTest::addColumn<int>("shownRates");
     QTest::addColumn<QString>("fastest");
     QTest::addColumn<int>("code");
-    QTest::newRow("1K receiver") << 1 << 4 << "Button1000HZ" << 0x01;
-    QTest::newRow("2K receiver") << 2 << 4 << "Button1000HZ" << 0x01;
-    QTest::newRow("4K receiver") << 4 << 4 << "Button1000HZ" << 0x01;
-    QTest::newRow("8K receiver") << 8 << 7 << "Button8000HZ" << 0x40;
+    // Link bytes 0, 4, 1, 5 and a cable's 2; only the 8K receiver's link 5
+    // (and link 3, which no device of the family has) carries 2000 to
+    // 8000 Hz.
+    const QString receiver = "[RX]\ntype=receiver\nclass=%1\nid=11 22 33\ncid=0x21\nmid=1\nplugged=1\nmouse=M1\n";
+    QTest::newRow("1K receiver") << receiver.arg(1) << 4 << "Button1000HZ" << 0x01;
+    QTest::newRow("2K receiver") << receiver.arg(2) << 4 << "Button1000HZ" << 0x01;
+    QTest::newRow("4K receiver") << receiver.arg(4) << 4 << "Button1000HZ" << 0x01;
+    QTest::newRow("8K receiver") << receiver.arg(8) << 7 << "Button8000HZ" << 0x40;
+    QTest::newRow("mouse on its cable") << QString() << 4 << "Button1000HZ" << 0x01;
 }
 
 void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem()
 {
-    QFETCH(int, receiverClass);
+    QFETCH(QString, device);
     QFETCH(int, shownRates);
     QFETCH(QString, fastest);
     QFETCH(int, code);
@@ -648,29 +663,123 @@ void TestSensorWidgets::highRatesOnlyWhereTheReceiverHasThem()
     {
         QFile f(fixture);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QString("[RX]\ntype=receiver\nclass=%1\nid=11 22 33\ncid=0x21\nmid=1\nplugged=1\nmouse=M1\n"
-                        "[M1]\ntype=mouse\nmid=1\nonline=1\n")
-                    .arg(receiverClass)
+        f.write((device + "[M1]\ntype=mouse\nmid=1\nonline=1\ncable=" + (device.isEmpty() ? "1" : "0") + "\n")
                     .toLatin1());
     }
     QVERIFY(hidsim::reset(fixture.toLocal8Bit().constData()));
-    useDevice("RX");
+    const char *chosen = device.isEmpty() ? "M1" : "RX";
+    // Chosen as the device list chooses it.
+    DeviceAllInfo record;
+    record.devicePath = QString::fromStdString(hidsim::pathOf(chosen));
+    QCOMPARE(Worker::identifyDevice(record, record.devicePath.toUtf8().constData()), 1);
+    g_selectedDevice = record;
+    useDevice(chosen);
 
-    // The page shows the high rates for the links that carry them.
-    const int link = UsbFinderC_GetDeviceInfo(g_deviceHandle).link;
-    SensorRate rate;
-    rate.setHighRatesVisible(link == 3 || link == 5);
-    rate.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rate));
+    refreshPage([](FlashDataMap &d) { d.reportRate = 0x08; });
+    Sensor pointerPage;
+    devicePage().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&devicePage()));
+    SensorRate *rate = pageChild<SensorRate>();
     int visible = 0;
-    for (QToolButton *b : rate.findChildren<QToolButton *>())
+    for (QToolButton *b : rate->findChildren<QToolButton *>())
         visible += b->isVisible() ? 1 : 0;
     QCOMPARE(visible, shownRates);
 
-    clickChild(&rate, fastest.toLatin1().constData());
+    clickChild(rate, fastest.toLatin1().constData());
     QCOMPARE(sends(), 1);
     QVERIFY(hidsim::waitIdle());
     QCOMPARE(int(mouseImage().reportRate), code);
+    // The pointer settings page is the one that hears the choice.
+    QCOMPARE(hideModels, QList<int>{code == 0x40 ? 1 : 0});
+    QVERIFY(QObject::disconnect(PostMsg::instance(), &PostMsg::SigHideModel, &pointerPage, &Sensor::SlotHideModel));
+}
+
+// ---- Placements ----------------------------------------------------------------------------
+
+void TestSensorWidgets::everythingSitsInItsPlace_data()
+{
+    using Fill = ImageEdit;   // one refresh of the page
+    QTest::addColumn<QVector<Fill>>("refreshes");
+    QTest::addColumn<int>("linkType");
+    QTest::addColumn<QVector<Place>>("places");
+
+    const auto rates = [](QVector<QPoint> buttons, QVector<QPoint> captions) {
+        const char *b[7] = {"Button125HZ",  "Button250HZ",  "Button500HZ", "Button1000HZ",
+                            "Button2000HZ", "Button4000HZ", "Button8000HZ"};
+        const char *c[7] = {"label_2", "label_3", "label_4", "label_5", "label_6", "label_7", "label_8"};
+        QVector<Place> p;
+        for (int i = 0; i < buttons.size(); ++i) {
+            p.push_back({"frameRate", b[i], QRect(buttons.at(i), QSize(20, 20))});
+            p.push_back({"frameRate", c[i], QRect(captions.at(i), QSize(i == 0 ? 81 : 90, 21))});
+        }
+        return p;
+    };
+    // Level buttons 1 to 5 at these x (y 75), the marker under level `at`.
+    const auto levels = [](QVector<int> xs, int at) {
+        const char *b[5] = {"BlueButton", "BrightRedButton", "RedButton", "YellowButton", "GreenButton"};
+        QVector<Place> p;
+        for (int i = 0; i < xs.size(); ++i)
+            p.push_back({"frameDpi", b[i], QRect(xs.at(i), 75, 56, 18)});
+        p.push_back({"frameDpi", "label_8", QRect(xs.at(at) + 12, 75 + 13, 30, 30)});
+        return p;
+    };
+    const auto count = [](int n, int level) {
+        return Fill([n, level](FlashDataMap &d) { d.dpiLevelCount = u8(n), d.dpiLevel = u8(level); });
+    };
+
+    QTest::newRow("four rates") << QVector<Fill>{count(5, 1)} << 1
+                                << rates({{107, 22}, {189, 22}, {271, 22}, {353, 22}},
+                                         {{75, 0}, {152, 0}, {234, 0}, {316, 0}});
+    QTest::newRow("seven rates")
+        << QVector<Fill>{count(5, 1)} << 5
+        << rates({{103, 23}, {169, 23}, {234, 23}, {299, 23}, {364, 23}, {430, 23}, {495, 23}},
+                 {{73, 0}, {138, 0}, {203, 0}, {268, 0}, {333, 0}, {398, 0}, {463, 0}});
+    QTest::newRow("one level") << QVector<Fill>{count(5, 0), count(1, 0)} << 1 << levels({230}, 0);
+    QTest::newRow("two levels") << QVector<Fill>{count(2, 1)} << 1 << levels({130, 330}, 1);
+    QTest::newRow("three levels") << QVector<Fill>{count(3, 1)} << 1 << levels({130, 230, 330}, 1);
+    QTest::newRow("four levels") << QVector<Fill>{count(4, 3)} << 1 << levels({90, 170, 250, 330}, 3);
+    QTest::newRow("five levels") << QVector<Fill>{count(1, 0), count(5, 2)} << 1
+                                 << levels({80, 155, 230, 305, 380}, 2);
+    // With more than five the levels keep their places; the large ones lie
+    // beyond the frame's shown part.
+    QVector<Place> seven = levels({130, 330, 230, 305, 380}, 0);
+    seven += {{"frameDpi", "PurpleButton", {800, 99, 54, 56}},
+              {"frameDpi", "LightBlueButton", {700, 99, 54, 56}},
+              {"frameDpi", "LightYellowButton", {652, 99, 54, 56}}};
+    QTest::newRow("two levels, then seven") << QVector<Fill>{count(2, 0), count(7, 0)} << 1 << seven;
+    // The lift-off options and their captions ("0.7mm" needs more than 41
+    // px: the captions are wider about the same centres).
+    const QVector<Place> distances{
+        {"frameLOD", "MM0", {104, 23, 20, 20}},    {"frameLOD", "MM1", {166, 23, 20, 20}},
+        {"frameLOD", "MM2", {228, 23, 20, 20}},    {"frameLOD", "label_2", {94, 0, 41, 21}},
+        {"frameLOD", "label_3", {155, 0, 41, 21}}, {"frameLOD", "label_4", {217, 0, 41, 21}}};
+    QTest::newRow("lift-off distances") << QVector<Fill>{count(5, 1)} << 1 << distances;
+}
+
+// Each row fills the device page from the mouse and finds every widget
+// named where the layout puts it, so that no two of them change places, and
+// every caption among them shows its text whole.
+void TestSensorWidgets::everythingSitsInItsPlace()
+{
+    QFETCH(QVector<ImageEdit>, refreshes);
+    QFETCH(int, linkType);
+    QFETCH(QVector<Place>, places);
+    g_selectedDevice.linkType = u8(linkType);
+    for (const ImageEdit &fill : refreshes)
+        refreshPage(fill);
+    for (const Place &place : places) {
+        QWidget *frame = pageChild<QWidget>(place.frame);
+        auto *w = frame->findChild<QWidget *>(QString::fromLatin1(place.object));
+        QVERIFY2(w && w->parentWidget() == frame, place.object);
+        const QString where = QString("%1 %2").arg(place.frame, place.object);
+        if (auto *caption = qobject_cast<QLabel *>(w)) {
+            QCOMPARE(w->geometry().center(), place.at.center());
+            QVERIFY2(caption->fontMetrics().horizontalAdvance(caption->text()) <= w->width(),
+                     qPrintable(where + " cuts " + caption->text()));
+        } else {
+            QVERIFY2(w->geometry() == place.at, qPrintable(where));
+        }
+    }
 }
 
 // ---- The sleep slider ---------------------------------------------------------------------

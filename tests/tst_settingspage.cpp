@@ -20,6 +20,7 @@
 #include "updatetraces.h"
 #include "worker.h"
 
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -30,7 +31,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -301,7 +305,7 @@ private slots:
         QTest::newRow("Chinese badge") << "toolButton_2" << 1 << true;
         // A language the program does not ship: the texts fall back, nothing
         // breaks.
-        QTest::newRow("language 5 by name") << "comboBox" << 5 << true;
+        QTest::newRow("language 5, no button") << "comboBox" << 5 << true;
     }
     void languageChoice()
     {
@@ -316,7 +320,7 @@ private slots:
         QSignalSpy same(PostMsg::instance(), &PostMsg::SigLanguageSameA);
 
         if (control == "comboBox")
-            QVERIFY(QMetaObject::invokeMethod(page.get(), "on_comboBox_activated", Q_ARG(int, language)));
+            page->on_comboBox_activated(language);
         else
             QTest::mouseClick(page->findChild<QAbstractButton *>(control), Qt::LeftButton);
 
@@ -337,7 +341,7 @@ private slots:
         QCOMPARE(englishGrey, chineseHighlighted);
     }
 
-    // The options the page carries without a control, invoked by name.
+    // The options the page carries without a control, called directly.
     void optionSlots_data()
     {
         QTest::addColumn<QString>("slot");
@@ -398,7 +402,15 @@ private slots:
         writeAutostartEntry(QCoreApplication::applicationName(), "/old/path");
         QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
 
-        QVERIFY(QMetaObject::invokeMethod(page.get(), slot.toLatin1().constData(), Q_ARG(bool, argument)));
+        const QMap<QString, void (FormSetting::*)(bool)> handlers{
+            {"on_checkBox_3_toggled", &FormSetting::on_checkBox_3_toggled},
+            {"on_checkBox_clicked", &FormSetting::on_checkBox_clicked},
+            {"on_checkBox_5_toggled", &FormSetting::on_checkBox_5_toggled},
+            {"on_ReUntil_2_toggled", &FormSetting::on_ReUntil_2_toggled},
+            {"on_ReUntil_3_toggled", &FormSetting::on_ReUntil_3_toggled},
+            {"on_checkBox_2_toggled", &FormSetting::on_checkBox_2_toggled}};
+        QVERIFY(handlers.contains(slot));
+        (page.get()->*handlers.value(slot))(argument);
 
         if (!macroKey.isEmpty())
             QCOMPARE(MacroSettings::instance()->readString(macroKey.section('/', 0, 0), macroKey.section('/', 1)),
@@ -443,7 +455,7 @@ private slots:
     {
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("https", &catcher, "open");
-        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_5_clicked"));
+        page->on_pushButton_5_clicked();
         QDesktopServices::unsetUrlHandler("https");
         QCOMPARE(catcher.opened.size(), 1);
         QVERIFY(catcher.opened.first().isValid());
@@ -453,15 +465,37 @@ private slots:
         QTemporaryDir bin;
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8());
-        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_6_clicked"));
+        page->on_pushButton_6_clicked();
         QFile script(bin.path() + "/xfce4-mouse-settings");
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write(("#!/bin/sh\necho > '" + bin.path() + "/started'\n").toUtf8());
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(QMetaObject::invokeMethod(page.get(), "on_pushButton_6_clicked"));
+        page->on_pushButton_6_clicked();
         qputenv("PATH", path);
         QTRY_VERIFY(QFile::exists(bin.path() + "/started"));
+    }
+
+    // The library's reports of the long-range mode and of a form reset give
+    // the page nothing to do: the library's thread must not wait for it.
+    void libraryDoesNotWaitForThePage()
+    {
+        std::atomic<bool> sent{false};
+        std::thread library([&sent] {
+            PostMsg::instance()->postLongRangeMode(true);
+            PostMsg::instance()->postFormReset();
+            sent = true;
+        });
+        // The GUI thread runs no event loop meanwhile: a blocking hand-over
+        // would keep the library waiting until it does.
+        QDeadlineTimer deadline(5000);
+        while (!sent && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const bool sentAlone = sent;
+        while (!sent)
+            QCoreApplication::processEvents();
+        library.join();
+        QVERIFY(sentAlone);
     }
 
     // Where the update dialog stands, and when the page leaves it alone.

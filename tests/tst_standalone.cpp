@@ -18,6 +18,8 @@
 #include "languageloader.h"
 #include "macro.h"
 #include "macroblock.h"
+#include "macrofile.h"
+#include "macrokeys.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "pointersettings.h"
@@ -48,6 +50,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -232,6 +235,8 @@ private:
             child<QPushButton>(p, verb == "left" ? "LeftButton_2" : "MidButton_2")->click();
         } else if (verb == "press" || verb == "release") {   // a key caught in the box, then its button
             const char *box = verb == "press" ? "lineEditPress" : "lineEditRelease";
+            QApplication::setActiveWindow(p);   // again after a notice: the hook hears keys then
+            QVERIFY(QTest::qWaitForWindowActive(p));
             child<QLineEdit>(p, box)->setFocus();
             hookKey(arg.toInt(nullptr, 16));
             child<QPushButton>(p, verb == "press" ? "lineEditPress_2" : "lineEditRelease_2")->click();
@@ -270,6 +275,13 @@ private:
                 QTest::keyClick(p->windowHandle(), c.toLatin1());
             child<QPushButton>(p, "StopRecord")->click();
             seen << "name field: " + child<QLineEdit>(p, "MacroName")->text();
+        } else if (verb == "arrive") {   // arrive <name>: device data with button 2 running a macro of that name
+            FlashDataMap image = mouseImage();
+            image.buttonFunctions[2] = macroButtonFunction(2, 254);
+            const MacroDownloadRecord block = buildMacroBlock(arg, {macroRowForName("B", false, {})});
+            std::memcpy(image.macroRecords[2].bytes, block.bytes(), sizeof block);
+            page->SlotButtonToMacro(image, 2);
+            seen << "listed: " + QStringList(listMacroNames(macroFolder())).join(",");
         } else if (verb == "send") {   // the shown macro to device button 2
             page->SlotMacroDownLoadData(page->shownMacro(), 2);
             const FlashDataMap image = mouseImage();
@@ -279,7 +291,7 @@ private:
             setExchangeFileQuestion([path](bool) { return path; });
             page->ExPortMacro();
             QFile f(path);
-            MacroExchange ex;
+            MacroExportFile ex;
             seen << (f.open(QIODevice::ReadOnly) && parseMacroExchange(f.readAll(), page->mouseButtonNames(), &ex)
                          ? "export " + ex.loopText + ": " + rowsText(ex.rows)
                          : QString("no export"));
@@ -392,6 +404,17 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
         << QStringList{"name n/e-w"} << QStringList() << "new=" << QStringList();
     QTest::newRow("a taken name from the field") << QStringList{"name a"} << QStringList() << a
                                                  << QStringList{"SameMacro"};
+    // As on the device page: a name from the mouse that cannot be a macro's
+    // file name gets no file, not one under a cleaned name.
+    QTest::newRow("a macro from the mouse") << QStringList{"arrive ok"} << QStringList() << "ok=254|0x05 1 0|10ms|"
+                                            << QStringList{"listed: a,b,c,ok"};
+    QTest::newRow("a name from the mouse with a slash") << QStringList{"arrive a/b"} << QStringList() << "ab=<none>"
+                                                        << QStringList{"listed: a,b,c"};
+    // A macro holds the 70 events of a device block.
+    QTest::newRow("the 70th event, then a pair, then one more")
+        << QStringList{"click c", "press 41", "left", "press 42"}
+        << QString("A v,0ms,").repeated(70).split(',', Qt::SkipEmptyParts)
+        << "c=1|" + QString("0x04 1 0|0ms|").repeated(69) << QStringList{"KeyNumberLimit", "KeyNumberLimit"};
     QTest::newRow("export holds the events, not the delay rows")
         << QStringList{"click a", "current 1", "delay 40", "export"} << QStringList{"A v", "40ms", "A ^", "10ms"} << a
         << QStringList{"export 1: A v 40ms, A ^ 10ms"};
@@ -408,7 +431,8 @@ void TestStandalone::macroPageKeepsEventsAndDelays()
     QFETCH(QStringList, told);
     useMouse();
     g_language = 0;
-    putFiles({"a.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "b.ini=253|0x05 1 0|10ms|"});
+    putFiles({"a.ini=1|0x04 1 0|25ms|0x04 1 1|10ms|", "b.ini=253|0x05 1 0|10ms|",
+              "c.ini=1|" + QString("0x04 1 0|0ms|").repeated(69)});
     page.reset(new Macro);
     page->show();
     QApplication::setActiveWindow(page.get());

@@ -1,6 +1,6 @@
 // The library's C functions, answered by the simulated bench.
 
-#include "bench.h"
+#include "state.h"
 
 #include "HIDUsbRecords.h"
 

@@ -68,7 +68,7 @@ std::int64_t nowMs();
 // Scales a device delay by the time-scale knob.
 int scaled(int ms);
 
-// ---- The bench (bench.cpp) ----
+// ---- The bench (state.cpp) ----
 
 struct Mouse {
     std::string id;

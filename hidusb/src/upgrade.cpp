@@ -3,7 +3,7 @@
 // progress and the end through the caller's callback on a library thread.
 // A failed write leaves the device waiting in update mode.
 
-#include "bench.h"
+#include "state.h"
 
 #include <cstdio>
 #include <cstring>

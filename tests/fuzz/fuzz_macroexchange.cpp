@@ -1,8 +1,9 @@
 // A macro exchange file's bytes through the importer, then through the
 // block builder. A file that is not a whole exchange file must add nothing
 // (no macro file, nothing handed back) and end at once, whatever its row
-// count says; an imported one holds at most 70 rows of the vocabulary,
-// and its new macro file reads back as the same rows.
+// count says; an imported one holds at most 70 rows of the vocabulary and
+// a loop mode the editor shows, and its new macro file reads back as the
+// same rows.
 #include "fuzzsupport.h"
 #include "macroblock.h"
 #include "macroexchange.h"
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!writeFuzzFile(source, data, size))
         return 0;
 
-    MacroExchange exchange;
+    MacroExportFile exchange;
     exchange.loopText = QStringLiteral("untouched");
     const MacroImportResult result = importMacroExchange(source, folder, QStringLiteral("fuzz"), mouse, &exchange);
     const QString target = macroFilePath(folder, QStringLiteral("fuzz"));
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         return 0;
     }
-    if (exchange.rows.size() > kMacroMaxEvents)
+    if (exchange.rows.size() > kMacroMaxEvents || macroLoopMode(exchange.loopText) != exchange.loopText.toInt())
         std::abort();
     for (const MacroRow &row : exchange.rows) {
         if (!isMacroKey(row.code, row.kind))
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (block.eventCount != exchange.rows.size())
         std::abort();
     // Exported again (without pictures), the file reads as the same rows.
-    MacroExchange second;
+    MacroExportFile second;
     if (!parseMacroExchange(macroExchangeBytes(QStringLiteral("fuzz"), exchange.loopText, exchange.rows, QIcon(), QIcon()),
                             mouse, &second) ||
         second.rows != exchange.rows || second.loopText != exchange.loopText)

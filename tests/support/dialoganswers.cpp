@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
@@ -54,6 +55,8 @@ void DialogAnswerer::answerFront()
     m_answered = front;
     const QString cls = QString::fromLatin1(front->metaObject()->className());
     shown << cls;
+    if (auto *label = front->findChild<QLabel *>(QStringLiteral("label")))
+        said << cls + ": " + label->text();
     const QString answer = takeAnswer(cls);
     if (answer.isEmpty()) {
         press(front, "CloseButton");

@@ -27,6 +27,8 @@ public:
     // Every dialog that showed by class, and every menu as "menu:" and its
     // entries' texts.
     QStringList shown;
+    // What every dialog with a message said: "Class: text".
+    QStringList said;
 
 private:
     QString takeAnswer(const QString &cls);

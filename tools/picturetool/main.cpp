@@ -119,6 +119,15 @@ bool saveCloseButtons(const QString &dir, QColor glyphColor)
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    // picturetool --icon <size> <file>: the logo alone, for the desktop's
+    // icon theme.
+    if (argc == 4 && qstrcmp(argv[1], "--icon") == 0) {
+        const int size = QByteArray(argv[2]).toInt();
+        if (size > 0 && savePng(programLogo(size), QString::fromLocal8Bit(argv[3])))
+            return 0;
+        std::fprintf(stderr, "picturetool: painting the %s-pixel icon failed\n", argv[2]);
+        return 1;
+    }
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Picture");
     bool ok = true;
     for (const PictureFolder &f : pictureFolders()) {

@@ -182,12 +182,15 @@ QImage cornerButton(bool close, bool hover)
     return img;
 }
 
+} // namespace
 
-QImage logo()
+QImage programLogo(int size)
 {
-    QImage img = canvas(64, 64);
+    QImage img = canvas(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 64-pixel grid, scaled to the size asked for.
+    p.scale(size / 64.0, size / 64.0);
     QLinearGradient g(0, 0, 64, 64);
     g.setColorAt(0, QColor(40, 170, 255));
     g.setColorAt(1, QColor(20, 90, 200));
@@ -200,8 +203,6 @@ QImage logo()
     p.drawLine(QPointF(38, 38), QPointF(47, 47));
     return img;
 }
-
-} // namespace
 
 QImage chevron(bool up)
 {
@@ -229,7 +230,7 @@ QImage tintedChevron(bool up, QColor color)
 
 QUZ_PICTURE_FOLDER(dialog, "Dialog")
 {
-    bool ok = savePng(logo(), dir + "/Logo.png");
+    bool ok = savePng(programLogo(64), dir + "/Logo.png");
     ok &= saveBackground(background(QColor(), false), dir + "/main_nr.png");
     ok &= saveBackground(devicePageBackground(background(QColor(), false), kHeader, QColor(30, 136, 229)),
                          dir + "/key_nr.png");

@@ -47,6 +47,10 @@ const QColor kDialogPanel(250, 251, 253);
 const QColor kDialogBorder(200, 206, 216);
 const QColor kDialogGlyph(110, 118, 132);
 
+// The program's logo, size pixels square: the tray icon (64) and the
+// desktop's icon for the program.
+QImage programLogo(int size);
+
 // A dialog's background: square and opaque (the dialogs are not translucent
 // windows, so round transparent corners would show black), a 1 px border and
 // a short accent line under the top edge of the given length.

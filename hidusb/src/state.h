@@ -1,5 +1,5 @@
-#ifndef HIDUSB_BENCH_H
-#define HIDUSB_BENCH_H
+#ifndef HIDUSB_STATE_H
+#define HIDUSB_STATE_H
 
 // The one simulated bench and the helpers the C functions share. Every
 // member is guarded by Bench::mutex; no callback is ever called while it is
@@ -51,21 +51,27 @@ struct Bench {
     int batteryOptimize = 0;
 };
 
+// ---- The bench, its fixture and its state file (state.cpp) ----
+
 Bench &bench();                // call only with the lock held or for .mutex
 void ensureInit();             // lock held
-// Starts the thread that runs the commands of an outside process's command
-// file (control.cpp); nothing for an empty name.
-void startControlWatch(const std::string &file);
 Dispatcher &events();          // device events and pairing
 Dispatcher &changes();         // device-change notices
 Dispatcher &upgrades();        // firmware update steps
 extern std::atomic<double> g_timeScale;
 
-// Records one call of the library with its arguments (own lock).
-void logCall(const std::string &text);
-void logImage(const u8 *image);
-std::string hexText(const u8 *p, int n);
-std::string quoted(const char *s);
+// Lock held. Fills the bench with the devices of its fixture file, or of the
+// default bus when there is none or it cannot be read, each mouse with its
+// factory flash; withState then loads the flash kept in the state file.
+void buildBench(Bench &b, bool withState);
+// $XDG_DATA_HOME/QuzmarSim, or ~/.local/share/QuzmarSim.
+std::string defaultStateDir();
+std::string stateFile(const Bench &b);
+
+// ---- Device look-ups (lookup.cpp) ----
+
+// The id of no receiver: a mouse paired with none.
+const ReceiverId kNoReceiver{{0, 0, 0}};
 
 // Lookups, lock held. Unplugged devices and devices in update mode are not
 // found by path.
@@ -85,6 +91,8 @@ std::string bootPath(const BootDevice &b);
 int receiverPid(int cls);
 u8 receiverLink(int cls);
 
+// ---- The flash and how changes go out (state.cpp) ----
+
 Bytes currentImage(const Mouse &m);
 void storeImage(Mouse &m, const u8 *image, int profile);
 
@@ -103,7 +111,21 @@ bool sendFails();
 void queueEvent(int delayMs, u8 event, u8 flag, u8 sub, std::function<bool(Bytes &)> payload);
 void queueStatus(int delayMs, u8 statusBits);
 
+// ---- Call records (simcontrol.cpp) ----
+
+// Records one call of the library with its arguments (own lock).
+void logCall(const std::string &text);
+void logImage(const u8 *image);
+std::string hexText(const u8 *p, int n);
+std::string quoted(const char *s);
+
+// ---- Command file (commandfile.cpp) ----
+
+// Starts the thread that runs the commands of an outside process's command
+// file; nothing for an empty name.
+void startControlWatch(const std::string &file);
+
 } // namespace detail
 } // namespace hidsim
 
-#endif // HIDUSB_BENCH_H
+#endif // HIDUSB_STATE_H

@@ -4,7 +4,7 @@
 // and then removes it. A script that drives the program can so switch the
 // simulated mouse off or pull a device while the program runs.
 
-#include "bench.h"
+#include "state.h"
 #include "hidusb_sim.h"
 
 #include <chrono>

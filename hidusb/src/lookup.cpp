@@ -1,0 +1,126 @@
+// Finding the simulated devices: the paths and USB ids they show on the bus,
+// and the look-ups by path and by name that every C function starts from.
+
+#include "state.h"
+
+#include <cstdio>
+
+namespace hidsim {
+namespace detail {
+
+int receiverPid(int cls)
+{
+    switch (cls) {
+    case 1: return 0xF511;
+    case 2: return 0xF512;
+    case 8: return 0xF518;
+    default: return 0xF514;
+    }
+}
+
+u8 receiverLink(int cls)
+{
+    switch (cls) {
+    case 1: return 0;
+    case 2: return 4;
+    case 8: return 5;
+    default: return 1;
+    }
+}
+
+std::string receiverPath(const Receiver &r)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04X:%04X", kVendorId, receiverPid(r.cls));
+    return "/dev/hidsim/" + std::string(buf) + "/" + r.id;
+}
+
+std::string cablePath(const Mouse &m)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04X:%04X", kVendorId, kCablePid);
+    return "/dev/hidsim/" + std::string(buf) + "/" + m.id;
+}
+
+std::string bootPath(const BootDevice &d)
+{
+    return "/dev/hidsim/boot/" + d.id;
+}
+
+Receiver *receiverByPath(const char *path)
+{
+    if (!path)
+        return nullptr;
+    for (Receiver &r : bench().receivers)
+        if (r.plugged && !r.bootMode && receiverPath(r) == path)
+            return &r;
+    return nullptr;
+}
+
+Mouse *cableMouseByPath(const char *path)
+{
+    if (!path)
+        return nullptr;
+    for (Mouse &m : bench().mice)
+        if (m.cable && !m.bootMode && cablePath(m) == path)
+            return &m;
+    return nullptr;
+}
+
+Mouse *mouseById(const std::string &id)
+{
+    for (Mouse &m : bench().mice)
+        if (m.id == id)
+            return &m;
+    return nullptr;
+}
+
+Receiver *receiverById(const std::string &id)
+{
+    for (Receiver &r : bench().receivers)
+        if (r.id == id)
+            return &r;
+    return nullptr;
+}
+
+BootDevice *bootById(const std::string &id)
+{
+    for (BootDevice &d : bench().boots)
+        if (d.id == id)
+            return &d;
+    return nullptr;
+}
+
+Mouse *mouseBehind(const Receiver &r)
+{
+    if (r.rid == kNoReceiver)
+        return nullptr;
+    for (Mouse &m : bench().mice)
+        if (!m.bootMode && m.pairedId == r.rid)
+            return &m;
+    return nullptr;
+}
+
+Mouse *answeringMouse(const char *path)
+{
+    if (Receiver *r = receiverByPath(path)) {
+        Mouse *m = mouseBehind(*r);
+        return m && m->online ? m : nullptr;
+    }
+    return cableMouseByPath(path);
+}
+
+Mouse *serverMouse()
+{
+    const Server &s = bench().server;
+    return s.active ? answeringMouse(s.path.c_str()) : nullptr;
+}
+
+Receiver *serverReceiver()
+{
+    const Server &s = bench().server;
+    return s.active ? receiverByPath(s.path.c_str()) : nullptr;
+}
+
+} // namespace detail
+} // namespace hidsim
