@@ -37,6 +37,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -567,6 +568,15 @@ private slots:
     // page's end must let it go rather than wait for it.
     void pageEndReleasesTheWorker()
     {
+        // Told on the worker's thread as it starts the call, just before the
+        // page's own connection (made later) holds it.
+        std::atomic<bool> calling{false};
+        QObject watch;
+        page.reset();
+        connect(PostMsg::instance(), &PostMsg::SigFormReset, &watch, [&calling] { calling = true; },
+                Qt::DirectConnection);
+        page.reset(new Buttoninterface);
+
         hidsim::setOnline("M1", false);
         DeviceAllInfo device = benchReceiverEntry();
         PostMsg::instance()->postSelectMouseInfo(device);
@@ -574,14 +584,17 @@ private slots:
         g_devicePageActive = 1;
         QPointer<Worker> worker = g_worker;
         g_worker->startRead();
-        // The worker is now waiting for the page; this thread does not
-        // answer it.
-        QThread::msleep(300);
+        // This thread must not run its event loop here: that would answer
+        // the worker.
+        QElapsedTimer waited;
+        waited.start();
+        while (!calling && waited.elapsed() < 30000)
+            QThread::msleep(2);
+        QVERIFY(calling);
         QVERIFY(worker->isRunning());
-        QElapsedTimer timer;
-        timer.start();
         page.reset();
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        // A page that waited for the held worker would have left it running
+        // (or still held), so it could not be deleted yet.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(worker.isNull());
     }

@@ -118,7 +118,7 @@ private slots:
 
         // Back to the list.
         frame->on_toolButton_clicked();
-        QTRY_COMPARE_WITH_TIMEOUT(stack->currentWidget(), static_cast<QWidget *>(frame->deviceListPage()), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(stack->currentWidget(), static_cast<QWidget *>(frame->deviceListPage()), 10000);
         QCOMPARE(g_devicePageActive, 0);
         QVERIFY(frame->form()->toolButton_2->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(!g_deviceButtons.isEmpty(), 10000);

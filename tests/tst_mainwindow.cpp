@@ -5,6 +5,7 @@
 
 #include "HIDUsb.h"
 #include "dialog.h"
+#include "dialoganswers.h"
 #include "dialogmain.h"
 #include "globals.h"
 #include "hidusb_sim.h"
@@ -269,8 +270,9 @@ private slots:
             }
         });
         closer.start(20);
+        // The menu runs inside the activation: when the signal returns, every
+        // menu it opened has been shown and closed.
         emit window->systemTrayIcon()->activated(QSystemTrayIcon::Context);
-        QTest::qWait(200);
         QCOMPARE(menuShows, 1);
     }
 
@@ -413,18 +415,19 @@ private slots:
         QFETCH(bool, receiver);
         QFETCH(bool, recording);
         build();
+        g_shownDevices.clear();   // the list the window found on the bench
         for (int i = 0; i < devices; ++i) {
             DeviceAllInfo d = mouseEntry();
             d.isReceiver = receiver ? 1 : 0;
             g_shownDevices.append(d);
         }
         g_macroRecording = recording ? 1 : 0;
-        QString seen;
-        closeNextModal(&seen);
+        // Space acts inside the key press, so a dialog it opened has come and
+        // gone when keyClick returns; the answerer ends with this test.
+        DialogAnswerer answerer;
         QTest::keyClick(window.get(), Qt::Key_Space);
-        QTest::qWait(200);
         g_macroRecording = 0;
-        QCOMPARE(seen, QString());
+        QCOMPARE(answerer.shown, QStringList());
         QVERIFY(callsNamed("UsbServerC_Start").empty());
     }
 
@@ -479,8 +482,9 @@ private slots:
     {
         build();
         window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->move(100, 100);
-        QTest::qWait(20);
+        QTRY_COMPARE(window->pos(), QPoint(100, 100));
         const QPoint start = window->pos();
         auto drag = [this](Qt::MouseButton pressed, Qt::MouseButtons held) {
             const QPoint inside(300, 20);

@@ -57,6 +57,15 @@ private:
         match->onUSBTimeupDestroy();
     }
 
+    // Space is the button's shortcut: it holds the button down and clicks it
+    // a moment later; the click (or none, on a button that cannot act) has
+    // happened once the button is up again.
+    void pressSpace()
+    {
+        QTest::keyClick(match.get(), Qt::Key_Space);
+        QTRY_VERIFY(!button()->isDown());
+    }
+
     void report(int status)
     {
         const unsigned char header[8] = {0, 6, 0, 0, 0, 0, 0, 0};
@@ -147,9 +156,7 @@ private slots:
         QCOMPARE(match->findChild<QLabel *>("textEdit")->isVisible(), !wiredNotice);
 
         hidsim::clearCalls();
-        QTest::keyClick(match.get(), Qt::Key_Space);
-        // A shortcut clicks the button a moment later.
-        QTest::qWait(150);
+        pressSpace();
         QCOMPARE(hidsim::countCalls("UsbServer_EnterDonglePairOnlyCid"), offered ? 1 : 0);
         if (offered) {
             QCOMPARE(hidsim::calls().back(), "UsbServer_EnterDonglePairOnlyCid(" + std::to_string(cid) + ")");
@@ -228,8 +235,7 @@ private slots:
             QCOMPARE(g_pairState, 1);
         } else if (state == 2) {
             hidsim::clearCalls();
-            QTest::keyClick(match.get(), Qt::Key_Space);
-            QTest::qWait(150);
+            pressSpace();
             QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 0);
         }
     }

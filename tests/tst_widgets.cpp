@@ -29,6 +29,19 @@ public:
     }
 };
 
+// Counts the paints of the window it watches.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 QList<int> g_iconUpdates;
 void recordIconUpdate(int index) { g_iconUpdates << index; }
 
@@ -315,6 +328,8 @@ private slots:
 
         QWidget window;
         window.resize(120, 80);
+        PaintCounter paints;
+        window.installEventFilter(&paints);
         QString done;
         QObject *owners[3] = {new QObject(&window), new QObject(&window), new QObject(&window)};
         const char names[] = "ABC";
@@ -329,12 +344,21 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTRY_COMPARE(done, afterFirst);
+        // A work asked for now runs only after a later paint, and the next
+        // paint runs none of the first ones again.
+        const int paintsBefore = paints.count;
+        int paintsWhenLate = -1;
         if (askedLater)
-            ask(2);
-        QTest::qWait(20);
-        QCOMPARE(done, afterFirst);
+            runAfterFirstPaint(&window, owners[2], [&] {
+                done += names[2];
+                paintsWhenLate = paints.count;
+            });
         window.update();
+        QTRY_VERIFY(paints.count > paintsBefore);
+        QCoreApplication::processEvents();   // what that paint queued
         QTRY_COMPARE(done, afterNext);
+        if (askedLater)
+            QVERIFY(paintsWhenLate > paintsBefore);
     }
 };
 

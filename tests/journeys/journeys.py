@@ -587,17 +587,32 @@ def open_device_page(s):
         check(time.time() < deadline, "the device page did not open")
 
 
+def new_window(s, action, what):
+    """Does `action` and waits for a window of the program that was not there
+    before (a menu, a submenu): keys sent before it shows go elsewhere."""
+    before = {w for w, _ in s.dialogs()}
+    action()
+    return wait_for(lambda: next((w for w, _ in s.dialogs() if w not in before), None), what)
+
+
+def pick(s, menu, downs):
+    """Picks the entry `downs` rows down a shown menu and waits until it has
+    gone, so that what the entry opens is not taken for the menu."""
+    s.key(*["Down"] * downs)
+    s.key("Return")
+    wait_for(lambda: menu not in [w for w, _ in s.dialogs()], "the menu closing")
+
+
 def choose(s, button, entry, sub=None):
     """Opens a button's function menu and picks an entry (and a submenu entry)
     with the keyboard."""
-    s.click("Buttoninterface", button)
-    time.sleep(0.4)
+    menu = new_window(s, lambda: s.click("Buttoninterface", button), "the function menu")
+    if sub is None:
+        pick(s, menu, MENU_ENTRIES.index(entry) + 1)
+        return
     s.key(*["Down"] * (MENU_ENTRIES.index(entry) + 1))
-    if sub is not None:
-        s.key("Right")
-        s.key(*["Down"] * sub)
-    s.key("Return")
-    time.sleep(0.4)
+    new_window(s, lambda: s.key("Right"), "the submenu")
+    pick(s, menu, sub)
 
 
 # Where the regions of a failed comparison are saved (set per journey).
@@ -630,6 +645,48 @@ def same_all(a, b, what, names=None):
             raise JourneyFailed("%s: %s shows other pixels (%d differ)%s"
                                 % (what, name, differing_pixels(a[name][1], b[name][1]),
                                    dump_regions(name, {"now": a[name], "before": b[name]})))
+
+
+# A page is painted some time after what changed it, later on a busy machine:
+# the checks below look again until the page shows what they wait for.
+
+def steady_regions(s, rects, timeout=20):
+    """The regions once two looks in a row find them alike."""
+    deadline = time.time() + timeout
+    last = s.regions(rects)
+    while True:
+        now = s.regions(rects)
+        if now == last:
+            return now
+        check(time.time() < deadline, "the page did not stop changing")
+        last = now
+
+
+def regions_until(s, rects, holds, timeout=20):
+    """Looks until `holds(regions)` or the time is up; the last look."""
+    deadline = time.time() + timeout
+    while True:
+        now = s.regions(rects)
+        if holds(now) or time.time() > deadline:
+            return now
+        time.sleep(0.2)
+
+
+def expect_same(s, rects, expected, what, names=None):
+    """Until the regions (or those named) show what they showed before."""
+    names = names or list(expected)
+    now = regions_until(s, rects, lambda r: all(r[n] == expected[n] for n in names))
+    same_all(now, expected, what, names)
+    return now
+
+
+def expect_changed(s, rects, before, what, names=None):
+    """Until every region named has changed; then the regions once steady."""
+    names = names or list(before)
+    regions_until(s, rects, lambda r: all(r[n] != before[n] for n in names))
+    now = steady_regions(s, rects)
+    differ_all({n: now[n] for n in names}, before, what)
+    return now
 
 
 def mouse(state, profile=None):
@@ -720,7 +777,7 @@ def journey_settings(s):
                   "frame_3", "Reset_3")
     s.start()
     open_device_page(s)
-    fresh = s.regions(shown)
+    fresh = steady_regions(s, shown)
     factory = mouse(s.sim_state())
 
     s.note("four DPI levels to three, the third from 1600 to 1700 DPI")
@@ -737,19 +794,15 @@ def journey_settings(s):
     s.click("RippeControl", "MM0")
     s.click("StraightLine", "MM0")
     s.settle()
-    chosen = s.regions(shown)
-    differ_all({k: v for k, v in chosen.items() if k != "ProjectChoose"},
-               {k: v for k, v in fresh.items() if k != "ProjectChoose"}, "the settings")
+    chosen = expect_changed(s, shown, fresh, "the settings", [n for n in shown if n != "ProjectChoose"])
 
     s.note("profile 2 and back to profile 1")
     switch_profile(s, "Down")
-    other = s.regions(shown)
-    check(other["ProjectChoose"] != chosen["ProjectChoose"], "the profile box did not show profile 2")
-    same_all(other, fresh, "profile 2 (as the factory made it)",
-             [n for n in shown if n != "ProjectChoose"])
+    expect_changed(s, shown, chosen, "the profile box on profile 2", ["ProjectChoose"])
+    expect_same(s, shown, fresh, "profile 2 (as the factory made it)", [n for n in shown if n != "ProjectChoose"])
     check(s.sim_state()["mice"]["M1"]["profile"] == 1, "the mouse did not switch to profile 2")
     switch_profile(s, "Up")
-    same_all(s.regions(shown), chosen, "back on profile 1")
+    expect_same(s, shown, chosen, "back on profile 1")
 
     s.close()
     held = s.sim_state()
@@ -763,7 +816,7 @@ def journey_settings(s):
 
     s.start()
     open_device_page(s)
-    same_all(s.regions(shown), chosen, "after a restart")
+    expect_same(s, shown, chosen, "after a restart")
     s.close()
 
 
@@ -777,7 +830,7 @@ def journey_buttons(s):
     labels = rects("ButtonC", "ButtonD", "ButtonE", "ButtonF")
     s.start()
     open_device_page(s)
-    fresh = s.regions(labels)
+    fresh = steady_regions(s, labels)
 
     s.note("button 4: Ctrl+Shift+A typed on the keyboard")
     choose(s, "ButtonD", "combination")
@@ -804,8 +857,7 @@ def journey_buttons(s):
         s.type(value)
     s.dialog_click(dialog, "FireKey", "NewHong")
     s.settle()
-    chosen = s.regions(labels)
-    differ_all(chosen, fresh, "the button labels")
+    chosen = expect_changed(s, labels, fresh, "the button labels")
 
     s.close()
     p = mouse(s.sim_state())
@@ -825,7 +877,7 @@ def journey_buttons(s):
 
     s.start()
     open_device_page(s)
-    same_all(s.regions(labels), chosen, "after a restart")
+    expect_same(s, labels, chosen, "after a restart")
     s.close()
 
 
@@ -835,10 +887,8 @@ def journey_buttons(s):
 def macro_menu(s, row_y, entry):
     """The macro list's context menu at a height of the list, one entry."""
     x, y, _, _ = widget_rect("Buttoninterface", "listWidgetHong")
-    s.click_at(x + 40, y + row_y, button=3)
-    time.sleep(0.4)
-    s.key(*["Down"] * entry)
-    s.key("Return")
+    menu = new_window(s, lambda: s.click_at(x + 40, y + row_y, button=3), "the macro list's menu")
+    pick(s, menu, entry)
 
 
 def file_dialog(s, path):
@@ -880,7 +930,8 @@ def record_macro(s, name, keys):
     time.sleep(0.3)
     check(not s.dialogs(), "something opened while recording: %s" % s.dialogs())
     s.click("Buttoninterface", "Save")
-    time.sleep(0.5)
+    path = os.path.join(s.data_dir, "usersetting", "MacroPage", name + ".ini")
+    wait_for(lambda: os.path.exists(path) and len(read_file(path).splitlines()) > 1, "the saved macro")
 
 
 def bind_macro(s, button):
@@ -900,7 +951,7 @@ def journey_macro(s):
     os.makedirs(exchange)
     s.start()
     open_device_page(s)
-    fresh = s.regions(shown)
+    fresh = steady_regions(s, shown)
 
     s.note("new macro 'jump', recorded: h, a pause, i, a pause, Space")
     record_macro(s, "jump", [("h", 0.5), ("i", 0.4), ("space", 0.3)])
@@ -913,8 +964,7 @@ def journey_macro(s):
 
     s.note("bound to button 4")
     bind_macro(s, "ButtonD")
-    bound = s.regions(shown)
-    check(bound["ButtonD"] != fresh["ButtonD"], "button 4's label did not change")
+    bound = expect_changed(s, shown, fresh, "bound to button 4", ["ButtonD"])
     block = mouse(s.sim_state())["macroRecords"][DEVICE_BUTTON["ButtonD"]]
     check(mouse(s.sim_state())["buttons"][DEVICE_BUTTON["ButtonD"]] == [6, 4, 1], "button 4 does not run the macro")
     check(macro_name(block) == "jump", "the mouse's block is named %r" % macro_name(block))
@@ -930,7 +980,7 @@ def journey_macro(s):
     s.dialog_click(dialog, "DeleteConfirm", "NewHong")
     s.settle()
     check(not os.path.exists(macro_file), "the macro file stayed")
-    same_all(s.regions(shown), fresh, "after the deletion")
+    expect_same(s, shown, fresh, "after the deletion")
     check(mouse(s.sim_state())["buttons"][DEVICE_BUTTON["ButtonD"]] == [1, 16, 0], "button 4 did not fall back")
     macro_menu(s, 100, 2)
     file_dialog(s, os.path.join(exchange, "jump.ini"))
@@ -938,7 +988,7 @@ def journey_macro(s):
     wait_for(lambda: os.path.exists(macro_file) and read_file(macro_file) == saved,
              "an imported macro equal to the saved one")
     bind_macro(s, "ButtonD")
-    same_all(s.regions(shown), bound, "bound again")
+    expect_same(s, shown, bound, "bound again")
 
     s.close()
     p = mouse(s.sim_state())
@@ -951,7 +1001,7 @@ def journey_macro(s):
     # once clicked.
     x, y, _, _ = widget_rect("Buttoninterface", "listWidgetHong")
     s.click_at(x + 40, y + 15)
-    same_all(s.regions(shown), bound, "after a restart")
+    expect_same(s, shown, bound, "after a restart")
     check(macro_rows(read_file(macro_file)) == macro_rows(saved), "the macro changed after a restart")
     s.close()
 
@@ -974,47 +1024,44 @@ def show_page(s, button):
 def journey_language(s):
     """Chinese and back: the texts of every page change, and the choice stays."""
     s.start()
-    time.sleep(1.0)
+    wait_card(s)
+    s.settle()
     held = s.sim_state()
-    english = {"list": s.regions(LIST_TEXTS)}
+    english = {"list": steady_regions(s, LIST_TEXTS)}
     open_device_page(s)
-    english["page"] = s.regions(PAGE_TEXTS)
+    english["page"] = steady_regions(s, PAGE_TEXTS)
     show_page(s, "ButtonMain_4")
-    english["settings"] = s.regions(SETTINGS_TEXTS)
+    english["settings"] = steady_regions(s, SETTINGS_TEXTS)
 
     s.note("Chinese on the settings page")
     s.click("FormSetting", "pushButton_2")
     s.settle(quiet=1.0)
-    chinese = {"settings": s.regions(SETTINGS_TEXTS)}
+    chinese = {"settings": expect_changed(s, SETTINGS_TEXTS, english["settings"], "Chinese, settings")}
     show_page(s, "ButtonMain_3")
-    chinese["page"] = s.regions(PAGE_TEXTS)
+    chinese["page"] = expect_changed(s, PAGE_TEXTS, english["page"], "Chinese, page")
     show_page(s, "ButtonMain_2")
-    chinese["list"] = s.regions(LIST_TEXTS)
-    for page in chinese:
-        differ_all(chinese[page], english[page], "Chinese, " + page)
+    chinese["list"] = expect_changed(s, LIST_TEXTS, english["list"], "Chinese, list")
 
     s.note("restart in Chinese, back to English")
     s.close()
     s.start()
-    time.sleep(1.0)
-    same_all(s.regions(LIST_TEXTS), chinese["list"], "the list after a restart in Chinese")
+    expect_same(s, LIST_TEXTS, chinese["list"], "the list after a restart in Chinese")
     open_device_page(s)
-    same_all(s.regions(PAGE_TEXTS), chinese["page"], "the device page after a restart in Chinese")
+    expect_same(s, PAGE_TEXTS, chinese["page"], "the device page after a restart in Chinese")
     show_page(s, "ButtonMain_4")
     s.click("FormSetting", "pushButton")
     s.settle(quiet=1.0)
-    same_all(s.regions(SETTINGS_TEXTS), english["settings"], "English again, settings")
+    expect_same(s, SETTINGS_TEXTS, english["settings"], "English again, settings")
     show_page(s, "ButtonMain_3")
-    same_all(s.regions(PAGE_TEXTS), english["page"], "English again, device page")
+    expect_same(s, PAGE_TEXTS, english["page"], "English again, device page")
     show_page(s, "ButtonMain_2")
-    same_all(s.regions(LIST_TEXTS), english["list"], "English again, list")
+    expect_same(s, LIST_TEXTS, english["list"], "English again, list")
 
     s.close()
     s.start()
-    time.sleep(1.0)
-    same_all(s.regions(LIST_TEXTS), english["list"], "the list after a restart in English")
+    expect_same(s, LIST_TEXTS, english["list"], "the list after a restart in English")
     open_device_page(s)
-    same_all(s.regions(PAGE_TEXTS), english["page"], "the device page after a restart in English")
+    expect_same(s, PAGE_TEXTS, english["page"], "the device page after a restart in English")
     s.close()
     check(s.sim_state() == held, "a language change wrote to the mouse")
 
@@ -1029,6 +1076,20 @@ def wait_state(s, predicate, what, timeout=30):
     return wait_for(matching, what, timeout)
 
 
+def close_when_over(s, dialog, form, button, timeout=30):
+    """Clicks a dialog's button until the dialog has gone: while its run goes
+    on the button is hidden or refuses, and the run ends a moment after the
+    devices show it."""
+    deadline = time.time() + timeout
+    while True:
+        s.dialog_click(dialog[1], form, button)
+        try:
+            wait_for(lambda: dialog[0] not in [w for w, _ in s.dialogs()], "the dialog closing", timeout=2)
+            return
+        except JourneyFailed:
+            check(time.time() < deadline, "%s did not close from %s" % (form, button))
+
+
 def journey_firmware(s):
     """Pairing from the frame's button; newer images put into bin/, receiver
     and mouse updated to them from the settings page."""
@@ -1036,19 +1097,18 @@ def journey_firmware(s):
     versions = rects("label_5", "label_7", form="FormSetting")
     images = s.own_program_folder()
     s.start()
-    time.sleep(1.5)
-    unpaired = s.regions(card)
+    wait_card(s)
+    s.settle()
+    unpaired = steady_regions(s, card)
 
     s.note("pairing from the frame's pairing button")
     s.click("Dialog", "toolButton_4")
-    dialog = s.wait_dialog((552, 300))[1]
-    s.dialog_click(dialog, "Match", "MatchButton")
+    dialog = s.wait_dialog((552, 300))
+    s.dialog_click(dialog[1], "Match", "MatchButton")
     wait_state(s, lambda st: st["mice"]["M1"]["paired"] == RECEIVER_ID, "pairing")
-    time.sleep(1.0)
-    s.dialog_click(dialog, "Match", "CloseButton")
+    close_when_over(s, dialog, "Match", "CloseButton")
     s.settle()
-    paired = s.regions(card)
-    check(paired["card"] != unpaired["card"], "the card did not show the paired mouse")
+    paired = expect_changed(s, card, unpaired, "the card with the paired mouse")
 
     s.note("newer receiver and mouse images put into bin/")
     for image in NEWER_IMAGES:
@@ -1062,19 +1122,17 @@ def journey_firmware(s):
     s.dialog_click(dialog, "UpDateRepair", "NewHong")
     s.settle()
     show_page(s, "ButtonMain_4")
-    old = s.regions(versions)
+    old = steady_regions(s, versions)
 
     s.note("Update on the settings page")
     s.click("FormSetting", "Receive_2")
-    dialog = s.wait_dialog((552, 300))[1]
-    s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
+    dialog = s.wait_dialog((552, 300))
+    s.dialog_click(dialog[1], "UpDateRepair", "NewHong_2")
     updated = wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0104
                          and st["mice"]["M1"]["version"] == 0x0107, "the update", timeout=60)
-    time.sleep(1.5)
-    s.dialog_click(dialog, "UpDateRepair", "NewHong_2")
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
-    new = s.regions(versions)
-    differ_all(new, old, "the version labels")
+    new = expect_changed(s, versions, old, "the version labels")
     s.save_shot("updated")   # to look at: the labels name 1.04 and 1.07
     s.sim_command("plug M1 0")
     s.settle()
@@ -1082,11 +1140,10 @@ def journey_firmware(s):
     check(updated["mice"]["M1"]["paired"] == RECEIVER_ID, "the mouse lost its pairing")
 
     s.start()
-    time.sleep(1.5)
-    same_all(s.regions(card), paired, "the list after a restart")
+    expect_same(s, card, paired, "the list after a restart")
     open_device_page(s)
     show_page(s, "ButtonMain_4")
-    same_all(s.regions(versions), new, "the version labels after a restart")
+    expect_same(s, versions, new, "the version labels after a restart")
     s.close()
     held = s.sim_state()
     check(held["receivers"]["R1"]["version"] == 0x0104 and held["mice"]["M1"]["version"] == 0x0107,
@@ -1132,7 +1189,7 @@ def journey_offline(s):
     macro_file = os.path.join(s.data_dir, "usersetting", "MacroPage", "jump.ini")
     s.start()
     open_device_page(s)
-    before = s.regions(shown)
+    before = steady_regions(s, shown)
 
     s.note("the mouse goes off: a change shows the offline notice and writes nothing")
     state_file = os.path.join(s.state_dir, "hidusb-state.json")
@@ -1144,14 +1201,14 @@ def journey_offline(s):
         dialog = s.wait_dialog(NOTICE)[1]
         s.dialog_click(dialog, "MouseOffLine", "NewHong")
         s.wait_no_dialog()
-    same_all(s.regions(shown), before, "the page while the mouse is off")
+    expect_same(s, shown, before, "the page while the mouse is off")
     check((file_digest(state_file), file_digest(cache_file(s))) == files, "something was written while offline")
 
     s.note("the mouse comes back: the page takes changes again")
     s.sim_command("online M1 1")
     time.sleep(2.5)
     s.settle()
-    same_all(s.regions(shown), before, "the page when the mouse is back")
+    expect_same(s, shown, before, "the page when the mouse is back")
     s.click("SensorRate", "Button500HZ")
     s.settle()
     check(mouse(s.sim_state())["reportRate"] == 2, "a change after the mouse came back did not reach it")
@@ -1187,8 +1244,7 @@ def journey_offline(s):
     s.note("it starts again after being killed and shows the mouse")
     s.start()
     open_device_page(s)
-    after = s.regions(shown)
-    check(after["frameRate"] != before["frameRate"], "the page does not show 500 Hz")
+    expect_changed(s, shown, before, "the page showing 500 Hz", ["frameRate"])
     s.close()
     check(macro_rows(read_file(macro_file)) == saved, "the macro file is not whole after the restart")
     check_cache_whole(s, s.sim_state(), "after the restart")
