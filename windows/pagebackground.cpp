@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <cstring>
+
 PageBackground::PageBackground(QWidget *target)
     : QObject(target), m_target(target)
 {
@@ -42,29 +44,39 @@ void PageBackground::show(const QString &file)
 PageBackground::Decoded PageBackground::decode(const QString &file, const QSize &targetSize)
 {
     // Straight from the file: the toolkit's picture cache would keep a
-    // second copy of pictures this size.
+    // second copy of pictures this size. Tiles are cut along whole bytes, so
+    // a picture of fewer than 8 bits a pixel stays whole.
     Decoded decoded;
     QImage image(file);
-    if (image.isNull() || image.size() != targetSize) {
+    if (image.isNull() || image.size() != targetSize || image.depth() < 8) {
         decoded.whole = std::move(image);
         return decoded;
     }
     decoded.size = image.size();
+    const int bytesPerPixel = image.depth() / 8;
     QMultiHash<uint, int> seen;   // a tile's hash: the tiles that have it
+    // Each place is hashed and compared where it lies in the picture; only
+    // a tile not seen before is copied out.
     for (int y = 0; y < image.height(); y += kTile) {
         for (int x = 0; x < image.width(); x += kTile) {
-            const QImage tile = image.copy(QRect(x, y, kTile, kTile) & image.rect());
-            const uint hash = qHashBits(tile.constBits(), size_t(tile.sizeInBytes()));
+            const QRect place = QRect(x, y, kTile, kTile) & image.rect();
+            const size_t rowBytes = size_t(place.width()) * bytesPerPixel;
+            const auto row = [&](int r) { return image.constScanLine(y + r) + x * bytesPerPixel; };
+            uint hash = 0;
+            for (int r = 0; r < place.height(); ++r)
+                hash = qHashBits(row(r), rowBytes, hash);
             int index = -1;
-            for (auto it = seen.constFind(hash); it != seen.cend() && it.key() == hash; ++it) {
-                if (decoded.tiles.at(*it) == tile) {
+            for (auto it = seen.constFind(hash); index < 0 && it != seen.cend() && it.key() == hash; ++it) {
+                const QImage &tile = decoded.tiles.at(*it);
+                bool same = tile.size() == place.size();
+                for (int r = 0; same && r < place.height(); ++r)
+                    same = std::memcmp(tile.constScanLine(r), row(r), rowBytes) == 0;
+                if (same)
                     index = *it;
-                    break;
-                }
             }
             if (index < 0) {
                 index = decoded.tiles.size();
-                decoded.tiles.append(tile);
+                decoded.tiles.append(image.copy(place));
                 seen.insert(hash, index);
             }
             decoded.tileAt.append(index);
