@@ -199,6 +199,20 @@ private slots:
         QVERIFY(background().contains("/" + picture));
     }
 
+    void partOfTheFrameRepaintedShowsThePicture()
+    {
+        // A repaint of a part shows the picture's pixels there, whichever
+        // tiles the part crosses, up to the right and bottom edges.
+        const QImage picture =
+            QImage(programDir() + "/Picture/Dialog/main_nr.png").convertToFormat(QImage::Format_RGB32);
+        for (const QRect &part : {QRect(31, 31, 2, 2), QRect(100, 64, 33, 1), QRect(1330, 930, 10, 10)}) {
+            QImage shot(ui->frame_2->size(), QImage::Format_RGB32);
+            shot.fill(Qt::black);
+            ui->frame_2->render(&shot, part.topLeft(), QRegion(part), QWidget::DrawWindowBackground);
+            QVERIFY2(shot.copy(part) == picture.copy(part), qPrintable(QString("at %1,%2").arg(part.x()).arg(part.y())));
+        }
+    }
+
     void pairingButtonVisibility()
     {
         // Shown only on the list (or before any page is current).

@@ -1,8 +1,12 @@
 #include "pagebackground.h"
 
 #include <QEvent>
+#include <QMultiHash>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
+
+#include <cstring>
 
 PageBackground::PageBackground(QWidget *target)
     : QObject(target), m_target(target)
@@ -23,7 +27,8 @@ void PageBackground::prepare(const QStringList &files)
             continue;
         auto decoding = std::make_unique<Decoding>();
         Decoding *d = decoding.get();
-        d->thread = std::thread([d, file] { d->image = QImage(file); });
+        const QSize size = m_target->size();
+        d->thread = std::thread([d, file, size] { d->result = decode(file, size); });
         m_decoding.emplace(file, std::move(decoding));
     }
 }
@@ -36,32 +41,98 @@ void PageBackground::show(const QString &file)
     m_target->update();
 }
 
-const QPixmap &PageBackground::picture(const QString &file)
+PageBackground::Decoded PageBackground::decode(const QString &file, const QSize &targetSize)
+{
+    // Straight from the file: the toolkit's picture cache would keep a
+    // second copy of pictures this size. Tiles are cut along whole bytes, so
+    // a picture of fewer than 8 bits a pixel stays whole.
+    Decoded decoded;
+    QImage image(file);
+    if (image.isNull() || image.size() != targetSize || image.depth() < 8) {
+        decoded.whole = std::move(image);
+        return decoded;
+    }
+    decoded.size = image.size();
+    const int bytesPerPixel = image.depth() / 8;
+    QMultiHash<uint, int> seen;   // a tile's hash: the tiles that have it
+    // Each place is hashed and compared where it lies in the picture; only
+    // a tile not seen before is copied out.
+    for (int y = 0; y < image.height(); y += kTile) {
+        for (int x = 0; x < image.width(); x += kTile) {
+            const QRect place = QRect(x, y, kTile, kTile) & image.rect();
+            const size_t rowBytes = size_t(place.width()) * bytesPerPixel;
+            const auto row = [&](int r) { return image.constScanLine(y + r) + x * bytesPerPixel; };
+            uint hash = 0;
+            for (int r = 0; r < place.height(); ++r)
+                hash = qHashBits(row(r), rowBytes, hash);
+            int index = -1;
+            for (auto it = seen.constFind(hash); index < 0 && it != seen.cend() && it.key() == hash; ++it) {
+                const QImage &tile = decoded.tiles.at(*it);
+                bool same = tile.size() == place.size();
+                for (int r = 0; same && r < place.height(); ++r)
+                    same = std::memcmp(tile.constScanLine(r), row(r), rowBytes) == 0;
+                if (same)
+                    index = *it;
+            }
+            if (index < 0) {
+                index = decoded.tiles.size();
+                decoded.tiles.append(image.copy(place));
+                seen.insert(hash, index);
+            }
+            decoded.tileAt.append(index);
+        }
+    }
+    return decoded;
+}
+
+const PageBackground::Picture &PageBackground::picture(const QString &file)
 {
     auto found = m_pictures.constFind(file);
     if (found != m_pictures.constEnd())
         return *found;
-    QImage image;
+    Decoded decoded;
     auto decoding = m_decoding.find(file);
     if (decoding != m_decoding.end()) {
         decoding->second->thread.join();
-        image = std::move(decoding->second->image);
+        decoded = std::move(decoding->second->result);
         m_decoding.erase(decoding);
     } else {
-        // Straight from the file: the toolkit's picture cache would keep a
-        // second copy of pictures this size.
-        image = QImage(file);
+        decoded = decode(file, m_target->size());
     }
-    return *m_pictures.insert(file, QPixmap::fromImage(std::move(image)));
+    Picture shown;
+    shown.whole = QPixmap::fromImage(std::move(decoded.whole));
+    shown.size = decoded.size;
+    shown.tileAt = std::move(decoded.tileAt);
+    shown.tiles.reserve(decoded.tiles.size());
+    for (QImage &tile : decoded.tiles)
+        shown.tiles.append(QPixmap::fromImage(std::move(tile)));
+    return *m_pictures.insert(file, std::move(shown));
+}
+
+void PageBackground::paint(const Picture &shown, QPainter &painter, const QRect &exposed) const
+{
+    if (shown.tiles.isEmpty()) {
+        painter.drawPixmap(m_target->rect(), shown.whole);
+        return;
+    }
+    // Only the tiles the paint reaches.
+    const int columns = (shown.size.width() + kTile - 1) / kTile;
+    const QRect reached = exposed & QRect(QPoint(0, 0), shown.size);
+    if (reached.isEmpty())
+        return;
+    for (int row = reached.top() / kTile; row <= reached.bottom() / kTile; ++row) {
+        for (int column = reached.left() / kTile; column <= reached.right() / kTile; ++column)
+            painter.drawPixmap(QPoint(column * kTile, row * kTile), shown.tiles.at(shown.tileAt.at(row * columns + column)));
+    }
 }
 
 bool PageBackground::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_target && event->type() == QEvent::Paint && !m_file.isEmpty()) {
-        const QPixmap &shown = picture(m_file);
+        const Picture &shown = picture(m_file);
         if (!shown.isNull()) {
             QPainter painter(m_target);
-            painter.drawPixmap(m_target->rect(), shown);
+            paint(shown, painter, static_cast<QPaintEvent *>(event)->rect());
         }
     }
     return QObject::eventFilter(watched, event);

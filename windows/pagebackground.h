@@ -5,13 +5,17 @@
 #include <QImage>
 #include <QObject>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <map>
 #include <memory>
 #include <thread>
 
+class QPainter;
+class QRect;
 class QWidget;
 
 // Paints a picture over the whole of a widget (the frame behind every page),
@@ -22,9 +26,17 @@ class QWidget;
 // widget of every page again, some hundreds, which took some 30 ms of every
 // page switch. Here a switch only repaints, and each picture is decoded once,
 // ahead of time on a thread of its own where it can be.
+//
+// A picture of the widget's own size, as the page backgrounds are, is kept
+// as tiles of kTile pixels, each distinct tile once: the backgrounds are
+// mostly flat colours and gradients, so some hundreds of small tiles stand
+// for the 5 MB a whole one takes decoded. Painted one to one, the tiles give
+// the same pixels as the whole picture.
 class PageBackground : public QObject
 {
 public:
+    static constexpr int kTile = 32;
+
     explicit PageBackground(QWidget *target);
     ~PageBackground() override;
 
@@ -41,17 +53,35 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // A picture being decoded; `image` belongs to the thread until joined.
+    // A picture as decoded: whole, or cut into tiles. Plain images, so a
+    // thread can make it.
+    struct Decoded {
+        QImage whole;
+        QSize size;
+        QVector<QImage> tiles;   // each distinct tile once
+        QVector<int> tileAt;     // row by row, the index of each place's tile
+    };
+    // The same as the toolkit paints it.
+    struct Picture {
+        QPixmap whole;
+        QSize size;
+        QVector<QPixmap> tiles;
+        QVector<int> tileAt;
+        bool isNull() const { return whole.isNull() && tiles.isEmpty(); }
+    };
+    // A picture being decoded; `result` belongs to the thread until joined.
     struct Decoding {
-        QImage image;
+        Decoded result;
         std::thread thread;
     };
 
-    const QPixmap &picture(const QString &file);
+    static Decoded decode(const QString &file, const QSize &targetSize);
+    const Picture &picture(const QString &file);
+    void paint(const Picture &shown, QPainter &painter, const QRect &exposed) const;
 
     QWidget *m_target;
     QString m_file;
-    QHash<QString, QPixmap> m_pictures;
+    QHash<QString, Picture> m_pictures;
     std::map<QString, std::unique_ptr<Decoding>> m_decoding;
 };
 

@@ -1,5 +1,14 @@
-#include "benchprobe.h"
+// The program's measuring points for bench/run_bench.py, built only into the
+// benchmark's build (the CMake option QUZ_BENCH). They start with the
+// application object and do nothing unless the environment holds
+// QUZ_BENCH=1. They then print, on standard error, lines starting with
+// "bench " (the wall-clock and processor time when the window was first
+// painted, the time from a click on the first device card to the device page
+// holding the device's data, the resident memory once every page was shown,
+// with QUZ_BENCH_IDLE_MS the processor time of that long a wait on the
+// device page), then go back to the list and close the program.
 
+#include "benchfigures.h"
 #include "dialog.h"
 #include "dialogmain.h"
 #include "globals.h"
@@ -8,25 +17,46 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 
 #include <atomic>
-#include <cstdarg>
-#include <cstdio>
-#include <ctime>
+
+using bench::line;
+using bench::processCpuMs;
+using bench::residentKb;
 
 namespace {
 
 class BenchProbe : public QObject
 {
 public:
-    explicit BenchProbe(DialogMain *window)
-        : QObject(window), m_window(window)
+    // Watches every event of the application until the top-level window is
+    // first painted.
+    BenchProbe() : QObject(qApp) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        window->installEventFilter(this);
+        if (event->type() != QEvent::Paint || m_window)
+            return false;
+        m_window = qobject_cast<DialogMain *>(watched);
+        if (!m_window)
+            return false;
+        qApp->removeEventFilter(this);
+        line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
+        // The processor time spent until then, all threads: the part of
+        // the start-up figure a busy machine does not stretch.
+        line("window-shown-cpu-ms %.1f", processCpuMs());
+        connectStages();
+        QTimer::singleShot(0, this, [this] { waitForCards(); });
+        return false;
+    }
+
+private:
+    void connectStages()
+    {
         PostMsg *hub = PostMsg::instance();
         connect(hub, &PostMsg::SigUpDataLightUIButton, this, [this] { pageFilled(); }, Qt::QueuedConnection);
         // Stage marks: the switch to the device page (GUI thread) and the
@@ -40,45 +70,6 @@ public:
             if (m_click.isValid())
                 m_announceNs.compare_exchange_strong(unset, m_click.nsecsElapsed());
         }, Qt::DirectConnection);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == m_window && event->type() == QEvent::Paint && !m_shown) {
-            m_shown = true;
-            line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
-            // The processor time spent until then, all threads: the part of
-            // the start-up figure a busy machine does not stretch.
-            line("window-shown-cpu-ms %.1f", processCpuMs());
-            QTimer::singleShot(0, this, [this] { waitForCards(); });
-        }
-        return false;
-    }
-
-private:
-    // printf-checked, so a wrong format is a compile error.
-    Q_ATTRIBUTE_FORMAT_PRINTF(1, 2) static void line(const char *format, ...)
-    {
-        std::va_list args;
-        va_start(args, format);
-        std::fprintf(stderr, "bench ");
-        std::vfprintf(stderr, format, args);
-        std::fprintf(stderr, "\n");
-        std::fflush(stderr);
-        va_end(args);
-    }
-
-    static long residentKb()
-    {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray &row : status.readAll().split('\n')) {
-            if (row.startsWith("VmRSS:"))
-                return row.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-        return -1;
     }
 
     // Polls until the list shows a card and nothing modal is open, then
@@ -181,19 +172,10 @@ private:
         });
     }
 
-    static double processCpuMs()
-    {
-        timespec t{};
-        if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0)
-            return -1;
-        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-    }
-
     static constexpr int kModalLimitMs = 10000;
     static constexpr int kPageLookMs = 300;
 
-    DialogMain *m_window;
-    bool m_shown = false;
+    DialogMain *m_window = nullptr;
     bool m_filled = false;
     QElapsedTimer m_waited;
     QElapsedTimer m_click;
@@ -202,12 +184,12 @@ private:
     std::atomic<qint64> m_announceNs{-1};
 };
 
+void startBenchProbe()
+{
+    if (qgetenv("QUZ_BENCH") == "1")
+        new BenchProbe;
+}
+
 } // namespace
 
-void installBenchProbe(QWidget *window)
-{
-    if (qgetenv("QUZ_BENCH") != "1")
-        return;
-    if (DialogMain *main = qobject_cast<DialogMain *>(window))
-        new BenchProbe(main);
-}
+Q_COREAPP_STARTUP_FUNCTION(startBenchProbe)
