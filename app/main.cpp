@@ -6,6 +6,7 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
+#include "widgetfonts.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -8,7 +8,6 @@
 #include <QString>
 
 class QSharedMemory;
-class QWidget;
 
 // Creates, where missing, the folders of the per-user data folder (Log,
 // Device_Info, Exception, usersetting and its MainPage, MacroPage and
@@ -26,10 +25,8 @@ void applyScaleFactor(int width, int height);
 // never touched; a file dated in the future counts as new.
 void removeOldFiles(const QString &folder);
 
-// Multiplies the font point size of the widget and of every widget below it
-// by factor. A null widget does nothing.
-void scaleWidgetFonts(QWidget *widget, double factor);
-// The font factor that undoes the system's font scaling: 96 / dpi.
+// The font factor that undoes the system's font scaling: 96 / dpi
+// (scaleWidgetFonts() in widgets/widgetfonts.h applies it).
 float fontFactorForDpi(double dpi);
 
 // The key of the segment that marks a running instance.

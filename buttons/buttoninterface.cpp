@@ -4,6 +4,7 @@
 #include "HIDUsb.h"
 #include "afterfirstpaint.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "deviceevent.h"
 #include "globals.h"
 #include "imagecache.h"
@@ -137,11 +138,6 @@ QString buttonText(int index, int position)
 QString macroText(int index, int position)
 {
     return langText(g_langMacro, index, position);
-}
-
-QString driveGroup()
-{
-    return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
 }
 
 // A tool button's picture style with a text in the button colour; used by
@@ -350,7 +346,7 @@ int Buttoninterface::loadButtonFunctions(const FlashDataMap &image)
 {
     // The image holds 16 button functions; a larger KeyNumber must not
     // read past them.
-    const int buttons = qBound(0, ConfigSettings::instance()->readString(driveGroup(), "KeyNumber").toInt(), 16);
+    const int buttons = qBound(0, ConfigSettings::instance()->readString(selectedDriveGroup(), "KeyNumber").toInt(), 16);
     m_buttonTypes.clear();
     m_buttonCodes.clear();
     m_buttonParams.clear();

@@ -9,7 +9,6 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "HIDUsb.h"
 #include "devicesetters.h"
 #include "globals.h"
 #include "lessthree.h"
@@ -32,7 +31,7 @@ void Buttoninterface::on_ProjectChoose_activated(int index)
 {
     // The device reports its new profile itself; the page only goes back
     // when the device cannot take the choice.
-    if (!isDeviceOnline() || !UsbServer_SetCurrentConfig(u8(index))) {
+    if (!setCurrentProfile(u8(index))) {
         ui->ProjectChoose->setCurrentIndex(m_profileIndex);
         return;
     }
@@ -60,7 +59,7 @@ void Buttoninterface::on_ReduceLevelCC_clicked()
 
 void Buttoninterface::stepDebounceTime(int step)
 {
-    if (!g_uiWriteEnabled)
+    if (!pageMayWrite())
         return;
     QSpinBox *box = ui->spinBoxButton;
     const int before = box->value();
@@ -85,13 +84,13 @@ void Buttoninterface::on_spinBoxButton_valueChanged(int value)
 
 void Buttoninterface::on_Reset_3_clicked(bool checked)
 {
-    if (!g_uiWriteEnabled || !setMotionSync(checked ? 1 : 0))
+    if (!pageMayWrite() || !setMotionSync(checked ? 1 : 0))
         ui->Reset_3->setChecked(!checked);
 }
 
 void Buttoninterface::on_Reset_4_clicked(bool checked)
 {
-    if (!g_uiWriteEnabled || !setOption0C(checked ? 1 : 0)) {
+    if (!pageMayWrite() || !setOption0C(checked ? 1 : 0)) {
         ui->Reset_4->setChecked(!checked);
         return;
     }

@@ -5,6 +5,7 @@
 
 #include "buttoncodes.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "globals.h"
 
 #include <QAction>
@@ -89,7 +90,7 @@ void Buttoninterface::SlotDeleteMacroButton(QString MacroName)
     if (deleted.isEmpty())
         return;
 
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    const QString group = selectedDriveGroup();
     for (int menuIndex = 0; menuIndex < kButtonCount; ++menuIndex) {
         QString bound = buttonWidget(menuIndex)->text().mid(kLongFormBlanks).remove(QChar(0));
         // Only a macro label carries the prefix; a key combination whose

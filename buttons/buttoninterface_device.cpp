@@ -5,6 +5,7 @@
 #include "HIDUsb.h"
 #include "containreset.h"
 #include "deviceevent.h"
+#include "devicesetters.h"
 #include "globals.h"
 #include "imagecache.h"
 #include "macroeditorshared.h"
@@ -14,7 +15,6 @@
 #include "worker.h"
 
 #include <QFileDialog>
-#include <QTimer>
 
 void Buttoninterface::placeNotice(QWidget *notice, int dx, int dy) const
 {
@@ -23,10 +23,8 @@ void Buttoninterface::placeNotice(QWidget *notice, int dx, int dy) const
 
 void Buttoninterface::on_ImportData_clicked()
 {
-    if (!UsbFinderC_GetDeviceOnLine(g_deviceHandle)) {
-        PostMsg::instance()->postMouseOffLineo(0);
+    if (!isDeviceOnline())
         return;
-    }
     g_configApplying = 1;
     const QString name = QFileDialog::getOpenFileName(this, "SelectFile", "G:", "File(*.bin)");
     if (!name.isEmpty()) {
@@ -51,10 +49,8 @@ void Buttoninterface::on_OutputData_clicked()
 
 void Buttoninterface::on_Reset_clicked()
 {
-    if (!UsbFinderC_GetDeviceOnLine(g_deviceHandle)) {
-        PostMsg::instance()->postMouseOffLineo(0);
+    if (!isDeviceOnline())
         return;
-    }
     {
         ContainReset question(nullptr);
         placeNotice(&question, 20, -50);
@@ -62,29 +58,15 @@ void Buttoninterface::on_Reset_clicked()
         if (!question.accepted)
             return;
     }
-    g_configApplying = 1;
-    if (g_checkTimer)
-        g_checkTimer->stop();
-    UsbServer_SetBatteryOptimizeEnable(0);
-    ProtocolDataUpdate(&g_flashDataMap);
-    UsbServer_SetClearSetting();
-
+    // The notice waits for the page to refresh from the restored
+    // configuration.
     UpDataParam notice(nullptr);
     notice.startCloseTimer();
-    // The notice waits for the page to refresh from the restored
-    // configuration; a refresh from before the reset must not count.
     notice.reloadMode = true;
-    g_buttonUiUpToDate = 0;
-    // The worker restarts the server and reads the restored configuration.
-    g_workerReadPending = 1;
-    if (g_worker)
-        g_worker->start(QThread::InheritPriority);
+    startFactoryReset();
     placeNotice(&notice, 20, -50);
     notice.exec();
-
-    g_configApplying = 0;
-    if (g_checkTimer)
-        g_checkTimer->start();
+    finishFactoryReset();
 }
 
 void Buttoninterface::on_Reset_2_clicked()
@@ -98,5 +80,5 @@ void Buttoninterface::on_Reset_2_clicked()
     // The pairing dialog listened to device changes for the device list;
     // the page takes them back and talks to its device again.
     StartUsbChanged(&Worker::onUsbChanged, 600);
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
 }

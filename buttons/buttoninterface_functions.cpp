@@ -240,7 +240,7 @@ void Buttoninterface::slotMacroNameKey(const QString &name)
     // Filling the block from the file is refused while the page fills its
     // widgets from device data.
     MacroDownloadRecord block = emptyMacroBlock();
-    if (g_uiWriteEnabled == 0 || !ReadMacroFile(m_macroDir, name, &block))
+    if (!pageMayWrite() || !ReadMacroFile(m_macroDir, name, &block))
         return;
     // The whole number is kept on the page; the device takes its low byte.
     const int loopMode = ReadMacroHeader(m_macroDir, name).toInt();

@@ -11,6 +11,7 @@
 
 #include "buttoncodes.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "keyboardhook.h"
 #include "keytables.h"
@@ -40,11 +41,6 @@ constexpr char kBatteryStyle[] =
     "#progressBar::chunk { border-radius: 2px; background-color: rgb(0, 255, 153);}";
 // Below this level the bar turns red.
 constexpr int kBatteryLowBelow = 16;
-
-QString driveGroup()
-{
-    return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
-}
 
 QString lightText(int position)
 {
@@ -151,7 +147,7 @@ void Buttoninterface::SlotUpDataButtonUIB(FlashDataMap DataMap)
 
 void Buttoninterface::refreshFromImage(const FlashDataMap &image, bool sleepToSettings)
 {
-    g_sensorName = ConfigSettings::instance()->readString(driveGroup(), "Sensor");
+    g_sensorName = ConfigSettings::instance()->readString(selectedDriveGroup(), "Sensor");
     m_shownImage = image;
     m_factoryView = false;
 
@@ -198,7 +194,7 @@ void Buttoninterface::showReportRate(const FlashDataMap &image)
     if (rate >= 0)
         m_reportRateIndex = rate;
     // A receiver shows a stored 2000 or 4000 Hz as 1000 Hz.
-    if (g_selectedDevice.isReceiver && (image.reportRate == 0x10 || image.reportRate == 0x20))
+    if (g_selectedDevice.isWired && (image.reportRate == 0x10 || image.reportRate == 0x20))
         m_reportRateIndex = 3;
     if (m_reportRateIndex >= 0)
         ui->frameRate->setCurrentIndex(m_reportRateIndex);
@@ -221,11 +217,11 @@ void Buttoninterface::showDpiLevels(const FlashDataMap &image)
     dpi->setStepB(image.dpiLevelCount);
     dpi->setStep(image.dpiLevel);
     // The image holds eight levels, whatever the product data offer.
-    const int offered = qMin(ConfigSettings::instance()->readString(driveGroup(), "DPIMaxGrade").toInt(), kDpiLevels);
+    const int offered = qMin(ConfigSettings::instance()->readString(selectedDriveGroup(), "DPIMaxGrade").toInt(), kDpiLevels);
     if (offered > 0)
         dpi->setSpinBoxMaximum(offered, QString());
 
-    setDpiRanges(parseDpiRanges(ConfigSettings::instance()->readStringList(driveGroup(), "DPIRange")));
+    setDpiRanges(parseDpiRanges(ConfigSettings::instance()->readStringList(selectedDriveGroup(), "DPIRange")));
     if (g_dpiRangeCount >= 1) {
         m_dpiMinText = g_dpiRangeTexts.at(0);
         m_dpiMaxText = g_dpiRangeTexts.at(3 * (g_dpiRangeCount - 1) + 1);

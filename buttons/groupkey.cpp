@@ -7,6 +7,7 @@
 #include "screenmetrics.h"
 #include "startup.h"
 #include "ui_GroupKey.h"
+#include "widgetfonts.h"
 
 #include <QCheckBox>
 

@@ -2,12 +2,13 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
+#include "mouseversion.h"
 #include "postmsg.h"
-#include "updaterepair.h"
-#include "updatetraces.h"
+#include "worker.h"
 
 #include <QDebug>
 
@@ -60,11 +61,6 @@ QByteArray paddedPayload(const unsigned char *data, unsigned int dataLen)
 const unsigned char *bytesOf(const QByteArray &bytes)
 {
     return reinterpret_cast<const unsigned char *>(bytes.constData());
-}
-
-QString driveGroup(const DeviceAllInfo &device)
-{
-    return "Drive" + QString::number(device.driveIndex + 1);
 }
 
 // The selection, the live image, the cache name and the receiver LED record
@@ -132,7 +128,7 @@ void handleBattery(const unsigned char *data, unsigned int dataLen)
 // and so does every button after the first of them.
 void clearKeyRecordsAfterReconnect(FlashDataMap &image, const DeviceAllInfo &device)
 {
-    const QString group = driveGroup(device);
+    const QString group = driveGroup(device.driveIndex);
     for (int n = 1; n <= 6; ++n) {
         const QStringList param = ConfigSettings::instance()->readStringList(group, "KeyParam" + QString::number(n));
         if (!param.isEmpty() && param.first() == QLatin1String("0x05"))
@@ -169,7 +165,7 @@ void handleFullRead(const unsigned char *data)
 
     if (!g_skipDongleQuery) {
         const QByteArray path = device.devicePath.toLatin1();
-        if (device.isReceiver != 1 && device.linkType == 1) {
+        if (device.isWired != 1 && device.linkType == 1) {
             const u8 mode = updateDongleRgb([&](DongleRGB *rgb) { UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb); });
             if (mode != 0)
                 PostMsg::instance()->postRGBValue(g_dongleRgb);
@@ -230,11 +226,11 @@ void handleReconnected()
 {
     UsbServer_SetBatteryOptimizeEnable(1);
     const DeviceAllInfo device = selectedDevice();
-    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(device), "Adveanced");
+    const QStringList advanced = ConfigSettings::instance()->readStringList(driveGroup(device.driveIndex), "Adveanced");
     const QByteArray path = device.devicePath.toLatin1();
 
     int ledMode = 0;
-    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isReceiver != 1 && device.linkType == 1) {
+    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isWired != 1 && device.linkType == 1) {
         const u8 mode = updateDongleRgb([&](DongleRGB *rgb) {
             rgb->ledMode = u8(ledMode);
             UsbFinderC_Set4KDongleRGB(path.constData(), rgb);
@@ -273,7 +269,7 @@ void handleVersion()
     const int version = UsbFinderC_GetVersion(utf8Path.constData());
     const QString text = deviceVersionText(quint32(version));
     const QString cid = ConfigSettings::instance()->readString("Option", "CID");
-    const QString mid = ConfigSettings::instance()->readString(driveGroup(device), "MID");
+    const QString mid = ConfigSettings::instance()->readString(driveGroup(device.driveIndex), "MID");
 
     // The selection and the registry belong to the GUI thread: write them
     // there before anyone hears of the new version.
@@ -283,7 +279,7 @@ void handleVersion()
         // changed meanwhile keeps its own.
         if (g_selectedDevice.devicePath == device.devicePath)
             g_selectedDevice.mouseVersion = text;
-        checkUpdate = g_updateRepairDialog && g_updateRepairDialog->isVisible() && g_firmwareUpdating == 0;
+        checkUpdate = g_updateDialogShown && g_firmwareUpdating == 0;
         writeMouseVersion(cid, mid, text);
     });
     if (checkUpdate)
@@ -292,6 +288,17 @@ void handleVersion()
 }
 
 } // namespace
+
+void startEventServer(const char *handle)
+{
+    UsbServerC_Start(handle, handle, onDeviceEvent);
+}
+
+void restartEventServer()
+{
+    const QByteArray handle = deviceHandleCopy();
+    startEventServer(handle.constData());
+}
 
 QString deviceVersionText(quint32 version)
 {

@@ -16,6 +16,13 @@
 // page is connected blocking-queued to the device-data signals.
 void onDeviceEvent(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen);
 
+// Starts (or restarts) the device server for the device named by `handle`,
+// with onDeviceEvent as its callback.
+void startEventServer(const char *handle);
+// The same for the chosen device (g_deviceHandle), once a dialog that
+// talked to the receiver or to another device has closed. GUI thread.
+void restartEventServer();
+
 // Asks for the reads that the seven status bytes in g_statusFlags call for.
 void onDeviceStatusChanged();
 

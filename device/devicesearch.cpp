@@ -1,7 +1,61 @@
 #include "devicesearch.h"
 
 #include "HIDUsb.h"
+#include "configsettings.h"
 #include "deviceevent.h"
+#include "devicestate.h"
+
+namespace {
+constexpr int kMaxInfoQueries = 10;
+}
+
+QString driveGroup(int driveIndex)
+{
+    return QStringLiteral("Drive") + QString::number(driveIndex + 1);
+}
+
+QString selectedDriveGroup()
+{
+    return driveGroup(g_selectedDevice.driveIndex);
+}
+
+int configuredDeviceTotal()
+{
+    return ConfigSettings::instance()->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+}
+
+bool isWiredLink(u8 link)
+{
+    return (link & 0xFA) != 0;
+}
+
+int receiverClassOfLink(int linkType)
+{
+    switch (linkType) {
+    case 0: return 1;
+    case 1: return 4;
+    case 4: return 2;
+    case 5: return 8;
+    default: return 0;
+    }
+}
+
+QString receiverModelKey(int receiverClass)
+{
+    switch (receiverClass) {
+    case 1: return QStringLiteral("DM");
+    case 2: return QStringLiteral("D2M");
+    case 4: return QStringLiteral("D4M");
+    case 8: return QStringLiteral("D8M");
+    default: return QString();
+    }
+}
+
+QString receiverModelKeyOfLink(u8 link)
+{
+    const int receiverClass = receiverClassOfLink(link);
+    return receiverModelKey(receiverClass != 0 ? receiverClass : 2);
+}
 
 QList<QByteArray> copyFoundPaths(char **found, int count, int limit)
 {
@@ -25,4 +79,83 @@ DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, cons
     UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
     record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
     return record;
+}
+
+DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const int total = configuredDeviceTotal();
+
+    UsbDeviceInfo info = {0, 0, 0};
+    for (int query = 1;; ++query) {
+        info = UsbFinderC_GetDeviceInfo(path);
+        if (query >= kMaxInfoQueries) {
+            record.isWired = isWiredLink(info.link);
+            record.driveIndex = total;
+            return DeviceMatch::NoAnswer;
+        }
+        if (info.cid != 0 || info.mid != 0)
+            break;
+    }
+
+    const int productCid = config->readString("Option", "CID").toInt(nullptr, 10);
+    for (int k = 0; k < total; ++k) {
+        const int mid = config->readString(driveGroup(k), "MID").toInt(nullptr, 10);
+        if (info.cid != productCid || info.mid != mid)
+            continue;
+        record.isWired = isWiredLink(info.link);
+        record.cid = info.cid;
+        record.mid = info.mid;
+        record.linkType = info.link;
+        record.driveIndex = k;
+        return DeviceMatch::Recognised;
+    }
+
+    record.isWired = isWiredLink(info.link);
+    record.driveIndex = total;
+    return info.cid == productCid ? DeviceMatch::UnknownModel : DeviceMatch::OtherProduct;
+}
+
+ReceiverIdRecord receiverIdRecord(const QByteArray &receiverId, int receiverClass)
+{
+    ReceiverIdRecord record;
+    for (int i = 0; i < 3 && i < receiverId.size(); ++i)
+        record.bytes[i] = static_cast<unsigned char>(receiverId.at(i));
+    switch (receiverClass) {
+    case 2:
+    case 4: record.bytes[4] = 1; break;
+    case 8: record.bytes[4] = 4; break;
+    default: break;
+    }
+    return record;
+}
+
+QByteArray receiverIdOf(const unsigned char *onlineAnswer)
+{
+    return QByteArray(1, char(onlineAnswer[9])) + char(onlineAnswer[8]) + char(onlineAnswer[7]);
+}
+
+void sendReceiverIdToWiredMice(const QList<DeviceAllInfo> &devices, const ReceiverIdRecord &record)
+{
+    for (const DeviceAllInfo &mouse : devices) {
+        if (mouse.isWired)
+            UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record.bytes);
+    }
+}
+
+bool pairWiredMiceWithReceivers(const QList<DeviceAllInfo> &devices, int receiverClass, unsigned char *lastAnswer)
+{
+    bool asked = false;
+    for (const DeviceAllInfo &receiver : devices) {
+        if (receiver.isWired)
+            continue;
+        asked = true;
+        unsigned char answer[kUsbAddressBufferSize] = {};
+        const QByteArray path = receiver.devicePath.toUtf8();
+        *lastAnswer = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), answer);
+        if (*lastAnswer == 0)
+            continue;
+        sendReceiverIdToWiredMice(devices, receiverIdRecord(receiverIdOf(answer), receiverClass));
+    }
+    return asked;
 }

@@ -1,14 +1,45 @@
 #ifndef DEVICESEARCH_H
 #define DEVICESEARCH_H
 
-// What every device search does with the library's answer, whichever page
-// searches.
+// Who a found device is, whichever page searches: the record of a found
+// path, its ids asked from the device and matched against the device groups
+// of the product configuration, the kind of its link, and the id record
+// with which a mouse on its cable is paired to a receiver.
 
 #include "flashdatamap.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+// Device codes of the firmware: image headers, the update failure record
+// and the firmware searches tell the mouse and the receiver apart by them.
+constexpr int kMouseDeviceCode = 210;
+constexpr int kReceiverDeviceCode = 211;
+
+// The product configuration group that describes the device of group
+// index driveIndex (0-based): "Drive" + (driveIndex + 1).
+QString driveGroup(int driveIndex);
+// The group of the chosen device (g_selectedDevice). GUI thread.
+QString selectedDriveGroup();
+
+// Option/DeviceTotal: the number of device groups, which is also the group
+// index a device gets when no group describes it.
+int configuredDeviceTotal();
+
+// Receivers report the link bytes 0, 1, 4 and 5 (bits 0 and 2 only); any
+// other bit set is a mouse on its own cable.
+bool isWiredLink(u8 link);
+
+// The receiver class of a receiver's link byte: 0 -> 1, 4 -> 2, 1 -> 4,
+// 5 -> 8 (its polling rate in kHz); any other link has no class (0).
+int receiverClassOfLink(int linkType);
+// The Config.ini key of a receiver class's model name: 1 DM, 2 D2M, 4 D4M,
+// 8 D8M; empty for any other class.
+QString receiverModelKey(int receiverClass);
+// The model key by link byte, as the device list and the main window read
+// it: a link without a receiver class reads D2M.
+QString receiverModelKeyOfLink(u8 link);
 
 // Copies the paths a search returned, at most `limit` of them: the array
 // belongs to the library and changes with its next search.
@@ -17,5 +48,42 @@ QList<QByteArray> copyFoundPaths(char **found, int count, int limit = 5);
 // A record for one found path: the path, the VID and PID texts it was
 // searched under, and its USB firmware version text.
 DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, const QString &pid);
+
+enum class DeviceMatch {
+    NoAnswer,       // the ids stayed 0 and 0 through ten queries
+    Recognised,     // a device group describes it
+    UnknownModel,   // the product's CID, but no group has its MID
+    OtherProduct    // another CID
+};
+
+// Asks the device at `path` for its ids (again while both are 0, ten times
+// at most; the tenth answer never counts) and matches them against the
+// device groups: the first group with the product's CID and the group's
+// MID describes it. Always sets isWired from the last link byte and
+// driveIndex (the device total unless a group matches); a recognised
+// device also gets its cid, mid and linkType. Whether it is online is the
+// caller's question.
+DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path);
+
+// The 5-byte record that pairs a mouse on its cable with a receiver: the
+// receiver's id (bytes 9, 8 and 7 of its online answer, in that order), 0,
+// and the class code of the receiver class (2 and 4 give 1, 8 gives 4, any
+// other class 0).
+struct ReceiverIdRecord {
+    unsigned char bytes[5] = {};
+};
+ReceiverIdRecord receiverIdRecord(const QByteArray &receiverId, int receiverClass);
+// The receiver id in a receiver's online answer (a buffer of
+// kUsbAddressBufferSize bytes): bytes 9, 8 and 7.
+QByteArray receiverIdOf(const unsigned char *onlineAnswer);
+
+// Sends the record to every mouse on its cable in `devices`.
+void sendReceiverIdToWiredMice(const QList<DeviceAllInfo> &devices, const ReceiverIdRecord &record);
+
+// Pairs every mouse on its cable in `devices` with each receiver of the
+// list that answers, in list order. `lastAnswer` receives the online answer
+// of every receiver asked, so it ends with the last one's. False when the
+// list holds no receiver (nothing was asked, `lastAnswer` is untouched).
+bool pairWiredMiceWithReceivers(const QList<DeviceAllInfo> &devices, int receiverClass, unsigned char *lastAnswer);
 
 #endif // DEVICESEARCH_H

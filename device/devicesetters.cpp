@@ -2,8 +2,11 @@
 
 #include "devicestate.h"
 #include "postmsg.h"
+#include "worker.h"
 
 #include <HIDUsb.h>
+
+#include <QTimer>
 
 #include <cstring>
 
@@ -38,6 +41,18 @@ bool writeImage(Store &&store)
 bool isDeviceOnline()
 {
     return deviceAnswers();
+}
+
+bool pageMayWrite(PageRefresh refresh)
+{
+    if (g_uiWriteEnabled == 0)
+        return false;
+    switch (refresh) {
+    case PageRefresh::None: return true;
+    case PageRefresh::ButtonPage: return g_buttonPageRefreshing == 0;
+    case PageRefresh::LightPage: return g_lightPageRefreshing == 0;
+    }
+    return false;
 }
 
 bool setReportRate(u8 code)
@@ -246,6 +261,43 @@ bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592])
 bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592])
 {
     return SendMacroToDevice(k, reinterpret_cast<const u8 *>(&function), block);
+}
+
+bool setCurrentProfile(u8 index)
+{
+    if (!deviceAnswers())
+        return false;
+    return UsbServer_SetCurrentConfig(index) != 0;
+}
+
+void sendWholeImage(const FlashDataMap &image)
+{
+    g_flashDataMap = image;
+    ProtocolDataUpdate(&image);
+}
+
+void startFactoryReset()
+{
+    g_configApplying = 1;
+    if (g_checkTimer)
+        g_checkTimer->stop();
+    UsbServer_SetBatteryOptimizeEnable(0);
+    ProtocolDataUpdate(&g_flashDataMap);
+    UsbServer_SetClearSetting();
+    // A refresh from before the reset must not count as the one that shows
+    // the restored configuration.
+    g_buttonUiUpToDate = 0;
+    // The Worker restarts the server and reads the restored configuration.
+    g_workerReadPending = 1;
+    if (g_worker)
+        g_worker->start(QThread::InheritPriority);
+}
+
+void finishFactoryReset()
+{
+    g_configApplying = 0;
+    if (g_checkTimer)
+        g_checkTimer->start();
 }
 
 bool setReceiverLedMode(u8 mode)

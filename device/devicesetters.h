@@ -17,6 +17,18 @@
 // The online check and offline notice alone, without a write.
 bool isDeviceOnline();
 
+// May a page slot write to the device now? Filling widgets from device data
+// must never echo a write back: writes wait for the write gate
+// (g_uiWriteEnabled: open once a device page is shown, shut while the DPI
+// widgets are refreshed) and, for the controls that a page's full refresh
+// also sets, for that page's refresh (its refreshing flag) to end.
+enum class PageRefresh {
+    None,         // the write gate alone
+    ButtonPage,   // and g_buttonPageRefreshing
+    LightPage     // and g_lightPageRefreshing
+};
+bool pageMayWrite(PageRefresh refresh = PageRefresh::None);
+
 bool setReportRate(u8 code);
 bool setDpiLevelCount(u8 count);
 bool setCurrentDpiLevel(u8 level);
@@ -62,6 +74,25 @@ bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *
 // sent once.
 bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592]);
 bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592]);
+
+// Asks the mouse to switch to on-board profile `index` (0..3); the image is
+// not touched, the device reports the new profile itself. False when the
+// device does not answer (with the notice, as above) or refuses.
+bool setCurrentProfile(u8 index);
+
+// Makes `image` the live image and sends it whole, as a configuration
+// import does once its file has passed the checks. No online check: the
+// import made its own before it began.
+void sendWholeImage(const FlashDataMap &image);
+
+// Factory reset, after the page's online check and the user's consent. The
+// start stops the lost-device watch, sends the current image once more,
+// has the device restore its factory configuration and the Worker read it
+// again (the button page counts as stale until it has refreshed from that
+// read). The page waits for its refresh, then calls finishFactoryReset(),
+// which starts the watch again.
+void startFactoryReset();
+void finishFactoryReset();
 
 // The receiver's settings, sent to the receiver itself rather than in the
 // image: its LED mode (1..3, byte 0 of g_dongleRgb) and long-range mode.

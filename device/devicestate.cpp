@@ -51,6 +51,7 @@ u8 *g_batteryStatus = zeroedBuffer(4);
 u8 *g_statusFlags = zeroedBuffer(7);
 std::atomic<int> g_showBatteryValue{0};
 
+bool g_updateDialogShown = false;
 u8 g_uiWriteEnabled = 0;
 u8 g_buttonPageRefreshing = 0;
 u8 g_lightPageRefreshing = 0;

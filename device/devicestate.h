@@ -59,6 +59,11 @@ extern u8 g_lightPageRefreshing;
 extern std::atomic<u8> g_buttonUiUpToDate;
 extern int g_importResult;
 extern u8 g_upgradeIdle;
+// The settings page's update and repair dialog (g_updateRepairDialog) is on
+// screen: device changes and a new mouse version then have it check again.
+// The dialog keeps it. GUI thread only. It follows the dialog and is never
+// reset on its own.
+extern bool g_updateDialogShown;
 extern QElapsedTimer g_statusReadTimer;
 
 constexpr int kUsbAddressBufferSize = 16;

@@ -24,13 +24,13 @@ struct DeviceAllInfo {
     u8 linkType = 0;
     int driveIndex = 0;
     u8 online = 0;
-    u8 isReceiver = 0;     // (linkType & 0xFA) != 0
+    // 1 for a mouse on its own cable: a link byte with a bit outside the
+    // receiver links 0, 1, 4 and 5 ((linkType & 0xFA) != 0, isWiredLink());
+    // 0 for a receiver, whose entry stands for it and the mouse it reaches.
+    u8 isWired = 0;
     QString usbVersion;
     QString mouseVersion;
     QList<u8> subDevices;
-
-    // The same test under the name the settings and pairing pages use.
-    bool isWired() const { return isReceiver != 0; }
 
     bool operator==(const DeviceAllInfo &other) const { return devicePath == other.devicePath; }
     bool operator!=(const DeviceAllInfo &other) const { return !(*this == other); }

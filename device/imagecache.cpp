@@ -1,6 +1,7 @@
 #include "imagecache.h"
 
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "devicestate.h"
 #include "globals.h"
 
@@ -48,11 +49,6 @@ QByteArray toField(const QByteArray &text)
     QByteArray field = text.left(kTextFieldSize);
     field.append(QByteArray(kTextFieldSize - field.size(), '\0'));
     return field;
-}
-
-QString selectedDriveGroup()
-{
-    return QStringLiteral("Drive") + QString::number(g_selectedDevice.driveIndex + 1);
 }
 
 // The selected device's sensor name as the export file stores it.

@@ -4,12 +4,11 @@
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
-#include "formsetting.h"
+#include "firmwareimage.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
 #include "postmsg.h"
-#include "updaterepair.h"
 
 #include <QDebug>
 #include <QDir>
@@ -25,7 +24,6 @@ QTimer *g_checkTimer = nullptr;
 namespace {
 
 constexpr int kCheckIntervalMs = 1300;
-constexpr int kMaxInfoQueries = 10;
 
 std::mutex &handleMutex()
 {
@@ -37,11 +35,6 @@ void setDummyDeviceHandle()
 {
     std::lock_guard<std::mutex> locker(handleMutex());
     g_deviceHandle = kDummyDeviceHandle;
-}
-
-bool isReceiverLink(u8 link)
-{
-    return (link & 0xFA) != 0;
 }
 
 // The three sub-device bytes of two records are the same receiver. Records
@@ -58,23 +51,12 @@ bool deviceSelected()
     return !g_selectedDevice.devicePath.isEmpty();
 }
 
-// The selected mouse answers through another entry of the same group: a
-// receiver-side selection and an entry reached the other way round.
+// The mouse selected through its receiver now answers on its own cable: an
+// online cable entry of the same group that names the same receiver.
 bool reachedThroughOtherEntry(const DeviceAllInfo &entry)
 {
-    return entry.driveIndex == g_selectedDevice.driveIndex && entry.isReceiver && entry.online
-        && !g_selectedDevice.isReceiver && sameSubDevices(entry, g_selectedDevice);
-}
-
-int linkCodeOf(u8 link)
-{
-    switch (link) {
-    case 0: return 1;
-    case 4: return 2;
-    case 1: return 4;
-    case 5: return 8;
-    default: return 0;
-    }
+    return entry.driveIndex == g_selectedDevice.driveIndex && entry.isWired && entry.online
+        && !g_selectedDevice.isWired && sameSubDevices(entry, g_selectedDevice);
 }
 
 bool updateRunning()
@@ -248,7 +230,7 @@ void Worker::run()
             lastLinkType = selectedLink;
         }
 
-        UsbServerC_Start(handle.constData(), handle.constData(), onDeviceEvent);
+        startEventServer(handle.constData());
         qDebug() << "OnlinA";
         UsbServer_SetPCDriverStatus(1);
         UsbServer_ReadAllFlashData();
@@ -334,7 +316,7 @@ void Worker::scanDevices()
             if (deviceSelected()) {
                 if (reachedThroughOtherEntry(entry))
                     startIfOnline(entry);
-            } else if (!g_selectedDevice.isReceiver && g_selectedDevice.online) {
+            } else if (!g_selectedDevice.isWired && g_selectedDevice.online) {
                 if (reachedThroughOtherEntry(entry))
                     startIfOnline(entry);
             } else if (entry.devicePath == g_selectedDevice.devicePath && entry.online) {
@@ -349,35 +331,39 @@ void Worker::scanDevices()
         }
     }
 
-    if (g_selectedDevice.isReceiver) {
+    // With the mouse on its cable selected, the settings page learns the
+    // version of the receiver listed beside it (A) and whether either has a
+    // newer image.
+    if (g_selectedDevice.isWired) {
         const QString versionB = g_selectedDevice.mouseVersion;
         QString versionA;
-        int linkCode = 0;
+        int receiverClass = 0;
         if (g_deviceList.size() == 2) {
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.subDevices.isEmpty() && !entry.isReceiver) {
+                if (!entry.subDevices.isEmpty() && !entry.isWired) {
                     versionA = entry.usbVersion;
-                    linkCode = linkCodeOf(entry.linkType);
+                    receiverClass = receiverClassOfLink(entry.linkType);
                     break;
                 }
             }
         } else {
-            int mice = 0;
+            int receivers = 0;
             QString only;
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isReceiver) {
-                    ++mice;
+                if (!entry.isWired) {
+                    ++receivers;
                     only = entry.usbVersion;
                 }
             }
-            if (mice == 1)
+            if (receivers == 1)
                 versionA = only;
         }
 
         if (QDir(programDir() + "/bin").exists()) {
-            // Without a link code the receiver's model is unknown: no check.
-            g_update211Available = linkCode ? u8(FormSetting::checkFirmwareUpdate(211, versionA, linkCode)) : 0;
-            g_update210Available = u8(FormSetting::checkFirmwareUpdate(210, versionB, linkCode));
+            // Without a receiver class the receiver's model is unknown: no check.
+            g_update211Available =
+                receiverClass ? u8(firmwareUpdateAvailable(kReceiverDeviceCode, versionA, receiverClass)) : 0;
+            g_update210Available = u8(firmwareUpdateAvailable(kMouseDeviceCode, versionB, receiverClass));
             const bool waiting = g_update211Available || g_update210Available;
             hub->postLabelTextB(versionA, waiting ? QStringLiteral("true") : QString());
         } else {
@@ -385,8 +371,7 @@ void Worker::scanDevices()
         }
     }
 
-    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateRepairDialog
-        && g_updateRepairDialog->isVisible())
+    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateDialogShown)
         hub->postButtonclick();
 }
 
@@ -411,31 +396,10 @@ void Worker::findDevices(QString vid, QStringList pids)
 
 int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
 {
-    ConfigSettings *config = ConfigSettings::instance();
-    const int total = config->readString("Option", "DeviceTotal").toInt();
-
-    UsbDeviceInfo info = {0, 0, 0};
-    for (int query = 1;; ++query) {
-        info = UsbFinderC_GetDeviceInfo(path);
-        if (query >= kMaxInfoQueries) {
-            record.isReceiver = isReceiverLink(info.link);
-            record.driveIndex = total;
-            return 0;
-        }
-        if (info.cid != 0 || info.mid != 0)
-            break;
-    }
-
-    const int productCid = config->readString("Option", "CID").toInt();
-    for (int k = 0; k < total; ++k) {
-        const int mid = config->readString("Drive" + QString::number(k + 1), "MID").toInt();
-        if (info.cid != productCid || info.mid != mid)
-            continue;
-        record.isReceiver = isReceiverLink(info.link);
-        record.cid = info.cid;
-        record.mid = info.mid;
-        record.linkType = info.link;
-        record.driveIndex = k;
+    const DeviceMatch match = ::identifyDevice(record, path);
+    if (match == DeviceMatch::NoAnswer)
+        return 0;
+    if (match == DeviceMatch::Recognised) {
         if (deviceSelected()) {
             record.subDevices.clear();
             UsbFinderC_GetDeviceOnLineWithUsbAddress(path, g_usbAddressInfo);
@@ -455,12 +419,9 @@ int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
         }
         return 1;
     }
-
-    record.driveIndex = total;
-    record.isReceiver = isReceiverLink(info.link);
-    if (total == 0)
+    if (configuredDeviceTotal() == 0)
         return 0;
-    return info.cid == productCid ? 2 : 3;
+    return match == DeviceMatch::UnknownModel ? 2 : 3;
 }
 
 void Worker::startIfOnline(DeviceAllInfo info)

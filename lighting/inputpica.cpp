@@ -4,11 +4,7 @@
 #include "postmsg.h"
 #include "screendialogparts.h"
 
-#include <HIDUsb.h>
-
 #include <QTimer>
-
-#include <cstring>
 
 QStringList g_screenDevicePaths;
 QMutex g_screenDevicePathsMutex;
@@ -16,7 +12,6 @@ QMutex g_screenDevicePathsMutex;
 namespace {
 constexpr int kTickMs = 200;
 constexpr int kTicksPerSend = 50;   // one send every 10 seconds
-constexpr int kSendsPerAttempt = 5;
 
 // The first known screen device; empty when there is none.
 QByteArray firstScreenDevicePath()
@@ -72,16 +67,7 @@ bool InputPicA::clockSyncRunning() const
 
 int InputPicA::findScreenDevices()
 {
-    QStringList found;
-    const QByteArray vid = g_searchVid.toLatin1();
-    for (const QString &pid : qAsConst(g_searchPids)) {
-        int count = 0;
-        char **paths = UsbFinderC_FindHidDevicesByDeviceId(vid.constData(), pid.toLatin1().constData(), 1, 8, &count);
-        for (int i = 0; paths && i < count; ++i) {
-            if (paths[i])
-                found.append(QString::fromLatin1(paths[i]));
-        }
-    }
+    const QStringList found = findScreenDevicePaths(g_searchVid, g_searchPids);
     QMutexLocker lock(&g_screenDevicePathsMutex);
     g_screenDevicePaths = found;
     return found.size();
@@ -103,7 +89,7 @@ void InputPicA::onEraseChipTimeTimer()
         path = firstScreenDevicePath();
     if (path.isEmpty())
         return;
-    if (UsbFinderC_OpenDevice(path.constData()) == 0) {
+    if (!openScreenDevice(path)) {
         // Gone, or replaced under another path: search again next time.
         QMutexLocker lock(&g_screenDevicePathsMutex);
         g_screenDevicePaths.clear();
@@ -115,14 +101,7 @@ void InputPicA::onEraseChipTimeTimer()
 
 unsigned char *InputPicA::exchangePacket(unsigned char *packet)
 {
-    packet[ClockSyncPacket::kChecksumIndex] = packetChecksum(packet);
-    for (int send = 0; send < kSendsPerAttempt; ++send) {
-        std::memset(replyBuffer, 0, sizeof replyBuffer);
-        UsbFinderC_ReadWriteDeviceData(packet, replyBuffer, static_cast<unsigned char>(packetLength));
-        if (ClockSyncPacket::answers(replyBuffer, packet))
-            return replyBuffer;
-    }
-    return nullptr;
+    return exchangeClockSyncPacket(packet, replyBuffer, packetLength) ? replyBuffer : nullptr;
 }
 
 unsigned char InputPicA::packetChecksum(const unsigned char *packet)

@@ -95,12 +95,12 @@ void LampLight::InitColorButtonGroup()
 
 bool LampLight::settingGateOpen() const
 {
-    return g_uiWriteEnabled != 0 && g_lightPageRefreshing == 0;
+    return pageMayWrite(PageRefresh::LightPage);
 }
 
 bool LampLight::colourChangeAllowed() const
 {
-    return g_uiWriteEnabled == 0 || isDeviceOnline();
+    return !pageMayWrite() || isDeviceOnline();
 }
 
 ColourBoxes LampLight::colourBoxes() const
@@ -147,7 +147,7 @@ void LampLight::on_ReduceB_clicked()
 void LampLight::colourBoxChanged(int r, int g, int b)
 {
     colourBoxes().showPreview();
-    if (g_uiWriteEnabled != 0)
+    if (pageMayWrite())
         setLightColor(u8(r), u8(g), u8(b));
 }
 

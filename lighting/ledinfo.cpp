@@ -2,6 +2,7 @@
 #include "ui_LedInfo.h"
 
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "lightingstyles.h"
 #include "postmsg.h"
@@ -49,11 +50,11 @@ LedInfo::~LedInfo()
 
 void LedInfo::SlotRGBValue(DongleRGB *Rgb)
 {
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    const QString group = selectedDriveGroup();
     const QStringList advanced = ConfigSettings::instance()->readStringList(group, "Adveanced");
     // A model without the entry is treated like one without the option.
     const QString receiverLed = advanced.size() > 1 ? advanced.at(1).trimmed() : QStringLiteral("-1");
-    if (receiverLed == "-1" || g_selectedDevice.isWired() || g_selectedDevice.linkType != 1 || !Rgb)
+    if (receiverLed == "-1" || g_selectedDevice.isWired || g_selectedDevice.linkType != 1 || !Rgb)
         return;
     for (QWidget *w : std::initializer_list<QWidget *>{ui->TitleButton_7, ui->label_14, ui->ReUntil, ui->ReUntil_2,
                                                          ui->ReUntil_3, ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})

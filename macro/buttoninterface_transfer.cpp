@@ -44,7 +44,7 @@ bool Buttoninterface::sendMacroTo(int k, const MacroDownloadRecord *block, int l
 void Buttoninterface::SlotMacroDownLoadData(QString MacroName, int index)
 {
     MacroDownloadRecord block;
-    if (g_uiWriteEnabled == 0 || !macroBoundButtons(MacroName).contains(index)
+    if (!pageMayWrite() || !macroBoundButtons(MacroName).contains(index)
         || !ReadMacroFile(m_macroDir, MacroName, &block))
         return;
     sendMacroTo(index, &block, -1);
@@ -65,7 +65,7 @@ void Buttoninterface::sendPendingMacros()
 {
     const QMap<QString, int> pending = m_pendingMacroSends;
     m_pendingMacroSends.clear();
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
         const QString &name = it.key();
@@ -86,7 +86,7 @@ void Buttoninterface::sendPendingMacros()
 
 void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
 {
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     for (int k : macroBoundButtons(Rename)) {
         MacroDownloadRecord block = macroBlockOf(g_flashDataMap, k);

@@ -217,7 +217,7 @@ void Macro::InPortMacro()
 
 void Macro::SlotMacroDownLoadData(QString MacroName, int index)
 {
-    if (index < 0 || index > 5 || MacroName.isEmpty() || MacroName != m_shownMacro || !g_uiWriteEnabled)
+    if (index < 0 || index > 5 || MacroName.isEmpty() || MacroName != m_shownMacro || !pageMayWrite())
         return;
     const ButtonFunction stored = g_flashDataMap.buttonFunctions[index];
     SendMacroToDevice(index, stored, buildMacroBlock(MacroName, eventRows()).bytes());

@@ -36,7 +36,7 @@ void DebounceTime::on_Debunce_currentIndexChanged(int index)
 {
     if (index < 0)
         return;
-    if (g_uiWriteEnabled == 0 || !setDebounceTime(u8(index))) {
+    if (!pageMayWrite() || !setDebounceTime(u8(index))) {
         // Not written: the box keeps showing what the mouse holds.
         const QSignalBlocker quiet(ui->Debunce);
         ui->Debunce->setCurrentIndex(m_shownIndex);

@@ -49,7 +49,7 @@ void DebouncetimeB::on_Debunce_sliderMoved(int position)
 void DebouncetimeB::on_Debunce_valueChanged(int value)
 {
     ui->spinBoxA->setValue(value);
-    if (g_uiWriteEnabled != 0 && setDebounceTime(u8(value)))
+    if (pageMayWrite() && setDebounceTime(u8(value)))
         m_shownValue = value;
     else
         showValue(m_shownValue);

@@ -54,6 +54,6 @@ void DebouncetimeC::step(int by)
     const int before = ui->spinBoxA->value();
     ui->spinBoxA->setValue(before + by);
     // A time the mouse did not take is not shown.
-    if (g_uiWriteEnabled == 0 || !setDebounceTime(u8(ui->spinBoxA->value())))
+    if (!pageMayWrite() || !setDebounceTime(u8(ui->spinBoxA->value())))
         ui->spinBoxA->setValue(before);
 }

@@ -19,7 +19,7 @@ void RateSelector::chooseRate(int index, bool checked)
     if (!checked)
         return;
     const bool written =
-        m_row->choose(index, g_uiWriteEnabled != 0, [index] { return setReportRate(u8(kReportRateCodes[index])); });
+        m_row->choose(index, pageMayWrite(), [index] { return setReportRate(u8(kReportRateCodes[index])); });
     if (written)
         PostMsg::instance()->postHideModel(index >= kFirstHighRate ? 1 : 0);
 }

@@ -2,6 +2,7 @@
 #include "ui_SensorDPI.h"
 
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "devicesetters.h"
 #include "devicestate.h"
 #include "sensorcodes.h"
@@ -96,7 +97,7 @@ void SensorDPI::setSliderEnabled(bool enabled)
 void SensorDPI::loadDpiSettings()
 {
     const QStringList grades = ConfigSettings::instance()->readStringList(
-        "Drive" + QString::number(g_selectedDevice.driveIndex + 1), "DPIGrade");
+        selectedDriveGroup(), "DPIGrade");
     if (grades.size() < kLevels)
         return;
     for (int i = 0; i < kLevels; ++i)
@@ -171,7 +172,7 @@ void SensorDPI::resetLevels() {}
 
 bool SensorDPI::writing()
 {
-    return g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0;
+    return pageMayWrite(PageRefresh::ButtonPage);
 }
 
 void SensorDPI::on_horizontalSliderC_sliderMoved(int position)
@@ -225,14 +226,14 @@ void SensorDPI::on_horizontalSliderC_valueChanged(int value)
 
 void SensorDPI::on_AddLevelA_clicked()
 {
-    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+    if (pageMayWrite() && !isDeviceOnline())
         return;
     ui->horizontalSliderC->setValue(dpiStepUp(ui->spinBoxA->value(), currentDpiRanges()));
 }
 
 void SensorDPI::on_ReduceLevelA_clicked()
 {
-    if (g_uiWriteEnabled != 0 && !isDeviceOnline())
+    if (pageMayWrite() && !isDeviceOnline())
         return;
     ui->horizontalSliderC->setValue(dpiStepDown(ui->spinBoxA->value(), currentDpiRanges()));
 }
@@ -318,7 +319,7 @@ void SensorDPI::swapSelectedInto(int last)
     m_swapping = false;
     m_levelCount = last + 1;
     m_currentLevel = last;
-    if (g_uiWriteEnabled == 0 || g_buttonPageRefreshing != 0)
+    if (!writing())
         return;
     const DpiLevel oldSelected = g_flashDataMap.dpiLevels[selected];
     const DpiLevel oldLast = g_flashDataMap.dpiLevels[last];

@@ -4,6 +4,7 @@
 #include "adddpivalue.h"
 #include "colorselect.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "devicesetters.h"
 #include "globals.h"
 #include "myslider.h"
@@ -231,7 +232,7 @@ bool SensorDPIB::deviceCheckPasses()
     // Only a user's edit asks the device; isDeviceOnline() gives the
     // offline notice itself unless the button page is filling its widgets,
     // and then the edit goes on (the setter will not send it anyway).
-    if (g_uiWriteEnabled == 0 || isDeviceOnline())
+    if (!pageMayWrite() || isDeviceOnline())
         return true;
     return g_buttonPageRefreshing != 0;
 }
@@ -348,7 +349,7 @@ void SensorDPIB::applyAllLevelStyles()
 void SensorDPIB::loadDpiSettings()
 {
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    const QString group = selectedDriveGroup();
 
     // The product data give each colour as three numbers; the page keeps
     // every colour as "#rrggbb", the form its styles and the device take.
@@ -479,7 +480,7 @@ void SensorDPIB::setLevelColor(QString text)
     const int r = text.mid(1, 2).toInt(nullptr, 16);
     const int g = text.mid(3, 2).toInt(nullptr, 16);
     const int b = text.mid(5, 2).toInt(nullptr, 16);
-    if (g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0)
+    if (pageMayWrite(PageRefresh::ButtonPage))
         setDpiLevelColor(level, u8(r), u8(g), u8(b));
     applyLevelStyle(level);
 }
@@ -667,7 +668,7 @@ void SensorDPIB::toggleLevel(int level, bool checked)
     }
     selectedLevelNumber = level + 1;
     spin->setStyleSheet(spinStyle(spinSelectedBorderColor));
-    if (g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0)
+    if (pageMayWrite(PageRefresh::ButtonPage))
         setCurrentDpiLevel(u8(level));
 }
 
@@ -684,7 +685,7 @@ void SensorDPIB::on_ChooseEvent_currentIndexChanged(int index)
 {
     setLevelCount(index);
     // An emptied list reports index -1: that is no level count to send.
-    if (g_uiWriteEnabled == 0 || g_buttonPageRefreshing != 0 || index < 0 || index >= kLevels)
+    if (!pageMayWrite(PageRefresh::ButtonPage) || index < 0 || index >= kLevels)
         return;
     setDpiLevelCount(u8(index + 1));
 }

@@ -13,7 +13,7 @@ constexpr int kBrightness[10] = {16, 30, 60, 90, 128, 150, 180, 210, 230, 255};
 
 bool mayWrite()
 {
-    return g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0;
+    return pageMayWrite(PageRefresh::ButtonPage);
 }
 } // namespace
 

@@ -75,7 +75,7 @@ void SensorLOD::on_LOD_currentIndexChanged(int index)
             return;
         value = kValues[index];
     }
-    if (g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0 && setLiftOffDistance(u8(value)))
+    if (pageMayWrite(PageRefresh::ButtonPage) && setLiftOffDistance(u8(value)))
         m_shownEntry = index;
     else
         showEntry(m_shownEntry);

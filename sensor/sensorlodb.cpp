@@ -42,7 +42,7 @@ void SensorLODB::optionClicked(int option, bool checked)
 {
     if (!checked)
         return;
-    m_row->choose(option, g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0,
+    m_row->choose(option, pageMayWrite(PageRefresh::ButtonPage),
                   [option] { return setLiftOffDistance(u8(option + 1)); });
 }
 

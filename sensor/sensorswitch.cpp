@@ -1,5 +1,6 @@
 #include "sensorswitch.h"
 
+#include "devicesetters.h"
 #include "devicestate.h"
 #include "globals.h"
 #include "postmsg.h"
@@ -71,6 +72,6 @@ void SensorSwitch::switchClicked(bool checked)
 {
     // A click flips the control before it reaches here; it stays flipped
     // only when the device took the value.
-    if (g_uiWriteEnabled == 0 || !m_write(checked ? 1 : 0))
+    if (!pageMayWrite() || !m_write(checked ? 1 : 0))
         m_control->setChecked(!checked);
 }

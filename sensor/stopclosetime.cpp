@@ -53,7 +53,7 @@ void StopCloseTime::timeClicked(int index, bool checked)
     if (!checked)
         return;
     // The device keeps the time in units of 10 s.
-    m_row->choose(index, g_uiWriteEnabled != 0 && g_buttonPageRefreshing == 0,
+    m_row->choose(index, pageMayWrite(PageRefresh::ButtonPage),
                   [index] { return setSleepTime(u8(kSleepSeconds[index] / 10)); });
 }
 

@@ -26,32 +26,10 @@ namespace {
 const DeviceAllInfo *listedReceiver(bool withClass)
 {
     for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-        if (!entry.subDevices.isEmpty() && !entry.isWired() && (!withClass || receiverClassOfLink(entry.linkType) != 0))
+        if (!entry.subDevices.isEmpty() && !entry.isWired && (!withClass || receiverClassOfLink(entry.linkType) != 0))
             return &entry;
     }
     return nullptr;
-}
-
-// Byte 4 of the id record a mouse on its cable receives: its receiver's class.
-unsigned char classCodeOfReceiver(int receiverClass)
-{
-    switch (receiverClass) {
-    case 2:
-    case 4: return 1;
-    case 8: return 4;
-    default: return 0;
-    }
-}
-
-// g_receiverIdBytes holds the three id bytes.
-void sendReceiverIdToWiredMice()
-{
-    unsigned char record[5] = {quint8(g_receiverIdBytes.at(0)), quint8(g_receiverIdBytes.at(1)),
-                               quint8(g_receiverIdBytes.at(2)), 0, classCodeOfReceiver(g_updateReceiverClass)};
-    for (const DeviceAllInfo &mouse : qAsConst(g_deviceList)) {
-        if (mouse.isWired())
-            UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
-    }
 }
 
 } // namespace
@@ -61,7 +39,7 @@ void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersi
     if (!g_selectedDevice.online) {
         *receiverVersion = g_selectedDevice.usbVersion;
         mouseVersion->clear();
-    } else if (!g_selectedDevice.isWired()) {
+    } else if (!g_selectedDevice.isWired) {
         *receiverVersion = g_selectedDevice.usbVersion;
         *mouseVersion = g_selectedDevice.mouseVersion;
     } else {
@@ -73,7 +51,7 @@ void FormSetting::selectedVersions(QString *receiverVersion, QString *mouseVersi
 
 int FormSetting::selectedReceiverClass() const
 {
-    if (!g_selectedDevice.isWired())
+    if (!g_selectedDevice.isWired)
         return receiverClassOfLink(g_selectedDevice.linkType);
     const DeviceAllInfo *receiver = g_deviceList.size() == 2 ? listedReceiver(true) : nullptr;
     return receiver ? receiverClassOfLink(receiver->linkType) : 0;
@@ -93,7 +71,7 @@ bool FormSetting::ChechIsUpDate()
     const QStringList record = readUpdateFailFields();
 
     ConfigSettings *config = ConfigSettings::instance();
-    m_driveGroup = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
+    m_driveGroup = selectedDriveGroup();
     const QString mouseModel = config->readString(m_driveGroup, "MM");
     const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
     // The searches ask for the product's CID: read it here rather than
@@ -108,7 +86,7 @@ bool FormSetting::ChechIsUpDate()
     if (listed >= 3) {
         int wired = 0, receivers = 0;
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
-            ++(entry.isWired() ? wired : receivers);
+            ++(entry.isWired ? wired : receivers);
         if (receivers >= 2)
             dialog->setStateText(g_textMultiDongle);
         if (wired >= 2)
@@ -122,17 +100,17 @@ bool FormSetting::ChechIsUpDate()
         // listed; the listed one is the other part of the product.
         const DeviceAllInfo &entry = g_deviceList.first();
         if (record.isEmpty())
-            return message(entry.isWired() ? g_textNoRecieve : g_textNoUSB);
+            return message(entry.isWired ? g_textNoRecieve : g_textNoUSB);
         const int failedCode = record.at(0).toInt(nullptr, 10);
         const QString failedClass = record.at(1);
         const int failedCid = record.at(2).toInt(nullptr, 10);
         const int failedMid = record.at(3).toInt(nullptr, 10);
-        if (failedCode == 211) {
-            if (!entry.isWired() || entry.mid != failedMid)
+        if (failedCode == kReceiverDeviceCode) {
+            if (!entry.isWired || entry.mid != failedMid)
                 return message(g_textNoUSB);
-        } else if (failedCode == 210) {
+        } else if (failedCode == kMouseDeviceCode) {
             m_failedWasMouse = 1;
-            if (entry.isWired() || entry.mid != failedMid)
+            if (entry.isWired || entry.mid != failedMid)
                 return message(g_textNoRecieve);
         } else {
             return message(g_textError);
@@ -145,8 +123,8 @@ bool FormSetting::ChechIsUpDate()
             return message(g_textError);
 
         const u8 recordCid = u8(failedCid & 0xFF);
-        const bool image = failedCode == 211 ? isNewFirmwareInBin(211, QString(), m_failedReceiverModel, recordCid, mid)
-                                             : isNewFirmwareInBin(210, QString(), mouseModel, recordCid, mid);
+        const bool image = failedCode == kReceiverDeviceCode ? isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_failedReceiverModel, recordCid, mid)
+                                             : isNewFirmwareInBin(kMouseDeviceCode, QString(), mouseModel, recordCid, mid);
         // Without an image there is nothing to flash and nothing to ask the
         // library about.
         if (!image || g_firmwareImageList.isEmpty())
@@ -158,9 +136,9 @@ bool FormSetting::ChechIsUpDate()
             return message(m_textNoDevice);
         if (count != 1)
             return message(m_textSameDevice);
-        const bool other = failedCode == 211
-                               ? isNewFirmwareInBin(210, ui->label_7->text(), mouseModel, cid, mid)
-                               : isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, cid, mid);
+        const bool other = failedCode == kReceiverDeviceCode
+                               ? isNewFirmwareInBin(kMouseDeviceCode, m_mouseVersion, mouseModel, cid, mid)
+                               : isNewFirmwareInBin(kReceiverDeviceCode, m_receiverVersion, m_failedReceiverModel, cid, mid);
         g_updateImageCount = other ? 2 : 1;
         return true;
     }
@@ -168,7 +146,7 @@ bool FormSetting::ChechIsUpDate()
     // An update: the receiver and the mouse on its cable are listed.
     const DeviceAllInfo &first = g_deviceList.at(0);
     const DeviceAllInfo &second = g_deviceList.at(1);
-    if (!first.isWired() && !second.isWired())
+    if (!first.isWired && !second.isWired)
         return message(g_textNoUSB);
     if (first.mid != second.mid)
         return message(g_textNoRecieve);
@@ -180,8 +158,8 @@ bool FormSetting::ChechIsUpDate()
 
     QString receiverVersion, mouseVersion;
     selectedVersions(&receiverVersion, &mouseVersion);
-    const bool receiverNew = isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, mid);
-    const bool mouseNew = isNewFirmwareInBin(210, mouseVersion, mouseModel, cid, mid);
+    const bool receiverNew = isNewFirmwareInBin(kReceiverDeviceCode, receiverVersion, m_receiverModel, cid, mid);
+    const bool mouseNew = isNewFirmwareInBin(kMouseDeviceCode, mouseVersion, mouseModel, cid, mid);
     g_update210Available = mouseNew ? 1 : 0;
     if (receiverNew) {
         g_updateImageCount = mouseNew ? 2 : 1;
@@ -252,7 +230,7 @@ void FormSetting::on_Start()
     ConfigSettings *config = ConfigSettings::instance();
     const u8 mid = u8(config->readString(m_driveGroup, "MID").toInt(nullptr, 10));
     const bool receiverNew =
-        isNewFirmwareInBin(211, ui->label_5->text(), m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
+        isNewFirmwareInBin(kReceiverDeviceCode, m_receiverVersion, m_failedReceiverModel, u8(g_updateCid & 0xFF), mid);
     if (!receiverNew && m_failedWasMouse == 1) {
         m_continueUpdate = 1;
         on_Mouse_clicked();
@@ -260,7 +238,7 @@ void FormSetting::on_Start()
     }
     if (!isUpdateRunning() && !m_mouseCheckRunning && !m_updateNotNeeded) {
         ui->toolButton_2->setVisible(true);
-        armRun(211);
+        armRun(kReceiverDeviceCode);
         return;
     }
     if (m_updateNotNeeded) {
@@ -273,14 +251,14 @@ void FormSetting::on_Receive_clicked()
 {
     g_updateReceiverClass = selectedReceiverClass();
     if (!m_updateNotNeeded && !m_mouseCheckRunning)
-        armRun(211);
+        armRun(kReceiverDeviceCode);
 }
 
 void FormSetting::armRun(int deviceCode)
 {
     markChecksRunning();
     m_updateStep = 0;
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         m_receiverWarning = 0;
         SetVer(2);
     } else {
@@ -288,8 +266,8 @@ void FormSetting::armRun(int deviceCode)
         SetVer(1);
     }
     g_upgradeIdle = 0;
-    (deviceCode == 211 ? g_dongleCheckTimer : g_mouseCheckTimer)->start();
-    (deviceCode == 211 ? m_receiverCheckRunning : m_mouseCheckRunning) = 1;
+    (deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer)->start();
+    (deviceCode == kReceiverDeviceCode ? m_receiverCheckRunning : m_mouseCheckRunning) = 1;
 }
 
 void FormSetting::SetVer(int index)
@@ -300,8 +278,8 @@ void FormSetting::SetVer(int index)
         selectedVersions(&receiverVersion, &mouseVersion);
         if (QFileInfo::exists(programDir() + "/bin")) {
             const int receiverClass = selectedReceiverClass();
-            g_update210Available = u8(checkFirmwareUpdate(210, mouseVersion, receiverClass));
-            g_update211Available = u8(checkFirmwareUpdate(211, receiverVersion, receiverClass));
+            g_update210Available = u8(checkFirmwareUpdate(kMouseDeviceCode, mouseVersion, receiverClass));
+            g_update211Available = u8(checkFirmwareUpdate(kReceiverDeviceCode, receiverVersion, receiverClass));
             if (!g_update210Available && !g_update211Available) {
                 PostMsg::instance()->postUpdateFrame(false);
                 setUpToDateStyle();
@@ -310,8 +288,8 @@ void FormSetting::SetVer(int index)
                 setUpdateWaitingStyle();
             }
         }
-        ui->label_5->setText(receiverVersion);
-        ui->label_7->setText(mouseVersion);
+        showReceiverVersion(receiverVersion);
+        showMouseVersion(mouseVersion);
         break;
     case 1:
         m_receiverWarning = 0;
@@ -334,17 +312,29 @@ void FormSetting::SetVer(int index)
         m_receiverCheckRunning = 0;
         if (index == 5) {
             selectedVersions(&receiverVersion, &mouseVersion);
-            ui->label_5->setText(receiverVersion);
-            ui->label_7->setText(mouseVersion);
+            showReceiverVersion(receiverVersion);
+            showMouseVersion(mouseVersion);
         }
         break;
     case 6:
-        ui->label_5->clear();
-        ui->label_7->clear();
+        showReceiverVersion(QString());
+        showMouseVersion(QString());
         break;
     default:
         break;
     }
+}
+
+void FormSetting::showReceiverVersion(const QString &version)
+{
+    m_receiverVersion = version;
+    ui->label_5->setText(version);
+}
+
+void FormSetting::showMouseVersion(const QString &version)
+{
+    m_mouseVersion = version;
+    ui->label_7->setText(version);
 }
 
 void FormSetting::SetVerText()
@@ -354,27 +344,17 @@ void FormSetting::SetVerText()
 
 void FormSetting::SlotGetRealVer()
 {
-    g_settingsVersionTextB = ui->label_7->text();
-    g_settingsVersionTextA = ui->label_5->text();
+    g_settingsVersionTextB = m_mouseVersion;
+    g_settingsVersionTextA = m_receiverVersion;
 }
 
 // ---- Re-pairing ------------------------------------------------------------------------
 
 unsigned char FormSetting::pairReceiverToWiredMouse()
 {
-    for (const DeviceAllInfo &receiver : QList<DeviceAllInfo>(g_deviceList)) {
-        if (receiver.isWired())
-            continue;
-        unsigned char reply[kUsbAddressBufferSize] = {};
-        const QByteArray path = receiver.devicePath.toUtf8();
-        g_pairQueryOnline = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), reply);
+    // The id is handed on within the run and not kept for a resend.
+    if (pairWiredMiceWithReceivers(g_deviceList, g_updateReceiverClass, &g_pairQueryOnline))
         g_receiverIdBytes.clear();
-        if (g_pairQueryOnline == 0)
-            continue;
-        g_receiverIdBytes = QByteArray(1, char(reply[9])) + char(reply[8]) + char(reply[7]);
-        sendReceiverIdToWiredMice();
-        g_receiverIdBytes.clear();
-    }
     return g_pairQueryOnline;
 }
 
@@ -383,7 +363,7 @@ void FormSetting::resendReceiverId()
     // Without a kept id the mice would be given the id 00 00 00, which
     // pairs them with no receiver at all.
     if (g_pairQueryOnline != 0 && g_receiverIdBytes.size() == 3)
-        sendReceiverIdToWiredMice();
+        sendReceiverIdToWiredMice(g_deviceList, receiverIdRecord(g_receiverIdBytes, g_updateReceiverClass));
 }
 
 void FormSetting::waitWithEventLoop(int ms)

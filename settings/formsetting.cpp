@@ -25,8 +25,6 @@
 #include <QTimer>
 #include <QUrl>
 
-u8 g_update210Available = 0;
-
 namespace {
 // The chosen language's button in the accent colour, the other one grey:
 // the page is light, so the choice must not be told by a pale colour.
@@ -41,6 +39,10 @@ FormSetting::FormSetting(QWidget *parent)
     // The form's buttons reach their on_<name>_clicked slots by name.
     ui->setupUi(this);
     ui->label_9->hide();
+    // Until the first device is chosen the version labels show the form's
+    // text, and that is what a check compares against.
+    m_receiverVersion = ui->label_5->text();
+    m_mouseVersion = ui->label_7->text();
 
     registerDeviceMetaTypes();
     PostMsg *hub = PostMsg::instance();
@@ -238,7 +240,7 @@ void FormSetting::on_checkBox_5_toggled(bool checked)
 
 void FormSetting::setReceiverLightMode(bool checked, u8 mode)
 {
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     if (checked)
         setReceiverLedMode(mode);
@@ -263,7 +265,7 @@ void FormSetting::on_ReUntil_3_toggled(bool checked)
 
 void FormSetting::on_checkBox_2_toggled(bool checked)
 {
-    if (g_uiWriteEnabled == 0)
+    if (!pageMayWrite())
         return;
     setLongRangeMode(checked ? 1 : 0);
 }
@@ -300,7 +302,7 @@ void FormSetting::on_toolButton_4_clicked()
 
 void FormSetting::readAdvancedOptions() const
 {
-    ConfigSettings::instance()->readStringList("Adveanced", "Drive" + QString::number(g_selectedDevice.driveIndex + 1));
+    ConfigSettings::instance()->readStringList("Adveanced", selectedDriveGroup());
 }
 
 void FormSetting::SlotRGBValue(DongleRGB *Rgb)
@@ -356,10 +358,10 @@ void FormSetting::SlotSetStyle(int index)
 void FormSetting::SlotLabelText(int index, QString Text)
 {
     if (index == 0) {
-        ui->label_5->setText(Text);
+        showReceiverVersion(Text);
         g_selectedDevice.usbVersion = Text;
     } else if (index == 1) {
-        ui->label_7->setText(Text);
+        showMouseVersion(Text);
         g_selectedDevice.mouseVersion = Text;
     }
     PostMsg::instance()->postSetLabelVerB();
@@ -367,7 +369,7 @@ void FormSetting::SlotLabelText(int index, QString Text)
 
 void FormSetting::SlotLabelTextB(QString TextA, QString Text)
 {
-    ui->label_5->setText(TextA);
+    showReceiverVersion(TextA);
     if (Text == QLatin1String("true"))
         setUpdateWaitingStyle();
     else
@@ -437,9 +439,9 @@ void FormSetting::SlotContinue(int)
 
 void FormSetting::on_Mouse_clicked()
 {
-    if (g_selectedDevice.isWired()) {
+    if (g_selectedDevice.isWired) {
         // The mouse on its cable must be the one listed first.
-        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired()
+        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired
             || g_deviceList.first().mid != g_selectedDevice.mid) {
             // The failure view ends the run: nothing may cover it with success.
             g_updateEndShown = true;
@@ -448,7 +450,7 @@ void FormSetting::on_Mouse_clicked()
         }
     }
     if (!m_mouseUpdateNotNeeded && !m_receiverCheckRunning)
-        armRun(210);
+        armRun(kMouseDeviceCode);
 }
 
 // ---- Images ------------------------------------------------------------------------------
@@ -468,23 +470,7 @@ bool FormSetting::isNewFirmwareAvailable(unsigned char deviceCode, QString versi
 
 int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiverClass)
 {
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
-    g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
-    const u8 mid = u8(config->readString(group, "MID").toInt());
-
-    QString modelKey;
-    if (deviceCode == 210) {
-        modelKey = QStringLiteral("MM");
-    } else {
-        modelKey = receiverModelKey(receiverClass);
-        if (modelKey.isEmpty())
-            return 0;
-    }
-    // An empty model text fits an image whose model field is empty, as in
-    // the update dialog's check and the run: all three must agree.
-    const QString model = config->readString(group, modelKey);
-    return isNewFirmwareAvailable(u8(deviceCode), version, model, u8(g_updateCid & 0xFF), mid) ? 1 : 0;
+    return firmwareUpdateAvailable(deviceCode, version, receiverClass);
 }
 
 bool FormSetting::isImageForListedDevice(QString path)

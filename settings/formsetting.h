@@ -9,15 +9,17 @@
 //
 // The firmware engine: a check decides what the update dialog offers
 // (ChechIsUpDate), the update button and the dialog's action button arm a
-// run of one device (receiver 211 or mouse 210), and the armed timer runs
-// it one step a second (runUpdateStep); the library reports progress and
-// the end through upgradeStepCallback. A successful receiver run is
-// followed by the mouse run when the mouse has an update too.
+// run of one device (kReceiverDeviceCode or kMouseDeviceCode), and the
+// armed timer runs it one step a second (runUpdateStep); the library
+// reports progress and the end through upgradeStepCallback. A successful
+// receiver run is followed by the mouse run when the mouse has an update
+// too.
 //
 // The option handlers (start with the system, start minimised, receiver
 // light and long-range mode, support page, mouse settings, close) have no
 // control on this form; they act whenever they are called.
 
+#include "devicesearch.h"
 #include "flashdatamap.h"
 #include "inputpica.h"
 #include "inputpicb.h"
@@ -54,8 +56,10 @@ public:
     // The same answer without keeping the image; false for an empty version.
     static bool isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
                                        unsigned char cid, unsigned char mid);
-    // 1 when a new image exists for the selected device's mouse (210) or, by
-    // the receiver class 1, 2, 4 or 8, for its receiver (211); else 0.
+    // 1 when a new image exists for the selected device's mouse
+    // (kMouseDeviceCode) or, by the receiver class 1, 2, 4 or 8, for its
+    // receiver (kReceiverDeviceCode); else 0. The search itself is
+    // firmwareUpdateAvailable() of device/firmwareimage.h.
     static int checkFirmwareUpdate(int deviceCode, QString version, int receiverClass);
     // True when the image's USB id text names a device of g_deviceList.
     static bool isImageForListedDevice(QString path);
@@ -88,7 +92,7 @@ public:
 
     int updateStep() const { return m_updateStep; }
     // The warning a step left for later: 0 none, 1 no device, 2 several.
-    int deferredWarning(int deviceCode) const { return deviceCode == 211 ? m_receiverWarning : m_mouseWarning; }
+    int deferredWarning(int deviceCode) const { return deviceCode == kReceiverDeviceCode ? m_receiverWarning : m_mouseWarning; }
     UpDateWarning *updateNotice() const { return m_updateWarning.get(); }
     // The dialogs the page keeps are built once the window has painted, so
     // the window comes up without waiting for them: the update and repair
@@ -178,6 +182,11 @@ private:
     // shows them, and the receiver class of that receiver.
     void selectedVersions(QString *receiverVersion, QString *mouseVersion) const;
     int selectedReceiverClass() const;
+    // The receiver's and the mouse's firmware version as the page shows
+    // them: the labels show these, and a check or an update run compares the
+    // images against them.
+    void showReceiverVersion(const QString &version);
+    void showMouseVersion(const QString &version);
     bool searchForRun(int deviceCode, const QString &version, const QString &model) const;
     void nothingToUpdate(int deviceCode);
     void prepareStep(int deviceCode, const QString &versionText);
@@ -197,6 +206,8 @@ private:
     std::unique_ptr<LightModeSet> m_lightModeSet;
 
     QString m_pictureDir;
+    QString m_receiverVersion;
+    QString m_mouseVersion;
     QString m_textNoDevice;
     QString m_textSameDevice;
     QString m_textVerNew;
@@ -229,9 +240,5 @@ private:
     int m_bootCount8 = 0;
     int m_failedWasMouse = 0;
 };
-
-// The mouse's answer of the firmware check (the receiver's is
-// g_update211Available).
-extern u8 g_update210Available;
 
 #endif // FORMSETTING_H

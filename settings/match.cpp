@@ -11,6 +11,7 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
+#include "widgetfonts.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -150,7 +151,7 @@ void Match::init()
     m_cid = device.cid;
     m_pidText = device.pidText;
     m_vidText = device.vidText;
-    m_isWired = device.isWired() ? 1 : 0;
+    m_isWired = device.isWired ? 1 : 0;
     m_devicePath = g_devicePageActive == 1 ? m_selectedPath : device.devicePath;
 
     if (m_cid != 0) {

@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "updaterun.h"
 #include "updatetraces.h"
+#include "widgetfonts.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
@@ -106,7 +107,7 @@ void handleUpgradeEvent(const QByteArray &event)
         hub->postUpDateButton(false);
         hub->postProgress(0, 6);
         writeUpdateLog();
-        writeUpdateFailInfo(g_repairStage == 0 ? 211 : 210, g_repairReceiverClass, g_repairCid, g_repairMid);
+        writeUpdateFailInfo(g_repairStage == 0 ? kReceiverDeviceCode : kMouseDeviceCode, g_repairReceiverClass, g_repairCid, g_repairMid);
         g_repairUpdating = 0;
         endRun();
         return;
@@ -126,10 +127,10 @@ void handleUpgradeEvent(const QByteArray &event)
     if (!lastImage) {
         g_repairStage = 1;
         const bool image =
-            UpDateRepair::isNewFirmwareInBin(210, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
+            UpDateRepair::isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, u8(g_repairCid), u8(g_repairMid));
         bool target = g_repairFailedIsMouse == 1;
         for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
-            if (device.isWired() && device.mid == g_repairMid)
+            if (device.isWired && device.mid == g_repairMid)
                 target = true;
         }
         if (image && target) {
@@ -193,7 +194,16 @@ UpDateRepair::UpDateRepair(QWidget *parent)
 
 UpDateRepair::~UpDateRepair()
 {
+    if (this == g_updateRepairDialog)
+        g_updateDialogShown = false;
     delete ui;
+}
+
+void UpDateRepair::setVisible(bool visible)
+{
+    QDialog::setVisible(visible);
+    if (this == g_updateRepairDialog)
+        g_updateDialogShown = isVisible();
 }
 
 void UpDateRepair::scaleFonts(QWidget *widget, double factor)
@@ -383,9 +393,9 @@ bool UpDateRepair::checkRepair()
     const int modelId = g_repairFailInfo.at(3).toInt(nullptr, 10);
 
     if (g_foundDevices.isEmpty()) {
-        if (m_failedDeviceCode == 210)
+        if (m_failedDeviceCode == kMouseDeviceCode)
             setStateText(m_textNoRecieve);
-        else if (m_failedDeviceCode == 211)
+        else if (m_failedDeviceCode == kReceiverDeviceCode)
             setStateText(m_textNoUSB);
         else
             setStateText(m_textNoDevice);
@@ -397,7 +407,7 @@ bool UpDateRepair::checkRepair()
         int wired = 0, wireless = 0;
         DeviceAllInfo lastWired, lastWireless;
         for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
-            if (device.isWired()) {
+            if (device.isWired) {
                 ++wired;
                 lastWired = device;
             } else {
@@ -410,9 +420,9 @@ bool UpDateRepair::checkRepair()
             reason = m_textMultiMouse;
         else if (wireless >= 2)
             reason = m_textMultiDongle;
-        else if (m_failedDeviceCode == 210 && wired == 1 && lastWired.mid != modelId)
+        else if (m_failedDeviceCode == kMouseDeviceCode && wired == 1 && lastWired.mid != modelId)
             reason = m_textMultiMouse;
-        else if (m_failedDeviceCode == 211 && wireless == 1 && lastWireless.mid != modelId)
+        else if (m_failedDeviceCode == kReceiverDeviceCode && wireless == 1 && lastWireless.mid != modelId)
             reason = m_textMultiDongle;
         if (!reason.isEmpty()) {
             setStateText(reason);
@@ -424,7 +434,7 @@ bool UpDateRepair::checkRepair()
     // Receivers listed beside the one waiting in update mode: one of the
     // recorded class would take the image too.
     int listedReceivers = 0;
-    if (m_failedDeviceCode == 211) {
+    if (m_failedDeviceCode == kReceiverDeviceCode) {
         const QStringList *lists[] = {&g_wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
         auto countIn = [](const QStringList &pids) {
             int n = 0;
@@ -455,12 +465,12 @@ bool UpDateRepair::checkRepair()
         m_repairReady = 1;
     } else {
         const DeviceAllInfo &first = g_foundDevices.first();
-        if (m_failedDeviceCode == 211 && (!first.isWired() || first.mid != modelId)) {
+        if (m_failedDeviceCode == kReceiverDeviceCode && (!first.isWired || first.mid != modelId)) {
             setStateText(m_textNoUSB);
             showErrorView();
             return false;
         }
-        if (m_failedDeviceCode == 210 && (first.isWired() || first.mid != modelId)) {
+        if (m_failedDeviceCode == kMouseDeviceCode && (first.isWired || first.mid != modelId)) {
             setStateText(m_textNoRecieve);
             showErrorView();
             return false;
@@ -468,9 +478,9 @@ bool UpDateRepair::checkRepair()
 
         ConfigSettings *config = ConfigSettings::instance();
         const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
-        for (int k = 1; k <= total; ++k) {
-            if (configText("Drive" + QString::number(k), "MID").toInt(nullptr, 10) == modelId) {
-                m_driveGroup = "Drive" + QString::number(k);
+        for (int k = 0; k < total; ++k) {
+            if (configText(driveGroup(k), "MID").toInt(nullptr, 10) == modelId) {
+                m_driveGroup = driveGroup(k);
                 break;
             }
         }
@@ -485,16 +495,16 @@ bool UpDateRepair::checkRepair()
 
         const u8 cid = u8(g_repairCid & 0xFF);
         const u8 mid = u8(g_repairMid & 0xFF);
-        const bool mouseImage = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid);
-        const bool receiverImage = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid);
+        const bool mouseImage = isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, mid);
+        const bool receiverImage = isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_receiverModel, cid, mid);
         g_repairImageCount = mouseImage && receiverImage ? 2 : 1;
         // The image of the recorded kind is the one left in the list.
-        if (m_failedDeviceCode == 211) {
+        if (m_failedDeviceCode == kReceiverDeviceCode) {
             g_repairFailedIsMouse = 0;
-            m_repairReady = isNewFirmwareInBin(211, QString(), m_receiverModel, cid, mid) ? 1 : 0;
+            m_repairReady = isNewFirmwareInBin(kReceiverDeviceCode, QString(), m_receiverModel, cid, mid) ? 1 : 0;
         } else {
             g_repairFailedIsMouse = 1;
-            m_repairReady = isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, mid) ? 1 : 0;
+            m_repairReady = isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, mid) ? 1 : 0;
         }
     }
 
@@ -533,7 +543,7 @@ bool UpDateRepair::fillAutoUpdateParameters()
         return false;
     }
     const DeviceAllInfo device = g_shownDevices.first();
-    m_driveGroup = "Drive" + QString::number(device.driveIndex + 1);
+    m_driveGroup = driveGroup(device.driveIndex);
     g_repairMouseModel = configText(m_driveGroup, "MM");
     g_repairReceiverClass = receiverClassOfLink(device.linkType);
     const QString modelKey = receiverModelKey(g_repairReceiverClass);
@@ -544,14 +554,14 @@ bool UpDateRepair::fillAutoUpdateParameters()
     g_repairMid = midText.toInt(nullptr, 10);
     // Only a record of the receiver is settled by flashing the receiver.
     const QStringList record = readUpdateFailFields();
-    g_repairFailedIsMouse = !record.isEmpty() && record.at(0).toInt(nullptr, 10) == 210 ? 1 : 0;
+    g_repairFailedIsMouse = !record.isEmpty() && record.at(0).toInt(nullptr, 10) == kMouseDeviceCode ? 1 : 0;
     g_repairStage = 0;
     g_repairProgressSplit = 1;
 
     const u8 cid = u8(g_repairCid & 0xFF);
     const u8 mid = u8(g_repairMid & 0xFF);
-    const bool mouseNew = isNewFirmwareInBin(210, readMouseVersion(cidText, midText), g_repairMouseModel, cid, mid);
-    const bool receiverNew = isNewFirmwareInBin(211, device.usbVersion, m_receiverModel, cid, mid);
+    const bool mouseNew = isNewFirmwareInBin(kMouseDeviceCode, readMouseVersion(cidText, midText), g_repairMouseModel, cid, mid);
+    const bool receiverNew = isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, m_receiverModel, cid, mid);
     g_repairImageCount = mouseNew && receiverNew ? 2 : 1;
     if (!mouseNew && !receiverNew) {
         setStateText(m_textFileError);
@@ -582,12 +592,12 @@ void UpDateRepair::runRepairUpdate()
     const u8 cid = u8(g_repairCid & 0xFF);
     const u8 modelId = u8(configText(m_driveGroup, "MID").toInt(nullptr, 10) & 0xFF);
     const QString receiverVersion = g_foundDevices.isEmpty() ? QString() : g_foundDevices.first().usbVersion;
-    if (isNewFirmwareInBin(211, receiverVersion, m_receiverModel, cid, modelId)) {
+    if (isNewFirmwareInBin(kReceiverDeviceCode, receiverVersion, m_receiverModel, cid, modelId)) {
         g_repairStage = 0;
     } else {
         g_repairStage = 1;
         g_repairProgressSplit = 0;
-        if (!isNewFirmwareInBin(210, QString(), g_repairMouseModel, cid, modelId)) {
+        if (!isNewFirmwareInBin(kMouseDeviceCode, QString(), g_repairMouseModel, cid, modelId)) {
             // Nothing was flashed: no success to report, and the device
             // changes must be heard again.
             setStateText(m_textFileError);
@@ -608,24 +618,7 @@ void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
 unsigned char UpDateRepair::rePairMouse()
 {
     unsigned char result = 0;
-    for (const DeviceAllInfo &receiver : qAsConst(g_foundDevices)) {
-        if (receiver.isWired())
-            continue;
-        unsigned char buffer[kUsbAddressBufferSize] = {};
-        const QByteArray path = receiver.devicePath.toUtf8();
-        result = UsbFinderC_GetDeviceOnLineWithUsbAddress(path.constData(), buffer);
-        if (result == 0)
-            continue;
-        unsigned char record[5] = {buffer[9], buffer[8], buffer[7], 0, 0};
-        if (g_repairReceiverClass == 2 || g_repairReceiverClass == 4)
-            record[4] = 1;
-        else if (g_repairReceiverClass == 8)
-            record[4] = 4;
-        for (const DeviceAllInfo &mouse : qAsConst(g_foundDevices)) {
-            if (mouse.isWired())
-                UsbFinderC_SetDongleIDToMouse(mouse.devicePath.toUtf8().constData(), record);
-        }
-    }
+    pairWiredMiceWithReceivers(g_foundDevices, g_repairReceiverClass, &result);
     return result;
 }
 
@@ -633,7 +626,7 @@ unsigned char UpDateRepair::rePairMouse()
 
 void UpDateRepair::finishAndClose()
 {
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
     PostMsg::instance()->postSetLabelVerB();
     QDialog::reject();
 }

@@ -75,6 +75,10 @@ public:
     // slot: no button of the form is named for it.
     void on_pushButton_clicked();
 
+    // Showing and hiding the settings page's instance (g_updateRepairDialog)
+    // keeps g_updateDialogShown, which the device link reads.
+    void setVisible(bool visible) override;
+
     bool autoUpdate() const { return m_autoUpdate != 0; }
     int failedDeviceCode() const { return m_failedDeviceCode; }
     bool repairReady() const { return m_repairReady != 0; }

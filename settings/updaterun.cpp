@@ -51,14 +51,9 @@ void updaterEnded()
         g_heldImages.clear();
 }
 
-QString driveGroupOfSelection()
-{
-    return "Drive" + QString::number(g_selectedDevice.driveIndex + 1);
-}
-
 int &stateOf(int deviceCode)
 {
-    return deviceCode == 211 ? g_receiverUpdateState : g_mouseUpdateState;
+    return deviceCode == kReceiverDeviceCode ? g_receiverUpdateState : g_mouseUpdateState;
 }
 
 void finishSucceededStep()
@@ -79,7 +74,7 @@ void finishSucceededStep()
     if (g_mouseUpdateState == UpdateRunning) {
         g_mouseUpdateState = UpdateSucceeded;
         ConfigSettings *config = ConfigSettings::instance();
-        writeMouseVersion(config->readString("Option", "CID"), config->readString(driveGroupOfSelection(), "MID"),
+        writeMouseVersion(config->readString("Option", "CID"), config->readString(selectedDriveGroup(), "MID"),
                           version);
         hub->postProgress(0, 2);
         g_updateEndShown = true;
@@ -202,12 +197,12 @@ void FormSetting::upgradeStepCallback(const unsigned char *event)
 
 void FormSetting::onDongleCheckTimer()
 {
-    runUpdateStep(m_updateStep, 211, ui->label_5->text());
+    runUpdateStep(m_updateStep, kReceiverDeviceCode, m_receiverVersion);
 }
 
 void FormSetting::onMouseCheckTimer()
 {
-    runUpdateStep(m_updateStep, 210, ui->label_7->text());
+    runUpdateStep(m_updateStep, kMouseDeviceCode, m_mouseVersion);
 }
 
 void FormSetting::markChecksRunning()
@@ -246,7 +241,7 @@ bool FormSetting::searchForRun(int deviceCode, const QString &version, const QSt
 
 void FormSetting::nothingToUpdate(int deviceCode)
 {
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         g_receiverUpdateState = UpdateNothingNew;
         showReceiverResult();
         m_updateNotNeeded = 1;
@@ -260,7 +255,7 @@ void FormSetting::nothingToUpdate(int deviceCode)
 
 void FormSetting::receiverBootCount(int receiverClass, const QString &model)
 {
-    if (!searchForRun(211, QString(), model) || g_firmwareImageList.isEmpty())
+    if (!searchForRun(kReceiverDeviceCode, QString(), model) || g_firmwareImageList.isEmpty())
         return;
     int *count = receiverClass == 1   ? &m_bootCount1
                  : receiverClass == 2 ? &m_bootCount2
@@ -273,13 +268,13 @@ void FormSetting::receiverBootCount(int receiverClass, const QString &model)
 void FormSetting::prepareStep(int deviceCode, const QString &versionText)
 {
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = driveGroupOfSelection();
+    const QString group = selectedDriveGroup();
     g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
     g_updateMid = config->readString(group, "MID").toInt(nullptr, 10);
 
     bool chosen = false;
-    if (deviceCode == 210) {
-        chosen = searchForRun(210, versionText, config->readString(group, "MM"));
+    if (deviceCode == kMouseDeviceCode) {
+        chosen = searchForRun(kMouseDeviceCode, versionText, config->readString(group, "MM"));
     } else {
         m_receiverPaths.clear();
         // A receiver's model is known only where the configuration names
@@ -288,15 +283,15 @@ void FormSetting::prepareStep(int deviceCode, const QString &versionText)
             const QString model = config->readString(group, receiverModelKey(receiverClass));
             if (receiverClass != 1 && model.isEmpty())
                 return;
-            chosen = searchForRun(211, QString(), model);
+            chosen = searchForRun(kReceiverDeviceCode, QString(), model);
             if (chosen)
                 receiverBootCount(receiverClass, model);
         };
-        if (!g_selectedDevice.isWired()) {
+        if (!g_selectedDevice.isWired) {
             if (!receiverModelKey(g_updateReceiverClass).isEmpty())
                 tryClass(g_updateReceiverClass);
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isWired() && entry.devicePath == g_selectedDevice.devicePath)
+                if (!entry.isWired && entry.devicePath == g_selectedDevice.devicePath)
                     m_receiverPaths.append(g_selectedDevice.devicePath);
             }
         } else {
@@ -307,7 +302,7 @@ void FormSetting::prepareStep(int deviceCode, const QString &versionText)
                 }
             }
             for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isWired())
+                if (!entry.isWired)
                     m_receiverPaths.append(entry.devicePath);
             }
         }
@@ -320,14 +315,14 @@ void FormSetting::prepareStep(int deviceCode, const QString &versionText)
 
 void FormSetting::warnAboutDevices(int deviceCode, int targets)
 {
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         g_receiverUpdateState = UpdateNotStarted;
         showReceiverResult();
     } else {
         g_mouseUpdateState = UpdateNotStarted;
         showMouseResult();
     }
-    const QString text = targets == 0 ? (deviceCode == 211 ? m_textNoDevice : g_updateWarningText) : m_textSameDevice;
+    const QString text = targets == 0 ? (deviceCode == kReceiverDeviceCode ? m_textNoDevice : g_updateWarningText) : m_textSameDevice;
     m_lastWarningText = text;
     if (m_continueUpdate) {
         buildUpdateDialogs();
@@ -339,7 +334,7 @@ void FormSetting::warnAboutDevices(int deviceCode, int targets)
         m_updateWarning->show();
         m_continueUpdate = 0;
     } else {
-        (deviceCode == 211 ? m_receiverWarning : m_mouseWarning) = targets == 0 ? 1 : 2;
+        (deviceCode == kReceiverDeviceCode ? m_receiverWarning : m_mouseWarning) = targets == 0 ? 1 : 2;
     }
     m_updateStep = 4;
 }
@@ -347,12 +342,12 @@ void FormSetting::warnAboutDevices(int deviceCode, int targets)
 void FormSetting::countAndStartStep(int deviceCode, const QString &versionText)
 {
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = driveGroupOfSelection();
+    const QString group = selectedDriveGroup();
     int targets = 0;
-    if (deviceCode == 210) {
+    if (deviceCode == kMouseDeviceCode) {
         targets = m_failedWasMouse;
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
-            targets += entry.isWired() ? 1 : 0;
+            targets += entry.isWired ? 1 : 0;
     } else {
         targets = m_receiverPaths.size() + m_bootCount1 + m_bootCount2 + m_bootCount4 + m_bootCount8;
     }
@@ -362,12 +357,12 @@ void FormSetting::countAndStartStep(int deviceCode, const QString &versionText)
     }
 
     bool found = false;
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         const int waiting = m_bootCount1 == 1 ? 1 : m_bootCount2 == 1 ? 2 : m_bootCount4 == 1 ? 4 : m_bootCount8 == 1 ? 8 : 0;
         if (waiting) {
             // The receiver waits in update mode: its image again, whatever
             // version it had.
-            found = searchForRun(211, QString(), config->readString(group, receiverModelKey(waiting)));
+            found = searchForRun(kReceiverDeviceCode, QString(), config->readString(group, receiverModelKey(waiting)));
         } else {
             QString version = versionText;
             int receiverClass = 1;
@@ -378,10 +373,10 @@ void FormSetting::countAndStartStep(int deviceCode, const QString &versionText)
                 version = UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw))
                                                                             : QString();
             }
-            found = searchForRun(211, version, config->readString(group, receiverModelKey(receiverClass)));
+            found = searchForRun(kReceiverDeviceCode, version, config->readString(group, receiverModelKey(receiverClass)));
         }
     } else {
-        found = searchForRun(210, versionText, config->readString(group, "MM"));
+        found = searchForRun(kMouseDeviceCode, versionText, config->readString(group, "MM"));
     }
     if (!found || g_firmwareImageList.isEmpty()) {
         nothingToUpdate(deviceCode);
@@ -421,7 +416,7 @@ void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
 
 void FormSetting::endOfRun(int deviceCode)
 {
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         m_receiverCheckRunning = 0;
         showReceiverResult();
     } else {
@@ -430,7 +425,7 @@ void FormSetting::endOfRun(int deviceCode)
     }
     m_continueUpdate = 0;
     stopChecks();
-    if (deviceCode == 211) {
+    if (deviceCode == kReceiverDeviceCode) {
         // A failed receiver keeps its failure record: a mouse flashed now
         // would remove it and the repair would no longer be offered.
         if (m_failedWasMouse == 1 && g_receiverUpdateState != UpdateFailed) {

@@ -2,8 +2,8 @@
 #define UPDATERUN_H
 
 // State of the settings page's firmware update runs, shared by the page,
-// its check timers and the updater's events. Device codes: 210 mouse, 211
-// receiver. Every value here is written on the GUI thread only: the
+// its check timers and the updater's events, per device code
+// (kMouseDeviceCode, kReceiverDeviceCode). Every value here is written on the GUI thread only: the
 // updater's events are queued there before they touch anything.
 
 #include <QByteArray>

@@ -53,21 +53,6 @@ void removeUpdateFailInfo()
     RegistryKey(updateTraceKeyPath()).remove(QLatin1String(kFailInfo));
 }
 
-QString mouseVersionValueName(const QString &cidText, const QString &midText)
-{
-    return "MouseVer" + cidText + midText;
-}
-
-QString readMouseVersion(const QString &cidText, const QString &midText)
-{
-    return RegistryKey(updateTraceKeyPath()).value(mouseVersionValueName(cidText, midText)).toString();
-}
-
-void writeMouseVersion(const QString &cidText, const QString &midText, const QString &versionText)
-{
-    RegistryKey(updateTraceKeyPath()).setValue(mouseVersionValueName(cidText, midText), versionText);
-}
-
 QString updateLogPath()
 {
     return userDataDir() + "/Exception/UpDateLog.txt";
@@ -85,26 +70,4 @@ bool writeUpdateLog()
         file.write("\n");
     }
     return true;
-}
-
-int receiverClassOfLink(int linkType)
-{
-    switch (linkType) {
-    case 0: return 1;
-    case 1: return 4;
-    case 4: return 2;
-    case 5: return 8;
-    default: return 0;
-    }
-}
-
-QString receiverModelKey(int receiverClass)
-{
-    switch (receiverClass) {
-    case 1: return QStringLiteral("DM");
-    case 2: return QStringLiteral("D2M");
-    case 4: return QStringLiteral("D4M");
-    case 8: return QStringLiteral("D8M");
-    default: return QString();
-    }
 }

@@ -4,12 +4,17 @@
 // The three traces a firmware update leaves outside the program, and the one
 // place that reads and writes them:
 //   - the failure record UpdateFailInfo, from which a later repair knows
-//     which device to flash again: "code,class,CID,MID" (210 mouse, 211
-//     receiver; receiver class 0, 1, 2, 4 or 8), four decimal numbers;
-//   - the mouse's firmware version, "MouseVer" + CID text + MID text;
+//     which device to flash again: "code,class,CID,MID" (kMouseDeviceCode or
+//     kReceiverDeviceCode; receiver class 0, 1, 2, 4 or 8), four decimal
+//     numbers;
+//   - the mouse's firmware version, "MouseVer" + CID text + MID text, which
+//     the device link records (device/mouseversion.h);
 //   - the update log of the device library, Exception/UpDateLog.txt in the
 //     per-user data folder.
 // Both registry values live under the program's key "...\Mouse Drive Test".
+
+#include "devicesearch.h"
+#include "mouseversion.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,23 +32,10 @@ QString formatUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid
 void writeUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid);
 void removeUpdateFailInfo();
 
-// The mouse version value of one model: cidText and midText are the
-// Config.ini texts of Option/CID and Drive<k>/MID as they stand.
-QString mouseVersionValueName(const QString &cidText, const QString &midText);
-QString readMouseVersion(const QString &cidText, const QString &midText);
-void writeMouseVersion(const QString &cidText, const QString &midText, const QString &versionText);
-
 // Overwrites the update log with the eight lines the device library keeps
 // about its last update. False when the file cannot be opened (nothing is
 // written then).
 QString updateLogPath();
 bool writeUpdateLog();
-
-// Receiver class of a receiver entry's link byte: 0 -> 1, 1 -> 4, 4 -> 2,
-// 5 -> 8; any other link has no class (0).
-int receiverClassOfLink(int linkType);
-// The Config.ini key of a receiver class's model name: 1 DM, 2 D2M, 4 D4M,
-// 8 D8M; empty for any other class.
-QString receiverModelKey(int receiverClass);
 
 #endif // UPDATETRACES_H

@@ -207,7 +207,7 @@ private slots:
             return PageStep([=](Buttoninterface &p) { refresh(edit)(p), check(p); });
         };
         add("receiver shows 2000 Hz as 1000 Hz, a later report as 2000 Hz", {}, [](Buttoninterface &p) {
-            g_selectedDevice.isReceiver = 1;
+            g_selectedDevice.isWired = 1;
             refresh([](FlashDataMap &d) { d.reportRate = 0x10; })(p);
             QVERIFY(checked(p, "Button1000HZ"));
             p.SlotUpDataReportRate(0x10);

@@ -87,7 +87,7 @@ void selectMouseThroughReceiver()
     g_selectedDevice.cid = 0x21;
     g_selectedDevice.mid = 1;
     g_selectedDevice.linkType = 1;
-    g_selectedDevice.isReceiver = 0;
+    g_selectedDevice.isWired = 0;
     g_selectedDevice.driveIndex = 0;
 }
 

@@ -430,7 +430,7 @@ private slots:
         QVERIFY(DialogChange::identifyDevice(r));
         QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceInfo"), 10);
         QCOMPARE(r.driveIndex, 2);
-        QCOMPARE(int(r.isReceiver), 0);
+        QCOMPARE(int(r.isWired), 0);
         // The unrecognised single device is named by the second text.
         QCOMPARE(child<QLabel>("Unkonw0")->text(), langText(g_langScreenInfo, 0, 1));
     }
@@ -524,7 +524,7 @@ private slots:
         startWith(fixture("unknownmouse", mouseGroup("MX", 3, true, true)));
         QCOMPARE(g_shownDevices.size(), 1);
         QCOMPARE(g_shownDevices[0].driveIndex, g_deviceTotal);
-        QVERIFY(g_shownDevices[0].isReceiver);
+        QVERIFY(g_shownDevices[0].isWired);
         PostMsg *hub = PostMsg::instance();
         QSignalSpy style(hub, &PostMsg::SigSetStyle);
         QSignalSpy mainDialog(hub, &PostMsg::SigChangeMainDialog);

@@ -321,7 +321,7 @@ void TestLighting::receiverLed()
     QFETCH(int, link);
     QFETCH(int, checked);
     g_selectedDevice.driveIndex = driveIndex;
-    g_selectedDevice.isReceiver = wired ? 1 : 0;
+    g_selectedDevice.isWired = wired ? 1 : 0;
     g_selectedDevice.linkType = u8(link);
     LedInfo dialog(nullptr);
     DongleRGB rgb = {};

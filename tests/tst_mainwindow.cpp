@@ -418,7 +418,7 @@ private slots:
         g_shownDevices.clear();   // the list the window found on the bench
         for (int i = 0; i < devices; ++i) {
             DeviceAllInfo d = mouseEntry();
-            d.isReceiver = receiver ? 1 : 0;
+            d.isWired = receiver ? 1 : 0;
             g_shownDevices.append(d);
         }
         g_macroRecording = recording ? 1 : 0;

@@ -363,6 +363,30 @@ private slots:
         QTRY_VERIFY(!dialog->isVisible());
         QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
     }
+
+    // Only the settings page's instance tells the device link that the
+    // update dialog is on screen, and only while it is.
+    void deviceLinkSeesTheKeptDialog()
+    {
+        g_updateDialogShown = false;
+        dialog->hide();
+        dialog->show();
+        QVERIFY(!g_updateDialogShown);
+
+        auto kept = std::make_unique<UpDateRepair>();
+        g_updateRepairDialog = kept.get();
+        QVERIFY(!g_updateDialogShown);
+        kept->show();
+        QVERIFY(g_updateDialogShown);
+        dialog->hide();
+        QVERIFY(g_updateDialogShown);
+        kept->close();
+        QVERIFY(!g_updateDialogShown);
+        kept->show();
+        kept.reset();
+        QVERIFY(!g_updateDialogShown);
+        g_updateRepairDialog = nullptr;
+    }
 };
 
 QTEST_MAIN(TestRepair)

@@ -7,6 +7,7 @@
 #include "globals.h"
 #include "postmsg.h"
 #include "testsupport.h"
+#include "worker.h"
 
 #include <HIDUsb.h>
 #include <hidusb_sim.h>
@@ -89,6 +90,12 @@ private slots:
     void modeZeroSwitchesOffAndKeepsMode();
     void swapDpiLevelsOrder();
     void swapDpiLevelsOrder_data();
+
+    void pageMayWrite_data();
+    void pageMayWrite();
+    void profileOnlyWhenOnline();
+    void wholeImageSentAsGiven();
+    void factoryResetOrder();
 };
 
 void TestSetters::initTestCase()
@@ -355,6 +362,95 @@ void TestSetters::swapDpiLevelsOrder()
     QCOMPARE(int(g_flashDataMap.dpiLevel), level);
     QCOMPARE(int(g_flashDataMap.dpiLevelCount), level + 1);
     QCOMPARE(hidsim::countCalls("ProtocolDataUpdate"), 1);
+}
+
+void TestSetters::pageMayWrite_data()
+{
+    QTest::addColumn<int>("gate");
+    QTest::addColumn<int>("buttonRefreshing");
+    QTest::addColumn<int>("lightRefreshing");
+    QTest::addColumn<bool>("gateOnly");
+    QTest::addColumn<bool>("buttonPage");
+    QTest::addColumn<bool>("lightPage");
+    QTest::newRow("gate shut") << 0 << 0 << 0 << false << false << false;
+    QTest::newRow("gate open") << 1 << 0 << 0 << true << true << true;
+    QTest::newRow("button page refreshing") << 1 << 1 << 0 << true << false << true;
+    QTest::newRow("lighting page refreshing") << 1 << 0 << 1 << true << true << false;
+    QTest::newRow("gate shut, both refreshing") << 0 << 1 << 1 << false << false << false;
+}
+
+void TestSetters::pageMayWrite()
+{
+    QFETCH(int, gate);
+    QFETCH(int, buttonRefreshing);
+    QFETCH(int, lightRefreshing);
+    g_uiWriteEnabled = u8(gate);
+    g_buttonPageRefreshing = u8(buttonRefreshing);
+    g_lightPageRefreshing = u8(lightRefreshing);
+
+    QTEST(::pageMayWrite(), "gateOnly");
+    QTEST(::pageMayWrite(PageRefresh::ButtonPage), "buttonPage");
+    QTEST(::pageMayWrite(PageRefresh::LightPage), "lightPage");
+    // Asking never talks to the device.
+    QVERIFY(hidsim::calls().empty());
+}
+
+void TestSetters::profileOnlyWhenOnline()
+{
+    const QByteArray before = imageBytes(g_flashDataMap);
+    setMouseOnline(false);
+    QVERIFY(!setCurrentProfile(2));
+    QCOMPARE(notices, 1);
+    QCOMPARE(hidsim::countCalls("UsbServer_SetCurrentConfig"), 0);
+
+    setMouseOnline(true);
+    QVERIFY(setCurrentProfile(2));
+    QCOMPARE(notices, 1);
+    QCOMPARE(hidsim::calls().back(), std::string("UsbServer_SetCurrentConfig(2)"));
+    // The profile is the device's own; the image is neither changed nor sent.
+    QCOMPARE(imageBytes(g_flashDataMap), before);
+    QCOMPARE(hidsim::countCalls("ProtocolDataUpdate"), 0);
+}
+
+void TestSetters::wholeImageSentAsGiven()
+{
+    setMouseOnline(true);
+    FlashDataMap imported = g_flashDataMap;
+    imported.sleepTime = 60;
+    imported.dpiLevels[3].r = 0x7E;
+
+    sendWholeImage(imported);
+
+    QCOMPARE(imageBytes(g_flashDataMap), imageBytes(imported));
+    const auto sent = hidsim::sentImages();
+    QCOMPARE(int(sent.size()), 1);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sent.front().data()), int(sent.front().size())),
+             imageBytes(imported));
+}
+
+void TestSetters::factoryResetOrder()
+{
+    setMouseOnline(true);
+    QTimer watch;
+    watch.setInterval(1300);
+    watch.start();
+    g_checkTimer = &watch;
+    g_buttonUiUpToDate = 1;
+
+    startFactoryReset();
+    QVERIFY(!watch.isActive());
+    QCOMPARE(int(g_configApplying), 1);
+    QCOMPARE(int(g_buttonUiUpToDate), 0);
+    QCOMPARE(int(g_workerReadPending), 1);
+    const std::vector<std::string> expected = {"UsbServer_SetBatteryOptimizeEnable(0)", "ProtocolDataUpdate()",
+                                               "UsbServer_SetClearSetting()"};
+    QCOMPARE(hidsim::calls(), expected);
+    QCOMPARE(int(hidsim::sentImages().size()), 1);
+
+    finishFactoryReset();
+    QVERIFY(watch.isActive());
+    QCOMPARE(int(g_configApplying), 0);
+    g_checkTimer = nullptr;
 }
 
 QTEST_MAIN(TestSetters)

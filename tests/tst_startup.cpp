@@ -4,6 +4,7 @@
 #include "globals.h"
 #include "startup.h"
 #include "testsupport.h"
+#include "widgetfonts.h"
 
 #include <QtTest>
 #include <QApplication>

@@ -175,7 +175,7 @@ private slots:
         if (otherDevice) {
             next.devicePath = QString::fromStdString(hidsim::pathOf("M2"));
             next.linkType = 2;
-            next.isReceiver = 1;
+            next.isWired = 1;
         }
 
         worker->startRead();

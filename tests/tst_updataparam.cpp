@@ -295,6 +295,19 @@ private slots:
         QCOMPARE(int(g_buttonUiUpToDate), 1);
     }
 
+    // The settle pause of a re-read keeps the event loop running: the
+    // window paints and the device's signals arrive meanwhile.
+    void reloadPauseKeepsEventsFlowing()
+    {
+        UpDataParam notice;
+        notice.reloadMode = true;
+        g_buttonUiUpToDate = 1;
+        bool ranDuringPause = false;
+        QTimer::singleShot(300, &notice, [&] { ranDuringPause = true; });
+        notice.onTimeupDestroy();
+        QVERIFY(ranDuringPause);
+    }
+
     // A re-read that never refreshed the page: the wait notice is gone
     // before the offline notice (reason "device offline") comes up.
     void reloadWithoutRefresh()

@@ -7,6 +7,7 @@
 #include "containreset.h"
 #include "configsettings.h"
 #include "deviceevent.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
@@ -36,7 +37,7 @@ DeviceAllInfo cableEntry(const char *id)
     d.cid = 0x21;
     d.mid = 1;
     d.linkType = 2;
-    d.isReceiver = 1;
+    d.isWired = 1;
     d.driveIndex = 0;
     return d;
 }
@@ -199,8 +200,94 @@ private slots:
         known.devicePath = QString::fromLatin1(path);
         QCOMPARE(Worker::identifyDevice(known, path.constData()), 1);
         QCOMPARE(int(known.linkType), 1);
-        QCOMPARE(int(known.isReceiver), 0);
+        QCOMPARE(int(known.isWired), 0);
         QCOMPARE(known.subDevices.size(), 3);
+    }
+
+    // A device that answers but that no device group describes: a model of
+    // the product the configuration lacks, another product, or no groups.
+    void unrecognisedAnswers_data()
+    {
+        QTest::addColumn<QStringList>("configLines");   // replaced lines
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("driveIndex");
+        QTest::newRow("unknown model") << QStringList{"MID=1", "MID=9"} << 2 << 2;
+        QTest::newRow("other product") << QStringList{"CID=MzMK", "CID=MzQK"} << 3 << 2;
+        QTest::newRow("no device groups") << QStringList{"DeviceTotal=2", "DeviceTotal=0"} << 0 << 0;
+    }
+    void unrecognisedAnswers()
+    {
+        QFETCH(QStringList, configLines);
+        QFETCH(int, result);
+        QFETCH(int, driveIndex);
+        QTemporaryDir program;
+        QVERIFY(QDir().mkpath(program.path() + "/usersetting"));
+        QFile shipped(builtProgramDir() + "/usersetting/Config.ini");
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QByteArray config = shipped.readAll();
+        QVERIFY(config.contains(configLines.at(0).toLatin1()));
+        config.replace(configLines.at(0).toLatin1(), configLines.at(1).toLatin1());
+        QFile changed(program.path() + "/usersetting/Config.ini");
+        QVERIFY(changed.open(QIODevice::WriteOnly));
+        changed.write(config);
+        changed.close();
+        setProgramDirOverride(program.path());
+        ConfigSettings::resetForTests();
+
+        DeviceAllInfo record;
+        record.cid = 0x77;
+        const QByteArray path = QByteArray::fromStdString(hidsim::pathOf("M2"));
+        hidsim::clearCalls();
+        const int found = Worker::identifyDevice(record, path.constData());
+        setProgramDirOverride(QString());
+        ConfigSettings::resetForTests();
+
+        QCOMPARE(found, result);
+        QCOMPARE(record.driveIndex, driveIndex);
+        QCOMPARE(int(record.isWired), 1);
+        // Only a recognised device takes the ids it answered.
+        QCOMPARE(int(record.cid), 0x77);
+        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceInfo"), 1);
+        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceOnLineWithUsbAddress"), 0);
+    }
+
+    // Pairing by cable: every answering receiver of the list hands its id
+    // and its class code to every mouse on its cable in the list.
+    void cableMiceTakeTheReceiverId_data()
+    {
+        QTest::addColumn<int>("receiverClass");
+        QTest::addColumn<QString>("classCode");
+        QTest::newRow("1K") << 1 << "00";
+        QTest::newRow("2K") << 2 << "01";
+        QTest::newRow("4K") << 4 << "01";
+        QTest::newRow("8K") << 8 << "04";
+    }
+    void cableMiceTakeTheReceiverId()
+    {
+        QFETCH(int, receiverClass);
+        QFETCH(QString, classCode);
+        const QList<DeviceAllInfo> devices = {cableEntry("M2"), benchReceiverEntry()};
+        const std::vector<unsigned char> receiverId = hidsim::receiverId("R1");
+        QVERIFY(hidsim::pairedReceiverId("M2") != receiverId);
+        unsigned char answer = 0x55;
+        hidsim::clearCalls();
+
+        QVERIFY(pairWiredMiceWithReceivers(devices, receiverClass, &answer));
+
+        QCOMPARE(int(answer), 1);
+        QCOMPARE(hidsim::pairedReceiverId("M2"), receiverId);
+        const std::vector<std::string> calls = hidsim::calls();
+        QCOMPARE(int(calls.size()), 2);
+        QVERIFY(calls.at(0).rfind("UsbFinderC_GetDeviceOnLineWithUsbAddress(", 0) == 0);
+        const QString sent = QString::fromStdString(calls.at(1));
+        QVERIFY2(sent.startsWith("UsbFinderC_SetDongleIDToMouse(") && sent.endsWith(" 00 " + classCode + ")"), qPrintable(sent));
+
+        // Without a receiver in the list nothing is asked or sent.
+        hidsim::clearCalls();
+        answer = 0x55;
+        QVERIFY(!pairWiredMiceWithReceivers({cableEntry("M2")}, receiverClass, &answer));
+        QCOMPARE(int(answer), 0x55);
+        QVERIFY(hidsim::calls().empty());
     }
 
     // The selected mouse, reached first through its receiver, is plugged in

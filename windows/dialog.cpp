@@ -1,7 +1,6 @@
 #include "dialog.h"
 #include "ui_Dialog.h"
 
-#include "HIDUsb.h"
 #include "buttoninterface.h"
 #include "configsettings.h"
 #include "crashdump.h"
@@ -449,7 +448,7 @@ void Dialog::on_toolButton_4_clicked()
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     match->move(origin.x() + (width() - match->width()) / 2, origin.y() + (height() - match->height()) / 2);
     match->exec();
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
     delete match;
 }
 

@@ -242,50 +242,23 @@ void DialogChange::findDevicesByPid(QString vid, QVector<QString> pids)
 bool DialogChange::identifyDevice(DeviceAllInfo &info)
 {
     const QByteArray path8 = info.devicePath.toLatin1();
-    ConfigSettings *config = ConfigSettings::instance();
-
-    UsbDeviceInfo answer = {};
-    bool answered = false;
-    for (int calls = 1; calls <= 10; ++calls) {
-        answer = UsbFinderC_GetDeviceInfo(path8.constData());
-        // The tenth call is the last chance and never counts as an answer.
-        if (calls == 10)
-            break;
-        if (answer.cid != 0 || answer.mid != 0) {
-            answered = true;
-            break;
-        }
-    }
-    const u8 link = answer.link;
-    const u8 receiverFlag = (link & 0xFA) != 0 ? 1 : 0;
-
-    if (!answered) {
-        info.isReceiver = receiverFlag;
-        info.driveIndex = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    const DeviceAllInfo asFound = info;
+    switch (::identifyDevice(info, path8.constData())) {
+    case DeviceMatch::NoAnswer:
         return true;
-    }
-
-    const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
-    for (int k = 1; k <= total; ++k) {
-        const int cid = config->readString("Option", "CID").toInt(nullptr, 10);
-        const int mid = config->readString("Drive" + QString::number(k), "MID").toInt(nullptr, 10);
-        if (answer.cid == cid && answer.mid == mid) {
-            info.isReceiver = receiverFlag;
-            info.cid = answer.cid;
-            info.mid = answer.mid;
-            info.linkType = link;
-            info.driveIndex = k - 1;
-            if (UsbFinderC_GetDeviceOnLine(path8.constData()) != 0)
-                info.online = 1;
-            return true;
-        }
-    }
-
-    if (config->readString("Option", "DeviceTotal").toInt(nullptr, 10) >= 1) {
-        info.isReceiver = receiverFlag;
-        info.driveIndex = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    case DeviceMatch::Recognised:
+        if (UsbFinderC_GetDeviceOnLine(path8.constData()) != 0)
+            info.online = 1;
         return true;
+    case DeviceMatch::UnknownModel:
+    case DeviceMatch::OtherProduct:
+        break;
     }
+    // Listed as unrecognised while the configuration describes any device;
+    // without a device group the record stays as it was and is not listed.
+    if (configuredDeviceTotal() >= 1)
+        return true;
+    info = asFound;
     return false;
 }
 
@@ -416,7 +389,7 @@ QList<QPointer<QWidget>> &retiredWidgets()
 // Rows of the count table: the kind of a record.
 int kindOf(const DeviceAllInfo &record)
 {
-    if (record.isReceiver)
+    if (record.isWired)
         return 0;
     switch (record.linkType) {
     case 0: return 1;
@@ -488,7 +461,7 @@ void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
     name->setObjectName("Unkonw" + number);
     name->setStyleSheet("QLabel{border:0px;background-color: transparent;font-size: 15px;color: rgb(0, 0, 0);}");
 
-    const QString linkStyle = labelPictureStyle(e.isReceiver ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png"));
+    const QString linkStyle = labelPictureStyle(e.isWired ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png"));
     linkLabel->setStyleSheet(linkStyle);
     if (e.driveIndex == g_deviceTotal)
         button->setStyleSheet(unknownButtonStyle());
@@ -634,7 +607,7 @@ void DialogChange::rebuildDeviceButtons()
         // no card (g_foundDevices keeps them).
         if (!g_duplicateDevices && counts[0][d] == 1) {
             for (int i = g_shownDevices.size() - 1; i >= 0; --i) {
-                if (g_shownDevices.at(i).driveIndex == d && g_shownDevices.at(i).isReceiver == 0)
+                if (g_shownDevices.at(i).driveIndex == d && g_shownDevices.at(i).isWired == 0)
                     g_shownDevices.removeAt(i);
             }
         }

@@ -35,7 +35,7 @@ public:
     static void handleUsbChanged();
     // Appends every device found under vid and one of pids to both lists.
     static void findDevicesByPid(QString vid, QVector<QString> pids);
-    // Fills cid, mid, linkType, isReceiver, driveIndex and online from the
+    // Fills cid, mid, linkType, isWired, driveIndex and online from the
     // device; true when the record got a driveIndex.
     static bool identifyDevice(DeviceAllInfo &info);
     // Refreshes online state and sub-device bytes of a shown entry.

@@ -6,6 +6,8 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesearch.h"
+#include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "macrosettings.h"
@@ -27,11 +29,6 @@ int readNumber(const QString &group, const QString &key)
     return ConfigSettings::instance()->readString(group, key).toInt(nullptr, 10);
 }
 
-QString driveGroup(const DeviceAllInfo &device)
-{
-    return "Drive" + QString::number(device.driveIndex + 1);
-}
-
 bool deviceOnline(const DeviceAllInfo &device)
 {
     return UsbFinderC_GetDeviceOnLine(device.devicePath.toLatin1().constData()) != 0;
@@ -51,29 +48,6 @@ bool isTwinCase(int n)
     if (n == 0)
         return !firstOnline && deviceOnline(second);
     return firstOnline && !deviceOnline(second);
-}
-
-// Link code of a receiver link byte for the firmware check; 0 for a link
-// that has no receiver firmware.
-int linkCode(u8 link)
-{
-    switch (link) {
-    case 1: return 4;
-    case 4: return 2;
-    case 0: return 1;
-    case 5: return 8;
-    default: return 0;
-    }
-}
-
-QString receiverModelKey(u8 link)
-{
-    switch (link) {
-    case 1: return QStringLiteral("D4M");
-    case 0: return QStringLiteral("DM");
-    case 5: return QStringLiteral("D8M");
-    default: return QStringLiteral("D2M");
-    }
 }
 
 } // namespace
@@ -108,7 +82,7 @@ void DialogChange::slotButtonClicked()
     // The list may be rebuilt while a dialog of this handler is open: work
     // on a copy of the device taken now.
     const DeviceAllInfo device = g_shownDevices.at(n);
-    const QString group = driveGroup(device);
+    const QString group = driveGroup(device.driveIndex);
 
     const int mid = readNumber(group, "MID");
     if (mid >= 1 && mid <= 67)
@@ -123,7 +97,7 @@ void DialogChange::slotButtonClicked()
 
     if (device.driveIndex == g_deviceTotal) {
         // An unrecognised device is never opened.
-        if (!device.isReceiver)
+        if (!device.isWired)
             runDeviceCheck(device);
         return;
     }
@@ -134,7 +108,7 @@ void DialogChange::slotButtonClicked()
 DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &device)
 {
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = driveGroup(device);
+    const QString group = driveGroup(device.driveIndex);
     const QString cidText = config->readString("Option", "CID");
     const QString midText = config->readString(group, "MID");
     const u8 cid = u8(cidText.toInt(nullptr, 10));
@@ -147,10 +121,10 @@ DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &dev
         return CheckOutcome::Stop;
     }
 
-    const bool mouseNew = FormSetting::isNewFirmwareInBin(210, mouseVersion, config->readString(group, "MM"), cid, mid);
-    const QString receiverModel = config->readString(group, receiverModelKey(device.linkType));
+    const bool mouseNew = FormSetting::isNewFirmwareInBin(kMouseDeviceCode, mouseVersion, config->readString(group, "MM"), cid, mid);
+    const QString receiverModel = config->readString(group, receiverModelKeyOfLink(device.linkType));
     const bool receiverNew = !receiverModel.isEmpty()
-                             && UpDateRepair::isNewFirmwareInBin(211, device.usbVersion, receiverModel, cid, mid);
+                             && UpDateRepair::isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, receiverModel, cid, mid);
 
     if (receiverNew && !mouseNew)
         return CheckOutcome::GoOn;
@@ -191,9 +165,10 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     // The Worker takes the selection in its slot, on this thread, at once.
     hub->postSelectMouseInfo(device);
 
-    const int code = linkCode(device.linkType);
-    if (code != 0 && QFileInfo::exists(programDir() + "/bin")) {
-        g_update211Available = FormSetting::checkFirmwareUpdate(211, device.usbVersion, code) ? 1 : 0;
+    const int receiverClass = receiverClassOfLink(device.linkType);
+    if (receiverClass != 0 && QFileInfo::exists(programDir() + "/bin")) {
+        g_update211Available =
+            firmwareUpdateAvailable(kReceiverDeviceCode, device.usbVersion, receiverClass) ? 1 : 0;
         hub->postLabelTextB(device.usbVersion, g_update211Available ? QStringLiteral("true") : QString());
     } else {
         hub->postLabelTextB(device.usbVersion, QString());

@@ -5,6 +5,7 @@
 #include "configsettings.h"
 #include "containreset.h"
 #include "deviceevent.h"
+#include "devicesearch.h"
 #include "dialog.h"
 #include "dialogchange.h"
 #include "formsetting.h"
@@ -38,18 +39,6 @@ namespace {
 constexpr int kListSettleMs = 100;
 constexpr int kCloseWaitMs = 200;
 constexpr int kUsbChangeSettleMs = 600;
-
-// The receiver model key of a device's Drive group by its link byte.
-QString receiverModelKey(u8 link)
-{
-    switch (link) {
-    case 0: return QStringLiteral("DM");
-    case 4: return QStringLiteral("D2M");
-    case 1: return QStringLiteral("D4M");
-    case 5: return QStringLiteral("D8M");
-    default: return QStringLiteral("D2M");
-    }
-}
 
 } // namespace
 
@@ -345,7 +334,7 @@ void DialogMain::openPairing()
     match.init();
     match.move(centredFor(match.size(), 0));
     match.exec();
-    UsbServerC_Start(g_deviceHandle, g_deviceHandle, onDeviceEvent);
+    restartEventServer();
 }
 
 DialogMain::SpaceAction DialogMain::spaceActionFor(bool receiverNewer, bool mouseNewer)
@@ -359,11 +348,11 @@ void DialogMain::spaceKey()
 {
     if (g_macroRecording)
         return;
-    if (g_shownDevices.size() != 1 || g_shownDevices.first().isReceiver)
+    if (g_shownDevices.size() != 1 || g_shownDevices.first().isWired)
         return;
     const DeviceAllInfo device = g_shownDevices.first();
     ConfigSettings *config = ConfigSettings::instance();
-    const QString group = "Drive" + QString::number(device.driveIndex + 1);
+    const QString group = driveGroup(device.driveIndex);
     const QString cidText = config->readString("Option", "CID");
     const int cid = cidText.toInt();
     const QString midText = config->readString(group, "MID");
@@ -376,14 +365,14 @@ void DialogMain::spaceKey()
     }
 
     const bool mouseNewer =
-        FormSetting::isNewFirmwareInBin(210, version, config->readString(group, "MM"), u8(cid), u8(mid));
+        FormSetting::isNewFirmwareInBin(kMouseDeviceCode, version, config->readString(group, "MM"), u8(cid), u8(mid));
     UpDateRepair updater(nullptr);
     updater.move(centredFor(updater.size(), 0));
-    const QString receiverModel = config->readString(group, receiverModelKey(u8(device.linkType & 0xFF)));
+    const QString receiverModel = config->readString(group, receiverModelKeyOfLink(u8(device.linkType & 0xFF)));
     // A receiver the configuration names no model for has no image to
     // compare: it counts as up to date.
     const bool receiverNewer = !receiverModel.isEmpty()
-        && UpDateRepair::isNewFirmwareInBin(211, device.usbVersion, receiverModel, u8(cid), u8(mid));
+        && UpDateRepair::isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, receiverModel, u8(cid), u8(mid));
 
     switch (spaceActionFor(receiverNewer, mouseNewer)) {
     case SpaceAction::Pair:

@@ -97,7 +97,7 @@ DeviceAllInfo listedDevice(const char *id)
     d.cid = info.cid;
     d.mid = info.mid;
     d.linkType = info.link;
-    d.isReceiver = (info.link & 0xFA) != 0 ? 1 : 0;
+    d.isWired = (info.link & 0xFA) != 0 ? 1 : 0;
     d.driveIndex = info.mid >= 1 ? info.mid - 1 : 0;
     d.online = UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
     return d;

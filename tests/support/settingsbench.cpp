@@ -52,7 +52,7 @@ DeviceAllInfo settingsEntry(const char *id, const char *mouseBehind)
     UsbFinderC_GetDeviceOnLineWithUsbAddress(d.devicePath.toUtf8().constData(), reply);
     d.subDevices = {reply[7], reply[8], reply[9]};
     const QString own = deviceVersionText(quint32(hidsim::firmwareVersion(id)));
-    if (d.isWired()) {
+    if (d.isWired) {
         d.mouseVersion = own;
     } else {
         d.usbVersion = own;

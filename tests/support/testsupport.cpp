@@ -58,7 +58,7 @@ DeviceAllInfo benchReceiverEntry()
     d.cid = 0x21;
     d.mid = 1;
     d.linkType = 1;
-    d.isReceiver = 0;
+    d.isWired = 0;
     d.driveIndex = 0;
     return d;
 }

@@ -1,6 +1,12 @@
 #include "clocksyncpacket.h"
 
+#include "HIDUsb.h"
+
 #include <cstring>
+
+namespace {
+constexpr int kSendsPerAttempt = 5;
+}
 
 ClockSyncPacket ClockSyncPacket::forDateTime(const QDateTime &local)
 {
@@ -40,4 +46,36 @@ bool ClockSyncPacket::hasValidChecksum(const unsigned char *reply)
 bool ClockSyncPacket::answers(const unsigned char *reply, const unsigned char *sent)
 {
     return std::memcmp(reply, sent, kEchoedBytes) == 0 && hasValidChecksum(reply);
+}
+
+QStringList findScreenDevicePaths(const QString &vid, const QVector<QString> &pids)
+{
+    QStringList found;
+    const QByteArray vid8 = vid.toLatin1();
+    for (const QString &pid : pids) {
+        int count = 0;
+        char **paths = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 8, &count);
+        for (int i = 0; paths && i < count; ++i) {
+            if (paths[i])
+                found.append(QString::fromLatin1(paths[i]));
+        }
+    }
+    return found;
+}
+
+bool openScreenDevice(const QByteArray &path)
+{
+    return UsbFinderC_OpenDevice(path.constData()) != 0;
+}
+
+bool exchangeClockSyncPacket(unsigned char *packet, unsigned char *reply, int length)
+{
+    packet[ClockSyncPacket::kChecksumIndex] = ClockSyncPacket::checksum(packet);
+    for (int send = 0; send < kSendsPerAttempt; ++send) {
+        std::memset(reply, 0, ClockSyncPacket::kLength);
+        UsbFinderC_ReadWriteDeviceData(packet, reply, static_cast<unsigned char>(length));
+        if (ClockSyncPacket::answers(reply, packet))
+            return true;
+    }
+    return false;
 }

@@ -7,7 +7,7 @@
 // Header of an image file (the first 728 bytes; the whole file is what the
 // updater receives):
 //   16  u32 LE  version: minor = low byte, major = the whole value >> 8
-//   20  u8      device code: 210 mouse, 211 receiver
+//   20  u8      device code: kMouseDeviceCode (210), kReceiverDeviceCode (211)
 //   21  u8      CID
 //   22  u8      MID
 //   87  64      model name, local 8-bit text up to the first NUL
@@ -72,13 +72,21 @@ enum class FirmwareSearchMode {
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
 
+// Whether the image folder holds a new image for the chosen device: for its
+// mouse (kMouseDeviceCode, model key MM) or, by the receiver class 1, 2, 4
+// or 8, for its receiver (kReceiverDeviceCode). The CID is the product's
+// (stored in g_updateCid), the MID that of the device's group. A receiver
+// class without a model key never has a new image. 1 yes, 0 no; an empty
+// version is never new.
+int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass);
+
 // The image chosen by the last FormSetting::isNewFirmwareInBin: empty or one
 // element holding the whole file. The update run hands element 0 to the
 // updater.
 extern QList<QByteArray> g_firmwareImageList;
 // The same for the update and repair dialog's own search.
 extern QList<QByteArray> g_repairImageList;
-// Config.ini Option/CID as a number, stored by FormSetting::checkFirmwareUpdate.
+// Config.ini Option/CID as a number, stored by firmwareUpdateAvailable().
 extern int g_updateCid;
 
 #endif // FIRMWAREIMAGE_H

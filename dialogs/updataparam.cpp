@@ -1,8 +1,8 @@
 #include "updataparam.h"
 #include "ui_UpDataParam.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesetters.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
@@ -10,10 +10,10 @@
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
-#include "worker.h"
+#include "widgetfonts.h"
 
 #include <QDebug>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <cstring>
@@ -74,6 +74,13 @@ void UpDataParam::SlotSetStyle(int index)
     Q_UNUSED(index);
 }
 
+void UpDataParam::pauseWithEvents(int ms)
+{
+    QEventLoop pause;
+    QTimer::singleShot(ms, &pause, &QEventLoop::quit);
+    pause.exec();
+}
+
 bool UpDataParam::waitForButtonPage()
 {
     for (int i = 0; i < kRefreshPolls && !g_buttonUiUpToDate; ++i)
@@ -107,9 +114,10 @@ void UpDataParam::onTimeupDestroy()
 void UpDataParam::runReload()
 {
     const bool refreshed = waitForButtonPage();
-    // The device settles after a status change; this pause deliberately
-    // holds the interface still.
-    QThread::msleep(kReloadPauseMs);
+    // The device settles after a status change: the notice stays a while
+    // longer. The window keeps painting meanwhile, and the device's signals
+    // keep arriving.
+    pauseWithEvents(kReloadPauseMs);
     // The wait notice goes before the offline notice comes: both are modal.
     close();
     if (!refreshed)
@@ -123,8 +131,7 @@ void UpDataParam::runImport()
     const int result = readConfigFile(importPath, &record);
     g_importResult = result;
     if (result == ConfigImportOk) {
-        g_flashDataMap = record;
-        ProtocolDataUpdate(&record);
+        sendWholeImage(record);
         PostMsg *hub = PostMsg::instance();
         hub->postUpDataLightUIA(record);
         hub->postUpDataSensorUIB(record);

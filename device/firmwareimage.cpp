@@ -1,6 +1,8 @@
 #include "firmwareimage.h"
 
+#include "configsettings.h"
 #include "deviceevent.h"
+#include "devicesearch.h"
 #include "globals.h"
 
 #include <QDir>
@@ -116,4 +118,28 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
         chosen = true;
     }
     return chosen;
+}
+
+int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = selectedDriveGroup();
+    g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
+    const u8 mid = u8(config->readString(group, "MID").toInt());
+
+    QString modelKey;
+    if (deviceCode == kMouseDeviceCode) {
+        modelKey = QStringLiteral("MM");
+    } else {
+        modelKey = receiverModelKey(receiverClass);
+        if (modelKey.isEmpty())
+            return 0;
+    }
+    // An empty model text fits an image whose model field is empty, as in
+    // the update dialog's check and the run: all three must agree.
+    const QString model = config->readString(group, modelKey);
+    return searchFirmwareImages(FirmwareSearchMode::AnswerOnly, u8(deviceCode), version, model,
+                                u8(g_updateCid & 0xFF), mid, nullptr)
+               ? 1
+               : 0;
 }
