@@ -7,11 +7,15 @@
 // slot read the emitter's stack and the emitter later write it again with
 // no order between them, and reports a race that cannot happen.
 //
-// Both directions are modelled, and only while the emitting thread is inside
-// the emission: before the GUI thread delivers a queued call it acquires
-// what every thread then emitting has released, and after the slot it
-// releases to them; the emitter releases before posting and acquires when
-// its emission returns. Nothing here changes what runs or in which order.
+// Both directions are modelled for the blocking calls, and only while the
+// emitting thread is inside the emission: before the GUI thread delivers a
+// queued call it acquires what every thread then emitting has released, and
+// after the slot it releases to them; the emitter releases before posting
+// and acquires when its emission returns. A plain queued call is over for
+// its emitter before the GUI thread delivers it, so every emission also
+// releases one shared hand-over that every delivery acquires: what a thread
+// wrote before it posted a call is seen by the slot, as Qt's event queue
+// makes it. Nothing here changes what runs or in which order.
 // Other builds compile none of it.
 
 #if defined(__has_feature)
@@ -59,6 +63,9 @@ constexpr int kEmittingSlots = 64;
 // thread). Relaxed atomics: the registry itself must not order anything.
 std::atomic<char *> g_emitting[kEmittingSlots];
 Qt::HANDLE g_guiThread = nullptr;
+// Released by every emission off the GUI thread before it posts, acquired by
+// every delivery of a queued call on the GUI thread.
+char g_postedCalls;
 
 thread_local int t_depth = 0;
 thread_local int t_slot = -1;
@@ -81,6 +88,7 @@ void emissionBegins(QObject *, int, void **)
         return;
     char *token = threadToken();
     __tsan_release(token);
+    __tsan_release(&g_postedCalls);
     for (int i = 0; i < kEmittingSlots; ++i) {
         char *expected = nullptr;
         if (g_emitting[i].compare_exchange_strong(expected, token, std::memory_order_relaxed)) {
@@ -113,6 +121,7 @@ protected:
     {
         if (event->type() != QEvent::MetaCall)
             return false;
+        __tsan_acquire(&g_postedCalls);
         for (std::atomic<char *> &slot : g_emitting) {
             if (char *token = slot.load(std::memory_order_relaxed))
                 __tsan_acquire(token);
