@@ -1,6 +1,7 @@
 #include "noticedialog.h"
 
 #include "configsettings.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 
 #include <QCheckBox>
@@ -120,10 +121,7 @@ void NoticeDialog::applyStyle(const QString &labelRgb, const QString &buttonRgb,
             + f + "CloseHover.png" + ");}QToolButton:pressed{background-image: url(" + f + "CloseClick.png" + ");}");
 
     if (m_frame)
-        m_frame->setStyleSheet("#" + QString::fromLatin1(m_traits.frameName)
-                               + "{border:0px;background-position:center;background-repeat:no-repeat;"
-                               + (stretchFrame ? "border-image" : "background-image") + ": url(" + f
-                               + "BackGround.png" + ");}");
+        showFramePicture(m_frame, f + "BackGround.png", stretchFrame ? PageBackground::Stretch : PageBackground::Centre);
 }
 
 QString NoticeDialog::optionRgb(const char *key)

@@ -7,6 +7,7 @@
 #include "guithread.h"
 #include "imagecache.h"
 #include "inportfail.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
@@ -39,9 +40,7 @@ UpDataParam::UpDataParam(QWidget *parent)
 
     const QStringList color = ConfigSettings::instance()->readStringList("Option", "LabelColor");
     ui->label->setStyleSheet("QLabel{color: rgb(" + rgbTriple(color, themeRgbTriple(g_themeLabelColor)) + ");}");
-    ui->UpDataParamA->setStyleSheet(
-        "#UpDataParamA{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
-        + m_pictureDir + "BackGround.png" + ");}");
+    showFramePicture(ui->UpDataParamA, m_pictureDir + "BackGround.png", PageBackground::Stretch);
 
     connect(m_closeTimer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpDataParam::SlotAllLanguage);

@@ -5,6 +5,7 @@
 #include "devicesearch.h"
 #include "globals.h"
 #include "lightingstyles.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 
 #include <QButtonGroup>
@@ -29,7 +30,7 @@ LedInfo::LedInfo(QWidget *parent)
                                   + "CheckBox2.png" + ");}";
     for (QCheckBox *box : {ui->ReUntil, ui->ReUntil_2, ui->ReUntil_3})
         box->setStyleSheet(checkBoxStyle);
-    ui->LedInfoFrame->setStyleSheet(pictureStyle("LedInfoFrame", P + "Back.png"));
+    showFramePicture(ui->LedInfoFrame, P + "Back.png", PageBackground::Centre);
     for (QTextEdit *text : {ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})
         text->setStyleSheet("#" + text->objectName() + "{border: transparent;background-color: transparent;color: rgb("
                             + L + ";);}");

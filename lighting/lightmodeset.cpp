@@ -3,6 +3,7 @@
 
 #include "globals.h"
 #include "lightingstyles.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 
 #include <QMouseEvent>
@@ -22,7 +23,7 @@ LightModeSet::LightModeSet(QWidget *parent)
     for (QLabel *label : {ui->label, ui->label_2, ui->label_3, ui->label_6, ui->label_8, ui->label_10, ui->label_11,
                           ui->label_12, ui->label_13})
         label->setStyleSheet(labelStyle(labelRgb));
-    ui->LightModeSetframe->setStyleSheet(pictureStyle("LightModeSetframe", P + "Back.png"));
+    showFramePicture(ui->LightModeSetframe, P + "Back.png", PageBackground::Centre);
     ui->CloseButton->setStyleSheet(closeButtonStyle(P + "CloseButton.png", P + "CloseHover.png", P + "CloseClick.png"));
     styleColourEditor(this, P);
 

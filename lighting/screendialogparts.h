@@ -7,6 +7,7 @@
 
 #include "globals.h"
 #include "lightingstyles.h"
+#include "pagebackground.h"
 
 #include <QButtonGroup>
 #include <QDialog>
@@ -21,7 +22,7 @@ void styleScreenDialog(Form *ui, const QString &folder)
 {
     using namespace LightingStyles;
     const QString F = folder;
-    ui->InputPicAFrame->setStyleSheet(pictureStyle("InputPicAFrame", F + "Back.png"));
+    showFramePicture(ui->InputPicAFrame, F + "Back.png", PageBackground::Centre);
     const QString labels = labelStyle(optionRgb("LabelColor"));
     for (QLabel *label : {ui->label, ui->label_2, ui->label_3, ui->label_4, ui->label_5, ui->label_6, ui->label_7})
         label->setStyleSheet(labels);

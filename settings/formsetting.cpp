@@ -105,19 +105,21 @@ FormSetting::FormSetting(QWidget *parent)
     connect(hub, &PostMsg::SigAllLanguage, this, &FormSetting::SlotAllLanguage);
     SlotAllLanguage(g_language);
 
-    runAfterFirstPaint(window(), this, [this] { buildKeptDialogs(); });
+    runAfterFirstPaint(window(), this, [this] { buildUpdateDialogs(); });
 }
 
-void FormSetting::buildKeptDialogs()
+template <class Kept>
+static Kept *keptDialog(std::unique_ptr<Kept> &dialog)
 {
-    buildUpdateDialogs();
-    if (m_ledInfo)
-        return;
-    m_ledInfo.reset(new LedInfo(nullptr));
-    m_inputPicA.reset(new InputPicA(nullptr));
-    m_inputPicB.reset(new InputPicB(nullptr));
-    m_lightModeSet.reset(new LightModeSet(nullptr));
+    if (!dialog)
+        dialog.reset(new Kept(nullptr));
+    return dialog.get();
 }
+
+LedInfo *FormSetting::ledInfo() { return keptDialog(m_ledInfo); }
+InputPicA *FormSetting::inputPicA() { return keptDialog(m_inputPicA); }
+InputPicB *FormSetting::inputPicB() { return keptDialog(m_inputPicB); }
+LightModeSet *FormSetting::lightModeSet() { return keptDialog(m_lightModeSet); }
 
 void FormSetting::buildUpdateDialogs()
 {

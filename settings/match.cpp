@@ -8,6 +8,7 @@
 #include "dialogchange.h"
 #include "globals.h"
 #include "guithread.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
@@ -87,8 +88,7 @@ Match::Match(QWidget *parent)
                                    + ");background-position:center;background-repeat:no-repeat;}QToolButton:hover{background-image: url("
                                    + dir + "CloseHover.png" + ");}QToolButton:pressed{background-image: url(" + dir
                                    + "CloseClick.png" + ");}");
-    ui->MatchA->setStyleSheet("#MatchA{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
-                              + dir + "BackSecondPage.png" + "); }");
+    showFramePicture(ui->MatchA, dir + "BackSecondPage.png", PageBackground::Stretch);
 
     m_selectedPath = g_selectedDevice.devicePath;
 

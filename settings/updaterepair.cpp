@@ -6,6 +6,7 @@
 #include "deviceevent.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"
@@ -179,8 +180,7 @@ UpDateRepair::UpDateRepair(QWidget *parent)
                                    + ");background-position:center;background-repeat:no-repeat;}QToolButton:hover{background-image: url("
                                    + D + "CloseHover.png" + ");}QToolButton:pressed{background-image: url(" + D
                                    + "CloseClick.png" + ");}");
-    ui->AutoRepair->setStyleSheet("#AutoRepair{border:0px;background-position:center;background-repeat:no-repeat;border-image: url("
-                                  + D + "BackSecondPage.png" + ");}");
+    showFramePicture(ui->AutoRepair, D + "BackSecondPage.png", PageBackground::Stretch);
 
     PostMsg *hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAutoRepair, this, &UpDateRepair::SlotAutoRepair);

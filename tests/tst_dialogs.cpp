@@ -13,6 +13,7 @@
 #include "macroname.h"
 #include "macrosettings.h"
 #include "makemacro.h"
+#include "pagebackground.h"
 #include "mouseoffline.h"
 #include "postmsg.h"
 #include "questiondialog.h"
@@ -468,10 +469,14 @@ void TestDialogs::rePairKeepsProductColours()
     const QString sheet = pair.findChild<QLabel *>(QStringLiteral("label"))->styleSheet();
     QVERIFY2(!sheet.contains(QLatin1String("11,22,33")), qPrintable(sheet));
     QVERIFY(sheet.startsWith(QLatin1String("QLabel{color: rgb(")));
-    QVERIFY(pair.findChild<QFrame *>(QStringLiteral("RePairA"))->styleSheet().contains(QLatin1String("border-image")));
+    // The pairing notice stretches its background, the others centre it.
+    const auto background = [](QDialog &dialog, const char *frame) {
+        return dialog.findChild<QFrame *>(QLatin1String(frame))->findChild<PageBackground *>();
+    };
+    QCOMPARE(background(pair, "RePairA")->placement(), PageBackground::Stretch);
     ExeIsRun notice;
-    QVERIFY(notice.findChild<QFrame *>(QStringLiteral("DeleteConfirmA"))->styleSheet().contains(
-        QLatin1String("background-image")));
+    QCOMPARE(background(notice, "DeleteConfirmA")->placement(), PageBackground::Centre);
+    QVERIFY(background(notice, "DeleteConfirmA")->file().endsWith(QLatin1String("/WarningDialog/BackGround.png")));
 }
 
 // ---- Name prompt ---------------------------------------------------------

@@ -10,6 +10,10 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "inputpica.h"
+#include "inputpicb.h"
+#include "ledinfo.h"
+#include "lightmodeset.h"
 #include "macrosettings.h"
 #include "postmsg.h"
 #include "registry.h"
@@ -91,7 +95,7 @@ private slots:
         removeUpdateFailInfo();
         folder.reset(new FirmwareProgramFolder);
         page.reset(new FormSetting);
-        page->buildKeptDialogs();
+        page->buildUpdateDialogs();
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page.get()));
     }
@@ -217,6 +221,18 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(page.get()));
             QTRY_VERIFY(g_updateRepairDialog);
             QVERIFY(page->updateNotice());
+            // The dialogs no window shows are not built with the others.
+            const auto kept = [] {
+                int count = 0;
+                for (QWidget *widget : QApplication::topLevelWidgets())
+                    count += qobject_cast<LedInfo *>(widget) || qobject_cast<InputPicA *>(widget)
+                             || qobject_cast<InputPicB *>(widget) || qobject_cast<LightModeSet *>(widget);
+                return count;
+            };
+            QCOMPARE(kept(), 0);
+            QVERIFY(page->ledInfo() && page->ledInfo() == page->ledInfo());
+            QVERIFY(page->inputPicA() && page->inputPicB() && page->lightModeSet());
+            QCOMPARE(kept(), 4);
         }
 
         QVERIFY(startSettingsBenchRow(*folder));

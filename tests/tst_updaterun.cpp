@@ -80,7 +80,7 @@ private slots:
         QFile::remove(updateLogPath());
         folder.reset(new FirmwareProgramFolder);
         page.reset(new FormSetting);
-        page->buildKeptDialogs();
+        page->buildUpdateDialogs();
         page->show();
         g_devicePageActive = 1;
     }

@@ -9,6 +9,7 @@
 #include "globals.h"
 #include "macrosettings.h"
 #include "mytoolbuttonenter.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
@@ -49,10 +50,8 @@ DialogChange::DialogChange(QWidget *parent)
                                + ");}";
     ui->CloseButton_2->setStyleSheet(closeStyle);
     ui->CloseButton->setStyleSheet(closeStyle);
-    ui->FindVer->setStyleSheet("#FindVer{border:0px;background-position:center;background-repeat:no-repeat;background-image: url(" + W
-                               + "BackGround.png" + ");}");
-    ui->QuestionB->setStyleSheet("#QuestionB{border:0px;background-position:center;background-repeat:no-repeat;background-image: url("
-                                 + W + "BackGround.png" + ");}");
+    showFramePicture(ui->FindVer, W + "BackGround.png", PageBackground::Centre);
+    showFramePicture(ui->QuestionB, W + "BackGround.png", PageBackground::Centre);
     ui->NoApear->setStyleSheet("QCheckBox{color: rgb(" + LC + ";);}QCheckBox::indicator:checked {image: url(" + W
                                + "CheckBoxCheck.png" + ");}QCheckBox::indicator:unchecked {image: url(" + W + "CheckBox.png"
                                + ");}");

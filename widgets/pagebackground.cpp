@@ -1,6 +1,7 @@
 #include "pagebackground.h"
 
 #include <QEvent>
+#include <QImageReader>
 #include <QMultiHash>
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,8 +9,8 @@
 
 #include <cstring>
 
-PageBackground::PageBackground(QWidget *target)
-    : QObject(target), m_target(target)
+PageBackground::PageBackground(QWidget *target, Placement placement)
+    : QObject(target), m_target(target), m_placement(placement)
 {
     target->installEventFilter(this);
 }
@@ -28,7 +29,8 @@ void PageBackground::prepare(const QStringList &files)
         auto decoding = std::make_unique<Decoding>();
         Decoding *d = decoding.get();
         const QSize size = m_target->size();
-        d->thread = std::thread([d, file, size] { d->result = decode(file, size); });
+        const Placement placement = m_placement;
+        d->thread = std::thread([d, file, size, placement] { d->result = decode(file, size, placement); });
         m_decoding.emplace(file, std::move(decoding));
     }
 }
@@ -41,14 +43,31 @@ void PageBackground::show(const QString &file)
     m_target->update();
 }
 
-PageBackground::Decoded PageBackground::decode(const QString &file, const QSize &targetSize)
+// A tile without a see-through pixel is drawn by copying, not blending:
+// the same pixels, some thousand times over in a full repaint.
+static QImage opaqueIfItIs(QImage tile)
+{
+    if (tile.format() != QImage::Format_ARGB32 && tile.format() != QImage::Format_ARGB32_Premultiplied)
+        return tile;
+    for (int y = 0; y < tile.height(); ++y) {
+        const QRgb *pixel = reinterpret_cast<const QRgb *>(tile.constScanLine(y));
+        for (int x = 0; x < tile.width(); ++x) {
+            if (qAlpha(pixel[x]) != 255)
+                return tile;
+        }
+    }
+    return tile.convertToFormat(QImage::Format_RGB32);
+}
+
+PageBackground::Decoded PageBackground::decode(const QString &file, const QSize &targetSize, Placement placement)
 {
     // Straight from the file: the toolkit's picture cache would keep a
     // second copy of pictures this size. Tiles are cut along whole bytes, so
-    // a picture of fewer than 8 bits a pixel stays whole.
+    // a picture of fewer than 8 bits a pixel stays whole; so does one
+    // stretched to another size.
     Decoded decoded;
     QImage image(file);
-    if (image.isNull() || image.size() != targetSize || image.depth() < 8) {
+    if (image.isNull() || image.depth() < 8 || (placement == Stretch && image.size() != targetSize)) {
         decoded.whole = std::move(image);
         return decoded;
     }
@@ -76,7 +95,7 @@ PageBackground::Decoded PageBackground::decode(const QString &file, const QSize 
             }
             if (index < 0) {
                 index = decoded.tiles.size();
-                decoded.tiles.append(image.copy(place));
+                decoded.tiles.append(opaqueIfItIs(image.copy(place)));
                 seen.insert(hash, index);
             }
             decoded.tileAt.append(index);
@@ -96,8 +115,14 @@ const PageBackground::Picture &PageBackground::picture(const QString &file)
         decoding->second->thread.join();
         decoded = std::move(decoding->second->result);
         m_decoding.erase(decoding);
+    } else if (m_placement == Stretch && QImageReader(file).size() != m_target->size()) {
+        // Stretched whole: loaded as the style sheets load their pictures,
+        // so every widget that shows it shares one copy.
+        Picture shown;
+        shown.whole = QPixmap(file);
+        return *m_pictures.insert(file, std::move(shown));
     } else {
-        decoded = decode(file, m_target->size());
+        decoded = decode(file, m_target->size(), m_placement);
     }
     Picture shown;
     shown.whole = QPixmap::fromImage(std::move(decoded.whole));
@@ -112,18 +137,35 @@ const PageBackground::Picture &PageBackground::picture(const QString &file)
 void PageBackground::paint(const Picture &shown, QPainter &painter, const QRect &exposed) const
 {
     if (shown.tiles.isEmpty()) {
-        painter.drawPixmap(m_target->rect(), shown.whole);
+        if (m_placement == Stretch) {
+            // Smoothed, as the style sheet's border-image draws it.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawPixmap(m_target->rect(), shown.whole);
+        } else {
+            painter.drawPixmap(origin(shown.whole.size()), shown.whole);
+        }
         return;
     }
-    // Only the tiles the paint reaches.
+    // Only the tiles the paint reaches, in the picture's own places.
+    const QPoint at = origin(shown.size);
     const int columns = (shown.size.width() + kTile - 1) / kTile;
-    const QRect reached = exposed & QRect(QPoint(0, 0), shown.size);
+    const QRect reached = exposed.translated(-at) & QRect(QPoint(0, 0), shown.size);
     if (reached.isEmpty())
         return;
     for (int row = reached.top() / kTile; row <= reached.bottom() / kTile; ++row) {
         for (int column = reached.left() / kTile; column <= reached.right() / kTile; ++column)
-            painter.drawPixmap(QPoint(column * kTile, row * kTile), shown.tiles.at(shown.tileAt.at(row * columns + column)));
+            painter.drawPixmap(at + QPoint(column * kTile, row * kTile),
+                               shown.tiles.at(shown.tileAt.at(row * columns + column)));
     }
+}
+
+QPoint PageBackground::origin(const QSize &pictureSize) const
+{
+    if (m_placement == Stretch)
+        return QPoint(0, 0);
+    // Centred as the style sheet centres it (a larger picture is cut off on
+    // both sides alike).
+    return QPoint((m_target->width() - pictureSize.width()) / 2, (m_target->height() - pictureSize.height()) / 2);
 }
 
 bool PageBackground::eventFilter(QObject *watched, QEvent *event)
@@ -136,4 +178,13 @@ bool PageBackground::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void showFramePicture(QWidget *frame, const QString &file, PageBackground::Placement placement)
+{
+    auto *background = frame->findChild<PageBackground *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!background)
+        background = new PageBackground(frame, placement);
+    background->show(file);
+    frame->setStyleSheet("#" + frame->objectName() + "{border:0px;}");
 }
