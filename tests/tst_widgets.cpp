@@ -5,6 +5,7 @@
 #include "mylineedit.h"
 #include "myslider.h"
 #include "mytoolbuttonenter.h"
+#include "pagebackground.h"
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "syncedtoolbutton.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 #include <QImage>
 #include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -359,6 +361,51 @@ private slots:
         QTRY_COMPARE(done, afterNext);
         if (askedLater)
             QVERIFY(paintsWhenLate > paintsBefore);
+    }
+
+    // A frame's picture painted from tiles shows the pixels the style sheet
+    // it replaces showed: centred (cut off on both sides where the picture
+    // is larger, by an odd difference too) or stretched to another size.
+    void framePictureShowsWhatItsStyleSheetShowed_data()
+    {
+        QTest::addColumn<QSize>("frameSize");
+        QTest::addColumn<bool>("stretch");
+        QTest::newRow("centred, the picture's size") << QSize(53, 37) << false;
+        QTest::newRow("centred, smaller frame") << QSize(40, 30) << false;
+        QTest::newRow("centred, larger frame") << QSize(70, 44) << false;
+        QTest::newRow("centred, larger by odd sizes") << QSize(71, 45) << false;
+        QTest::newRow("stretched, the picture's size") << QSize(53, 37) << true;
+        QTest::newRow("stretched, another size") << QSize(90, 20) << true;
+    }
+    void framePictureShowsWhatItsStyleSheetShowed()
+    {
+        QFETCH(QSize, frameSize);
+        QFETCH(bool, stretch);
+        // Flat fields, so some tiles repeat, and a gradient, so some do not.
+        QImage picture(53, 37, QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, y < 20 ? qRgb(200, 210, 220) : qRgba(x * 4, y * 6, 90, x < 30 ? 255 : 128));
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath("Back.png");
+        QVERIFY(picture.save(file));
+
+        const auto shown = [&](bool tiled) {
+            QWidget window;
+            window.setStyleSheet("QWidget{background-color: rgb(10,20,30);}");
+            QFrame frame(&window);
+            frame.setObjectName("Frame");
+            frame.setGeometry(QRect(QPoint(0, 0), frameSize));
+            if (tiled)
+                showFramePicture(&frame, file, stretch ? PageBackground::Stretch : PageBackground::Centre);
+            else
+                frame.setStyleSheet("#Frame{border:0px;background-position:center;background-repeat:no-repeat;"
+                                    + QString(stretch ? "border-image" : "background-image") + ": url(" + file + ");}");
+            window.resize(frameSize);
+            return window.grab().toImage();
+        };
+        QCOMPARE(shown(true), shown(false));
     }
 };
 

@@ -163,9 +163,9 @@ QPoint PageBackground::origin(const QSize &pictureSize) const
 {
     if (m_placement == Stretch)
         return QPoint(0, 0);
-    // Centred as the style sheet centres it (a larger picture is cut off on
-    // both sides alike).
-    return QPoint((m_target->width() - pictureSize.width()) / 2, (m_target->height() - pictureSize.height()) / 2);
+    // Centred as the style sheet centres it, halves rounded down apart (a
+    // larger picture is cut off on both sides).
+    return QPoint(m_target->width() / 2 - pictureSize.width() / 2, m_target->height() / 2 - pictureSize.height() / 2);
 }
 
 bool PageBackground::eventFilter(QObject *watched, QEvent *event)
