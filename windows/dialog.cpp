@@ -1,6 +1,7 @@
 #include "dialog.h"
 #include "ui_Dialog.h"
 
+#include "afterfirstpaint.h"
 #include "buttoninterface.h"
 #include "configsettings.h"
 #include "crashdump.h"
@@ -87,7 +88,9 @@ Dialog::Dialog(QWidget *parent)
     ui->stackedWidgetDialog->addWidget(m_deviceListPage);
     ui->stackedWidgetDialog->addWidget(m_settingsPage);
 
-    m_upDataParamNotice = new UpDataParam(nullptr);
+    // The upload notice is first needed once a device is chosen: built
+    // after the window has painted, so the window comes up without it.
+    runAfterFirstPaint(window(), this, [this] { upDataParamNotice(); });
     qDebug() << "Start";
 
     pageButtons = new QButtonGroup(ui->frame);
@@ -174,11 +177,16 @@ void Dialog::styleLanguageBox()
         + ");}QComboBox QAbstractItemView::item{height:25px;}QComboBox QAbstractItemView {outline: 0px solid gray; "
           "border: 1px  solid gray;color: rgb(255,255,255); border-image: url("
         + P + "ComboboxTextBack.png" + ");selection-background-color: rgb(" + S + "); }");
-    QListView *view = new QListView(ui->comboBox);
-    view->setStyleSheet(
-        "QListView::item:selected{background-color: rgb(118,118,118);}QListView::item:hover{background-color: "
-        "rgb(118,118,118);}");
-    ui->comboBox->setView(view);
+    // Its pop-up list lays out every language's name in its own script,
+    // which loads a font of its own: not needed before the list is opened,
+    // so it is set up after the window has painted.
+    runAfterFirstPaint(window(), this, [this] {
+        QListView *view = new QListView(ui->comboBox);
+        view->setStyleSheet(
+            "QListView::item:selected{background-color: rgb(118,118,118);}QListView::item:hover{background-color: "
+            "rgb(118,118,118);}");
+        ui->comboBox->setView(view);
+    });
     ui->comboBox->setMaxVisibleItems(5);
 }
 
@@ -306,9 +314,16 @@ void Dialog::SlotStartRecord(int index)
     ui->ButtonMain_4->setEnabled(enabled);
 }
 
+UpDataParam *Dialog::upDataParamNotice()
+{
+    if (!m_upDataParamNotice)
+        m_upDataParamNotice = new UpDataParam(nullptr);
+    return m_upDataParamNotice;
+}
+
 void Dialog::SlotUpDataParam(int index)
 {
-    UpDataParam *notice = m_upDataParamNotice;
+    UpDataParam *notice = upDataParamNotice();
     notice->startCloseTimer();
     notice->prepare(index);
     qDebug() << "q";

@@ -32,7 +32,8 @@ public:
     Buttoninterface *buttonPage() const { return m_buttonPage; }
     DialogChange *deviceListPage() const { return m_deviceListPage; }
     FormSetting *settingsPage() const { return m_settingsPage; }
-    UpDataParam *upDataParamNotice() const { return m_upDataParamNotice; }
+    // The upload notice, built on first use.
+    UpDataParam *upDataParamNotice();
     // The picture file behind the pages.
     QString backgroundPicture() const;
 
