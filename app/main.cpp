@@ -12,6 +12,8 @@
 #include <QFontDatabase>
 #include <QSharedMemory>
 
+#include <thread>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -44,7 +46,10 @@ int main(int argc, char *argv[])
     // load the GL stack (some 45 MB resident) for nothing.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    std::thread fontConfiguration = startLoadingFontConfiguration();
     QApplication app(argc, argv);
+    if (fontConfiguration.joinable())
+        fontConfiguration.join();
     registerDeviceMetaTypes();
     // Key entry hears keys through hooks fed from every window's key events.
     installLowLevelKeyEventFilter();

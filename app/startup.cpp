@@ -10,6 +10,10 @@
 
 #include "globals.h"
 
+#ifdef QUZ_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 void createUserFolders(const QString &dataDir)
 {
     static const char *const folders[] = {
@@ -100,4 +104,15 @@ bool claimInstanceMarker(QSharedMemory &marker)
             return false;
         QThread::msleep(25);
     }
+}
+
+std::thread startLoadingFontConfiguration()
+{
+#ifdef QUZ_HAVE_FONTCONFIG
+    // FcInit installs the configuration it loads as the current one, which
+    // the toolkit's font database takes when it is first filled.
+    return std::thread([] { FcInit(); });
+#else
+    return std::thread();
+#endif
 }

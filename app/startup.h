@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <thread>
+
 class QSharedMemory;
 
 // Creates, where missing, the folders of the per-user data folder (Log,
@@ -28,6 +30,13 @@ void removeOldFiles(const QString &folder);
 // The font factor that undoes the system's font scaling: 96 / dpi
 // (scaleWidgetFonts() in widgets/widgetfonts.h applies it).
 float fontFactorForDpi(double dpi);
+
+// Loads the system's font configuration (fontconfig's files and caches) on a
+// thread of its own, so it overlaps the toolkit's start instead of delaying
+// the first text the window lays out; the toolkit then finds it loaded.
+// Join the thread before anything uses fonts. Without fontconfig it returns
+// a thread that was never started.
+std::thread startLoadingFontConfiguration();
 
 // The key of the segment that marks a running instance.
 QString instanceMarkerKey();

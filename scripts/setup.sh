@@ -18,7 +18,7 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
 }
 
-install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev xvfb xauth \
+install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev libfontconfig-dev xvfb xauth \
   fonts-wqy-microhei clang
 # The journeys and scripts/screenshots.sh drive the program under Xvfb with
 # X11 input and take pictures of the screen.
