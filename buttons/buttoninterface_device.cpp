@@ -10,7 +10,6 @@
 #include "imagecache.h"
 #include "macroeditorshared.h"
 #include "match.h"
-#include "postmsg.h"
 #include "updataparam.h"
 #include "worker.h"
 

@@ -1,6 +1,7 @@
 #include "clocksyncpacket.h"
 
 #include "HIDUsb.h"
+#include "devicesearch.h"
 
 #include <cstring>
 
@@ -55,10 +56,8 @@ QStringList findScreenDevicePaths(const QString &vid, const QVector<QString> &pi
     for (const QString &pid : pids) {
         int count = 0;
         char **paths = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 8, &count);
-        for (int i = 0; paths && i < count; ++i) {
-            if (paths[i])
-                found.append(QString::fromLatin1(paths[i]));
-        }
+        for (const QByteArray &path : copyFoundPaths(paths, count, count))
+            found.append(QString::fromLatin1(path));
     }
     return found;
 }

@@ -1,8 +1,9 @@
 #include "guithread.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <condition_variable>
 #include <memory>
@@ -104,8 +105,8 @@ void postToGuiThread(std::function<void()> fn)
 
 void waitWithEvents(int ms)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    // A nested event loop, idle between events, rather than polling.
+    QEventLoop pause;
+    QTimer::singleShot(ms, &pause, &QEventLoop::quit);
+    pause.exec();
 }

@@ -23,9 +23,9 @@ void queueOnGuiThread(std::function<void()> fn);
 // the order they were made and never inside the call that caused them.
 void postToGuiThread(std::function<void()> fn);
 
-// Waits ms milliseconds while the GUI thread's event loop keeps running (at
-// most 100 ms per round of events). The time is measured with a monotonic
-// clock, so a wait across midnight or a clock change ends on time.
+// Waits ms milliseconds in a nested event loop on the GUI thread: events
+// keep running, and the thread sleeps between them. The timer is monotonic,
+// so a wait across midnight or a clock change ends on time.
 void waitWithEvents(int ms);
 
 #endif // GUITHREAD_H

@@ -14,7 +14,6 @@
 #include "widgetfonts.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <cstring>
@@ -73,13 +72,6 @@ void UpDataParam::SlotSetStyle(int index)
     Q_UNUSED(index);
 }
 
-void UpDataParam::pauseWithEvents(int ms)
-{
-    QEventLoop pause;
-    QTimer::singleShot(ms, &pause, &QEventLoop::quit);
-    pause.exec();
-}
-
 bool UpDataParam::waitForButtonPage()
 {
     for (int i = 0; i < kRefreshPolls && !g_buttonUiUpToDate; ++i)
@@ -116,7 +108,7 @@ void UpDataParam::runReload()
     // The device settles after a status change: the notice stays a while
     // longer. The window keeps painting meanwhile, and the device's signals
     // keep arriving.
-    pauseWithEvents(kReloadPauseMs);
+    waitWithEvents(kReloadPauseMs);
     // The wait notice goes before the offline notice comes: both are modal.
     close();
     if (!refreshed)

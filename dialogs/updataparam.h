@@ -51,8 +51,6 @@ private:
     // Waits up to 12 x 500 ms, with the event loop running, for the button
     // page to report a full refresh. True when it did.
     static bool waitForButtonPage();
-    // Waits ms milliseconds in a nested event loop, idle between events.
-    static void pauseWithEvents(int ms);
     void runReload();
     void runImport();
     void runDeviceData();

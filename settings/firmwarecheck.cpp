@@ -9,13 +9,13 @@
 #include "configsettings.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "guithread.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updaterun.h"
 #include "updatetraces.h"
 
 #include <QDebug>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -368,7 +368,5 @@ void FormSetting::resendReceiverId()
 
 void FormSetting::waitWithEventLoop(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    waitWithEvents(ms);
 }

@@ -446,8 +446,7 @@ void FormSetting::on_Mouse_clicked()
         if (g_deviceList.isEmpty() || !g_deviceList.first().isWired
             || g_deviceList.first().mid != g_selectedDevice.mid) {
             // The failure view ends the run: nothing may cover it with success.
-            g_updateEndShown = true;
-            PostMsg::instance()->postProgress(0, 5);
+            showUpdateEnd(5);
             return;
         }
     }

@@ -476,8 +476,7 @@ bool UpDateRepair::checkRepair()
             return false;
         }
 
-        ConfigSettings *config = ConfigSettings::instance();
-        const int total = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+        const int total = configuredDeviceTotal();
         for (int k = 0; k < total; ++k) {
             if (configText(driveGroup(k), "MID").toInt(nullptr, 10) == modelId) {
                 m_driveGroup = driveGroup(k);

@@ -35,6 +35,12 @@ unsigned char g_pairQueryOnline = 0;
 QByteArray g_receiverIdBytes;
 QByteArray g_updateRunningImage;
 bool g_updateEndShown = false;
+
+void showUpdateEnd(int view)
+{
+    g_updateEndShown = true;
+    PostMsg::instance()->postProgress(0, view);
+}
 bool g_updateFlashed = false;
 
 namespace {
@@ -64,10 +70,8 @@ void finishSucceededStep()
         g_receiverUpdateState = UpdateSucceeded;
         // With two images the mouse's step still follows: the dialog shows
         // success only at its end.
-        if (g_updateImageCount == 1) {
-            hub->postProgress(0, 2);
-            g_updateEndShown = true;
-        }
+        if (g_updateImageCount == 1)
+            showUpdateEnd(2);
         hub->postLabelText(0, version);
         g_updateFlashed = true;
     }
@@ -76,8 +80,7 @@ void finishSucceededStep()
         ConfigSettings *config = ConfigSettings::instance();
         writeMouseVersion(config->readString("Option", "CID"), config->readString(selectedDriveGroup(), "MID"),
                           version);
-        hub->postProgress(0, 2);
-        g_updateEndShown = true;
+        showUpdateEnd(2);
         hub->postLabelText(1, version);
         g_updateFlashed = true;
     }
@@ -150,8 +153,7 @@ void failUpdateStep()
         g_receiverUpdateState = UpdateFailed;
     if (g_mouseUpdateState == UpdateRunning)
         g_mouseUpdateState = UpdateFailed;
-    PostMsg::instance()->postProgress(0, 1);
-    g_updateEndShown = true;
+    showUpdateEnd(1);
     writeUpdateFailInfo(g_updatingDeviceCode, g_updateReceiverClass, g_updateCid, g_updateMid);
 }
 
@@ -444,13 +446,13 @@ void FormSetting::endOfRun(int deviceCode)
     // without a result it was told of: tell it how the run ended.
     if (g_updateEndShown || !g_updateRepairDialog)
         return;
-    g_updateEndShown = true;
     if (g_updateFlashed) {
         // A device was flashed, but this step found no device to flash: the
         // other one keeps its old firmware, and the update did not complete.
-        PostMsg::instance()->postProgress(0, stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
+        showUpdateEnd(stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
         return;
     }
+    g_updateEndShown = true;
     g_updateRepairDialog->setStateText(stateOf(deviceCode) == UpdateNothingNew ? m_textVerNew : m_lastWarningText);
     g_updateRepairDialog->showErrorView();
 }

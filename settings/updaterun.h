@@ -49,6 +49,10 @@ const QList<QByteArray> &imagesHeldForUpdater();
 // that ends without telling the dialog still owes it an end.
 extern bool g_updateEndShown;
 extern bool g_updateFlashed;
+// Shows the dialog an end view of the run (SigProgress(0, view): 2 the
+// success view, 1 and 5 failure views) and marks the run's end as shown,
+// so nothing later covers it.
+void showUpdateEnd(int view);
 
 // Hands the image to the updater for this device. The step's state and the
 // device code are set first: an end event may follow at once.

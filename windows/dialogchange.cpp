@@ -71,7 +71,7 @@ DialogChange::DialogChange(QWidget *parent)
     connect(hub, &PostMsg::SigEnterKey, this, &DialogChange::SlotEnterKey);
 
     const QString failInfo = readUpdateFailInfo();
-    g_deviceTotal = config->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    g_deviceTotal = configuredDeviceTotal();
 
     connect(hub, &PostMsg::SigAllLanguage, this, &DialogChange::SlotAllLanguage);
     SlotAllLanguage(g_language);
@@ -583,7 +583,7 @@ void DialogChange::rebuildDeviceButtons()
 
     // One column per configured model plus the unrecognised index, whatever
     // DeviceTotal says; an index outside them is not counted.
-    const int total = ConfigSettings::instance()->readString("Option", "DeviceTotal").toInt(nullptr, 10);
+    const int total = configuredDeviceTotal();
     const int columns = qMax(qMax(total, g_deviceTotal), 0) + 1;
     QVector<QVector<int>> counts(kKindCount, QVector<int>(columns, 0));
     for (int i = 0; i < g_shownDevices.size(); ++i) {

@@ -67,29 +67,18 @@ Mouse *cableMouseByPath(const char *path)
     return nullptr;
 }
 
-Mouse *mouseById(const std::string &id)
+template <class Device>
+static Device *byId(std::vector<Device> &devices, const std::string &id)
 {
-    for (Mouse &m : bench().mice)
-        if (m.id == id)
-            return &m;
-    return nullptr;
-}
-
-Receiver *receiverById(const std::string &id)
-{
-    for (Receiver &r : bench().receivers)
-        if (r.id == id)
-            return &r;
-    return nullptr;
-}
-
-BootDevice *bootById(const std::string &id)
-{
-    for (BootDevice &d : bench().boots)
+    for (Device &d : devices)
         if (d.id == id)
             return &d;
     return nullptr;
 }
+
+Mouse *mouseById(const std::string &id) { return byId(bench().mice, id); }
+Receiver *receiverById(const std::string &id) { return byId(bench().receivers, id); }
+BootDevice *bootById(const std::string &id) { return byId(bench().boots, id); }
 
 Mouse *mouseBehind(const Receiver &r)
 {
