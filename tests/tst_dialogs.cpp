@@ -13,8 +13,8 @@
 #include "macroname.h"
 #include "macrosettings.h"
 #include "makemacro.h"
-#include "pagebackground.h"
 #include "mouseoffline.h"
+#include "pagebackground.h"
 #include "postmsg.h"
 #include "questiondialog.h"
 #include "questiondialogb.h"
@@ -365,6 +365,15 @@ void TestDialogs::conditionalTexts()
     emit PostMsg::instance()->SigAllLanguage(1);
     QCOMPARE(labelText(&d), QStringLiteral("MouseOffLine.1.1"));
     QCOMPARE(buttonText(&d, "NewHong"), QStringLiteral("Question.2.1"));
+
+    // A notice told for another case keeps that case's text, whatever its
+    // selector says, in every language.
+    g_importResult = 1;
+    InportFail macroFile;
+    macroFile.showLabelText({&g_langNewVer, 1});
+    QCOMPARE(labelText(&macroFile), QStringLiteral("NewVer.1.0"));
+    emit PostMsg::instance()->SigAllLanguage(1);
+    QCOMPARE(labelText(&macroFile), QStringLiteral("NewVer.1.1"));
 }
 
 void TestDialogs::mouseOffLineClosesWhenDeviceReturns()

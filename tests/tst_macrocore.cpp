@@ -563,16 +563,19 @@ void TestMacroCore::exchangeRoundTrip()
     QCOMPARE(importMacroExchange(exported, folder, "y", kEnglish, &in), MacroImported);
     QCOMPARE(in.rows.size(), 70);
     QVERIFY(in.rowsLeftOut);
+    QVERIFY(exportMacroExchange(exported, "k", "1", many.mid(0, 70)));
+    QCOMPARE(importMacroExchange(exported, folder, "z", kEnglish, &in), MacroImported);
+    QVERIFY(!in.rowsLeftOut);
 
     // Loop modes: those the editor shows; an empty field (no box was
     // checked) is one run.
     const struct {
         const char *field;
         const char *loop;
-    } loops[] = {{"", "1"}, {"250", "250"}, {"255", "255"}, {"007", "7"}};
+    } loops[] = {{"", "1"}, {"250", "250"}, {"253", "253"}, {"254", "254"}, {"255", "255"}, {"007", "7"}};
     for (const auto &l : loops) {
         QVERIFY(exportMacroExchange(exported, "k", l.field, sampleRows()));
-        QFile::remove(path("z.ini"));
+        QVERIFY(QFile::remove(path("z.ini")));
         QCOMPARE(importMacroExchange(exported, folder, "z", kEnglish, &in), MacroImported);
         QCOMPARE(in.loopText, QString(l.loop));
         QCOMPARE(readFile(path("z.ini")).split('\r').value(0), QByteArray(l.loop));
@@ -617,6 +620,7 @@ void TestMacroCore::exchangeRejects()
         // Numbers the editor cannot show: the device would take 509 as 253.
         {"loop 0", withLoop("0"), refused},
         {"loop 251", withLoop("251"), refused},
+        {"loop 252", withLoop("252"), refused},
         {"loop 509", withLoop("509"), refused},
         {"loop of 11 digits", withLoop("99999999999"), refused},
         {"icon of another kind", QByteArray(good).replace("Q\0P\0i\0x", 8, "Q\0I\0c\0o", 8), refused},

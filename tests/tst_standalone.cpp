@@ -404,12 +404,16 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
         << QStringList{"name n/e-w"} << QStringList() << "new=" << QStringList();
     QTest::newRow("a taken name from the field") << QStringList{"name a"} << QStringList() << a
                                                  << QStringList{"SameMacro"};
+    QTest::newRow("a name holding xml from the field") << QStringList{"name myxml"} << QStringList()
+                                                       << "myxml=<none>" << QStringList{"SameMacro"};
     // As on the device page: a name from the mouse that cannot be a macro's
     // file name gets no file, not one under a cleaned name.
     QTest::newRow("a macro from the mouse") << QStringList{"arrive ok"} << QStringList() << "ok=254|0x05 1 0|10ms|"
                                             << QStringList{"listed: a,b,c,ok"};
     QTest::newRow("a name from the mouse with a slash") << QStringList{"arrive a/b"} << QStringList() << "ab=<none>"
                                                         << QStringList{"listed: a,b,c"};
+    QTest::newRow("a name from the mouse holding xml") << QStringList{"arrive myxml"} << QStringList()
+                                                       << "myxml=<none>" << QStringList{"listed: a,b,c"};
     // A macro holds the 70 events of a device block.
     QTest::newRow("the 70th event, then a pair, then one more")
         << QStringList{"click c", "press 41", "left", "press 42"}

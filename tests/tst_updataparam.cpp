@@ -303,7 +303,7 @@ private slots:
         notice.reloadMode = true;
         g_buttonUiUpToDate = 1;
         bool ranDuringPause = false;
-        QTimer::singleShot(300, &notice, [&] { ranDuringPause = true; });
+        QTimer::singleShot(0, &notice, [&] { ranDuringPause = true; });
         notice.onTimeupDestroy();
         QVERIFY(ranDuringPause);
     }
