@@ -7,8 +7,10 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicesearch.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "mouseversion.h"
 #include "guithread.h"
 #include "postmsg.h"
 #include "updaterepair.h"
@@ -369,4 +371,25 @@ void FormSetting::resendReceiverId()
 void FormSetting::waitWithEventLoop(int ms)
 {
     waitWithEvents(ms);
+}
+
+DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device)
+{
+    ConfigSettings *config = ConfigSettings::instance();
+    const QString group = driveGroup(device.driveIndex);
+    const QString cidText = config->readString("Option", "CID");
+    const QString midText = config->readString(group, "MID");
+    const u8 cid = u8(cidText.toInt(nullptr, 10));
+    const u8 mid = u8(midText.toInt(nullptr, 10));
+
+    DeviceFirmwareCheck check;
+    check.mouseVersion = readMouseVersion(cidText, midText);
+    if (check.mouseVersion.isEmpty())
+        return check;
+    check.mouseNewer =
+        FormSetting::isNewFirmwareInBin(kMouseDeviceCode, check.mouseVersion, config->readString(group, "MM"), cid, mid);
+    const QString receiverModel = config->readString(group, receiverModelKeyOfLink(device.linkType));
+    check.receiverNewer = !receiverModel.isEmpty()
+                          && UpDateRepair::isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, receiverModel, cid, mid);
+    return check;
 }

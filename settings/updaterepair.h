@@ -134,4 +134,18 @@ extern QByteArray g_repairRunningImage;
 // Puts the run's state back to its start values (tests).
 void resetUpdateRepairState();
 
+struct DeviceAllInfo;
+// What the checks before a device is opened compare: the mouse version kept
+// for the model (empty for a mouse never paired on this computer; then
+// nothing is compared), and whether "bin" holds a newer image for the mouse
+// and, by the model its receiver link names, for the receiver (a receiver
+// without a model name counts as up to date). The mouse's image, if any,
+// goes to g_firmwareImageList as FormSetting::isNewFirmwareInBin leaves it.
+struct DeviceFirmwareCheck {
+    QString mouseVersion;
+    bool mouseNewer = false;
+    bool receiverNewer = false;
+};
+DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device);
+
 #endif // UPDATEREPAIR_H

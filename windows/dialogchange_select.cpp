@@ -107,24 +107,14 @@ void DialogChange::slotButtonClicked()
 
 DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &device)
 {
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = driveGroup(device.driveIndex);
-    const QString cidText = config->readString("Option", "CID");
-    const QString midText = config->readString(group, "MID");
-    const u8 cid = u8(cidText.toInt(nullptr, 10));
-    const u8 mid = u8(midText.toInt(nullptr, 10));
-
-    const QString mouseVersion = readMouseVersion(cidText, midText);
-    if (mouseVersion.isEmpty()) {
+    const DeviceFirmwareCheck check = checkDeviceFirmware(device);
+    if (check.mouseVersion.isEmpty()) {
         // A mouse never seen on this receiver: pair it first.
         openPairingDialog(device);
         return CheckOutcome::Stop;
     }
-
-    const bool mouseNew = FormSetting::isNewFirmwareInBin(kMouseDeviceCode, mouseVersion, config->readString(group, "MM"), cid, mid);
-    const QString receiverModel = config->readString(group, receiverModelKeyOfLink(device.linkType));
-    const bool receiverNew = !receiverModel.isEmpty()
-                             && UpDateRepair::isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, receiverModel, cid, mid);
+    const bool mouseNew = check.mouseNewer;
+    const bool receiverNew = check.receiverNewer;
 
     if (receiverNew && !mouseNew)
         return CheckOutcome::GoOn;

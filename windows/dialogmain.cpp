@@ -2,7 +2,6 @@
 #include "ui_DialogMain.h"
 
 #include "HIDUsb.h"
-#include "configsettings.h"
 #include "containreset.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
@@ -350,31 +349,15 @@ void DialogMain::spaceKey()
         return;
     if (g_shownDevices.size() != 1 || g_shownDevices.first().isWired)
         return;
-    const DeviceAllInfo device = g_shownDevices.first();
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = driveGroup(device.driveIndex);
-    const QString cidText = config->readString("Option", "CID");
-    const int cid = cidText.toInt();
-    const QString midText = config->readString(group, "MID");
-    const int mid = midText.toInt();
-
-    const QString version = readMouseVersion(cidText, midText);
-    if (version.isEmpty()) {
+    const DeviceFirmwareCheck check = checkDeviceFirmware(g_shownDevices.first());
+    if (check.mouseVersion.isEmpty()) {
         openPairing();
         return;
     }
-
-    const bool mouseNewer =
-        FormSetting::isNewFirmwareInBin(kMouseDeviceCode, version, config->readString(group, "MM"), u8(cid), u8(mid));
     UpDateRepair updater(nullptr);
     updater.move(centredFor(updater.size(), 0));
-    const QString receiverModel = config->readString(group, receiverModelKeyOfLink(u8(device.linkType & 0xFF)));
-    // A receiver the configuration names no model for has no image to
-    // compare: it counts as up to date.
-    const bool receiverNewer = !receiverModel.isEmpty()
-        && UpDateRepair::isNewFirmwareInBin(kReceiverDeviceCode, device.usbVersion, receiverModel, u8(cid), u8(mid));
 
-    switch (spaceActionFor(receiverNewer, mouseNewer)) {
+    switch (spaceActionFor(check.receiverNewer, check.mouseNewer)) {
     case SpaceAction::Pair:
         openPairing();
         break;
