@@ -40,23 +40,6 @@ int receiverClassOfLink(int linkType)
     }
 }
 
-QString receiverModelKey(int receiverClass)
-{
-    switch (receiverClass) {
-    case 1: return QStringLiteral("DM");
-    case 2: return QStringLiteral("D2M");
-    case 4: return QStringLiteral("D4M");
-    case 8: return QStringLiteral("D8M");
-    default: return QString();
-    }
-}
-
-QString receiverModelKeyOfLink(u8 link)
-{
-    const int receiverClass = receiverClassOfLink(link);
-    return receiverModelKey(receiverClass != 0 ? receiverClass : 2);
-}
-
 QList<QByteArray> copyFoundPaths(char **found, int count, int limit)
 {
     QList<QByteArray> paths;

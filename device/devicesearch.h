@@ -34,12 +34,6 @@ bool isWiredLink(u8 link);
 // The receiver class of a receiver's link byte: 0 -> 1, 4 -> 2, 1 -> 4,
 // 5 -> 8 (its polling rate in kHz); any other link has no class (0).
 int receiverClassOfLink(int linkType);
-// The Config.ini key of a receiver class's model name: 1 DM, 2 D2M, 4 D4M,
-// 8 D8M; empty for any other class.
-QString receiverModelKey(int receiverClass);
-// The model key by link byte, as the device list and the main window read
-// it: a link without a receiver class reads D2M.
-QString receiverModelKeyOfLink(u8 link);
 
 // Copies the paths a search returned, at most `limit` of them: the array
 // belongs to the library and changes with its next search.

@@ -1,8 +1,6 @@
 #include "firmwareimage.h"
 
-#include "configsettings.h"
 #include "deviceevent.h"
-#include "devicesearch.h"
 #include "globals.h"
 
 #include <QDir>
@@ -73,6 +71,26 @@ QString firmwareFolder()
     return programDir() + "/bin";
 }
 
+namespace {
+
+// The header of one file of the folder: its first bytes only, so that a
+// search through large files stays quick.
+FirmwareHeader readHeaderOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FirmwareHeader();
+    return parseFirmwareHeader(file.read(kFirmwareHeaderSize));
+}
+
+bool sameHeader(const FirmwareHeader &a, const FirmwareHeader &b)
+{
+    return a.valid && b.valid && a.version == b.version && a.deviceCode == b.deviceCode && a.cid == b.cid
+           && a.mid == b.mid && a.modelName == b.modelName;
+}
+
+} // namespace
+
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosenImage)
 {
@@ -82,22 +100,21 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
     const bool hasVersion = !device.isEmpty();
     if (mode == FirmwareSearchMode::AnswerOnly && !hasVersion)
         return false;
+    // The model name is all that ties an image to a kind of device: a
+    // device whose model the configuration does not name has no image.
+    if (modelName.isEmpty())
+        return false;
 
     QDir folder(firmwareFolder());
     if (!folder.exists())
         return false;
     const QStringList names = folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files,
                                                QDir::Name | QDir::IgnoreCase);
-    bool chosen = false;
+    QString chosenPath;
+    FirmwareHeader chosenHeader;
     for (const QString &name : names) {
-        QFile file(folder.filePath(name));
-        // One broken file must not hide a good image beside it.
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        file.close();
-
-        const FirmwareHeader header = parseFirmwareHeader(bytes);
+        // One unreadable file must not hide a good image beside it.
+        const FirmwareHeader header = readHeaderOf(folder.filePath(name));
         if (!header.valid || header.deviceCode != deviceCode || header.cid != cid || header.mid != mid
             || header.modelName != modelName)
             continue;
@@ -110,36 +127,22 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
         // hide an image the twin search offers.
         if (hasVersion && mode != FirmwareSearchMode::RepairTwin && isDecimalComparisonText(image)
             && isDecimalComparisonText(device) && firmwareComparisonNumber(image) == firmwareComparisonNumber(device))
-            return chosen;
-        if (chosenImage) {
-            chosenImage->clear();
-            chosenImage->append(bytes);
-        }
-        chosen = true;
+            break;   // the answer is what was chosen before
+        chosenPath = folder.filePath(name);
+        chosenHeader = header;
     }
-    return chosen;
-}
-
-int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass)
-{
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString group = selectedDriveGroup();
-    g_updateCid = config->readString("Option", "CID").toInt(nullptr, 10);
-    const u8 mid = u8(config->readString(group, "MID").toInt());
-
-    QString modelKey;
-    if (deviceCode == kMouseDeviceCode) {
-        modelKey = QStringLiteral("MM");
-    } else {
-        modelKey = receiverModelKey(receiverClass);
-        if (modelKey.isEmpty())
-            return 0;
-    }
-    // An empty model text fits an image whose model field is empty, as in
-    // the update dialog's check and the run: all three must agree.
-    const QString model = config->readString(group, modelKey);
-    return searchFirmwareImages(FirmwareSearchMode::AnswerOnly, u8(deviceCode), version, model,
-                                u8(g_updateCid & 0xFF), mid, nullptr)
-               ? 1
-               : 0;
+    if (chosenPath.isEmpty())
+        return false;
+    if (!chosenImage)
+        return true;
+    // Only the chosen file is read whole. It must still be the image the
+    // search chose: a file changed meanwhile is not handed on.
+    QFile file(chosenPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (!sameHeader(parseFirmwareHeader(bytes), chosenHeader))
+        return false;
+    chosenImage->append(bytes);
+    return true;
 }

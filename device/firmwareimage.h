@@ -65,20 +65,14 @@ enum class FirmwareSearchMode {
 // the last one wins. An empty device version makes every fitting image new.
 // The two modes that stop at an equal number do so only where both texts
 // are decimal numbers (1.05 and 1.5), so that all modes agree on the
-// versions devices report. A file that cannot be opened is skipped.
+// versions devices report. A file that cannot be opened is skipped. An
+// empty model name fits no image. Only the headers are read, and the chosen
+// file whole.
 // `chosen`, when given, receives the chosen image's bytes (and is emptied
 // first); the bytes are shared, so a run that holds a copy keeps its image
 // whatever a later search chooses.
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
-
-// Whether the image folder holds a new image for the chosen device: for its
-// mouse (kMouseDeviceCode, model key MM) or, by the receiver class 1, 2, 4
-// or 8, for its receiver (kReceiverDeviceCode). The CID is the product's
-// (stored in g_updateCid), the MID that of the device's group. A receiver
-// class without a model key never has a new image. 1 yes, 0 no; an empty
-// version is never new.
-int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass);
 
 // The image chosen by the last FormSetting::isNewFirmwareInBin: empty or one
 // element holding the whole file. The update run hands element 0 to the
@@ -86,7 +80,7 @@ int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiver
 extern QList<QByteArray> g_firmwareImageList;
 // The same for the update and repair dialog's own search.
 extern QList<QByteArray> g_repairImageList;
-// Config.ini Option/CID as a number, stored by firmwareUpdateAvailable().
+// Config.ini Option/CID as a number, stored by the checks of updatedecision.h.
 extern int g_updateCid;
 
 #endif // FIRMWAREIMAGE_H

@@ -4,7 +4,7 @@
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
-#include "firmwareimage.h"
+#include "updatedecision.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"

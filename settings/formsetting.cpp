@@ -5,20 +5,17 @@
 #include "autostart.h"
 #include "configsettings.h"
 #include "devicesetters.h"
-#include "firmwareimage.h"
 #include "globals.h"
 #include "macrosettings.h"
 #include "mousesettings.h"
 #include "postmsg.h"
 #include "updaterepair.h"
-#include "updaterun.h"
-#include "updatetraces.h"
+#include "updateengine.h"
 #include "updatewarning.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -101,6 +98,10 @@ FormSetting::FormSetting(QWidget *parent)
     g_mouseCheckTimer = new QTimer(this);
     g_mouseCheckTimer->setInterval(1000);
     connect(g_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
+    UpdateEngine *engine = UpdateEngine::instance();
+    connect(engine, &UpdateEngine::stepShown, this, &FormSetting::showStepEnd);
+    connect(engine, &UpdateEngine::deviceWarning, this, &FormSetting::showDeviceWarning);
+    connect(engine, &UpdateEngine::runEndedWithout, this, &FormSetting::showRunEndedWithout);
 
     connect(hub, &PostMsg::SigAllLanguage, this, &FormSetting::SlotAllLanguage);
     SlotAllLanguage(g_language);
@@ -391,100 +392,4 @@ void FormSetting::setUpdateWaitingStyle()
         "QToolButton{border:0px;background-position:center;background-repeat:no-repeat;color: rgb(" + m_buttonColor
         + ");background-image: url(" + m_pictureDir + "WaitUpdate.png" + ");}QToolButton::hover{background-image: url("
         + m_pictureDir + "WaitUpdateHover.png" + ");}");
-}
-
-// ---- The update dialog and the chaining of runs -----------------------------------------
-
-void FormSetting::SlotUpdateFrame(bool IsVis)
-{
-    if (!IsVis) {
-        if (g_updateRepairDialog)
-            g_updateRepairDialog->close();
-        return;
-    }
-    // While an update runs the dialog shows its progress: a new check would
-    // put the ready view over it.
-    if (g_firmwareUpdating || g_upgradeIdle == 0)
-        return;
-    if (ui->Receive_2->text() == m_textVerNew)
-        return;
-    m_updateNotNeeded = 0;
-    if (m_firstPlacement)
-        placeUpdateDialog(75, 75);
-    else
-        placeUpdateDialog(1, -14);
-    openUpdateDialog();
-}
-
-void FormSetting::SlotButtonclick()
-{
-    if (ChechIsUpDate())
-        g_updateRepairDialog->showReadyView();
-}
-
-void FormSetting::SlotContinue(int)
-{
-    m_bootCount1 = 0;
-    m_bootCount2 = 0;
-    m_bootCount4 = 0;
-    m_bootCount8 = 0;
-    const auto ended = [](int state) { return state == UpdateSucceeded || state == UpdateNothingNew; };
-    if (g_update210Available && ended(g_receiverUpdateState)) {
-        m_continueUpdate = 1;
-        on_Mouse_clicked();
-    }
-    if (g_update211Available && ended(g_mouseUpdateState)) {
-        m_continueUpdate = 1;
-        on_Receive_clicked();
-    }
-}
-
-void FormSetting::on_Mouse_clicked()
-{
-    if (g_selectedDevice.isWired) {
-        // The mouse on its cable must be the one listed first.
-        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired
-            || g_deviceList.first().mid != g_selectedDevice.mid) {
-            // The failure view ends the run: nothing may cover it with success.
-            showUpdateEnd(5);
-            return;
-        }
-    }
-    if (!m_mouseUpdateNotNeeded && !m_receiverCheckRunning)
-        armRun(kMouseDeviceCode);
-}
-
-// ---- Images ------------------------------------------------------------------------------
-
-bool FormSetting::isNewFirmwareInBin(unsigned char deviceCode, QString version, QString modelName,
-                                     unsigned char cid, unsigned char mid)
-{
-    return searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, deviceCode, version, modelName, cid, mid,
-                                &g_firmwareImageList);
-}
-
-bool FormSetting::isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
-                                         unsigned char cid, unsigned char mid)
-{
-    return searchFirmwareImages(FirmwareSearchMode::AnswerOnly, deviceCode, version, modelName, cid, mid, nullptr);
-}
-
-int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiverClass)
-{
-    return firmwareUpdateAvailable(deviceCode, version, receiverClass);
-}
-
-bool FormSetting::isImageForListedDevice(QString path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const FirmwareHeader header = parseFirmwareHeader(file.readAll());
-    if (!header.valid)
-        return false;
-    for (const DeviceAllInfo &device : qAsConst(g_deviceList)) {
-        if (header.usbIdText.contains(device.pidText) && header.usbIdText.contains(device.vidText))
-            return true;
-    }
-    return false;
 }

@@ -7,13 +7,9 @@
 // update notice, the two check timers and four dialogs it keeps but never
 // shows (receiver LED, the two device screen dialogs, the lighting editor).
 //
-// The firmware engine: a check decides what the update dialog offers
-// (ChechIsUpDate), the update button and the dialog's action button arm a
-// run of one device (kReceiverDeviceCode or kMouseDeviceCode), and the
-// armed timer runs it one step a second (runUpdateStep); the library
-// reports progress and the end through upgradeStepCallback. A successful
-// receiver run is followed by the mouse run when the mouse has an update
-// too.
+// The firmware update itself is the engine's (device/updateengine.h): the
+// page shows the versions and the update button, starts the engine's run,
+// ticks it on its two check timers and shows the end of each step.
 //
 // The option handlers (start with the system, start minimised, receiver
 // light and long-range mode, support page, mouse settings, close) have no
@@ -25,6 +21,7 @@
 #include "inputpicb.h"
 #include "ledinfo.h"
 #include "lightmodeset.h"
+#include "updateengine.h"
 
 #include <QString>
 #include <QStringList>
@@ -47,7 +44,7 @@ public:
     explicit FormSetting(QWidget *parent = nullptr);
     ~FormSetting() override;
 
-    // ---- Images (searches of the "bin" folder) ----
+    // ---- Images (the searches of device/firmwareimage.h) ----
     // True when "bin" holds an image for this device (code, CID, MID, model
     // name) of another version than `version`; an empty version makes any
     // fitting image new. The chosen image goes to g_firmwareImageList.
@@ -58,24 +55,23 @@ public:
                                        unsigned char cid, unsigned char mid);
     // 1 when a new image exists for the selected device's mouse
     // (kMouseDeviceCode) or, by the receiver class 1, 2, 4 or 8, for its
-    // receiver (kReceiverDeviceCode); else 0. The search itself is
-    // firmwareUpdateAvailable() of device/firmwareimage.h.
+    // receiver (kReceiverDeviceCode); else 0: firmwareUpdateAvailable() of
+    // device/updatedecision.h.
     static int checkFirmwareUpdate(int deviceCode, QString version, int receiverClass);
     // True when the image's USB id text names a device of g_deviceList.
     static bool isImageForListedDevice(QString path);
 
-    // ---- The engine ----
+    // ---- The update ----
     // What the update dialog offers for the listed devices and the failure
     // record: true when an update or a repair can start; otherwise the
     // dialog shows why not.
     bool ChechIsUpDate();
-    // One step (0..4) of the armed run of one device.
+    // One step of the armed run of one device; `step` is the engine's own.
     void runUpdateStep(int step, int deviceCode, QString versionText);
-    // The page's state at the end of a receiver or mouse step.
+    // The end of a receiver or mouse step, on the page and in the engine.
     void showReceiverResult();
     void showMouseResult();
-    // The updater's callback; it runs on the library's thread, so the event
-    // is copied and handled on the GUI thread, in order.
+    // The engine's updater callback (it runs on the library's thread).
     static void upgradeStepCallback(const unsigned char *event);
 
     // Hands the id of every listed receiver to every mouse on its cable;
@@ -90,9 +86,9 @@ public:
     static bool isMouseUpdateRunning();
     static bool isUpdateRunning();
 
-    int updateStep() const { return m_updateStep; }
+    int updateStep() const;
     // The warning a step left for later: 0 none, 1 no device, 2 several.
-    int deferredWarning(int deviceCode) const { return deviceCode == kReceiverDeviceCode ? m_receiverWarning : m_mouseWarning; }
+    int deferredWarning(int deviceCode) const;
     UpDateWarning *updateNotice() const { return m_updateWarning.get(); }
     // The update and repair dialog (g_updateRepairDialog) and the update
     // notice are built once the window has painted, so the window comes up
@@ -177,29 +173,23 @@ private:
     void setReceiverLightMode(bool checked, u8 mode);
     void readAdvancedOptions() const;
     void setUpToDateStyle();
-    // Arms the run of one device: its check timer takes the steps from 0.
-    void armRun(int deviceCode);
     void setUpdateWaitingStyle();
     // Where the update dialog stands: centred on the page, then moved by dx, dy.
     void placeUpdateDialog(int dx, int dy);
     // The check and the dialog shown for it (update button, SlotUpdateFrame).
     void openUpdateDialog();
-    // The versions of the selected device's receiver and mouse as the page
-    // shows them, and the receiver class of that receiver.
-    void selectedVersions(QString *receiverVersion, QString *mouseVersion) const;
-    int selectedReceiverClass() const;
     // The receiver's and the mouse's firmware version as the page shows
     // them: the labels show these, and a check or an update run compares the
     // images against them.
     void showReceiverVersion(const QString &version);
     void showMouseVersion(const QString &version);
-    bool searchForRun(int deviceCode, const QString &version, const QString &model) const;
-    void nothingToUpdate(int deviceCode);
-    void prepareStep(int deviceCode, const QString &versionText);
-    void countAndStartStep(int deviceCode, const QString &versionText);
-    void warnAboutDevices(int deviceCode, int targets);
-    void endOfRun(int deviceCode);
-    void receiverBootCount(int receiverClass, const QString &model);
+    // What the engine tells the page: the end of a step, a warning to show
+    // at once, and a run that ended without flashing anything.
+    void showStepEnd(int deviceCode, int state);
+    void showDeviceWarning(int deviceCode, UpdateReason reason);
+    void showRunEndedWithout(UpdateReason reason);
+    // The page's text for a reason the engine gives.
+    QString reasonText(UpdateReason reason) const;
 
     std::unique_ptr<Ui::FormSetting> ui;
 
@@ -217,32 +207,21 @@ private:
     QString m_textSameDevice;
     QString m_textVerNew;
     QString m_textReceive;
-    u8 m_updateNotNeeded = 0;
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;
     // The product's selection colour: the chosen language's button.
     QString m_selectColor;
     u8 m_firstPlacement = 1;
-
-    // The engine.
-    u8 m_mouseUpdateNotNeeded = 0;
-    u8 m_mouseCheckRunning = 0;
-    u8 m_receiverCheckRunning = 0;
-    int m_updateStep = 0;
-    QStringList m_receiverPaths;
-    u8 m_continueUpdate = 0;
-    int m_receiverWarning = 0;
-    int m_mouseWarning = 0;
-    QString m_lastWarningText;
-    QString m_failedReceiverModel;
-    QString m_receiverModel;
-    QString m_driveGroup;
-    int m_bootCount1 = 0;
-    int m_bootCount2 = 0;
-    int m_bootCount4 = 0;
-    int m_bootCount8 = 0;
-    int m_failedWasMouse = 0;
 };
+
+// The settings page's program-wide values: the product's transition mode
+// (Config.ini Option/Transition), the texts the update dialog shows for the
+// page (page FormSetting of the language files; g_updateWarningText is the
+// wired-mode text), and what the last re-pairing asked of the receivers.
+extern int g_transitionMode;
+extern QString g_textNoRecieve, g_textNoUSB, g_textError, g_textMultiMouse, g_textMultiDongle;
+extern unsigned char g_pairQueryOnline;
+extern QByteArray g_receiverIdBytes;
 
 #endif // FORMSETTING_H

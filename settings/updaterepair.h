@@ -12,12 +12,16 @@
 // SigAutoRepairProgress, SigProgress, SigRepairCheckUpdate and
 // SigAllLanguage.
 //
-// The settings page's update engine drives its instance through resetView,
-// setStateText, showReadyView, showErrorView and showUpdatingView and feeds
-// it through SigProgress(value, kind): kind 0 sets the bar to value, 1 the
-// failure view, 2 the success view, 3 hides cancel, 4 hides cancel and
-// empties the bar, 5 the failure view with the bar at 50, 6 the failure
-// view with the bar as it is.
+// The dialog is a view of the update engine (device/updateengine.h): its
+// checks and its run are the engine's, and it closes only while no run is
+// in progress. The settings page drives its instance through resetView,
+// setStateText, showReadyView, showErrorView and showUpdatingView; the
+// engine feeds every instance through SigProgress(value, kind): kind 0 sets
+// the bar to value, 1 the failure view, 2 the success view, 3 hides cancel,
+// 4 hides cancel and empties the bar, 5 the failure view with the bar at 50,
+// 6 the failure view with the bar as it is.
+
+#include "updateengine.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -80,8 +84,8 @@ public:
     void setVisible(bool visible) override;
 
     bool autoUpdate() const { return m_autoUpdate != 0; }
-    int failedDeviceCode() const { return m_failedDeviceCode; }
-    bool repairReady() const { return m_repairReady != 0; }
+    int failedDeviceCode() const { return m_plan.failedDeviceCode; }
+    bool repairReady() const { return m_plan.ready; }
 
 public slots:
     void on_CloseButton_clicked();
@@ -101,51 +105,19 @@ private:
     void closeSequence();
     void finishAndClose();
     void showFailureView();
-    bool fillAutoUpdateParameters();
+    // The dialog's text for a reason the engine gives; shown in the error view.
+    void showReason(UpdateReason reason);
 
     Ui::UpDateRepair *ui;
     QString m_pictureDir;
     unsigned char m_autoUpdate = 0;
-    int m_failedDeviceCode = 0;
-    QString m_receiverModel;
-    QString m_driveGroup;
-    unsigned char m_repairReady = 0;
+    // What the engine's last check decided for this dialog: the failed
+    // device, its configuration group and receiver model, and whether an
+    // image of the recorded kind is ready.
+    RepairPlan m_plan;
     QString m_textUpdateNotMove, m_textUpDateSuccess, m_textUpDateFail;
     QString m_textNewHong2, m_textCancel, m_textNoDevice, m_textSameDevice, m_textNoRecieve, m_textNoUSB;
     QString m_textFileError, m_textMultiMouse, m_textMultiDongle, m_textReadyUpdate, m_textRepairDevice;
 };
-
-// State of the one repair or update run, shared by every instance. Written
-// on the GUI thread only (the updater's events are handled there).
-extern unsigned char g_repairUpgradeStarted;   // the updater reports; no closing
-extern int g_repairStage;                      // 0 receiver image, 1 mouse image
-extern int g_repairImageCount;                 // 2 when both images take part
-extern unsigned char g_repairProgressSplit;    // the mouse fills the bar's upper half
-extern int g_repairFailedIsMouse;              // the failure record names the mouse
-extern int g_repairReceiverClass;              // 0, 1, 2, 4 or 8
-extern int g_repairCid;
-extern int g_repairMid;
-extern QString g_repairMouseModel;
-extern QStringList g_repairFailInfo;
-extern unsigned char g_repairAutoRun;          // the run is an automatic update
-// The image the updater is reading, held until its run has ended.
-extern QByteArray g_repairRunningImage;
-
-// Puts the run's state back to its start values (tests).
-void resetUpdateRepairState();
-
-struct DeviceAllInfo;
-// What the checks before a device is opened compare: the mouse version kept
-// for the model (empty for a mouse never paired on this computer; then
-// nothing is compared), and whether "bin" holds a newer image for the mouse
-// and, by the model its receiver link names, for the receiver (a receiver
-// without a model name counts as up to date). The mouse's image, if any,
-// goes to g_firmwareImageList as FormSetting::isNewFirmwareInBin leaves it.
-struct DeviceFirmwareCheck {
-    QString mouseVersion;
-    bool mouseNewer = false;
-    bool receiverNewer = false;
-};
-DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device);
 
 #endif // UPDATEREPAIR_H

@@ -150,8 +150,9 @@ private:
                                    + mouseGroup("Q8", 1, true, false));
     }
 
-    // A program folder with the shipped configuration and firmware images.
-    void useProgramFolderWithImages(bool receiverImage, bool mouseImage)
+    // A program folder with the shipped configuration and firmware images of
+    // these versions (0: none).
+    void useProgramFolderWithImages(quint32 receiverImage, quint32 mouseImage)
     {
         const QString dir = m_dir.path() + "/program";
         QDir(dir).removeRecursively();
@@ -165,9 +166,9 @@ private:
             f.write(bytes);
         };
         if (receiverImage)
-            write("receiver.bin", firmwareImage(211, 1, 0x0103, "QZR-4K"));
+            write("receiver.bin", firmwareImage(211, 1, receiverImage, "QZR-4K"));
         if (mouseImage)
-            write("mouse.bin", firmwareImage(210, 1, 0x0106, "QZM-Q1"));
+            write("mouse.bin", firmwareImage(210, 1, mouseImage, "QZM-Q1"));
         setProgramDirOverride(dir);
         ConfigSettings::resetForTests();
     }
@@ -401,7 +402,7 @@ private slots:
     {
         // DeviceTotal beyond the 15 models the count table once had: the
         // unrecognised index 20 is counted like any other.
-        useProgramFolderWithImages(false, false);
+        useProgramFolderWithImages(0, 0);
         const QString ini = ConfigSettings::instance()->filePath();
         QFile f(ini);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -586,28 +587,36 @@ private slots:
 
     void twinDecisionTable_data()
     {
-        QTest::addColumn<bool>("receiverNew");
-        QTest::addColumn<bool>("mouseNew");
+        // The receiver R4 runs v1.02, its model's mouse was last heard at v1.05.
+        QTest::addColumn<int>("receiverImage");   // image versions in bin/; 0 none
+        QTest::addColumn<int>("mouseImage");
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<bool>("opens");
         QTest::addColumn<bool>("pairs");
-        QTest::newRow("receiver only") << true << false << false << QString() << true << false;
-        QTest::newRow("mouse only") << false << true << false << QString("UpDateWarning") << false << false;
-        QTest::newRow("both, declined") << true << true << false << QString("RePair") << false << false;
-        QTest::newRow("neither, confirmed") << false << false << true << QString("RePair") << false << true;
+        QTest::newRow("receiver only") << 0x103 << 0 << false << QString() << true << false;
+        QTest::newRow("mouse only") << 0 << 0x106 << false << QString("UpDateWarning") << false << false;
+        QTest::newRow("both, declined") << 0x103 << 0x106 << false << QString("RePair") << false << false;
+        QTest::newRow("neither, confirmed") << 0 << 0 << true << QString("RePair") << false << true;
+        // Each device is compared with its own version: the receiver's image
+        // against the receiver, the mouse's against the mouse.
+        QTest::newRow("the receiver on its image's version, the mouse new")
+            << 0x102 << 0x106 << false << QString("UpDateWarning") << false << false;
+        QTest::newRow("the receiver's image of the mouse's version")
+            << 0x105 << 0 << false << QString() << true << false;
+        QTest::newRow("both on their images' versions") << 0x102 << 0x105 << false << QString("RePair") << false << false;
     }
 
     void twinDecisionTable()
     {
-        QFETCH(bool, receiverNew);
-        QFETCH(bool, mouseNew);
+        QFETCH(int, receiverImage);
+        QFETCH(int, mouseImage);
         QFETCH(bool, confirm);
         QFETCH(QString, dialog);
         QFETCH(bool, opens);
         QFETCH(bool, pairs);
 
-        useProgramFolderWithImages(receiverNew, mouseNew);
+        useProgramFolderWithImages(quint32(receiverImage), quint32(mouseImage));
         RegistryKey(kRegistryKey).setValue("MouseVer331", "v1.05");
         startWith(twinBench());
         QSignalSpy mainDialog(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
@@ -638,7 +647,7 @@ private slots:
     void listRebuiltDuringQuestionKeepsTheClickedCard()
     {
         RegistryKey(kRegistryKey).setValue("MouseVer331", "v1.05");
-        useProgramFolderWithImages(false, false);
+        useProgramFolderWithImages(0, 0);
         startWith(twinBench());
         QPointer<QToolButton> clicked = page->findChild<QToolButton *>("btn0");
         QVERIFY(clicked);

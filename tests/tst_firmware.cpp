@@ -193,18 +193,45 @@ private slots:
         QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.03", 4), 0);
         // Unknown receiver class: no search.
         QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 3), 0);
-        // An empty receiver model (DM) fits the image whose model name is
-        // empty, as it does for the mouse below.
-        QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", 1), 1);
-        QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.09", 1), 0);
-
-        // The mouse's model name is compared as it stands: an empty MM fits an
-        // image whose model name field is empty.
+        // A model the configuration does not name has no image, not even
+        // one whose model name field is empty: the empty receiver models
+        // (DM, D2M, D8M of Drive1) and an empty MM alike.
+        for (int receiverClass : {1, 2, 8})
+            QCOMPARE(FormSetting::checkFirmwareUpdate(211, "v1.02", receiverClass), 0);
         writeConfig("[Option]\nCID=MzMK\nDeviceTotal=2\n[Drive1]\nMID=1\n[Drive2]\nMID=2\nMM=\n");
         g_selectedDevice.driveIndex = 1;
-        QCOMPARE(FormSetting::checkFirmwareUpdate(210, "v1.05", 0), 0);
         writeImage("plain.bin", makeImage(0x107, 210, 33, 2, ""));
-        QCOMPARE(FormSetting::checkFirmwareUpdate(210, "v1.05", 0), 1);
+        QCOMPARE(FormSetting::checkFirmwareUpdate(210, "v1.05", 0), 0);
+        QVERIFY(!FormSetting::isNewFirmwareInBin(210, QString(), QString(), 33, 2));
+        QVERIFY(!UpDateRepair::isNewFirmwareInBin(211, QString(), QString(), 33, 1));
+        QVERIFY(g_firmwareImageList.isEmpty() && g_repairImageList.isEmpty());
+    }
+
+    // A search reads the headers of the folder's files and only the chosen
+    // image whole: a large file of another device costs it one header.
+    void searchReadsHeadersOnly()
+    {
+        const QByteArray chosen = makeImage(0x106, 210, 33, 1, "QZM-Q1");
+        writeImage("a-mouse.bin", chosen);
+        writeImage("b-large.bin", makeImage(0x107, 210, 33, 2, "QZM-Q2"));
+        QFile large(binDir() + "/b-large.bin");
+        QVERIFY(large.resize(64 * 1024 * 1024));   // sparse: no disk is used
+        const auto bytesRead = [] {
+            QFile io("/proc/self/io");
+            if (!io.open(QIODevice::ReadOnly))
+                return qint64(-1);
+            for (const QByteArray &line : io.readAll().split('\n')) {
+                if (line.startsWith("rchar:"))
+                    return line.mid(6).trimmed().toLongLong();
+            }
+            return qint64(-1);
+        };
+        const qint64 before = bytesRead();
+        if (before < 0)
+            QSKIP("this system does not count the bytes a process reads");
+        QVERIFY(FormSetting::isNewFirmwareInBin(210, "v1.05", "QZM-Q1", 33, 1));
+        QVERIFY(bytesRead() - before < 1024 * 1024);
+        QCOMPARE(g_firmwareImageList.value(0), chosen);
     }
 
     // Image names match "*.bin" whatever their case.

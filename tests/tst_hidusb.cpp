@@ -510,8 +510,11 @@ private slots:
         }
         QCOMPARE(last, 100);
         QCOMPARE(steps.back(), (std::vector<unsigned char>{7, 2, 1}));
-        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0106);
-        QCOMPARE(UsbFinderC_GetVersion(path("R1").c_str()), 0x0106);
+        // A mouse image goes to the mouse on its cable (M2), never to the
+        // one reached through the receiver (M1).
+        QCOMPARE(hidsim::firmwareVersion("M2"), 0x0106);
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0105);
+        QCOMPARE(UsbFinderC_GetVersion(path("R1").c_str()), 0x0105);
         QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find("success") != std::string::npos);
 
         // Failing at 40 %: the mouse is left waiting in update mode.
@@ -526,8 +529,9 @@ private slots:
         }
         QCOMPARE(steps.back(), (std::vector<unsigned char>{7, 2, 0}));
         QCOMPARE(int(steps[steps.size() - 2][2]), 35);
-        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0106);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("R1").c_str())), 0);
+        QCOMPARE(hidsim::firmwareVersion("M2"), 0x0106);
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), 0);
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("R1").c_str())), 1);
         char **logs = UsbUpgradeC_GetLogs();
         for (int i = 0; i < 8; ++i)
             QVERIFY(logs[i]);
@@ -543,10 +547,22 @@ private slots:
             QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 1}));
             g_upgrade.clear();
         }
-        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0107);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("R1").c_str())), 1);
+        QCOMPARE(hidsim::firmwareVersion("M2"), 0x0107);
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), 1);
         UsbUpgradeC_FindBootDevices(img.data(), &count);
         QCOMPARE(count, 0);
+
+        // Without a mouse on its cable a mouse image has no target, even
+        // with a mouse of its model online behind the receiver.
+        QVERIFY(hidsim::plug("M2", false));
+        QCOMPARE(int(UsbUpgrade_Start(img.data(), onUpgrade, 10000)), 0);
+        QVERIFY(hidsim::waitIdle());
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 0}));
+            g_upgrade.clear();
+        }
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0105);
 
         // An image for no attached device ends in failure, not in silence.
         img = firmware(211, 9, 0x0200, "QZR-4K");

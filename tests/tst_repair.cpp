@@ -1,8 +1,7 @@
 // The update and repair dialog against the simulated devices: what the
-// check offers for a failure record and the attached devices, a repair run
-// from the first progress event to the record and the log it leaves, the
-// automatic update of the main window's key, and that nothing closes the
-// dialog while the updater writes.
+// check offers for a failure record and the attached devices, and the
+// automatic update of the main window's key. The runs themselves, from
+// either place they start, are in tst_updaterun.
 
 #include "HIDUsb.h"
 #include "firmwarebench.h"
@@ -170,127 +169,6 @@ private slots:
         QCOMPARE(RegistryKey(updateTraceKeyPath()).value("UpdateFailInfo").toString(), record);
     }
 
-    // A run from the action button to its end.
-    void repairRuns_data()
-    {
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QString>("images");
-        QTest::addColumn<int>("failAt");
-        QTest::addColumn<QString>("change");      // "", "drop images", "no log folder"
-        QTest::addColumn<int>("text");            // page Progress 1 success, 2 failure; -8 AutoRepair FileError
-        QTest::addColumn<int>("peak");            // last progress reported
-        QTest::addColumn<int>("bar");
-        QTest::addColumn<int>("starts");
-        QTest::addColumn<QString>("recordAfter");
-        QTest::addColumn<bool>("log");
-
-        const QString boot = receiverInUpdateMode();
-        const QStringList m2{"M2"};
-        const QStringList r1{"R1"};
-        QTest::newRow("receiver, then the mouse")
-            << "211,4,33,1" << boot << m2 << "receiver mouse" << -1 << "" << 1 << 100 << 100 << 2 << "" << false;
-        QTest::newRow("receiver fails at 40 %") << "211,4,33,1" << boot << m2 << "receiver mouse" << 40 << "" << 2 << 17
-                                                << 17 << 1 << "211,4,33,1" << true;
-        QTest::newRow("receiver fails, the log cannot be written") << "211,4,33,1" << boot << m2 << "receiver mouse" << 40
-                                                                   << "no log folder" << 2 << 17 << 17 << 1
-                                                                   << "211,4,33,1" << false;
-        QTest::newRow("mouse alone fails at 60 %") << "210,4,33,1" << mouseInUpdateMode() << r1 << "mouse" << 60 << ""
-                                                   << 2 << 55 << 55 << 1 << "210,4,33,1" << true;
-        QTest::newRow("mouse alone") << "210,4,33,1" << mouseInUpdateMode() << r1 << "mouse" << -1 << "" << 1 << 100
-                                     << 100 << 1 << "" << false;
-        QTest::newRow("receiver repaired, no mouse image")
-            << "211,4,33,1" << boot << m2 << "receiver" << -1 << "" << 2 << 100 << 50 << 1 << "" << false;
-        QTest::newRow("images gone before the run") << "211,4,33,1" << boot << m2 << "receiver mouse" << -1
-                                                    << "drop images" << -8 << -1 << 0 << 0 << "211,4,33,1" << false;
-    }
-    void repairRuns()
-    {
-        QFETCH(QString, record);
-        QFETCH(QString, fixture);
-        QFETCH(QStringList, listed);
-        QFETCH(QString, images);
-        QFETCH(int, failAt);
-        QFETCH(QString, change);
-        QFETCH(int, text);
-        QFETCH(int, peak);
-        QFETCH(int, bar);
-        QFETCH(int, starts);
-        QFETCH(QString, recordAfter);
-        QFETCH(bool, log);
-
-        bench(fixture, listed, images);
-        setRecord(record);
-        dialog->SlotRepairCheckUpdate();
-        QCOMPARE(dialog->stateText(), autoRepairText(12));
-        hidsim::failUpdateAt(failAt);
-        if (change == "drop images")
-            folder->removeImages();
-        if (change == "no log folder")
-            QDir(userDataDir() + "/Exception").removeRecursively();
-        QSignalSpy progress(PostMsg::instance(), &PostMsg::SigAutoRepairProgress);
-        QSignalSpy repairButton(PostMsg::instance(), &PostMsg::SigUpDateButton);
-        // From the first progress event to the last, the run is busy: device
-        // changes stay ignored and nothing closes the dialog, also between
-        // the receiver and the mouse image.
-        bool busyThroughout = true;
-        QMetaObject::Connection watch = connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, [&]() {
-            busyThroughout = busyThroughout && g_upgradeIdle == 0 && g_repairUpdating == 1 && g_repairUpgradeStarted == 1;
-        });
-        hidsim::clearCalls();
-
-        tool("NewHong_2")->click();
-        QCOMPARE(int(g_upgradeIdle), starts > 0 ? 0 : 1);
-        QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
-        QVERIFY(hidsim::waitIdle());
-        QCoreApplication::processEvents();
-
-        QCOMPARE(dialog->stateText(), text < 0 ? autoRepairText(-text) : langText(g_langProgress, 0, text));
-        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), starts);
-        QCOMPARE(readUpdateFailInfo(), recordAfter);
-        QCOMPARE(QFile::exists(updateLogPath()), log);
-        if (log) {
-            QFile file(updateLogPath());
-            QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-            const QList<QByteArray> lines = file.readAll().split('\n');
-            QCOMPARE(lines.size(), 9);   // eight lines, each ended
-            QCOMPARE(lines.at(7), QByteArray("result: failure"));
-        }
-        QCOMPARE(int(g_repairUpdating), 0);
-        QCOMPARE(int(g_repairUpgradeStarted), 0);
-        QCOMPARE(this->bar()->value(), bar);
-
-        // Progress only grows; with two images the receiver fills the lower
-        // half of the bar and the mouse the upper.
-        int last = -1;
-        for (const QList<QVariant> &args : qAsConst(progress)) {
-            QVERIFY(args.at(0).toInt() >= last);
-            last = args.at(0).toInt();
-        }
-        QCOMPARE(last, peak);
-        disconnect(watch);
-        QVERIFY(busyThroughout);
-        if (starts == 2) {
-            QVERIFY(progress.contains(QList<QVariant>{50}));
-            QCOMPARE(hidsim::firmwareVersion("R1"), 0x103);
-            QCOMPARE(hidsim::firmwareVersion("M2"), 0x106);
-        }
-        // The device list's repair button goes once the failed kind is
-        // flashed, and comes back when a step fails.
-        QCOMPARE(repairButton.count(), starts > 0 ? 1 : 0);
-        if (starts > 0)
-            QCOMPARE(repairButton.first().at(0).toBool(), recordAfter.isEmpty());
-
-        // The action button now closes and hands the server back.
-        QSignalSpy newVersion(PostMsg::instance(), &PostMsg::SigSetNewVer);
-        hidsim::clearCalls();
-        QTest::keyClick(dialog.get(), Qt::Key_Return);
-        QTRY_VERIFY(!dialog->isVisible());
-        QCOMPARE(newVersion.count(), bar == 100 ? 1 : 0);
-        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
-    }
-
     // The main window's key: an automatic update of the one device shown.
     void automaticUpdate_data()
     {
@@ -336,32 +214,6 @@ private slots:
         // The mouse is never flashed here: not on its cable, or current.
         QCOMPARE(hidsim::firmwareVersion("M1"), 0x105);
         QCOMPARE(int(g_repairUpdating), 0);
-    }
-
-    // From the moment the updater starts, before its first progress event
-    // too, neither Escape, the close button nor the window's close end the
-    // dialog; once it has ended, they do.
-    void closingWaitsForTheUpdater()
-    {
-        bench(receiverInUpdateMode(), QStringList{"M2"}, "receiver");
-        setRecord("211,4,33,1");
-        dialog->SlotRepairCheckUpdate();
-        hidsim::setTimeScale(0.3);
-        tool("NewHong_2")->click();
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        tool("CloseButton")->click();
-        dialog->close();
-        QVERIFY(dialog->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(bar()->value() > 0, 5000);
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(int(g_repairUpgradeStarted), 1);
-        QCOMPARE(int(g_upgradeIdle), 0);
-
-        QTRY_COMPARE_WITH_TIMEOUT(int(g_upgradeIdle), 1, 10000);
-        hidsim::clearCalls();
-        QTest::keyClick(dialog.get(), Qt::Key_Escape);
-        QTRY_VERIFY(!dialog->isVisible());
-        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
     }
 
     // Only the settings page's instance tells the device link that the

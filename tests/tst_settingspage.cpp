@@ -20,7 +20,7 @@
 #include "settingsbench.h"
 #include "testsupport.h"
 #include "updaterepair.h"
-#include "updaterun.h"
+#include "updateengine.h"
 #include "updatetraces.h"
 #include "worker.h"
 

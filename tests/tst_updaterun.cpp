@@ -1,11 +1,13 @@
-// The settings page's update runs against the simulated receiver and mouse:
-// from the update dialog's action button to the last step, what the devices
-// hold afterwards, what the labels, the dialog, the failure record, the log
-// and the mouse version say, the warnings of a step without its device, and
-// a run whose updater falls silent.
+// Firmware update runs against the simulated receivers and mice, through
+// both places a user starts one: the settings page's update button and the
+// device list's repair button. Each run goes from the dialog's action button
+// to its end on the program's own timers; the table says which devices end
+// up flashed, what the dialog says, where the bar stands and what record the
+// run leaves, and every run is tried for closing at each moment: nothing
+// closes the dialog from the user's confirmation to the run's end view.
 
-#include "HIDUsb.h"
 #include "firmwarebench.h"
+#include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "hidusb_sim.h"
@@ -13,15 +15,18 @@
 #include "registry.h"
 #include "settingsbench.h"
 #include "testsupport.h"
+#include "updateengine.h"
 #include "updaterepair.h"
-#include "updaterun.h"
 #include "updatetraces.h"
 #include "updatewarning.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -31,6 +36,43 @@
 #include <functional>
 #include <memory>
 
+namespace {
+
+// R1, the 4K receiver of model 1, waits in update mode after a failed
+// receiver update; the mouse M2 is on its cable.
+QString receiverInUpdateMode()
+{
+    return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true);
+}
+
+// M1, the mouse of R1, waits in update mode after a failed mouse update.
+QString mouseInUpdateMode()
+{
+    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
+}
+
+// A language text named "Page position".
+QString textNamed(const QString &name)
+{
+    const QStringList parts = name.split(' ');
+    const int position = parts.value(1).toInt();
+    if (parts.first() == "Progress")
+        return langText(g_langProgress, 0, position);
+    if (parts.first() == "AutoRepair")
+        return langText(g_langAutoRepair, 0, position);
+    return langText(g_langFormSetting, 0, position);
+}
+
+QMap<QString, int> firmwareOnTheBench()
+{
+    QMap<QString, int> versions;
+    for (const std::string &id : hidsim::deviceIds())
+        versions[QString::fromStdString(id)] = hidsim::firmwareVersion(id.c_str());
+    return versions;
+}
+
+} // namespace
+
 class TestUpdateRun : public QObject
 {
     Q_OBJECT
@@ -39,24 +81,45 @@ private:
     std::unique_ptr<FirmwareProgramFolder> folder;
     std::unique_ptr<FormSetting> page;
 
+    UpDateRepair *dialog() { return g_updateRepairDialog; }
     QLabel *label(const char *name) { return page->findChild<QLabel *>(name); }
-    QToolButton *dialogButton(const char *name) { return g_updateRepairDialog->findChild<QToolButton *>(name); }
-    QProgressBar *progressBar() { return g_updateRepairDialog->findChild<QProgressBar *>("progressBar_2"); }
+    QToolButton *dialogButton(const char *name) { return dialog()->findChild<QToolButton *>(name); }
+    QProgressBar *progressBar() { return dialog()->findChild<QProgressBar *>("progressBar_2"); }
 
-    void bench(const QString &fixture, int receiverImage, int mouseImage)
+    // Every way a user closes the dialog: Escape, the close button, the
+    // window's close. True when it closed.
+    bool tryToClose()
     {
-        QVERIFY(startSettingsBench(*folder, fixture, receiverImage, mouseImage));
+        QTest::keyClick(dialog(), Qt::Key_Escape);
+        dialogButton("CloseButton")->click();
+        dialog()->close();
+        return !dialog()->isVisible();
     }
 
-    // The check timers' ticks, one after the other, until no run is armed;
-    // `beforeTick` sees the state between two ticks.
-    void runToEnd(const std::function<void()> &beforeTick = {})
+    // Images "code:mid:version:model", separated by blanks.
+    void addImages(const QString &images)
+    {
+        int n = 0;
+        for (const QString &image : images.split(' ', Qt::SkipEmptyParts)) {
+            const QStringList f = image.split(':');
+            folder->addImage(QString("image%1.bin").arg(n++),
+                             firmwareImageBytes(f.at(0).toInt(), f.at(1).toInt(), quint32(f.at(2).toUInt(nullptr, 16)),
+                                                f.value(3).toLatin1()));
+        }
+    }
+
+    bool runOver() const
+    {
+        return !UpdateEngine::instance()->runInProgress() && !g_dongleCheckTimer->isActive()
+               && !g_mouseCheckTimer->isActive() && g_upgradeIdle == 1;
+    }
+
+    // The check timers' ticks, one after the other, until no run is armed.
+    void runToEnd()
     {
         for (int tick = 0; tick < 40; ++tick) {
             QVERIFY(hidsim::waitIdle());
             QCoreApplication::processEvents();
-            if (beforeTick)
-                beforeTick();
             if (g_dongleCheckTimer->isActive())
                 page->onDongleCheckTimer();
             else if (g_mouseCheckTimer->isActive())
@@ -73,15 +136,22 @@ private slots:
     void init()
     {
         resetFirmwareBench();
-        resetUpdateRunState();
         removeUpdateFailInfo();
-        RegistryKey(updateTraceKeyPath()).remove(mouseVersionValueName("33", "1"));
+        for (const char *mid : {"1", "2"})
+            RegistryKey(updateTraceKeyPath()).remove(mouseVersionValueName("33", mid));
         QDir().mkpath(userDataDir() + "/Exception");
         QFile::remove(updateLogPath());
+        g_wirelessPids = QStringList{"F511"};
+        g_wireless2Pids = QStringList{"F512"};
+        g_wireless4Pids = QStringList{"F514"};
+        g_wireless8Pids = QStringList{"F518"};
         folder.reset(new FirmwareProgramFolder);
         page.reset(new FormSetting);
         page->buildUpdateDialogs();
         page->show();
+        // The program's own timers, only quicker than a second.
+        g_dongleCheckTimer->setInterval(5);
+        g_mouseCheckTimer->setInterval(5);
         g_devicePageActive = 1;
     }
 
@@ -90,128 +160,306 @@ private slots:
         page.reset();
         folder.reset();
         g_deviceList.clear();
-        setUpdateWatchdogMs(0);
+        g_foundDevices.clear();
+        hidsim::setTimeScale(0);
+        hidsim::waitIdle();
         QCoreApplication::processEvents();
     }
 
-    // A run from the dialog's action button to its end.
-    void runEnds_data()
+    void runs_data()
     {
-        addSettingsBenchColumns();
-        QTest::addColumn<int>("failAt");
-        QTest::addColumn<int>("starts");           // images handed to the updater
-        QTest::addColumn<int>("receiverAfter");    // firmware the devices hold afterwards
-        QTest::addColumn<int>("mouseAfter");
-        QTest::addColumn<bool>("success");
+        QTest::addColumn<QString>("entry");        // "settings": the update button; "repair": the device list
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("images");       // code:mid:version:model ...
+        QTest::addColumn<QString>("change");       // "", "fail <percent>", "cable out", "silent", "drop images", "no log folder"
+        QTest::addColumn<bool>("offered");         // the dialog offers the run
+        QTest::addColumn<QString>("flashed");      // the bench's devices that took an image
+        QTest::addColumn<QString>("text");         // what the dialog says at the end
         QTest::addColumn<int>("bar");
         QTest::addColumn<QString>("recordAfter");
-        QTest::addColumn<QString>("receiverLabel");
-        QTest::addColumn<QString>("mouseLabel");
-        QTest::addColumn<bool>("cableOut");        // the mouse's cable is pulled once the receiver is flashed
 
         const QString both = updateBench();
         const QStringList pair{"R1", "M1"};
-        QTest::newRow("receiver, then the mouse")
-            << both << pair << "R1" << "" << 0x103 << 0x106 << -1 << 2 << 0x103 << 0x106 << true << 100 << "" << "v1.03" << "v1.06" << false;
-        QTest::newRow("only the receiver new")
-            << both << pair << "R1" << "" << 0x103 << 0x105 << -1 << 1 << 0x103 << 0x105 << true << 100 << "" << "v1.03" << "v1.05" << false;
-        QTest::newRow("receiver current, the mouse new")
-            << both << pair << "R1" << "" << 0x102 << 0x106 << -1 << 1 << 0x102 << 0x106 << true << 100 << "" << "v1.02" << "v1.06" << false;
-        QTest::newRow("the receiver fails at 40 %, the mouse waits")
-            << both << pair << "R1" << "" << 0x103 << 0x106 << 40 << 1 << 0x102 << 0x105 << false << 17 << "211,4,33,1" << "v1.02" << "v1.05" << false;
-        QTest::newRow("the mouse fails at 60 %")
-            << both << pair << "R1" << "" << 0x102 << 0x106 << 60 << 1 << 0x102 << 0x105 << false << 55 << "210,4,33,1" << "v1.02" << "v1.05" << false;
+        const QString images = "211:1:0x103:QZR-4K 210:1:0x106:QZM-Q1";
+        const QString receiverOnly = "211:1:0x103:QZR-4K";
+        const QString mouseOnly = "210:1:0x106:QZM-Q1";
+
+        // From the settings page: receiver R1 with M1, which is on its cable too.
+        QTest::newRow("settings: the receiver, then the mouse")
+            << "settings" << both << pair << "R1" << "" << images << "" << true << "M1 R1" << "Progress 1" << 100 << "";
+        QTest::newRow("settings: only the receiver new")
+            << "settings" << both << pair << "R1" << "" << "211:1:0x103:QZR-4K 210:1:0x105:QZM-Q1" << "" << true << "R1"
+            << "Progress 1" << 100 << "";
+        QTest::newRow("settings: the receiver on its image's version, the mouse new")
+            << "settings" << both << pair << "R1" << "" << "211:1:0x102:QZR-4K 210:1:0x106:QZM-Q1" << "" << true << "M1"
+            << "Progress 1" << 100 << "";
+        QTest::newRow("settings: both on their images' versions")
+            << "settings" << both << pair << "R1" << "" << "211:1:0x102:QZR-4K 210:1:0x105:QZM-Q1" << "" << false << ""
+            << "FormSetting 18" << 0 << "";
+        QTest::newRow("settings: the receiver fails at 40 %, the mouse waits")
+            << "settings" << both << pair << "R1" << "" << images << "fail 40" << true << "" << "Progress 2" << 17
+            << "211,4,33,1";
+        QTest::newRow("settings: the mouse fails at 60 %")
+            << "settings" << both << pair << "R1" << "" << "211:1:0x102:QZR-4K 210:1:0x106:QZM-Q1" << "fail 60" << true
+            << "" << "Progress 2" << 55 << "210,4,33,1";
         // The receiver is flashed but the mouse's step cannot run: the update
         // did not complete, and nothing may say it did.
-        QTest::newRow("the mouse on its cable selected, listed after the receiver")
-            << both << pair << "M1" << "" << 0x103 << 0x106 << -1 << 1 << 0x103 << 0x105 << false << 50 << "" << "v1.03" << "v1.05" << false;
-        QTest::newRow("the mouse's cable pulled while the receiver is flashed")
-            << both << pair << "R1" << "" << 0x103 << 0x106 << -1 << 1 << 0x103 << 0x105 << false << 50 << "" << "v1.03" << "v1.05" << true;
-        QTest::newRow("receiver repaired from the mouse's cable, then the mouse")
-            << receiverWaitingBench() << QStringList{"M1"} << "M1" << "211,4,33,1" << 0x103 << 0x106 << -1 << 2 << 0x103
-            << 0x106 << true << 100 << "" << "v1.03" << "v1.06" << false;
-        QTest::newRow("mouse repaired behind an updated receiver")
-            << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1" << 0x103 << 0x106 << -1 << 2 << 0x103 << 0x106
-            << true << 100 << "" << "v1.03" << "v1.06" << false;
-        QTest::newRow("mouse repaired, the receiver current")
-            << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1" << 0x102 << 0x106 << -1 << 1 << 0x102 << 0x106
-            << true << 100 << "" << "v1.02" << "v1.06" << false;
+        QTest::newRow("settings: the mouse on its cable selected, listed after the receiver")
+            << "settings" << both << pair << "M1" << "" << images << "" << true << "R1" << "Progress 2" << 50 << "";
+        QTest::newRow("settings: the mouse's cable pulled between the steps")
+            << "settings" << both << pair << "R1" << "" << images << "cable out" << true << "R1" << "Progress 2" << 50 << "";
+        QTest::newRow("settings: the updater falls silent")
+            << "settings" << both << pair << "R1" << "" << images << "silent" << true << "" << "Progress 2" << 0
+            << "211,4,33,1";
+        QTest::newRow("settings: another receiver waits in update mode")
+            << "settings" << both + bootFixture("B3", 211, 1, "QZR-4K", "") << pair << "R1" << "" << images << "" << true
+            << "" << "FormSetting 17" << 0 << "";
+        // A mouse image goes to the mouse on its cable, never to the one that
+        // answers through the receiver.
+        QTest::newRow("settings: a mouse on its cable beside a receiver with its own mouse")
+            << "settings" << receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false) + mouseFixture("M2", 1, true)
+            << QStringList{"M2", "R1"} << "M2" << "" << images << "" << true << "M2 R1" << "Progress 1" << 100 << "";
+        QTest::newRow("settings: the receiver repaired from the mouse's cable, then the mouse")
+            << "settings" << receiverWaitingBench() << QStringList{"M1"} << "M1" << "211,4,33,1" << images << "" << true
+            << "M1 R1" << "Progress 1" << 100 << "";
+        QTest::newRow("settings: the mouse repaired behind an updated receiver")
+            << "settings" << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1" << images << "" << true
+            << "M1 R1" << "Progress 1" << 100 << "";
+        QTest::newRow("settings: the mouse repaired, the receiver current")
+            << "settings" << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1"
+            << "211:1:0x102:QZR-4K 210:1:0x106:QZM-Q1" << "" << true << "M1" << "Progress 1" << 100 << "";
+        // A receiver class whose model the configuration leaves empty has no
+        // image, not even one with an empty model name: neither the check
+        // nor the run flashes it.
+        for (const auto &row : {std::make_pair(1, 1), std::make_pair(2, 1), std::make_pair(8, 1), std::make_pair(4, 2)}) {
+            const int cls = row.first, mid = row.second;
+            const QString bench = receiverFixture("R1", cls, mid, "M1") + mouseFixture("M1", mid, true);
+            const QString blank = QString("211:%1:0x103:").arg(mid);
+            QTest::addRow("settings: class %d with an empty receiver model, the mouse new", cls)
+                << "settings" << bench << QStringList{"M1", "R1"} << "R1" << ""
+                << blank + QString(" 210:%1:0x106:QZM-Q%1").arg(mid) << "" << true << "M1" << "Progress 1" << 100 << "";
+            QTest::addRow("settings: class %d with an empty receiver model alone", cls)
+                << "settings" << bench << QStringList{"M1", "R1"} << "R1" << "" << blank << "" << false << ""
+                << "FormSetting 18" << 0 << "";
+        }
+
+        // From the device list's repair button, the failed device waiting in
+        // update mode.
+        const QString boot = receiverInUpdateMode();
+        const QStringList m2{"M2"};
+        QTest::newRow("repair: the receiver, then the mouse")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "" << true << "M2 R1" << "Progress 1" << 100 << "";
+        QTest::newRow("repair: the receiver fails at 40 %")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "fail 40" << true << "" << "Progress 2" << 17
+            << "211,4,33,1";
+        QTest::newRow("repair: the receiver fails, the log cannot be written")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "no log folder" << true << "" << "Progress 2"
+            << 17 << "211,4,33,1";
+        QTest::newRow("repair: the mouse alone")
+            << "repair" << mouseInUpdateMode() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "" << true
+            << "M1" << "Progress 1" << 100 << "";
+        QTest::newRow("repair: the mouse alone fails at 60 %")
+            << "repair" << mouseInUpdateMode() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "fail 60" << true
+            << "" << "Progress 2" << 55 << "210,4,33,1";
+        QTest::newRow("repair: the receiver repaired, no mouse image")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << receiverOnly << "" << true << "R1" << "Progress 2" << 50
+            << "";
+        QTest::newRow("repair: the images gone before the run")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "drop images" << true << "" << "AutoRepair 8" << 0
+            << "211,4,33,1";
+        QTest::newRow("repair: the updater falls silent")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "silent" << true << "" << "Progress 2" << 0
+            << "211,4,33,1";
     }
-    void runEnds()
+    void runs()
     {
-        QFETCH(int, failAt);
-        QFETCH(int, starts);
-        QFETCH(int, receiverAfter);
-        QFETCH(int, mouseAfter);
-        QFETCH(bool, success);
+        QFETCH(QString, entry);
+        QFETCH(QString, fixture);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, selected);
+        QFETCH(QString, record);
+        QFETCH(QString, images);
+        QFETCH(QString, change);
+        QFETCH(bool, offered);
+        QFETCH(QString, flashed);
+        QFETCH(QString, text);
         QFETCH(int, bar);
         QFETCH(QString, recordAfter);
-        QFETCH(QString, receiverLabel);
-        QFETCH(QString, mouseLabel);
-        QFETCH(bool, cableOut);
 
-        QVERIFY(startSettingsBenchRow(*folder));
+        QVERIFY(hidsim::reset(folder->fixture("bench", fixture).toUtf8().constData()));
+        hidsim::setTimeScale(0.02);
+        addImages(images);
+        setUpdateFailRecord(record);
+        const QMap<QString, int> before = firmwareOnTheBench();
+        const bool settings = entry == "settings";
+        UpdateEngine *engine = UpdateEngine::instance();
 
-        // The version report finds the images newer: the dialog offers them.
-        page->SetVer(0);
-        QVERIFY(g_updateRepairDialog->isVisible());
-        QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langAutoRepair, 0, 12));
+        // The user opens the dialog.
+        if (settings) {
+            listDevices(listed, "M1");
+            selectDevice(selected.toLatin1().constData(), "M1");
+            // The version report: the page learns what is new, and may offer
+            // it at once; then the update button.
+            page->SetVer(0);
+            page->findChild<QToolButton *>("Receive_2")->click();
+        } else {
+            g_devicePageActive = 0;
+            for (const QString &id : listed)
+                g_foundDevices.append(listedDevice(id.toLatin1().constData()));
+            // As the device list's repair button does.
+            dialog()->resetView();
+            dialog()->setModal(true);
+            emit PostMsg::instance()->SigRepairCheckUpdate();
+            dialog()->show();
+        }
+        if (!offered) {
+            QVERIFY(!dialog()->isVisible());
+            QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(text));
+            QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
+            QCOMPARE(firmwareOnTheBench(), before);
+            return;
+        }
+        QVERIFY(dialog()->isVisible());
+        QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
 
+        const QStringList changes = change.split(' ');
+        // A log folder that is missing matters where a step fails.
+        const int failAt = changes.first() == "fail" ? changes.last().toInt() : change == "no log folder" ? 40 : -1;
         hidsim::failUpdateAt(failAt);
-        hidsim::clearCalls();
+        if (change == "silent") {
+            engine->setWatchdogMs(300);
+            hidsim::setTimeScale(10000);   // every step of the updater far away
+        }
+        if (change == "drop images")
+            folder->removeImages();
+        if (change == "no log folder")
+            QDir(userDataDir() + "/Exception").removeRecursively();
+
+        // At every moment of the run, nothing closes the dialog: between the
+        // steps, and while the updater reports.
+        QStringList closedAt;
+        bool progressSeen = false;
+        const auto duringRun = [&](const QString &moment) {
+            if (tryToClose())
+                closedAt << moment;
+        };
+        const auto onProgress = [&]() {
+            if (!progressSeen) {
+                progressSeen = true;
+                duringRun("during progress");
+            }
+        };
         QSignalSpy progress(PostMsg::instance(), &PostMsg::SigProgress);
-        // The updater reports at once (no delays on the bench): every event
-        // is already there when the step that started it next looks.
-        dialogButton("NewHong_2")->click();
-        QCOMPARE(int(g_upgradeIdle), 0);
-        QCOMPARE(int(g_firmwareUpdating), 1);
-        runToEnd([cableOut] {
-            if (cableOut && g_receiverUpdateState == UpdateSucceeded && g_deviceList.size() == 2) {
+        QSignalSpy repairProgress(PostMsg::instance(), &PostMsg::SigAutoRepairProgress);
+        QSignalSpy endedWithout(engine, &UpdateEngine::runEndedWithout);
+        QMetaObject::Connection c1 = connect(PostMsg::instance(), &PostMsg::SigProgress, this, [&](int, int kind) {
+            if (kind == 0)
+                onProgress();
+        });
+        QMetaObject::Connection c2 = connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, onProgress);
+        QMetaObject::Connection c3 = connect(engine, &UpdateEngine::stepShown, this, [&](int code, int state) {
+            if (code != kReceiverDeviceCode || state != UpdateSucceeded)
+                return;
+            if (change == "cable out") {
                 QVERIFY(hidsim::plug("M1", false));
                 listDevices({"R1"}, "M1");
             }
+            // The receiver's step has ended; unless that was the run's end
+            // view, the mouse's step follows.
+            if (engine->runInProgress())
+                duringRun("between the steps");
         });
+        hidsim::clearCalls();
 
-        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), starts);
-        QCOMPARE(hidsim::firmwareVersion("R1"), receiverAfter);
-        QCOMPARE(hidsim::firmwareVersion("M1"), mouseAfter);
-        QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langProgress, 0, success ? 1 : 2));
+        // The user confirms.
+        dialogButton("NewHong_2")->click();
+        // Only a run that found nothing to flash has ended already.
+        if (!text.startsWith("AutoRepair"))
+            duringRun("before the first tick");
+        QTRY_VERIFY_WITH_TIMEOUT(runOver(), 15000);
+        if (change != "silent")
+            QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+        disconnect(c1);
+        disconnect(c2);
+        disconnect(c3);
+        QCOMPARE(closedAt, QStringList());
+        QVERIFY(dialog()->isVisible());
+
+        // Which devices took an image.
+        const QMap<QString, int> after = firmwareOnTheBench();
+        QStringList changed;
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            if (after.value(it.key()) != it.value())
+                changed << it.key();
+        }
+        QCOMPARE(changed.join(' '), flashed);
+        const bool failedByUpdater = failAt >= 0 || change == "silent";
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), changed.size() + (failedByUpdater ? 1 : 0));
+
+        // What the dialog shows, once.
+        QCOMPARE(dialog()->stateText(), textNamed(text));
         QCOMPARE(progressBar()->value(), bar);
+        int ends = endedWithout.count();
+        for (const QList<QVariant> &args : qAsConst(progress))
+            ends += args.at(1).toInt() != 0 ? 1 : 0;
+        QCOMPARE(ends, text.startsWith("AutoRepair") ? 0 : 1);
+
+        // The traces the run leaves.
         QCOMPARE(readUpdateFailInfo(), recordAfter);
-        QCOMPARE(QFile::exists(updateLogPath()), failAt >= 0);
-        if (failAt >= 0) {
-            QFile log(updateLogPath());
-            QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
-            QCOMPARE(log.readAll().split('\n').size(), 9);
+        const bool log = failedByUpdater && change != "no log folder";
+        QCOMPARE(QFile::exists(updateLogPath()), log);
+        if (log) {
+            QFile file(updateLogPath());
+            QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+            QCOMPARE(file.readAll().split('\n').size(), 9);   // eight lines, each ended
+        }
+        if (failedByUpdater) {
             QCOMPARE(int(g_update210Available), 0);
             QCOMPARE(int(g_update211Available), 0);
         }
-        // The labels show what the devices now run.
-        QCOMPARE(label("label_5")->text(), receiverLabel);
-        QCOMPARE(label("label_7")->text(), mouseLabel);
-        QCOMPARE(readMouseVersion("33", "1"), mouseAfter == 0x106 ? QString("v1.06") : QString());
-        // Nothing is left running and device changes are heard again.
-        QCOMPARE(int(g_upgradeIdle), 1);
+        const auto version = [](const QString &id) { return firmwareVersionText(quint32(hidsim::firmwareVersion(id.toLatin1()))); };
+        const QStringList mice = changed.filter(QRegularExpression("^M"));
+        if (settings) {
+            // The settings page's run records the version of a mouse it flashed.
+            QCOMPARE(readMouseVersion("33", QString::number(g_selectedDevice.mid)),
+                     mice.isEmpty() ? QString() : version(mice.first()));
+            // The labels show what the devices now run.
+            for (const QString &id : changed)
+                QCOMPARE(label(id.startsWith('R') ? "label_5" : "label_7")->text(), version(id));
+        }
         QCOMPARE(int(g_firmwareUpdating), 0);
-        QVERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
+        QCOMPARE(int(g_repairUpdating), 0);
+        QCOMPARE(int(g_repairUpgradeStarted), 0);
 
         // The bar only grows; with two images the receiver fills its lower
         // half and the mouse the upper.
-        int last = -1;
+        QList<int> values;
         for (const QList<QVariant> &args : qAsConst(progress)) {
-            if (args.at(1).toInt() != 0)
-                continue;
-            QVERIFY(args.at(0).toInt() >= last);
-            last = args.at(0).toInt();
+            if (args.at(1).toInt() == 0)
+                values << args.at(0).toInt();
         }
-        if (starts == 2)
-            QVERIFY(progress.contains(QList<QVariant>{50, 0}));
+        for (const QList<QVariant> &args : qAsConst(repairProgress))
+            values << args.at(0).toInt();
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        if (changed.size() == 2)
+            QVERIFY(values.contains(50) && values.contains(100));
 
-        // Closing after a finished update tells the page it is current.
-        QTest::keyClick(g_updateRepairDialog, Qt::Key_Escape);
-        QTRY_VERIFY(!g_updateRepairDialog->isVisible());
-        QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(),
-                 langText(g_langFormSetting, 0, success ? 18 : 7));
+        // Once the run has ended the action button closes the dialog and
+        // hands the device server back.
+        page->updateNotice()->hide();
+        QApplication::setActiveWindow(dialog());
+        QSignalSpy newVersion(PostMsg::instance(), &PostMsg::SigSetNewVer);
+        hidsim::clearCalls();
+        QTest::keyClick(dialog(), Qt::Key_Return);
+        QTRY_VERIFY(!dialog()->isVisible());
+        QCOMPARE(newVersion.count(), bar == 100 ? 1 : 0);
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+        if (settings)
+            QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(bar == 100 ? "FormSetting 18" : "FormSetting 7"));
     }
 
     // A step whose device is missing or not alone: the warning now (a run
@@ -247,7 +495,7 @@ private slots:
         QFETCH(int, deferred);
         QFETCH(int, text);
 
-        bench(fixture, 0x103, 0x106);
+        QVERIFY(startSettingsBench(*folder, fixture, 0x103, 0x106));
         listDevices(listed, "M1");
         selectDevice(selected.toLatin1().constData(), "M1");
         page->SetVer(5);
@@ -261,6 +509,7 @@ private slots:
             page->on_Receive_clicked();
         }
         QVERIFY(g_dongleCheckTimer->isActive() || g_mouseCheckTimer->isActive());
+        QVERIFY(UpdateEngine::instance()->runInProgress());
         runToEnd();
 
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
@@ -269,61 +518,39 @@ private slots:
         const QString expected = langText(g_langFormSetting, 0, text);
         if (continued)
             QCOMPARE(page->updateNotice()->findChild<QLabel *>("label")->text(), expected);
-        QCOMPARE(g_updateRepairDialog->stateText(), expected);
+        QCOMPARE(dialog()->stateText(), expected);
+        QVERIFY(!UpdateEngine::instance()->runInProgress());
         QCOMPARE(int(g_upgradeIdle), 1);
         QCOMPARE(int(g_firmwareUpdating), 0);
         page->updateNotice()->hide();
     }
 
-    // An updater that never reports the end: the run ends as failed after
-    // the watchdog's time, and only then may the dialog close. The next run
-    // leaves the silent updater its image: it may still be reading it.
-    void silentUpdaterEndsByWatchdog()
+    // A run the watchdog ended leaves the silent updater its image: the next
+    // run may not take it away while the updater may still read it.
+    void silentUpdaterKeepsItsImage()
     {
-        bench(updateBench(), 0x103, 0x106);
+        QVERIFY(startSettingsBench(*folder, updateBench(), 0x103, 0x106));
         listDevices({"R1", "M1"}, "M1");
         selectDevice("R1", "M1");
-        page->SetVer(0);
-        setUpdateWatchdogMs(300);
-        // Every step of the updater far in the future.
+        page->SetVer(5);
+        UpdateEngine *engine = UpdateEngine::instance();
+        engine->setWatchdogMs(200);
         hidsim::setTimeScale(10000);
-        dialogButton("NewHong_2")->click();
-        for (int tick = 0; tick < 4; ++tick)
-            page->onDongleCheckTimer();
-        QCOMPARE(page->updateStep(), 3);
+        QVERIFY(page->ChechIsUpDate());
+        page->on_Start();
+        QTRY_COMPARE_WITH_TIMEOUT(g_receiverUpdateState, int(UpdateFailed), 5000);
+        const QByteArray silent = engine->runningImage();
+        QTRY_VERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
 
-        QTest::keyClick(g_updateRepairDialog, Qt::Key_Escape);
-        QVERIFY(g_updateRepairDialog->isVisible());
-        page->onDongleCheckTimer();
-        QCOMPARE(page->updateStep(), 3);
-
-        QTRY_VERIFY(updateWatchdogExpired());
-        page->onDongleCheckTimer();
-        page->onDongleCheckTimer();
-        QCoreApplication::processEvents();
-        QVERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
-        QCOMPARE(readUpdateFailInfo(), QString("211,4,33,1"));
-        QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langProgress, 0, 2));
-        QCOMPARE(int(g_update210Available), 0);
-        QCOMPARE(int(g_upgradeIdle), 1);
-
-        const char *silentImage = g_updateRunningImage.constData();
         hidsim::setTimeScale(0);
         hidsim::clearCalls();
         page->on_Receive_clicked();
-        for (int tick = 0; tick < 3; ++tick)   // steps 0 to 2: the updater starts
-            page->onDongleCheckTimer();
-        QTRY_COMPARE(g_receiverUpdateState, int(UpdateFailed));   // refused: the silent one still runs
-        page->onDongleCheckTimer();
-        page->onDongleCheckTimer();
-        QVERIFY(!g_dongleCheckTimer->isActive());
-        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 1);
-        QVERIFY(g_updateRunningImage.constData() != silentImage);
-        const QList<QByteArray> &held = imagesHeldForUpdater();
+        // The library refuses the second run: the silent one still writes.
+        QTRY_VERIFY(hidsim::countCalls("UsbUpgrade_Start") == 1 && !g_dongleCheckTimer->isActive());
+        QCOMPARE(g_receiverUpdateState, int(UpdateFailed));
+        const QList<QByteArray> &held = engine->heldImages();
         QVERIFY(std::any_of(held.begin(), held.end(),
-                            [silentImage](const QByteArray &image) { return image.constData() == silentImage; }));
-        QTest::keyClick(g_updateRepairDialog, Qt::Key_Escape);
-        QTRY_VERIFY(!g_updateRepairDialog->isVisible());
+                            [&silent](const QByteArray &image) { return image.constData() == silent.constData(); }));
     }
 };
 

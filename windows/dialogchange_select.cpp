@@ -7,7 +7,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "devicesearch.h"
-#include "firmwareimage.h"
+#include "updatedecision.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "macrosettings.h"

@@ -17,6 +17,7 @@
 #include "mouseoffline.h"
 #include "postmsg.h"
 #include "registry.h"
+#include "updatedecision.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
 #include "updatewarning.h"

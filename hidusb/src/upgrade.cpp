@@ -1,5 +1,6 @@
 // The firmware updater: finds the device an image fits (one waiting in
-// update mode first, else a working one), writes it in steps and reports
+// update mode first, else a working receiver, or a mouse on its cable),
+// writes it in steps and reports
 // progress and the end through the caller's callback on a library thread.
 // A failed write leaves the device waiting in update mode.
 
@@ -60,14 +61,10 @@ std::string findTarget(const ImageHeader &h)
         if (bootFits(d, h))
             return "boot:" + d.id;
     if (h.code == 210) {
+        // A mouse is updated in wired mode: only a mouse on its own cable
+        // takes the image, never one reached through its receiver.
         for (const Mouse &m : b.mice) {
-            if (m.bootMode || m.cid != h.cid || m.mid != h.mid)
-                continue;
-            bool reachable = m.cable;
-            for (const Receiver &r : b.receivers)
-                if (r.plugged && !r.bootMode && m.online && m.pairedId == r.rid)
-                    reachable = true;
-            if (reachable)
+            if (!m.bootMode && m.cable && m.cid == h.cid && m.mid == h.mid)
                 return "mouse:" + m.id;
         }
     } else if (h.code == 211) {

@@ -1089,6 +1089,18 @@ def close_when_over(s, dialog, form, button, timeout=30):
             check(time.time() < deadline, "%s did not close from %s" % (form, button))
 
 
+def settings_past_the_offer(s, versions):
+    """Opens the card's device page, puts off the update it offers on
+    opening and shows the settings page: the version labels as they stand."""
+    s.click_at(*CARD)
+    dialog = s.wait_dialog((552, 300), timeout=30)[1]
+    s.dialog_click(dialog, "UpDateRepair", "NewHong")
+    s.wait_no_dialog()
+    s.settle()
+    show_page(s, "ButtonMain_4")
+    return steady_regions(s, versions)
+
+
 def journey_firmware(s):
     """Pairing from the frame's button; newer images put into bin/, receiver
     and mouse updated to them from the settings page."""
@@ -1116,12 +1128,7 @@ def journey_firmware(s):
     s.note("the mouse on its cable (it is updated wired); the update offered on opening is put off")
     s.sim_command("plug M1 1")
     time.sleep(1.5)
-    s.click_at(*CARD)
-    dialog = s.wait_dialog((552, 300), timeout=30)[1]
-    s.dialog_click(dialog, "UpDateRepair", "NewHong")
-    s.settle()
-    show_page(s, "ButtonMain_4")
-    old = steady_regions(s, versions)
+    old = settings_past_the_offer(s, versions)
 
     s.note("Update on the settings page")
     s.click("FormSetting", "Receive_2")
@@ -1147,6 +1154,80 @@ def journey_firmware(s):
     held = s.sim_state()
     check(held["receivers"]["R1"]["version"] == 0x0104 and held["mice"]["M1"]["version"] == 0x0107,
           "the devices do not hold the new firmware")
+
+
+# ---- Journey 7: an update from the mouse on its cable ------------------------------------------
+
+# The bench scripts/run.sh starts the program against: receiver R1 with its
+# wireless mouse M1, and another mouse M2 on its cable, paired with a
+# receiver that is not here. All run older firmware than the demo images.
+BENCH_CABLE = """[R1]
+type=receiver
+class=4
+id=3A 51 01
+version=0x0102
+mouse=M1
+
+[M1]
+type=mouse
+mid=1
+version=0x0105
+battery=80
+
+[M2]
+type=mouse
+mid=1
+version=0x0105
+battery=100
+charging=1
+cable=1
+paired=3A 52 07
+"""
+
+
+def journey_cable_update(s):
+    """The card opens M2, on its cable; the settings page updates the
+    receiver and that mouse. Escape and the close button right after
+    "Update" leave the dialog up until its end view; the image goes to M2,
+    not to M1 behind the receiver, and the page shows the versions the
+    devices report, after a restart too."""
+    versions = rects("label_5", "label_7", form="FormSetting")
+    s.start()
+    wait_card(s)
+    s.settle()
+
+    s.note("M2's page: the update offered on opening is put off")
+    old = settings_past_the_offer(s, versions)
+
+    s.note("Update, then at once Escape and the close button")
+    s.click("FormSetting", "Receive_2")
+    dialog = s.wait_dialog((552, 300))
+    s.dialog_click(dialog[1], "UpDateRepair", "NewHong_2")
+    s.key("Escape", delay=0.05)
+    s.dialog_click(dialog[1], "UpDateRepair", "CloseButton")
+    deadline = time.time() + 60
+    while True:
+        state = s.sim_state()
+        check(dialog[0] in [w for w, _ in s.dialogs()], "the dialog closed while the update ran")
+        if state["receivers"]["R1"]["version"] == 0x0103 and state["mice"]["M2"]["version"] == 0x0106:
+            break
+        check(time.time() < deadline, "the update never reached the devices")
+        time.sleep(0.3)
+    check(state["mice"]["M1"]["version"] == 0x0105, "the mouse behind the receiver was flashed")
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    new = expect_changed(s, versions, old, "the version labels")
+    s.save_shot("updated")   # to look at: the labels name 1.03 and 1.06
+    s.close()
+
+    s.start()
+    open_device_page(s)
+    s.settle()
+    check(all((g[2], g[3]) != (552, 300) for _, g in s.dialogs()),
+          "an update is offered for devices on the images' versions")
+    show_page(s, "ButtonMain_4")
+    expect_same(s, versions, new, "the version labels after a restart")
+    s.close()
 
 
 # ---- Journey 6: a mouse that goes away, a program that is killed -----------------------------
@@ -1258,6 +1339,7 @@ JOURNEYS = [
     (4, "language", journey_language, BENCH_CURRENT),
     (5, "pairing and firmware", journey_firmware, BENCH_UNPAIRED),
     (6, "offline and killed", journey_offline, BENCH_CURRENT),
+    (7, "update from the mouse on its cable", journey_cable_update, BENCH_CABLE),
 ]
 
 

@@ -7,7 +7,7 @@
 #include "hidusb_sim.h"
 #include "languageloader.h"
 #include "testsupport.h"
-#include "updaterepair.h"
+#include "updateengine.h"
 #include "tools/firmwaretool/firmwareimagewriter.h"
 
 #include <QCoreApplication>
@@ -23,7 +23,7 @@ void startFirmwareTests()
 void resetFirmwareBench()
 {
     resetDeviceBench();
-    resetUpdateRepairState();
+    resetUpdateRunState();
     g_foundDevices.clear();
     g_shownDevices.clear();
     g_pairWithStoredDevice = 0;

@@ -33,9 +33,9 @@ void writeUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid);
 void removeUpdateFailInfo();
 
 // Overwrites the update log with the eight lines the device library keeps
-// about its last update. False when the file cannot be opened (nothing is
-// written then).
+// about its last update (a missing line is written empty). False when the
+// file cannot be opened (nothing is written then).
 QString updateLogPath();
-bool writeUpdateLog();
+bool writeUpdateLog(const char *const *lines);
 
 #endif // UPDATETRACES_H

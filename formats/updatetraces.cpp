@@ -1,6 +1,5 @@
 #include "updatetraces.h"
 
-#include "HIDUsb.h"
 #include "globals.h"
 #include "registry.h"
 
@@ -58,9 +57,8 @@ QString updateLogPath()
     return userDataDir() + "/Exception/UpDateLog.txt";
 }
 
-bool writeUpdateLog()
+bool writeUpdateLog(const char *const *lines)
 {
-    char **lines = UsbUpgradeC_GetLogs();
     QFile file(updateLogPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return false;

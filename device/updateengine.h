@@ -1,0 +1,257 @@
+#ifndef UPDATEENGINE_H
+#define UPDATEENGINE_H
+
+// The firmware update, written once for every window that offers it. An
+// update can leave a mouse or a receiver unusable, so what it flashes, when
+// and how it ends is decided here and nowhere else; the settings page and
+// the update and repair dialog only show it: they start it, show its
+// progress and end views (the engine tells them through the PostMsg hub and
+// its own signals) and ask it whether the dialog may close.
+//
+// The engine holds:
+//   - the checks: what the settings page's update would flash
+//     (checkUpdate), whether a failed update can be repaired (checkRepair)
+//     and what the main window's automatic update flashes
+//     (planAutomaticUpdate);
+//   - the run, entered from two places: the settings page, whose run takes
+//     one step a second on the page's check timers (g_dongleCheckTimer for
+//     the receiver, g_mouseCheckTimer for the mouse: 0 look for the image,
+//     1 count the devices and start the updater, 2 mark the step as
+//     running, 3 wait for its end, 4 show it and go on with the other
+//     device), and the update and repair dialog, whose run goes on from one
+//     end event of the updater to the next (the receiver image, then the
+//     mouse image). Both hand their images to the updater in one place,
+//     which holds every image until its start has been answered, maps the
+//     progress onto the bar, ends an updater that falls silent after the
+//     watchdog's time and writes the failure record and the log;
+//   - the one state "a run is in progress", from the user's confirmation
+//     to the run's end view: no dialog closes meanwhile;
+//   - the end: the end view is shown once per run.
+//
+// Everything runs on the GUI thread; the updater calls back on a thread of
+// its own, and its events are queued to the GUI thread in the order it sent
+// them before anything here looks at them.
+
+#include "devicesearch.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QTimer;
+
+// What became of a device's step of the settings page's run.
+enum UpdateStepState {
+    UpdateNotStarted = 0,   // or the device count was wrong
+    UpdateRunning = 1,
+    UpdateSucceeded = 2,
+    UpdateFailed = 3,
+    UpdateNothingNew = 4
+};
+
+// Why a check offers nothing, or why a step did not flash: each window shows
+// its own text for it.
+enum class UpdateReason {
+    None,          // an update or a repair is offered
+    Error,         // the listed devices or the record do not fit
+    NoReceiver,    // the receiver is missing
+    NoCable,       // the mouse on its cable is missing
+    MultiMouse,    // several mice on their cables
+    MultiDongle,   // several receivers
+    NoDevice,      // no device waits in update mode / no device to flash
+    SameDevice,    // several devices would take the image
+    WiredMode,     // the mouse step found no mouse on its cable
+    VersionNew,    // every device already runs the images of "bin"
+    FileError      // "bin" holds no image for the device
+};
+
+// What the update and repair dialog's check decided for one dialog.
+struct RepairPlan {
+    bool ready = false;          // an image of the recorded kind is chosen
+    int failedDeviceCode = 0;    // first field of the failure record
+    QString driveGroup;          // the configuration group of the record's model
+    QString receiverModel;       // the receiver model of the record's class
+    UpdateReason reason = UpdateReason::None;
+    bool offered = false;        // the repair can start
+    bool recordRead = false;     // a record of four fields was there
+};
+
+// ---- State the windows and the device link read ----------------------------------
+// Settings page's run (plain values, written by the engine).
+extern int g_updateReceiverClass;    // 0, 1, 2, 4 or 8
+extern int g_updateMid;              // Config.ini Drive<k>/MID of the chosen device
+extern int g_updatingDeviceCode;     // the step handed to the updater
+extern int g_receiverUpdateState;    // UpdateStepState
+extern int g_mouseUpdateState;
+extern int g_updateImageCount;       // 2: the receiver fills 0..50 % of the bar, the mouse 50..100 %
+// The settings page's check timers (1000 ms); the page makes them, the engine
+// starts and stops them.
+extern QTimer *g_dongleCheckTimer;
+extern QTimer *g_mouseCheckTimer;
+// The update and repair dialog's run.
+extern unsigned char g_repairUpgradeStarted;   // a run is in progress: no dialog closes
+extern int g_repairStage;                      // 0 the receiver image, 1 the mouse image
+extern int g_repairImageCount;                 // 2 when both images take part
+extern unsigned char g_repairProgressSplit;    // the mouse fills the bar's upper half
+extern int g_repairFailedIsMouse;              // the failure record names the mouse
+extern int g_repairReceiverClass;              // 0, 1, 2, 4 or 8
+extern int g_repairCid;
+extern int g_repairMid;
+extern QString g_repairMouseModel;
+extern QStringList g_repairFailInfo;
+
+class UpdateEngine : public QObject
+{
+    Q_OBJECT
+public:
+    static UpdateEngine *instance();
+    ~UpdateEngine() override;
+
+    // Start values, no run (tests).
+    void reset();
+    // How long a step may go without any event of the updater before it is
+    // ended as failed (default ten minutes; 0 or less: the default).
+    void setWatchdogMs(qint64 ms);
+    bool watchdogRunning() const;
+
+    // From the user's confirmation (or the arming of a step) until the run's
+    // end view: while true, no dialog closes and no check replaces the run's
+    // view.
+    bool runInProgress() const { return g_repairUpgradeStarted != 0; }
+    // The image of the step the updater writes or wrote last.
+    QByteArray runningImage() const { return m_runningImage; }
+    // Every image handed to the updater whose start has not yet been
+    // answered by an end event: the library reads an image while it writes
+    // it, and a step the watchdog ended may still be writing.
+    const QList<QByteArray> &heldImages() const { return m_heldImages; }
+
+    // ---- The settings page ----------------------------------------------------------
+    // What the update dialog offers for the listed devices and the failure
+    // record (receiverShown, mouseShown: the versions the page shows).
+    // None: an update or a repair can start.
+    UpdateReason checkUpdate(const QString &receiverShown, const QString &mouseShown);
+    bool updateNotNeeded() const { return m_updateNotNeeded; }
+    void clearUpdateNotNeeded() { m_updateNotNeeded = false; }
+
+    // The user confirmed the update: the run begins, with the receiver
+    // unless only the failed mouse remains. What was armed, for the view.
+    enum class Armed { Nothing, Receiver, Mouse, Continued };
+    Armed confirmUpdate(const QString &receiverShown);
+    // Arms the receiver's or the mouse's step (the page's on_Receive_clicked
+    // and on_Mouse_clicked); a run that was not confirmed begins here.
+    void armReceiver();
+    void armMouse();
+    // Arms the other device once one has ended well (SlotContinue).
+    void continueRun();
+    // One tick of the armed timer: step `step()` of the device's run.
+    // versionShown is the version the page shows for that device.
+    void runStep(int deviceCode, const QString &versionShown);
+    // The end of a device's step: idle again, the record and the
+    // availability flags as the result leaves them; stepShown follows.
+    void showStepEnd(int deviceCode);
+    int step() const { return m_step; }
+    // The warning a step left for later: 0 none, 1 no device, 2 several.
+    int deferredWarning(int deviceCode) const;
+    void clearDeferredWarning(int deviceCode);
+    // Forgets the flags of earlier checks and runs (a device came or went);
+    // the flags of a run in progress stay.
+    void forgetChecks();
+    bool stepArmed(int deviceCode) const;
+    void stopCheckTimers();
+
+    // ---- The update and repair dialog ---------------------------------------------
+    // What the dialog may repair after a failed update; `current` is what the
+    // dialog decided last (a record naming an unknown class keeps its
+    // receiver model). autoUpdate: the dialog's automatic update, whose
+    // parameters are set already.
+    RepairPlan checkRepair(const RepairPlan &current, bool autoUpdate);
+    // The automatic update of the one device shown (the main window's key).
+    RepairPlan planAutomaticUpdate(const RepairPlan &current);
+    // Starts the dialog's run: the receiver image when the receiver runs
+    // another version, else the mouse image. -1 when there is nothing to
+    // flash (the run ends at once), -2 while another run is in progress,
+    // else what the updater's start answered.
+    int startRepairRun(const RepairPlan &plan, bool automatic);
+
+    // The one callback handed to the updater (the library's thread).
+    static void updaterCallback(const unsigned char *event);
+
+signals:
+    // The page shows the end of a device's step (button style and face).
+    void stepShown(int deviceCode, int state);
+    // A step found no device or several, while warnings are shown at once:
+    // the page's notice says it.
+    void deviceWarning(int deviceCode, UpdateReason reason);
+    // The settings page's run ended without flashing anything: the dialog
+    // says why.
+    void runEndedWithout(UpdateReason reason);
+
+private:
+    enum class Flavour { Settings, Repair };
+
+    UpdateEngine();
+    void beginRun(Flavour flavour);
+    int handToUpdater(const QByteArray &image);
+    void handleEvent(const QByteArray &event);
+    void watchdogExpired();
+    void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
+    void showSettingsEnd(int view);
+
+    // The settings page's run.
+    bool searchForRun(int deviceCode, const QString &version, const QString &model);
+    void armRun(int deviceCode);
+    void nothingToUpdate(int deviceCode);
+    void prepareStep(int deviceCode, const QString &versionShown);
+    void countAndStartStep(int deviceCode, const QString &versionShown);
+    void warnAboutDevices(int deviceCode, int targets);
+    void endOfStep(int deviceCode);
+    void finishSettingsRun(int deviceCode);
+    void settingsProgress(int percent);
+    void settingsEnd(bool success);
+    void failSettingsStep();
+    void endWhenNothingArmed();
+    int &bootCount(int receiverClass);
+
+    // The dialog's run.
+    void repairProgress(int percent);
+    void repairEnd(bool success);
+    void failRepairStep();
+    void endRepairRun();
+
+    Flavour m_flavour = Flavour::Settings;
+    bool m_endShown = false;     // the run's end view has been shown
+    bool m_flashed = false;      // some step of the run has flashed its device
+    QByteArray m_runningImage;
+    QList<QByteArray> m_heldImages;
+    int m_unanswered = 0;        // starts not yet answered by an end event
+    std::unique_ptr<QTimer> m_watchdog;
+
+    // The settings page's run.
+    bool m_updateNotNeeded = false;
+    bool m_mouseUpdateNotNeeded = false;
+    bool m_mouseCheckRunning = false;
+    bool m_receiverCheckRunning = false;
+    int m_step = 0;
+    QStringList m_receiverPaths;
+    bool m_continueUpdate = false;
+    int m_receiverWarning = 0;
+    int m_mouseWarning = 0;
+    UpdateReason m_lastWarning = UpdateReason::None;
+    QString m_failedReceiverModel;
+    QString m_receiverModel;
+    QString m_driveGroup;
+    int m_bootCount1 = 0, m_bootCount2 = 0, m_bootCount4 = 0, m_bootCount8 = 0;
+    bool m_failedWasMouse = false;
+
+    // The dialog's run.
+    bool m_automatic = false;
+};
+
+// Start values of every update state (tests).
+void resetUpdateRunState();
+
+#endif // UPDATEENGINE_H

@@ -1,0 +1,401 @@
+// The settings page's side of the firmware update: the version labels, the
+// update button, the dialog the page shows for the engine's checks and run,
+// and the re-pairing operations the page keeps. What is flashed, when, and
+// how a run ends is the engine's (device/updateengine.h).
+
+#include "formsetting.h"
+#include "ui_FormSetting.h"
+
+#include "devicesearch.h"
+#include "firmwareimage.h"
+#include "globals.h"
+#include "guithread.h"
+#include "postmsg.h"
+#include "updatedecision.h"
+#include "updateengine.h"
+#include "updaterepair.h"
+#include "updatewarning.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QTimer>
+
+int g_transitionMode = 0;
+QString g_textNoRecieve, g_textNoUSB, g_textError, g_textMultiMouse, g_textMultiDongle;
+unsigned char g_pairQueryOnline = 0;
+QByteArray g_receiverIdBytes;
+
+namespace {
+UpdateEngine *engine()
+{
+    return UpdateEngine::instance();
+}
+} // namespace
+
+QString FormSetting::reasonText(UpdateReason reason) const
+{
+    switch (reason) {
+    case UpdateReason::NoReceiver: return g_textNoRecieve;
+    case UpdateReason::NoCable: return g_textNoUSB;
+    case UpdateReason::MultiMouse: return g_textMultiMouse;
+    case UpdateReason::MultiDongle: return g_textMultiDongle;
+    case UpdateReason::NoDevice: return m_textNoDevice;
+    case UpdateReason::SameDevice: return m_textSameDevice;
+    case UpdateReason::WiredMode: return g_updateWarningText;
+    case UpdateReason::VersionNew: return m_textVerNew;
+    case UpdateReason::None: return QString();
+    case UpdateReason::Error:
+    case UpdateReason::FileError: break;
+    }
+    return g_textError;
+}
+
+// ---- The check and the dialog ------------------------------------------------------------
+
+bool FormSetting::ChechIsUpDate()
+{
+    buildUpdateDialogs();
+    const UpdateReason reason = engine()->checkUpdate(m_receiverVersion, m_mouseVersion);
+    if (reason == UpdateReason::None)
+        return true;
+    g_updateRepairDialog->setStateText(reasonText(reason));
+    g_updateRepairDialog->showErrorView();
+    return false;
+}
+
+void FormSetting::placeUpdateDialog(int dx, int dy)
+{
+    buildUpdateDialogs();
+    const QPoint g = mapToGlobal(QPoint(0, 0));
+    UpDateRepair *dialog = g_updateRepairDialog;
+    dialog->move(g.x() + (width() - dialog->width()) / 2 + dx, g.y() + (height() - dialog->height()) / 2 + dy);
+}
+
+void FormSetting::openUpdateDialog()
+{
+    buildUpdateDialogs();
+    UpDateRepair *dialog = g_updateRepairDialog;
+    dialog->setModal(true);
+    dialog->resetView();
+    if (ChechIsUpDate()) {
+        dialog->showReadyView();
+        dialog->show();
+    } else if (engine()->updateNotNeeded()) {
+        ui->Receive_2->setText(m_textVerNew);
+    } else {
+        dialog->show();
+    }
+}
+
+void FormSetting::on_Receive_2_clicked()
+{
+    m_firstPlacement = 0;
+    if (ui->Receive_2->text() == m_textVerNew)
+        return;
+    // While a run goes on the dialog shows it.
+    if (engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0)
+        return;
+    engine()->clearUpdateNotNeeded();
+    placeUpdateDialog(1, -14);
+    qDebug() << "2";
+    openUpdateDialog();
+}
+
+void FormSetting::SlotCheckUpdate()
+{
+    // A run's view is not replaced by a check.
+    if (engine()->runInProgress())
+        return;
+    if (ChechIsUpDate())
+        g_updateRepairDialog->showReadyView();
+}
+
+void FormSetting::SlotButtonclick()
+{
+    SlotCheckUpdate();
+}
+
+void FormSetting::SlotUpdateFrame(bool IsVis)
+{
+    if (!IsVis) {
+        // Closing goes through the dialog's close, which a run refuses.
+        if (g_updateRepairDialog)
+            g_updateRepairDialog->close();
+        return;
+    }
+    // While an update runs the dialog shows its progress: a new check would
+    // put the ready view over it.
+    if (engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0)
+        return;
+    if (ui->Receive_2->text() == m_textVerNew)
+        return;
+    engine()->clearUpdateNotNeeded();
+    if (m_firstPlacement)
+        placeUpdateDialog(75, 75);
+    else
+        placeUpdateDialog(1, -14);
+    openUpdateDialog();
+}
+
+// ---- The run -------------------------------------------------------------------------------
+
+void FormSetting::on_Start()
+{
+    // A run that goes on keeps its view.
+    if (engine()->runInProgress())
+        return;
+    buildUpdateDialogs();
+    g_updateRepairDialog->showUpdatingView();
+    switch (engine()->confirmUpdate(m_receiverVersion)) {
+    case UpdateEngine::Armed::Receiver:
+        ui->toolButton_2->setVisible(true);
+        break;
+    case UpdateEngine::Armed::Continued:
+        setUpToDateStyle();
+        break;
+    case UpdateEngine::Armed::Mouse:
+    case UpdateEngine::Armed::Nothing:
+        break;
+    }
+}
+
+void FormSetting::on_Receive_clicked()
+{
+    engine()->armReceiver();
+}
+
+void FormSetting::on_Mouse_clicked()
+{
+    engine()->armMouse();
+}
+
+void FormSetting::SlotContinue(int)
+{
+    engine()->continueRun();
+}
+
+void FormSetting::onDongleCheckTimer()
+{
+    runUpdateStep(engine()->step(), kReceiverDeviceCode, m_receiverVersion);
+}
+
+void FormSetting::onMouseCheckTimer()
+{
+    runUpdateStep(engine()->step(), kMouseDeviceCode, m_mouseVersion);
+}
+
+void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
+{
+    Q_UNUSED(step);
+    engine()->runStep(deviceCode, versionText);
+}
+
+int FormSetting::updateStep() const
+{
+    return engine()->step();
+}
+
+int FormSetting::deferredWarning(int deviceCode) const
+{
+    return engine()->deferredWarning(deviceCode);
+}
+
+void FormSetting::showReceiverResult()
+{
+    engine()->showStepEnd(kReceiverDeviceCode);
+}
+
+void FormSetting::showMouseResult()
+{
+    engine()->showStepEnd(kMouseDeviceCode);
+}
+
+void FormSetting::showStepEnd(int deviceCode, int state)
+{
+    if (deviceCode == kReceiverDeviceCode) {
+        if (state == UpdateNothingNew || state == UpdateSucceeded || state == UpdateRunning)
+            ui->toolButton_2->setVisible(true);
+        if (state == UpdateNothingNew || state == UpdateSucceeded)
+            setUpToDateStyle();
+        return;
+    }
+    if (state == UpdateNothingNew)
+        ui->Receive_2->setText(m_textVerNew);
+    if (state == UpdateNothingNew || state == UpdateSucceeded)
+        setUpToDateStyle();
+}
+
+void FormSetting::showDeviceWarning(int deviceCode, UpdateReason reason)
+{
+    Q_UNUSED(deviceCode);
+    buildUpdateDialogs();
+    const QPoint g = mapToGlobal(QPoint(0, 0));
+    m_updateWarning->move(g.x() + (width() - m_updateWarning->width()) / 2 + 20,
+                          g.y() + (height() - m_updateWarning->height()) / 2 - 50);
+    m_updateWarning->setModal(true);
+    m_updateWarning->setText(reasonText(reason));
+    m_updateWarning->show();
+}
+
+void FormSetting::showRunEndedWithout(UpdateReason reason)
+{
+    // The dialog still shows the update as running: it says why nothing was
+    // flashed.
+    if (!g_updateRepairDialog)
+        return;
+    g_updateRepairDialog->setStateText(reasonText(reason));
+    g_updateRepairDialog->showErrorView();
+}
+
+void FormSetting::upgradeStepCallback(const unsigned char *event)
+{
+    UpdateEngine::updaterCallback(event);
+}
+
+void FormSetting::markChecksRunning()
+{
+    g_firmwareUpdating = 1;
+}
+
+void FormSetting::stopChecks()
+{
+    engine()->stopCheckTimers();
+}
+
+bool FormSetting::isReceiverUpdateRunning()
+{
+    return g_receiverUpdateState == UpdateRunning;
+}
+
+bool FormSetting::isMouseUpdateRunning()
+{
+    return g_mouseUpdateState == UpdateRunning;
+}
+
+bool FormSetting::isUpdateRunning()
+{
+    return isReceiverUpdateRunning() || isMouseUpdateRunning();
+}
+
+// ---- Versions --------------------------------------------------------------------------------
+
+void FormSetting::SetVer(int index)
+{
+    switch (index) {
+    case 0: {
+        const SelectedFirmware versions = selectedFirmware();
+        if (QFileInfo::exists(programDir() + "/bin")) {
+            g_update210Available = u8(checkFirmwareUpdate(kMouseDeviceCode, versions.mouseVersion, versions.receiverClass));
+            g_update211Available =
+                u8(checkFirmwareUpdate(kReceiverDeviceCode, versions.receiverVersion, versions.receiverClass));
+            if (!g_update210Available && !g_update211Available) {
+                PostMsg::instance()->postUpdateFrame(false);
+                setUpToDateStyle();
+            } else {
+                PostMsg::instance()->postUpdateFrame(true);
+                setUpdateWaitingStyle();
+            }
+        }
+        showReceiverVersion(versions.receiverVersion);
+        showMouseVersion(versions.mouseVersion);
+        break;
+    }
+    case 1:
+        engine()->clearDeferredWarning(kReceiverDeviceCode);
+        break;
+    case 2:
+        engine()->clearDeferredWarning(kMouseDeviceCode);
+        break;
+    case 3:
+        ui->Receive_2->setText(m_textReceive);
+        break;
+    case 4:
+    case 5:
+        ui->Receive_2->setText(m_textReceive);
+        ui->toolButton_2->setVisible(true);
+        engine()->forgetChecks();
+        if (index == 5) {
+            const SelectedFirmware versions = selectedFirmware();
+            showReceiverVersion(versions.receiverVersion);
+            showMouseVersion(versions.mouseVersion);
+        }
+        break;
+    case 6:
+        showReceiverVersion(QString());
+        showMouseVersion(QString());
+        break;
+    default:
+        break;
+    }
+}
+
+void FormSetting::showReceiverVersion(const QString &version)
+{
+    m_receiverVersion = version;
+    ui->label_5->setText(version);
+}
+
+void FormSetting::showMouseVersion(const QString &version)
+{
+    m_mouseVersion = version;
+    ui->label_7->setText(version);
+}
+
+void FormSetting::SetVerText()
+{
+    ui->Receive_2->setText(m_textVerNew);
+}
+
+void FormSetting::SlotGetRealVer()
+{
+    g_settingsVersionTextB = m_mouseVersion;
+    g_settingsVersionTextA = m_receiverVersion;
+}
+
+// ---- Images ------------------------------------------------------------------------------
+
+bool FormSetting::isNewFirmwareInBin(unsigned char deviceCode, QString version, QString modelName,
+                                     unsigned char cid, unsigned char mid)
+{
+    return searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, deviceCode, version, modelName, cid, mid,
+                                &g_firmwareImageList);
+}
+
+bool FormSetting::isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
+                                         unsigned char cid, unsigned char mid)
+{
+    return searchFirmwareImages(FirmwareSearchMode::AnswerOnly, deviceCode, version, modelName, cid, mid, nullptr);
+}
+
+int FormSetting::checkFirmwareUpdate(int deviceCode, QString version, int receiverClass)
+{
+    return firmwareUpdateAvailable(deviceCode, version, receiverClass);
+}
+
+bool FormSetting::isImageForListedDevice(QString path)
+{
+    return imageForListedDevice(path);
+}
+
+// ---- Re-pairing ------------------------------------------------------------------------
+
+unsigned char FormSetting::pairReceiverToWiredMouse()
+{
+    // The id is handed on within the run and not kept for a resend.
+    if (pairWiredMiceWithReceivers(g_deviceList, g_updateReceiverClass, &g_pairQueryOnline))
+        g_receiverIdBytes.clear();
+    return g_pairQueryOnline;
+}
+
+void FormSetting::resendReceiverId()
+{
+    // Without a kept id the mice would be given the id 00 00 00, which
+    // pairs them with no receiver at all.
+    if (g_pairQueryOnline != 0 && g_receiverIdBytes.size() == 3)
+        sendReceiverIdToWiredMice(g_deviceList, receiverIdRecord(g_receiverIdBytes, g_updateReceiverClass));
+}
+
+void FormSetting::waitWithEventLoop(int ms)
+{
+    waitWithEvents(ms);
+}
