@@ -8,7 +8,7 @@
 
 cmake_minimum_required(VERSION 3.16)
 
-set(core_folders app device platform)
+set(core_folders app device formats platform)
 set(ui_folders widgets dialogs buttons macro sensor lighting settings windows)
 set(allowed_files ${SOURCE_DIR}/app/main.cpp)
 
