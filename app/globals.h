@@ -188,7 +188,7 @@ extern QString g_matchPictureDir;
 
 // ---- Button page and DPI page --------------------------------------------
 // The sensor of the chosen device; it and the DPI range tables that go with
-// it are in buttons/sensorcodes.h.
+// it are in formats/sensorcodes.h.
 extern QString g_sensorName;
 extern QVector<QString> g_dpiValueTexts;
 extern QVector<int> g_dpiTableA;

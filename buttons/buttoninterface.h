@@ -33,7 +33,6 @@ class RecordingKeyStop;
 class KeyboardHook;
 class MyLineEdit;
 class PopupMenu;
-struct MacroDownloadRecord;
 class QAction;
 class QButtonGroup;
 class QListWidgetItem;
@@ -435,10 +434,6 @@ private:
     // Device buttons 0..5, in the order ButtonA..ButtonF, whose stored
     // function runs the macro of that name.
     QVector<int> macroBoundButtons(const QString &name) const;
-    // Sends a macro to device button k under its stored type and code:
-    // `block` (the stored one when null) and the loop mode `loop` (the
-    // stored one when negative). False when the device is offline.
-    bool sendMacroTo(int k, const MacroDownloadRecord *block, int loop);
     void sendPendingMacros();
     void insertCapturedKey(MyLineEdit *field, bool press);
     // The hook off and the recording state cleared (the limit keeps the

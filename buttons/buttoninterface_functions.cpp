@@ -25,15 +25,6 @@ namespace {
 const QString kMenuLabelPrefix = QStringLiteral("     ");
 const QString kKeysLabelPrefix = QStringLiteral("        ");
 
-// Function types of the device's button functions.
-constexpr int kTypeDisabled = 0;
-constexpr int kTypeMouse = 1;
-constexpr int kTypeDpi = 2;
-constexpr int kTypeWheel = 3;
-constexpr int kTypeRapidFire = 4;
-constexpr int kTypePollingRate = 7;
-constexpr int kTypeFixedDpi = 10;
-
 // Rapid fire on a button that has none yet starts from these.
 constexpr int kRapidFireInterval = 10;
 constexpr int kRapidFireCount = 3;
@@ -104,18 +95,18 @@ void Buttoninterface::assignSingleCode(Function function, int type, int code)
                    kMenuLabelPrefix + functionAction(function)->text(), type, code, 0);
 }
 
-void Buttoninterface::slotLeftKey() { assignSingleCode(FnLeftKey, kTypeMouse, 1); }
-void Buttoninterface::slotRightKey() { assignSingleCode(FnRightKey, kTypeMouse, 2); }
-void Buttoninterface::slotWheelKey() { assignSingleCode(FnWheelKey, kTypeMouse, 4); }
-void Buttoninterface::slotBackKey() { assignSingleCode(FnBackKey, kTypeMouse, 8); }
-void Buttoninterface::slotForwardKey() { assignSingleCode(FnForwardKey, kTypeMouse, 16); }
-void Buttoninterface::slotDisableKey() { assignSingleCode(FnDisableKey, kTypeDisabled, 0); }
-void Buttoninterface::slotDPILoopKey() { assignSingleCode(FnDPILoopKey, kTypeDpi, 1); }
-void Buttoninterface::slotDPIUpKey() { assignSingleCode(FnDPIUpKey, kTypeDpi, 2); }
-void Buttoninterface::slotDPIDownKey() { assignSingleCode(FnDPIDownKey, kTypeDpi, 3); }
-void Buttoninterface::slotKeyWheelUp() { assignSingleCode(FnKeyWheelUp, kTypeWheel, 1); }
-void Buttoninterface::slotKeyWheelDown() { assignSingleCode(FnKeyWheelDown, kTypeWheel, 2); }
-void Buttoninterface::slotPollingRateKey() { assignSingleCode(FnPollingRateKey, kTypePollingRate, 0); }
+void Buttoninterface::slotLeftKey() { assignSingleCode(FnLeftKey, kMouseFunctionType, 1); }
+void Buttoninterface::slotRightKey() { assignSingleCode(FnRightKey, kMouseFunctionType, 2); }
+void Buttoninterface::slotWheelKey() { assignSingleCode(FnWheelKey, kMouseFunctionType, 4); }
+void Buttoninterface::slotBackKey() { assignSingleCode(FnBackKey, kMouseFunctionType, 8); }
+void Buttoninterface::slotForwardKey() { assignSingleCode(FnForwardKey, kMouseFunctionType, 16); }
+void Buttoninterface::slotDisableKey() { assignSingleCode(FnDisableKey, kDisabledFunctionType, 0); }
+void Buttoninterface::slotDPILoopKey() { assignSingleCode(FnDPILoopKey, kDpiFunctionType, 1); }
+void Buttoninterface::slotDPIUpKey() { assignSingleCode(FnDPIUpKey, kDpiFunctionType, 2); }
+void Buttoninterface::slotDPIDownKey() { assignSingleCode(FnDPIDownKey, kDpiFunctionType, 3); }
+void Buttoninterface::slotKeyWheelUp() { assignSingleCode(FnKeyWheelUp, kWheelFunctionType, 1); }
+void Buttoninterface::slotKeyWheelDown() { assignSingleCode(FnKeyWheelDown, kWheelFunctionType, 2); }
+void Buttoninterface::slotPollingRateKey() { assignSingleCode(FnPollingRateKey, kPollingRateFunctionType, 0); }
 
 // Rapid fire asks for its interval and count first; the left-click rule
 // comes after the dialog.
@@ -142,8 +133,9 @@ void Buttoninterface::slotProfileSwitchKey()
     const int interval = dialog.interval;
     const int count = dialog.count;
     commitFunction(
-        menuIndex, [interval, count](int b) { return ::setButtonFunction(b, kTypeRapidFire, u8(interval), u8(count)); },
-        kMenuLabelPrefix + own, kTypeRapidFire, interval, count);
+        menuIndex,
+        [interval, count](int b) { return ::setButtonFunction(b, kRapidFireFunctionType, u8(interval), u8(count)); },
+        kMenuLabelPrefix + own, kRapidFireFunctionType, interval, count);
 }
 
 // ---- Key combinations --------------------------------------------------------------
@@ -201,8 +193,8 @@ void Buttoninterface::assignFixedDpi(Function function, int dpi)
     // from the device.
     const QString label =
         kMenuLabelPrefix + m_fixedDpiMenu->title() + "-" + functionAction(function)->text().trimmed();
-    assignFromMenu([code](int k) { return ::setButtonFunction(k, kTypeFixedDpi, u8(code & 0xFF), 0); }, label,
-                   kTypeFixedDpi, code, 0);
+    assignFromMenu([code](int k) { return ::setButtonFunction(k, kFixedDpiFunctionType, u8(code & 0xFF), 0); }, label,
+                   kFixedDpiFunctionType, code, 0);
 }
 
 void Buttoninterface::slotKey100() { assignFixedDpi(FnKey100, 100); }

@@ -24,14 +24,10 @@
 #include <QAction>
 #include <QDebug>
 
-#include <cstring>
-
 namespace {
 
 // The image holds eight DPI levels; the product data may name more.
 constexpr int kDpiLevels = 8;
-// A macro block's name field: bytes 1..30.
-constexpr int kMacroNameBytes = 30;
 
 constexpr char kBatteryLowStyle[] =
     "#progressBar{border: 1px solid #CCCCCC; border-radius: 3px; background-color: transparent;}"
@@ -73,8 +69,8 @@ Buttoninterface::Function shortLabelFunction(int type, int code)
 {
     using B = Buttoninterface;
     switch (type) {
-    case 0: return B::FnDisableKey;
-    case 1:
+    case kDisabledFunctionType: return B::FnDisableKey;
+    case kMouseFunctionType:
         switch (code) {
         case 1: return B::FnLeftKey;
         case 2: return B::FnRightKey;
@@ -83,21 +79,21 @@ Buttoninterface::Function shortLabelFunction(int type, int code)
         case 16: return B::FnForwardKey;
         default: return B::FunctionCount;
         }
-    case 2:
+    case kDpiFunctionType:
         switch (code) {
         case 1: return B::FnDPILoopKey;
         case 2: return B::FnDPIUpKey;
         case 3: return B::FnDPIDownKey;
         default: return B::FunctionCount;
         }
-    case 3:
+    case kWheelFunctionType:
         switch (code) {
         case 1: return B::FnKeyWheelUp;
         case 2: return B::FnKeyWheelDown;
         default: return B::FunctionCount;
         }
-    case 4: return B::FnProfileSwitchKey;
-    case 7: return B::FnPollingRateKey;
+    case kRapidFireFunctionType: return B::FnProfileSwitchKey;
+    case kPollingRateFunctionType: return B::FnPollingRateKey;
     default: return B::FunctionCount;
     }
 }
@@ -116,13 +112,6 @@ QString combinationLabel(const KeyParamRecord &record)
         names << KeyCodeToName(event.code & 0xFF, event.kind);
     }
     return names.join(QLatin1Char('+'));
-}
-
-// The name field of a macro block: up to the first zero byte.
-QString macroLabelName(const MacroRecord &block)
-{
-    const char *name = reinterpret_cast<const char *>(block.bytes + 1);
-    return QString::fromLocal8Bit(name, int(qstrnlen(name, kMacroNameBytes)));
 }
 
 } // namespace
@@ -373,7 +362,7 @@ void Buttoninterface::RenderButtonLabels(int button, int type, int code, int par
     }
 
     switch (type) {
-    case 5: {
+    case kKeyRecordFunctionType: {
         const KeyParamRecord &record = image.keyRecords[button];
         const KeyEvent first = keyEventAt(record, 0);
         if (first.kind == KeyKindConsumer) {
@@ -384,17 +373,17 @@ void Buttoninterface::RenderButtonLabels(int button, int type, int code, int par
         }
         break;
     }
-    case 6: {
-        const QString name = macroLabelName(image.macroRecords[button]);
+    case kMacroFunctionType: {
+        const MacroDownloadRecord block = macroBlockOf(image, button);
+        const QString name = macroBlockStoredName(block);
         widget->setText(kLongForm + m_macroLabelPrefix + name);
         // The loop line and the rows go in with one write: a program ended
         // between two writes would leave the macro with its loop line only.
-        SaveMacroFile(m_macroDir, name, QString::number(param),
-                      macroBlockRows(macroBlockOf(image, button), buttonPageMouseNames()));
+        SaveMacroFile(m_macroDir, name, QString::number(param), macroBlockRows(block, buttonPageMouseNames()));
         PostMsg::instance()->postButtonToMacro(image, button);
         break;
     }
-    case 10:
+    case kFixedDpiFunctionType:
         widget->setText(kShortForm + m_fixedDpiMenu->title() + "-" + QString::number(fixedDpiOfCode(code)));
         break;
     default:

@@ -263,6 +263,21 @@ bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592
     return SendMacroToDevice(k, reinterpret_cast<const u8 *>(&function), block);
 }
 
+ButtonMacroBinding buttonMacroBinding(int k)
+{
+    return {g_flashDataMap.buttonFunctions[k], g_flashDataMap.macroRecords[k]};
+}
+
+bool resendButtonMacro(int k, const u8 block[592], int loopMode)
+{
+    return writeImage([&](FlashDataMap &m) {
+        if (loopMode >= 0)
+            m.buttonFunctions[k].param = u8(loopMode);
+        if (block)
+            std::memcpy(&m.macroRecords[k], block, sizeof(MacroRecord));
+    });
+}
+
 bool setCurrentProfile(u8 index)
 {
     if (!deviceAnswers())

@@ -74,6 +74,17 @@ bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *
 // sent once.
 bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592]);
 bool SendMacroToDevice(int k, const ButtonFunction &function, const u8 block[592]);
+// What button k holds in the live image: its function and its macro block.
+struct ButtonMacroBinding {
+    ButtonFunction function;
+    MacroRecord block;
+};
+ButtonMacroBinding buttonMacroBinding(int k);
+// Button k's macro sent again once the macro changed: the block becomes
+// `block` (null: the one it holds), the function's parameter, the loop
+// mode, becomes `loopMode` (-1: the one it has); type and code stay. Stored
+// and sent once, as SendMacroToDevice.
+bool resendButtonMacro(int k, const u8 block[592], int loopMode = -1);
 
 // Asks the mouse to switch to on-board profile `index` (0..3); the image is
 // not touched, the device reports the new profile itself. False when the

@@ -4,7 +4,6 @@
 #include "buttoninterface.h"
 
 #include "devicesetters.h"
-#include "devicestate.h"
 #include "macroblock.h"
 #include "macrofile.h"
 #include "macroname.h"
@@ -26,19 +25,11 @@ QVector<int> Buttoninterface::macroBoundButtons(const QString &name) const
         const int k = deviceButtonIndex(menuIndex);
         // The name as the device holds it: a name with blanks or of another
         // script is still the same macro.
-        if (g_flashDataMap.buttonFunctions[k].type == kMacroFunctionType
-            && macroBlockStoredName(macroBlockOf(g_flashDataMap, k)) == name)
+        const ButtonMacroBinding held = buttonMacroBinding(k);
+        if (held.function.type == kMacroFunctionType && macroBlockStoredName(macroBlockOf(held.block)) == name)
             bound.append(k);
     }
     return bound;
-}
-
-bool Buttoninterface::sendMacroTo(int k, const MacroDownloadRecord *block, int loop)
-{
-    const ButtonFunction stored = g_flashDataMap.buttonFunctions[k];
-    const MacroDownloadRecord held = macroBlockOf(g_flashDataMap, k);
-    const u8 param = loop < 0 ? stored.param : u8(loop);
-    return SendMacroToDevice(k, ButtonFunction{stored.type, stored.code, param}, (block ? block : &held)->bytes());
 }
 
 void Buttoninterface::SlotMacroDownLoadData(QString MacroName, int index)
@@ -47,7 +38,7 @@ void Buttoninterface::SlotMacroDownLoadData(QString MacroName, int index)
     if (!pageMayWrite() || !macroBoundButtons(MacroName).contains(index)
         || !ReadMacroFile(m_macroDir, MacroName, &block))
         return;
-    sendMacroTo(index, &block, -1);
+    resendButtonMacro(index, block.bytes());
 }
 
 void Buttoninterface::SlotUpDataMacro(QString MacroName, int index)
@@ -78,7 +69,7 @@ void Buttoninterface::sendPendingMacros()
         const int loop = it.value() & kLoopChanged ? macroLoopMode(ReadMacroHeader(m_macroDir, name)) : -1;
         for (int k : macroBoundButtons(name)) {
             // Only an offline device refuses a send: one notice is enough.
-            if (!sendMacroTo(k, events ? &saved : nullptr, loop))
+            if (!resendButtonMacro(k, events ? saved.bytes() : nullptr, loop))
                 return;
         }
     }
@@ -89,11 +80,11 @@ void Buttoninterface::SlotMacroRename(QString Rename, QString Name)
     if (!pageMayWrite())
         return;
     for (int k : macroBoundButtons(Rename)) {
-        MacroDownloadRecord block = macroBlockOf(g_flashDataMap, k);
+        MacroDownloadRecord block = macroBlockOf(buttonMacroBinding(k).block);
         renameMacroBlock(&block, Name);
         // The label follows the device: a button the device still runs
         // under the old name keeps showing it.
-        if (!sendMacroTo(k, &block, -1))
+        if (!resendButtonMacro(k, block.bytes()))
             return;
         buttonForDevice(k)->setText(QStringLiteral("        ") + m_macroLabelPrefix + Name);
     }

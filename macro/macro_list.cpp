@@ -4,7 +4,6 @@
 #include "ui_Macro.h"
 
 #include "devicesetters.h"
-#include "devicestate.h"
 #include "keyboardhook.h"
 #include "macroblock.h"
 #include "macroeditorshared.h"
@@ -219,8 +218,7 @@ void Macro::SlotMacroDownLoadData(QString MacroName, int index)
 {
     if (index < 0 || index > 5 || MacroName.isEmpty() || MacroName != m_shownMacro || !pageMayWrite())
         return;
-    const ButtonFunction stored = g_flashDataMap.buttonFunctions[index];
-    SendMacroToDevice(index, stored, buildMacroBlock(MacroName, eventRows()).bytes());
+    resendButtonMacro(index, buildMacroBlock(MacroName, eventRows()).bytes());
 }
 
 void Macro::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer)

@@ -205,6 +205,14 @@ void TestSetters::writeRule_data()
         c.insert(c.end(), k.begin(), k.end());
         add("SendMacroToDevice", [] { return SendMacroToDevice(5, ButtonFunction{6, 5, 9}, macro); }, c);
     }
+    {
+        // Type and code stay as the mouse holds them; the parameter is the loop mode.
+        ByteChanges c = {{74 + 3 * 4 + 2, 9}};
+        const ByteChanges k = range(956 + 592 * 4, macro, 592);
+        c.insert(c.end(), k.begin(), k.end());
+        add("resendButtonMacro", [] { return resendButtonMacro(4, macro, 9); }, c);
+        add("resendButtonMacro as held", [] { return resendButtonMacro(4, nullptr); }, {});
+    }
 }
 
 void TestSetters::writeRuleOffline()

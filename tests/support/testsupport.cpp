@@ -4,13 +4,13 @@
 #include "deviceevent.h"
 #include "globals.h"
 #include "hidusb_sim.h"
-#include "keyboardhook.h"
 #include "imagecache.h"
 #include "macrosettings.h"
 #include "sensorcodes.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QVector>
 
 namespace {
 // Before any test code runs: programDir() and any program a test starts
@@ -19,8 +19,20 @@ void nameProgramFolder()
 {
     qputenv("QUZ_PROGRAM_DIR", QByteArray(QUZ_PROGRAM_DIR));
 }
+
+QVector<void (*)()> &addedResets()
+{
+    static QVector<void (*)()> resets;
+    return resets;
+}
 } // namespace
 Q_COREAPP_STARTUP_FUNCTION(nameProgramFolder)
+
+void addGlobalReset(void (*reset)())
+{
+    if (!addedResets().contains(reset))
+        addedResets().append(reset);
+}
 
 QString builtProgramDir()
 {
@@ -32,11 +44,12 @@ void resetAllGlobals()
     resetDeviceState();
     resetTheme();
     resetSensorTables();
-    resetKeyHooks();
     g_language = 0;
     setProgramDirOverride(QString());
     ConfigSettings::resetForTests();
     MacroSettings::resetForTests();
+    for (void (*reset)() : addedResets())
+        reset();
 }
 
 void resetDeviceBench()

@@ -13,6 +13,9 @@ QString builtProgramDir();
 
 // Puts every program-wide global back to its start value.
 void resetAllGlobals();
+// Adds a reset that resetAllGlobals() runs after the core's own: the support
+// of the user interface's tests adds the globals of the layers above.
+void addGlobalReset(void (*reset)());
 
 // resetAllGlobals(), then a fresh default bench of simulated devices that
 // answers without delays, the status re-read clock back to real time, the

@@ -49,8 +49,10 @@ static_assert(sizeof(MacroDownloadRecord) == sizeof(MacroRecord), "the block fil
 
 // An all-zero block.
 MacroDownloadRecord emptyMacroBlock();
-// Block k of a device image.
+// Block k of a device image (all zero for k outside 0..15), and the block
+// an image's macro record holds.
 MacroDownloadRecord macroBlockOf(const FlashDataMap &image, int k);
+MacroDownloadRecord macroBlockOf(const MacroRecord &record);
 
 // The block for a macro: the name (NUL characters removed, cut to 30 bytes
 // on a character boundary) and the first 70 rows, each with its own code

@@ -26,7 +26,15 @@
 constexpr int kKeyEventSlots = 6;
 constexpr int kKeyEventDelayMs = 10;
 constexpr int kMaxCombinationKeys = 3;
+// The type byte of a ButtonFunction. Type 6, a macro, is in macroblock.h.
+constexpr u8 kDisabledFunctionType = 0;
+constexpr u8 kMouseFunctionType = 1;       // code: the mouse-button bit
+constexpr u8 kDpiFunctionType = 2;         // code: 1 cycle, 2 up, 3 down
+constexpr u8 kWheelFunctionType = 3;       // code: 1 up, 2 down
+constexpr u8 kRapidFireFunctionType = 4;   // code: interval, parameter: count
 constexpr u8 kKeyRecordFunctionType = 5;
+constexpr u8 kPollingRateFunctionType = 7;
+constexpr u8 kFixedDpiFunctionType = 10;   // code: DpiButtonValue (sensorcodes.h)
 
 // Events of a 592-byte macro block: 8 bytes each from byte 32.
 constexpr int kMacroEventsAt = 32;

@@ -32,9 +32,13 @@ MacroDownloadRecord emptyMacroBlock()
 
 MacroDownloadRecord macroBlockOf(const FlashDataMap &image, int k)
 {
-    MacroDownloadRecord block = emptyMacroBlock();
-    if (k >= 0 && k < 16)
-        std::memcpy(&block, image.macroRecords[k].bytes, sizeof block);
+    return k >= 0 && k < 16 ? macroBlockOf(image.macroRecords[k]) : emptyMacroBlock();
+}
+
+MacroDownloadRecord macroBlockOf(const MacroRecord &record)
+{
+    MacroDownloadRecord block;
+    std::memcpy(&block, record.bytes, sizeof block);
     return block;
 }
 
