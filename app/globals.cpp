@@ -223,16 +223,10 @@ QStringList g_wireless4Pids;
 QStringList g_wireless8Pids;
 QList<DeviceAllInfo> g_shownDevices;
 QList<DeviceAllInfo> g_foundDevices;
-QList<QToolButton *> g_deviceButtons;
-QList<QLabel *> g_nameLabels;
-QList<QLabel *> g_linkLabels;
-QList<QLabel *> g_offlineMarkers;
-QList<QLabel *> g_rateLabels;
 QString g_searchVid;
 QVector<QString> g_searchPids;
 
 // Device list page, continued.
-DialogChange *g_dialogChange = nullptr;
 int g_deviceTotal = 0;
 bool g_duplicateDevices = false;
 
@@ -269,7 +263,6 @@ u8 g_update211Available = 0;
 u8 g_update210Available = 0;
 u8 g_firmwareUpdating = 0;
 u8 g_repairUpdating = 0;
-UpDateRepair *g_updateRepairDialog = nullptr;
 int g_offlineNoticeReason = 0;
 u8 g_pairWithStoredDevice = 0;
 

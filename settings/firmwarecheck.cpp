@@ -12,6 +12,7 @@
 #include "globals.h"
 #include "mouseversion.h"
 #include "guithread.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updaterun.h"

@@ -12,6 +12,7 @@
 #include "firmwareimage.h"
 #include "globals.h"
 #include "guithread.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
