@@ -1,7 +1,6 @@
 #include "firmwareimage.h"
 
 #include "configsettings.h"
-#include "deviceevent.h"
 #include "devicesearch.h"
 #include "globals.h"
 
