@@ -1,5 +1,8 @@
 #include "globals.h"
 
+#include "pointersettings.h"
+#include "registry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -35,6 +38,18 @@ QString userDataDir()
 {
     return QDir::homePath() + "/AppData/Local/" + g_productName;
 }
+
+// The stand-ins of platform/ know nothing of the program: they learn its
+// name and its data folder as the application object is made, in the
+// program, the tests and the tools alike, before anything reads them.
+namespace {
+void introduceProgramToPlatform()
+{
+    RegistryKey::setProgramName(g_productName);
+    setPointerSettingsDataDir(userDataDir());
+}
+} // namespace
+Q_COREAPP_STARTUP_FUNCTION(introduceProgramToPlatform)
 
 // ---- Theme -------------------------------------------------------------
 namespace {
