@@ -1,5 +1,8 @@
 #include "globals.h"
 
+#include "pointersettings.h"
+#include "registry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -35,6 +38,18 @@ QString userDataDir()
 {
     return QDir::homePath() + "/AppData/Local/" + g_productName;
 }
+
+// The stand-ins of platform/ know nothing of the program: they learn its
+// name and its data folder as the application object is made, in the
+// program, the tests and the tools alike, before anything reads them.
+namespace {
+void introduceProgramToPlatform()
+{
+    RegistryKey::setProgramName(g_productName);
+    setPointerSettingsDataDir(userDataDir());
+}
+} // namespace
+Q_COREAPP_STARTUP_FUNCTION(introduceProgramToPlatform)
 
 // ---- Theme -------------------------------------------------------------
 namespace {
@@ -223,16 +238,10 @@ QStringList g_wireless4Pids;
 QStringList g_wireless8Pids;
 QList<DeviceAllInfo> g_shownDevices;
 QList<DeviceAllInfo> g_foundDevices;
-QList<QToolButton *> g_deviceButtons;
-QList<QLabel *> g_nameLabels;
-QList<QLabel *> g_linkLabels;
-QList<QLabel *> g_offlineMarkers;
-QList<QLabel *> g_rateLabels;
 QString g_searchVid;
 QVector<QString> g_searchPids;
 
 // Device list page, continued.
-DialogChange *g_dialogChange = nullptr;
 int g_deviceTotal = 0;
 bool g_duplicateDevices = false;
 
@@ -269,7 +278,6 @@ u8 g_update211Available = 0;
 u8 g_update210Available = 0;
 u8 g_firmwareUpdating = 0;
 u8 g_repairUpdating = 0;
-UpDateRepair *g_updateRepairDialog = nullptr;
 int g_offlineNoticeReason = 0;
 u8 g_pairWithStoredDevice = 0;
 

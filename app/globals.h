@@ -12,12 +12,6 @@
 #include <functional>
 #include <mutex>
 
-class QWidget;
-class QLabel;
-class QToolButton;
-class UpDateRepair;
-class DialogChange;
-
 extern const QString g_productName;   // "Quzmar"
 
 // ---- Paths -------------------------------------------------------------
@@ -168,17 +162,11 @@ extern QStringList g_wireless4Pids;
 extern QStringList g_wireless8Pids;
 extern QList<DeviceAllInfo> g_shownDevices;   // the cards shown
 extern QList<DeviceAllInfo> g_foundDevices;   // every device found
-extern QList<QToolButton *> g_deviceButtons;
-extern QList<QLabel *> g_nameLabels;
-extern QList<QLabel *> g_linkLabels;
-extern QList<QLabel *> g_offlineMarkers;
-extern QList<QLabel *> g_rateLabels;
 extern QString g_searchVid;
 extern QVector<QString> g_searchPids;
-// Device list page, continued: the page itself (null while none exists),
-// Option/DeviceTotal as read by the page (the index of an unrecognised
-// device), and the card builder's doubled-device flag.
-extern DialogChange *g_dialogChange;
+// Device list page, continued: Option/DeviceTotal as read by the page (the
+// index of an unrecognised device) and the card builder's doubled-device
+// flag. The page and its card widgets: windows/devicelistcards.h.
 extern int g_deviceTotal;
 extern bool g_duplicateDevices;
 
@@ -219,7 +207,6 @@ extern u8 g_update211Available;
 extern u8 g_update210Available;
 extern u8 g_firmwareUpdating;
 extern u8 g_repairUpdating;
-extern UpDateRepair *g_updateRepairDialog;
 extern int g_offlineNoticeReason;
 extern u8 g_pairWithStoredDevice;
 

@@ -9,6 +9,7 @@
 // device page), then go back to the list and close the program.
 
 #include "benchfigures.h"
+#include "devicelistcards.h"
 #include "dialog.h"
 #include "dialogmain.h"
 #include "globals.h"

@@ -43,7 +43,7 @@ void Buttoninterface::on_OutputData_clicked()
 {
     const QString name = QFileDialog::getSaveFileName(this, "FileSave", "G:", "File(*.bin)");
     if (!name.isEmpty())
-        ExportConfigFile(this, name, g_flashDataMap);
+        ExportConfigFile(name, g_flashDataMap);
 }
 
 void Buttoninterface::on_Reset_clicked()

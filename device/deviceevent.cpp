@@ -8,7 +8,6 @@
 #include "imagecache.h"
 #include "mouseversion.h"
 #include "postmsg.h"
-#include "worker.h"
 
 #include <QDebug>
 
@@ -298,12 +297,6 @@ void restartEventServer()
 {
     const QByteArray handle = deviceHandleCopy();
     startEventServer(handle.constData());
-}
-
-QString deviceVersionText(quint32 version)
-{
-    return "v" + QString::number(version >> 8) + "."
-        + QString("%1").arg(version & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 void setStatusReadClock(const StatusReadClock &clock)

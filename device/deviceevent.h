@@ -8,7 +8,6 @@
 // copies through PostMsg signals, whose device-data receivers are connected
 // blocking-queued, so the callback waits until the pages have taken them.
 
-#include <QString>
 #include <QtGlobal>
 #include <functional>
 
@@ -25,10 +24,6 @@ void restartEventServer();
 
 // Asks for the reads that the seven status bytes in g_statusFlags call for.
 void onDeviceStatusChanged();
-
-// A firmware version as text: "v" + (version >> 8) in decimal + "." + the
-// low byte as two upper-case hex digits (0x0300 gives v3.00, 0x0A0F v10.0F).
-QString deviceVersionText(quint32 version);
 
 // The clock behind the 3 s guard between two full re-reads requested by
 // status events. By default g_statusReadTimer; tests put in their own.

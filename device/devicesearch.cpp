@@ -2,7 +2,6 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
-#include "deviceevent.h"
 #include "devicestate.h"
 
 namespace {
@@ -50,6 +49,12 @@ QList<QByteArray> copyFoundPaths(char **found, int count, int limit)
             paths.append(QByteArray(found[i]));
     }
     return paths;
+}
+
+QString deviceVersionText(quint32 version)
+{
+    return "v" + QString::number(version >> 8) + "."
+        + QString("%1").arg(version & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, const QString &pid)

@@ -39,6 +39,10 @@ int receiverClassOfLink(int linkType);
 // belongs to the library and changes with its next search.
 QList<QByteArray> copyFoundPaths(char **found, int count, int limit = 5);
 
+// A firmware version as text: "v" + (version >> 8) in decimal + "." + the
+// low byte as two upper-case hex digits (0x0300 gives v3.00, 0x0A0F v10.0F).
+QString deviceVersionText(quint32 version);
+
 // A record for one found path: the path, the VID and PID texts it was
 // searched under, and its USB firmware version text.
 DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, const QString &pid);

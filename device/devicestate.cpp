@@ -1,6 +1,7 @@
 #include "devicestate.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 u8 *zeroedBuffer(int size)
@@ -11,6 +12,12 @@ u8 *zeroedBuffer(int size)
 }
 // The path handed to the library before any device is chosen.
 const char kEmptyPath[1] = {0};
+
+std::mutex &handleMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 } // namespace
 
 // The shared flags keep the width of the plain numbers they were.
@@ -24,6 +31,25 @@ QByteArray g_devicePathUtf8;
 const char *g_deviceHandle = kEmptyPath;
 const char kDummyDeviceHandle[] = "a";
 QList<DeviceAllInfo> g_deviceList;
+
+void setDeviceHandlePath(const QByteArray &path)
+{
+    std::lock_guard<std::mutex> locker(handleMutex());
+    g_devicePathUtf8 = path;
+    g_deviceHandle = g_devicePathUtf8.constData();
+}
+
+void setDummyDeviceHandle()
+{
+    std::lock_guard<std::mutex> locker(handleMutex());
+    g_deviceHandle = kDummyDeviceHandle;
+}
+
+QByteArray deviceHandleCopy()
+{
+    std::lock_guard<std::mutex> locker(handleMutex());
+    return QByteArray(g_deviceHandle ? g_deviceHandle : "");
+}
 
 std::atomic<u8> g_deviceOnline{0};
 std::atomic<u8> g_lastStartedOnline{0};

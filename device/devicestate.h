@@ -31,6 +31,15 @@ extern const char *g_deviceHandle;
 extern const char kDummyDeviceHandle[];
 extern QList<DeviceAllInfo> g_deviceList;
 
+// The selected device's path as the program's own copy. The library's path
+// arrays are replaced by its next search, so g_deviceHandle always points
+// into g_devicePathUtf8 (or at the dummy path). GUI thread only.
+void setDeviceHandlePath(const QByteArray &path);
+// Points g_deviceHandle at kDummyDeviceHandle. GUI thread only.
+void setDummyDeviceHandle();
+// A copy of the current handle text, safe on any thread.
+QByteArray deviceHandleCopy();
+
 extern std::atomic<u8> g_deviceOnline;
 extern std::atomic<u8> g_lastStartedOnline;
 extern std::atomic<u8> g_workerReadPending;

@@ -1,6 +1,6 @@
 #include "firmwareimage.h"
 
-#include "deviceevent.h"
+#include "devicesearch.h"
 #include "globals.h"
 
 #include <QDir>

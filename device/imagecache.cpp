@@ -126,9 +126,8 @@ void saveDeviceInfo(QString name, const FlashDataMap &image)
     commitOrDiscard(file, out);
 }
 
-void ExportConfigFile(QWidget *parent, QString path, FlashDataMap image)
+void ExportConfigFile(QString path, FlashDataMap image)
 {
-    Q_UNUSED(parent)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;

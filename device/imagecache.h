@@ -16,8 +16,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // The cache folder, with a trailing slash.
 QString deviceCacheDir();
 // "Device_CID" + cid + "_MID" + mid + ".bin", both ids as two upper-case hex
@@ -37,7 +35,7 @@ void saveDeviceInfo(QString name, const FlashDataMap &image);
 // Writes the export file to `path` for the selected device (its sensor name
 // comes from the product configuration). Nothing happens when it cannot be
 // written.
-void ExportConfigFile(QWidget *parent, QString path, FlashDataMap image);
+void ExportConfigFile(QString path, FlashDataMap image);
 
 // Results of the import checks.
 enum ConfigImportResult {

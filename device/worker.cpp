@@ -25,18 +25,6 @@ namespace {
 
 constexpr int kCheckIntervalMs = 1300;
 
-std::mutex &handleMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-void setDummyDeviceHandle()
-{
-    std::lock_guard<std::mutex> locker(handleMutex());
-    g_deviceHandle = kDummyDeviceHandle;
-}
-
 // The three sub-device bytes of two records are the same receiver. Records
 // without three bytes never match.
 bool sameSubDevices(const DeviceAllInfo &a, const DeviceAllInfo &b)
@@ -75,19 +63,6 @@ void markSelectionOnline(const QString &path, u8 online)
 }
 
 } // namespace
-
-void setDeviceHandlePath(const QByteArray &path)
-{
-    std::lock_guard<std::mutex> locker(handleMutex());
-    g_devicePathUtf8 = path;
-    g_deviceHandle = g_devicePathUtf8.constData();
-}
-
-QByteArray deviceHandleCopy()
-{
-    std::lock_guard<std::mutex> locker(handleMutex());
-    return QByteArray(g_deviceHandle ? g_deviceHandle : "");
-}
 
 Worker::Worker(QObject *owner)
     : QThread(nullptr)

@@ -90,11 +90,4 @@ extern Worker *g_worker;
 extern Worker *g_workerInstance;
 extern QTimer *g_checkTimer;
 
-// The selected device's path as the program's own copy. The library's path
-// arrays are replaced by its next search, so g_deviceHandle always points
-// into g_devicePathUtf8 (or at the dummy path). GUI thread only.
-void setDeviceHandlePath(const QByteArray &path);
-// A copy of the current handle text, safe on any thread.
-QByteArray deviceHandleCopy();
-
 #endif // WORKER_H

@@ -4,7 +4,6 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "dialogmain.h"
 #include "macroeditorshared.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"

@@ -4,7 +4,6 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "dialogmain.h"
 #include "itemlistkey.h"
 #include "macroeditorshared.h"
 #include "macrokeys.h"

@@ -5,7 +5,6 @@
 #include "ui_Buttoninterface.h"
 
 #include "devicestate.h"
-#include "dialogmain.h"
 #include "macroeditorshared.h"
 #include "macrofile.h"
 #include "macroname.h"

@@ -171,6 +171,8 @@ bool acceptMacroName(const QWidget *page, const QString &name)
 
 // ---- Recording and key boxes ----------------------------------------------------
 
+u8 g_macroRecording = 0;
+
 void showRecordingLayout(QWidget *page, bool recording)
 {
     static const char *const kInsertControls[] = {"lineEditDelay",     "lineEditDelay_2", "lineEditPress",

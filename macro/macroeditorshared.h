@@ -63,6 +63,10 @@ bool roomForEvents(const QWidget *page, int events, int adding);
 bool acceptMacroName(const QWidget *page, const QString &name);
 
 // ---- Recording and key boxes ----------------------------------------------------
+// 1 while the device page's macro editor records; the main window's keys
+// stay quiet then.
+extern u8 g_macroRecording;
+
 // The page's layout while it records (true) or not, by the object names
 // both editors' forms use: the controls that insert single events and the
 // repeat count hide, Stop takes the place of Start and the macro list is

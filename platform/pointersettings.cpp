@@ -1,7 +1,5 @@
 #include "pointersettings.h"
 
-#include "globals.h"
-
 #include <QGuiApplication>
 #include <QSettings>
 #include <QStyleHints>
@@ -16,9 +14,15 @@ constexpr int kLongestDoubleClickMs = 5000;
 
 const char kGroup[] = "Pointer/";
 
+QString &dataDir()
+{
+    static QString dir;
+    return dir;
+}
+
 QString keptPath()
 {
-    return userDataDir() + "/usersetting/SensorPage/Pointer.ini";
+    return dataDir() + "/usersetting/SensorPage/Pointer.ini";
 }
 
 QVariant kept(const char *key)
@@ -41,6 +45,11 @@ void keep(const char *key, const QVariant &value)
 }
 
 } // namespace
+
+void setPointerSettingsDataDir(const QString &dir)
+{
+    dataDir() = dir;
+}
 
 MouseAcceleration systemMouseAcceleration()
 {

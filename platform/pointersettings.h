@@ -17,6 +17,7 @@
 // Each setter answers like the system call: false for a value the system
 // would refuse, and then nothing is kept. GUI thread only.
 
+#include <QString>
 #include <QtGlobal>
 
 struct MouseAcceleration {
@@ -32,6 +33,11 @@ struct MouseAcceleration {
 
 // The wheel scrolls a page instead of lines.
 constexpr quint32 kWheelScrollPage = 0xFFFFFFFF;
+
+// The per-user data folder the values are kept in. The stand-in knows
+// nothing of the program it serves: app/ hands the folder in once at
+// start-up.
+void setPointerSettingsDataDir(const QString &dataDir);
 
 MouseAcceleration systemMouseAcceleration();
 bool setSystemMouseAcceleration(const MouseAcceleration &value);

@@ -1,24 +1,35 @@
 #include "registry.h"
 
-#include "globals.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 
+namespace {
+QString &programName()
+{
+    static QString name;
+    return name;
+}
+} // namespace
+
+void RegistryKey::setProgramName(const QString &name)
+{
+    programName() = name;
+}
+
 QString RegistryKey::storePath()
 {
     QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + "/.config";
-    return base + "/Quzmar/registry.ini";
+    return base + "/" + programName() + "/registry.ini";
 }
 
 QString RegistryKey::programKeyPath(const QString &name)
 {
-    return "HKEY_CURRENT_USER\\Software\\" + g_productName + "\\" + g_productName + "\\" + name;
+    return "HKEY_CURRENT_USER\\Software\\" + programName() + "\\" + programName() + "\\" + name;
 }
 
 QString RegistryKey::deviceRecordsKeyPath()

@@ -39,6 +39,11 @@ public:
     // The group of the store that stands for the key path.
     QString group() const { return m_group; }
 
+    // The program's name, which names the store's folder and the program's
+    // own keys. The stand-in knows nothing of the program it serves: app/
+    // names it once at start-up, before any key is opened.
+    static void setProgramName(const QString &name);
+
     // The file that holds every key.
     static QString storePath();
     // The program's own keys: "HKEY_CURRENT_USER\Software\Quzmar\Quzmar\"

@@ -8,6 +8,7 @@
 #include "globals.h"
 #include "macrosettings.h"
 #include "mousesettings.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updateengine.h"

@@ -10,6 +10,7 @@
 #include "firmwareimage.h"
 #include "globals.h"
 #include "guithread.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "updatedecision.h"
 #include "updateengine.h"

@@ -7,6 +7,7 @@
 #include "firmwareimage.h"
 #include "globals.h"
 #include "pagebackground.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
 #include "startup.h"

@@ -5,6 +5,7 @@
 #include "buttoninterface.h"
 #include "configsettings.h"
 #include "deviceevent.h"
+#include "devicesearch.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "postmsg.h"

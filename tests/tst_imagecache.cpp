@@ -269,7 +269,7 @@ void TestImageCache::exportFileBytes()
 {
     const FlashDataMap image = patternImage(31);
     const QString path = files.path() + "/config.bin";
-    ExportConfigFile(nullptr, path, image);
+    ExportConfigFile(path, image);
 
     const QByteArray file = readAll(path);
     QCOMPARE(file.size(), 10464);
@@ -287,7 +287,7 @@ void TestImageCache::exportLongSensorName()
     g_selectedDevice.driveIndex = 1;
     const FlashDataMap image = patternImage(41);
     const QString path = files.path() + "/long.bin";
-    ExportConfigFile(nullptr, path, image);
+    ExportConfigFile(path, image);
     const QByteArray file = readAll(path);
     QCOMPARE(file.size(), 10464);
     QCOMPARE(file.mid(16, 16), QByteArray::fromHex("0000000C") + QByteArray("PAW3950-HIGH"));
@@ -300,7 +300,7 @@ void TestImageCache::exportLongSensorName()
 void TestImageCache::exportUnwritablePathDoesNothing()
 {
     const QString path = files.path() + "/no/such/folder/config.bin";
-    ExportConfigFile(nullptr, path, patternImage(1));
+    ExportConfigFile(path, patternImage(1));
     QVERIFY(!QFileInfo::exists(path));
 }
 
@@ -308,7 +308,7 @@ void TestImageCache::importRoundTrip()
 {
     const FlashDataMap image = patternImage(51);
     const QString path = files.path() + "/roundtrip.bin";
-    ExportConfigFile(nullptr, path, image);
+    ExportConfigFile(path, image);
     g_importResult = -1;
     FlashDataMap record = {};
     QCOMPARE(readConfigFile(path, &record), 0);
@@ -371,7 +371,7 @@ void TestImageCache::importDpiLevelCountLimit()
     FlashDataMap image = patternImage(71);
     image.dpiLevelCount = u8(levels);
     const QString path = files.path() + "/levels.bin";
-    ExportConfigFile(nullptr, path, image);   // Drive1 allows 6 levels
+    ExportConfigFile(path, image);   // Drive1 allows 6 levels
     FlashDataMap record = {};
     QCOMPARE(readConfigFile(path, &record), result);
     QCOMPARE(g_importResult, result);
@@ -381,7 +381,7 @@ void TestImageCache::importFromOtherDevice()
 {
     g_selectedDevice.driveIndex = 2;   // sensor "3950"
     const QString path = files.path() + "/other.bin";
-    ExportConfigFile(nullptr, path, patternImage(81));
+    ExportConfigFile(path, patternImage(81));
     g_selectedDevice.driveIndex = 0;   // sensor "3395"
     FlashDataMap record = {};
     QCOMPARE(readConfigFile(path, &record), 2);

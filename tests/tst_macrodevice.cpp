@@ -11,6 +11,7 @@
 #include "keyhooklayer.h"
 #include "languageloader.h"
 #include "macroblock.h"
+#include "macroeditorshared.h"
 #include "macrofile.h"
 #include "macrokeys.h"
 #include "postmsg.h"

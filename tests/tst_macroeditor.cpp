@@ -12,6 +12,7 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "languageloader.h"
+#include "macroeditorshared.h"
 #include "macroexchange.h"
 #include "macroexchangedialog.h"
 #include "macrokeys.h"

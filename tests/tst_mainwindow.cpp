@@ -10,6 +10,7 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
+#include "macroeditorshared.h"
 #include "macrosettings.h"
 #include "match.h"
 #include "mouseoffline.h"

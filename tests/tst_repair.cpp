@@ -7,6 +7,7 @@
 #include "firmwarebench.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "registry.h"
 #include "testsupport.h"

@@ -238,6 +238,8 @@ private slots:
     {
         const QString driveKey = "HKEY_CURRENT_USER\\Software\\Quzmar\\Quzmar\\Mouse Drive Test";
         const QString programKey = "HKEY_CURRENT_USER\\Software\\Quzmar\\Quzmar\\Quzmar";
+        QCOMPARE(RegistryKey::deviceRecordsKeyPath(), driveKey);
+        QCOMPARE(RegistryKey::programKeyPath("Quzmar"), programKey);
         QCOMPARE(RegistryKey::groupForKeyPath(driveKey), QString("Software/Quzmar/Quzmar/Mouse Drive Test"));
         QVERIFY(RegistryKey::groupForKeyPath("HKEY_LOCAL_MACHINE\\Software\\X")
                 != RegistryKey::groupForKeyPath("HKEY_CURRENT_USER\\Software\\X"));

@@ -15,6 +15,7 @@
 #include "ledinfo.h"
 #include "lightmodeset.h"
 #include "macrosettings.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "registry.h"
 #include "settingsbench.h"

@@ -211,7 +211,7 @@ private slots:
     {
         const FlashDataMap imported = patternImage(33);
         const QString path = files.path() + "/good.bin";
-        ExportConfigFile(nullptr, path, imported);
+        ExportConfigFile(path, imported);
         g_flashDataMap = patternImage(1);
         hidsim::clearSentImages();
 
@@ -252,7 +252,7 @@ private slots:
         const QString path = files.path() + "/bad.bin";
         if (otherSensor) {
             g_selectedDevice.driveIndex = 1;   // exported for the second model
-            ExportConfigFile(nullptr, path, patternImage(44));
+            ExportConfigFile(path, patternImage(44));
             g_selectedDevice.driveIndex = 0;
         } else {
             QFile f(path);

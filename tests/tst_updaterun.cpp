@@ -11,6 +11,7 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "registry.h"
 #include "settingsbench.h"

@@ -6,10 +6,12 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicelistcards.h"
 #include "globals.h"
 #include "macrosettings.h"
 #include "mytoolbuttonenter.h"
 #include "pagebackground.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "updaterepair.h"
 #include "updatetraces.h"

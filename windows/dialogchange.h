@@ -6,8 +6,9 @@
 // loads the device's colour set, runs the pairing and firmware checks where
 // they apply and opens the device page.
 //
-// The lists and card widgets the page works on are program-wide globals
-// (app/globals.h, "Device list page"), touched on the GUI thread only.
+// The lists the page works on are program-wide globals (app/globals.h,
+// "Device list page"), its card widgets are in devicelistcards.h; both are
+// touched on the GUI thread only.
 
 #include "flashdatamap.h"
 

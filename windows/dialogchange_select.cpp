@@ -12,6 +12,7 @@
 #include "globals.h"
 #include "macrosettings.h"
 #include "match.h"
+#include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "repair.h"
 #include "updaterepair.h"

@@ -12,6 +12,7 @@
 #include "guithread.h"
 #include "imagecache.h"
 #include "languageloader.h"
+#include "macroeditorshared.h"
 #include "macrosettings.h"
 #include "match.h"
 #include "mouseoffline.h"
@@ -31,8 +32,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QThread>
-
-u8 g_macroRecording = 0;
 
 namespace {
 

@@ -23,9 +23,6 @@ namespace Ui {
 class DialogMain;
 }
 
-// 1 while the macro editor records; the window's keys stay quiet then.
-extern u8 g_macroRecording;
-
 class DialogMain : public QDialog
 {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "settingsbench.h"
 
 #include "HIDUsb.h"
-#include "deviceevent.h"
+#include "devicesearch.h"
 #include "devicestate.h"
 #include "firmwarebench.h"
 #include "hidusb_sim.h"

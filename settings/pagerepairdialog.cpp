@@ -1,0 +1,3 @@
+#include "pagerepairdialog.h"
+
+UpDateRepair *g_updateRepairDialog = nullptr;
