@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QSharedMemory>
 
 #include <thread>
@@ -50,6 +51,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (fontConfiguration.joinable())
         fontConfiguration.join();
+    // The desktop entry finds the program's windows by this class, whether
+    // the program was started as its file ("Quzmar") or its link ("quzmar");
+    // task bars and window switchers show the icon.
+    QCoreApplication::setApplicationName(QStringLiteral("quzmar"));
+    QApplication::setWindowIcon(QIcon(programDir() + QStringLiteral("/Picture/Dialog/Logo.png")));
     registerDeviceMetaTypes();
     // Key entry hears keys through hooks fed from every window's key events.
     installLowLevelKeyEventFilter();

@@ -110,10 +110,6 @@ const char kSubMenuStyle[] =
     "QMenu{ color:rgb(0,0,0); background-color:rgb(255,255,255);border: 1px solid #ffffff;border-radius:5px;}"
     "QMenu::item:selected{ color:rgb(0,0,0);background-color:rgb(255,255,0);}QMenu::indicator{image:none;}"
     "QMenu::item{ width:175px; height:32px;font-size:13px;border-radius:5px;padding-left:10px;border:0px}";
-const char kFixedDpiMenuStyle[] =
-    "QMenu{ color:rgb(0,0,0); background-color:rgb(255,255,255);border: 1px solid #ffffff;border-radius:5px;}"
-    "QMenu::item:selected{color:rgb(238,236,82);background-color:rgb(255,255,0);}QMenu::indicator{image:none;}"
-    "QMenu::item{ width:175px; height:32px;font-size:13px;border-radius:5px;padding-left:10px;border:0px}";
 const char kListViewStyle[] =
     "QListView::item:selected{background-color: rgb(255,255,0);}QListView::item:hover{background-color: "
     "rgb(255,255,0);}";
@@ -448,9 +444,9 @@ void Buttoninterface::buildFunctionMenu()
     }
     m_leftClickAction = m_functionActions.at(FnLeftKey);
 
-    for (PopupMenu *menu : {m_dpiMenu, m_mediaMenu, m_wheelMenu})
+    // One look for the four submenus: black text, on yellow where hovered.
+    for (PopupMenu *menu : {m_dpiMenu, m_mediaMenu, m_wheelMenu, m_fixedDpiMenu})
         menu->setStyleSheet(QString::fromLatin1(kSubMenuStyle));
-    m_fixedDpiMenu->setStyleSheet(QString::fromLatin1(kFixedDpiMenuStyle));
     // The fixed DPI values come last, after the wheel: every button can be
     // given a fixed DPI.
     for (PopupMenu *menu : {m_dpiMenu, m_mediaMenu, m_wheelMenu, m_fixedDpiMenu})

@@ -1,5 +1,6 @@
 // What the eye meets: fields and boxes whose text colour comes from the
-// theme stay readable on their own background in both colour sets.
+// theme stay readable on their own background in both colour sets, and so
+// does the hovered entry of the button menus.
 
 #include "buttoninterface.h"
 #include "configsettings.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -94,6 +96,12 @@ private slots:
             QTest::newRow(qPrintable(QString("DPI page level caption, set %1").arg(set))) << set << "MA" << 3.0;
             QTest::newRow(qPrintable(QString("macro page key hint, set %1").arg(set))) << set << "Keydown_2" << 3.0;
         }
+        // The hovered entry of a button's function menu (0) and of each of
+        // its submenus (1 to 4: DPI, media, wheel, fixed DPI).
+        for (int menu = 0; menu <= 4; ++menu) {
+            const QString name = QString("menu %1").arg(menu);
+            QTest::newRow(qPrintable("hovered entry, " + name)) << 1 << name << 3.0;
+        }
     }
     void themedTextIsReadable()
     {
@@ -113,6 +121,19 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&page));
             const QImage all = box->grab().toImage();
             area = widget == "arrow" ? all.copy(all.width() - 26, 4, 22, all.height() - 8) : inner(box, 30);
+        } else if (widget.startsWith("menu")) {
+            Buttoninterface page;
+            page.SlotAllLanguage(0);
+            QMenu *menu = page.functionMenu();
+            const int sub = widget.mid(5).toInt();
+            if (sub > 0)
+                menu = menu->actions().at(menu->actions().size() - 5 + sub)->menu();
+            menu->popup(QPoint(0, 0));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            QAction *entry = menu->actions().at(1);
+            menu->setActiveAction(entry);
+            // Inside the entry's rounded corners.
+            area = menu->grab(menu->actionGeometry(entry).adjusted(3, 3, -3, -3)).toImage();
         } else if (widget == "MA") {
             SensorDPIB page;
             page.show();

@@ -3,7 +3,10 @@
 checks that the folder is whole: the link in bin/ starts the program, which
 loads the device library beside itself; the data files, the pictures and the
 firmware images are in the program folder; the desktop entry is valid and
-names the link and an icon that is there.
+names the link and an icon that is there. Where Xvfb and the X tools xprop and
+xwininfo are installed, the program runs on an X server of its own, started
+from the link and from its file, and its window carries the entry's
+StartupWMClass as its class and an icon (_NET_WM_ICON) either way.
 
   check_install.py --cmake cmake --build build --source . --work build/tests/install
 
@@ -16,6 +19,7 @@ import filecmp
 import glob
 import os
 import re
+import select
 import shutil
 import struct
 import subprocess
@@ -138,11 +142,52 @@ def remove_ipc_of(pid):
                 subprocess.run(["ipcrm", "-s", fields[1]], capture_output=True)
 
 
-def check_starts(options, root, folder):
-    """Starts the program from its link with a fresh user and the offscreen
-    platform, and waits until it has loaded its device library and called
-    it: the library then runs the command file it was given and removes it."""
-    run = os.path.join(options.work, "run")
+def start_x_server():
+    """An X server of our own and its display name, or (None, None) when
+    Xvfb or the tools that read window properties are missing."""
+    if not all(shutil.which(tool) for tool in ("Xvfb", "xprop", "xwininfo")):
+        return None, None
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
+                              pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:   # Xvfb writes its display number once it listens
+        number = f.readline().strip() if select.select([f], [], [], START_TIMEOUT_S)[0] else ""
+    if not number:
+        server.kill()
+        server.wait()
+        raise Fault("Xvfb did not start")
+    return server, ":" + number
+
+
+def x_tool(env, *args):
+    return subprocess.run(list(args), env=env, capture_output=True, text=True).stdout
+
+
+def check_window(env, proc, wm_class, deadline):
+    """Waits until the program, the only client of its X server, shows a
+    window; its WM_CLASS names the class wm_class and it carries an icon."""
+    while True:
+        check(proc.poll() is None, "the program ended with %s before its window showed" % proc.returncode)
+        # Lines "  0x200006 "title": ("instance" "class")  1340x940+120+0 ...".
+        for window, instance, cls in re.findall(r'^\s+(0x[0-9a-f]+) .*: \("([^"]*)" "([^"]*)"\)',
+                                                x_tool(env, "xwininfo", "-root", "-children"), re.M):
+            if "IsViewable" in x_tool(env, "xwininfo", "-id", window):
+                check(cls == wm_class, "the window's WM_CLASS is %r, %r, not of the class %r" % (instance, cls, wm_class))
+                icon = x_tool(env, "xprop", "-id", window, "_NET_WM_ICON")
+                check("Icon (" in icon, "the window has no icon: %s" % icon)
+                return
+        check(time.monotonic() < deadline, "the program showed no window in %d s" % START_TIMEOUT_S)
+        time.sleep(0.05)
+
+
+def check_starts(options, root, folder, command, display, wm_class):
+    """Starts the program by command with a fresh user and waits until it
+    has loaded its device library and called it: the library then runs the
+    command file it was given and removes it. On display, when there is one,
+    the program's window must show the class wm_class and an icon; without
+    one the program runs on the offscreen platform."""
+    run = os.path.join(options.work, "run-" + os.path.basename(command))
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "LD_LIBRARY_PATH", "LD_PRELOAD", "QUZ_PROGRAM_DIR", "QUZ_BENCH")
            and not k.startswith("HIDUSB_SIM_")}
@@ -150,15 +195,17 @@ def check_starts(options, root, folder):
                 "XDG_DATA_HOME": run + "/home/.local/share", "XDG_RUNTIME_DIR": run + "/runtime",
                 # The instance marker is keyed by a file there: another
                 # running copy of the program does not count.
-                "TMPDIR": run + "/tmp", "QT_QPA_PLATFORM": "offscreen",
+                "TMPDIR": run + "/tmp", "QT_QPA_PLATFORM": "xcb" if display else "offscreen",
                 "HIDUSB_SIM_CONTROL": run + "/control"})
+    if display:
+        env["DISPLAY"] = display
     for d in ("home", "runtime", "tmp"):
         os.makedirs(os.path.join(run, d), mode=0o700)
     control = env["HIDUSB_SIM_CONTROL"]
     with open(control, "w") as f:
         f.write("online M1 1\n")   # the default bus's mouse is online already
     with open(os.path.join(run, "program.log"), "w") as log:
-        proc = subprocess.Popen([os.path.join(root, "bin", "quzmar")], env=env, stdout=log, stderr=log, cwd=run)
+        proc = subprocess.Popen([command], env=env, stdout=log, stderr=log, cwd=run)
     try:
         deadline = time.monotonic() + START_TIMEOUT_S
         while os.path.exists(control):
@@ -167,11 +214,13 @@ def check_starts(options, root, folder):
             time.sleep(0.02)
         check(proc.poll() is None, "the program ended with %s after its start" % proc.returncode)
         exe = os.path.realpath("/proc/%d/exe" % proc.pid)
-        check(exe == os.path.realpath(os.path.join(folder, "Quzmar")), "the link started %s" % exe)
+        check(exe == os.path.realpath(os.path.join(folder, "Quzmar")), "%s started %s" % (command, exe))
         with open("/proc/%d/maps" % proc.pid) as f:
             maps = f.read()
         check(os.path.realpath(os.path.join(folder, "libHIDUsb.so")) in maps,
               "the program runs without the installed device library")
+        if display:
+            check_window(env, proc, wm_class, deadline)
     finally:
         if proc.poll() is None:
             proc.terminate()
@@ -204,7 +253,18 @@ def main():
 
     check_program_folder(options, root, folder)
     validated = check_desktop_entry(root)
-    check_starts(options, root, folder)
+    wm_class = desktop_entry(os.path.join(root, "share", "applications", "quzmar.desktop")).get("StartupWMClass")
+    server, display = start_x_server()
+    try:
+        # The desktop starts the link; a user may start the file itself.
+        for command in (os.path.join(root, "bin", "quzmar"), os.path.join(folder, "Quzmar")):
+            check_starts(options, root, folder, command, display, wm_class)
+    finally:
+        if server:
+            server.terminate()
+            server.wait()
+    if not display:
+        print("note: Xvfb, xprop or xwininfo is missing; the window's class and icon are not checked")
     if not validated:
         print("skipped: desktop-file-validate is not installed; all else holds")
         return 77
