@@ -5,7 +5,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
-#include "dialogchange.h"
+#include "devicewatch.h"
 #include "globals.h"
 #include "guithread.h"
 #include "pagebackground.h"
@@ -287,7 +287,7 @@ void Match::WindowClosedSet()
 {
     if (g_pairing)
         return;
-    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+    watchDeviceChanges(DeviceChangeListener::DeviceList);
     for (QTimer *timer : {g_pairPollTimer, g_pairBlinkTimer, g_pairTextTimer}) {
         if (timer)
             timer->stop();

@@ -1,11 +1,12 @@
 #include "dialogchange.h"
 
 #include "deviceenumeration.h"
+#include "devicelink.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "guithread.h"
 #include "ui_DialogChange.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
 #include "globals.h"
 #include "macrosettings.h"
@@ -79,7 +80,8 @@ DialogChange::DialogChange(QWidget *parent)
 
     // Entering a card refreshes that device.
     mytoolButtonEnter::setDeviceIconUpdater([](int index) { DialogChange::updateDeviceIcon(index); });
-    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+    setDeviceListCallback(&DialogChange::onUsbChanged);
+    watchDeviceChanges(DeviceChangeListener::DeviceList);
 
     showRepairState(!failInfo.isEmpty());
 }
@@ -234,7 +236,7 @@ bool DialogChange::identifyDevice(DeviceAllInfo &info)
     case DeviceMatch::NoAnswer:
         return true;
     case DeviceMatch::Recognised:
-        if (UsbFinderC_GetDeviceOnLine(path8.constData()) != 0)
+        if (deviceAnswers(path8.constData()))
             info.online = 1;
         return true;
     case DeviceMatch::UnknownModel:
@@ -271,7 +273,7 @@ void storeFoundDevice(int index, const DeviceAllInfo &record)
 
 void readUsbAddress(DeviceAllInfo &record)
 {
-    UsbFinderC_GetDeviceOnLineWithUsbAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
+    readDeviceAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
 }
 
 void takeUsbAddressResult(DeviceAllInfo &record)

@@ -4,8 +4,8 @@
 #include "dialogchange.h"
 #include "ui_DialogChange.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicelink.h"
 #include "devicesearch.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
@@ -31,7 +31,7 @@ int readNumber(const QString &group, const QString &key)
 
 bool deviceOnline(const DeviceAllInfo &device)
 {
-    return UsbFinderC_GetDeviceOnLine(device.devicePath.toLatin1().constData()) != 0;
+    return deviceAnswers(device.devicePath.toLatin1().constData());
 }
 
 // Exactly two shown entries of one model, the clicked one offline and the
