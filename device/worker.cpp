@@ -5,6 +5,7 @@
 #include "deviceenumeration.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "firmwareimage.h"
 #include "globals.h"
 #include "guithread.h"
@@ -282,7 +283,7 @@ int Worker::onUsbChanged()
 {
     // The scan rebuilds g_deviceList and the selection, which the GUI thread
     // reads at any time: it runs there.
-    queueOnGuiThread(&Worker::scanDevices);
+    queueDeviceChangeWork(&Worker::scanDevices);
     return 0;
 }
 

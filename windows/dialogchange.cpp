@@ -4,7 +4,6 @@
 #include "devicelink.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
-#include "guithread.h"
 #include "ui_DialogChange.h"
 
 #include "configsettings.h"
@@ -181,7 +180,7 @@ int DialogChange::onUsbChanged()
 {
     // The lists and the cards belong to the GUI thread: the library's thread
     // only hands the work over and never waits for it.
-    queueOnGuiThread(&DialogChange::handleUsbChanged);
+    queueDeviceChangeWork(&DialogChange::handleUsbChanged);
     return 0;
 }
 

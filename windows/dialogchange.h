@@ -89,6 +89,8 @@ private:
     static void retireWidget(QWidget *widget);
     static void releaseRetiredWidgets();
     static int s_selectionDepth;
+    // True during openDevice's pause.
+    static bool s_openingDevice;
 
     Ui::DialogChange *ui;
 };

@@ -7,6 +7,7 @@
 #include "configsettings.h"
 #include "devicelink.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"
@@ -22,7 +23,12 @@
 #include <QFileInfo>
 #include <QThread>
 
+bool DialogChange::s_openingDevice = false;
+
 namespace {
+
+// The pause between showing the device page and starting the Worker.
+constexpr int kOpenPauseMs = 150;
 
 int readNumber(const QString &group, const QString &key)
 {
@@ -70,6 +76,9 @@ void DialogChange::slotButtonClicked()
         }
     } scope;
 
+    // The device page is on its way: the list takes no other choice.
+    if (s_openingDevice)
+        return;
     PostMsg *hub = PostMsg::instance();
     hub->postSetver(6);
 
@@ -165,7 +174,11 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     }
 
     hub->postChangeMainDialog(1);
-    QThread::msleep(150);
+    // The window paints the device page meanwhile; a second card click
+    // during the pause is not taken (slotButtonClicked).
+    s_openingDevice = true;
+    pauseHoldingDeviceChanges(kOpenPauseMs);
+    s_openingDevice = false;
 
     // The page counts as shown before the Worker starts: run() reads the
     // flag at once on its own thread, and a run that still saw the list

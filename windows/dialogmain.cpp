@@ -112,6 +112,7 @@ void DialogMain::SlotAllLanguage(int index)
 void DialogMain::SlotChangeMainDialog(int index)
 {
     g_uiWriteEnabled = 1;
+    const int switchNumber = ++m_pageSwitches;
     PostMsg *hub = PostMsg::instance();
     if (index == 0) {
         hub->postSecondPageChange();
@@ -120,8 +121,11 @@ void DialogMain::SlotChangeMainDialog(int index)
         hub->postMainPageChange();
         stopDeviceServer();
         // The device server winds down on the library's threads; the list
-        // starts listening again only after it.
-        QThread::msleep(kListSettleMs);
+        // starts listening again only after it. The window paints meanwhile.
+        pauseHoldingDeviceChanges(kListSettleMs);
+        // A switch made during the pause has chosen the listener already.
+        if (switchNumber != m_pageSwitches)
+            return;
         watchDeviceChanges(DeviceChangeListener::DeviceList);
     } else if (index == 1) {
         // The device page talks to the chosen device from its first read on.
