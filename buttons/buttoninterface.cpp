@@ -1,11 +1,11 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
-#include "HIDUsb.h"
 #include "afterfirstpaint.h"
 #include "configsettings.h"
 #include "devicesearch.h"
 #include "deviceevent.h"
+#include "devicewatch.h"
 #include "globals.h"
 #include "imagecache.h"
 #include "keyboardhook.h"
@@ -289,7 +289,7 @@ Buttoninterface::~Buttoninterface()
         else
             connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     }
-    StopUsbChanged();
+    stopWatchingDeviceChanges();
     // No key may reach a page that is gone.
     m_keyboardHook->RemoveKeyboardHook();
     g_keyHookCallback = nullptr;

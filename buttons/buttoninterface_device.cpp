@@ -2,10 +2,10 @@
 // reset, pairing, and the configuration export and import.
 #include "buttoninterface.h"
 
-#include "HIDUsb.h"
 #include "containreset.h"
 #include "deviceevent.h"
 #include "devicesetters.h"
+#include "devicewatch.h"
 #include "globals.h"
 #include "imagecache.h"
 #include "macroeditorshared.h"
@@ -78,6 +78,6 @@ void Buttoninterface::on_Reset_2_clicked()
     }
     // The pairing dialog listened to device changes for the device list;
     // the page takes them back and talks to its device again.
-    StartUsbChanged(&Worker::onUsbChanged, 600);
+    watchDeviceChanges(DeviceChangeListener::DevicePage);
     restartEventServer();
 }

@@ -103,10 +103,10 @@ void postToGuiThread(std::function<void()> fn)
         postToGui(app, std::move(fn));
 }
 
-void waitWithEvents(int ms)
+void waitWithEvents(int ms, QEventLoop::ProcessEventsFlags flags)
 {
     // A nested event loop, idle between events, rather than polling.
     QEventLoop pause;
     QTimer::singleShot(ms, &pause, &QEventLoop::quit);
-    pause.exec();
+    pause.exec(flags);
 }

@@ -5,6 +5,8 @@
 // the GUI thread. Code on another thread (the device library's callbacks, the
 // Worker) hands its work over with these helpers instead of touching them.
 
+#include <QEventLoop>
+
 #include <functional>
 
 // Runs fn on the GUI thread and waits until it has run; runs it at once when
@@ -25,7 +27,8 @@ void postToGuiThread(std::function<void()> fn);
 
 // Waits ms milliseconds in a nested event loop on the GUI thread: events
 // keep running, and the thread sleeps between them. The timer is monotonic,
-// so a wait across midnight or a clock change ends on time.
-void waitWithEvents(int ms);
+// so a wait across midnight or a clock change ends on time. The flags choose
+// which events run (ExcludeUserInputEvents keeps the user's input waiting).
+void waitWithEvents(int ms, QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
 #endif // GUITHREAD_H

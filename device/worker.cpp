@@ -2,8 +2,10 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "updatedecision.h"
 #include "globals.h"
 #include "guithread.h"
@@ -256,7 +258,7 @@ int Worker::onUsbChanged()
 {
     // The scan rebuilds g_deviceList and the selection, which the GUI thread
     // reads at any time: it runs there.
-    queueOnGuiThread(&Worker::scanDevices);
+    queueDeviceChangeWork(&Worker::scanDevices);
     return 0;
 }
 
@@ -269,14 +271,7 @@ void Worker::scanDevices()
     const QString vid = config->readString("Option", "VID");
     g_deviceList.clear();
 
-    QStringList pids;
-    for (const char *key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"}) {
-        for (const QString &pid : config->readStringList("Option", key)) {
-            if (!pid.isEmpty())
-                pids.append(pid);
-        }
-    }
-    findDevices(vid, pids);
+    findDevices(vid, readFamilyPids().searchOrder());
 
     if (g_deviceList.isEmpty()) {
         if (!updateRunning()) {
@@ -352,21 +347,14 @@ void Worker::scanDevices()
 
 void Worker::findDevices(QString vid, QStringList pids)
 {
-    const QByteArray vid8 = vid.toLatin1();
-    for (const QString &pid : pids) {
-        int count = 0;
-        char **found = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 5, &count);
-        for (const QByteArray &path : copyFoundPaths(found, count)) {
-            DeviceAllInfo record = foundDeviceRecord(path, vid, pid);
-            if (deviceSelected()) {
-                if (identifyDevice(record, path.constData()) == 1
-                    && record.driveIndex == g_selectedDevice.driveIndex
-                    && record.devicePath == g_selectedDevice.devicePath)
-                    setDeviceHandlePath(path);
-            }
-            g_deviceList.append(record);
+    enumerateDevices(DeviceFind::Interface1, vid, pids, [](DeviceAllInfo &record, const QByteArray &path) {
+        if (deviceSelected()) {
+            if (identifyDevice(record, path.constData()) == 1 && record.driveIndex == g_selectedDevice.driveIndex
+                && record.devicePath == g_selectedDevice.devicePath)
+                setDeviceHandlePath(path);
         }
-    }
+        g_deviceList.append(record);
+    });
 }
 
 int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
@@ -423,17 +411,10 @@ void Worker::LoadDeviceIds()
 
 void Worker::FindDevicesByPid(QString vid, QStringList pids)
 {
-    const QByteArray vid8 = vid.toLatin1();
-    for (const QString &pid : pids) {
-        int count = 5;
-        char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(),
-                                                                  &count);
-        for (const QByteArray &path : copyFoundPaths(found, count)) {
-            DeviceAllInfo record = foundDeviceRecord(path, vid, pid);
-            const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
-            record.cid = info.cid;
-            record.mid = info.mid;
-            record.linkType = info.link;
-        }
-    }
+    enumerateDevices(DeviceFind::DefaultInterface, vid, pids, [](DeviceAllInfo &record, const QByteArray &path) {
+        const UsbDeviceInfo info = UsbFinderC_GetDeviceInfo(path.constData());
+        record.cid = info.cid;
+        record.mid = info.mid;
+        record.linkType = info.link;
+    });
 }

@@ -1,13 +1,11 @@
 #include "match.h"
 
-#include "devicesearch.h"
 #include "ui_Match.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
-#include "dialogchange.h"
+#include "devicepairing.h"
+#include "devicewatch.h"
 #include "globals.h"
-#include "guithread.h"
 #include "pagebackground.h"
 #include "postmsg.h"
 #include "screenmetrics.h"
@@ -39,22 +37,25 @@ void reopenDevicePage()
     }
 }
 
-// The receiver's pairing status (event 6), on the GUI thread: 3 success,
-// 2 failure; 1 (still pairing) and anything else change nothing.
-void handlePairStatus(int status)
+// The receiver's pairing status, on the GUI thread: success and failure end
+// the run; still pairing changes nothing.
+void handlePairStatus(PairStatus status)
 {
     PostMsg *hub = PostMsg::instance();
-    if (status == 3) {
+    switch (status) {
+    case PairStatus::Succeeded:
         hub->postTimerStop();
         g_pairing = 0;
         g_pairState = 2;
         hub->postButtonEnable(1);
-    } else if (status == 2) {
+        break;
+    case PairStatus::Failed:
         hub->postTimerStop();
         g_pairing = 0;
         g_pairState = 3;
         hub->postButtonEnable(0);
-    } else {
+        break;
+    case PairStatus::Pairing:
         return;
     }
     reopenDevicePage();
@@ -157,14 +158,7 @@ void Match::init()
     if (m_cid != 0) {
         // Asked of the device that is paired; a device that never answers
         // keeps the CID its record has.
-        const QByteArray path = m_devicePath.toLatin1();
-        for (int i = 0; i < 10; ++i) {
-            const UsbDeviceInfo answer = UsbFinderC_GetDeviceInfo(path.constData());
-            if (answer.cid != 0 || answer.mid != 0) {
-                m_cid = answer.cid;
-                break;
-            }
-        }
+        askDeviceCid(m_devicePath.toLatin1(), &m_cid);
     }
     if (m_cid == 0) {
         const QStringList vpc = ConfigSettings::instance()->readStringList("Option", "VPC");
@@ -215,19 +209,9 @@ void Match::startPairing()
         m_pollsWithoutAnswer = 0;
         if (g_pairPollTimer)
             g_pairPollTimer->start();
-        const QByteArray path = m_devicePath.toUtf8();
-        UsbServerC_Start(path.constData(), path.constData(), &Match::onPairReport);
+        startPairingServer(m_devicePath.toUtf8(), &handlePairStatus);
     }
-    UsbServer_EnterDonglePairOnlyCid(m_cid);
-}
-
-void Match::onPairReport(const unsigned char *report, int reportLen, const unsigned char *data, unsigned int dataLen)
-{
-    const int event = report && reportLen >= 2 ? report[1] : 0;
-    if (event != 6 || !data || dataLen < 1)
-        return;
-    const int status = data[0];
-    postToGuiThread([status]() { handlePairStatus(status); });
+    enterPairing(m_cid);
 }
 
 void Match::SlotStopTimer()
@@ -259,16 +243,13 @@ void Match::failRun()
 
 void Match::onPairTimeupDestroy()
 {
-    UsbServer_ReadDonglePairStatus();
-    int count = 5;
-    char **paths = UsbFinderC_FindHidDevicesByDefaultDeviceId(m_vidText.toLatin1().constData(),
-                                                              m_pidText.toLatin1().constData(), &count);
-    const bool present = copyFoundPaths(paths, count).contains(m_devicePath.toLatin1());
+    requestPairStatus();
+    const bool present = deviceStillFound(m_vidText, m_pidText, m_devicePath.toLatin1());
     if (!g_pairing)
         return;
     // The device went, or the receiver never gave its verdict: either way
     // the dialog must not wait forever (it cannot be closed while pairing).
-    if (count == 0 || !present || ++m_pollsWithoutAnswer >= kPairTimeoutPolls)
+    if (!present || ++m_pollsWithoutAnswer >= kPairTimeoutPolls)
         failRun();
 }
 
@@ -287,7 +268,7 @@ void Match::WindowClosedSet()
 {
     if (g_pairing)
         return;
-    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+    watchDeviceChanges(DeviceChangeListener::DeviceList);
     for (QTimer *timer : {g_pairPollTimer, g_pairBlinkTimer, g_pairTextTimer}) {
         if (timer)
             timer->stop();

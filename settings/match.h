@@ -42,13 +42,9 @@ public:
     bool isWired() const { return m_isWired != 0; }
     bool pairAllowed() const { return m_pairAllowed != 0; }
 
-    // Starts a pairing run (or asks the receiver again while one runs).
+    // Starts a pairing run (or asks the receiver again while one runs). The
+    // receiver's status comes back on the GUI thread (devicepairing.h).
     void startPairing();
-    // The device server's report callback during a pairing run. It runs on
-    // the library's thread: a pairing status is copied and handled on the
-    // GUI thread.
-    static void onPairReport(const unsigned char *report, int reportLen, const unsigned char *data,
-                             unsigned int dataLen);
 
     // A run without a final answer from the receiver ends as failed after
     // this many polls (one a second).

@@ -504,7 +504,22 @@ private slots:
         QSignalSpy mouseIndex(hub, &PostMsg::SigMouseIndex);
         QSignalSpy style(hub, &PostMsg::SigSetStyle);
 
+        // The pause before the Worker starts runs events (the window paints);
+        // a second click is not taken then, and a device change waits until
+        // the click has been handled.
+        bool paused = false;
+        bool changeHeld = false;
+        QTimer::singleShot(0, this, [&] {
+            paused = mainDialog.count() == 1 && g_devicePageActive == 0;
+            hidsim::clearCalls();
+            DialogChange::onUsbChanged();
+            changeHeld = hidsim::countCalls("UsbFinderC_FindHidDevicesByDefaultDeviceId") == 0;
+            clickCard(0);
+        });
         clickCard(2);
+        QVERIFY(paused);
+        QVERIFY(changeHeld);
+        QTRY_VERIFY(hidsim::countCalls("UsbFinderC_FindHidDevicesByDefaultDeviceId") > 0);
         QCOMPARE(select.count(), 1);
         QCOMPARE(select.first().first().value<DeviceAllInfo>().devicePath, pathOf("RC"));
         QCOMPARE(labelB.count(), 1);

@@ -202,6 +202,20 @@ private slots:
         QCOMPARE(window->framePage()->form()->stackedWidgetDialog->currentIndex(), 1);
     }
 
+    // The way back pauses with events running: a device opened meanwhile
+    // keeps the device page's watch, the list's comes no more.
+    void deviceOpenedDuringTheWayBackKeepsItsWatch()
+    {
+        build();
+        QSignalSpy stackIndex(PostMsg::instance(), &PostMsg::SigSelectStackInde);
+        QTimer::singleShot(0, window.get(), [this] { window->SlotChangeMainDialog(1); });
+        window->SlotChangeMainDialog(0);
+        QCOMPARE(stackIndex.count(), 2);
+        QCOMPARE(stackIndex.last().at(0).toInt(), 1);
+        QCOMPARE(countCall("StartUsbChanged(callback, 600)"), 1);
+        QVERIFY(callIndex("StartUsbChanged(callback, 600)") > callIndex("UsbServer_Exit()"));
+    }
+
     void otherIndexesOnlyEnableWriting()
     {
         build();

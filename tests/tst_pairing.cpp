@@ -3,6 +3,7 @@
 // a receiver that never answers), and that nothing closes it mid-run.
 
 #include "HIDUsb.h"
+#include "devicepairing.h"
 #include "firmwarebench.h"
 #include "globals.h"
 #include "hidusb_sim.h"
@@ -70,7 +71,10 @@ private:
     {
         const unsigned char header[8] = {0, 6, 0, 0, 0, 0, 0, 0};
         const unsigned char data[1] = {static_cast<unsigned char>(status)};
-        Match::onPairReport(header, 8, data, 1);
+        const int stateBefore = g_pairState;
+        onPairReport(header, 8, data, 1);
+        // Handed to the GUI thread queued, never inside the library's call.
+        QCOMPARE(g_pairState, stateBefore);
         QCoreApplication::processEvents();
         match->onUSBTimeupDestroy();
     }
@@ -92,6 +96,40 @@ private slots:
         match.reset();
         UsbServer_Exit();
         hidsim::setTimeScale(0);
+    }
+
+    // The receiver's pairing status is event 6 with the status in data byte
+    // 0: 1 pairing, 2 failure, 3 success; nothing else is a status.
+    void pairStatusDecoded_data()
+    {
+        QTest::addColumn<int>("event");
+        QTest::addColumn<int>("reportLen");
+        QTest::addColumn<int>("dataLen");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("status");   // -1: not a pairing status
+        QTest::newRow("still pairing") << 6 << 8 << 1 << 1 << int(PairStatus::Pairing);
+        QTest::newRow("failed") << 6 << 8 << 1 << 2 << int(PairStatus::Failed);
+        QTest::newRow("succeeded") << 6 << 2 << 1 << 3 << int(PairStatus::Succeeded);
+        QTest::newRow("unknown status") << 6 << 8 << 1 << 4 << -1;
+        QTest::newRow("status 0") << 6 << 8 << 1 << 0 << -1;
+        QTest::newRow("another event") << 8 << 8 << 1 << 3 << -1;
+        QTest::newRow("report without event byte") << 6 << 1 << 1 << 3 << -1;
+        QTest::newRow("no data") << 6 << 8 << 0 << 3 << -1;
+    }
+    void pairStatusDecoded()
+    {
+        QFETCH(int, event);
+        QFETCH(int, reportLen);
+        QFETCH(int, dataLen);
+        QFETCH(int, byte);
+        QFETCH(int, status);
+        const unsigned char header[8] = {0, static_cast<unsigned char>(event), 0, 0, 0, 0, 0, 0};
+        const unsigned char data[1] = {static_cast<unsigned char>(byte)};
+        // Starts as something other than the expected status.
+        PairStatus decoded = status == int(PairStatus::Failed) ? PairStatus::Succeeded : PairStatus::Failed;
+        QCOMPARE(decodePairStatus(header, reportLen, data, unsigned(dataLen), &decoded), status >= 0);
+        if (status >= 0)
+            QCOMPARE(int(decoded), status);
     }
 
     // What init() pairs and the CID it hands the receiver.

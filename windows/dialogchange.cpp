@@ -1,10 +1,11 @@
 #include "dialogchange.h"
 
+#include "deviceenumeration.h"
+#include "devicelink.h"
 #include "devicesearch.h"
-#include "guithread.h"
+#include "devicewatch.h"
 #include "ui_DialogChange.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
 #include "devicelistcards.h"
 #include "globals.h"
@@ -80,7 +81,8 @@ DialogChange::DialogChange(QWidget *parent)
 
     // Entering a card refreshes that device.
     mytoolButtonEnter::setDeviceIconUpdater([](int index) { DialogChange::updateDeviceIcon(index); });
-    StartUsbChanged(&DialogChange::onUsbChanged, 600);
+    setDeviceListCallback(&DialogChange::onUsbChanged);
+    watchDeviceChanges(DeviceChangeListener::DeviceList);
 
     showRepairState(!failInfo.isEmpty());
 }
@@ -180,7 +182,7 @@ int DialogChange::onUsbChanged()
 {
     // The lists and the cards belong to the GUI thread: the library's thread
     // only hands the work over and never waits for it.
-    queueOnGuiThread(&DialogChange::handleUsbChanged);
+    queueDeviceChangeWork(&DialogChange::handleUsbChanged);
     return 0;
 }
 
@@ -197,21 +199,14 @@ void DialogChange::handleUsbChanged()
     g_shownDevices.clear();
     g_foundDevices.clear();
 
-    const QStringList usbPids = config->readStringList("Option", "USB_PID");
-    const QStringList wirelessPids = config->readStringList("Option", "Wireless_PID");
-    g_wireless2Pids = config->readStringList("Option", "Wireless2_PID");
-    g_wireless4Pids = config->readStringList("Option", "Wireless4_PID");
-    g_wireless8Pids = config->readStringList("Option", "Wireless8_PID");
-    g_wirelessPids = wirelessPids;
+    const FamilyPids lists = readFamilyPids();
+    g_wireless2Pids = lists.wireless2;
+    g_wireless4Pids = lists.wireless4;
+    g_wireless8Pids = lists.wireless8;
+    g_wirelessPids = lists.wireless;
 
-    QVector<QString> pids;
-    const QStringList *lists[] = {&usbPids, &wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
-    for (const QStringList *list : lists) {
-        for (const QString &pid : *list) {
-            if (!pid.isEmpty())
-                pids.append(pid);
-        }
-    }
+    const QStringList searchOrder = lists.searchOrder();
+    const QVector<QString> pids(searchOrder.begin(), searchOrder.end());
     g_searchVid = vid;
     g_searchPids = pids;
 
@@ -225,19 +220,13 @@ void DialogChange::handleUsbChanged()
 
 void DialogChange::findDevicesByPid(QString vid, QVector<QString> pids)
 {
-    const QByteArray vid8 = vid.toLatin1();
-    for (const QString &pid : qAsConst(pids)) {
-        int count = 5;
-        char **found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid.toLatin1().constData(), &count);
-        // Never more entries than were asked for.
-        for (const QByteArray &path : copyFoundPaths(found, count, 5)) {
-            DeviceAllInfo r = foundDeviceRecord(path, vid, pid);
-            if (identifyDevice(r)) {
-                g_shownDevices.append(r);
-                g_foundDevices.append(r);
-            }
-        }
-    }
+    enumerateDevices(DeviceFind::DefaultInterface, vid, QStringList(pids.begin(), pids.end()),
+                     [](DeviceAllInfo &r, const QByteArray &) {
+                         if (identifyDevice(r)) {
+                             g_shownDevices.append(r);
+                             g_foundDevices.append(r);
+                         }
+                     });
 }
 
 bool DialogChange::identifyDevice(DeviceAllInfo &info)
@@ -248,7 +237,7 @@ bool DialogChange::identifyDevice(DeviceAllInfo &info)
     case DeviceMatch::NoAnswer:
         return true;
     case DeviceMatch::Recognised:
-        if (UsbFinderC_GetDeviceOnLine(path8.constData()) != 0)
+        if (deviceAnswers(path8.constData()))
             info.online = 1;
         return true;
     case DeviceMatch::UnknownModel:
@@ -285,7 +274,7 @@ void storeFoundDevice(int index, const DeviceAllInfo &record)
 
 void readUsbAddress(DeviceAllInfo &record)
 {
-    UsbFinderC_GetDeviceOnLineWithUsbAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
+    readDeviceAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
 }
 
 void takeUsbAddressResult(DeviceAllInfo &record)

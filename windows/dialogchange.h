@@ -27,9 +27,9 @@ public:
     explicit DialogChange(QWidget *parent = nullptr);
     ~DialogChange() override;
 
-    // The device-change callback handed to StartUsbChanged (600). The library
-    // calls it on a thread of its own; the work is queued to the GUI thread.
-    // The result means nothing to the library.
+    // The list's device-change callback (devicewatch.h). The library calls
+    // it on a thread of its own; the work is queued to the GUI thread. The
+    // result means nothing to the library.
     static int onUsbChanged();
     // The work of a device change: repair button, enumeration, cards. GUI
     // thread only; does nothing while no page exists.
@@ -90,6 +90,8 @@ private:
     static void retireWidget(QWidget *widget);
     static void releaseRetiredWidgets();
     static int s_selectionDepth;
+    // True during openDevice's pause.
+    static bool s_openingDevice;
 
     Ui::DialogChange *ui;
 };

@@ -4,9 +4,10 @@
 #include "dialogchange.h"
 #include "ui_DialogChange.h"
 
-#include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicelink.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "updatedecision.h"
 #include "formsetting.h"
 #include "globals.h"
@@ -23,7 +24,12 @@
 #include <QFileInfo>
 #include <QThread>
 
+bool DialogChange::s_openingDevice = false;
+
 namespace {
+
+// The pause between showing the device page and starting the Worker.
+constexpr int kOpenPauseMs = 150;
 
 int readNumber(const QString &group, const QString &key)
 {
@@ -32,7 +38,7 @@ int readNumber(const QString &group, const QString &key)
 
 bool deviceOnline(const DeviceAllInfo &device)
 {
-    return UsbFinderC_GetDeviceOnLine(device.devicePath.toLatin1().constData()) != 0;
+    return deviceAnswers(device.devicePath.toLatin1().constData());
 }
 
 // Exactly two shown entries of one model, the clicked one offline and the
@@ -71,6 +77,9 @@ void DialogChange::slotButtonClicked()
         }
     } scope;
 
+    // The device page is on its way: the list takes no other choice.
+    if (s_openingDevice)
+        return;
     PostMsg *hub = PostMsg::instance();
     hub->postSetver(6);
 
@@ -166,7 +175,11 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     }
 
     hub->postChangeMainDialog(1);
-    QThread::msleep(150);
+    // The window paints the device page meanwhile; a second card click
+    // during the pause is not taken (slotButtonClicked).
+    s_openingDevice = true;
+    pauseHoldingDeviceChanges(kOpenPauseMs);
+    s_openingDevice = false;
 
     // The page counts as shown before the Worker starts: run() reads the
     // flag at once on its own thread, and a run that still saw the list

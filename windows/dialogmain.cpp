@@ -1,12 +1,12 @@
 #include "dialogmain.h"
 #include "ui_DialogMain.h"
 
-#include "HIDUsb.h"
 #include "containreset.h"
 #include "deviceevent.h"
+#include "devicelink.h"
 #include "devicesearch.h"
+#include "devicewatch.h"
 #include "dialog.h"
-#include "dialogchange.h"
 #include "formsetting.h"
 #include "globals.h"
 #include "guithread.h"
@@ -37,7 +37,6 @@ namespace {
 
 constexpr int kListSettleMs = 100;
 constexpr int kCloseWaitMs = 200;
-constexpr int kUsbChangeSettleMs = 600;
 
 } // namespace
 
@@ -113,17 +112,21 @@ void DialogMain::SlotAllLanguage(int index)
 void DialogMain::SlotChangeMainDialog(int index)
 {
     g_uiWriteEnabled = 1;
+    const int switchNumber = ++m_pageSwitches;
     PostMsg *hub = PostMsg::instance();
     if (index == 0) {
         hub->postSecondPageChange();
         hub->postSelectStackInde(0);
         g_devicePageActive = 0;
         hub->postMainPageChange();
-        UsbServer_Exit();
+        stopDeviceServer();
         // The device server winds down on the library's threads; the list
-        // starts listening again only after it.
-        QThread::msleep(kListSettleMs);
-        StartUsbChanged(&DialogChange::onUsbChanged, kUsbChangeSettleMs);
+        // starts listening again only after it. The window paints meanwhile.
+        pauseHoldingDeviceChanges(kListSettleMs);
+        // A switch made during the pause has chosen the listener already.
+        if (switchNumber != m_pageSwitches)
+            return;
+        watchDeviceChanges(DeviceChangeListener::DeviceList);
     } else if (index == 1) {
         // The device page talks to the chosen device from its first read on.
         // The device-page discovery would point the handle at it too, but
@@ -133,21 +136,21 @@ void DialogMain::SlotChangeMainDialog(int index)
             setDeviceHandlePath(g_selectedDevice.devicePath.toUtf8());
         ui->stackedWidgetMain->setCurrentWidget(page);
         hub->postSelectStackInde(1);
-        StartUsbChanged(&Worker::onUsbChanged, kUsbChangeSettleMs);
+        watchDeviceChanges(DeviceChangeListener::DevicePage);
     }
 }
 
 void DialogMain::SlotChangeSize(int index)
 {
     if (index == 0 || index == 1)
-        UsbServer_SetPCDriverStatus(0);
+        setPCDriverStatus(false);
     if (index == 0 || index == 2) {
         goToTray();
     } else if (index == 1 || index == 3) {
         qDebug() << "close";
-        StopUsbChanged();
+        stopWatchingDeviceChanges();
         waitWithEvents(kCloseWaitMs);
-        UsbServer_Exit();
+        stopDeviceServer();
         close();
     }
 }
@@ -199,7 +202,7 @@ void DialogMain::restoreFromTray()
     // Going to the tray told the device the program stopped listening; an
     // open device page must hear it again.
     if (wasAway && g_devicePageActive == 1)
-        UsbServer_SetPCDriverStatus(1);
+        setPCDriverStatus(true);
 }
 
 void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason)
@@ -229,10 +232,10 @@ void DialogMain::shutDownDeviceLink()
         const FlashDataMap image = g_flashDataMap;
         saveDeviceInfo(g_deviceCacheName, image);
     }
-    UsbServer_SetPCDriverStatus(0);
-    StopUsbChanged();
+    setPCDriverStatus(false);
+    stopWatchingDeviceChanges();
     waitWithEvents(kCloseWaitMs);
-    UsbServer_Exit();
+    stopDeviceServer();
 }
 
 void DialogMain::slotActionExitApp()

@@ -90,6 +90,9 @@ private:
     QString textExit;
     bool m_trayConnected = false;
     bool m_inTray = false;
+    // Counts SlotChangeMainDialog calls: the way back to the list pauses,
+    // and a switch made meanwhile must not be undone after it.
+    int m_pageSwitches = 0;
 };
 
 #endif // DIALOGMAIN_H

@@ -1,0 +1,40 @@
+#ifndef DEVICEENUMERATION_H
+#define DEVICEENUMERATION_H
+
+// The search for the devices of the product family, for the device list and
+// the device page alike: the product ids the configuration names, the
+// library's find calls, and a record for each path found.
+
+#include "flashdatamap.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The library's two find calls. The device list and the pairing dialog use
+// the default interface (a count of 5 asked for); the device page asks for
+// interface 1 and at most 5 paths.
+enum class DeviceFind { DefaultInterface, Interface1 };
+
+// The paths found for one VID and PID text (at most 5), copied: the array
+// belongs to the library and changes with its next search.
+QList<QByteArray> findDevicePaths(DeviceFind find, const QString &vid, const QString &pid);
+
+// The product id lists of Config.ini's Option group.
+struct FamilyPids {
+    QStringList usb, wireless, wireless2, wireless4, wireless8;
+    // The non-empty texts of every list, in the order above; duplicates stay.
+    QStringList searchOrder() const;
+};
+FamilyPids readFamilyPids();
+
+// For each PID text in order (an empty one is searched too) and each path
+// found under it: a record of the path (foundDeviceRecord), handed to
+// `found` with the path before the next path is looked at.
+using FoundDevice = std::function<void(DeviceAllInfo &record, const QByteArray &path)>;
+void enumerateDevices(DeviceFind find, const QString &vid, const QStringList &pids, const FoundDevice &found);
+
+#endif // DEVICEENUMERATION_H
