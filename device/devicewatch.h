@@ -20,14 +20,4 @@ void stopWatchingDeviceChanges();
 // change reported for the device list before that is dropped.
 void setDeviceListCallback(int (*callback)());
 
-// For a device-change callback, on any thread: runs `work` on the GUI thread
-// (at once when called there), unless a pause holds device changes.
-void queueDeviceChangeWork(void (*work)());
-
-// Pauses the GUI thread for ms milliseconds while it keeps painting. The
-// user's input waits until the pause is over, and so does device-change
-// work that arrives meanwhile: it runs after the handler that paused
-// returns, as it would after a sleep. GUI thread only.
-void pauseHoldingDeviceChanges(int ms);
-
 #endif // DEVICEWATCH_H

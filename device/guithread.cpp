@@ -4,10 +4,12 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <QVector>
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -109,4 +111,36 @@ void waitWithEvents(int ms, QEventLoop::ProcessEventsFlags flags)
     QEventLoop pause;
     QTimer::singleShot(ms, &pause, &QEventLoop::quit);
     pause.exec(flags);
+}
+
+namespace {
+
+// GUI thread only.
+int s_pauseDepth = 0;
+QVector<void (*)()> s_heldWork;
+
+void runOrHold(void (*work)())
+{
+    if (s_pauseDepth > 0)
+        s_heldWork.append(work);
+    else
+        work();
+}
+
+} // namespace
+
+void queueDeviceChangeWork(void (*work)())
+{
+    queueOnGuiThread([work] { runOrHold(work); });
+}
+
+void pauseHoldingDeviceChanges(int ms)
+{
+    ++s_pauseDepth;
+    waitWithEvents(ms, QEventLoop::ExcludeUserInputEvents);
+    if (--s_pauseDepth > 0)
+        return;
+    // Queued, not run here: the work comes after the handler that paused.
+    for (void (*work)() : std::exchange(s_heldWork, {}))
+        postToGuiThread([work] { runOrHold(work); });
 }

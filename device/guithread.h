@@ -31,4 +31,14 @@ void postToGuiThread(std::function<void()> fn);
 // which events run (ExcludeUserInputEvents keeps the user's input waiting).
 void waitWithEvents(int ms, QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
 
+// For a device-change callback, on any thread: runs `work` on the GUI thread
+// (at once when called there), unless a pause holds device changes.
+void queueDeviceChangeWork(void (*work)());
+
+// Pauses the GUI thread for ms milliseconds while it keeps painting. The
+// user's input waits until the pause is over, and so does device-change
+// work that arrives meanwhile: it runs after the handler that paused
+// returns, as it would after a sleep. GUI thread only.
+void pauseHoldingDeviceChanges(int ms);
+
 #endif // GUITHREAD_H

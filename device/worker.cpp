@@ -5,7 +5,6 @@
 #include "deviceenumeration.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
-#include "devicewatch.h"
 #include "updatedecision.h"
 #include "globals.h"
 #include "guithread.h"

@@ -4,6 +4,7 @@
 #include "devicelink.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
+#include "guithread.h"
 #include "ui_DialogChange.h"
 
 #include "configsettings.h"

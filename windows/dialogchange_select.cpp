@@ -8,6 +8,7 @@
 #include "devicelink.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
+#include "guithread.h"
 #include "updatedecision.h"
 #include "formsetting.h"
 #include "globals.h"
