@@ -2,6 +2,7 @@
 
 #include "HIDUsb.h"
 #include "deviceenumeration.h"
+#include "devicesearch.h"
 #include "guithread.h"
 
 namespace {
@@ -57,14 +58,11 @@ void requestPairStatus()
 
 bool askDeviceCid(const QByteArray &path, u8 *cid)
 {
-    for (int i = 0; i < kMostIdQueries; ++i) {
-        const UsbDeviceInfo answer = UsbFinderC_GetDeviceInfo(path.constData());
-        if (answer.cid != 0 || answer.mid != 0) {
-            *cid = answer.cid;
-            return true;
-        }
-    }
-    return false;
+    UsbDeviceInfo answer = {0, 0, 0};
+    if (!askDeviceIds(path.constData(), kMostIdQueries, true, &answer))
+        return false;
+    *cid = answer.cid;
+    return true;
 }
 
 bool deviceStillFound(const QString &vid, const QString &pid, const QByteArray &path)

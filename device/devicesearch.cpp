@@ -69,21 +69,28 @@ DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, cons
     return record;
 }
 
+bool askDeviceIds(const char *path, int queries, bool lastCounts, UsbDeviceInfo *info)
+{
+    for (int query = 1; query <= queries; ++query) {
+        *info = UsbFinderC_GetDeviceInfo(path);
+        if (query == queries && !lastCounts)
+            return false;
+        if (info->cid != 0 || info->mid != 0)
+            return true;
+    }
+    return false;
+}
+
 DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path)
 {
     ConfigSettings *config = ConfigSettings::instance();
     const int total = configuredDeviceTotal();
 
     UsbDeviceInfo info = {0, 0, 0};
-    for (int query = 1;; ++query) {
-        info = UsbFinderC_GetDeviceInfo(path);
-        if (query >= kMaxInfoQueries) {
-            record.isWired = isWiredLink(info.link);
-            record.driveIndex = total;
-            return DeviceMatch::NoAnswer;
-        }
-        if (info.cid != 0 || info.mid != 0)
-            break;
+    if (!askDeviceIds(path, kMaxInfoQueries, false, &info)) {
+        record.isWired = isWiredLink(info.link);
+        record.driveIndex = total;
+        return DeviceMatch::NoAnswer;
     }
 
     const int productCid = config->readString("Option", "CID").toInt(nullptr, 10);

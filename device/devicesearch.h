@@ -12,6 +12,8 @@
 #include <QList>
 #include <QString>
 
+struct UsbDeviceInfo;
+
 // Device codes of the firmware: image headers, the update failure record
 // and the firmware searches tell the mouse and the receiver apart by them.
 constexpr int kMouseDeviceCode = 210;
@@ -46,6 +48,12 @@ QString deviceVersionText(quint32 version);
 // A record for one found path: the path, the VID and PID texts it was
 // searched under, and its USB firmware version text.
 DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, const QString &pid);
+
+// Asks the device at `path` for its ids (UsbFinderC_GetDeviceInfo) until it
+// answers with a CID or MID other than 0, `queries` times at most; the last
+// answer counts only when `lastCounts`. `info` holds the last answer. False
+// when no answer counted.
+bool askDeviceIds(const char *path, int queries, bool lastCounts, UsbDeviceInfo *info);
 
 enum class DeviceMatch {
     NoAnswer,       // the ids stayed 0 and 0 through ten queries

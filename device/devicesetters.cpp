@@ -270,12 +270,10 @@ ButtonMacroBinding buttonMacroBinding(int k)
 
 bool resendButtonMacro(int k, const u8 block[592], int loopMode)
 {
-    return writeImage([&](FlashDataMap &m) {
-        if (loopMode >= 0)
-            m.buttonFunctions[k].param = u8(loopMode);
-        if (block)
-            std::memcpy(&m.macroRecords[k], block, sizeof(MacroRecord));
-    });
+    const ButtonMacroBinding held = buttonMacroBinding(k);
+    const ButtonFunction function{held.function.type, held.function.code,
+                                  loopMode >= 0 ? u8(loopMode) : held.function.param};
+    return SendMacroToDevice(k, function, block ? block : reinterpret_cast<const u8 *>(&held.block));
 }
 
 bool setCurrentProfile(u8 index)

@@ -12,6 +12,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 int g_updateReceiverClass = 0;
 int g_updateMid = 0;
 int g_updatingDeviceCode = 0;
@@ -111,11 +113,6 @@ void UpdateEngine::setWatchdogMs(qint64 ms)
     m_watchdog->setInterval(int(ms > 0 ? ms : kDefaultWatchdogMs));
 }
 
-bool UpdateEngine::watchdogRunning() const
-{
-    return m_watchdog->isActive();
-}
-
 void UpdateEngine::beginRun(Flavour flavour)
 {
     m_flavour = flavour;
@@ -205,9 +202,9 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
         return UpdateReason::Error;
 
     if (listed >= 3) {
-        int wired = 0, receivers = 0;
-        for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
-            ++(entry.isWired ? wired : receivers);
+        // Three or more: several mice on their cables, else several receivers.
+        const int wired = int(std::count_if(g_deviceList.begin(), g_deviceList.end(),
+                                            [](const DeviceAllInfo &entry) { return entry.isWired != 0; }));
         return wired >= 2 ? UpdateReason::MultiMouse : UpdateReason::MultiDongle;
     }
 
@@ -327,13 +324,10 @@ void UpdateEngine::endWhenNothingArmed()
     // and the dialog says so instead of showing a run that never moves.
     if (timerActive(g_dongleCheckTimer) || timerActive(g_mouseCheckTimer) || m_endShown || !runInProgress())
         return;
-    if (m_updateNotNeeded) {
-        m_endShown = true;
-        g_repairUpgradeStarted = 0;
-        emit runEndedWithout(UpdateReason::VersionNew);
-    } else {
+    if (m_updateNotNeeded)
+        endWithoutFlashing(UpdateReason::VersionNew);
+    else
         showSettingsEnd(1);
-    }
 }
 
 void UpdateEngine::armReceiver()
@@ -410,11 +404,6 @@ void UpdateEngine::forgetChecks()
         m_mouseCheckRunning = false;
         m_receiverCheckRunning = false;
     }
-}
-
-bool UpdateEngine::stepArmed(int deviceCode) const
-{
-    return deviceCode == kReceiverDeviceCode ? m_receiverCheckRunning : m_mouseCheckRunning;
 }
 
 void UpdateEngine::stopCheckTimers()
@@ -603,8 +592,7 @@ void UpdateEngine::finishSettingsRun(int deviceCode)
             // complete.
             showSettingsEnd(stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
         } else {
-            m_endShown = true;
-            emit runEndedWithout(stateOf(deviceCode) == UpdateNothingNew ? UpdateReason::VersionNew : m_lastWarning);
+            endWithoutFlashing(stateOf(deviceCode) == UpdateNothingNew ? UpdateReason::VersionNew : m_lastWarning);
         }
     }
     g_repairUpgradeStarted = 0;
@@ -631,6 +619,13 @@ void UpdateEngine::showSettingsEnd(int view)
     m_endShown = true;
     g_repairUpgradeStarted = 0;
     PostMsg::instance()->postProgress(0, view);
+}
+
+void UpdateEngine::endWithoutFlashing(UpdateReason reason)
+{
+    m_endShown = true;
+    g_repairUpgradeStarted = 0;
+    emit runEndedWithout(reason);
 }
 
 void UpdateEngine::settingsProgress(int percent)
@@ -692,8 +687,7 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     plan.offered = false;
     plan.reason = UpdateReason::None;
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
-    plan.recordRead = g_repairFailInfo.size() == 4;
-    if (!plan.recordRead)
+    if (g_repairFailInfo.size() != 4)
         return plan;
 
     g_repairReceiverClass = 0;
@@ -880,7 +874,6 @@ int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
             // Nothing to flash: no success to report, and the device
             // changes must be heard again.
             g_repairUpdating = 0;
-            m_endShown = true;
             endRepairRun();
             return -1;
         }
@@ -911,7 +904,6 @@ void UpdateEngine::repairEnd(bool success)
     // it; a repair goes on with the mouse.
     const bool lastImage = g_repairStage == 1 || (m_automatic && g_repairImageCount == 1);
     if (lastImage) {
-        m_endShown = true;
         hub->postAutoRepair(0);
         hub->postUpDateButton(true);
         hub->postProgress(0, 2);
@@ -934,7 +926,6 @@ void UpdateEngine::repairEnd(bool success)
             handToUpdater(g_repairImageList.first());
             return;
         }
-        m_endShown = true;
         hub->postAutoRepair(1);
         hub->postUpDateButton(true);
         hub->postProgress(0, 5);
@@ -946,7 +937,6 @@ void UpdateEngine::repairEnd(bool success)
 void UpdateEngine::failRepairStep()
 {
     m_watchdog->stop();
-    m_endShown = true;
     PostMsg *hub = PostMsg::instance();
     hub->postAutoRepair(1);
     hub->postUpDateButton(false);

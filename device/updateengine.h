@@ -77,7 +77,6 @@ struct RepairPlan {
     QString receiverModel;       // the receiver model of the record's class
     UpdateReason reason = UpdateReason::None;
     bool offered = false;        // the repair can start
-    bool recordRead = false;     // a record of four fields was there
 };
 
 // ---- State the windows and the device link read ----------------------------------
@@ -116,7 +115,6 @@ public:
     // How long a step may go without any event of the updater before it is
     // ended as failed (default ten minutes; 0 or less: the default).
     void setWatchdogMs(qint64 ms);
-    bool watchdogRunning() const;
 
     // From the user's confirmation (or the arming of a step) until the run's
     // end view: while true, no dialog closes and no check replaces the run's
@@ -160,7 +158,6 @@ public:
     // Forgets the flags of earlier checks and runs (a device came or went);
     // the flags of a run in progress stay.
     void forgetChecks();
-    bool stepArmed(int deviceCode) const;
     void stopCheckTimers();
 
     // ---- The update and repair dialog ---------------------------------------------
@@ -200,6 +197,8 @@ private:
     void watchdogExpired();
     void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
     void showSettingsEnd(int view);
+    // The settings page's run ends with nothing flashed: the dialog says why.
+    void endWithoutFlashing(UpdateReason reason);
 
     // The settings page's run.
     bool searchForRun(int deviceCode, const QString &version, const QString &model);
@@ -223,7 +222,7 @@ private:
     void endRepairRun();
 
     Flavour m_flavour = Flavour::Settings;
-    bool m_endShown = false;     // the run's end view has been shown
+    bool m_endShown = false;     // the settings page's run has shown its end view
     bool m_flashed = false;      // some step of the run has flashed its device
     QByteArray m_runningImage;
     QList<QByteArray> m_heldImages;

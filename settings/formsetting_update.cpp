@@ -31,6 +31,12 @@ UpdateEngine *engine()
 {
     return UpdateEngine::instance();
 }
+
+// A run goes on, or its steps are still winding down: the dialog shows it.
+bool updateBusy()
+{
+    return engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0;
+}
 } // namespace
 
 QString FormSetting::reasonText(UpdateReason reason) const
@@ -93,8 +99,7 @@ void FormSetting::on_Receive_2_clicked()
     m_firstPlacement = 0;
     if (ui->Receive_2->text() == m_textVerNew)
         return;
-    // While a run goes on the dialog shows it.
-    if (engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0)
+    if (updateBusy())
         return;
     engine()->clearUpdateNotNeeded();
     placeUpdateDialog(1, -14);
@@ -124,9 +129,8 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
             g_updateRepairDialog->close();
         return;
     }
-    // While an update runs the dialog shows its progress: a new check would
-    // put the ready view over it.
-    if (engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0)
+    // A new check would put the ready view over the run's progress.
+    if (updateBusy())
         return;
     if (ui->Receive_2->text() == m_textVerNew)
         return;

@@ -83,10 +83,6 @@ public:
     // keeps g_updateDialogShown, which the device link reads.
     void setVisible(bool visible) override;
 
-    bool autoUpdate() const { return m_autoUpdate != 0; }
-    int failedDeviceCode() const { return m_plan.failedDeviceCode; }
-    bool repairReady() const { return m_plan.ready; }
-
 public slots:
     void on_CloseButton_clicked();
     void on_NewHong_clicked();

@@ -10,6 +10,7 @@
 #include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "registry.h"
+#include "settingsbench.h"
 #include "testsupport.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
@@ -25,19 +26,6 @@
 #include <memory>
 
 namespace {
-
-// R1, the 4K receiver of model 1, waits in update mode after a failed
-// receiver update; its mouse M2 is on its cable.
-QString receiverInUpdateMode()
-{
-    return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true);
-}
-
-// M1, the mouse of R1, waits in update mode after a failed mouse update.
-QString mouseInUpdateMode()
-{
-    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
-}
 
 QString autoRepairText(int position)
 {
@@ -75,7 +63,6 @@ private:
     }
 
     QToolButton *tool(const char *name) { return dialog->findChild<QToolButton *>(name); }
-    QProgressBar *bar() { return dialog->findChild<QProgressBar *>("progressBar_2"); }
 
 private slots:
     void initTestCase() { startFirmwareTests(); }
@@ -117,7 +104,7 @@ private slots:
         QTest::addColumn<int>("text");        // position on page AutoRepair; -1 none
         QTest::addColumn<int>("imageCount");  // 0: not checked
 
-        const QString boot = receiverInUpdateMode();
+        const QString boot = receiverWaitingBesideM2Bench();
         const QStringList m2{"M2"};
         QTest::newRow("no record") << "" << boot << m2 << "receiver mouse" << -1 << 0;
         QTest::newRow("three fields") << "211,4,33" << boot << m2 << "receiver mouse" << -1 << 0;
@@ -143,7 +130,7 @@ private slots:
             << "211,4,33,1" << boot + receiverFixture("R2", 4, 1) << QStringList{"M2", "R2"} << "receiver" << 3 << 0;
         QTest::newRow("receiver repair, both images") << "211,4,33,1" << boot << m2 << "receiver mouse" << 12 << 2;
         QTest::newRow("receiver repair, its image only") << "211,4,33,1" << boot << m2 << "receiver" << 12 << 1;
-        QTest::newRow("mouse repair") << "210,4,33,1" << mouseInUpdateMode() << QStringList{"R1"} << "mouse" << 12 << 1;
+        QTest::newRow("mouse repair") << "210,4,33,1" << mouseWaitingBench() << QStringList{"R1"} << "mouse" << 12 << 1;
     }
     void checkDecides()
     {

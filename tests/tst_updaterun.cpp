@@ -39,19 +39,6 @@
 
 namespace {
 
-// R1, the 4K receiver of model 1, waits in update mode after a failed
-// receiver update; the mouse M2 is on its cable.
-QString receiverInUpdateMode()
-{
-    return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true);
-}
-
-// M1, the mouse of R1, waits in update mode after a failed mouse update.
-QString mouseInUpdateMode()
-{
-    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
-}
-
 // A language text named "Page position".
 QString textNamed(const QString &name)
 {
@@ -249,7 +236,7 @@ private slots:
 
         // From the device list's repair button, the failed device waiting in
         // update mode.
-        const QString boot = receiverInUpdateMode();
+        const QString boot = receiverWaitingBesideM2Bench();
         const QStringList m2{"M2"};
         QTest::newRow("repair: the receiver, then the mouse")
             << "repair" << boot << m2 << "" << "211,4,33,1" << images << "" << true << "M2 R1" << "Progress 1" << 100 << "";
@@ -260,10 +247,10 @@ private slots:
             << "repair" << boot << m2 << "" << "211,4,33,1" << images << "no log folder" << true << "" << "Progress 2"
             << 17 << "211,4,33,1";
         QTest::newRow("repair: the mouse alone")
-            << "repair" << mouseInUpdateMode() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "" << true
+            << "repair" << mouseWaitingBench() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "" << true
             << "M1" << "Progress 1" << 100 << "";
         QTest::newRow("repair: the mouse alone fails at 60 %")
-            << "repair" << mouseInUpdateMode() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "fail 60" << true
+            << "repair" << mouseWaitingBench() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "fail 60" << true
             << "" << "Progress 2" << 55 << "210,4,33,1";
         QTest::newRow("repair: the receiver repaired, no mouse image")
             << "repair" << boot << m2 << "" << "211,4,33,1" << receiverOnly << "" << true << "R1" << "Progress 2" << 50

@@ -20,6 +20,11 @@ QString receiverWaitingBench()
     return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M1", 1, true);
 }
 
+QString receiverWaitingBesideM2Bench()
+{
+    return bootFixture("B1", 211, 1, "QZR-4K", "R1") + receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true);
+}
+
 QString mouseWaitingBench()
 {
     return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);

@@ -16,6 +16,8 @@ class FirmwareProgramFolder;
 QString updateBench();
 QString receiverWaitingBench();
 QString mouseWaitingBench();
+// R1 waiting in update mode, and beside it the mouse M2 on its cable.
+QString receiverWaitingBesideM2Bench();
 // A fresh bench of that fixture without delays, and in bin/ the receiver
 // and mouse images of model 1 with these versions (0: none).
 bool startSettingsBench(FirmwareProgramFolder &folder, const QString &fixture, int receiverImage, int mouseImage);
