@@ -148,6 +148,9 @@ int expectedChoice(const std::vector<Image> &images, quint8 code, const QString 
     std::sort(listed.begin(), listed.end(), [&images](int a, int b) {
         return images[size_t(a)].name.toLower() < images[size_t(b)].name.toLower();
     });
+    // A device whose model the configuration does not name has no image.
+    if (model.isEmpty())
+        return -1;
     const QString device = comparisonText(version);
     int chosen = -1;
     for (int i : listed) {
