@@ -6,6 +6,7 @@
 #include "buttoncodes.h"
 #include "configsettings.h"
 #include "devicesearch.h"
+#include "devicesetters.h"
 #include "globals.h"
 
 #include <QAction>

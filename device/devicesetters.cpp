@@ -1,7 +1,9 @@
 #include "devicesetters.h"
 
+#include "buttoncodes.h"
 #include "devicestate.h"
 #include "postmsg.h"
+#include "sensorcodes.h"
 #include "worker.h"
 
 #include <HIDUsb.h>
@@ -34,6 +36,12 @@ bool writeImage(Store &&store)
     store(g_flashDataMap);
     ProtocolDataUpdate(&g_flashDataMap);
     return true;
+}
+
+// The buttons a page shows: device buttons 0 to 5.
+bool isPageButton(int button)
+{
+    return button >= 0 && button <= 5;
 }
 
 } // namespace
@@ -248,6 +256,32 @@ bool setButtonKeys(int k, const u8 function[3], const KeyParamRecord *record)
 bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *record)
 {
     return setButtonKeys(k, reinterpret_cast<const u8 *>(&function), record);
+}
+
+const ConsumerKey *writeConsumerKey(int button, int usageLow)
+{
+    const ConsumerKey *key = consumerKeyOf(usageLow);
+    if (!key || !isPageButton(button))
+        return nullptr;
+    const KeyParamRecord record = KeyParamRecordInit(u8(key->usage >> 8), u8(key->usage & 0xFF));
+    return setButtonKeys(button, kKeyRecordFunction, &record) ? key : nullptr;
+}
+
+bool writeCombinationKey(int button, const QString &text)
+{
+    if (!isPageButton(button))
+        return false;
+    const std::optional<KeyParamRecord> record = SplitKeyCombination(text);
+    return record && setButtonKeys(button, kKeyRecordFunction, &*record);
+}
+
+void LookupSensorDpi(int level, int dpi)
+{
+    if (level < 0 || level >= kDpiLevelCount)
+        return;
+    // A table sensor without an entry falls back to the unit the level has now.
+    const DpiLevelCode c = encodeDpiLevel(dpi, g_flashDataMap.dpiLevels[level].code[2]);
+    setDpiLevelValue(level, c.code, c.code, c.flags);
 }
 
 bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592])

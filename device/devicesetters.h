@@ -14,6 +14,10 @@
 
 #include "flashdatamap.h"
 
+#include <QString>
+
+struct ConsumerKey;
+
 // The online check and offline notice alone, without a write.
 bool isDeviceOnline();
 
@@ -70,6 +74,7 @@ bool setButtonFunction(int k, u8 type, u8 code, u8 param);
 // The button's function and its key record, stored together and sent once.
 bool setButtonKeys(int k, const u8 function[3], const KeyParamRecord *record);
 bool setButtonKeys(int k, const ButtonFunction &function, const KeyParamRecord *record);
+
 // The button's function and its 592-byte macro block, stored together and
 // sent once.
 bool SendMacroToDevice(int k, const u8 function[3], const u8 block[592]);
@@ -85,6 +90,21 @@ ButtonMacroBinding buttonMacroBinding(int k);
 // mode, becomes `loopMode` (-1: the one it has); type and code stay. Stored
 // and sent once, as SendMacroToDevice.
 bool resendButtonMacro(int k, const u8 block[592], int loopMode = -1);
+
+// Three writes whose bytes formats/ makes first. Gives device button 0..5
+// the consumer key of `usageLow` (function 5,0,0 and the key's record, one
+// send). Returns the key's row once the device took it; null when the byte
+// names no key, the button is out of range or the device is offline (then
+// nothing is stored). The page then stores the function and labels the
+// button.
+const ConsumerKey *writeConsumerKey(int button, int usageLow);
+// The same for a combination text; false when the button is out of range,
+// the text has more than three parts or the device is offline.
+bool writeCombinationKey(int button, const QString &text);
+// Encodes `dpi` for level 0..7 with the selected sensor's tables and writes
+// its three code bytes; the level's colour stays. Any other level (-1: none
+// selected) writes nothing and raises no notice.
+void LookupSensorDpi(int level, int dpi);
 
 // Asks the mouse to switch to on-board profile `index` (0..3); the image is
 // not touched, the device reports the new profile itself. False when the

@@ -13,6 +13,8 @@
 #include <QString>
 
 constexpr int kFlashDataMapSize = int(sizeof(FlashDataMap));
+// The DPI levels the image holds, and so the most a device offers.
+constexpr int kDpiLevelCount = int(sizeof(FlashDataMap::dpiLevels) / sizeof(DpiLevel));
 
 // One found device. Two records are the same device when their paths are equal.
 struct DeviceAllInfo {

@@ -1,40 +1,8 @@
 #include "buttoncodes.h"
 
-#include "devicesetters.h"
 #include "keytables.h"
 
 #include <cstring>
-
-namespace {
-constexpr int kEventsAt = 4;
-constexpr int kEventSize = 8;
-} // namespace
-
-KeyEvent keyEventAt(const KeyParamRecord &record, int slot)
-{
-    KeyEvent event;
-    if (slot < 0 || slot >= kKeyEventSlots)
-        return event;
-    const u8 *p = record.bytes + kEventsAt + kEventSize * slot;
-    event.action = p[0];
-    event.kind = p[1];
-    event.code = quint16(p[2] | (p[3] << 8));
-    event.delayMs = quint32(p[4]) | (quint32(p[5]) << 8) | (quint32(p[6]) << 16) | (quint32(p[7]) << 24);
-    return event;
-}
-
-void setKeyEvent(KeyParamRecord &record, int slot, const KeyEvent &event)
-{
-    if (slot < 0 || slot >= kKeyEventSlots)
-        return;
-    u8 *p = record.bytes + kEventsAt + kEventSize * slot;
-    p[0] = event.action;
-    p[1] = event.kind;
-    p[2] = u8(event.code & 0xFF);
-    p[3] = u8(event.code >> 8);
-    for (int i = 0; i < 4; ++i)
-        p[4 + i] = u8((event.delayMs >> (8 * i)) & 0xFF);
-}
 
 const QVector<ConsumerKey> &consumerKeys()
 {
@@ -88,30 +56,6 @@ std::optional<KeyParamRecord> SplitKeyCombination(const QString &text)
         record = KeyNameToComboCode(parts.at(i), i, n, record);
     record.bytes[0] = u8(2 * n);
     return record;
-}
-
-namespace {
-bool isPageButton(int button)
-{
-    return button >= 0 && button <= 5;
-}
-} // namespace
-
-const ConsumerKey *writeConsumerKey(int button, int usageLow)
-{
-    const ConsumerKey *key = consumerKeyOf(usageLow);
-    if (!key || !isPageButton(button))
-        return nullptr;
-    const KeyParamRecord record = KeyParamRecordInit(u8(key->usage >> 8), u8(key->usage & 0xFF));
-    return setButtonKeys(button, kKeyRecordFunction, &record) ? key : nullptr;
-}
-
-bool writeCombinationKey(int button, const QString &text)
-{
-    if (!isPageButton(button))
-        return false;
-    const std::optional<KeyParamRecord> record = SplitKeyCombination(text);
-    return record && setButtonKeys(button, kKeyRecordFunction, &*record);
 }
 
 KeyParamDefault keyParamDefault(const QStringList &list)

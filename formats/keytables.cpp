@@ -1,7 +1,7 @@
 #include "keytables.h"
 
-#include "buttoncodes.h"
 #include "globals.h"
+#include "keyrecord.h"
 
 #include <QDebug>
 
@@ -318,7 +318,7 @@ void KeyNameToMacroEvent(const QString &name, int index, u8 *block, const MouseB
 {
     if (!block || index < 0 || index >= kMacroEventSlots)
         return;
-    u8 *event = block + kMacroEventsAt + kMacroEventSize * index;
+    u8 *event = block + kMacroEventsAt + kKeyEventSize * index;
     int kind = KeyKindKeyboard;
     int code = 0;
     if (!macroNameToCode(name, mouse, &kind, &code)) {

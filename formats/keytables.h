@@ -14,19 +14,14 @@
 // case-sensitive, and no lookup reports an error: an unknown input gives
 // the empty result each function names.
 
-#include "flashdatamap.h"
+#include "keyrecord.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-// How a code is read.
-enum KeyKind {
-    KeyKindModifier = 0,     // one bit of the modifier byte
-    KeyKindKeyboard = 1,     // a keyboard usage (usage page 0x07)
-    KeyKindConsumer = 2,     // a consumer usage (page 0x0C); no names here
-    KeyKindMouseButton = 4,  // one bit of the mouse-button byte
-};
+// The kinds of codes (KeyKind) are those of the key record (keyrecord.h);
+// consumer usages have no names here.
 
 struct KeyboardKey {
     int usage;

@@ -1,5 +1,6 @@
 #include "macroblock.h"
 
+#include "macrokeys.h"
 #include "macroname.h"
 
 #include <algorithm>
@@ -112,6 +113,13 @@ MacroRows macroBlockRows(const MacroDownloadRecord &block, const MouseButtonName
         rows.append(row);
     }
     return rows;
+}
+
+void KeyNameToDownloadBytes(const QString &name, int button, int eventIndex, MacroDownloadRecord *block,
+                            const MouseButtonNames &mouse)
+{
+    Q_UNUSED(button)
+    KeyNameToMacroEvent(name, eventIndex, reinterpret_cast<u8 *>(block), mouse);
 }
 
 ButtonFunction macroButtonFunction(int k, int loopMode)

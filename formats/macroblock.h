@@ -12,10 +12,10 @@
 // button), u16 code (high byte 0), u32 delay in ms after the event.
 
 #include "flashdatamap.h"
-#include "macrokeys.h"
+#include "keytables.h"
 #include "macrorow.h"
 
-constexpr int kMacroMaxEvents = 70;
+constexpr int kMacroMaxEvents = kMacroEventSlots;
 constexpr int kMacroBlockNameBytes = 30;
 // The function type of a button that runs its macro block.
 constexpr u8 kMacroFunctionType = 6;
@@ -43,7 +43,7 @@ struct MacroDownloadRecord {
 };
 #pragma pack(pop)
 
-static_assert(sizeof(MacroEvent) == 8, "a macro event is 8 bytes");
+static_assert(sizeof(MacroEvent) == kKeyEventSize, "a macro event is a key event");
 static_assert(sizeof(MacroDownloadRecord) == 592, "a macro block is 592 bytes");
 static_assert(sizeof(MacroDownloadRecord) == sizeof(MacroRecord), "the block fills the image's macro record");
 
@@ -71,6 +71,12 @@ QString macroBlockStoredName(const MacroDownloadRecord &block);
 // The rows of a block's events, every one with its stored delay. Names come
 // from DeviceKeyToKeyName, or MouseButtonName for kind 4.
 MacroRows macroBlockRows(const MacroDownloadRecord &block, const MouseButtonNames &mouse);
+
+// Kind and code of `name` into event `eventIndex` of the block (event bytes
+// 1 to 3), in the macro editor's vocabulary (macrokeys.h); a name outside
+// it sets kind 1 and leaves the code. The button index is not used.
+void KeyNameToDownloadBytes(const QString &name, int button, int eventIndex, MacroDownloadRecord *block,
+                            const MouseButtonNames &mouse = buttonPageMouseNames());
 
 // The function of button k bound to its macro: {6, k, loop mode}.
 ButtonFunction macroButtonFunction(int k, int loopMode);

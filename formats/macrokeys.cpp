@@ -1,7 +1,6 @@
 #include "macrokeys.h"
 
 #include "globals.h"
-#include "macroblock.h"
 
 #include <algorithm>
 
@@ -54,13 +53,6 @@ MouseButtonNames mouseButtonNamesOf(int language)
 {
     const auto text = [language](int position) { return langText(g_langButtoninterface, language, position); };
     return {text(4), text(5), text(6), text(8), text(7)};
-}
-
-void KeyNameToDownloadBytes(const QString &name, int button, int eventIndex, MacroDownloadRecord *block,
-                            const MouseButtonNames &mouse)
-{
-    Q_UNUSED(button)
-    KeyNameToMacroEvent(name, eventIndex, reinterpret_cast<u8 *>(block), mouse);
 }
 
 QStringList KeyNameToHidCode(const QString &name, const MouseButtonNames &mouse)

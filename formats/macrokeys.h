@@ -14,8 +14,6 @@
 #include <QString>
 #include <QStringList>
 
-struct MacroDownloadRecord;
-
 struct MacroKey {
     int code = 0;
     int kind = kMacroKindKey;
@@ -36,11 +34,6 @@ MacroRow macroRowForName(const QString &name, bool release, const MouseButtonNam
 // them (the first language's for an index out of range).
 MouseButtonNames mouseButtonNamesOf(int language);
 
-// Kind and code of `name` into event `eventIndex` of the block (event bytes
-// 1 to 3); a name outside the vocabulary sets kind 1 and leaves the code.
-// The button index is not used.
-void KeyNameToDownloadBytes(const QString &name, int button, int eventIndex, MacroDownloadRecord *block,
-                            const MouseButtonNames &mouse = buttonPageMouseNames());
 // The code text and kind text of a name ("0x2B", "1"); empty for a name
 // outside the vocabulary.
 QStringList KeyNameToHidCode(const QString &name, const MouseButtonNames &mouse = buttonPageMouseNames());

@@ -1,7 +1,5 @@
 #include "sensorcodes.h"
 
-#include "devicesetters.h"
-#include "devicestate.h"
 #include "globals.h"
 
 #include <QFile>
@@ -296,14 +294,6 @@ int decodeDpiLevel(u8 code, u8 flags)
     if (flags & 0x11)
         dpi *= 2;
     return dpi;
-}
-
-void LookupSensorDpi(int level, int dpi)
-{
-    if (level < 0 || level > 7)
-        return;
-    const DpiLevelCode c = encodeDpiLevel(dpi, g_flashDataMap.dpiLevels[level].code[2]);
-    setDpiLevelValue(level, c.code, c.code, c.flags);
 }
 
 unsigned int DpiButtonValue(int dpi)

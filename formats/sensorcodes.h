@@ -115,10 +115,8 @@ DpiLevelCode encodeDpiLevel(int dpi, u8 currentFlags);
 // The DPI value a level's code bytes 0 and 2 stand for (0 for a table
 // sensor whose table does not hold the code).
 int decodeDpiLevel(u8 code, u8 flags);
-// Encodes `dpi` for level 0..7 and writes its three code bytes through the
-// device setter; the level's colour stays. Any other level (-1: none
-// selected) writes nothing.
-void LookupSensorDpi(int level, int dpi);
+// LookupSensorDpi, which writes a level's code to the device, is a device
+// operation (devicesetters.h).
 
 // The code byte of a fixed-DPI button function (type 10): the table's code,
 // else dpi / 100 - 1. The device takes the low 8 bits.

@@ -3,6 +3,7 @@
 // functions of the product configuration.
 
 #include "buttoncodes.h"
+#include "devicesetters.h"
 #include "devicestate.h"
 #include "globals.h"
 #include "testsupport.h"

@@ -3,6 +3,7 @@
 // level and fixed-DPI codes, which must read back as the DPI that was set.
 
 #include "configsettings.h"
+#include "devicesetters.h"
 #include "devicestate.h"
 #include "globals.h"
 #include "sensorcodes.h"
