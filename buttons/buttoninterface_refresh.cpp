@@ -15,6 +15,7 @@
 #include "globals.h"
 #include "keyboardhook.h"
 #include "keytables.h"
+#include "linktable.h"
 #include "macroblock.h"
 #include "macrofile.h"
 #include "popupmenu.h"
@@ -41,26 +42,6 @@ constexpr int kBatteryLowBelow = 16;
 QString lightText(int position)
 {
     return langText(g_langLight, g_language, position);
-}
-
-// Link types whose receiver carries 2000 Hz and more.
-bool hasHighRates(u8 linkType)
-{
-    return linkType == 3 || linkType == 5;
-}
-
-// The rate class the rate widget is told for a link type; -1: none.
-int rateClassOf(u8 linkType)
-{
-    switch (linkType) {
-    case 0:
-    case 2: return 0;
-    case 1: return 1;
-    case 4: return 2;
-    case 3:
-    case 5: return 3;
-    default: return -1;
-    }
 }
 
 // The function the short label of (type, code) names; FunctionCount for
@@ -187,14 +168,14 @@ void Buttoninterface::showReportRate(const FlashDataMap &image)
         m_reportRateIndex = 3;
     if (m_reportRateIndex >= 0)
         ui->frameRate->setCurrentIndex(m_reportRateIndex);
-    const int rateClass = rateClassOf(g_selectedDevice.linkType);
+    const int rateClass = linkKindOf(g_selectedDevice.linkType).rateClass;
     if (rateClass >= 0)
         ui->frameRate->updateRates(rateClass);
 }
 
 void Buttoninterface::showReportRateChoices()
 {
-    ui->frameRate->setHighRatesVisible(hasHighRates(g_selectedDevice.linkType));
+    ui->frameRate->setHighRatesVisible(linkKindOf(g_selectedDevice.linkType).highRates);
 }
 
 void Buttoninterface::showDpiLevels(const FlashDataMap &image)
@@ -334,7 +315,7 @@ void Buttoninterface::SlotFormResetButton()
     dpi->setDpiValue(800);
 
     showReportRateChoices();
-    const int rateClass = rateClassOf(g_selectedDevice.linkType);
+    const int rateClass = linkKindOf(g_selectedDevice.linkType).rateClass;
     if (rateClass >= 0) {
         ui->frameRate->updateRates(rateClass);
         m_reportRateIndex = 3;

@@ -6,6 +6,7 @@
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
+#include "linktable.h"
 #include "mouseversion.h"
 #include "postmsg.h"
 
@@ -164,7 +165,7 @@ void handleFullRead(const unsigned char *data)
 
     if (!g_skipDongleQuery) {
         const QByteArray path = device.devicePath.toLatin1();
-        if (device.isWired != 1 && device.linkType == 1) {
+        if (reachesReceiverLight(device)) {
             const u8 mode = updateDongleRgb([&](DongleRGB *rgb) { UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb); });
             if (mode != 0)
                 PostMsg::instance()->postRGBValue(g_dongleRgb);
@@ -229,7 +230,7 @@ void handleReconnected()
     const QByteArray path = device.devicePath.toLatin1();
 
     int ledMode = 0;
-    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && device.isWired != 1 && device.linkType == 1) {
+    if (listNumber(advanced, 1, &ledMode) && ledMode >= 1 && reachesReceiverLight(device)) {
         const u8 mode = updateDongleRgb([&](DongleRGB *rgb) {
             rgb->ledMode = u8(ledMode);
             UsbFinderC_Set4KDongleRGB(path.constData(), rgb);

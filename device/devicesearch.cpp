@@ -23,22 +23,6 @@ int configuredDeviceTotal()
     return ConfigSettings::instance()->readString("Option", "DeviceTotal").toInt(nullptr, 10);
 }
 
-bool isWiredLink(u8 link)
-{
-    return (link & 0xFA) != 0;
-}
-
-int receiverClassOfLink(int linkType)
-{
-    switch (linkType) {
-    case 0: return 1;
-    case 1: return 4;
-    case 4: return 2;
-    case 5: return 8;
-    default: return 0;
-    }
-}
-
 QList<QByteArray> copyFoundPaths(char **found, int count, int limit)
 {
     QList<QByteArray> paths;
@@ -116,12 +100,7 @@ ReceiverIdRecord receiverIdRecord(const QByteArray &receiverId, int receiverClas
     ReceiverIdRecord record;
     for (int i = 0; i < 3 && i < receiverId.size(); ++i)
         record.bytes[i] = static_cast<unsigned char>(receiverId.at(i));
-    switch (receiverClass) {
-    case 2:
-    case 4: record.bytes[4] = 1; break;
-    case 8: record.bytes[4] = 4; break;
-    default: break;
-    }
+    record.bytes[4] = pairingCodeOfClass(receiverClass);
     return record;
 }
 

@@ -7,6 +7,7 @@
 // with which a mouse on its cable is paired to a receiver.
 
 #include "flashdatamap.h"
+#include "linktable.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,14 +29,6 @@ QString selectedDriveGroup();
 // Option/DeviceTotal: the number of device groups, which is also the group
 // index a device gets when no group describes it.
 int configuredDeviceTotal();
-
-// Receivers report the link bytes 0, 1, 4 and 5 (bits 0 and 2 only); any
-// other bit set is a mouse on its own cable.
-bool isWiredLink(u8 link);
-
-// The receiver class of a receiver's link byte: 0 -> 1, 4 -> 2, 1 -> 4,
-// 5 -> 8 (its polling rate in kHz); any other link has no class (0).
-int receiverClassOfLink(int linkType);
 
 // Copies the paths a search returned, at most `limit` of them: the array
 // belongs to the library and changes with its next search.
@@ -73,8 +66,7 @@ DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path);
 
 // The 5-byte record that pairs a mouse on its cable with a receiver: the
 // receiver's id (bytes 9, 8 and 7 of its online answer, in that order), 0,
-// and the class code of the receiver class (2 and 4 give 1, 8 gives 4, any
-// other class 0).
+// and the class code of the receiver class (pairingCodeOfClass).
 struct ReceiverIdRecord {
     unsigned char bytes[5] = {};
 };

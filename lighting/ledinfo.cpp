@@ -4,6 +4,7 @@
 #include "configsettings.h"
 #include "devicesearch.h"
 #include "globals.h"
+#include "linktable.h"
 #include "lightingstyles.h"
 #include "pagebackground.h"
 #include "postmsg.h"
@@ -55,7 +56,7 @@ void LedInfo::SlotRGBValue(DongleRGB *Rgb)
     const QStringList advanced = ConfigSettings::instance()->readStringList(group, "Adveanced");
     // A model without the entry is treated like one without the option.
     const QString receiverLed = advanced.size() > 1 ? advanced.at(1).trimmed() : QStringLiteral("-1");
-    if (receiverLed == "-1" || g_selectedDevice.isWired || g_selectedDevice.linkType != 1 || !Rgb)
+    if (receiverLed == "-1" || !reachesReceiverLight(g_selectedDevice) || !Rgb)
         return;
     for (QWidget *w : std::initializer_list<QWidget *>{ui->TitleButton_7, ui->label_14, ui->ReUntil, ui->ReUntil_2,
                                                          ui->ReUntil_3, ui->textEdit_2, ui->textEdit_3, ui->textEdit_4})

@@ -1,5 +1,6 @@
 // The device records and the theme helpers that every window relies on.
 #include "globals.h"
+#include "linktable.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -101,6 +102,48 @@ private slots:
         resetTheme();
         QCOMPARE(g_themeMenuBack, (QStringList{"1", "1", "1"}));
         QCOMPARE(g_themeMenuBorder, QString("#000000"));
+    }
+
+    // What a link byte says, for every window that asks. Receivers report
+    // 0, 1, 4 and 5; any other bit set is a mouse on its cable.
+    void linkByteTable_data()
+    {
+        QTest::addColumn<int>("link");
+        // wired, receiver class, kind of a receiver entry, badge, high rates
+        // (and the second page background), rate class, receiver light, the
+        // class code pairing gives a mouse for the receiver's class
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("1K receiver") << 0 << "0 1 1 1KHz.png 0 0 0 0";
+        QTest::newRow("4K receiver") << 1 << "0 4 3 4KHz.png 0 1 1 1";
+        QTest::newRow("cable") << 2 << "1 0 -1 - 0 0 0 0";
+        QTest::newRow("cable, 8K") << 3 << "1 0 -1 8KHz.png 1 3 0 0";
+        QTest::newRow("2K receiver") << 4 << "0 2 2 2KHz.png 0 2 0 1";
+        QTest::newRow("8K receiver") << 5 << "0 8 4 8KHz.png 1 3 0 4";
+        QTest::newRow("unknown cable link") << 6 << "1 0 -1 - 0 -1 0 0";
+        QTest::newRow("unknown link") << 0xFF << "1 0 -1 - 0 -1 0 0";
+    }
+    void linkByteTable()
+    {
+        QFETCH(int, link);
+        QFETCH(QString, expected);
+        const LinkKind &kind = linkKindOf(link);
+        DeviceAllInfo receiverEntry;
+        receiverEntry.linkType = u8(link);
+        const QString got = QStringList{QString::number(isWiredLink(u8(link))),
+                                        QString::number(receiverClassOfLink(link)),
+                                        QString::number(deviceKindOf(receiverEntry)),
+                                        kind.badge ? QString(kind.badge) : QString("-"),
+                                        QString::number(kind.highRates),
+                                        QString::number(kind.rateClass),
+                                        QString::number(reachesReceiverLight(receiverEntry)),
+                                        QString::number(pairingCodeOfClass(receiverClassOfLink(link)))}
+                                .join(' ');
+        QCOMPARE(got, expected);
+        QCOMPARE(QString(kind.buttonPageBackground), kind.highRates ? QString("key_nr_2.png") : QString("key_nr.png"));
+        // A mouse on its cable is counted as such, and never has the receiver's light.
+        receiverEntry.isWired = 1;
+        QCOMPARE(deviceKindOf(receiverEntry), 0);
+        QVERIFY(!reachesReceiverLight(receiverEntry));
     }
 
     void languageLookupFallsBack()

@@ -10,6 +10,7 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "imagecache.h"
+#include "linktable.h"
 #include "macrosettings.h"
 #include "match.h"
 #include "pagebackground.h"
@@ -48,8 +49,7 @@ const PairPictures kPairPictures[3] = {
 // The button page's background for a device's link type.
 QString buttonPageBackgroundFor(int linkType)
 {
-    const int link = linkType & 0xFF;
-    return (link == 3 || link == 5) ? QStringLiteral("key_nr_2.png") : QStringLiteral("key_nr.png");
+    return QString::fromLatin1(linkKindOf(linkType & 0xFF).buttonPageBackground);
 }
 
 } // namespace

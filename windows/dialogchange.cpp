@@ -5,6 +5,7 @@
 #include "devicesearch.h"
 #include "devicewatch.h"
 #include "guithread.h"
+#include "linktable.h"
 #include "ui_DialogChange.h"
 
 #include "configsettings.h"
@@ -377,21 +378,6 @@ QList<QPointer<QWidget>> &retiredWidgets()
     return widgets;
 }
 
-// Rows of the count table: the kind of a record.
-int kindOf(const DeviceAllInfo &record)
-{
-    if (record.isWired)
-        return 0;
-    switch (record.linkType) {
-    case 0: return 1;
-    case 4: return 2;
-    case 1: return 3;
-    case 5: return 4;
-    default: return -1;
-    }
-}
-constexpr int kKindCount = 5;
-
 enum class CardLayout { FullPage, OneCard, TwoCards };
 
 struct CardPlace {
@@ -424,19 +410,6 @@ QPoint badgePlace(const QPoint &button)
     return button + QPoint(12, 10);
 }
 
-// The polling-rate badge of a link byte; empty for links without one.
-QString badgePicture(u8 link)
-{
-    switch (link) {
-    case 0: return QStringLiteral("1KHz.png");
-    case 4: return QStringLiteral("2KHz.png");
-    case 1: return QStringLiteral("4KHz.png");
-    case 3:
-    case 5: return QStringLiteral("8KHz.png");
-    default: return QString();
-    }
-}
-
 void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
 {
     const DeviceAllInfo &e = g_shownDevices.at(n);
@@ -465,8 +438,7 @@ void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
     name->move(place.name);
     marker->move(place.marker);
     linkLabel->move(place.link);
-    const QString badge = badgePicture(e.linkType);
-    if (!badge.isEmpty()) {
+    if (const char *badge = linkKindOf(e.linkType).badge) {
         auto *rate = new QLabel(cardPage);
         rate->setStyleSheet("QLabel{background-image: url(" + g_dialogChangePictureDir + badge + ");}");
         rate->move(badgePlace(place.button));
@@ -577,10 +549,10 @@ void DialogChange::rebuildDeviceButtons()
     // DeviceTotal says; an index outside them is not counted.
     const int total = configuredDeviceTotal();
     const int columns = qMax(qMax(total, g_deviceTotal), 0) + 1;
-    QVector<QVector<int>> counts(kKindCount, QVector<int>(columns, 0));
+    QVector<QVector<int>> counts(kDeviceKindCount, QVector<int>(columns, 0));
     for (int i = 0; i < g_shownDevices.size(); ++i) {
         const DeviceAllInfo &entry = g_shownDevices.at(i);
-        const int kind = kindOf(entry);
+        const int kind = deviceKindOf(entry);
         if (kind >= 0 && entry.driveIndex >= 0 && entry.driveIndex < columns)
             ++counts[kind][entry.driveIndex];
         refreshDeviceEntry(i);
@@ -590,7 +562,7 @@ void DialogChange::rebuildDeviceButtons()
     for (int d = 0; d < total; ++d) {
         // A model is doubled when two records of one kind exist for it (two
         // cable mice, or two receivers of the same link).
-        for (int kind = 0; kind < kKindCount; ++kind) {
+        for (int kind = 0; kind < kDeviceKindCount; ++kind) {
             if (counts[kind][d] > 1)
                 g_duplicateDevices = true;
         }
