@@ -1,12 +1,13 @@
 #include "clocksyncpacket.h"
 
 #include "HIDUsb.h"
-#include "devicesearch.h"
+#include "deviceenumeration.h"
 
 #include <cstring>
 
 namespace {
 constexpr int kSendsPerAttempt = 5;
+constexpr int kMostScreenPaths = 8;
 }
 
 ClockSyncPacket ClockSyncPacket::forDateTime(const QDateTime &local)
@@ -52,11 +53,8 @@ bool ClockSyncPacket::answers(const unsigned char *reply, const unsigned char *s
 QStringList findScreenDevicePaths(const QString &vid, const QVector<QString> &pids)
 {
     QStringList found;
-    const QByteArray vid8 = vid.toLatin1();
     for (const QString &pid : pids) {
-        int count = 0;
-        char **paths = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid.toLatin1().constData(), 1, 8, &count);
-        for (const QByteArray &path : copyFoundPaths(paths, count, count))
+        for (const QByteArray &path : findDevicePaths(DeviceFind::Interface1, vid, pid, kMostScreenPaths))
             found.append(QString::fromLatin1(path));
     }
     return found;

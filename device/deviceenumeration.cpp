@@ -6,32 +6,36 @@
 
 namespace {
 
-constexpr int kMostPaths = 5;
 constexpr int kInterface = 1;
 
 } // namespace
 
-QList<QByteArray> findDevicePaths(DeviceFind find, const QString &vid, const QString &pid)
+QList<QByteArray> findDevicePaths(DeviceFind find, const QString &vid, const QString &pid, int most)
 {
     const QByteArray vid8 = vid.toLatin1();
     const QByteArray pid8 = pid.toLatin1();
     char **found = nullptr;
     int count = 0;
     if (find == DeviceFind::DefaultInterface) {
-        count = kMostPaths;
+        count = most;
         found = UsbFinderC_FindHidDevicesByDefaultDeviceId(vid8.constData(), pid8.constData(), &count);
     } else {
-        found = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid8.constData(), kInterface, kMostPaths, &count);
+        found = UsbFinderC_FindHidDevicesByDeviceId(vid8.constData(), pid8.constData(), kInterface, most, &count);
     }
     // Never more entries than were asked for.
-    return copyFoundPaths(found, count, kMostPaths);
+    return copyFoundPaths(found, count, most);
+}
+
+QList<QStringList> FamilyPids::lists() const
+{
+    return {usb, wireless, wireless2, wireless4, wireless8};
 }
 
 QStringList FamilyPids::searchOrder() const
 {
     QStringList pids;
-    for (const QStringList *list : {&usb, &wireless, &wireless2, &wireless4, &wireless8}) {
-        for (const QString &pid : *list) {
+    for (const QStringList &list : lists()) {
+        for (const QString &pid : list) {
             if (!pid.isEmpty())
                 pids.append(pid);
         }

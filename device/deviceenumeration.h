@@ -16,17 +16,20 @@
 
 // The library's two find calls. The device list and the pairing dialog use
 // the default interface (a count of 5 asked for); the device page asks for
-// interface 1 and at most 5 paths.
+// interface 1 and at most 5 paths, the device screen's clock for interface
+// 1 and at most 8.
 enum class DeviceFind { DefaultInterface, Interface1 };
 
-// The paths found for one VID and PID text (at most 5), copied: the array
-// belongs to the library and changes with its next search.
-QList<QByteArray> findDevicePaths(DeviceFind find, const QString &vid, const QString &pid);
+// The paths found for one VID and PID text (at most `most`), copied: the
+// array belongs to the library and changes with its next search.
+QList<QByteArray> findDevicePaths(DeviceFind find, const QString &vid, const QString &pid, int most = 5);
 
 // The product id lists of Config.ini's Option group.
 struct FamilyPids {
     QStringList usb, wireless, wireless2, wireless4, wireless8;
-    // The non-empty texts of every list, in the order above; duplicates stay.
+    // The five lists in the order above.
+    QList<QStringList> lists() const;
+    // The non-empty texts of every list, in that order; duplicates stay.
     QStringList searchOrder() const;
 };
 FamilyPids readFamilyPids();

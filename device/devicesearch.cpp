@@ -95,6 +95,19 @@ DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path)
     return info.cid == productCid ? DeviceMatch::UnknownModel : DeviceMatch::OtherProduct;
 }
 
+bool isListed(DeviceMatch match)
+{
+    switch (match) {
+    case DeviceMatch::NoAnswer:
+    case DeviceMatch::Recognised:
+        return true;
+    case DeviceMatch::UnknownModel:
+    case DeviceMatch::OtherProduct:
+        break;
+    }
+    return configuredDeviceTotal() >= 1;
+}
+
 ReceiverIdRecord receiverIdRecord(const QByteArray &receiverId, int receiverClass)
 {
     ReceiverIdRecord record;

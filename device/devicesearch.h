@@ -64,6 +64,13 @@ enum class DeviceMatch {
 // caller's question.
 DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path);
 
+// Whether a device search lists a device it has identified: an
+// unanswering device is listed as unrecognised, a recognised one as
+// itself, and one that answers but that no device group describes (an
+// unknown model or another product) as unrecognised only while the
+// configuration describes any device at all.
+bool isListed(DeviceMatch match);
+
 // The 5-byte record that pairs a mouse on its cable with a receiver: the
 // receiver's id (bytes 9, 8 and 7 of its online answer, in that order), 0,
 // and the class code of the receiver class (pairingCodeOfClass).

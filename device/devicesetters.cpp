@@ -1,6 +1,7 @@
 #include "devicesetters.h"
 
 #include "buttoncodes.h"
+#include "devicelink.h"
 #include "devicestate.h"
 #include "postmsg.h"
 #include "sensorcodes.h"
@@ -17,9 +18,9 @@ namespace {
 // Asks the library whether the chosen device answers; when it does not,
 // raises the offline notice unless the button page is only filling its
 // widgets from device data (a notice then would be a false alarm).
-bool deviceAnswers()
+bool answersOrNotice()
 {
-    if (UsbFinderC_GetDeviceOnLine(g_deviceHandle) != 0)
+    if (deviceAnswers(g_deviceHandle))
         return true;
     if (g_buttonPageRefreshing == 0)
         PostMsg::instance()->postMouseOffLineo(0);
@@ -31,7 +32,7 @@ bool deviceAnswers()
 template <typename Store>
 bool writeImage(Store &&store)
 {
-    if (!deviceAnswers())
+    if (!answersOrNotice())
         return false;
     store(g_flashDataMap);
     ProtocolDataUpdate(&g_flashDataMap);
@@ -48,7 +49,7 @@ bool isPageButton(int button)
 
 bool isDeviceOnline()
 {
-    return deviceAnswers();
+    return answersOrNotice();
 }
 
 bool pageMayWrite(PageRefresh refresh)
@@ -312,7 +313,7 @@ bool resendButtonMacro(int k, const u8 block[592], int loopMode)
 
 bool setCurrentProfile(u8 index)
 {
-    if (!deviceAnswers())
+    if (!answersOrNotice())
         return false;
     return UsbServer_SetCurrentConfig(index) != 0;
 }
@@ -349,7 +350,7 @@ void finishFactoryReset()
 
 bool setReceiverLedMode(u8 mode)
 {
-    if (!deviceAnswers())
+    if (!answersOrNotice())
         return false;
     g_dongleRgb->ledMode = mode;
     UsbFinderC_Set4KDongleRGB(g_deviceHandle, g_dongleRgb);
@@ -358,7 +359,7 @@ bool setReceiverLedMode(u8 mode)
 
 bool setLongRangeMode(u8 on)
 {
-    if (!deviceAnswers())
+    if (!answersOrNotice())
         return false;
     UsbFinderC_SetLongRangeMode(g_deviceHandle, on);
     return true;

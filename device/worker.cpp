@@ -4,6 +4,7 @@
 #include "configsettings.h"
 #include "deviceenumeration.h"
 #include "deviceevent.h"
+#include "devicelink.h"
 #include "devicesearch.h"
 #include "updatedecision.h"
 #include "globals.h"
@@ -156,7 +157,7 @@ void Worker::run()
         return;
     const QByteArray handle = deviceHandleCopy();
     if (!g_deviceOnline)
-        g_deviceOnline = UsbFinderC_GetDeviceOnLine(handle.constData());
+        g_deviceOnline = deviceAnswers(handle.constData()) ? 1 : 0;
 
     QString selectedPath;
     int selectedLink = 0;
@@ -177,7 +178,7 @@ void Worker::run()
 
     if (g_devicePageActive == 1) {
         PostMsg *hub = PostMsg::instance();
-        if (UsbFinderC_GetDeviceOnLine(handle.constData())) {
+        if (deviceAnswers(handle.constData())) {
             markSelectionOnline(selectedPath, 1);
             if (g_paramReloadPending) {
                 hub->postUpDataParam(1);
@@ -208,7 +209,7 @@ void Worker::run()
 
         startEventServer(handle.constData());
         qDebug() << "OnlinA";
-        UsbServer_SetPCDriverStatus(1);
+        setPCDriverStatus(true);
         UsbServer_ReadAllFlashData();
         g_lastStartedOnline = g_deviceOnline.load();
         qDebug() << "OnlinB";
@@ -226,7 +227,7 @@ void Worker::SlotCheckOnline()
                 g_deviceLost = 0;
         } else if (!updateRunning()) {
             const QByteArray handle = deviceHandleCopy();
-            g_deviceOnline = UsbFinderC_GetDeviceOnLine(handle.constData());
+            g_deviceOnline = deviceAnswers(handle.constData()) ? 1 : 0;
             g_lastStartedOnline = 0;
             if (!g_deviceOnline)
                 return;
@@ -364,7 +365,7 @@ int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
     if (match == DeviceMatch::Recognised) {
         if (deviceSelected()) {
             record.subDevices.clear();
-            UsbFinderC_GetDeviceOnLineWithUsbAddress(path, g_usbAddressInfo);
+            readDeviceAddress(path, g_usbAddressInfo);
             record.online = g_usbAddressInfo[6] == 1 ? 1 : 0;
             record.subDevices << g_usbAddressInfo[7] << g_usbAddressInfo[8] << g_usbAddressInfo[9];
             if (record.devicePath == g_selectedDevice.devicePath) {
@@ -376,12 +377,12 @@ int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
                 if (!usbVersion.isEmpty())
                     g_selectedDevice.usbVersion = usbVersion;
             }
-        } else if (UsbFinderC_GetDeviceOnLine(path)) {
+        } else if (deviceAnswers(path)) {
             record.online = 1;
         }
         return 1;
     }
-    if (configuredDeviceTotal() == 0)
+    if (!isListed(match))
         return 0;
     return match == DeviceMatch::UnknownModel ? 2 : 3;
 }
@@ -389,7 +390,7 @@ int Worker::identifyDevice(DeviceAllInfo &record, const char *path)
 void Worker::startIfOnline(DeviceAllInfo info)
 {
     const QByteArray path = info.devicePath.toUtf8();
-    if (UsbFinderC_GetDeviceOnLine(path.constData())) {
+    if (deviceAnswers(path.constData())) {
         g_selectedDevice = info;
         setDeviceHandlePath(path);
     }
@@ -400,12 +401,10 @@ void Worker::startIfOnline(DeviceAllInfo info)
 
 void Worker::LoadDeviceIds()
 {
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString vid = config->readString("Option", "VID");
-    config->readString("Option", "InterfaceId");
-    config->readString("Option", "DeviceId");
-    for (const char *key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"})
-        FindDevicesByPid(vid, config->readStringList("Option", key));
+    const QString vid = ConfigSettings::instance()->readString("Option", "VID");
+    const FamilyPids family = readFamilyPids();
+    for (const QStringList &pids : family.lists())
+        FindDevicesByPid(vid, pids);
 }
 
 void Worker::FindDevicesByPid(QString vid, QStringList pids)

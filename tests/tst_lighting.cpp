@@ -273,6 +273,11 @@ void TestLighting::clockTick()
     // The device list keeps the library's one device-change notice.
     QCOMPARE(hidsim::countCalls("StartUsbChanged"), callbacksBefore);
     QCOMPARE(hidsim::countCalls("UsbFinderC_FindHidDevicesByDeviceId"), enable ? pids.size() : 0);
+    // The screen is searched on interface 1 for at most eight paths.
+    for (const std::string &call : hidsim::calls()) {
+        if (call.rfind("UsbFinderC_FindHidDevicesByDeviceId(", 0) == 0)
+            QVERIFY2(QString::fromStdString(call).endsWith(", 1, 8)"), call.c_str());
+    }
     if (plugging != 0) {
         QVERIFY(hidsim::plug("R1", plugging == 2));
         QVERIFY(hidsim::waitIdle());

@@ -8,6 +8,7 @@
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
+#include "dialogchange.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
@@ -239,15 +240,22 @@ private slots:
         const QByteArray path = QByteArray::fromStdString(hidsim::pathOf("M2"));
         hidsim::clearCalls();
         const int found = Worker::identifyDevice(record, path.constData());
+        // The device list lists what the device page finds.
+        DeviceAllInfo listed;
+        listed.devicePath = QString::fromLatin1(path);
+        const bool shown = DialogChange::identifyDevice(listed);
         setProgramDirOverride(QString());
         ConfigSettings::resetForTests();
 
+        QCOMPARE(shown, result != 0);
+        // A record the list does not take stays as it was.
+        QCOMPARE(int(listed.isWired), shown ? 1 : 0);
         QCOMPARE(found, result);
         QCOMPARE(record.driveIndex, driveIndex);
         QCOMPARE(int(record.isWired), 1);
         // Only a recognised device takes the ids it answered.
         QCOMPARE(int(record.cid), 0x77);
-        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceInfo"), 1);
+        QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceInfo"), 2);   // one answer each
         QCOMPARE(hidsim::countCalls("UsbFinderC_GetDeviceOnLineWithUsbAddress"), 0);
     }
 

@@ -235,20 +235,11 @@ bool DialogChange::identifyDevice(DeviceAllInfo &info)
 {
     const QByteArray path8 = info.devicePath.toLatin1();
     const DeviceAllInfo asFound = info;
-    switch (::identifyDevice(info, path8.constData())) {
-    case DeviceMatch::NoAnswer:
-        return true;
-    case DeviceMatch::Recognised:
-        if (deviceAnswers(path8.constData()))
-            info.online = 1;
-        return true;
-    case DeviceMatch::UnknownModel:
-    case DeviceMatch::OtherProduct:
-        break;
-    }
-    // Listed as unrecognised while the configuration describes any device;
-    // without a device group the record stays as it was and is not listed.
-    if (configuredDeviceTotal() >= 1)
+    const DeviceMatch match = ::identifyDevice(info, path8.constData());
+    if (match == DeviceMatch::Recognised && deviceAnswers(path8.constData()))
+        info.online = 1;
+    // A record the list does not take stays as it was.
+    if (isListed(match))
         return true;
     info = asFound;
     return false;
