@@ -27,9 +27,6 @@
 
 namespace {
 
-// The image holds eight DPI levels; the product data may name more.
-constexpr int kDpiLevels = 8;
-
 constexpr char kBatteryLowStyle[] =
     "#progressBar{border: 1px solid #CCCCCC; border-radius: 3px; background-color: transparent;}"
     "#progressBar::chunk { border-radius: 2px; background-color: rgb(152, 43, 34);}";
@@ -186,8 +183,9 @@ void Buttoninterface::showDpiLevels(const FlashDataMap &image)
     dpi->setSliderEnabled(true);
     dpi->setStepB(image.dpiLevelCount);
     dpi->setStep(image.dpiLevel);
-    // The image holds eight levels, whatever the product data offer.
-    const int offered = qMin(ConfigSettings::instance()->readString(selectedDriveGroup(), "DPIMaxGrade").toInt(), kDpiLevels);
+    // No more levels than the image holds, whatever the product data offer.
+    const int offered =
+        qMin(ConfigSettings::instance()->readString(selectedDriveGroup(), "DPIMaxGrade").toInt(), kDpiLevelCount);
     if (offered > 0)
         dpi->setSpinBoxMaximum(offered, QString());
 
@@ -238,7 +236,7 @@ void Buttoninterface::SlotUpDataDPI(int index)
 {
     g_uiWriteEnabled = 0;
     ui->frameDpi->moveMarkerToLevel(index + 1);
-    if (index >= 0 && index < kDpiLevels) {
+    if (index >= 0 && index < kDpiLevelCount) {
         ui->frameDpi->setCurrentLevel(index);
         ui->frameDpi->setStep(index);
     }
@@ -303,7 +301,7 @@ void Buttoninterface::SlotFormResetButton()
     hub->postLightToFrom(60);
 
     SensorDPI *dpi = ui->frameDpi;
-    dpi->setMaximum(32000);
+    dpi->setMaximum(kHighestDpi);
     dpi->setMinimum(100);
     dpi->loadDpiSettings();
     dpi->setSpinBoxMaximum(6, QString());

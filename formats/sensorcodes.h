@@ -49,6 +49,12 @@ void loadSensorDefines();
 
 // ---- DPI ranges of the selected device --------------------------------------
 
+// The DPI values a level can be given at all, whatever the device: the value
+// box, the wheel over it and the slider before the device's ranges are
+// known keep within them.
+constexpr int kLowestDpi = 10;
+constexpr int kHighestDpi = 32000;
+
 constexpr int kMaxDpiRanges = 4;
 
 // The product configuration's "DPIRange" list: one to four triples (lowest

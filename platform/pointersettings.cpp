@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kLowestSpeed = 1;
-constexpr int kHighestSpeed = 20;
 constexpr int kDefaultSpeed = 10;
 constexpr quint32 kDefaultWheelLines = 3;
 constexpr int kLongestDoubleClickMs = 5000;
@@ -71,12 +69,12 @@ bool setSystemMouseAcceleration(const MouseAcceleration &value)
 
 int systemPointerSpeed()
 {
-    return qBound(kLowestSpeed, keptInt("Speed", kDefaultSpeed), kHighestSpeed);
+    return qBound(kLowestPointerSpeed, keptInt("Speed", kDefaultSpeed), kHighestPointerSpeed);
 }
 
 bool setSystemPointerSpeed(int speed)
 {
-    if (speed < kLowestSpeed || speed > kHighestSpeed)
+    if (speed < kLowestPointerSpeed || speed > kHighestPointerSpeed)
         return false;
     keep("Speed", speed);
     return true;

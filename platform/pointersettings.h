@@ -31,6 +31,10 @@ struct MouseAcceleration {
     }
 };
 
+// The pointer speeds the system takes.
+constexpr int kLowestPointerSpeed = 1;
+constexpr int kHighestPointerSpeed = 20;
+
 // The wheel scrolls a page instead of lines.
 constexpr quint32 kWheelScrollPage = 0xFFFFFFFF;
 
@@ -42,7 +46,7 @@ void setPointerSettingsDataDir(const QString &dataDir);
 MouseAcceleration systemMouseAcceleration();
 bool setSystemMouseAcceleration(const MouseAcceleration &value);
 int systemPointerSpeed();
-// 1 to 20.
+// kLowestPointerSpeed to kHighestPointerSpeed.
 bool setSystemPointerSpeed(int speed);
 quint32 systemWheelScrollLines();
 bool setSystemWheelScrollLines(quint32 lines);

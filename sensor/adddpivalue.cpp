@@ -2,6 +2,8 @@
 
 #include "ui_AddDpiValue.h"
 
+#include "sensorcodes.h"
+
 #include <QKeyEvent>
 
 namespace {
@@ -13,6 +15,7 @@ AddDpiValue::AddDpiValue(QWidget *parent) : NoticeDialog(kAddDpiValue, parent), 
 {
     ui->setupUi(this);
     ui->NewHong_2->hide();
+    ui->spinBox->setRange(kLowestDpi, kHighestDpi);
     build();
     ui->spinBox->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -1,10 +1,10 @@
 #ifndef ADDDPIVALUE_H
 #define ADDDPIVALUE_H
 
-// The box in which the user types one DPI level's value, 10 to 32000. The
-// opener presets the level's value, runs exec() and then reads `accepted`
-// and, when it is set, `value`. Return and keypad Enter confirm; Escape
-// does not close it.
+// The box in which the user types one DPI level's value, kLowestDpi to
+// kHighestDpi (sensorcodes.h). The opener presets the level's value, runs
+// exec() and then reads `accepted` and, when it is set, `value`. Return and
+// keypad Enter confirm; Escape does not close it.
 
 #include "noticedialog.h"
 
@@ -21,7 +21,7 @@ public:
     explicit AddDpiValue(QWidget *parent = nullptr);
     ~AddDpiValue() override;
 
-    // The spin box keeps the value within 10 .. 32000.
+    // The spin box keeps the value within kLowestDpi .. kHighestDpi.
     void setValue(int dpi);
 
     bool accepted = false;

@@ -18,8 +18,6 @@ namespace {
 constexpr int kDoubleClickBaseMs = 200;
 constexpr int kDoubleClickStepMs = 70;
 constexpr int kWheelLinesForPage = 3;
-constexpr int kLowestSpeed = 1;
-constexpr int kHighestSpeed = 20;
 
 // Texts of the sensor page's language table.
 constexpr int kSensorA = 27, kSensorB = 28, kSensorC = 29, kSensorD = 30, kSensorE = 31, kSensorF = 32;
@@ -35,6 +33,8 @@ Sensor::Sensor(QWidget *parent) : QWidget(parent), ui(new Ui::Sensor)
     ui->setupUi(this);
     // The effect lies on the page without a panel of its own.
     ui->frameEffect->setFrameShape(QFrame::NoFrame);
+    // The speed slider offers what the system takes, and clamps the steps.
+    ui->SpeedH_4->setRange(kLowestPointerSpeed, kHighestPointerSpeed);
     m_pictureDir = sensorPictureDir();
     applyKeptDoubleClickTime();
 
@@ -201,7 +201,7 @@ void Sensor::stepSpeed(int by)
     {
         // One change, one write.
         const QSignalBlocker quiet(ui->SpeedH_4);
-        ui->SpeedH_4->setValue(qBound(kLowestSpeed, ui->SpeedH_4->value() + by, kHighestSpeed));
+        ui->SpeedH_4->setValue(ui->SpeedH_4->value() + by);
     }
     setSystemPointerSpeed(ui->SpeedH_4->value());
 }

@@ -12,7 +12,6 @@
 #include <QSignalBlocker>
 
 namespace {
-constexpr int kLevels = 8;
 constexpr int kFirstLargeLevel = 5;   // levels 6..8 are the large buttons
 const QPoint kMarkerOffset(12, 13);
 const char kGrooveEdge[] = "border:1px solid rgb(136, 148, 158);border-radius:3px;";
@@ -31,7 +30,7 @@ SensorDPI::SensorDPI(QWidget *parent)
     m_levelGroup->setExclusive(true);
 
     const QString &P = m_pictureDir;
-    for (int i = 0; i < kLevels; ++i) {
+    for (int i = 0; i < kDpiLevelCount; ++i) {
         QToolButton *button = m_levels.at(i);
         m_levelGroup->addButton(button);
         button->setStyleSheet(levelStyle("MinA.png") + (i < kFirstLargeLevel ? "QToolButton:checked {padding: 0px 0px; }" : ""));
@@ -98,21 +97,21 @@ void SensorDPI::loadDpiSettings()
 {
     const QStringList grades = ConfigSettings::instance()->readStringList(
         selectedDriveGroup(), "DPIGrade");
-    if (grades.size() < kLevels)
+    if (grades.size() < kDpiLevelCount)
         return;
-    for (int i = 0; i < kLevels; ++i)
+    for (int i = 0; i < kDpiLevelCount; ++i)
         m_levels.at(i)->setText(grades.at(i).trimmed());
 }
 
 void SensorDPI::setCurrentLevel(int level)
 {
-    if (level >= 0 && level < kLevels)
+    if (level >= 0 && level < kDpiLevelCount)
         m_levels.at(level)->setChecked(true);
 }
 
 void SensorDPI::setLevelText(int level, QString text)
 {
-    if (level >= 0 && level < kLevels)
+    if (level >= 0 && level < kDpiLevelCount)
         m_levels.at(level)->setText(text);
 }
 
@@ -139,15 +138,15 @@ void SensorDPI::setSpinBoxMaximum(int maximum, QString text)
 
 void SensorDPI::setLevelCount(int last)
 {
-    if (last < 0 || last >= kLevels)
+    if (last < 0 || last >= kDpiLevelCount)
         return;
-    for (int i = 0; i < kLevels; ++i)
+    for (int i = 0; i < kDpiLevelCount; ++i)
         m_levels.at(i)->setVisible(i <= last);
 }
 
 void SensorDPI::moveMarkerToLevel(int n)
 {
-    if (n < 1 || n > kLevels)
+    if (n < 1 || n > kDpiLevelCount)
         return;
     ui->label_8->move(m_levels.at(n - 1)->pos() + kMarkerOffset);
 }
@@ -282,7 +281,7 @@ void SensorDPI::on_spinBoxA_2_valueChanged(int count)
     bool countSent = false;
     if (g_buttonPageRefreshing == 0) {
         m_pendingLevel = m_currentLevel;
-        if (m_pendingLevel > last && m_pendingLevel < kLevels) {
+        if (m_pendingLevel > last && m_pendingLevel < kDpiLevelCount) {
             swapSelectedInto(last);
             countSent = writing();
         }
@@ -343,7 +342,7 @@ int SensorDPI::checkedLevel() const
 // Checks `level` (or none for -1) without running the selection.
 void SensorDPI::checkLevelQuietly(int level)
 {
-    if (level < 0 || level >= kLevels) {
+    if (level < 0 || level >= kDpiLevelCount) {
         if (QAbstractButton *b = m_levelGroup->checkedButton()) {
             m_levelGroup->setExclusive(false);
             b->setChecked(false);

@@ -28,7 +28,7 @@ QString g_dpiLevelColor0, g_dpiLevelColor1, g_dpiLevelColor2;
 QString g_dpiLevelColor3, g_dpiLevelColor4, g_dpiLevelColor5;
 QString *const kSharedColors[6] = {&g_dpiLevelColor0, &g_dpiLevelColor1, &g_dpiLevelColor2,
                                    &g_dpiLevelColor3, &g_dpiLevelColor4, &g_dpiLevelColor5};
-const char *const kStartColors[SensorDPIB::kLevels] = {"#34f8f2", "#0000ff", "#00ff00", "#ffff00",
+const char *const kStartColors[kDpiLevelCount] = {"#34f8f2", "#0000ff", "#00ff00", "#ffff00",
                                                        "#ffa300", "#f20aea", "#9f0000", "#00d4d4"};
 
 constexpr int kFilteredLevels = 6;   // A to F take the wheel and double-click
@@ -152,7 +152,7 @@ int dpiWheelValue(int value, int notches)
         step = value < 10000 ? 10 : value < 30000 ? 50 : 100;
     else
         step = value <= 10000 ? 10 : value <= 30000 ? 50 : 100;
-    return int(qBound<qint64>(10, value + step * notches, 32000));
+    return int(qBound<qint64>(kLowestDpi, value + step * notches, kHighestDpi));
 }
 
 SensorDPIB::SensorDPIB(QWidget *parent)
@@ -173,7 +173,7 @@ SensorDPIB::SensorDPIB(QWidget *parent)
         b->setStyleSheet("#" + b->objectName() + (plain ? redPlain : red));
     }
 
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kDpiLevelCount; ++level)
         levelColor(level) = QString::fromLatin1(kStartColors[level]);
 
     levelGroup = new QButtonGroup(this);
@@ -183,7 +183,7 @@ SensorDPIB::SensorDPIB(QWidget *parent)
 
     for (int level = 0; level < kFilteredLevels; ++level)
         row(level).spin->installEventFilter(this);
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < kDpiLevelCount; ++level) {
         levelGroup->addButton(row(level).toggle);
         row(level).slider->installEventFilter(this);
     }
@@ -298,7 +298,7 @@ void SensorDPIB::SlotSetStyle(int)
     spinTextColor = joined(g_themeLinEditColorSecond);
     const QString box = "{background-color: rgb(" + spinBackColor + ");color: rgb(" + spinTextColor
                         + ");border: 1px solid rgb(" + spinBorderColor + ");}";
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < kDpiLevelCount; ++level) {
         QString sheet = "QSpinBox" + box + "QSpinBox:hover" + box;
         if (level == 1)
             sheet += QStringLiteral("QSpinBox:focus {    background-color: rgb(255,0,0);}");
@@ -307,7 +307,7 @@ void SensorDPIB::SlotSetStyle(int)
 
     const QString indicators = "QCheckBox:indicator::checked {image: url(" + P + "LODCheck.png"
                                + ");}QCheckBox::indicator::unchecked {image: url(" + P + "LOD.png" + ");}";
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < kDpiLevelCount; ++level) {
         const QString text = level < 6 ? spinBorderColorB + ")" : labelColor + ";)";
         row(level).toggle->setStyleSheet("QCheckBox{color: rgb(" + text + ";}" + indicators);
     }
@@ -315,13 +315,13 @@ void SensorDPIB::SlotSetStyle(int)
     // The current level keeps its marked value box through a change of
     // colours, whichever level it is.
     const int selected = selectedLevelNumber - 1;
-    if (selected >= 0 && selected < kLevels && row(selected).toggle->isChecked())
+    if (selected >= 0 && selected < kDpiLevelCount && row(selected).toggle->isChecked())
         row(selected).spin->setStyleSheet(spinStyle(spinSelectedBorderColor));
 }
 
 void SensorDPIB::applyLevelStyle(int level)
 {
-    if (level < 0 || level >= kLevels)
+    if (level < 0 || level >= kDpiLevelCount)
         return;
     const QString &c = levelColor(level);
     const bool framed = level != 2 && level < 6;
@@ -354,14 +354,14 @@ void SensorDPIB::loadDpiSettings()
     // The product data give each colour as three numbers; the page keeps
     // every colour as "#rrggbb", the form its styles and the device take.
     const QStringList colours = config->readStringList(group, QStringLiteral("DPIColorA"));
-    for (int i = 0; i + 2 < colours.size() && i / 3 < kLevels; i += 3)
+    for (int i = 0; i + 2 < colours.size() && i / 3 < kDpiLevelCount; i += 3)
         levelColor(i / 3) = hexColour(colours.at(i).trimmed().toInt(), colours.at(i + 1).trimmed().toInt(),
                                       colours.at(i + 2).trimmed().toInt());
 
     const QStringList grades = config->readStringList(group, QStringLiteral("DPIGrade"));
-    if (grades.size() < kLevels)
+    if (grades.size() < kDpiLevelCount)
         return;
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < kDpiLevelCount; ++level) {
         const QString &c = levelColor(level);
         const Row r = row(level);
         const QString head = level == 2 ? headC(c) : QString::fromLatin1(level < 6 ? kHead24 : kHead14);
@@ -374,7 +374,7 @@ void SensorDPIB::loadDpiSettings()
 
 void SensorDPIB::setLevelValue(int level, QString dpi)
 {
-    if (level < 0 || level >= kLevels)
+    if (level < 0 || level >= kDpiLevelCount)
         return;
     const int value = dpi.toInt();
     setSliderValue(value, level);
@@ -383,7 +383,7 @@ void SensorDPIB::setLevelValue(int level, QString dpi)
 
 void SensorDPIB::setSliderValue(int dpi, int level)
 {
-    if (level < 0 || level >= kLevels)
+    if (level < 0 || level >= kDpiLevelCount)
         return;
     QSlider *slider = row(level).slider;
     const QSignalBlocker block(slider);
@@ -392,13 +392,13 @@ void SensorDPIB::setSliderValue(int dpi, int level)
 
 void SensorDPIB::setSpinBoxValue(int value, int level)
 {
-    if (level >= 0 && level < kLevels)
+    if (level >= 0 && level < kDpiLevelCount)
         row(level).spin->setValue(value);
 }
 
 void SensorDPIB::setLevelColorText(int level, QString text)
 {
-    if (level >= 0 && level < kLevels)
+    if (level >= 0 && level < kDpiLevelCount)
         levelColor(level) = text;
 }
 
@@ -409,9 +409,9 @@ int SensorDPIB::dpiToSliderPosition(int dpi) const
 
 void SensorDPIB::setLevelCount(int index)
 {
-    if (index < 0 || index >= kLevels)
+    if (index < 0 || index >= kDpiLevelCount)
         return;
-    for (int level = 0; level < kLevels; ++level) {
+    for (int level = 0; level < kDpiLevelCount; ++level) {
         const Row r = row(level);
         for (QWidget *w : {static_cast<QWidget *>(r.colour), static_cast<QWidget *>(r.slider),
                            static_cast<QWidget *>(r.spin), static_cast<QWidget *>(r.toggle)})
@@ -432,25 +432,25 @@ void SensorDPIB::insertChooseEventItem(int index, QString text)
 
 void SensorDPIB::blockSliderSignals(bool block)
 {
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kDpiLevelCount; ++level)
         row(level).slider->blockSignals(block);
 }
 
 void SensorDPIB::setSliderEnabled(bool enabled)
 {
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kDpiLevelCount; ++level)
         row(level).slider->setEnabled(enabled);
 }
 
 void SensorDPIB::setMaximum(int value)
 {
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kDpiLevelCount; ++level)
         row(level).slider->setMaximum(value);
 }
 
 void SensorDPIB::setMinimum(int value)
 {
-    for (int level = 0; level < kLevels; ++level)
+    for (int level = 0; level < kDpiLevelCount; ++level)
         row(level).slider->setMinimum(value);
 }
 
@@ -474,7 +474,7 @@ void SensorDPIB::SetColor(QColor color)
 void SensorDPIB::setLevelColor(QString text)
 {
     const int level = colorLevel;
-    if (level < 0 || level >= kLevels)
+    if (level < 0 || level >= kDpiLevelCount)
         return;
     levelColor(level) = text;
     const int r = text.mid(1, 2).toInt(nullptr, 16);
@@ -533,7 +533,7 @@ bool SensorDPIB::commitLevelValue(int value, int level)
             row(level).slider->setPageStep(snap.pageStep);
         row(level).spin->setValue(v);
     }
-    if (g_configApplying == 0 && level >= 0 && level < kLevels)
+    if (g_configApplying == 0 && level >= 0 && level < kDpiLevelCount)
         LookupSensorDpi(level, v);
     return true;
 }
@@ -585,9 +585,9 @@ void SensorDPIB::wheelLevel(int level, int notches)
     const DpiRangeTable ranges = currentDpiRanges();
     if (notches > 0 && snapToDpiRange(w, ranges).dpi <= v) {
         w = v;
-        for (int i = 0; i < notches && w < 32000; ++i)
+        for (int i = 0; i < notches && w < kHighestDpi; ++i)
             w = dpiStepUp(w, ranges);
-        w = qMin(w, 32000);
+        w = qMin(w, kHighestDpi);
     }
     if (!commitLevelValue(w, level))
         return;
@@ -618,7 +618,7 @@ bool SensorDPIB::event(QEvent *event)
 bool SensorDPIB::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
-        for (int i = 0; i < kLevels; ++i) {
+        for (int i = 0; i < kDpiLevelCount; ++i) {
             if (watched == row(i).slider) {
                 m_pressedSlider = i;
                 m_valueBeforePress = row(i).slider->value();
@@ -653,7 +653,7 @@ bool SensorDPIB::eventFilter(QObject *watched, QEvent *event)
 
 void SensorDPIB::setCurrentLevel(int level)
 {
-    if (level < 0 || level >= kLevels || !deviceCheckPasses())
+    if (level < 0 || level >= kDpiLevelCount || !deviceCheckPasses())
         return;
     row(level).toggle->setChecked(true);
 }
@@ -685,7 +685,7 @@ void SensorDPIB::on_ChooseEvent_currentIndexChanged(int index)
 {
     setLevelCount(index);
     // An emptied list reports index -1: that is no level count to send.
-    if (!pageMayWrite(PageRefresh::ButtonPage) || index < 0 || index >= kLevels)
+    if (!pageMayWrite(PageRefresh::ButtonPage) || index < 0 || index >= kDpiLevelCount)
         return;
     setDpiLevelCount(u8(index + 1));
 }

@@ -36,15 +36,14 @@ int dpiSliderPosition(int dpi, const DpiRangeTable &ranges);
 int dpiAtSliderPosition(int position, const DpiRangeTable &ranges);
 // The value after `notches` turns of the wheel over a value box: steps of
 // 10 up to 10000, of 50 up to 30000 and of 100 above; a turn keeps the step
-// of the band it starts in, and the result stays within 10 .. 32000.
+// of the band it starts in, and the result stays within kLowestDpi ..
+// kHighestDpi.
 int dpiWheelValue(int value, int notches);
 
 class SensorDPIB : public QFrame
 {
     Q_OBJECT
 public:
-    static constexpr int kLevels = 8;
-
     explicit SensorDPIB(QWidget *parent = nullptr);
     ~SensorDPIB() override;
 

@@ -141,7 +141,7 @@ private:
         page->setMaximum(ranges.ranges.last().high);
         page->loadDpiSettings();
         page->clearChooseEvent();
-        for (int i = 0; i < SensorDPIB::kLevels; ++i)
+        for (int i = 0; i < kDpiLevelCount; ++i)
             page->insertChooseEventItem(i, QString::number(i + 1));
         child<QComboBox>(page.get(), "ChooseEvent")->setCurrentIndex(7);
         g_uiWriteEnabled = writes;
@@ -499,7 +499,7 @@ void TestSensorDpiB::loading()
     if (values.isEmpty()) {
         QCOMPARE(QList<int>({spin(&page, 0)->value(), spin(&page, 7)->value()}), start);
     } else {
-        for (int level = 0; level < SensorDPIB::kLevels; ++level) {
+        for (int level = 0; level < kDpiLevelCount; ++level) {
             QCOMPARE(spin(&page, level)->value(), values.at(level));
             QCOMPARE(slider(&page, level)->value(), page.dpiToSliderPosition(values.at(level)));
         }

@@ -639,6 +639,7 @@ void TestStandalone::pointerPageSetsTheSystem_data()
     QTest::addColumn<QString>("system");   // speed, lines, thresholds and acceleration, double-click ms
     QTest::newRow("plus at 20 keeps 20") << "20 3 1" << "Add" << "20 3 6,10,1 400";
     QTest::newRow("minus") << "10 3 1" << "Rce" << "9 3 6,10,1 400";
+    QTest::newRow("minus at 1 keeps 1") << "1 3 1" << "Rce" << "1 3 6,10,1 400";
     QTest::newRow("speed slider") << "10 3 1" << "SpeedH_4 15" << "15 3 6,10,1 400";
     QTest::newRow("precision off keeps the thresholds") << "10 3 1" << "Precison" << "10 3 6,10,0 400";
     QTest::newRow("wheel lines") << "10 3 1" << "SpeedH_2 7" << "10 7 6,10,1 400";

@@ -293,7 +293,7 @@ std::vector<Shot> shots()
              }
              page->loadDpiSettings();
              page->clearChooseEvent();
-             for (int i = 0; i < SensorDPIB::kLevels; ++i)
+             for (int i = 0; i < kDpiLevelCount; ++i)
                  page->insertChooseEventItem(i, QString::number(i + 1));
              page->findChild<QComboBox *>("ChooseEvent")->setCurrentIndex(7);
              page->setSubtitleText(sensorText(0));
