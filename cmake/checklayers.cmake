@@ -12,8 +12,16 @@
 # no header of the widget module either), the common widgets and dialogs no
 # page's header and the pages no window's. A header belongs to the folder
 # that holds it, however the include writes its path. app/main.cpp builds
-# the window and is the one exception. Fails with the list of offending
-# includes; on success touches STAMP when given.
+# the window and is the one exception.
+#
+# Every folder that holds sources is in a layer or named below as outside
+# the program; a new folder, or one inside a layer's folder, fails the
+# check until it is given its place. The device library's calls (HIDUsb.h)
+# are included only in device/, and the simulated devices' controls
+# (hidusb_sim.h) nowhere in the program: the library's own folder and the
+# tests are not checked.
+#
+# Fails with the list of offences; on success touches STAMP when given.
 
 cmake_minimum_required(VERSION 3.16)
 
@@ -21,10 +29,20 @@ set(core_folders app device formats platform)
 set(ui_folders widgets dialogs buttons macro sensor lighting settings windows)
 set(allowed_files ${SOURCE_DIR}/app/main.cpp)
 
+# Outside the program: the stand-in device library and the tests (not
+# checked at all), the programs of their own under tools/, the benchmark's
+# measuring points and the program folder's data files (checked for the
+# device library's headers only).
+set(unchecked_folders hidusb tests)
+set(outside_folders tools bench resources)
+
 set(bottom_folders platform)
 set(common_ui_folders widgets dialogs)
 set(window_folders windows)
 set(layer_names "platform/" "the device core" "the common widgets and dialogs" "the pages" "the windows")
+
+set(source_patterns *.c *.cc *.cpp *.cxx *.h *.hh *.hpp)
+set(include_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 
 # The layer of a folder: its index in layer_names. Every user interface
 # folder that is neither common nor a window's is a page.
@@ -42,27 +60,109 @@ function(layer_of folder result)
   endif()
 endfunction()
 
+# The sources below `dir`, at any depth, relative to SOURCE_DIR.
+function(sources_below dir result)
+  set(globs "")
+  foreach(pattern ${source_patterns})
+    list(APPEND globs ${dir}/${pattern})
+  endforeach()
+  file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} ${globs})
+  list(SORT found)
+  set(${result} ${found} PARENT_SCOPE)
+endfunction()
+
+# The names a file includes, as written.
+function(includes_of file result)
+  file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "${include_regex}")
+  set(names "")
+  foreach(line ${lines})
+    string(REGEX REPLACE "${include_regex}.*$" "\\1" included "${line}")
+    list(APPEND names "${included}")
+  endforeach()
+  set(${result} ${names} PARENT_SCOPE)
+endfunction()
+
+set(offences "")
+
+# The device library's headers: its calls belong to device/ alone, the
+# controls of its simulated devices to the tests.
+function(check_library_headers file folder)
+  includes_of(${file} names)
+  foreach(included ${names})
+    get_filename_component(name "${included}" NAME)
+    if(name STREQUAL "HIDUsb.h" AND NOT folder STREQUAL "device")
+      list(APPEND offences "  ${file} includes ${included} (the device library): only device/ calls the device library")
+    elseif(name STREQUAL "hidusb_sim.h")
+      list(APPEND offences "  ${file} includes ${included} (the simulated devices' controls): only the tests steer the simulated devices")
+    endif()
+  endforeach()
+  set(offences "${offences}" PARENT_SCOPE)
+endfunction()
+
+# Every folder with sources has its place: a layer, or outside the program.
+# Build folders (with a CMakeCache.txt) and hidden ones are no sources.
 set(folders ${core_folders} ${ui_folders})
+set(outside_files "")
+file(GLOB entries RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+list(SORT entries)
+foreach(entry ${entries})
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/${entry})
+    foreach(pattern ${source_patterns})
+      string(REPLACE "." "\\." pattern_regex "${pattern}")
+      string(REPLACE "*" ".*" pattern_regex "${pattern_regex}")
+      if(entry MATCHES "^${pattern_regex}$")
+        list(APPEND offences "  ${entry} lies in the top folder, in no layer: move it into a layer's folder")
+        break()
+      endif()
+    endforeach()
+    continue()
+  endif()
+  if(entry MATCHES "^\\." OR EXISTS ${SOURCE_DIR}/${entry}/CMakeCache.txt OR entry IN_LIST unchecked_folders)
+    continue()
+  endif()
+  sources_below(${SOURCE_DIR}/${entry} files)
+  if(entry IN_LIST outside_folders)
+    list(APPEND outside_files ${files})
+  elseif(entry IN_LIST folders)
+    set("files_of_${entry}" "")
+    foreach(file ${files})
+      get_filename_component(dir ${file} DIRECTORY)
+      if(dir STREQUAL entry)
+        list(APPEND "files_of_${entry}" ${file})
+      else()
+        list(APPEND offences "  ${dir}/ holds ${file} but is in no layer: give it a layer in cmake/checklayers.cmake")
+        list(APPEND outside_files ${file})
+      endif()
+    endforeach()
+  elseif(files)
+    list(GET files 0 first)
+    list(APPEND offences "  ${entry}/ holds ${first} but is in no layer: give it a layer in cmake/checklayers.cmake")
+    list(APPEND outside_files ${files})
+  endif()
+endforeach()
+
+foreach(file ${outside_files})
+  string(REGEX REPLACE "/.*$" "" top "${file}")
+  check_library_headers(${file} ${top})
+endforeach()
+
 foreach(folder ${folders})
-  file(GLOB headers RELATIVE ${SOURCE_DIR}/${folder} ${SOURCE_DIR}/${folder}/*.h)
-  foreach(header ${headers})
-    set("owner_${header}" ${folder})
+  foreach(file ${files_of_${folder}})
+    get_filename_component(name ${file} NAME)
+    set("owner_${name}" ${folder})
   endforeach()
 endforeach()
 
-set(offences "")
 foreach(folder ${folders})
   layer_of(${folder} file_layer)
   list(GET layer_names ${file_layer} file_layer_name)
-  file(GLOB files ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
-  foreach(file ${files})
-    if(file IN_LIST allowed_files)
+  foreach(shown ${files_of_${folder}})
+    check_library_headers(${shown} ${folder})
+    if(${SOURCE_DIR}/${shown} IN_LIST allowed_files)
       continue()
     endif()
-    file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
-    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
-    foreach(line ${lines})
-      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*$" "\\1" included "${line}")
+    includes_of(${shown} names)
+    foreach(included ${names})
       get_filename_component(name "${included}" NAME)
       # Where the header lives, and its layer. Forms and the widget module
       # belong to the user interface as a whole: its lowest layer counts.
@@ -94,7 +194,7 @@ endforeach()
 
 if(offences)
   string(REPLACE ";" "\n" listed "${offences}")
-  message(FATAL_ERROR "A file includes a header of a layer above its own:\n${listed}")
+  message(FATAL_ERROR "A file includes what its layer may not, or lies in no layer:\n${listed}")
 endif()
 if(STAMP)
   file(TOUCH ${STAMP})
