@@ -195,6 +195,9 @@ private:
         } else if (verb == "file") {   // file <path>: the answer of the next file question
             const QString path = arg == "-" ? QString() : QDir::homePath() + "/" + arg;
             setExchangeFileQuestion([path](bool) { return path; });
+        } else if (verb == "typed") {   // typed [name]: typed into the next file dialog, or it is cancelled
+            setExchangeFileQuestion(nullptr);
+            answers << "QFileDialog=" + arg;
         } else if (verb == "put") {   // put <name> <file text>: a file the list does not know
             putFiles({arg + ".ini=" + s.section(QLatin1Char(' '), 2)});
         } else if (verb == "rm") {   // rm <name>: its file gone behind the list's back
@@ -520,21 +523,32 @@ private slots:
         QTest::addColumn<QString>("loop");
         QTest::addColumn<QStringList>("dialogs");
         const QString a = "a.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|";
+        const QStringList menus = {"menu:Export,Rename,Delete", "menu:New,Import"};
+        const QStringList typedMenus = {"menu:Export,Rename,Delete", "QFileDialog", "menu:New,Import", "QFileDialog"};
         QTest::newRow("export, import on another computer") << QStringList{"file x.ini", "menu a 1", "wipe", "menu - 2"}
-            << QStringList{"x.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"x"} << "253"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+            << QStringList{"x.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"x"} << "253" << menus;
         QTest::newRow("the shown macro with its unsaved edits") << QStringList{"click a", "loop 255", "drop 1",
-                                                                                "file y", "menu a 1", "wipe", "menu - 2"}
-            << QStringList{"y.ini=255|0x04 1 0|10ms|"} << QStringList{"y"} << "255"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+                                                                                "file y.ini", "menu a 1", "wipe", "menu - 2"}
+            << QStringList{"y.ini=255|0x04 1 0|10ms|"} << QStringList{"y"} << "255" << menus;
+        QTest::newRow("a name typed without a suffix is saved as .ini")
+            << QStringList{"typed mymacro", "menu a 1", "wipe", "typed mymacro.ini", "menu - 2"}
+            << QStringList{"mymacro.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"mymacro"} << "253"
+            << typedMenus;
+        QTest::newRow("a name with another suffix stays as typed")
+            << QStringList{"typed y.dat", "menu a 1", "wipe", "file y.dat", "menu - 2"}
+            << QStringList{"y.dat.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"y.dat"} << "253"
+            << QStringList(typedMenus.mid(0, 3));
+        QTest::newRow("a new macro without events comes back empty")
+            << QStringList{"answer QuestionDialog=n", "menu - 1", "typed e", "menu n 1", "wipe", "typed e.ini",
+                           "menu - 2"}
+            << QStringList{"e.ini=1|"} << QStringList{"e"} << "1"
+            << QStringList{"menu:New,Import", "QuestionDialog"} + typedMenus;
         QTest::newRow("import under a listed name") << QStringList{"file a.ini", "menu b 1", "menu - 2"}
-            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import", "SameMacro"};
+            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << menus + QStringList{"SameMacro"};
         QTest::newRow("not an exchange file") << QStringList{"file c.ini", "menu - 2"}
             << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << QStringList{"menu:New,Import"};
-        QTest::newRow("question cancelled") << QStringList{"file -", "menu a 1", "menu - 2"}
-            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+        QTest::newRow("question cancelled") << QStringList{"typed", "menu a 1", "typed", "menu - 2"}
+            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << typedMenus;
         QTest::newRow("no menu while recording") << QStringList{"recording 1", "menu - 2"}
             << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << QStringList();
     }
