@@ -6,6 +6,7 @@
 #include "configsettings.h"
 #include "devicesetters.h"
 #include "globals.h"
+#include "languageloader.h"
 #include "macrosettings.h"
 #include "mousesettings.h"
 #include "pagerepairdialog.h"
@@ -182,9 +183,7 @@ void FormSetting::SlotAllLanguage(int index)
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)
 {
-    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
-    g_language = index;
-    PostMsg::instance()->postAllLanguage(index);
+    switchLanguage(index);
     PostMsg::instance()->postLanguageSameA(index);
     if (restyleButtons)
         highlightLanguage(index);

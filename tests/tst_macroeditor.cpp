@@ -173,8 +173,8 @@ private:
             child<QSpinBox>("NumberEdit")->setValue(arg.toInt());
         } else if (verb == "save") {
             child<QAbstractButton>("Save")->click();
-        } else if (verb == "lang") {
-            page->SlotAllLanguage(arg.toInt());
+        } else if (verb == "lang") {   // the frame's language box
+            switchLanguage(arg.toInt());
         } else if (verb == "device") {   // device <name> <file text>: a device copy was written
             putFiles({arg + ".ini=" + s.section(QLatin1Char(' '), 2)});
             page->macroArrivedFromDevice(arg);
@@ -563,6 +563,29 @@ private slots:
         QTEST(rowsOf(macros()), "rows");
         QTEST(page->loopModeText(), "loop");
         QTEST(shown, "dialogs");
+    }
+
+    // The toolkit's file dialogs speak the language chosen last, under the
+    // program's own titles and filter.
+    void fileDialogsSpeakTheChosenLanguage_data()
+    {
+        QTest::addColumn<QStringList>("languages");
+        QTest::addColumn<QStringList>("said");
+        const QStringList english = {"QFileDialog: FileSave | File(*.ini) | File &name: | &Save | Cancel",
+                                     "QFileDialog: SelectFile | File(*.ini) | File &name: | &Open | Cancel"};
+        QTest::newRow("English") << QStringList() << english;
+        QTest::newRow("Chinese") << QStringList{"lang 1"}
+            << QStringList{"QFileDialog: FileSave | File(*.ini) | 文件名称(&N)： | 保存(&S) | 取消",
+                           "QFileDialog: SelectFile | File(*.ini) | 文件名称(&N)： | 打开(&O) | 取消"};
+        QTest::newRow("Chinese, then English") << QStringList{"lang 1", "lang 0"} << english;
+    }
+    void fileDialogsSpeakTheChosenLanguage()
+    {
+        QFETCH(QStringList, languages);
+        openPage({"a.ini=1|"});
+        play(languages);
+        play({"typed", "menu a 1", "typed", "menu - 2"});
+        QTEST(answerer.said, "said");
     }
 
     // The list's menu on empty space creates a macro; its Delete entry

@@ -10,7 +10,7 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "imagecache.h"
-#include "macrosettings.h"
+#include "languageloader.h"
 #include "match.h"
 #include "pagebackground.h"
 #include "postmsg.h"
@@ -469,9 +469,7 @@ void Dialog::on_toolButton_4_clicked()
 
 void Dialog::on_comboBox_activated(int index)
 {
-    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
-    g_language = index;
-    PostMsg::instance()->postAllLanguage(index);
+    switchLanguage(index);
     PostMsg::instance()->postLanguageSameB(index);
 }
 

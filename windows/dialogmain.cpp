@@ -61,6 +61,7 @@ DialogMain::DialogMain(QWidget *parent)
     // A stored index the language files cannot serve would leave every text
     // empty.
     clampCurrentLanguage();
+    useToolkitLanguage(g_language);
 
     pictureDir = programDir() + "/Picture/Dialog/";
 
