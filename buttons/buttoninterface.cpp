@@ -569,6 +569,7 @@ void Buttoninterface::setMacroEditorTexts(int index)
                              g_mouseButtonName8};
     for (int i = 0; i < 5; ++i)
         ui->ChooseEvent->setItemText(3 + i, names[i]);
+    nameMouseEventRows(ui->listWidgetKey, buttonPageMouseNames());
 
     ui->Save->setText(macroText(index, 18));
     m_macroDeletedPrefix = macroText(index, 19);

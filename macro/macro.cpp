@@ -129,6 +129,7 @@ void Macro::SlotAllLanguage(int index)
     ui->LeftButton->setText(m_mouseNames.left);
     ui->RightButton->setText(m_mouseNames.right);
     ui->MidButton->setText(m_mouseNames.middle);
+    nameMouseEventRows(ui->listWidgetKey, m_mouseNames);
 
     m_macroDeletedPrefix = macroText(19);
     m_exportMacroText = macroText(20);

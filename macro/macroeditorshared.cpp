@@ -494,6 +494,16 @@ void setEventKey(QListWidgetItem *item, const MacroRow &key)
     item->setData(kEventKindRole, key.kind);
 }
 
+void nameMouseEventRows(QListWidget *list, const MouseButtonNames &mouse)
+{
+    const QSignalBlocker blocker(list);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (item->data(kEventKindRole).toInt() == kMacroKindMouse)
+            item->setText(MouseButtonName(item->data(kEventCodeRole).toInt(), mouse));
+    }
+}
+
 // ---- Looks and menus ------------------------------------------------------------
 
 QString saveButtonStyle(const QString &pictureDir, const QString &buttonColor)

@@ -358,7 +358,8 @@ private slots:
             << QStringList{"a.ini=12|0x04 1 1|25ms|", b} << QStringList{"update a 0", "update a 1"};
         QTest::newRow("count 0 stays 1, nothing to save") << QStringList{"count 0", "save"}
             << QStringList{"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", b} << QStringList();
-        QTest::newRow("mouse rows survive a language change") << QStringList{"current 0", "mid", "lang 1", "save"}
+        QTest::newRow("mouse rows survive a language change, which is no edit")
+            << QStringList{"current 0", "mid", "save", "lang 1", "save"}
             << QStringList{"a.ini=1|0x04 1 0|10ms|0x04 4 0|10ms|0x04 4 1|10ms|0x04 1 1|25ms|", b}
             << QStringList{"update a 0"};
         QTest::newRow("another row's rename button") << QStringList{"drop 0", "rename b c", "save"}
@@ -415,11 +416,14 @@ private slots:
             << five << 4 << "1";
         QTest::newRow("delay refused while recording") << QStringList{"click f", "recording 1", "delay 0 99"}
             << five << 0 << "1";
+        QTest::newRow("mouse rows named in the new language, not edited") << QStringList{"click g", "lang 1"}
+            << QStringList{"A v 10ms", "右键 v 10ms", "右键 ^ 5ms"} << -1 << "1";
     }
     void editingEvents()
     {
         QFETCH(QStringList, steps);
-        openPage({"e.ini=", "f.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|0x05 1 0|10ms|0x05 1 1|10ms|0x06 1 0|3ms|"});
+        openPage({"e.ini=", "f.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|0x05 1 0|10ms|0x05 1 1|10ms|0x06 1 0|3ms|",
+                  "g.ini=1|0x04 1 0|10ms|0x02 4 0|10ms|0x02 4 1|5ms|"});
         play(steps);
         QTEST(eventRows(), "rows");
         QTEST(events()->currentRow(), "current");
