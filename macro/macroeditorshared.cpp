@@ -32,8 +32,9 @@
 #include <QSpinBox>
 
 namespace {
-// Offsets of the editors' dialogs from the page's centre.
-constexpr int kNoticeDx = -100, kNoticeDy = -50;
+// Offsets of the editors' dialogs from the page's centre: notices and
+// prompts sit centred across the window, a little above its middle.
+constexpr int kNoticeDx = 0, kNoticeDy = -50;
 constexpr int kEntryDx = 20, kEntryDy = -50;
 constexpr int kPromptDx = 0, kPromptDy = -28;
 
