@@ -17,6 +17,7 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
@@ -29,7 +30,6 @@ namespace {
 // the page is light, so the choice must not be told by a pale colour.
 const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
 const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
-const char kSupportPage[] = "https://www.quzmar.com/support";
 } // namespace
 
 FormSetting::FormSetting(QWidget *parent)
@@ -275,7 +275,15 @@ void FormSetting::on_checkBox_2_toggled(bool checked)
 
 void FormSetting::on_pushButton_5_clicked()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportPage)));
+    // The product names its support page; without a web address there the
+    // button opens nothing rather than a site the product does not own.
+    const QString address = ConfigSettings::instance()->readString("Option", "SupportPage").trimmed();
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
+        qDebug() << "support page: no web address in Option/SupportPage of the product configuration:" << address;
+        return;
+    }
+    QDesktopServices::openUrl(url);
 }
 
 void FormSetting::on_pushButton_6_clicked()
