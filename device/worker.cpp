@@ -11,7 +11,6 @@
 #include "imagecache.h"
 #include "postmsg.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QTimer>
 
@@ -207,11 +206,11 @@ void Worker::run()
         }
 
         startEventServer(handle.constData());
-        qDebug() << "OnlinA";
+        qCDebug(lcDiagnostics) << "OnlinA";
         UsbServer_SetPCDriverStatus(1);
         UsbServer_ReadAllFlashData();
         g_lastStartedOnline = g_deviceOnline.load();
-        qDebug() << "OnlinB";
+        qCDebug(lcDiagnostics) << "OnlinB";
     }
 
     g_deviceDataLoaded = g_deviceOnline.load();

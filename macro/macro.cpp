@@ -11,7 +11,6 @@
 #include "postmsg.h"
 
 #include <QButtonGroup>
-#include <QDebug>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -257,7 +256,7 @@ void Macro::keyPressEvent(QKeyEvent *event)
 
 void Macro::keyReleaseEvent(QKeyEvent *event)
 {
-    qDebug() << event->key();
+    qCDebug(lcDiagnostics) << event->key();
     if (event->key() == Qt::Key_Shift) {
         ui->MacroName->setReadOnly(false);
         ui->MacroName->setFocus(Qt::OtherFocusReason);

@@ -4,6 +4,7 @@
 #include "addkey.h"
 #include "deleteconfirm.h"
 #include "exeisrun.h"
+#include "globals.h"
 #include "inportfail.h"
 #include "itemlist.h"
 #include "keyboardhook.h"
@@ -22,7 +23,6 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDebug>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -195,7 +195,7 @@ void captureKeyName(QLineEdit *box, int keyCode, bool down)
 {
     box->setReadOnly(down);
     const QString name = virtualKeyMacroName(keyCode);
-    qDebug() << name;
+    qCDebug(lcDiagnostics) << name;
     box->setText(name);
 }
 

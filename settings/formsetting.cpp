@@ -17,7 +17,6 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
@@ -280,7 +279,7 @@ void FormSetting::on_pushButton_5_clicked()
     const QString address = ConfigSettings::instance()->readString("Option", "SupportPage").trimmed();
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
-        qDebug() << "support page: no web address in Option/SupportPage of the product configuration:" << address;
+        qCDebug(lcDiagnostics) << "support page: no web address in Option/SupportPage of the product configuration:" << address;
         return;
     }
     QDesktopServices::openUrl(url);
