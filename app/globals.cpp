@@ -8,6 +8,9 @@
 
 const QString g_productName = QStringLiteral("Quzmar");
 
+// Warnings and above only, unless QT_LOGGING_RULES says otherwise.
+Q_LOGGING_CATEGORY(lcDiagnostics, "quz.diagnostics", QtInfoMsg)
+
 // ---- Paths -------------------------------------------------------------
 namespace {
 QString &programDirOverride()

@@ -6,6 +6,7 @@
 
 #include "devicestate.h"
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,6 +14,12 @@
 #include <mutex>
 
 extern const QString g_productName;   // "Quzmar"
+
+// ---- Diagnostics ---------------------------------------------------------
+// The program's diagnostic markers, written with qCDebug(lcDiagnostics).
+// Off unless turned on, as for any category of the toolkit:
+//   QT_LOGGING_RULES="quz.diagnostics.debug=true"
+Q_DECLARE_LOGGING_CATEGORY(lcDiagnostics)
 
 // ---- Paths -------------------------------------------------------------
 // The program folder (applicationDirPath(), or the folder named by the

@@ -1,7 +1,15 @@
 #include "languageloader.h"
 
+#include "macrosettings.h"
+#include "postmsg.h"
+
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QObject>
+#include <QPointer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +27,35 @@ const char *const kLanguageFiles[kLanguageFileCount] = {
     "/Language/14-Russian.xml",    "/Language/15-Spanish.xml",
     "/Language/16-Swedish.xml",    "/Language/17-Thai.xml",
     "/Language/18-Turkish.xml",    "/Language/19-Vietnamese.xml",
+};
+
+// The toolkit's catalogue of each language the program speaks, by language
+// index; English needs none.
+const char *const kToolkitLocales[] = {nullptr, "zh_CN"};
+
+QPointer<QTranslator> &toolkitTranslator()
+{
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+// Holds back the LanguageChange that installing or removing a catalogue
+// sends the application, which would hand it on to every window. The
+// windows take their texts from the language files on SigAllLanguage, and
+// the forms' own LanguageChange handling would put their design texts back
+// over them. The toolkit's dialogs and menus read the catalogue when they
+// are built, so nothing open needs the event.
+class LanguageChangeHold : public QObject
+{
+public:
+    LanguageChangeHold() { QCoreApplication::instance()->installEventFilter(this); }
+    ~LanguageChangeHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        return watched == QCoreApplication::instance() && event->type() == QEvent::LanguageChange;
+    }
 };
 
 // Appends "<prefix><first>" .. "<prefix><last>" to a key list.
@@ -295,4 +332,43 @@ int clampLanguageIndex(int index)
 void clampCurrentLanguage()
 {
     g_language = clampLanguageIndex(g_language);
+}
+
+void useToolkitLanguage(int index)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    const int count = int(sizeof kToolkitLocales / sizeof *kToolkitLocales);
+    const char *locale = index >= 0 && index < count ? kToolkitLocales[index] : nullptr;
+    QPointer<QTranslator> &current = toolkitTranslator();
+    if (current && locale && current->language() == QLatin1String(locale))
+        return;
+    QTranslator *next = nullptr;
+    if (locale) {
+        next = new QTranslator(app);
+        if (!next->load(QStringLiteral("qtbase_") + QLatin1String(locale),
+                        QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+            delete next;
+            next = nullptr;
+        }
+    }
+    if (!current && !next)
+        return;
+    const LanguageChangeHold hold;
+    if (current) {
+        QCoreApplication::removeTranslator(current);
+        delete current;
+    }
+    if (next)
+        QCoreApplication::installTranslator(next);
+    current = next;
+}
+
+void switchLanguage(int index)
+{
+    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
+    g_language = index;
+    useToolkitLanguage(index);
+    PostMsg::instance()->postAllLanguage(index);
 }

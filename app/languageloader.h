@@ -64,4 +64,17 @@ int clampLanguageIndex(int index);
 // Applies clampLanguageIndex() to g_language.
 void clampCurrentLanguage();
 
+// Shows the toolkit's own texts (its file dialogs, standard buttons, the
+// context menus of edit fields) in language `index`: Qt's "qtbase"
+// catalogue for it from the toolkit's translations folder. English, and a
+// language without a catalogue there, leave them as the toolkit writes
+// them.
+void useToolkitLanguage(int index);
+
+// The language switch of the frame's language box and of the settings page:
+// stores `index` in the user settings, makes it the current language, shows
+// the toolkit's texts in it and has every window take its texts again
+// (SigAllLanguage).
+void switchLanguage(int index);
+
 #endif // LANGUAGELOADER_H

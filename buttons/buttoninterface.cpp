@@ -569,6 +569,7 @@ void Buttoninterface::setMacroEditorTexts(int index)
                              g_mouseButtonName8};
     for (int i = 0; i < 5; ++i)
         ui->ChooseEvent->setItemText(3 + i, names[i]);
+    nameMouseEventRows(ui->listWidgetKey, buttonPageMouseNames());
 
     ui->Save->setText(macroText(index, 18));
     m_macroDeletedPrefix = macroText(index, 19);
@@ -610,9 +611,8 @@ void Buttoninterface::SlotSetStyle(int index)
                       ui->label_10, ui->label_11, ui->label_6, ui->label_7, ui->Keydown, ui->KeyUp, ui->DelayEnter,
                       ui->LeftButton, ui->RightButton, ui->MidButton})
         l->setStyleSheet(labelStyle);
-    for (QCheckBox *box : {ui->AutoInsertDelay, ui->DefaultDelay})
-        box->setStyleSheet(macroCheckBoxStyle("QCheckBox{transition: none;color: rgb(", label, M));
-    for (QCheckBox *box : {ui->ReUntilLoose, ui->ReUntilClick, ui->ReUntilClick_2, ui->ReNumber})
+    for (QCheckBox *box : {ui->AutoInsertDelay, ui->DefaultDelay, ui->ReUntilLoose, ui->ReUntilClick,
+                           ui->ReUntilClick_2, ui->ReNumber})
         box->setStyleSheet(macroCheckBoxStyle("QCheckBox{color: rgb(", label, M));
     ui->StopRecord->setStyleSheet(
         "QPushButton{border:0px;background-position:center;background-repeat:no-repeat;text-align: center;color: rgb("

@@ -73,7 +73,8 @@ void Buttoninterface::on_Reset_2_clicked()
     {
         Match pairing(nullptr);
         pairing.init();
-        placeNotice(&pairing, -70, -30);
+        // Centred across the window, as the frame's pairing button shows it.
+        placeNotice(&pairing, 0, -30);
         pairing.exec();
     }
     // The pairing dialog listened to device changes for the device list;

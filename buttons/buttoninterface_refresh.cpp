@@ -23,7 +23,6 @@
 #include "sensorcodes.h"
 
 #include <QAction>
-#include <QDebug>
 
 namespace {
 
@@ -379,7 +378,7 @@ void Buttoninterface::SlotFocusIn(int index)
         g_keyHookCallback = bindKeyHookCallback(
             this, index == 0 ? &Buttoninterface::UpdateCapslockTipB : &Buttoninterface::UpdateCapslockTipC);
     }
-    qDebug() << index;
+    qCDebug(lcDiagnostics) << index;
 }
 
 void Buttoninterface::SlotFocusOut()

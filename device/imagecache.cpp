@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QDataStream>
-#include <QDebug>
 #include <QFile>
 #include <QSaveFile>
 
@@ -144,7 +143,7 @@ int readConfigFile(const QString &path, FlashDataMap *importRecord)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "failed";
+        qCDebug(lcDiagnostics) << "failed";
         return finishImport(ConfigImportBadFile);
     }
     QDataStream in(&file);

@@ -12,7 +12,6 @@
 #include "imagecache.h"
 #include "postmsg.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QTimer>
 
@@ -208,11 +207,11 @@ void Worker::run()
         }
 
         startEventServer(handle.constData());
-        qDebug() << "OnlinA";
+        qCDebug(lcDiagnostics) << "OnlinA";
         setPCDriverStatus(true);
         UsbServer_ReadAllFlashData();
         g_lastStartedOnline = g_deviceOnline.load();
-        qDebug() << "OnlinB";
+        qCDebug(lcDiagnostics) << "OnlinB";
     }
 
     g_deviceDataLoaded = g_deviceOnline.load();

@@ -13,7 +13,6 @@
 #include "startup.h"
 #include "widgetfonts.h"
 
-#include <QDebug>
 #include <QTimer>
 
 #include <cstring>
@@ -91,7 +90,7 @@ void UpDataParam::onTimeupDestroy()
     if (reloadMode)
         runReload();
     else {
-        qDebug() << "z";
+        qCDebug(lcDiagnostics) << "z";
         if (importMode)
             runImport();
         else if (g_deviceDataLoaded)
@@ -142,15 +141,15 @@ void UpDataParam::runImport()
 
 void UpDataParam::runDeviceData()
 {
-    qDebug() << "v";
+    qCDebug(lcDiagnostics) << "v";
     const bool refreshed = waitForButtonPage();
     if (refreshed)
         g_buttonUiUpToDate = 0;
     close();
-    qDebug() << "vvv";
+    qCDebug(lcDiagnostics) << "vvv";
     if (!refreshed)
         PostMsg::instance()->postMouseOffLineo(1);
-    qDebug() << "vv";
+    qCDebug(lcDiagnostics) << "vv";
     if (g_deviceOnline && !g_deviceCacheName.isEmpty()) {
         FlashDataMap cached;
         if (!loadDeviceInfo(g_deviceCachePath, &cached))
@@ -160,7 +159,7 @@ void UpDataParam::runDeviceData()
 
 void UpDataParam::runNoDeviceData()
 {
-    qDebug() << "x";
+    qCDebug(lcDiagnostics) << "x";
     FlashDataMap cached;
     std::memset(&cached, 0, sizeof cached);
     PostMsg *hub = PostMsg::instance();

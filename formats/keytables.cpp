@@ -3,8 +3,6 @@
 #include "globals.h"
 #include "keyrecord.h"
 
-#include <QDebug>
-
 namespace {
 
 QVector<KeyboardKey> buildKeyboardKeys()
@@ -260,7 +258,7 @@ QString DeviceKeyToKeyName(int code, int kind)
     // Keys whose names are punctuation or easily confused are traced, so a
     // macro read from the device can be checked against what was recorded.
     if (code == 0x28 || code == 0x2D || code == 0x2E || code == 0x35)
-        qDebug() << name;
+        qCDebug(lcDiagnostics) << name;
     return name;
 }
 

@@ -4,10 +4,9 @@
 #include "buttoninterface.h"
 #include "ui_Buttoninterface.h"
 
+#include "globals.h"
 #include "keyboardhook.h"
 #include "macroeditorshared.h"
-
-#include <QDebug>
 
 // ---- Recording --------------------------------------------------------------------
 
@@ -52,7 +51,7 @@ void Buttoninterface::on_StopRecord_clicked()
 void Buttoninterface::UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu)
 {
     Q_UNUSED(aotu);
-    qDebug() << downOrUp;
+    qCDebug(lcDiagnostics) << downOrUp;
     const MacroRecordStep step = m_recorder.keyEvent(keyCode, downOrUp);
     // The delay belongs to the row before: the time from it to this key.
     if (step.delay)

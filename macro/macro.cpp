@@ -11,7 +11,6 @@
 #include "postmsg.h"
 
 #include <QButtonGroup>
-#include <QDebug>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -129,6 +128,7 @@ void Macro::SlotAllLanguage(int index)
     ui->LeftButton->setText(m_mouseNames.left);
     ui->RightButton->setText(m_mouseNames.right);
     ui->MidButton->setText(m_mouseNames.middle);
+    nameMouseEventRows(ui->listWidgetKey, m_mouseNames);
 
     m_macroDeletedPrefix = macroText(19);
     m_exportMacroText = macroText(20);
@@ -256,7 +256,7 @@ void Macro::keyPressEvent(QKeyEvent *event)
 
 void Macro::keyReleaseEvent(QKeyEvent *event)
 {
-    qDebug() << event->key();
+    qCDebug(lcDiagnostics) << event->key();
     if (event->key() == Qt::Key_Shift) {
         ui->MacroName->setReadOnly(false);
         ui->MacroName->setFocus(Qt::OtherFocusReason);

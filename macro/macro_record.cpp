@@ -3,10 +3,9 @@
 #include "macro.h"
 #include "ui_Macro.h"
 
+#include "globals.h"
 #include "keyboardhook.h"
 #include "macroeditorshared.h"
-
-#include <QDebug>
 
 void Macro::on_StartRecord_clicked()
 {
@@ -38,7 +37,7 @@ void Macro::on_StopRecord_clicked()
 void Macro::UpdateCapslockTip(int keyCode, bool downOrUp, bool aotu)
 {
     Q_UNUSED(aotu);
-    qDebug() << downOrUp;
+    qCDebug(lcDiagnostics) << downOrUp;
     const MacroRecordStep step = m_recorder.keyEvent(keyCode, downOrUp);
     if (step.delay) {
         // Without measured delays the events follow each other at once.
@@ -65,7 +64,7 @@ void Macro::SlotFocusIn(int index)
         g_keyHookCallback = bindKeyHookCallback(this, index == 0 ? &Macro::UpdateCapslockTipB
                                                                  : &Macro::UpdateCapslockTipC);
     }
-    qDebug() << index;
+    qCDebug(lcDiagnostics) << index;
 }
 
 void Macro::SlotFocusOut()

@@ -4,6 +4,7 @@
 #include "addkey.h"
 #include "deleteconfirm.h"
 #include "exeisrun.h"
+#include "globals.h"
 #include "inportfail.h"
 #include "itemlist.h"
 #include "keyboardhook.h"
@@ -22,7 +23,6 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDebug>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,8 +32,9 @@
 #include <QSpinBox>
 
 namespace {
-// Offsets of the editors' dialogs from the page's centre.
-constexpr int kNoticeDx = -100, kNoticeDy = -50;
+// Offsets of the editors' dialogs from the page's centre: notices and
+// prompts sit centred across the window, a little above its middle.
+constexpr int kNoticeDx = 0, kNoticeDy = -50;
 constexpr int kEntryDx = 20, kEntryDy = -50;
 constexpr int kPromptDx = 0, kPromptDy = -28;
 
@@ -194,7 +195,7 @@ void captureKeyName(QLineEdit *box, int keyCode, bool down)
 {
     box->setReadOnly(down);
     const QString name = virtualKeyMacroName(keyCode);
-    qDebug() << name;
+    qCDebug(lcDiagnostics) << name;
     box->setText(name);
 }
 
@@ -492,6 +493,16 @@ void setEventKey(QListWidgetItem *item, const MacroRow &key)
     item->setText(key.name);
     item->setData(kEventCodeRole, key.code);
     item->setData(kEventKindRole, key.kind);
+}
+
+void nameMouseEventRows(QListWidget *list, const MouseButtonNames &mouse)
+{
+    const QSignalBlocker blocker(list);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        if (item->data(kEventKindRole).toInt() == kMacroKindMouse)
+            item->setText(MouseButtonName(item->data(kEventCodeRole).toInt(), mouse));
+    }
 }
 
 // ---- Looks and menus ------------------------------------------------------------

@@ -191,6 +191,9 @@ QListWidgetItem *makeEventItem(const MacroRow &row);
 MacroRow eventOfItem(const QListWidgetItem *item);
 // Gives the item another key; press or release stays.
 void setEventKey(QListWidgetItem *item, const MacroRow &key);
+// Names the mouse-button rows of an event list as the given language does,
+// without announcing an edit: the rows mean what they meant.
+void nameMouseEventRows(QListWidget *list, const MouseButtonNames &mouse);
 
 // ---- Looks and menus ------------------------------------------------------------
 // The Save button once an edit is unsaved, with its hover and pressed looks.

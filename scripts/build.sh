@@ -1,8 +1,12 @@
 #!/bin/sh
-# Configures and builds into build/ (or the folder given as $1).
+# Configures and builds into build/ (or the folder given as $1), with any
+# further CMake options given after it. Every build of the scripts fails on
+# a compiler warning (-DQUZ_WERROR=ON), and every script configures build/
+# with the same options, so one reuses what another compiled: run.sh and
+# then test.sh compile the program once (tests/commands/ checks it).
 set -e
 here=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-$here/build}
 if [ $# -gt 0 ]; then shift; fi
-cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUZ_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"

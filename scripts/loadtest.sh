@@ -18,7 +18,7 @@ for tool in stress-ng Xvfb xdotool import; do
     exit 1
   fi
 done
-sh "$here/scripts/build.sh" "$here/build" -DQUZ_WERROR=ON
+sh "$here/scripts/build.sh"
 
 cores=$(nproc)
 jobs=$((cores * 2))

@@ -20,6 +20,9 @@ install_missing() {
 
 install_missing cmake g++ make qtbase5-dev qtbase5-dev-tools libqt5xml5 libx11-dev libfontconfig-dev xvfb xauth \
   fonts-wqy-microhei clang
+# Qt's own translations: the toolkit's file dialogs, standard buttons and
+# context menus in the program's language.
+install_missing qttranslations5-l10n
 # The journeys and scripts/screenshots.sh drive the program under Xvfb with
 # X11 input and take pictures of the screen.
 install_missing python3 xdotool imagemagick x11-utils

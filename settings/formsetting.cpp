@@ -6,6 +6,7 @@
 #include "configsettings.h"
 #include "devicesetters.h"
 #include "globals.h"
+#include "languageloader.h"
 #include "macrosettings.h"
 #include "mousesettings.h"
 #include "pagerepairdialog.h"
@@ -28,7 +29,6 @@ namespace {
 // the page is light, so the choice must not be told by a pale colour.
 const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
 const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
-const char kSupportPage[] = "https://www.quzmar.com/support";
 } // namespace
 
 FormSetting::FormSetting(QWidget *parent)
@@ -182,9 +182,7 @@ void FormSetting::SlotAllLanguage(int index)
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)
 {
-    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
-    g_language = index;
-    PostMsg::instance()->postAllLanguage(index);
+    switchLanguage(index);
     PostMsg::instance()->postLanguageSameA(index);
     if (restyleButtons)
         highlightLanguage(index);
@@ -276,7 +274,15 @@ void FormSetting::on_checkBox_2_toggled(bool checked)
 
 void FormSetting::on_pushButton_5_clicked()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportPage)));
+    // The product names its support page; without a web address there the
+    // button opens nothing rather than a site the product does not own.
+    const QString address = ConfigSettings::instance()->readString("Option", "SupportPage").trimmed();
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))) {
+        qCDebug(lcDiagnostics) << "support page: no web address in Option/SupportPage of the product configuration:" << address;
+        return;
+    }
+    QDesktopServices::openUrl(url);
 }
 
 void FormSetting::on_pushButton_6_clicked()

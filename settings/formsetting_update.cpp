@@ -17,7 +17,6 @@
 #include "updaterepair.h"
 #include "updatewarning.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -103,7 +102,7 @@ void FormSetting::on_Receive_2_clicked()
         return;
     engine()->clearUpdateNotNeeded();
     placeUpdateDialog(1, -14);
-    qDebug() << "2";
+    qCDebug(lcDiagnostics) << "2";
     openUpdateDialog();
 }
 

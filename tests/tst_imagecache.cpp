@@ -119,7 +119,7 @@ void TestImageCache::initTestCase()
     QVERIFY(QDir(programFolder.path()).mkpath("usersetting"));
     // Sensor names are stored as Base64 in the product configuration.
     const QByteArray ini = "[Drive1]\nSensor=" + QByteArray("3395").toBase64() + "\nDPIMaxGrade=6\n"
-        "[Drive2]\nSensor=" + QByteArray("PAW3950-HIGHSPEED").toBase64() + "\nDPIMaxGrade=8\n"
+        "[Drive2]\nSensor=" + QByteArray("39501234567890").toBase64() + "\nDPIMaxGrade=8\n"
         "[Drive3]\nSensor=" + QByteArray("3950").toBase64() + "\nDPIMaxGrade=8\n";
     writeAll(programFolder.path() + "/usersetting/Config.ini", ini);
 }
@@ -290,7 +290,7 @@ void TestImageCache::exportLongSensorName()
     ExportConfigFile(path, image);
     const QByteArray file = readAll(path);
     QCOMPARE(file.size(), 10464);
-    QCOMPARE(file.mid(16, 16), QByteArray::fromHex("0000000C") + QByteArray("PAW3950-HIGH"));
+    QCOMPARE(file.mid(16, 16), QByteArray::fromHex("0000000C") + QByteArray("395012345678"));
 
     FlashDataMap record = {};
     QCOMPARE(readConfigFile(path, &record), 0);

@@ -173,8 +173,8 @@ private:
             child<QSpinBox>("NumberEdit")->setValue(arg.toInt());
         } else if (verb == "save") {
             child<QAbstractButton>("Save")->click();
-        } else if (verb == "lang") {
-            page->SlotAllLanguage(arg.toInt());
+        } else if (verb == "lang") {   // the frame's language box
+            switchLanguage(arg.toInt());
         } else if (verb == "device") {   // device <name> <file text>: a device copy was written
             putFiles({arg + ".ini=" + s.section(QLatin1Char(' '), 2)});
             page->macroArrivedFromDevice(arg);
@@ -195,6 +195,9 @@ private:
         } else if (verb == "file") {   // file <path>: the answer of the next file question
             const QString path = arg == "-" ? QString() : QDir::homePath() + "/" + arg;
             setExchangeFileQuestion([path](bool) { return path; });
+        } else if (verb == "typed") {   // typed [name]: typed into the next file dialog, or it is cancelled
+            setExchangeFileQuestion(nullptr);
+            answers << "QFileDialog=" + arg;
         } else if (verb == "put") {   // put <name> <file text>: a file the list does not know
             putFiles({arg + ".ini=" + s.section(QLatin1Char(' '), 2)});
         } else if (verb == "rm") {   // rm <name>: its file gone behind the list's back
@@ -355,7 +358,8 @@ private slots:
             << QStringList{"a.ini=12|0x04 1 1|25ms|", b} << QStringList{"update a 0", "update a 1"};
         QTest::newRow("count 0 stays 1, nothing to save") << QStringList{"count 0", "save"}
             << QStringList{"a.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|", b} << QStringList();
-        QTest::newRow("mouse rows survive a language change") << QStringList{"current 0", "mid", "lang 1", "save"}
+        QTest::newRow("mouse rows survive a language change, which is no edit")
+            << QStringList{"current 0", "mid", "save", "lang 1", "save"}
             << QStringList{"a.ini=1|0x04 1 0|10ms|0x04 4 0|10ms|0x04 4 1|10ms|0x04 1 1|25ms|", b}
             << QStringList{"update a 0"};
         QTest::newRow("another row's rename button") << QStringList{"drop 0", "rename b c", "save"}
@@ -412,11 +416,14 @@ private slots:
             << five << 4 << "1";
         QTest::newRow("delay refused while recording") << QStringList{"click f", "recording 1", "delay 0 99"}
             << five << 0 << "1";
+        QTest::newRow("mouse rows named in the new language, not edited") << QStringList{"click g", "lang 1"}
+            << QStringList{"A v 10ms", "右键 v 10ms", "右键 ^ 5ms"} << -1 << "1";
     }
     void editingEvents()
     {
         QFETCH(QStringList, steps);
-        openPage({"e.ini=", "f.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|0x05 1 0|10ms|0x05 1 1|10ms|0x06 1 0|3ms|"});
+        openPage({"e.ini=", "f.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|0x05 1 0|10ms|0x05 1 1|10ms|0x06 1 0|3ms|",
+                  "g.ini=1|0x04 1 0|10ms|0x02 4 0|10ms|0x02 4 1|5ms|"});
         play(steps);
         QTEST(eventRows(), "rows");
         QTEST(events()->currentRow(), "current");
@@ -520,21 +527,32 @@ private slots:
         QTest::addColumn<QString>("loop");
         QTest::addColumn<QStringList>("dialogs");
         const QString a = "a.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|";
+        const QStringList menus = {"menu:Export,Rename,Delete", "menu:New,Import"};
+        const QStringList typedMenus = {"menu:Export,Rename,Delete", "QFileDialog", "menu:New,Import", "QFileDialog"};
         QTest::newRow("export, import on another computer") << QStringList{"file x.ini", "menu a 1", "wipe", "menu - 2"}
-            << QStringList{"x.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"x"} << "253"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+            << QStringList{"x.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"x"} << "253" << menus;
         QTest::newRow("the shown macro with its unsaved edits") << QStringList{"click a", "loop 255", "drop 1",
-                                                                                "file y", "menu a 1", "wipe", "menu - 2"}
-            << QStringList{"y.ini=255|0x04 1 0|10ms|"} << QStringList{"y"} << "255"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+                                                                                "file y.ini", "menu a 1", "wipe", "menu - 2"}
+            << QStringList{"y.ini=255|0x04 1 0|10ms|"} << QStringList{"y"} << "255" << menus;
+        QTest::newRow("a name typed without a suffix is saved as .ini")
+            << QStringList{"typed mymacro", "menu a 1", "wipe", "typed mymacro.ini", "menu - 2"}
+            << QStringList{"mymacro.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"mymacro"} << "253"
+            << typedMenus;
+        QTest::newRow("a name with another suffix stays as typed")
+            << QStringList{"typed y.dat", "menu a 1", "wipe", "file y.dat", "menu - 2"}
+            << QStringList{"y.dat.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"y.dat"} << "253"
+            << QStringList(typedMenus.mid(0, 3));
+        QTest::newRow("a new macro without events comes back empty")
+            << QStringList{"answer QuestionDialog=n", "menu - 1", "typed e", "menu n 1", "wipe", "typed e.ini",
+                           "menu - 2"}
+            << QStringList{"e.ini=1|"} << QStringList{"e"} << "1"
+            << QStringList{"menu:New,Import", "QuestionDialog"} + typedMenus;
         QTest::newRow("import under a listed name") << QStringList{"file a.ini", "menu b 1", "menu - 2"}
-            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import", "SameMacro"};
+            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << menus + QStringList{"SameMacro"};
         QTest::newRow("not an exchange file") << QStringList{"file c.ini", "menu - 2"}
             << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << QStringList{"menu:New,Import"};
-        QTest::newRow("question cancelled") << QStringList{"file -", "menu a 1", "menu - 2"}
-            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1"
-            << QStringList{"menu:Export,Rename,Delete", "menu:New,Import"};
+        QTest::newRow("question cancelled") << QStringList{"typed", "menu a 1", "typed", "menu - 2"}
+            << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << typedMenus;
         QTest::newRow("no menu while recording") << QStringList{"recording 1", "menu - 2"}
             << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << QStringList();
     }
@@ -549,6 +567,29 @@ private slots:
         QTEST(rowsOf(macros()), "rows");
         QTEST(page->loopModeText(), "loop");
         QTEST(shown, "dialogs");
+    }
+
+    // The toolkit's file dialogs speak the language chosen last, under the
+    // program's own titles and filter.
+    void fileDialogsSpeakTheChosenLanguage_data()
+    {
+        QTest::addColumn<QStringList>("languages");
+        QTest::addColumn<QStringList>("said");
+        const QStringList english = {"QFileDialog: FileSave | File(*.ini) | File &name: | &Save | Cancel",
+                                     "QFileDialog: SelectFile | File(*.ini) | File &name: | &Open | Cancel"};
+        QTest::newRow("English") << QStringList() << english;
+        QTest::newRow("Chinese") << QStringList{"lang 1"}
+            << QStringList{"QFileDialog: FileSave | File(*.ini) | 文件名称(&N)： | 保存(&S) | 取消",
+                           "QFileDialog: SelectFile | File(*.ini) | 文件名称(&N)： | 打开(&O) | 取消"};
+        QTest::newRow("Chinese, then English") << QStringList{"lang 1", "lang 0"} << english;
+    }
+    void fileDialogsSpeakTheChosenLanguage()
+    {
+        QFETCH(QStringList, languages);
+        openPage({"a.ini=1|"});
+        play(languages);
+        play({"typed", "menu a 1", "typed", "menu - 2"});
+        QTEST(answerer.said, "said");
     }
 
     // The list's menu on empty space creates a macro; its Delete entry

@@ -10,15 +10,14 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "imagecache.h"
+#include "languageloader.h"
 #include "linktable.h"
-#include "macrosettings.h"
 #include "match.h"
 #include "pagebackground.h"
 #include "postmsg.h"
 #include "updataparam.h"
 
 #include <QButtonGroup>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
@@ -91,7 +90,7 @@ Dialog::Dialog(QWidget *parent)
     // The upload notice is first needed once a device is chosen: built
     // after the window has painted, so the window comes up without it.
     runAfterFirstPaint(window(), this, [this] { upDataParamNotice(); });
-    qDebug() << "Start";
+    qCDebug(lcDiagnostics) << "Start";
 
     pageButtons = new QButtonGroup(ui->frame);
     pageButtons->setExclusive(true);
@@ -326,11 +325,11 @@ void Dialog::SlotUpDataParam(int index)
     UpDataParam *notice = upDataParamNotice();
     notice->startCloseTimer();
     notice->prepare(index);
-    qDebug() << "q";
+    qCDebug(lcDiagnostics) << "q";
     // Every announcement says which kind of read follows: a flag left over
     // from an earlier re-read would send a first read down the re-read path.
     notice->reloadMode = (index == 1);
-    qDebug() << "w";
+    qCDebug(lcDiagnostics) << "w";
     // A second announcement while the notice is up only restarts its timer:
     // a second exec() of a running dialog is refused.
     if (notice->isVisible())
@@ -338,7 +337,7 @@ void Dialog::SlotUpDataParam(int index)
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     notice->move(origin.x() + (width() - notice->width()) / 2 + 20,
                  origin.y() + 8 + (height() - notice->height()) / 2);
-    qDebug() << "t1";
+    qCDebug(lcDiagnostics) << "t1";
     notice->exec();
 }
 
@@ -469,9 +468,7 @@ void Dialog::on_toolButton_4_clicked()
 
 void Dialog::on_comboBox_activated(int index)
 {
-    MacroSettings::instance()->writeString("Language", "Language", QString::number(index));
-    g_language = index;
-    PostMsg::instance()->postAllLanguage(index);
+    switchLanguage(index);
     PostMsg::instance()->postLanguageSameB(index);
 }
 

@@ -27,7 +27,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDebug>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -61,6 +60,7 @@ DialogMain::DialogMain(QWidget *parent)
     // A stored index the language files cannot serve would leave every text
     // empty.
     clampCurrentLanguage();
+    useToolkitLanguage(g_language);
 
     pictureDir = programDir() + "/Picture/Dialog/";
 
@@ -147,7 +147,7 @@ void DialogMain::SlotChangeSize(int index)
     if (index == 0 || index == 2) {
         goToTray();
     } else if (index == 1 || index == 3) {
-        qDebug() << "close";
+        qCDebug(lcDiagnostics) << "close";
         stopWatchingDeviceChanges();
         waitWithEvents(kCloseWaitMs);
         stopDeviceServer();

@@ -5,6 +5,7 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
+#include "languageloader.h"
 #include "macrosettings.h"
 #include "sensorcodes.h"
 
@@ -45,6 +46,7 @@ void resetAllGlobals()
     resetTheme();
     resetSensorTables();
     g_language = 0;
+    useToolkitLanguage(0);
     setProgramDirOverride(QString());
     ConfigSettings::resetForTests();
     MacroSettings::resetForTests();
