@@ -66,7 +66,8 @@ enum class UpdateReason {
     SameDevice,    // several devices would take the image
     WiredMode,     // the mouse step found no mouse on its cable
     VersionNew,    // every device already runs the images of "bin"
-    FileError      // "bin" holds no image for the device
+    FileError,     // "bin" holds no image for the device
+    StillWriting   // a step given up on may still be writing its device
 };
 
 // What the update and repair dialog's check decided for one dialog.
@@ -126,6 +127,13 @@ public:
     // answered by an end event: the library reads an image while it writes
     // it, and a step the watchdog ended may still be writing.
     const QList<QByteArray> &heldImages() const { return m_heldImages; }
+    // A step the engine gave up on (its updater fell silent for the
+    // watchdog's time) has not answered yet and may still be writing its
+    // device. Until its end event comes no run starts: the updater's events
+    // name no run, and a late end would count for the new one. Its end
+    // event, when it comes, starts, arms and shows nothing; an end event of
+    // no step at all is dropped the same way.
+    bool earlierStepWriting() const { return m_unanswered > (m_stepOpen ? 1 : 0); }
 
     // ---- The settings page ----------------------------------------------------------
     // What the update dialog offers for the listed devices and the failure
@@ -170,8 +178,9 @@ public:
     RepairPlan planAutomaticUpdate(const RepairPlan &current);
     // Starts the dialog's run: the receiver image when the receiver runs
     // another version, else the mouse image. -1 when there is nothing to
-    // flash (the run ends at once), -2 while another run is in progress,
-    // else what the updater's start answered.
+    // flash (the run ends at once), -2 while another run is in progress, -3
+    // while a step given up on may still be writing, else what the
+    // updater's start answered.
     int startRepairRun(const RepairPlan &plan, bool automatic);
 
     // The one callback handed to the updater (the library's thread).
@@ -194,6 +203,7 @@ private:
     void beginRun(Flavour flavour);
     int handToUpdater(const QByteArray &image);
     void handleEvent(const QByteArray &event);
+    void lateEnd(bool success);
     void watchdogExpired();
     void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
     void showSettingsEnd(int view);
@@ -227,6 +237,8 @@ private:
     QByteArray m_runningImage;
     QList<QByteArray> m_heldImages;
     int m_unanswered = 0;        // starts not yet answered by an end event
+    bool m_stepOpen = false;     // the run waits for the end of its last start
+    int m_givenUpCode = 0;       // the device of the step the watchdog ended
     std::unique_ptr<QTimer> m_watchdog;
 
     // The settings page's run.

@@ -178,6 +178,8 @@ void FormSetting::SlotAllLanguage(int index)
     g_textError = langText(g_langFormSetting, index, 25);
     g_textMultiMouse = langText(g_langFormSetting, index, 26);
     g_textMultiDongle = langText(g_langFormSetting, index, 27);
+    // The update dialog's own text: the page shows it in that dialog.
+    m_textStillWriting = langText(g_langAutoRepair, index, 13);
 }
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)

@@ -207,6 +207,7 @@ private:
     QString m_textSameDevice;
     QString m_textVerNew;
     QString m_textReceive;
+    QString m_textStillWriting;
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;

@@ -50,6 +50,7 @@ QString FormSetting::reasonText(UpdateReason reason) const
     case UpdateReason::SameDevice: return m_textSameDevice;
     case UpdateReason::WiredMode: return g_updateWarningText;
     case UpdateReason::VersionNew: return m_textVerNew;
+    case UpdateReason::StillWriting: return m_textStillWriting;
     case UpdateReason::None: return QString();
     case UpdateReason::Error:
     case UpdateReason::FileError: break;

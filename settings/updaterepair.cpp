@@ -100,6 +100,7 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textMultiMouse = langText(g_langAutoRepair, index, 10);
     m_textMultiDongle = langText(g_langAutoRepair, index, 11);
     m_textReadyUpdate = langText(g_langAutoRepair, index, 12);
+    m_textStillWriting = langText(g_langAutoRepair, index, 13);
     m_textUpdateNotMove = langText(g_langProgress, index, 0);
     m_textUpDateSuccess = langText(g_langProgress, index, 1);
     m_textUpDateFail = langText(g_langProgress, index, 2);
@@ -260,6 +261,7 @@ void UpDateRepair::showReason(UpdateReason reason)
     case UpdateReason::MultiDongle: text = m_textMultiDongle; break;
     case UpdateReason::SameDevice: text = m_textSameDevice; break;
     case UpdateReason::FileError: text = m_textFileError; break;
+    case UpdateReason::StillWriting: text = m_textStillWriting; break;
     case UpdateReason::None: return;
     case UpdateReason::NoDevice:
     case UpdateReason::Error:
@@ -304,6 +306,8 @@ void UpDateRepair::runRepairUpdate()
     const int started = UpdateEngine::instance()->startRepairRun(m_plan, m_autoUpdate != 0);
     if (started == -1)
         showReason(UpdateReason::FileError);
+    if (started == -3)
+        showReason(UpdateReason::StillWriting);
     if (started >= 0)
         m_plan.ready = started != 0;
 }

@@ -118,6 +118,30 @@ private:
         QFAIL("the run never ended");
     }
 
+    // The user opens the dialog: the settings page's update button, or the
+    // device list's repair button.
+    void openDialog(const QString &entry, const QStringList &listed, const QString &selected)
+    {
+        if (entry == "settings") {
+            listDevices(listed, "M1");
+            selectDevice(selected.toLatin1().constData(), "M1");
+            // The version report: the page learns what is new, and may offer
+            // it at once; then the update button.
+            page->SetVer(0);
+            page->findChild<QToolButton *>("Receive_2")->click();
+        } else {
+            g_devicePageActive = 0;
+            g_foundDevices.clear();
+            for (const QString &id : listed)
+                g_foundDevices.append(listedDevice(id.toLatin1().constData()));
+            // As the device list's repair button does.
+            dialog()->resetView();
+            dialog()->setModal(true);
+            emit PostMsg::instance()->SigRepairCheckUpdate();
+            dialog()->show();
+        }
+    }
+
 private slots:
     void initTestCase() { startFirmwareTests(); }
 
@@ -145,6 +169,7 @@ private slots:
 
     void cleanup()
     {
+        qunsetenv("QUZ_UPDATE_WATCHDOG_MS");
         page.reset();
         folder.reset();
         g_deviceList.clear();
@@ -285,24 +310,7 @@ private slots:
         const bool settings = entry == "settings";
         UpdateEngine *engine = UpdateEngine::instance();
 
-        // The user opens the dialog.
-        if (settings) {
-            listDevices(listed, "M1");
-            selectDevice(selected.toLatin1().constData(), "M1");
-            // The version report: the page learns what is new, and may offer
-            // it at once; then the update button.
-            page->SetVer(0);
-            page->findChild<QToolButton *>("Receive_2")->click();
-        } else {
-            g_devicePageActive = 0;
-            for (const QString &id : listed)
-                g_foundDevices.append(listedDevice(id.toLatin1().constData()));
-            // As the device list's repair button does.
-            dialog()->resetView();
-            dialog()->setModal(true);
-            emit PostMsg::instance()->SigRepairCheckUpdate();
-            dialog()->show();
-        }
+        openDialog(entry, listed, selected);
         if (!offered) {
             QVERIFY(!dialog()->isVisible());
             QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(text));
@@ -513,32 +521,120 @@ private slots:
         page->updateNotice()->hide();
     }
 
-    // A run the watchdog ended leaves the silent updater its image: the next
-    // run may not take it away while the updater may still read it.
-    void silentUpdaterKeepsItsImage()
+    // End events that belong to no step waiting for one: they flash
+    // nothing, chain nothing and leave every view as it is. While a step the
+    // watchdog gave up on may still write, no run starts; its late end, if
+    // it ends well, clears the failure it recorded.
+    void lateEndEvents_data()
+    {
+        QTest::addColumn<QString>("entry");       // "settings", "repair"; "": no run
+        QTest::addColumn<QString>("ending");      // how the run's step ends
+        QTest::addColumn<bool>("dismissed");      // the user closes the end view before the late end
+        QTest::addColumn<QString>("text");        // the dialog afterwards; empty: not shown
+        QTest::addColumn<QString>("flashed");
+        QTest::addColumn<QString>("recordAfter");
+
+        QTest::newRow("outside any run") << "" << "" << false << "" << "" << "211,4,33,1";
+        QTest::newRow("settings: the step the watchdog ended")
+            << "settings" << "watchdog" << false << "Progress 2" << "R1" << "";
+        QTest::newRow("settings: the step the watchdog ended, the view dismissed")
+            << "settings" << "watchdog" << true << "" << "R1" << "";
+        QTest::newRow("repair: the step the watchdog ended")
+            << "repair" << "watchdog" << false << "Progress 2" << "R1" << "";
+        QTest::newRow("repair: the step the watchdog ended, the view dismissed")
+            << "repair" << "watchdog" << true << "" << "R1" << "";
+        QTest::newRow("repair: a failure dismissed")
+            << "repair" << "fail" << true << "" << "" << "211,4,33,1";
+    }
+    void lateEndEvents()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, ending);
+        QFETCH(bool, dismissed);
+        QFETCH(QString, text);
+        QFETCH(QString, flashed);
+        QFETCH(QString, recordAfter);
+
+        const bool settings = entry == "settings";
+        QVERIFY(startSettingsBench(*folder, settings ? updateBench() : receiverWaitingBesideM2Bench(), 0x103, 0x106));
+        setUpdateFailRecord(settings ? "" : "211,4,33,1");
+        const QMap<QString, int> before = firmwareOnTheBench();
+        UpdateEngine *engine = UpdateEngine::instance();
+        // The watchdog's time as the program takes it from its environment.
+        qputenv("QUZ_UPDATE_WATCHDOG_MS", "300");
+        engine->reset();
+        hidsim::setTimeScale(0.02);
+        if (ending == "watchdog")
+            QVERIFY(hidsim::holdUpdate("R1", 1500));
+        if (ending == "fail")
+            QVERIFY(hidsim::failUpdate("R1", 40));
+
+        if (!entry.isEmpty()) {
+            openDialog(entry, settings ? QStringList{"R1", "M1"} : QStringList{"M2"}, "R1");
+            QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
+            dialogButton("NewHong_2")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed("Progress 2"), 5000);
+            QTRY_VERIFY(runOver());
+            if (dismissed) {
+                dialogButton("NewHong")->click();
+                QVERIFY(!dialog()->isVisible());
+            }
+        }
+        hidsim::clearCalls();
+        if (ending == "watchdog") {
+            QVERIFY(engine->earlierStepWriting());
+            // Asked again meanwhile, the dialog says the update is still
+            // finishing, and nothing starts.
+            if (dismissed) {
+                openDialog(entry, settings ? QStringList{"R1", "M1"} : QStringList{"M2"}, "R1");
+                QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 13));
+                dialogButton("NewHong_2")->click();
+                QVERIFY(!dialog()->isVisible());
+            }
+        } else {
+            // An end and a progress event nobody waits for.
+            const unsigned char stray[][3] = {{7, 1, 50}, {7, 2, 1}};
+            for (const unsigned char *event : stray)
+                UpdateEngine::updaterCallback(event);
+        }
+        QVERIFY(hidsim::waitIdle());
+        QTRY_VERIFY(!engine->earlierStepWriting());
+        QCoreApplication::processEvents();
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
+        QStringList changed;
+        const QMap<QString, int> after = firmwareOnTheBench();
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            if (after.value(it.key()) != it.value())
+                changed << it.key();
+        }
+        QCOMPARE(changed.join(' '), flashed);
+        QCOMPARE(dialog()->isVisible(), !text.isEmpty());
+        if (!text.isEmpty())
+            QCOMPARE(dialog()->stateText(), textNamed(text));
+        QCOMPARE(readUpdateFailInfo(), recordAfter);
+        QVERIFY(engine->heldImages().isEmpty());
+    }
+
+    // A run that ended well leaves no watchdog armed: past its time no
+    // failure shows, and no record or log is written.
+    void successLeavesNothingArmed()
     {
         QVERIFY(startSettingsBench(*folder, updateBench(), 0x103, 0x106));
-        listDevices({"R1", "M1"}, "M1");
-        selectDevice("R1", "M1");
-        page->SetVer(5);
-        UpdateEngine *engine = UpdateEngine::instance();
-        engine->setWatchdogMs(200);
-        hidsim::setTimeScale(10000);
-        QVERIFY(page->ChechIsUpDate());
-        page->on_Start();
-        QTRY_COMPARE_WITH_TIMEOUT(g_receiverUpdateState, int(UpdateFailed), 5000);
-        const QByteArray silent = engine->runningImage();
-        QTRY_VERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
+        UpdateEngine::instance()->setWatchdogMs(300);
+        hidsim::setTimeScale(0.02);
+        openDialog("settings", {"R1", "M1"}, "R1");
+        dialogButton("NewHong_2")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(runOver() && dialog()->stateText() == textNamed("Progress 1"), 5000);
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x106);
 
-        hidsim::setTimeScale(0);
-        hidsim::clearCalls();
-        page->on_Receive_clicked();
-        // The library refuses the second run: the silent one still writes.
-        QTRY_VERIFY(hidsim::countCalls("UsbUpgrade_Start") == 1 && !g_dongleCheckTimer->isActive());
-        QCOMPARE(g_receiverUpdateState, int(UpdateFailed));
-        const QList<QByteArray> &held = engine->heldImages();
-        QVERIFY(std::any_of(held.begin(), held.end(),
-                            [&silent](const QByteArray &image) { return image.constData() == silent.constData(); }));
+        QSignalSpy views(PostMsg::instance(), &PostMsg::SigProgress);
+        QVERIFY(!views.wait(900));
+        QCOMPARE(dialog()->stateText(), textNamed("Progress 1"));
+        QCOMPARE(readUpdateFailInfo(), QString());
+        QVERIFY(!QFile::exists(updateLogPath()));
     }
 };
 
