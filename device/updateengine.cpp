@@ -109,6 +109,7 @@ void UpdateEngine::reset()
     m_unanswered = 0;
     m_stepOpen = false;
     m_givenUpCode = 0;
+    dismissEndView();
     m_watchdog->stop();
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     m_updateNotNeeded = m_mouseUpdateNotNeeded = false;
@@ -674,15 +675,45 @@ void UpdateEngine::showStepEnd(int deviceCode)
 void UpdateEngine::showSettingsEnd(int view)
 {
     m_endShown = true;
-    g_repairUpgradeStarted = 0;
+    endRun();
     PostMsg::instance()->postProgress(0, view);
 }
 
 void UpdateEngine::endWithoutFlashing(UpdateReason reason)
 {
     m_endShown = true;
-    g_repairUpgradeStarted = 0;
+    endRun();
     emit runEndedWithout(reason);
+}
+
+void UpdateEngine::endRun()
+{
+    g_repairUpgradeStarted = 0;
+    // The dialog on screen shows how the run ended until the user dismisses
+    // it: what the bus does meanwhile waits.
+    if (!m_viewsOnScreen.isEmpty() && !m_endViewUp) {
+        m_endViewUp = true;
+        holdDeviceChanges(true);
+    }
+}
+
+void UpdateEngine::viewShown(const QObject *view, bool shown)
+{
+    if (shown) {
+        m_viewsOnScreen.insert(view);
+        return;
+    }
+    m_viewsOnScreen.remove(view);
+    if (m_viewsOnScreen.isEmpty())
+        dismissEndView();
+}
+
+void UpdateEngine::dismissEndView()
+{
+    if (!m_endViewUp)
+        return;
+    m_endViewUp = false;
+    holdDeviceChanges(false);
 }
 
 void UpdateEngine::settingsProgress(int percent)
@@ -1017,8 +1048,8 @@ void UpdateEngine::failRepairStep()
 void UpdateEngine::endRepairRun()
 {
     g_upgradeIdle = 1;
-    g_repairUpgradeStarted = 0;
     m_automatic = false;
+    endRun();
 }
 
 void resetUpdateRunState()

@@ -37,6 +37,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -121,6 +122,16 @@ public:
     // end view: while true, no dialog closes and no check replaces the run's
     // view.
     bool runInProgress() const { return g_repairUpgradeStarted != 0; }
+    // The run's end view (success, failure, or why nothing was flashed)
+    // stays on screen until the user dismisses it: the dialog belongs to
+    // the run from the user's confirmation until then. No check replaces
+    // its view, nothing but the user closes it, and device changes wait
+    // (they are looked at once it is dismissed).
+    bool dialogHeld() const { return runInProgress() || m_endViewUp; }
+    // An update dialog came on screen or went off it. A run ends in an end
+    // view only while one is on screen; the end view is dismissed when the
+    // last one goes.
+    void viewShown(const QObject *view, bool shown);
     // The image of the step the updater writes or wrote last.
     QByteArray runningImage() const { return m_runningImage; }
     // Every image handed to the updater whose start has not yet been
@@ -206,6 +217,9 @@ private:
     void lateEnd(bool success);
     void watchdogExpired();
     void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
+    // The run is over: its end view holds the dialog.
+    void endRun();
+    void dismissEndView();
     void showSettingsEnd(int view);
     // The settings page's run ends with nothing flashed: the dialog says why.
     void endWithoutFlashing(UpdateReason reason);
@@ -239,6 +253,8 @@ private:
     int m_unanswered = 0;        // starts not yet answered by an end event
     bool m_stepOpen = false;     // the run waits for the end of its last start
     int m_givenUpCode = 0;       // the device of the step the watchdog ended
+    bool m_endViewUp = false;
+    QSet<const QObject *> m_viewsOnScreen;
     std::unique_ptr<QTimer> m_watchdog;
 
     // The settings page's run.

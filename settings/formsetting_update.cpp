@@ -32,10 +32,11 @@ UpdateEngine *engine()
     return UpdateEngine::instance();
 }
 
-// A run goes on, or its steps are still winding down: the dialog shows it.
+// A run goes on, its steps are still winding down, or its end view waits
+// for the user: the dialog shows it.
 bool updateBusy()
 {
-    return engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0;
+    return engine()->dialogHeld() || g_firmwareUpdating || g_upgradeIdle == 0;
 }
 } // namespace
 
@@ -110,8 +111,9 @@ void FormSetting::on_Receive_2_clicked()
 
 void FormSetting::SlotCheckUpdate()
 {
-    // A run's view is not replaced by a check.
-    if (engine()->runInProgress())
+    // A run's view, and its end view until the user dismisses it, is not
+    // replaced by a check.
+    if (engine()->dialogHeld())
         return;
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
@@ -125,8 +127,8 @@ void FormSetting::SlotButtonclick()
 void FormSetting::SlotUpdateFrame(bool IsVis)
 {
     if (!IsVis) {
-        // Closing goes through the dialog's close, which a run refuses.
-        if (g_updateRepairDialog)
+        // Only the user closes a run's dialog, also once it shows the end.
+        if (g_updateRepairDialog && !engine()->dialogHeld())
             g_updateRepairDialog->close();
         return;
     }

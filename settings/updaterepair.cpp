@@ -64,6 +64,7 @@ UpDateRepair::~UpDateRepair()
 {
     if (this == g_updateRepairDialog)
         g_updateDialogShown = false;
+    UpdateEngine::instance()->viewShown(this, false);
     delete ui;
 }
 
@@ -72,6 +73,8 @@ void UpDateRepair::setVisible(bool visible)
     QDialog::setVisible(visible);
     if (this == g_updateRepairDialog)
         g_updateDialogShown = isVisible();
+    // Closing the dialog is how the user dismisses a run's end view.
+    UpdateEngine::instance()->viewShown(this, isVisible());
 }
 
 void UpDateRepair::scaleFonts(QWidget *widget, double factor)
@@ -281,8 +284,9 @@ bool UpDateRepair::checkRepair()
 
 void UpDateRepair::SlotRepairCheckUpdate()
 {
-    // A run's view is not replaced by a check.
-    if (UpdateEngine::instance()->runInProgress())
+    // A run's view, and its end view until the user dismisses it, is not
+    // replaced by a check.
+    if (UpdateEngine::instance()->dialogHeld())
         return;
     if (checkRepair())
         showReadyView();

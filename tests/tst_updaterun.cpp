@@ -6,6 +6,9 @@
 // run leaves, and every run is tried for closing at each moment: nothing
 // closes the dialog from the user's confirmation to the run's end view.
 
+#include "devicestate.h"
+#include "devicewatch.h"
+#include "dialogchange.h"
 #include "firmwarebench.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
@@ -20,11 +23,14 @@
 #include "updaterepair.h"
 #include "updatetraces.h"
 #include "updatewarning.h"
+#include "worker.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QMap>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -57,6 +63,18 @@ QMap<QString, int> firmwareOnTheBench()
     for (const std::string &id : hidsim::deviceIds())
         versions[QString::fromStdString(id)] = hidsim::firmwareVersion(id.c_str());
     return versions;
+}
+
+// The devices of the bench whose firmware changed since `before`, by id.
+QStringList flashedSince(const QMap<QString, int> &before)
+{
+    const QMap<QString, int> after = firmwareOnTheBench();
+    QStringList changed;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (after.value(it.key()) != it.value())
+            changed << it.key();
+    }
+    return changed;
 }
 
 } // namespace
@@ -116,6 +134,17 @@ private:
                 return;
         }
         QFAIL("the run never ended");
+    }
+
+    // Both images newer, and either R1 with M1 on its cable for the settings
+    // page, or R1 waiting in update mode after a failed update beside M2 on
+    // its cable for the device list's repair.
+    bool startScene(bool settings)
+    {
+        if (!startSettingsBench(*folder, settings ? updateBench() : receiverWaitingBesideM2Bench(), 0x103, 0x106))
+            return false;
+        setUpdateFailRecord(settings ? "" : "211,4,33,1");
+        return true;
     }
 
     // The user opens the dialog: the settings page's update button, or the
@@ -386,12 +415,7 @@ private slots:
         QVERIFY(dialog()->isVisible());
 
         // Which devices took an image.
-        const QMap<QString, int> after = firmwareOnTheBench();
-        QStringList changed;
-        for (auto it = before.begin(); it != before.end(); ++it) {
-            if (after.value(it.key()) != it.value())
-                changed << it.key();
-        }
+        const QStringList changed = flashedSince(before);
         QCOMPARE(changed.join(' '), flashed);
         const bool failedByUpdater = failAt >= 0 || change == "silent";
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), changed.size() + (failedByUpdater ? 1 : 0));
@@ -521,6 +545,131 @@ private slots:
         page->updateNotice()->hide();
     }
 
+    // The end view stays as it came, whatever the bus does meanwhile: the
+    // device list page and the Worker hear every device change as they do
+    // in the program (the failed device going into update mode, a cable
+    // pulled and put back), at the devices' own pace and three times slower.
+    // What the dialog shows 0.1 s, 1 s and 5 s after its end view came, and
+    // what the devices run once the user has closed it and the device
+    // changes have been looked at.
+    void endViewStays_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("fault");        // "fail <device> <percent>", "pull <device> at <bar>"
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bar");              // -1: wherever the pulled write left it
+        QTest::addColumn<QString>("flashed");
+        QTest::addColumn<QString>("updateMode");   // devices left waiting in update mode
+
+        for (const double scale : {1.0, 3.0}) {
+            QTest::addRow("settings: the receiver fails at 40 %%, time x%g", scale)
+                << "settings" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+            QTest::addRow("repair: the receiver fails at 40 %%, time x%g", scale)
+                << "repair" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+        }
+        QTest::newRow("settings: both flashed, time x3")
+            << "settings" << 3.0 << "" << "Progress 1" << 100 << "M1 R1" << "";
+        QTest::newRow("settings: the mouse's cable pulled during its write and put back")
+            << "settings" << 1.0 << "pull M1 at 70" << "Progress 2" << -1 << "R1" << "M1";
+    }
+    void endViewStays()
+    {
+        QFETCH(QString, entry);
+        QFETCH(double, scale);
+        QFETCH(QString, fault);
+        QFETCH(QString, text);
+        QFETCH(int, bar);
+        QFETCH(QString, flashed);
+        QFETCH(QString, updateMode);
+
+        const bool settings = entry == "settings";
+        QVERIFY(startScene(settings));
+        hidsim::setTimeScale(scale);
+        const QMap<QString, int> before = firmwareOnTheBench();
+        // The device list page watches the bus, the Worker follows the
+        // device page's device.
+        auto list = std::make_unique<DialogChange>();
+        list->show();
+        auto worker = std::make_unique<Worker>(nullptr);
+        g_worker = worker.get();
+        if (settings) {
+            g_devicePageActive = 1;
+            const DeviceAllInfo chosen = settingsEntry("R1", "M1");
+            PostMsg::instance()->postSelectMouseInfo(chosen);
+            setDeviceHandlePath(chosen.devicePath.toUtf8());
+            watchDeviceChanges(DeviceChangeListener::DevicePage);
+            QTRY_COMPARE_WITH_TIMEOUT(g_deviceList.size(), 2, 10000);
+            QVERIFY(hidsim::waitIdle(10000));
+            QTRY_VERIFY(!worker->isRunning());
+            page->SetVer(0);
+            page->findChild<QToolButton *>("Receive_2")->click();
+        } else {
+            g_devicePageActive = 0;
+            QTRY_COMPARE_WITH_TIMEOUT(g_foundDevices.size(), 1, 10000);
+            list->findChild<QPushButton *>("Repair")->click();
+        }
+        QTRY_COMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
+
+        const QStringList f = fault.split(' ');
+        if (f.first() == "fail")
+            QVERIFY(hidsim::failUpdate(f.at(1).toLatin1().constData(), f.at(2).toInt()));
+        QMetaObject::Connection pull;
+        if (f.first() == "pull") {
+            pull = connect(PostMsg::instance(), &PostMsg::SigProgress, this, [&](int value, int kind) {
+                if (kind == 0 && value >= f.at(3).toInt() && hidsim::plug(f.at(1).toLatin1().constData(), false))
+                    disconnect(pull);
+            });
+        }
+        hidsim::clearCalls();
+        dialogButton("NewHong_2")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed(text), 60000);
+        disconnect(pull);
+        // The cable goes back in while the end view is up.
+        if (f.first() == "pull")
+            QVERIFY(hidsim::plug(f.at(1).toLatin1().constData(), true));
+
+        // What the view shows, sampled after it came.
+        const auto view = [this]() {
+            return QStringList{dialog()->isVisible() ? "shown" : "closed", dialog()->stateText(),
+                               QString::number(progressBar()->value()),
+                               dialogButton("NewHong_2")->isVisible() ? dialogButton("NewHong_2")->text() : "-"};
+        };
+        const QStringList first = view();
+        QList<QStringList> samples;
+        for (const int ms : {100, 1000, 5000})
+            QTimer::singleShot(ms, this, [&samples, view]() { samples << view(); });
+        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 3, 10000);
+        const QStringList expected{"shown", textNamed(text), bar < 0 ? first.at(2) : QString::number(bar),
+                                   langText(g_langDialogChange, 0, 4)};
+        for (const QStringList &sample : qAsConst(samples))
+            QCOMPARE(sample, expected);
+
+        // The user closes it; then the device changes are looked at, and
+        // nothing more is flashed.
+        dialogButton("NewHong_2")->click();
+        QVERIFY(!dialog()->isVisible());
+        QVERIFY(hidsim::waitIdle(20000));
+        QTRY_VERIFY(!worker->isRunning());
+        QCoreApplication::processEvents();
+        QVERIFY(hidsim::waitIdle(20000));
+        QStringList waiting;
+        for (const QString &id : before.keys()) {
+            if (hidsim::inUpdateMode(id.toLatin1().constData()))
+                waiting << id;
+        }
+        QCOMPARE(flashedSince(before).join(' '), flashed);
+        QCOMPARE(waiting.join(' '), updateMode);
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), flashed.split(' ', Qt::SkipEmptyParts).size()
+                                                          + (fault.isEmpty() ? 0 : 1));
+        QVERIFY(!dialog()->isVisible());
+
+        StopUsbChanged();
+        g_worker = nullptr;
+        worker.reset();
+        list.reset();
+    }
+
     // End events that belong to no step waiting for one: they flash
     // nothing, chain nothing and leave every view as it is. While a step the
     // watchdog gave up on may still write, no run starts; its late end, if
@@ -556,8 +705,7 @@ private slots:
         QFETCH(QString, recordAfter);
 
         const bool settings = entry == "settings";
-        QVERIFY(startSettingsBench(*folder, settings ? updateBench() : receiverWaitingBesideM2Bench(), 0x103, 0x106));
-        setUpdateFailRecord(settings ? "" : "211,4,33,1");
+        QVERIFY(startScene(settings));
         const QMap<QString, int> before = firmwareOnTheBench();
         UpdateEngine *engine = UpdateEngine::instance();
         // The watchdog's time as the program takes it from its environment.
@@ -604,13 +752,7 @@ private slots:
         QCoreApplication::processEvents();
 
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
-        QStringList changed;
-        const QMap<QString, int> after = firmwareOnTheBench();
-        for (auto it = before.begin(); it != before.end(); ++it) {
-            if (after.value(it.key()) != it.value())
-                changed << it.key();
-        }
-        QCOMPARE(changed.join(' '), flashed);
+        QCOMPARE(flashedSince(before).join(' '), flashed);
         QCOMPARE(dialog()->isVisible(), !text.isEmpty());
         if (!text.isEmpty())
             QCOMPARE(dialog()->stateText(), textNamed(text));
