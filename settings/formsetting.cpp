@@ -29,6 +29,8 @@ namespace {
 const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
 const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
 const char kSupportPage[] = "https://www.quzmar.com/support";
+// How soon an update offer that waits is asked again.
+constexpr int kOfferRetryMs = 200;
 } // namespace
 
 FormSetting::FormSetting(QWidget *parent)
@@ -99,6 +101,13 @@ FormSetting::FormSetting(QWidget *parent)
     g_mouseCheckTimer = new QTimer(this);
     g_mouseCheckTimer->setInterval(1000);
     connect(g_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
+    m_offerRetry = new QTimer(this);
+    m_offerRetry->setSingleShot(true);
+    m_offerRetry->setInterval(kOfferRetryMs);
+    connect(m_offerRetry, &QTimer::timeout, this, [this] {
+        if (m_offerWaiting)
+            SlotUpdateFrame(true);
+    });
     UpdateEngine *engine = UpdateEngine::instance();
     connect(engine, &UpdateEngine::stepShown, this, &FormSetting::showStepEnd);
     connect(engine, &UpdateEngine::deviceWarning, this, &FormSetting::showDeviceWarning);

@@ -30,6 +30,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QTimer;
 class UpDateRepair;
 class UpDateWarning;
 
@@ -178,6 +179,9 @@ private:
     void placeUpdateDialog(int dx, int dy);
     // The check and the dialog shown for it (update button, SlotUpdateFrame).
     void openUpdateDialog();
+    // An offer (SlotUpdateFrame) shows once the devices it answers for are
+    // listed and no notice is up; until then it waits and is asked again.
+    bool offerCanShow() const;
     // The receiver's and the mouse's firmware version as the page shows
     // them: the labels show these, and a check or an update run compares the
     // images against them.
@@ -214,6 +218,8 @@ private:
     // The product's selection colour: the chosen language's button.
     QString m_selectColor;
     u8 m_firstPlacement = 1;
+    bool m_offerWaiting = false;
+    QTimer *m_offerRetry = nullptr;
 };
 
 // The settings page's program-wide values: the product's transition mode

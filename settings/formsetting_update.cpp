@@ -17,6 +17,7 @@
 #include "updaterepair.h"
 #include "updatewarning.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QTimer>
@@ -99,6 +100,7 @@ void FormSetting::openUpdateDialog()
 void FormSetting::on_Receive_2_clicked()
 {
     m_firstPlacement = 0;
+    m_offerWaiting = false;
     if (ui->Receive_2->text() == m_textVerNew)
         return;
     if (updateBusy())
@@ -126,23 +128,43 @@ void FormSetting::SlotButtonclick()
 
 void FormSetting::SlotUpdateFrame(bool IsVis)
 {
+    m_offerWaiting = false;
     if (!IsVis) {
         // Only the user closes a run's dialog, also once it shows the end.
         if (g_updateRepairDialog && !engine()->dialogHeld())
             g_updateRepairDialog->close();
         return;
     }
-    // A new check would put the ready view over the run's progress.
-    if (updateBusy())
+    // A new check would put the ready view over the run's progress; and
+    // while a step given up on may still write, nothing is offered.
+    if (updateBusy() || engine()->earlierStepWriting())
         return;
     if (ui->Receive_2->text() == m_textVerNew)
         return;
+    if (!offerCanShow()) {
+        // Asked again shortly, while the device page is shown.
+        if (g_devicePageActive == 1) {
+            m_offerWaiting = true;
+            m_offerRetry->start();
+        }
+        return;
+    }
     engine()->clearUpdateNotNeeded();
     if (m_firstPlacement)
         placeUpdateDialog(75, 75);
     else
         placeUpdateDialog(1, -14);
     openUpdateDialog();
+}
+
+bool FormSetting::offerCanShow() const
+{
+    // The check answers for the devices the device page's scan lists:
+    // before that scan it would tell of devices that are not there. A
+    // notice that is up (the device's settings being read) is not covered
+    // by the offer.
+    const QWidget *modal = QApplication::activeModalWidget();
+    return g_deviceListCurrent && (!modal || modal == g_updateRepairDialog);
 }
 
 // ---- The run -------------------------------------------------------------------------------

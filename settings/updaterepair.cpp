@@ -332,7 +332,11 @@ unsigned char UpDateRepair::rePairMouse()
 
 void UpDateRepair::finishAndClose()
 {
-    restartEventServer();
+    // The device page takes its device server back from the updater. The
+    // device list runs none: a server left running there would offer
+    // updates for a page nobody sees whenever that device comes back.
+    if (g_devicePageActive == 1)
+        restartEventServer();
     PostMsg::instance()->postSetLabelVerB();
     QDialog::reject();
 }

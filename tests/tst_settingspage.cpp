@@ -34,6 +34,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QDialog>
 #include <QtTest>
 
 #include <atomic>
@@ -515,7 +516,9 @@ private slots:
         QVERIFY(sentAlone);
     }
 
-    // Where the update dialog stands, and when the page leaves it alone.
+    // Where the update dialog stands, and when the page leaves it alone. An
+    // offer made before the device page has listed the devices, or while a
+    // notice is up, waits for that and then shows what the check answers.
     void updateDialogPlacement_data()
     {
         QTest::addColumn<QString>("before");
@@ -526,6 +529,8 @@ private slots:
         QTest::newRow("after the update button") << "button" << 1 << -14 << true;
         QTest::newRow("the button says up to date") << "current" << 0 << 0 << false;
         QTest::newRow("an update runs") << "running" << 0 << 0 << false;
+        QTest::newRow("before the device page has listed the devices") << "unlisted" << 75 << 75 << true;
+        QTest::newRow("while a notice is up") << "notice" << 75 << 75 << true;
     }
     void updateDialogPlacement()
     {
@@ -545,15 +550,32 @@ private slots:
             PostMsg::instance()->postSetNewVer();
         if (before == "running")
             g_upgradeIdle = 0;
+        g_devicePageActive = 1;
+        if (before == "unlisted") {
+            g_deviceList.clear();
+            g_deviceListCurrent = false;
+        }
+        QDialog notice;
+        notice.setModal(true);
+        if (before == "notice")
+            notice.show();
         g_updateRepairDialog->move(3, 4);
         g_firmwareImageList.clear();
 
         PostMsg::instance()->postUpdateFrame(true);
 
-        QCOMPARE(g_updateRepairDialog->isVisible(), shown);
+        // Left alone, or waiting, means not even checked: no image was
+        // looked for.
+        const bool waits = before == "unlisted" || before == "notice";
+        QCOMPARE(g_updateRepairDialog->isVisible(), shown && !waits);
+        QCOMPARE(g_firmwareImageList.isEmpty(), !shown || waits);
+        if (before == "unlisted")
+            listDevices({"R1", "M1"}, "M1");
+        notice.hide();
+        QTRY_COMPARE(g_updateRepairDialog->isVisible(), shown);
         QCOMPARE(g_updateRepairDialog->pos(), shown ? dialogPlace(dx, dy) : QPoint(3, 4));
-        // Left alone means not even checked: no image was looked for.
-        QCOMPARE(g_firmwareImageList.isEmpty(), !shown);
+        if (shown)
+            QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langAutoRepair, 0, 12));
         PostMsg::instance()->postUpdateFrame(false);
         QVERIFY(!g_updateRepairDialog->isVisible());
     }
