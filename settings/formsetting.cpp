@@ -177,11 +177,12 @@ void FormSetting::SlotAllLanguage(int index)
     ui->label_4->setText(langText(g_langScreenInfo, index, 8));
 
     m_textReceive = langText(g_langFormSetting, index, 7);
-    ui->Receive_2->setText(m_textReceive);
     g_updateWarningText = langText(g_langFormSetting, index, 14);
     m_textNoDevice = langText(g_langFormSetting, index, 15);
     m_textSameDevice = langText(g_langFormSetting, index, 17);
     m_textVerNew = langText(g_langFormSetting, index, 18);
+    // The update button keeps what it says, in the new language.
+    showUpToDate(m_upToDate);
     g_textNoRecieve = langText(g_langFormSetting, index, 23);
     g_textNoUSB = langText(g_langFormSetting, index, 24);
     g_textError = langText(g_langFormSetting, index, 25);

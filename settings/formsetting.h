@@ -187,6 +187,9 @@ private:
     // images against them.
     void showReceiverVersion(const QString &version);
     void showMouseVersion(const QString &version);
+    // The update button says "up to date" (no newer firmware for the
+    // devices) or offers the update, in the current language.
+    void showUpToDate(bool upToDate);
     // What the engine tells the page: the end of a step, a warning to show
     // at once, and a run that ended without flashing anything.
     void showStepEnd(int deviceCode, int state);
@@ -218,6 +221,7 @@ private:
     // The product's selection colour: the chosen language's button.
     QString m_selectColor;
     u8 m_firstPlacement = 1;
+    bool m_upToDate = false;
     bool m_offerWaiting = false;
     QTimer *m_offerRetry = nullptr;
 };

@@ -91,7 +91,7 @@ void FormSetting::openUpdateDialog()
         dialog->showReadyView();
         dialog->show();
     } else if (engine()->updateNotNeeded()) {
-        ui->Receive_2->setText(m_textVerNew);
+        showUpToDate(true);
     } else {
         dialog->show();
     }
@@ -101,7 +101,7 @@ void FormSetting::on_Receive_2_clicked()
 {
     m_firstPlacement = 0;
     m_offerWaiting = false;
-    if (ui->Receive_2->text() == m_textVerNew)
+    if (m_upToDate)
         return;
     if (updateBusy())
         return;
@@ -139,7 +139,7 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     // while a step given up on may still write, nothing is offered.
     if (updateBusy() || engine()->earlierStepWriting())
         return;
-    if (ui->Receive_2->text() == m_textVerNew)
+    if (m_upToDate)
         return;
     if (!offerCanShow()) {
         // Asked again shortly, while the device page is shown.
@@ -250,7 +250,7 @@ void FormSetting::showStepEnd(int deviceCode, int state)
         return;
     }
     if (state == UpdateNothingNew)
-        ui->Receive_2->setText(m_textVerNew);
+        showUpToDate(true);
     if (state == UpdateNothingNew || state == UpdateSucceeded)
         setUpToDateStyle();
 }
@@ -337,11 +337,11 @@ void FormSetting::SetVer(int index)
         engine()->clearDeferredWarning(kMouseDeviceCode);
         break;
     case 3:
-        ui->Receive_2->setText(m_textReceive);
+        showUpToDate(false);
         break;
     case 4:
     case 5:
-        ui->Receive_2->setText(m_textReceive);
+        showUpToDate(false);
         ui->toolButton_2->setVisible(true);
         engine()->forgetChecks();
         if (index == 5) {
@@ -373,7 +373,13 @@ void FormSetting::showMouseVersion(const QString &version)
 
 void FormSetting::SetVerText()
 {
-    ui->Receive_2->setText(m_textVerNew);
+    showUpToDate(true);
+}
+
+void FormSetting::showUpToDate(bool upToDate)
+{
+    m_upToDate = upToDate;
+    ui->Receive_2->setText(upToDate ? m_textVerNew : m_textReceive);
 }
 
 void FormSetting::SlotGetRealVer()

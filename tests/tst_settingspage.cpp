@@ -317,23 +317,27 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("chineseHighlighted");
-        QTest::newRow("English button") << "pushButton" << 0 << false;
-        QTest::newRow("English badge") << "toolButton" << 0 << false;
-        QTest::newRow("Chinese button") << "pushButton_2" << 1 << true;
-        QTest::newRow("Chinese badge") << "toolButton_2" << 1 << true;
+        QTest::addColumn<bool>("upToDate");   // the update button said so before
+        QTest::newRow("English button") << "pushButton" << 0 << false << false;
+        QTest::newRow("English badge, up to date") << "toolButton" << 0 << false << true;
+        QTest::newRow("Chinese button") << "pushButton_2" << 1 << true << false;
+        QTest::newRow("Chinese badge, up to date") << "toolButton_2" << 1 << true << true;
         // A language the program does not ship: the texts fall back, nothing
         // breaks.
-        QTest::newRow("language 5, no button") << "comboBox" << 5 << true;
+        QTest::newRow("language 5, no button") << "comboBox" << 5 << true << false;
     }
     void languageChoice()
     {
         QFETCH(QString, control);
         QFETCH(int, language);
         QFETCH(bool, chineseHighlighted);
+        QFETCH(bool, upToDate);
 
         // Start from the other language.
         g_language = language == 0 ? 1 : 0;
         PostMsg::instance()->postAllLanguage(g_language);
+        if (upToDate)
+            PostMsg::instance()->postSetNewVer();
         QSignalSpy all(PostMsg::instance(), &PostMsg::SigAllLanguage);
         QSignalSpy same(PostMsg::instance(), &PostMsg::SigLanguageSameA);
 
@@ -351,7 +355,15 @@ private slots:
         QCOMPARE(child<QLabel>("label_28")->text(), langText(g_langScreenInfo, language, 2));
         QCOMPARE(child<QLabel>("label_4")->text(), langText(g_langScreenInfo, language, 8));
         QVERIFY(!child<QLabel>("label_28")->text().isEmpty());
-        QCOMPARE(updateButton()->text(), langText(g_langFormSetting, language, 7));
+        // The update button says what it said before, in the new language;
+        // up to date, it still checks nothing when clicked.
+        QCOMPARE(updateButton()->text(), langText(g_langFormSetting, language, upToDate ? 18 : 7));
+        if (upToDate) {
+            g_firmwareImageList.clear();
+            QTest::mouseClick(updateButton(), Qt::LeftButton);
+            QVERIFY(!g_updateRepairDialog->isVisible());
+            QVERIFY(g_firmwareImageList.isEmpty());
+        }
         QCOMPARE(g_updateWarningText, langText(g_langFormSetting, language, 14));
         const bool chineseGrey = child<QPushButton>("pushButton_2")->styleSheet().contains("88,90,92");
         const bool englishGrey = child<QPushButton>("pushButton")->styleSheet().contains("88,90,92");
