@@ -191,7 +191,11 @@ void loadState(Bench &b)
     for (auto it = boots.begin(); it != boots.end(); ++it) {
         const QJsonObject o = it.value().toObject();
         const std::string id = it.key().toStdString();
+        const std::string device = o.value("device").toString().toStdString();
         BootDevice *d = bootById(id);
+        // One that stands for no device of this bench belongs to another.
+        if (!d && !mouseById(device) && !receiverById(device))
+            continue;
         if (!d) {
             b.boots.push_back(BootDevice());
             d = &b.boots.back();
