@@ -23,6 +23,7 @@
 #include "lightmodeset.h"
 #include "updateengine.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -223,6 +224,7 @@ private:
     u8 m_firstPlacement = 1;
     bool m_upToDate = false;
     bool m_offerWaiting = false;
+    QElapsedTimer m_offerWaited;   // since the offer began to wait
     QTimer *m_offerRetry = nullptr;
 };
 

@@ -22,6 +22,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <utility>
+
 int g_transitionMode = 0;
 QString g_textNoRecieve, g_textNoUSB, g_textError, g_textMultiMouse, g_textMultiDongle;
 unsigned char g_pairQueryOnline = 0;
@@ -32,6 +34,9 @@ UpdateEngine *engine()
 {
     return UpdateEngine::instance();
 }
+
+// How long an update offer waits for the device page's scan at most.
+constexpr qint64 kScanWaitMs = 10000;
 
 // A run goes on, its steps are still winding down, or its end view waits
 // for the user: the dialog shows it.
@@ -128,7 +133,9 @@ void FormSetting::SlotButtonclick()
 
 void FormSetting::SlotUpdateFrame(bool IsVis)
 {
-    m_offerWaiting = false;
+    // An offer made while another waits goes on waiting from then.
+    if (!std::exchange(m_offerWaiting, false))
+        m_offerWaited.invalidate();
     if (!IsVis) {
         // Only the user closes a run's dialog, also once it shows the end.
         if (g_updateRepairDialog && !engine()->dialogHeld())
@@ -144,6 +151,8 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     if (!offerCanShow()) {
         // Asked again shortly, while the device page is shown.
         if (g_devicePageActive == 1) {
+            if (!m_offerWaited.isValid())
+                m_offerWaited.start();
             m_offerWaiting = true;
             m_offerRetry->start();
         }
@@ -160,11 +169,13 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
 bool FormSetting::offerCanShow() const
 {
     // The check answers for the devices the device page's scan lists:
-    // before that scan it would tell of devices that are not there. A
-    // notice that is up (the device's settings being read) is not covered
-    // by the offer.
+    // before that scan it would tell of devices that are not there (a scan
+    // that does not come holds the offer back only for a while). A notice
+    // that is up (the device's settings being read) is not covered by the
+    // offer.
+    const bool listed = g_deviceListCurrent || (m_offerWaited.isValid() && m_offerWaited.elapsed() > kScanWaitMs);
     const QWidget *modal = QApplication::activeModalWidget();
-    return g_deviceListCurrent && (!modal || modal == g_updateRepairDialog);
+    return listed && (!modal || modal == g_updateRepairDialog);
 }
 
 // ---- The run -------------------------------------------------------------------------------
