@@ -129,7 +129,7 @@ QVector<LanguagePage> buildPages()
     pages.append({"AutoRepair",
                   {"ToolText", "Cancel", "NoDevice", "SameDevice", "NewHong_2", "NoRecieve",
                    "NoUSB", "Error", "FileError", "Error2", "MultiMouse", "MultiDongle",
-                   "ReadyUpdate"},
+                   "ReadyUpdate", "StillWriting"},
                   &g_langAutoRepair});
     pages.append({"SameMacro", {"label"}, &g_langSameMacro});
     pages.append({"RePair", {"label"}, &g_langRePair});

@@ -31,6 +31,7 @@ QByteArray g_devicePathUtf8;
 const char *g_deviceHandle = kEmptyPath;
 const char kDummyDeviceHandle[] = "a";
 QList<DeviceAllInfo> g_deviceList;
+bool g_deviceListCurrent = false;
 
 void setDeviceHandlePath(const QByteArray &path)
 {
@@ -101,6 +102,7 @@ void resetDeviceState()
     g_devicePathUtf8.clear();
     g_deviceHandle = kEmptyPath;
     g_deviceList.clear();
+    g_deviceListCurrent = false;
     g_deviceOnline = g_lastStartedOnline = g_workerReadPending = 0;
     g_deviceDataLoaded = g_deviceLost = g_rereadRequested = 0;
     g_paramReloadPending = g_clearKeyRecords = g_skipDongleQuery = 0;

@@ -73,12 +73,20 @@ QString firmwareFolder()
 
 namespace {
 
+// An image is its header and the firmware after it: a file no longer than
+// the header holds nothing to write.
+bool holdsFirmware(qint64 size)
+{
+    return size > kFirmwareHeaderSize;
+}
+
 // The header of one file of the folder: its first bytes only, so that a
-// search through large files stays quick.
+// search through large files stays quick. A file without a body gives an
+// invalid header, like a file too short for one.
 FirmwareHeader readHeaderOf(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || !holdsFirmware(file.size()))
         return FirmwareHeader();
     return parseFirmwareHeader(file.read(kFirmwareHeaderSize));
 }
@@ -141,7 +149,7 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
-    if (!sameHeader(parseFirmwareHeader(bytes), chosenHeader))
+    if (!holdsFirmware(bytes.size()) || !sameHeader(parseFirmwareHeader(bytes), chosenHeader))
         return false;
     chosenImage->append(bytes);
     return true;

@@ -65,8 +65,9 @@ enum class FirmwareSearchMode {
 // the last one wins. An empty device version makes every fitting image new.
 // The two modes that stop at an equal number do so only where both texts
 // are decimal numbers (1.05 and 1.5), so that all modes agree on the
-// versions devices report. A file that cannot be opened is skipped. An
-// empty model name fits no image. Only the headers are read, and the chosen
+// versions devices report. A file that cannot be opened is skipped, and so
+// is a file no longer than its header (no firmware in it). An empty model
+// name fits no image. Only the headers are read, and the chosen
 // file whole.
 // `chosen`, when given, receives the chosen image's bytes (and is emptied
 // first); the bytes are shared, so a run that holds a copy keeps its image

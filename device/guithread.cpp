@@ -117,14 +117,31 @@ namespace {
 
 // GUI thread only.
 int s_pauseDepth = 0;
+bool s_heldUntilReleased = false;
 QVector<void (*)()> s_heldWork;
+
+bool holding()
+{
+    return s_pauseDepth > 0 || s_heldUntilReleased;
+}
 
 void runOrHold(void (*work)())
 {
-    if (s_pauseDepth > 0)
-        s_heldWork.append(work);
-    else
+    // Each piece of work looks at the bus afresh: once is enough, however
+    // many changes came while it waited.
+    if (!holding())
         work();
+    else if (!s_heldWork.contains(work))
+        s_heldWork.append(work);
+}
+
+void releaseHeldWork()
+{
+    if (holding())
+        return;
+    // Queued, not run here: the work comes after the handler that released it.
+    for (void (*work)() : std::exchange(s_heldWork, {}))
+        postToGuiThread([work] { runOrHold(work); });
 }
 
 } // namespace
@@ -138,9 +155,12 @@ void pauseHoldingDeviceChanges(int ms)
 {
     ++s_pauseDepth;
     waitWithEvents(ms, QEventLoop::ExcludeUserInputEvents);
-    if (--s_pauseDepth > 0)
-        return;
-    // Queued, not run here: the work comes after the handler that paused.
-    for (void (*work)() : std::exchange(s_heldWork, {}))
-        postToGuiThread([work] { runOrHold(work); });
+    --s_pauseDepth;
+    releaseHeldWork();
+}
+
+void holdDeviceChanges(bool hold)
+{
+    s_heldUntilReleased = hold;
+    releaseHeldWork();
 }

@@ -41,4 +41,10 @@ void queueDeviceChangeWork(void (*work)());
 // returns, as it would after a sleep. GUI thread only.
 void pauseHoldingDeviceChanges(int ms);
 
+// Holds device-change work from now until it is called with false (an
+// update's end view waits for the user: what the bus did meanwhile is
+// looked at once the user has seen how the update ended). The held work
+// then runs after the caller returns, each piece once. GUI thread only.
+void holdDeviceChanges(bool hold);
+
 #endif // GUITHREAD_H

@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 int g_updateReceiverClass = 0;
 int g_updateMid = 0;
@@ -36,6 +38,20 @@ QStringList g_repairFailInfo;
 namespace {
 
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
+
+// The watchdog's time: QUZ_UPDATE_WATCHDOG_MS when it names a positive
+// number of milliseconds, else ten minutes.
+qint64 watchdogMsFromEnvironment()
+{
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("QUZ_UPDATE_WATCHDOG_MS").toLongLong(&ok);
+    return ok && ms > 0 ? ms : kDefaultWatchdogMs;
+}
+
+int timerInterval(qint64 ms)
+{
+    return int(qBound<qint64>(1, ms, std::numeric_limits<int>::max()));
+}
 
 int &stateOf(int deviceCode)
 {
@@ -77,7 +93,7 @@ UpdateEngine::UpdateEngine()
     : m_watchdog(new QTimer)
 {
     m_watchdog->setSingleShot(true);
-    m_watchdog->setInterval(int(kDefaultWatchdogMs));
+    m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     connect(m_watchdog.get(), &QTimer::timeout, this, &UpdateEngine::watchdogExpired);
 }
 
@@ -91,8 +107,11 @@ void UpdateEngine::reset()
     m_runningImage.clear();
     m_heldImages.clear();
     m_unanswered = 0;
+    m_stepOpen = false;
+    m_givenUpCode = 0;
+    dismissEndView();
     m_watchdog->stop();
-    m_watchdog->setInterval(int(kDefaultWatchdogMs));
+    m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     m_updateNotNeeded = m_mouseUpdateNotNeeded = false;
     m_mouseCheckRunning = m_receiverCheckRunning = false;
     m_step = 0;
@@ -110,7 +129,7 @@ void UpdateEngine::reset()
 
 void UpdateEngine::setWatchdogMs(qint64 ms)
 {
-    m_watchdog->setInterval(int(ms > 0 ? ms : kDefaultWatchdogMs));
+    m_watchdog->setInterval(timerInterval(ms > 0 ? ms : watchdogMsFromEnvironment()));
 }
 
 void UpdateEngine::beginRun(Flavour flavour)
@@ -126,6 +145,7 @@ int UpdateEngine::handToUpdater(const QByteArray &image)
     m_runningImage = image;
     m_heldImages.append(image);
     ++m_unanswered;
+    m_stepOpen = true;
     m_watchdog->start();
     return UsbUpgrade_Start(reinterpret_cast<const unsigned char *>(m_runningImage.constData()),
                             &UpdateEngine::updaterCallback, 10000);
@@ -149,32 +169,63 @@ void UpdateEngine::handleEvent(const QByteArray &event)
     const int subKind = quint8(event.at(1));
     const int value = quint8(event.at(2));
     if (subKind == 1) {
-        if (m_watchdog->isActive())
-            m_watchdog->start();
+        // Progress counts only for the step that waits for it: a step given
+        // up on moves no bar.
+        if (!m_stepOpen)
+            return;
+        m_watchdog->start();
         if (m_flavour == Flavour::Settings)
             settingsProgress(value);
         else
             repairProgress(value);
     } else if (subKind == 2) {
+        const bool ownEnd = m_stepOpen;
+        if (m_unanswered > 0 && --m_unanswered == 0)
+            m_heldImages.clear();
+        if (!ownEnd) {
+            lateEnd(value == 1);
+            return;
+        }
+        m_stepOpen = false;
         // A step that goes on with the next image starts the watchdog again.
         m_watchdog->stop();
         if (m_flavour == Flavour::Settings)
             settingsEnd(value == 1);
         else
             repairEnd(value == 1);
-        if (m_unanswered > 0 && --m_unanswered == 0)
-            m_heldImages.clear();
+    }
+}
+
+void UpdateEngine::lateEnd(bool success)
+{
+    // The end of a step given up on, or of none at all: the run it belonged
+    // to is over and the user has been told so. It starts, arms or chains
+    // nothing and changes no run's view. A write that ended well after all
+    // leaves its device working: the failure the step recorded no longer
+    // holds.
+    const int code = std::exchange(m_givenUpCode, 0);
+    if (!success || code == 0 || m_unanswered > 0)
+        return;
+    const QStringList record = readUpdateFailFields();
+    if (!record.isEmpty() && record.at(0).toInt(nullptr, 10) == code) {
+        removeUpdateFailInfo();
+        PostMsg::instance()->postUpDateButton(true);
     }
 }
 
 void UpdateEngine::watchdogExpired()
 {
     // The updater has not been heard of for the watchdog's time: its step
-    // ends as failed. Its image stays held: it has not answered.
-    if (m_flavour == Flavour::Settings)
+    // ends as failed. It may still be writing: its image stays held, and no
+    // new run starts until its end event has come.
+    m_stepOpen = false;
+    if (m_flavour == Flavour::Settings) {
+        m_givenUpCode = g_updatingDeviceCode;
         failSettingsStep();
-    else
+    } else {
+        m_givenUpCode = g_repairStage == 0 ? kReceiverDeviceCode : kMouseDeviceCode;
         failRepairStep();
+    }
 }
 
 void UpdateEngine::recordFailure(int deviceCode, int receiverClass, int cid, int mid)
@@ -187,6 +238,8 @@ void UpdateEngine::recordFailure(int deviceCode, int receiverClass, int cid, int
 
 UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QString &mouseShown)
 {
+    if (earlierStepWriting())
+        return UpdateReason::StillWriting;
     g_updateReceiverClass = 0;
     m_failedWasMouse = false;
     const QStringList record = readUpdateFailFields();
@@ -295,6 +348,10 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
     // A run that goes on is not started twice.
     if (runInProgress())
         return Armed::Nothing;
+    if (earlierStepWriting()) {
+        emit runEndedWithout(UpdateReason::StillWriting);
+        return Armed::Nothing;
+    }
     beginRun(Flavour::Settings);
     m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
 
@@ -366,8 +423,9 @@ void UpdateEngine::continueRun()
 
 void UpdateEngine::armRun(int deviceCode)
 {
-    // The dialog's run writes a device: nothing else starts beside it.
-    if (runInProgress() && m_flavour == Flavour::Repair)
+    // The dialog's run writes a device, or a step given up on may still
+    // write one: nothing else starts beside it.
+    if ((runInProgress() && m_flavour == Flavour::Repair) || earlierStepWriting())
         return;
     // A step armed without the user's confirmation (a run continued) is a
     // run all the same.
@@ -617,15 +675,45 @@ void UpdateEngine::showStepEnd(int deviceCode)
 void UpdateEngine::showSettingsEnd(int view)
 {
     m_endShown = true;
-    g_repairUpgradeStarted = 0;
+    endRun();
     PostMsg::instance()->postProgress(0, view);
 }
 
 void UpdateEngine::endWithoutFlashing(UpdateReason reason)
 {
     m_endShown = true;
-    g_repairUpgradeStarted = 0;
+    endRun();
     emit runEndedWithout(reason);
+}
+
+void UpdateEngine::endRun()
+{
+    g_repairUpgradeStarted = 0;
+    // The dialog on screen shows how the run ended until the user dismisses
+    // it: what the bus does meanwhile waits.
+    if (!m_viewsOnScreen.isEmpty() && !m_endViewUp) {
+        m_endViewUp = true;
+        holdDeviceChanges(true);
+    }
+}
+
+void UpdateEngine::viewShown(const QObject *view, bool shown)
+{
+    if (shown) {
+        m_viewsOnScreen.insert(view);
+        return;
+    }
+    m_viewsOnScreen.remove(view);
+    if (m_viewsOnScreen.isEmpty())
+        dismissEndView();
+}
+
+void UpdateEngine::dismissEndView()
+{
+    if (!m_endViewUp)
+        return;
+    m_endViewUp = false;
+    holdDeviceChanges(false);
 }
 
 void UpdateEngine::settingsProgress(int percent)
@@ -686,6 +774,10 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     RepairPlan plan = current;
     plan.offered = false;
     plan.reason = UpdateReason::None;
+    if (earlierStepWriting()) {
+        plan.reason = UpdateReason::StillWriting;
+        return plan;
+    }
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     if (g_repairFailInfo.size() != 4)
         return plan;
@@ -812,6 +904,10 @@ RepairPlan UpdateEngine::planAutomaticUpdate(const RepairPlan &current)
     plan.ready = false;
     plan.offered = false;
     plan.reason = UpdateReason::None;
+    if (earlierStepWriting()) {
+        plan.reason = UpdateReason::StillWriting;
+        return plan;
+    }
     if (g_shownDevices.size() != 1) {
         plan.reason = UpdateReason::NoDevice;
         return plan;
@@ -852,6 +948,8 @@ int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
 {
     if (runInProgress())
         return -2;
+    if (earlierStepWriting())
+        return -3;
     if (!plan.ready)
         return -1;
     beginRun(Flavour::Repair);
@@ -950,8 +1048,8 @@ void UpdateEngine::failRepairStep()
 void UpdateEngine::endRepairRun()
 {
     g_upgradeIdle = 1;
-    g_repairUpgradeStarted = 0;
     m_automatic = false;
+    endRun();
 }
 
 void resetUpdateRunState()

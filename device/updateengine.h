@@ -37,6 +37,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -66,7 +67,8 @@ enum class UpdateReason {
     SameDevice,    // several devices would take the image
     WiredMode,     // the mouse step found no mouse on its cable
     VersionNew,    // every device already runs the images of "bin"
-    FileError      // "bin" holds no image for the device
+    FileError,     // "bin" holds no image for the device
+    StillWriting   // a step given up on may still be writing its device
 };
 
 // What the update and repair dialog's check decided for one dialog.
@@ -120,12 +122,29 @@ public:
     // end view: while true, no dialog closes and no check replaces the run's
     // view.
     bool runInProgress() const { return g_repairUpgradeStarted != 0; }
+    // The run's end view (success, failure, or why nothing was flashed)
+    // stays on screen until the user dismisses it: the dialog belongs to
+    // the run from the user's confirmation until then. No check replaces
+    // its view, nothing but the user closes it, and device changes wait
+    // (they are looked at once it is dismissed).
+    bool dialogHeld() const { return runInProgress() || m_endViewUp; }
+    // An update dialog came on screen or went off it. A run ends in an end
+    // view only while one is on screen; the end view is dismissed when the
+    // last one goes.
+    void viewShown(const QObject *view, bool shown);
     // The image of the step the updater writes or wrote last.
     QByteArray runningImage() const { return m_runningImage; }
     // Every image handed to the updater whose start has not yet been
     // answered by an end event: the library reads an image while it writes
     // it, and a step the watchdog ended may still be writing.
     const QList<QByteArray> &heldImages() const { return m_heldImages; }
+    // A step the engine gave up on (its updater fell silent for the
+    // watchdog's time) has not answered yet and may still be writing its
+    // device. Until its end event comes no run starts: the updater's events
+    // name no run, and a late end would count for the new one. Its end
+    // event, when it comes, starts, arms and shows nothing; an end event of
+    // no step at all is dropped the same way.
+    bool earlierStepWriting() const { return m_unanswered > (m_stepOpen ? 1 : 0); }
 
     // ---- The settings page ----------------------------------------------------------
     // What the update dialog offers for the listed devices and the failure
@@ -170,8 +189,9 @@ public:
     RepairPlan planAutomaticUpdate(const RepairPlan &current);
     // Starts the dialog's run: the receiver image when the receiver runs
     // another version, else the mouse image. -1 when there is nothing to
-    // flash (the run ends at once), -2 while another run is in progress,
-    // else what the updater's start answered.
+    // flash (the run ends at once), -2 while another run is in progress, -3
+    // while a step given up on may still be writing, else what the
+    // updater's start answered.
     int startRepairRun(const RepairPlan &plan, bool automatic);
 
     // The one callback handed to the updater (the library's thread).
@@ -194,8 +214,12 @@ private:
     void beginRun(Flavour flavour);
     int handToUpdater(const QByteArray &image);
     void handleEvent(const QByteArray &event);
+    void lateEnd(bool success);
     void watchdogExpired();
     void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
+    // The run is over: its end view holds the dialog.
+    void endRun();
+    void dismissEndView();
     void showSettingsEnd(int view);
     // The settings page's run ends with nothing flashed: the dialog says why.
     void endWithoutFlashing(UpdateReason reason);
@@ -227,6 +251,10 @@ private:
     QByteArray m_runningImage;
     QList<QByteArray> m_heldImages;
     int m_unanswered = 0;        // starts not yet answered by an end event
+    bool m_stepOpen = false;     // the run waits for the end of its last start
+    int m_givenUpCode = 0;       // the device of the step the watchdog ended
+    bool m_endViewUp = false;
+    QSet<const QObject *> m_viewsOnScreen;
     std::unique_ptr<QTimer> m_watchdog;
 
     // The settings page's run.

@@ -243,6 +243,7 @@ void Worker::SlotCheckOnline()
 void Worker::SlotSelectMouseInfo(DeviceAllInfo info)
 {
     g_selectedDevice = info;
+    g_deviceListCurrent = false;
     g_deviceCachePath = deviceCacheFileName(info.cid, info.mid);
 }
 
@@ -271,6 +272,7 @@ void Worker::scanDevices()
     g_deviceList.clear();
 
     findDevices(vid, readFamilyPids().searchOrder());
+    g_deviceListCurrent = true;
 
     if (g_deviceList.isEmpty()) {
         if (!updateRunning()) {

@@ -29,6 +29,8 @@ namespace {
 // the page is light, so the choice must not be told by a pale colour.
 const char kLanguageChosen[] = "QPushButton{border:0px;background-image: transparent;color: rgb(%1);}";
 const char kLanguageOther[] = "QPushButton{border:0px;background-image: transparent;color: rgb(88,90,92);}";
+// How soon an update offer that waits is asked again.
+constexpr int kOfferRetryMs = 200;
 } // namespace
 
 FormSetting::FormSetting(QWidget *parent)
@@ -99,6 +101,13 @@ FormSetting::FormSetting(QWidget *parent)
     g_mouseCheckTimer = new QTimer(this);
     g_mouseCheckTimer->setInterval(1000);
     connect(g_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
+    m_offerRetry = new QTimer(this);
+    m_offerRetry->setSingleShot(true);
+    m_offerRetry->setInterval(kOfferRetryMs);
+    connect(m_offerRetry, &QTimer::timeout, this, [this] {
+        if (m_offerWaiting)
+            SlotUpdateFrame(true);
+    });
     UpdateEngine *engine = UpdateEngine::instance();
     connect(engine, &UpdateEngine::stepShown, this, &FormSetting::showStepEnd);
     connect(engine, &UpdateEngine::deviceWarning, this, &FormSetting::showDeviceWarning);
@@ -168,16 +177,19 @@ void FormSetting::SlotAllLanguage(int index)
     ui->label_4->setText(langText(g_langScreenInfo, index, 8));
 
     m_textReceive = langText(g_langFormSetting, index, 7);
-    ui->Receive_2->setText(m_textReceive);
     g_updateWarningText = langText(g_langFormSetting, index, 14);
     m_textNoDevice = langText(g_langFormSetting, index, 15);
     m_textSameDevice = langText(g_langFormSetting, index, 17);
     m_textVerNew = langText(g_langFormSetting, index, 18);
+    // The update button keeps what it says, in the new language.
+    showUpToDate(m_upToDate);
     g_textNoRecieve = langText(g_langFormSetting, index, 23);
     g_textNoUSB = langText(g_langFormSetting, index, 24);
     g_textError = langText(g_langFormSetting, index, 25);
     g_textMultiMouse = langText(g_langFormSetting, index, 26);
     g_textMultiDongle = langText(g_langFormSetting, index, 27);
+    // The update dialog's own text: the page shows it in that dialog.
+    m_textStillWriting = langText(g_langAutoRepair, index, 13);
 }
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)

@@ -23,6 +23,7 @@
 #include "lightmodeset.h"
 #include "updateengine.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -30,6 +31,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QTimer;
 class UpDateRepair;
 class UpDateWarning;
 
@@ -178,11 +180,17 @@ private:
     void placeUpdateDialog(int dx, int dy);
     // The check and the dialog shown for it (update button, SlotUpdateFrame).
     void openUpdateDialog();
+    // An offer (SlotUpdateFrame) shows once the devices it answers for are
+    // listed and no notice is up; until then it waits and is asked again.
+    bool offerCanShow() const;
     // The receiver's and the mouse's firmware version as the page shows
     // them: the labels show these, and a check or an update run compares the
     // images against them.
     void showReceiverVersion(const QString &version);
     void showMouseVersion(const QString &version);
+    // The update button says "up to date" (no newer firmware for the
+    // devices) or offers the update, in the current language.
+    void showUpToDate(bool upToDate);
     // What the engine tells the page: the end of a step, a warning to show
     // at once, and a run that ended without flashing anything.
     void showStepEnd(int deviceCode, int state);
@@ -207,12 +215,17 @@ private:
     QString m_textSameDevice;
     QString m_textVerNew;
     QString m_textReceive;
+    QString m_textStillWriting;
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;
     // The product's selection colour: the chosen language's button.
     QString m_selectColor;
     u8 m_firstPlacement = 1;
+    bool m_upToDate = false;
+    bool m_offerWaiting = false;
+    QElapsedTimer m_offerWaited;   // since the offer began to wait
+    QTimer *m_offerRetry = nullptr;
 };
 
 // The settings page's program-wide values: the product's transition mode

@@ -17,8 +17,11 @@
 #include "updaterepair.h"
 #include "updatewarning.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <utility>
 
 int g_transitionMode = 0;
 QString g_textNoRecieve, g_textNoUSB, g_textError, g_textMultiMouse, g_textMultiDongle;
@@ -31,10 +34,14 @@ UpdateEngine *engine()
     return UpdateEngine::instance();
 }
 
-// A run goes on, or its steps are still winding down: the dialog shows it.
+// How long an update offer waits for the device page's scan at most.
+constexpr qint64 kScanWaitMs = 10000;
+
+// A run goes on, its steps are still winding down, or its end view waits
+// for the user: the dialog shows it.
 bool updateBusy()
 {
-    return engine()->runInProgress() || g_firmwareUpdating || g_upgradeIdle == 0;
+    return engine()->dialogHeld() || g_firmwareUpdating || g_upgradeIdle == 0;
 }
 } // namespace
 
@@ -49,6 +56,7 @@ QString FormSetting::reasonText(UpdateReason reason) const
     case UpdateReason::SameDevice: return m_textSameDevice;
     case UpdateReason::WiredMode: return g_updateWarningText;
     case UpdateReason::VersionNew: return m_textVerNew;
+    case UpdateReason::StillWriting: return m_textStillWriting;
     case UpdateReason::None: return QString();
     case UpdateReason::Error:
     case UpdateReason::FileError: break;
@@ -87,7 +95,7 @@ void FormSetting::openUpdateDialog()
         dialog->showReadyView();
         dialog->show();
     } else if (engine()->updateNotNeeded()) {
-        ui->Receive_2->setText(m_textVerNew);
+        showUpToDate(true);
     } else {
         dialog->show();
     }
@@ -96,7 +104,8 @@ void FormSetting::openUpdateDialog()
 void FormSetting::on_Receive_2_clicked()
 {
     m_firstPlacement = 0;
-    if (ui->Receive_2->text() == m_textVerNew)
+    m_offerWaiting = false;
+    if (m_upToDate)
         return;
     if (updateBusy())
         return;
@@ -108,8 +117,9 @@ void FormSetting::on_Receive_2_clicked()
 
 void FormSetting::SlotCheckUpdate()
 {
-    // A run's view is not replaced by a check.
-    if (engine()->runInProgress())
+    // A run's view, and its end view until the user dismisses it, is not
+    // replaced by a check.
+    if (engine()->dialogHeld())
         return;
     if (ChechIsUpDate())
         g_updateRepairDialog->showReadyView();
@@ -122,23 +132,49 @@ void FormSetting::SlotButtonclick()
 
 void FormSetting::SlotUpdateFrame(bool IsVis)
 {
+    // An offer made while another waits goes on waiting from then.
+    if (!std::exchange(m_offerWaiting, false))
+        m_offerWaited.invalidate();
     if (!IsVis) {
-        // Closing goes through the dialog's close, which a run refuses.
-        if (g_updateRepairDialog)
+        // Only the user closes a run's dialog, also once it shows the end.
+        if (g_updateRepairDialog && !engine()->dialogHeld())
             g_updateRepairDialog->close();
         return;
     }
-    // A new check would put the ready view over the run's progress.
-    if (updateBusy())
+    // A new check would put the ready view over the run's progress; and
+    // while a step given up on may still write, nothing is offered.
+    if (updateBusy() || engine()->earlierStepWriting())
         return;
-    if (ui->Receive_2->text() == m_textVerNew)
+    if (m_upToDate)
         return;
+    if (!offerCanShow()) {
+        // Asked again shortly, while the device page is shown.
+        if (g_devicePageActive == 1) {
+            if (!m_offerWaited.isValid())
+                m_offerWaited.start();
+            m_offerWaiting = true;
+            m_offerRetry->start();
+        }
+        return;
+    }
     engine()->clearUpdateNotNeeded();
     if (m_firstPlacement)
         placeUpdateDialog(75, 75);
     else
         placeUpdateDialog(1, -14);
     openUpdateDialog();
+}
+
+bool FormSetting::offerCanShow() const
+{
+    // The check answers for the devices the device page's scan lists:
+    // before that scan it would tell of devices that are not there (a scan
+    // that does not come holds the offer back only for a while). A notice
+    // that is up (the device's settings being read) is not covered by the
+    // offer.
+    const bool listed = g_deviceListCurrent || (m_offerWaited.isValid() && m_offerWaited.elapsed() > kScanWaitMs);
+    const QWidget *modal = QApplication::activeModalWidget();
+    return listed && (!modal || modal == g_updateRepairDialog);
 }
 
 // ---- The run -------------------------------------------------------------------------------
@@ -224,7 +260,7 @@ void FormSetting::showStepEnd(int deviceCode, int state)
         return;
     }
     if (state == UpdateNothingNew)
-        ui->Receive_2->setText(m_textVerNew);
+        showUpToDate(true);
     if (state == UpdateNothingNew || state == UpdateSucceeded)
         setUpToDateStyle();
 }
@@ -311,11 +347,11 @@ void FormSetting::SetVer(int index)
         engine()->clearDeferredWarning(kMouseDeviceCode);
         break;
     case 3:
-        ui->Receive_2->setText(m_textReceive);
+        showUpToDate(false);
         break;
     case 4:
     case 5:
-        ui->Receive_2->setText(m_textReceive);
+        showUpToDate(false);
         ui->toolButton_2->setVisible(true);
         engine()->forgetChecks();
         if (index == 5) {
@@ -347,7 +383,13 @@ void FormSetting::showMouseVersion(const QString &version)
 
 void FormSetting::SetVerText()
 {
-    ui->Receive_2->setText(m_textVerNew);
+    showUpToDate(true);
+}
+
+void FormSetting::showUpToDate(bool upToDate)
+{
+    m_upToDate = upToDate;
+    ui->Receive_2->setText(upToDate ? m_textVerNew : m_textReceive);
 }
 
 void FormSetting::SlotGetRealVer()

@@ -64,6 +64,7 @@ UpDateRepair::~UpDateRepair()
 {
     if (this == g_updateRepairDialog)
         g_updateDialogShown = false;
+    UpdateEngine::instance()->viewShown(this, false);
     delete ui;
 }
 
@@ -72,6 +73,8 @@ void UpDateRepair::setVisible(bool visible)
     QDialog::setVisible(visible);
     if (this == g_updateRepairDialog)
         g_updateDialogShown = isVisible();
+    // Closing the dialog is how the user dismisses a run's end view.
+    UpdateEngine::instance()->viewShown(this, isVisible());
 }
 
 void UpDateRepair::scaleFonts(QWidget *widget, double factor)
@@ -100,6 +103,7 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textMultiMouse = langText(g_langAutoRepair, index, 10);
     m_textMultiDongle = langText(g_langAutoRepair, index, 11);
     m_textReadyUpdate = langText(g_langAutoRepair, index, 12);
+    m_textStillWriting = langText(g_langAutoRepair, index, 13);
     m_textUpdateNotMove = langText(g_langProgress, index, 0);
     m_textUpDateSuccess = langText(g_langProgress, index, 1);
     m_textUpDateFail = langText(g_langProgress, index, 2);
@@ -260,6 +264,7 @@ void UpDateRepair::showReason(UpdateReason reason)
     case UpdateReason::MultiDongle: text = m_textMultiDongle; break;
     case UpdateReason::SameDevice: text = m_textSameDevice; break;
     case UpdateReason::FileError: text = m_textFileError; break;
+    case UpdateReason::StillWriting: text = m_textStillWriting; break;
     case UpdateReason::None: return;
     case UpdateReason::NoDevice:
     case UpdateReason::Error:
@@ -279,8 +284,9 @@ bool UpDateRepair::checkRepair()
 
 void UpDateRepair::SlotRepairCheckUpdate()
 {
-    // A run's view is not replaced by a check.
-    if (UpdateEngine::instance()->runInProgress())
+    // A run's view, and its end view until the user dismisses it, is not
+    // replaced by a check.
+    if (UpdateEngine::instance()->dialogHeld())
         return;
     if (checkRepair())
         showReadyView();
@@ -304,6 +310,8 @@ void UpDateRepair::runRepairUpdate()
     const int started = UpdateEngine::instance()->startRepairRun(m_plan, m_autoUpdate != 0);
     if (started == -1)
         showReason(UpdateReason::FileError);
+    if (started == -3)
+        showReason(UpdateReason::StillWriting);
     if (started >= 0)
         m_plan.ready = started != 0;
 }
@@ -324,7 +332,11 @@ unsigned char UpDateRepair::rePairMouse()
 
 void UpDateRepair::finishAndClose()
 {
-    restartEventServer();
+    // The device page takes its device server back from the updater. The
+    // device list runs none: a server left running there would offer
+    // updates for a page nobody sees whenever that device comes back.
+    if (g_devicePageActive == 1)
+        restartEventServer();
     PostMsg::instance()->postSetLabelVerB();
     QDialog::reject();
 }

@@ -114,6 +114,7 @@ private:
     QString m_textUpdateNotMove, m_textUpDateSuccess, m_textUpDateFail;
     QString m_textNewHong2, m_textCancel, m_textNoDevice, m_textSameDevice, m_textNoRecieve, m_textNoUSB;
     QString m_textFileError, m_textMultiMouse, m_textMultiDongle, m_textReadyUpdate, m_textRepairDevice;
+    QString m_textStillWriting;
 };
 
 #endif // UPDATEREPAIR_H

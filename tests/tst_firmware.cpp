@@ -248,7 +248,7 @@ private slots:
     // version a device reports.
     void searchesAgree_data()
     {
-        QTest::addColumn<QStringList>("files");   // name:version, or name:unreadable
+        QTest::addColumn<QStringList>("files");   // name:version[/file size], or name:unreadable
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("chosen");      // file A and the twin choose; empty: none
         QTest::addColumn<bool>("answerB");
@@ -257,6 +257,9 @@ private slots:
         QTest::newRow("unreadable file after the image") << QStringList{"a.bin:0x106", "z.bin:unreadable"} << "v1.05"
                                                          << "a.bin" << true;
         QTest::newRow("only an unreadable file") << QStringList{"a.bin:unreadable"} << "v1.05" << "" << false;
+        QTest::newRow("a header without firmware after it")
+            << QStringList{"a.bin:0x106", "b.bin:0x107/728"} << "v1.05" << "a.bin" << true;
+        QTest::newRow("only a header") << QStringList{"a.bin:0x106/728"} << "v1.05" << "" << false;
         QTest::newRow("hexadecimal minors: v1.0A, image v1.0B") << QStringList{"x.bin:0x10B"} << "v1.0A" << "x.bin"
                                                                 << true;
         QTest::newRow("hexadecimal minor against a decimal one") << QStringList{"x.bin:0x10B"} << "v1.05" << "x.bin"
@@ -280,7 +283,9 @@ private slots:
                     QSKIP("no unreadable file can be made here");
                 continue;
             }
-            written[name] = makeImage(what.toUInt(nullptr, 16), 211, 33, 1, "QZR-4K");
+            const int size = what.section('/', 1).toInt();
+            written[name] = makeImage(what.section('/', 0, 0).toUInt(nullptr, 16), 211, 33, 1, "QZR-4K",
+                                      size ? size : kFirmwareHeaderSize + 32);
             writeImage(name, written[name]);
         }
         QCOMPARE(FormSetting::isNewFirmwareInBin(211, device, "QZR-4K", 33, 1), !chosen.isEmpty());

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <algorithm>
@@ -54,10 +55,36 @@ int onChange()
     return 0;
 }
 
+// A device the user pulls when the write reaches a percentage.
+std::string g_pullId;
+int g_pullAt = -1;
+
 void onUpgrade(const unsigned char *event)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_upgrade.emplace_back(event, event + 3);
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_upgrade.emplace_back(event, event + 3);
+    }
+    if (event[1] == 1 && event[2] == g_pullAt)
+        hidsim::plug(g_pullId.c_str(), false);
+}
+
+// Runs lines the way another process steers the bench: through the command
+// file, which the library removes once it has run them.
+bool runControlLines(const QString &file, const QByteArray &lines)
+{
+    QFile f(file + ".new");
+    if (!f.open(QIODevice::WriteOnly) || f.write(lines) != lines.size())
+        return false;
+    f.close();
+    QFile::remove(file);
+    if (!QFile::rename(file + ".new", file))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (QFile::exists(file) && waited.elapsed() < 5000)
+        QThread::msleep(10);
+    return !QFile::exists(file);
 }
 
 std::vector<Event> takeEvents()
@@ -118,6 +145,8 @@ std::vector<unsigned char> firmware(int code, int mid, int version, const char *
     f[20] = u8(code);
     f[21] = 0x21;
     f[22] = u8(mid);
+    f[24] = u8(f.size() - 728);   // the body's length
+    f[25] = u8((f.size() - 728) >> 8);
     std::memcpy(f.data() + 87, model, std::strlen(model));
     return f;
 }
@@ -130,9 +159,18 @@ class TestHidUsb : public QObject {
 private:
     QTemporaryDir m_state;
 
+    QString controlFile() const { return m_state.path() + "/control"; }
+
 private slots:
+    void initTestCase()
+    {
+        // Read when the library first starts up.
+        qputenv("HIDUSB_SIM_CONTROL", controlFile().toUtf8());
+    }
+
     void init()
     {
+        g_pullAt = -1;
         hidsim::setStateDir(m_state.path().toUtf8().constData());
         QVERIFY(hidsim::reset());
         hidsim::setTimeScale(0);
@@ -517,41 +555,6 @@ private slots:
         QCOMPARE(UsbFinderC_GetVersion(path("R1").c_str()), 0x0105);
         QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find("success") != std::string::npos);
 
-        // Failing at 40 %: the mouse is left waiting in update mode.
-        img = firmware(210, 1, 0x0107, "QZM-Q1");
-        hidsim::failUpdateAt(40);
-        UsbUpgrade_Start(img.data(), onUpgrade, 10000);
-        QVERIFY(hidsim::waitIdle());
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            steps.swap(g_upgrade);
-            g_upgrade.clear();
-        }
-        QCOMPARE(steps.back(), (std::vector<unsigned char>{7, 2, 0}));
-        QCOMPARE(int(steps[steps.size() - 2][2]), 35);
-        QCOMPARE(hidsim::firmwareVersion("M2"), 0x0106);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), 0);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("R1").c_str())), 1);
-        char **logs = UsbUpgradeC_GetLogs();
-        for (int i = 0; i < 8; ++i)
-            QVERIFY(logs[i]);
-        QVERIFY(std::string(logs[7]).find("failure") != std::string::npos);
-        QCOMPARE(UsbUpgradeC_FindBootDevices(img.data(), &count), 1);
-        QCOMPARE(count, 1);
-
-        // The repair finds it in update mode and brings it back.
-        UsbUpgrade_Start(img.data(), onUpgrade, 10000);
-        QVERIFY(hidsim::waitIdle());
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 1}));
-            g_upgrade.clear();
-        }
-        QCOMPARE(hidsim::firmwareVersion("M2"), 0x0107);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), 1);
-        UsbUpgradeC_FindBootDevices(img.data(), &count);
-        QCOMPARE(count, 0);
-
         // Without a mouse on its cable a mouse image has no target, even
         // with a mouse of its model online behind the receiver.
         QVERIFY(hidsim::plug("M2", false));
@@ -571,6 +574,116 @@ private slots:
         std::lock_guard<std::mutex> lock(g_mutex);
         QCOMPARE(g_upgrade.size(), size_t(1));
         QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 0}));
+    }
+
+    // How the next update of one device goes wrong, set from another
+    // process's command file: what the program hears, what the mouse on its
+    // cable (M2) runs afterwards, and whether it waits in update mode, also
+    // as a restarted program finds it.
+    void updateFaults_data()
+    {
+        QTest::addColumn<QByteArray>("lines");   // the command file
+        QTest::addColumn<QString>("pull");       // pulled when the write reaches 30 %
+        QTest::addColumn<int>("bodyLength");     // of the image handed over
+        QTest::addColumn<int>("lastProgress");   // -1: no progress event
+        QTest::addColumn<int>("end");            // end event's value; -1: none
+        QTest::addColumn<int>("version");        // M2's firmware afterwards
+        QTest::addColumn<bool>("updateMode");
+
+        QTest::newRow("no fault") << QByteArray() << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("failupdate") << QByteArray("failupdate M2 40\n") << "" << 296 << 35 << 0 << 0x105 << true;
+        QTest::newRow("another device's fault")
+            << QByteArray("failupdate R1 40\n") << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("silentupdate") << QByteArray("silentupdate M2 1\n") << "" << 296 << -1 << -1 << 0x106 << false;
+        QTest::newRow("holdupdate") << QByteArray("holdupdate M2 400\n") << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("lines that are no command")
+            << QByteArray("failupdate M2\nfailupdate M2 40 now\nfailupdate M2 140\nsilentupdate M2 2\n"
+                          "holdupdate M2 -5\nfailupdate M9 40\nfail M2 40\n")
+            << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("the cable pulled while it is written")
+            << QByteArray() << "M2" << 296 << 30 << 0 << 0x105 << true;
+        QTest::newRow("another device pulled meanwhile")
+            << QByteArray() << "R1" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("an image without a body") << QByteArray() << "" << 0 << -1 << 0 << 0x105 << false;
+    }
+    void updateFaults()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, pull);
+        QFETCH(int, bodyLength);
+        QFETCH(int, lastProgress);
+        QFETCH(int, end);
+        QFETCH(int, version);
+        QFETCH(bool, updateMode);
+
+        if (!lines.isEmpty())
+            QVERIFY(runControlLines(controlFile(), lines));
+        g_pullId = pull.toStdString();
+        g_pullAt = pull.isEmpty() ? -1 : 30;
+        std::vector<unsigned char> img = firmware(210, 1, 0x0106, "QZM-Q1");
+        img[24] = u8(bodyLength);
+        img[25] = u8(bodyLength >> 8);
+        QElapsedTimer started;
+        started.start();
+        QCOMPARE(int(UsbUpgrade_Start(img.data(), onUpgrade, 10000)), bodyLength ? 1 : 0);
+        // A held end comes late; the device runs its firmware before.
+        const bool held = lines.startsWith("hold");
+        if (held) {
+            QTRY_COMPARE(hidsim::firmwareVersion("M2"), version);
+            std::lock_guard<std::mutex> lock(g_mutex);
+            QVERIFY(started.elapsed() >= 400 || g_upgrade.empty() || g_upgrade.back()[1] != 2);
+        }
+        QVERIFY(hidsim::waitIdle());
+        QVERIFY(!held || started.elapsed() >= 400);
+
+        std::vector<std::vector<unsigned char>> steps;
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            steps.swap(g_upgrade);
+        }
+        int last = -1;
+        int ended = -1;
+        for (const std::vector<unsigned char> &step : steps) {
+            QCOMPARE(ended, -1);   // nothing after the end
+            if (step[1] == 1)
+                last = step[2];
+            else if (step[1] == 2)
+                ended = step[2];
+        }
+        QCOMPARE(last, lastProgress);
+        QCOMPARE(ended, end);
+        QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find(end == 1 || ended < 0 ? "success" : "failure")
+                != std::string::npos);
+        QCOMPARE(hidsim::firmwareVersion("M2"), version);
+        QCOMPARE(hidsim::inUpdateMode("M2"), updateMode);
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), updateMode || pull == "M2" ? 0 : 1);
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x0105);
+        int count = 5;
+        UsbUpgradeC_FindBootDevices(img.data(), &count);
+        QCOMPARE(count, updateMode && pull.isEmpty() ? 1 : 0);
+        // A pulled device comes back as it was left: in update mode.
+        if (!pull.isEmpty()) {
+            QVERIFY(hidsim::plug(pull.toLatin1().constData(), true));
+            count = 5;
+            UsbUpgradeC_FindBootDevices(img.data(), &count);
+            QCOMPARE(count, updateMode ? 1 : 0);
+        }
+        hidsim::restart();
+        QCOMPARE(hidsim::inUpdateMode("M2"), updateMode);
+        count = 5;
+        UsbUpgradeC_FindBootDevices(img.data(), &count);
+        QCOMPARE(count, updateMode ? 1 : 0);
+        count = 5;
+        UsbFinderC_FindHidDevicesByDefaultDeviceId("5A51", "F510", &count);
+        QCOMPARE(count, updateMode ? 0 : 1);
+        // The repair brings it back.
+        g_pullAt = -1;
+        if (updateMode) {
+            UsbUpgrade_Start(img.data(), onUpgrade, 10000);
+            QVERIFY(hidsim::waitIdle());
+            QCOMPARE(hidsim::firmwareVersion("M2"), 0x0106);
+            QVERIFY(!hidsim::inUpdateMode("M2"));
+        }
     }
 
     void offlineMouseAndFailedSends()

@@ -35,6 +35,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QDialog>
 #include <QtTest>
 
 #include <atomic>
@@ -317,23 +318,27 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("language");
         QTest::addColumn<bool>("chineseHighlighted");
-        QTest::newRow("English button") << "pushButton" << 0 << false;
-        QTest::newRow("English badge") << "toolButton" << 0 << false;
-        QTest::newRow("Chinese button") << "pushButton_2" << 1 << true;
-        QTest::newRow("Chinese badge") << "toolButton_2" << 1 << true;
+        QTest::addColumn<bool>("upToDate");   // the update button said so before
+        QTest::newRow("English button") << "pushButton" << 0 << false << false;
+        QTest::newRow("English badge, up to date") << "toolButton" << 0 << false << true;
+        QTest::newRow("Chinese button") << "pushButton_2" << 1 << true << false;
+        QTest::newRow("Chinese badge, up to date") << "toolButton_2" << 1 << true << true;
         // A language the program does not ship: the texts fall back, nothing
         // breaks.
-        QTest::newRow("language 5, no button") << "comboBox" << 5 << true;
+        QTest::newRow("language 5, no button") << "comboBox" << 5 << true << false;
     }
     void languageChoice()
     {
         QFETCH(QString, control);
         QFETCH(int, language);
         QFETCH(bool, chineseHighlighted);
+        QFETCH(bool, upToDate);
 
         // Start from the other language.
         g_language = language == 0 ? 1 : 0;
         PostMsg::instance()->postAllLanguage(g_language);
+        if (upToDate)
+            PostMsg::instance()->postSetNewVer();
         QSignalSpy all(PostMsg::instance(), &PostMsg::SigAllLanguage);
         QSignalSpy same(PostMsg::instance(), &PostMsg::SigLanguageSameA);
 
@@ -351,7 +356,15 @@ private slots:
         QCOMPARE(child<QLabel>("label_28")->text(), langText(g_langScreenInfo, language, 2));
         QCOMPARE(child<QLabel>("label_4")->text(), langText(g_langScreenInfo, language, 8));
         QVERIFY(!child<QLabel>("label_28")->text().isEmpty());
-        QCOMPARE(updateButton()->text(), langText(g_langFormSetting, language, 7));
+        // The update button says what it said before, in the new language;
+        // up to date, it still checks nothing when clicked.
+        QCOMPARE(updateButton()->text(), langText(g_langFormSetting, language, upToDate ? 18 : 7));
+        if (upToDate) {
+            g_firmwareImageList.clear();
+            QTest::mouseClick(updateButton(), Qt::LeftButton);
+            QVERIFY(!g_updateRepairDialog->isVisible());
+            QVERIFY(g_firmwareImageList.isEmpty());
+        }
         QCOMPARE(g_updateWarningText, langText(g_langFormSetting, language, 14));
         const bool chineseGrey = child<QPushButton>("pushButton_2")->styleSheet().contains("88,90,92");
         const bool englishGrey = child<QPushButton>("pushButton")->styleSheet().contains("88,90,92");
@@ -537,7 +550,9 @@ private slots:
         QVERIFY(sentAlone);
     }
 
-    // Where the update dialog stands, and when the page leaves it alone.
+    // Where the update dialog stands, and when the page leaves it alone. An
+    // offer made before the device page has listed the devices, or while a
+    // notice is up, waits for that and then shows what the check answers.
     void updateDialogPlacement_data()
     {
         QTest::addColumn<QString>("before");
@@ -548,6 +563,8 @@ private slots:
         QTest::newRow("after the update button") << "button" << 1 << -14 << true;
         QTest::newRow("the button says up to date") << "current" << 0 << 0 << false;
         QTest::newRow("an update runs") << "running" << 0 << 0 << false;
+        QTest::newRow("before the device page has listed the devices") << "unlisted" << 75 << 75 << true;
+        QTest::newRow("while a notice is up") << "notice" << 75 << 75 << true;
     }
     void updateDialogPlacement()
     {
@@ -567,15 +584,32 @@ private slots:
             PostMsg::instance()->postSetNewVer();
         if (before == "running")
             g_upgradeIdle = 0;
+        g_devicePageActive = 1;
+        if (before == "unlisted") {
+            g_deviceList.clear();
+            g_deviceListCurrent = false;
+        }
+        QDialog notice;
+        notice.setModal(true);
+        if (before == "notice")
+            notice.show();
         g_updateRepairDialog->move(3, 4);
         g_firmwareImageList.clear();
 
         PostMsg::instance()->postUpdateFrame(true);
 
-        QCOMPARE(g_updateRepairDialog->isVisible(), shown);
+        // Left alone, or waiting, means not even checked: no image was
+        // looked for.
+        const bool waits = before == "unlisted" || before == "notice";
+        QCOMPARE(g_updateRepairDialog->isVisible(), shown && !waits);
+        QCOMPARE(g_firmwareImageList.isEmpty(), !shown || waits);
+        if (before == "unlisted")
+            listDevices({"R1", "M1"}, "M1");
+        notice.hide();
+        QTRY_COMPARE(g_updateRepairDialog->isVisible(), shown);
         QCOMPARE(g_updateRepairDialog->pos(), shown ? dialogPlace(dx, dy) : QPoint(3, 4));
-        // Left alone means not even checked: no image was looked for.
-        QCOMPARE(g_firmwareImageList.isEmpty(), !shown);
+        if (shown)
+            QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langAutoRepair, 0, 12));
         PostMsg::instance()->postUpdateFrame(false);
         QVERIFY(!g_updateRepairDialog->isVisible());
     }

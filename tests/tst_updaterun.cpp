@@ -6,6 +6,9 @@
 // run leaves, and every run is tried for closing at each moment: nothing
 // closes the dialog from the user's confirmation to the run's end view.
 
+#include "devicestate.h"
+#include "devicewatch.h"
+#include "dialogchange.h"
 #include "firmwarebench.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
@@ -20,11 +23,14 @@
 #include "updaterepair.h"
 #include "updatetraces.h"
 #include "updatewarning.h"
+#include "worker.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QMap>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -57,6 +63,18 @@ QMap<QString, int> firmwareOnTheBench()
     for (const std::string &id : hidsim::deviceIds())
         versions[QString::fromStdString(id)] = hidsim::firmwareVersion(id.c_str());
     return versions;
+}
+
+// The devices of the bench whose firmware changed since `before`, by id.
+QStringList flashedSince(const QMap<QString, int> &before)
+{
+    const QMap<QString, int> after = firmwareOnTheBench();
+    QStringList changed;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (after.value(it.key()) != it.value())
+            changed << it.key();
+    }
+    return changed;
 }
 
 } // namespace
@@ -118,6 +136,41 @@ private:
         QFAIL("the run never ended");
     }
 
+    // Both images newer, and either R1 with M1 on its cable for the settings
+    // page, or R1 waiting in update mode after a failed update beside M2 on
+    // its cable for the device list's repair.
+    bool startScene(bool settings)
+    {
+        if (!startSettingsBench(*folder, settings ? updateBench() : receiverWaitingBesideM2Bench(), 0x103, 0x106))
+            return false;
+        setUpdateFailRecord(settings ? "" : "211,4,33,1");
+        return true;
+    }
+
+    // The user opens the dialog: the settings page's update button, or the
+    // device list's repair button.
+    void openDialog(const QString &entry, const QStringList &listed, const QString &selected)
+    {
+        if (entry == "settings") {
+            listDevices(listed, "M1");
+            selectDevice(selected.toLatin1().constData(), "M1");
+            // The version report: the page learns what is new, and may offer
+            // it at once; then the update button.
+            page->SetVer(0);
+            page->findChild<QToolButton *>("Receive_2")->click();
+        } else {
+            g_devicePageActive = 0;
+            g_foundDevices.clear();
+            for (const QString &id : listed)
+                g_foundDevices.append(listedDevice(id.toLatin1().constData()));
+            // As the device list's repair button does.
+            dialog()->resetView();
+            dialog()->setModal(true);
+            emit PostMsg::instance()->SigRepairCheckUpdate();
+            dialog()->show();
+        }
+    }
+
 private slots:
     void initTestCase() { startFirmwareTests(); }
 
@@ -145,6 +198,7 @@ private slots:
 
     void cleanup()
     {
+        qunsetenv("QUZ_UPDATE_WATCHDOG_MS");
         page.reset();
         folder.reset();
         g_deviceList.clear();
@@ -285,24 +339,7 @@ private slots:
         const bool settings = entry == "settings";
         UpdateEngine *engine = UpdateEngine::instance();
 
-        // The user opens the dialog.
-        if (settings) {
-            listDevices(listed, "M1");
-            selectDevice(selected.toLatin1().constData(), "M1");
-            // The version report: the page learns what is new, and may offer
-            // it at once; then the update button.
-            page->SetVer(0);
-            page->findChild<QToolButton *>("Receive_2")->click();
-        } else {
-            g_devicePageActive = 0;
-            for (const QString &id : listed)
-                g_foundDevices.append(listedDevice(id.toLatin1().constData()));
-            // As the device list's repair button does.
-            dialog()->resetView();
-            dialog()->setModal(true);
-            emit PostMsg::instance()->SigRepairCheckUpdate();
-            dialog()->show();
-        }
+        openDialog(entry, listed, selected);
         if (!offered) {
             QVERIFY(!dialog()->isVisible());
             QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(text));
@@ -378,12 +415,7 @@ private slots:
         QVERIFY(dialog()->isVisible());
 
         // Which devices took an image.
-        const QMap<QString, int> after = firmwareOnTheBench();
-        QStringList changed;
-        for (auto it = before.begin(); it != before.end(); ++it) {
-            if (after.value(it.key()) != it.value())
-                changed << it.key();
-        }
+        const QStringList changed = flashedSince(before);
         QCOMPARE(changed.join(' '), flashed);
         const bool failedByUpdater = failAt >= 0 || change == "silent";
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), changed.size() + (failedByUpdater ? 1 : 0));
@@ -436,16 +468,24 @@ private slots:
         if (changed.size() == 2)
             QVERIFY(values.contains(50) && values.contains(100));
 
-        // Once the run has ended the action button closes the dialog and
-        // hands the device server back.
+        // Once the run has ended the action button closes the dialog. The
+        // device page, where it stays, gets its device server back; after
+        // anything but a full update the window goes back to the device
+        // list (as the main window does on that signal), which runs none.
         page->updateNotice()->hide();
         QApplication::setActiveWindow(dialog());
         QSignalSpy newVersion(PostMsg::instance(), &PostMsg::SigSetNewVer);
+        const QMetaObject::Connection toList = connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, this,
+                                                       [](int index) { g_devicePageActive = index; });
         hidsim::clearCalls();
         QTest::keyClick(dialog(), Qt::Key_Return);
         QTRY_VERIFY(!dialog()->isVisible());
+        disconnect(toList);
         QCOMPARE(newVersion.count(), bar == 100 ? 1 : 0);
-        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), 1);
+        // A run that ended with its bar short of 100 % takes the window back
+        // to the list.
+        const bool backToList = text.startsWith("Progress") && bar != 100;
+        QCOMPARE(hidsim::countCalls("UsbServerC_Start"), settings && !backToList ? 1 : 0);
         if (settings)
             QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(bar == 100 ? "FormSetting 18" : "FormSetting 7"));
     }
@@ -513,32 +553,238 @@ private slots:
         page->updateNotice()->hide();
     }
 
-    // A run the watchdog ended leaves the silent updater its image: the next
-    // run may not take it away while the updater may still read it.
-    void silentUpdaterKeepsItsImage()
+    // The end view stays as it came, whatever the bus does meanwhile: the
+    // device list page and the Worker hear every device change as they do
+    // in the program (the failed device going into update mode, a cable
+    // pulled and put back), at the devices' own pace and three times slower.
+    // What the dialog shows 0.1 s, 1 s and 5 s after its end view came, and
+    // what the devices run once the user has closed it and the device
+    // changes have been looked at.
+    void endViewStays_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("fault");        // "fail <device> <percent>", "pull <device> at <bar>"
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bar");              // -1: wherever the pulled write left it
+        QTest::addColumn<QString>("flashed");
+        QTest::addColumn<QString>("updateMode");   // devices left waiting in update mode
+
+        for (const double scale : {1.0, 3.0}) {
+            QTest::addRow("settings: the receiver fails at 40 %%, time x%g", scale)
+                << "settings" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+            QTest::addRow("repair: the receiver fails at 40 %%, time x%g", scale)
+                << "repair" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+        }
+        QTest::newRow("settings: both flashed, time x3")
+            << "settings" << 3.0 << "" << "Progress 1" << 100 << "M1 R1" << "";
+        QTest::newRow("settings: the mouse's cable pulled during its write and put back")
+            << "settings" << 1.0 << "pull M1 at 70" << "Progress 2" << -1 << "R1" << "M1";
+    }
+    void endViewStays()
+    {
+        QFETCH(QString, entry);
+        QFETCH(double, scale);
+        QFETCH(QString, fault);
+        QFETCH(QString, text);
+        QFETCH(int, bar);
+        QFETCH(QString, flashed);
+        QFETCH(QString, updateMode);
+
+        const bool settings = entry == "settings";
+        QVERIFY(startScene(settings));
+        hidsim::setTimeScale(scale);
+        const QMap<QString, int> before = firmwareOnTheBench();
+        // The device list page watches the bus, the Worker follows the
+        // device page's device.
+        auto list = std::make_unique<DialogChange>();
+        list->show();
+        auto worker = std::make_unique<Worker>(nullptr);
+        g_worker = worker.get();
+        if (settings) {
+            g_devicePageActive = 1;
+            const DeviceAllInfo chosen = settingsEntry("R1", "M1");
+            PostMsg::instance()->postSelectMouseInfo(chosen);
+            setDeviceHandlePath(chosen.devicePath.toUtf8());
+            watchDeviceChanges(DeviceChangeListener::DevicePage);
+            QTRY_COMPARE_WITH_TIMEOUT(g_deviceList.size(), 2, 10000);
+            QVERIFY(hidsim::waitIdle(10000));
+            QTRY_VERIFY(!worker->isRunning());
+            page->SetVer(0);
+            page->findChild<QToolButton *>("Receive_2")->click();
+        } else {
+            g_devicePageActive = 0;
+            QTRY_COMPARE_WITH_TIMEOUT(g_foundDevices.size(), 1, 10000);
+            list->findChild<QPushButton *>("Repair")->click();
+        }
+        QTRY_COMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
+
+        const QStringList f = fault.split(' ');
+        if (f.first() == "fail")
+            QVERIFY(hidsim::failUpdate(f.at(1).toLatin1().constData(), f.at(2).toInt()));
+        QMetaObject::Connection pull;
+        if (f.first() == "pull") {
+            pull = connect(PostMsg::instance(), &PostMsg::SigProgress, this, [&](int value, int kind) {
+                if (kind == 0 && value >= f.at(3).toInt() && hidsim::plug(f.at(1).toLatin1().constData(), false))
+                    disconnect(pull);
+            });
+        }
+        hidsim::clearCalls();
+        dialogButton("NewHong_2")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed(text), 60000);
+        disconnect(pull);
+        // The cable goes back in while the end view is up.
+        if (f.first() == "pull")
+            QVERIFY(hidsim::plug(f.at(1).toLatin1().constData(), true));
+
+        // What the view shows, sampled after it came.
+        const auto view = [this]() {
+            return QStringList{dialog()->isVisible() ? "shown" : "closed", dialog()->stateText(),
+                               QString::number(progressBar()->value()),
+                               dialogButton("NewHong_2")->isVisible() ? dialogButton("NewHong_2")->text() : "-"};
+        };
+        const QStringList first = view();
+        QList<QStringList> samples;
+        for (const int ms : {100, 1000, 5000})
+            QTimer::singleShot(ms, this, [&samples, view]() { samples << view(); });
+        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 3, 10000);
+        const QStringList expected{"shown", textNamed(text), bar < 0 ? first.at(2) : QString::number(bar),
+                                   langText(g_langDialogChange, 0, 4)};
+        for (const QStringList &sample : qAsConst(samples))
+            QCOMPARE(sample, expected);
+
+        // The user closes it; then the device changes are looked at, and
+        // nothing more is flashed.
+        dialogButton("NewHong_2")->click();
+        QVERIFY(!dialog()->isVisible());
+        QVERIFY(hidsim::waitIdle(20000));
+        QTRY_VERIFY(!worker->isRunning());
+        QCoreApplication::processEvents();
+        QVERIFY(hidsim::waitIdle(20000));
+        QStringList waiting;
+        for (const QString &id : before.keys()) {
+            if (hidsim::inUpdateMode(id.toLatin1().constData()))
+                waiting << id;
+        }
+        QCOMPARE(flashedSince(before).join(' '), flashed);
+        QCOMPARE(waiting.join(' '), updateMode);
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), flashed.split(' ', Qt::SkipEmptyParts).size()
+                                                          + (fault.isEmpty() ? 0 : 1));
+        QVERIFY(!dialog()->isVisible());
+
+        StopUsbChanged();
+        g_worker = nullptr;
+        worker.reset();
+        list.reset();
+    }
+
+    // End events that belong to no step waiting for one: they flash
+    // nothing, chain nothing and leave every view as it is. While a step the
+    // watchdog gave up on may still write, no run starts; its late end, if
+    // it ends well, clears the failure it recorded.
+    void lateEndEvents_data()
+    {
+        QTest::addColumn<QString>("entry");       // "settings", "repair"; "": no run
+        QTest::addColumn<QString>("ending");      // how the run's step ends
+        QTest::addColumn<bool>("dismissed");      // the user closes the end view before the late end
+        QTest::addColumn<QString>("text");        // the dialog afterwards; empty: not shown
+        QTest::addColumn<QString>("flashed");
+        QTest::addColumn<QString>("recordAfter");
+
+        QTest::newRow("outside any run") << "" << "" << false << "" << "" << "211,4,33,1";
+        QTest::newRow("settings: the step the watchdog ended")
+            << "settings" << "watchdog" << false << "Progress 2" << "R1" << "";
+        QTest::newRow("settings: the step the watchdog ended, the view dismissed")
+            << "settings" << "watchdog" << true << "" << "R1" << "";
+        QTest::newRow("repair: the step the watchdog ended")
+            << "repair" << "watchdog" << false << "Progress 2" << "R1" << "";
+        QTest::newRow("repair: the step the watchdog ended, the view dismissed")
+            << "repair" << "watchdog" << true << "" << "R1" << "";
+        QTest::newRow("repair: a failure dismissed")
+            << "repair" << "fail" << true << "" << "" << "211,4,33,1";
+    }
+    void lateEndEvents()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, ending);
+        QFETCH(bool, dismissed);
+        QFETCH(QString, text);
+        QFETCH(QString, flashed);
+        QFETCH(QString, recordAfter);
+
+        const bool settings = entry == "settings";
+        QVERIFY(startScene(settings));
+        const QMap<QString, int> before = firmwareOnTheBench();
+        UpdateEngine *engine = UpdateEngine::instance();
+        // The watchdog's time as the program takes it from its environment.
+        qputenv("QUZ_UPDATE_WATCHDOG_MS", "300");
+        engine->reset();
+        hidsim::setTimeScale(0.02);
+        if (ending == "watchdog")
+            QVERIFY(hidsim::holdUpdate("R1", 1500));
+        if (ending == "fail")
+            QVERIFY(hidsim::failUpdate("R1", 40));
+
+        if (!entry.isEmpty()) {
+            openDialog(entry, settings ? QStringList{"R1", "M1"} : QStringList{"M2"}, "R1");
+            QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
+            dialogButton("NewHong_2")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed("Progress 2"), 5000);
+            QTRY_VERIFY(runOver());
+            if (dismissed) {
+                dialogButton("NewHong")->click();
+                QVERIFY(!dialog()->isVisible());
+            }
+        }
+        hidsim::clearCalls();
+        if (ending == "watchdog") {
+            QVERIFY(engine->earlierStepWriting());
+            // Asked again meanwhile, the dialog says the update is still
+            // finishing, and nothing starts.
+            if (dismissed) {
+                openDialog(entry, settings ? QStringList{"R1", "M1"} : QStringList{"M2"}, "R1");
+                QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 13));
+                dialogButton("NewHong_2")->click();
+                QVERIFY(!dialog()->isVisible());
+            }
+        } else {
+            // An end and a progress event nobody waits for.
+            const unsigned char stray[][3] = {{7, 1, 50}, {7, 2, 1}};
+            for (const unsigned char *event : stray)
+                UpdateEngine::updaterCallback(event);
+        }
+        QVERIFY(hidsim::waitIdle());
+        QTRY_VERIFY(!engine->earlierStepWriting());
+        QCoreApplication::processEvents();
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
+        QCOMPARE(flashedSince(before).join(' '), flashed);
+        QCOMPARE(dialog()->isVisible(), !text.isEmpty());
+        if (!text.isEmpty())
+            QCOMPARE(dialog()->stateText(), textNamed(text));
+        QCOMPARE(readUpdateFailInfo(), recordAfter);
+        QVERIFY(engine->heldImages().isEmpty());
+    }
+
+    // A run that ended well leaves no watchdog armed: past its time no
+    // failure shows, and no record or log is written.
+    void successLeavesNothingArmed()
     {
         QVERIFY(startSettingsBench(*folder, updateBench(), 0x103, 0x106));
-        listDevices({"R1", "M1"}, "M1");
-        selectDevice("R1", "M1");
-        page->SetVer(5);
-        UpdateEngine *engine = UpdateEngine::instance();
-        engine->setWatchdogMs(200);
-        hidsim::setTimeScale(10000);
-        QVERIFY(page->ChechIsUpDate());
-        page->on_Start();
-        QTRY_COMPARE_WITH_TIMEOUT(g_receiverUpdateState, int(UpdateFailed), 5000);
-        const QByteArray silent = engine->runningImage();
-        QTRY_VERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
+        UpdateEngine::instance()->setWatchdogMs(300);
+        hidsim::setTimeScale(0.02);
+        openDialog("settings", {"R1", "M1"}, "R1");
+        dialogButton("NewHong_2")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(runOver() && dialog()->stateText() == textNamed("Progress 1"), 5000);
+        QCOMPARE(hidsim::firmwareVersion("M1"), 0x106);
 
-        hidsim::setTimeScale(0);
-        hidsim::clearCalls();
-        page->on_Receive_clicked();
-        // The library refuses the second run: the silent one still writes.
-        QTRY_VERIFY(hidsim::countCalls("UsbUpgrade_Start") == 1 && !g_dongleCheckTimer->isActive());
-        QCOMPARE(g_receiverUpdateState, int(UpdateFailed));
-        const QList<QByteArray> &held = engine->heldImages();
-        QVERIFY(std::any_of(held.begin(), held.end(),
-                            [&silent](const QByteArray &image) { return image.constData() == silent.constData(); }));
+        QSignalSpy views(PostMsg::instance(), &PostMsg::SigProgress);
+        QVERIFY(!views.wait(900));
+        QCOMPARE(dialog()->stateText(), textNamed("Progress 1"));
+        QCOMPARE(readUpdateFailInfo(), QString());
+        QVERIFY(!QFile::exists(updateLogPath()));
     }
 };
 

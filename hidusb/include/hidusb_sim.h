@@ -54,6 +54,8 @@ HIDUSB_API bool setBattery(const char *mouseId, int level, bool charging);
 // the device reports a status change.
 HIDUSB_API bool pressDpiButton(const char *mouseId);
 HIDUSB_API int firmwareVersion(const char *id);   // mouse or receiver
+// A mouse or receiver left waiting in update mode by a failed update.
+HIDUSB_API bool inUpdateMode(const char *id);
 HIDUSB_API int currentProfile(const char *mouseId);
 HIDUSB_API int longRangeMode(const char *receiverId);
 HIDUSB_API bool dongleRgb(const char *receiverId, unsigned char out10[10]);
@@ -81,8 +83,22 @@ HIDUSB_API void failNextSends(int n);
 HIDUSB_API void corruptNextReplies(int n, bool breakEcho = false);
 // The next pairing run ends with failure.
 HIDUSB_API void failNextPairing();
-// The next update fails when it reaches this percentage (-1: none).
+// The next update of any device fails when it reaches this percentage (-1:
+// none).
 HIDUSB_API void failUpdateAt(int percent);
+// Faults of the next update of one device (a mouse, a receiver or a device in
+// update mode, also when it is written in update mode for the mouse or
+// receiver it stands for), each used up by that update; false for an
+// unknown id:
+// - it fails when its progress reaches percent (-1: it does not);
+HIDUSB_API bool failUpdate(const char *deviceId, int percent);
+// - it sends no event after its start (the device is written as usual);
+HIDUSB_API bool silentUpdate(const char *deviceId, bool silent);
+// - it is written as usual, but its end event comes ms later (real
+//   milliseconds, not scaled by the time scale).
+HIDUSB_API bool holdUpdate(const char *deviceId, int ms);
+// Pulling a device (plug(id, false)) while it is written fails the write: an
+// end event with failure, and the device waits in update mode.
 
 // ---- Records ---------------------------------------------------------------------
 

@@ -20,19 +20,32 @@ namespace {
 
 constexpr int kPollMs = 50;
 
-// One line: "online <mouse> 0|1" or "plug <device> 0|1". Anything else is
-// skipped, so a mistyped line changes nothing.
+// One line: a verb, a device id and a number, as the control calls of
+// hidusb_sim.h take them:
+//   online <mouse> 0|1          setOnline()
+//   plug <device> 0|1           plug(); pulling a device it writes fails the update
+//   failupdate <device> <percent>   failUpdate(): its next update fails there
+//   silentupdate <device> 0|1   silentUpdate(): its next update sends no event
+//   holdupdate <device> <ms>    holdUpdate(): its next update ends ms late
+// Anything else is skipped, so a mistyped line changes nothing.
 void runCommand(const std::string &line)
 {
     std::istringstream in(line);
-    std::string verb, id;
-    int value = -1;
-    if (!(in >> verb >> id >> value) || (value != 0 && value != 1))
+    std::string verb, id, rest;
+    long value = -1;
+    if (!(in >> verb >> id >> value) || (in >> rest))
         return;
-    if (verb == "online")
+    const bool flag = value == 0 || value == 1;
+    if (verb == "online" && flag)
         setOnline(id.c_str(), value == 1);
-    else if (verb == "plug")
+    else if (verb == "plug" && flag)
         plug(id.c_str(), value == 1);
+    else if (verb == "failupdate" && value >= 0 && value <= 100)
+        failUpdate(id.c_str(), int(value));
+    else if (verb == "silentupdate" && flag)
+        silentUpdate(id.c_str(), value == 1);
+    else if (verb == "holdupdate" && value >= 0 && value <= 24L * 3600 * 1000)
+        holdUpdate(id.c_str(), int(value));
 }
 
 void watch(const std::string &file)

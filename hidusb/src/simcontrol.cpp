@@ -35,7 +35,8 @@ void dropRuntime(Bench &b)
     b.corruptEcho = false;
     b.failPairing = false;
     b.failUpdateAt = -1;
-    b.upgradeRunning = false;
+    b.updateFaults.clear();
+    b.upgrade = Upgrade();
     b.upgradeLog.assign(8, std::string());
     b.openPath.clear();
     b.lastClock.clear();
@@ -192,18 +193,27 @@ bool plug(const char *id, bool plugged)
 {
     Locked l;
     const std::string key = id ? id : "";
+    bool inUpdateMode = false;
     if (Receiver *r = receiverById(key)) {
         r->plugged = plugged;
         if (!plugged)
             r->pairState = 0;
+        inUpdateMode = r->bootMode;
     } else if (Mouse *m = mouseById(key)) {
         m->cable = plugged;
+        inUpdateMode = m->bootMode;
     } else if (BootDevice *d = bootById(key)) {
         d->plugged = plugged;
     } else {
         return false;
     }
-    busChanged();
+    // A device waiting in update mode comes and goes as that.
+    if (inUpdateMode) {
+        if (BootDevice *d = standInFor(key))
+            d->plugged = plugged;
+    }
+    if (plugged || !pullEndsUpdate(key))
+        busChanged();
     return true;
 }
 
@@ -356,6 +366,48 @@ void failUpdateAt(int percent)
 {
     Locked l;
     bench().failUpdateAt = percent;
+}
+
+namespace {
+// Lock held. A fault for the next update of a mouse, receiver or device in
+// update mode; false for an unknown id.
+bool setUpdateFault(const char *id, const std::function<void(UpdateFault &)> &set)
+{
+    const std::string key = id ? id : "";
+    if (!mouseById(key) && !receiverById(key) && !bootById(key))
+        return false;
+    set(bench().updateFaults[key]);
+    return true;
+}
+} // namespace
+
+bool failUpdate(const char *deviceId, int percent)
+{
+    Locked l;
+    return setUpdateFault(deviceId, [percent](UpdateFault &f) { f.failAt = percent < 0 ? -1 : percent; });
+}
+
+bool silentUpdate(const char *deviceId, bool silent)
+{
+    Locked l;
+    return setUpdateFault(deviceId, [silent](UpdateFault &f) { f.silent = silent; });
+}
+
+bool holdUpdate(const char *deviceId, int ms)
+{
+    Locked l;
+    return setUpdateFault(deviceId, [ms](UpdateFault &f) { f.holdMs = ms < 0 ? 0 : ms; });
+}
+
+bool inUpdateMode(const char *id)
+{
+    Locked l;
+    const std::string key = id ? id : "";
+    if (Mouse *m = mouseById(key))
+        return m->bootMode;
+    if (Receiver *r = receiverById(key))
+        return r->bootMode;
+    return false;
 }
 
 std::vector<std::string> calls()

@@ -169,6 +169,8 @@ void loadState(Bench &b)
         m.profile = qBound(0, o.value("profile").toInt(0), kProfiles - 1);
         if (o.contains("paired"))
             m.pairedId = parseId(o.value("paired").toString());
+        if (o.contains("updateMode"))
+            m.bootMode = o.value("updateMode").toBool();
     }
     const QJsonObject receivers = root.value("receivers").toObject();
     for (Receiver &r : b.receivers) {
@@ -180,6 +182,39 @@ void loadState(Bench &b)
         const QByteArray rgb = QByteArray::fromHex(o.value("rgb").toString().toLatin1());
         if (rgb.size() == 10)
             std::memcpy(r.rgb.data(), rgb.constData(), 10);
+        if (o.contains("updateMode"))
+            r.bootMode = o.value("updateMode").toBool();
+    }
+    // Devices in update mode: those a failed update left, and the fixture's
+    // as their updates left them.
+    const QJsonObject boots = root.value("boots").toObject();
+    for (auto it = boots.begin(); it != boots.end(); ++it) {
+        const QJsonObject o = it.value().toObject();
+        const std::string id = it.key().toStdString();
+        const std::string device = o.value("device").toString().toStdString();
+        BootDevice *d = bootById(id);
+        // One that stands for no device of this bench belongs to another.
+        if (!d && !mouseById(device) && !receiverById(device))
+            continue;
+        if (!d) {
+            b.boots.push_back(BootDevice());
+            d = &b.boots.back();
+            d->id = id;
+        }
+        d->code = o.value("code").toInt(d->code);
+        d->cid = u8(o.value("cid").toInt(d->cid));
+        d->mid = u8(o.value("mid").toInt(d->mid));
+        d->model = o.value("model").toString(QString::fromStdString(d->model)).toStdString();
+        d->device = o.value("device").toString(QString::fromStdString(d->device)).toStdString();
+        d->plugged = o.value("plugged").toBool(d->plugged);
+    }
+    // A device that stands for a mouse or receiver shows while that one is
+    // in update mode and attached (the fixture tells what is attached).
+    for (BootDevice &d : b.boots) {
+        if (const Mouse *m = mouseById(d.device))
+            d.plugged = m->bootMode && m->cable;
+        else if (const Receiver *r = receiverById(d.device))
+            d.plugged = r->bootMode && r->plugged;
     }
 }
 
@@ -297,6 +332,7 @@ void saveState()
             profiles.append(QString::fromLatin1(
                 QByteArray(reinterpret_cast<const char *>(form.data()), int(form.size())).toBase64()));
         o["profiles"] = profiles;
+        o["updateMode"] = m.bootMode;
         mice[QString::fromStdString(m.id)] = o;
     }
     QJsonObject receivers;
@@ -305,12 +341,25 @@ void saveState()
         o["version"] = r.version;
         o["longRange"] = r.longRange;
         o["rgb"] = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(r.rgb.data()), 10).toHex());
+        o["updateMode"] = r.bootMode;
         receivers[QString::fromStdString(r.id)] = o;
+    }
+    QJsonObject boots;
+    for (const BootDevice &d : b.boots) {
+        QJsonObject o;
+        o["code"] = d.code;
+        o["cid"] = d.cid;
+        o["mid"] = d.mid;
+        o["model"] = QString::fromStdString(d.model);
+        o["device"] = QString::fromStdString(d.device);
+        o["plugged"] = d.plugged;
+        boots[QString::fromStdString(d.id)] = o;
     }
     QJsonObject root;
     root["format"] = 1;
     root["mice"] = mice;
     root["receivers"] = receivers;
+    root["boots"] = boots;
     QDir().mkpath(QString::fromStdString(b.stateDir));
     // Written whole or not at all, like a flash page.
     QSaveFile f(QString::fromStdString(stateFile(b)));

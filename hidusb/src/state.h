@@ -20,6 +20,25 @@ struct Server {
     bool lastReachable = false;
 };
 
+// How the next update of one device goes wrong.
+struct UpdateFault {
+    int failAt = -1;     // the write stops at this percentage (-1: it does not)
+    bool silent = false; // no event after the start
+    int holdMs = 0;      // the end event comes this much later (not scaled)
+};
+
+// The write of one image. The run's number tells the steps queued for an
+// earlier write, which a pulled device ended, that they are out of date.
+struct Upgrade {
+    bool running = false;
+    int run = 0;
+    std::string target;                // "boot:<id>", "mouse:<id>", "receiver:<id>"
+    std::vector<std::string> devices;  // the ids a pulled plug ends it for
+    Bytes header;                      // the image's header, kept for the end
+    UsbUpgradeCallback callback = nullptr;
+    bool silent = false;
+};
+
 struct Bench {
     std::mutex mutex;
     bool initialized = false;
@@ -38,8 +57,10 @@ struct Bench {
 
     int failSends = 0;
     bool failPairing = false;
-    int failUpdateAt = -1;
-    bool upgradeRunning = false;
+    int failUpdateAt = -1;                          // the next update of any device
+    std::map<std::string, UpdateFault> updateFaults;   // the next update of a device, by its id
+    Upgrade upgrade;                                // the write in progress
+    int upgradeSerial = 0;
     std::vector<std::string> upgradeLog = std::vector<std::string>(8);
 
     int corruptReplies = 0;
@@ -104,6 +125,11 @@ void saveState();
 void busChanged();
 // Lock held. Consumes one injected send failure; true when this send fails.
 bool sendFails();
+// Lock held. The device (mouse, receiver or device in update mode) was
+// pulled: the write to it, if any, ends as failed. True when one did.
+bool pullEndsUpdate(const std::string &id);
+// Lock held. The device in update mode that stands for a mouse or receiver.
+BootDevice *standInFor(const std::string &id);
 
 // Lock held. Queues an event for the running server. The payload maker runs
 // on the event thread with the lock held; returning false drops the event

@@ -1,8 +1,10 @@
 // The firmware updater: finds the device an image fits (one waiting in
 // update mode first, else a working receiver, or a mouse on its cable),
-// writes it in steps and reports
-// progress and the end through the caller's callback on a library thread.
-// A failed write leaves the device waiting in update mode.
+// writes it in steps and reports progress and the end through the caller's
+// callback on a library thread. A failed write, or a device pulled while it
+// is written, leaves the device waiting in update mode. Each device can be
+// given a fault for its next update: a write that stops at a percentage, an
+// updater that falls silent, an end event that comes late.
 
 #include "state.h"
 
@@ -14,6 +16,7 @@ using namespace hidsim::detail;
 namespace {
 
 constexpr int kHeaderSize = 728;
+constexpr int kBodyLengthOffset = 24;
 constexpr int kModelOffset = 87;
 constexpr int kModelMax = 64;
 // Every field is read from the header the caller hands over.
@@ -24,17 +27,23 @@ struct ImageHeader {
     int code = 0;
     u8 cid = 0;
     u8 mid = 0;
+    unsigned bodyLength = 0;
     std::string model;
 };
+
+unsigned u32At(const u8 *p)
+{
+    return unsigned(p[0]) | unsigned(p[1]) << 8 | unsigned(p[2]) << 16 | unsigned(p[3]) << 24;
+}
 
 ImageHeader readHeader(const u8 *image)
 {
     ImageHeader h;
-    h.version = int(unsigned(image[16]) | unsigned(image[17]) << 8 | unsigned(image[18]) << 16
-                    | unsigned(image[19]) << 24);
+    h.version = int(u32At(image + 16));
     h.code = image[20];
     h.cid = image[21];
     h.mid = image[22];
+    h.bodyLength = u32At(image + kBodyLengthOffset);
     const char *model = reinterpret_cast<const char *>(image + kModelOffset);
     h.model.assign(model, strnlen(model, kModelMax));
     return h;
@@ -75,7 +84,45 @@ std::string findTarget(const ImageHeader &h)
     return std::string();
 }
 
-// Lock held. The end of a run on the target.
+// Lock held. The ids a write to the target is known by: the device itself
+// and, for a device in update mode, the mouse or receiver it stands for.
+std::vector<std::string> targetIds(const std::string &target)
+{
+    const std::string kind = target.substr(0, target.find(':'));
+    const std::string id = target.substr(target.find(':') + 1);
+    std::vector<std::string> ids{id};
+    if (kind == "boot") {
+        const BootDevice *d = bootById(id);
+        if (d && !d->device.empty())
+            ids.push_back(d->device);
+    }
+    return ids;
+}
+
+// Lock held. The faults set for the next update of any of these devices,
+// used up by this update.
+UpdateFault takeFault(const std::vector<std::string> &ids)
+{
+    Bench &b = bench();
+    UpdateFault fault;
+    for (const std::string &id : ids) {
+        const auto it = b.updateFaults.find(id);
+        if (it == b.updateFaults.end())
+            continue;
+        if (it->second.failAt >= 0)
+            fault.failAt = it->second.failAt;
+        fault.silent = fault.silent || it->second.silent;
+        if (it->second.holdMs > 0)
+            fault.holdMs = it->second.holdMs;
+        b.updateFaults.erase(it);
+    }
+    if (b.failUpdateAt >= 0 && fault.failAt < 0)
+        fault.failAt = b.failUpdateAt;
+    b.failUpdateAt = -1;
+    return fault;
+}
+
+// Lock held. The end of a write on its target.
 void finish(const std::string &target, const ImageHeader &h, bool success)
 {
     Bench &b = bench();
@@ -108,21 +155,21 @@ void finish(const std::string &target, const ImageHeader &h, bool success)
             m->bootMode = true;
         if (r)
             r->bootMode = true;
-        const std::string bootId = device + "-boot";
-        BootDevice *d = bootById(bootId);
+        BootDevice *d = standInFor(device);
         if (!d) {
             b.boots.push_back(BootDevice());
             d = &b.boots.back();
-            d->id = bootId;
+            d->id = device + "-boot";
         }
         d->code = h.code;
         d->cid = h.cid;
         d->mid = h.mid;
         d->model = h.model;
         d->device = device;
-        d->plugged = true;
+        // It shows on the bus in update mode while it stays attached.
+        d->plugged = m ? m->cable : r->plugged;
     }
-    b.upgradeRunning = false;
+    b.upgrade.running = false;
     saveState();
     busChanged();
 }
@@ -134,7 +181,67 @@ void report(UsbUpgradeCallback callback, u8 kind, u8 value)
         callback(event);
 }
 
+// Lock held. Whether the write `run` is still the one in progress.
+bool writing(int run)
+{
+    return bench().upgrade.running && bench().upgrade.run == run;
+}
+
+// Lock held. A write that cannot begin: its end is still reported, so that
+// nobody waits for it in vain.
+unsigned char refuse(UsbUpgradeCallback callback, const std::string &why)
+{
+    Bench &b = bench();
+    b.upgradeLog[1] = why;
+    b.upgradeLog[7] = "result: failure";
+    upgrades().post(scaled(20), [callback]() { report(callback, 2, 0); });
+    return 0;
+}
+
+// Lock held. The write stops: the device is left in update mode, the log
+// says where, and the end comes as a failure.
+void failWrite(const std::string &stopped)
+{
+    Bench &b = bench();
+    const Upgrade write = b.upgrade;
+    b.upgradeLog[4] = stopped;
+    b.upgradeLog[5] = "verify: not reached";
+    b.upgradeLog[6] = "device left in update mode";
+    b.upgradeLog[7] = "result: failure";
+    finish(write.target, readHeader(write.header.data()), false);
+    if (!write.silent)
+        upgrades().post(0, [callback = write.callback]() { report(callback, 2, 0); });
+}
+
 } // namespace
+
+namespace hidsim {
+namespace detail {
+
+BootDevice *standInFor(const std::string &id)
+{
+    for (BootDevice &d : bench().boots)
+        if (!id.empty() && d.device == id)
+            return &d;
+    return nullptr;
+}
+
+bool pullEndsUpdate(const std::string &id)
+{
+    Bench &b = bench();
+    if (!b.upgrade.running)
+        return false;
+    for (const std::string &written : b.upgrade.devices) {
+        if (written == id) {
+            failWrite("write: the device was unplugged");
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace detail
+} // namespace hidsim
 
 extern "C" int UsbUpgradeC_FindBootDevices(const unsigned char *image, int *count)
 {
@@ -165,20 +272,29 @@ extern "C" unsigned char UsbUpgrade_Start(const unsigned char *image, UsbUpgrade
         return 0;
     }
     const ImageHeader h = readHeader(image);
-    const std::string target = findTarget(h);
     b.upgradeLog.assign(8, std::string());
     b.upgradeLog[0] = "image: device " + std::to_string(h.code) + ", CID " + std::to_string(h.cid) + ", MID "
                       + std::to_string(h.mid) + ", model \"" + h.model + "\", " + versionText(h.version);
-    if (b.upgradeRunning || target.empty()) {
-        b.upgradeLog[1] = b.upgradeRunning ? "busy: another update is running" : "no device fits the image";
-        b.upgradeLog[7] = "result: failure";
-        // The end is still reported, so that nobody waits for it in vain.
-        upgrades().post(scaled(20), [callback]() { report(callback, 2, 0); });
-        return 0;
-    }
-    b.upgradeRunning = true;
-    const int failAt = b.failUpdateAt;
-    b.failUpdateAt = -1;
+    if (b.upgrade.running)
+        return refuse(callback, "busy: another update is running");
+    // The device checks what it receives: a header without firmware after
+    // it is not written.
+    if (h.bodyLength == 0)
+        return refuse(callback, "refused: the image holds no firmware");
+    const std::string target = findTarget(h);
+    if (target.empty())
+        return refuse(callback, "no device fits the image");
+
+    const int run = ++b.upgradeSerial;
+    b.upgrade.running = true;
+    b.upgrade.run = run;
+    b.upgrade.target = target;
+    b.upgrade.devices = targetIds(target);
+    b.upgrade.header.assign(image, image + kHeaderSize);
+    b.upgrade.callback = callback;
+    const UpdateFault fault = takeFault(b.upgrade.devices);
+    b.upgrade.silent = fault.silent;
+    const bool silent = fault.silent;
     b.upgradeLog[1] = "target: " + target;
     b.upgradeLog[2] = "enter update mode: ok";
     b.upgradeLog[3] = "erase: ok";
@@ -186,34 +302,43 @@ extern "C" unsigned char UsbUpgrade_Start(const unsigned char *image, UsbUpgrade
     int delay = 0;
     for (int p = 0; p <= 100; p += 5) {
         delay += step;
-        const bool failsHere = failAt >= 0 && p >= failAt;
-        if (failsHere) {
-            const int at = p;
-            upgrades().post(scaled(delay), [callback, target, h, at]() {
-                {
-                    std::lock_guard<std::mutex> l(bench().mutex);
-                    bench().upgradeLog[4] = "write: stopped at " + std::to_string(at) + " %";
-                    bench().upgradeLog[5] = "verify: not reached";
-                    bench().upgradeLog[6] = "device left in update mode";
-                    bench().upgradeLog[7] = "result: failure";
-                    finish(target, h, false);
-                }
-                report(callback, 2, 0);
+        if (fault.failAt >= 0 && p >= fault.failAt) {
+            upgrades().post(scaled(delay), [run, p]() {
+                std::lock_guard<std::mutex> l(bench().mutex);
+                if (writing(run))
+                    failWrite("write: stopped at " + std::to_string(p) + " %");
             });
             return 1;
         }
-        upgrades().post(scaled(delay), [callback, p]() { report(callback, 1, u8(p)); });
+        upgrades().post(scaled(delay), [callback, p, run, silent]() {
+            {
+                std::lock_guard<std::mutex> l(bench().mutex);
+                if (!writing(run))
+                    return;
+            }
+            if (!silent)
+                report(callback, 1, u8(p));
+        });
     }
-    upgrades().post(scaled(delay + step), [callback, target, h]() {
+    const int holdMs = fault.holdMs;
+    upgrades().post(scaled(delay + step), [callback, target, h, run, silent, holdMs]() {
         {
             std::lock_guard<std::mutex> l(bench().mutex);
+            if (!writing(run))
+                return;
             bench().upgradeLog[4] = "write: 100 %";
             bench().upgradeLog[5] = "verify: ok";
             bench().upgradeLog[6] = "restart: " + versionText(h.version);
             bench().upgradeLog[7] = "result: success";
             finish(target, h, true);
         }
-        report(callback, 2, 1);
+        if (silent)
+            return;
+        // The device runs its new firmware already; only the news is late.
+        if (holdMs > 0)
+            upgrades().post(holdMs, [callback]() { report(callback, 2, 1); });
+        else
+            report(callback, 2, 1);
     });
     return 1;
 }

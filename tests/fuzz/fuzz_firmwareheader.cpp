@@ -1,6 +1,6 @@
 // The firmware folder search over a folder of image files made from the
 // input: a few files (names in any case, other endings, folders, short
-// files, headers of this and other devices and models), then one device
+// files, bare headers, headers of this and other devices and models), then one device
 // version asked of the three searches. Each answer is checked against the
 // search rules worked out here from the files as they were written: the
 // chosen image is a file of the folder whose header fits the device, of
@@ -155,7 +155,8 @@ int expectedChoice(const std::vector<Image> &images, quint8 code, const QString 
     int chosen = -1;
     for (int i : listed) {
         const Image &image = images[size_t(i)];
-        if (image.bytes.size() < 728 || image.code != code || image.cid != cid || image.mid != mid
+        // A file no longer than its header holds no firmware.
+        if (image.bytes.size() <= 728 || image.code != code || image.cid != cid || image.mid != mid
             || image.model != model)
             continue;
         const QString text = comparisonText(versionText(image.version));

@@ -1230,6 +1230,195 @@ def journey_cable_update(s):
     s.close()
 
 
+# ---- Journeys 8 to 11: an update that goes wrong, and one that goes well slowly --------------
+
+# The dialog's progress bar (in the dialog) and the colour of its fill.
+BAR = (85, 230, 381, 26)
+
+
+def fail_record(s):
+    """The failure record the program keeps in its registry stand-in, or None."""
+    path = os.path.join(s.home, ".config", "Quzmar", "registry.ini")
+    if not os.path.exists(path):
+        return None
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            key, _, value = line.strip().partition("=")
+            if key.endswith("UpdateFailInfo"):
+                return value.strip('"')
+    return None
+
+
+def start_update(s):
+    """The settings page's update button, then the dialog's Update."""
+    s.click("FormSetting", "Receive_2")
+    dialog = s.wait_dialog((552, 300))
+    s.dialog_click(dialog[1], "UpDateRepair", "NewHong_2")
+    return dialog
+
+
+def start_repair(s):
+    """The device list's repair button, then the dialog's Update."""
+    s.click("DialogChange", "Repair")
+    dialog = s.wait_dialog((552, 300))
+    s.dialog_click(dialog[1], "UpDateRepair", "NewHong_2")
+    return dialog
+
+
+def dialog_pixels(s, dialog):
+    s.park_pointer()
+    return s.shot().region(dialog[1])
+
+
+def bar_filled(s, dialog, percent):
+    """Whether the dialog's bar is filled at least to `percent`."""
+    x, y, w, h = BAR
+    r, g, b = s.shot().pixel(dialog[1][0] + x + w * percent // 100 - 3, dialog[1][1] + y + h // 2)
+    return g > 180 and r < 140 and b < 80
+
+
+def view_stays(s, dialog, seconds, what):
+    """The dialog shows the same pixels for `seconds` while the devices
+    change: the end view waits for the user."""
+    first = dialog_pixels(s, dialog)
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        check(dialog[0] in [w for w, _ in s.dialogs()], "%s: the dialog closed by itself" % what)
+        now = dialog_pixels(s, dialog)
+        check(now == first, "%s: the end view changed (%d pixels)" % (what, differing_pixels(now, first)))
+        time.sleep(0.5)
+    return first
+
+
+def to_settings_page(s, env):
+    """Starts the program with these environment variables, opens the
+    card's device page past the update it offers and shows the settings
+    page."""
+    s.extra_env = env
+    s.start()
+    wait_card(s, timeout=40)
+    s.settle()
+    settings_past_the_offer(s, rects("label_5", "label_7", form="FormSetting"))
+
+
+def journey_receiver_fails(s):
+    """The receiver's write fails at 40 %: the failure view stays through the
+    devices' changes until OK; a program started again finds the receiver
+    waiting in update mode, and Repair brings both devices to the images'
+    versions and clears the record."""
+    # Three times slower than the devices' own pace: the failed receiver
+    # re-enumerates after the settings page's run has wound down.
+    to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "3"})
+
+    s.note("Update, the receiver's write failing at 40 %")
+    s.sim_command("failupdate R1 40")
+    dialog = start_update(s)
+    wait_state(s, lambda st: st["receivers"]["R1"]["updateMode"], "the receiver failing", timeout=60)
+    time.sleep(1.0)
+    view_stays(s, dialog, 5, "the receiver's failure")
+    # The failure view keeps the bar where the write stopped (40 % of the
+    # receiver's half).
+    check(bar_filled(s, dialog, 15) and not bar_filled(s, dialog, 25), "the failure view does not show the bar at 17 %")
+    check(fail_record(s) == "211,4,33,1", "the failure record is %r" % fail_record(s))
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    s.close()
+
+    s.note("started again: the receiver waits in update mode; Repair")
+    s.start()
+    wait_card(s, timeout=40)
+    s.settle()
+    dialog = start_repair(s)
+    wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103 and st["mice"]["M2"]["version"] == 0x0106
+               and not st["receivers"]["R1"]["updateMode"], "the repair", timeout=120)
+    check(s.sim_state()["mice"]["M1"]["version"] == 0x0105, "the mouse behind the receiver was flashed")
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    check(fail_record(s) is None, "the failure record stayed after the repair")
+    s.close()
+
+
+def journey_cable_pulled(s):
+    """The mouse's cable pulled while its firmware is written: the failure
+    view, the mouse waiting in update mode; the cable back in opens nothing
+    by itself, and Repair flashes the mouse."""
+    # At the devices' own pace, so that the write can be caught under way.
+    to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "1"})
+
+    s.note("Update; the cable pulled while the mouse is written")
+    dialog = start_update(s)
+    wait_for(lambda: bar_filled(s, dialog, 62), "the mouse's write under way", timeout=60)
+    s.sim_command("plug M2 0")
+    state = wait_state(s, lambda st: st["mice"]["M2"]["updateMode"], "the mouse left in update mode")
+    check(state["receivers"]["R1"]["version"] == 0x0103 and state["mice"]["M2"]["version"] == 0x0105,
+          "the versions after the pulled write")
+    time.sleep(1.0)
+    view_stays(s, dialog, 3, "the mouse's failure")
+    check(fail_record(s) == "210,4,33,1", "the failure record is %r" % fail_record(s))
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+
+    s.note("the cable back in: no dialog of its own; Repair")
+    s.sim_command("plug M2 1")
+    time.sleep(3.0)
+    check(not s.dialogs(), "a dialog opened by itself when the cable came back: %s" % s.dialogs())
+    dialog = start_repair(s)
+    wait_state(s, lambda st: st["mice"]["M2"]["version"] == 0x0106 and not st["mice"]["M2"]["updateMode"],
+               "the mouse repaired", timeout=60)
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    check(fail_record(s) is None, "the failure record stayed after the repair")
+    s.close()
+
+
+def journey_silent_updater(s):
+    """A repair whose updater stays silent for longer than the watchdog
+    (QUZ_UPDATE_WATCHDOG_MS): the failure view; the receiver's late end, which
+    comes after the user closed it, flashes nothing more and clears the
+    record, as the receiver works."""
+    to_settings_page(s, {"QUZ_UPDATE_WATCHDOG_MS": "1500"})
+    s.sim_command("failupdate R1 40")
+    dialog = start_update(s)
+    wait_for(lambda: fail_record(s) == "211,4,33,1", "the receiver failing", timeout=60)
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+
+    s.note("Repair; the receiver's end comes 8 s late")
+    s.sim_command("holdupdate R1 8000")
+    dialog = start_repair(s)
+    wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103, "the receiver written", timeout=60)
+    written = time.time()
+    wait_for(lambda: bar_filled(s, dialog, 45) and dialog[0] in [w for w, _ in s.dialogs()], "the watchdog's failure",
+             timeout=10)
+    time.sleep(2.0)
+    s.dialog_click(dialog[1], "UpDateRepair", "NewHong")
+    s.wait_no_dialog()
+
+    s.note("the late end comes after the user closed the failure")
+    time.sleep(max(0.0, written + 12 - time.time()))
+    check(not s.dialogs(), "a dialog opened at the late end: %s" % s.dialogs())
+    state = s.sim_state()
+    check(state["mice"]["M2"]["version"] == 0x0105, "the mouse was flashed after the late end")
+    check(fail_record(s) is None, "the record stayed although the receiver's write ended well")
+    s.close()
+
+
+def journey_slow_success(s):
+    """A full update with the devices three times slower: "Update completed."
+    stays through their re-enumeration until OK."""
+    to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "3"})
+
+    s.note("Update at a third of the devices' pace")
+    dialog = start_update(s)
+    wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103 and st["mice"]["M2"]["version"] == 0x0106,
+               "the update", timeout=120)
+    wait_for(lambda: bar_filled(s, dialog, 99), "the success view", timeout=10)
+    view_stays(s, dialog, 6, "the success view")
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+    s.close()
+
+
 # ---- Journey 6: a mouse that goes away, a program that is killed -----------------------------
 
 
@@ -1340,6 +1529,10 @@ JOURNEYS = [
     (5, "pairing and firmware", journey_firmware, BENCH_UNPAIRED),
     (6, "offline and killed", journey_offline, BENCH_CURRENT),
     (7, "update from the mouse on its cable", journey_cable_update, BENCH_CABLE),
+    (8, "the receiver's write fails, repaired after a restart", journey_receiver_fails, BENCH_CABLE),
+    (9, "the mouse's cable pulled during its write", journey_cable_pulled, BENCH_CABLE),
+    (10, "an updater silent past the watchdog", journey_silent_updater, BENCH_CABLE),
+    (11, "a slow update that ends well", journey_slow_success, BENCH_CABLE),
 ]
 
 

@@ -71,18 +71,19 @@ int main(int argc, char **argv)
         if (profile < 0) {
             const std::vector<unsigned char> rid = hidsim::receiverId(id.c_str());
             if (rid.size() == 3) {
-                char item[96];
-                std::snprintf(item, sizeof item, "%s\"%s\":{\"version\":%d,\"id\":\"%s\"}",
+                char item[128];
+                std::snprintf(item, sizeof item, "%s\"%s\":{\"version\":%d,\"id\":\"%s\",\"updateMode\":%s}",
                               receivers.empty() ? "" : ",", id.c_str(), hidsim::firmwareVersion(id.c_str()),
-                              hex(rid.data(), 3).c_str());
+                              hex(rid.data(), 3).c_str(), hidsim::inUpdateMode(id.c_str()) ? "true" : "false");
                 receivers += item;
             }
             continue;
         }
         const std::vector<unsigned char> paired = hidsim::pairedReceiverId(id.c_str());
-        std::printf("%s\"%s\":{\"version\":%d,\"profile\":%d,\"paired\":\"%s\",\"profiles\":[",
+        std::printf("%s\"%s\":{\"version\":%d,\"profile\":%d,\"paired\":\"%s\",\"updateMode\":%s,"
+                    "\"profiles\":[",
                     firstMouse ? "" : ",", id.c_str(), hidsim::firmwareVersion(id.c_str()), profile,
-                    hex(paired.data(), paired.size()).c_str());
+                    hex(paired.data(), paired.size()).c_str(), hidsim::inUpdateMode(id.c_str()) ? "true" : "false");
         firstMouse = false;
         for (int p = 0; p < 4; ++p) {
             FlashDataMap image;

@@ -72,6 +72,7 @@ void listDevices(const QStringList &ids, const char *mouseBehind)
     g_deviceList.clear();
     for (const QString &id : ids)
         g_deviceList.append(settingsEntry(id.toLatin1().constData(), mouseBehind));
+    g_deviceListCurrent = true;
 }
 
 void selectDevice(const char *id, const char *mouseBehind)

@@ -35,7 +35,8 @@ bool startSettingsBenchRow(FirmwareProgramFolder &folder);
 // record plus the three id bytes it reports and its firmware version; a
 // receiver also carries the version of the mouse behind it.
 DeviceAllInfo settingsEntry(const char *id, const char *mouseBehind = nullptr);
-// g_deviceList becomes these entries, in order.
+// g_deviceList becomes these entries, in order, as the device page's scan
+// lists them.
 void listDevices(const QStringList &ids, const char *mouseBehind = nullptr);
 // The device the user opened: its entry, online.
 void selectDevice(const char *id, const char *mouseBehind = nullptr);

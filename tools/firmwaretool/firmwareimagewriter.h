@@ -8,6 +8,8 @@
 //   20  u8      device code: 210 mouse, 211 receiver
 //   21  u8      CID
 //   22  u8      MID
+//   24  u32 LE  length of the body (the bytes after the header); the
+//               device library's updater refuses an image without one
 //   87  64      model name, 8-bit text, NUL-padded
 //   279 64      USB id text naming the VID and PID of the device, NUL-padded
 //
@@ -37,6 +39,8 @@ inline std::vector<uint8_t> makeFirmwareImage(const FirmwareImageFields &fields)
     bytes[20] = fields.deviceCode;
     bytes[21] = fields.cid;
     bytes[22] = fields.mid;
+    for (int i = 0; i < 4; ++i)
+        bytes[24 + size_t(i)] = uint8_t((bytes.size() - header) >> (8 * i));
     for (size_t i = 0; i < fields.model.size() && i < 64; ++i)
         bytes[87 + i] = uint8_t(fields.model[i]);
     for (size_t i = 0; i < fields.usbId.size() && i < 64; ++i)
