@@ -44,6 +44,22 @@ public:
     }
 };
 
+// Calls back when a key reaches the object it watches.
+class KeyRecorder : public QObject
+{
+public:
+    explicit KeyRecorder(std::function<void()> onKey) : m_onKey(std::move(onKey)) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::KeyPress)
+            m_onKey();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onKey;
+};
+
 QList<int> g_iconUpdates;
 void recordIconUpdate(int index) { g_iconUpdates << index; }
 
@@ -308,59 +324,72 @@ private slots:
 
     // What a window builds once it is up: nothing before its first paint,
     // then every work in the order asked for (the repair dialogs' signal
-    // order rests on it), a work whose owner is gone skipped, and a work
-    // asked for later waiting for the next paint.
+    // order rests on it), a work whose owner is gone skipped, a work asked
+    // for once the window has painted run after the others without waiting
+    // for another paint. A key meant for the window, or a caller that needs
+    // the works, has them all run first, before the window has painted.
     void worksAfterTheFirstPaint_data()
     {
         QTest::addColumn<int>("goneOwner");    // -1: none
-        QTest::addColumn<bool>("askedLater");  // the third work is asked for after the paint
-        QTest::addColumn<QString>("afterFirst");
-        QTest::addColumn<QString>("afterNext");
+        QTest::addColumn<QString>("trigger");  // paint, key (to a child) or now
+        QTest::addColumn<QString>("expected");
 
-        QTest::newRow("in the order asked for") << -1 << false << "ABC" << "ABC";
-        QTest::newRow("an owner gone") << 1 << false << "AC" << "AC";
-        QTest::newRow("asked for after the paint") << -1 << true << "AB" << "ABC";
+        QTest::newRow("in the order asked for") << -1 << "paint" << "ABCD";
+        QTest::newRow("an owner gone") << 1 << "paint" << "ACD";
+        QTest::newRow("a key before the paint") << -1 << "key" << "ABCD";
+        QTest::newRow("needed before the paint") << 2 << "now" << "ABD";
     }
     void worksAfterTheFirstPaint()
     {
         QFETCH(int, goneOwner);
-        QFETCH(bool, askedLater);
-        QFETCH(QString, afterFirst);
-        QFETCH(QString, afterNext);
+        QFETCH(QString, trigger);
+        QFETCH(QString, expected);
 
         QWidget window;
         window.resize(120, 80);
-        PaintCounter paints;
-        window.installEventFilter(&paints);
+        QLineEdit child(&window);
         QString done;
         QObject *owners[3] = {new QObject(&window), new QObject(&window), new QObject(&window)};
         const char names[] = "ABC";
-        const auto ask = [&](int k) { runAfterFirstPaint(&window, owners[k], [&done, &names, k] { done += names[k]; }); };
-        for (int k = 0; k < (askedLater ? 2 : 3); ++k)
-            ask(k);
+        // The first work asks for one more, which comes after the others.
+        runAfterFirstPaint(&window, owners[0], [&] {
+            done += names[0];
+            runAfterFirstPaint(&window, &window, [&done] { done += 'D'; });
+        });
+        for (int k = 1; k < 3; ++k)
+            runAfterFirstPaint(&window, owners[k], [&done, &names, k] { done += names[k]; });
         if (goneOwner >= 0)
             delete owners[goneOwner];
         QCoreApplication::processEvents();
         QCOMPARE(done, QString());
 
+        if (trigger == "paint") {
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_COMPARE(done, expected);
+            // Asked for now: from the event loop, without another paint.
+            PaintCounter paints;
+            window.installEventFilter(&paints);
+            runAfterFirstPaint(&window, &window, [&done] { done += 'E'; });
+            QTRY_COMPARE(done, expected + 'E');
+            QCOMPARE(paints.count, 0);
+            return;
+        }
+        if (trigger == "key") {
+            QString doneAtKey;
+            KeyRecorder keys([&] { doneAtKey = done; });
+            child.installEventFilter(&keys);
+            QTest::keyClick(&child, Qt::Key_A);
+            QCOMPARE(doneAtKey, expected);
+        } else {
+            runWorksAfterFirstPaintNow(&window);
+        }
+        QCOMPARE(done, expected);
+        // Nothing runs twice once the window paints.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_COMPARE(done, afterFirst);
-        // A work asked for now runs only after a later paint, and the next
-        // paint runs none of the first ones again.
-        const int paintsBefore = paints.count;
-        int paintsWhenLate = -1;
-        if (askedLater)
-            runAfterFirstPaint(&window, owners[2], [&] {
-                done += names[2];
-                paintsWhenLate = paints.count;
-            });
-        window.update();
-        QTRY_VERIFY(paints.count > paintsBefore);
-        QCoreApplication::processEvents();   // what that paint queued
-        QTRY_COMPARE(done, afterNext);
-        if (askedLater)
-            QVERIFY(paintsWhenLate > paintsBefore);
+        QCoreApplication::processEvents();
+        QCOMPARE(done, expected);
     }
 
     // A frame's picture painted from tiles shows the pixels the style sheet

@@ -80,13 +80,17 @@ Dialog::Dialog(QWidget *parent)
     // styled buttons afterwards polished all its widgets again at start-up.
     styleHeader();
 
+    // The list is the first frame's page; the device page and the settings
+    // page, some hundreds of widgets, are built once the window has painted
+    // (or at once when something needs them first). Their places in the
+    // stack are held from the start, so the pages keep their numbers.
     QStackedWidget *stack = ui->stackedWidgetDialog;
-    m_buttonPage = new Buttoninterface(stack);
     m_deviceListPage = new DialogChange(stack);
-    m_settingsPage = new FormSetting(stack);
-    ui->stackedWidgetDialog->addWidget(m_buttonPage);
-    ui->stackedWidgetDialog->addWidget(m_deviceListPage);
-    ui->stackedWidgetDialog->addWidget(m_settingsPage);
+    stack->addWidget(new QWidget(stack));
+    stack->addWidget(m_deviceListPage);
+    stack->addWidget(new QWidget(stack));
+    holdLanguageForPages();
+    runAfterFirstPaint(window(), this, [this] { buildDeferredPages(); });
 
     // The upload notice is first needed once a device is chosen: built
     // after the window has painted, so the window comes up without it.
@@ -134,6 +138,50 @@ Dialog::~Dialog()
     // The notice lives as long as the frame; in the program that is the
     // whole run.
     delete m_upDataParamNotice;
+}
+
+void Dialog::holdLanguageForPages()
+{
+    // The window announces its language as it is made, before the pages
+    // that follow it exist: they take what they missed when they are built.
+    PostMsg *hub = PostMsg::instance();
+    m_languageHolds[0] = connect(hub, &PostMsg::SigAllLanguage, this,
+                                 [this](int index) { m_heldLanguage.append({HeldAllLanguage, index}); });
+    m_languageHolds[1] = connect(hub, &PostMsg::SigLanguageSameB, this,
+                                 [this](int index) { m_heldLanguage.append({HeldLanguageSameB, index}); });
+}
+
+void Dialog::buildDeferredPages()
+{
+    if (m_buttonPage)
+        return;
+    for (const QMetaObject::Connection &hold : m_languageHolds)
+        disconnect(hold);
+    QStackedWidget *stack = ui->stackedWidgetDialog;
+    const int current = stack->currentIndex();
+    const auto place = [stack](int index, QWidget *page) {
+        QWidget *holder = stack->widget(index);
+        stack->removeWidget(holder);
+        delete holder;
+        stack->insertWidget(index, page);
+    };
+    // In this order: the device page makes the device worker, and its
+    // hidden repair dialog connects to the repair signals before the
+    // settings page's one.
+    m_buttonPage = new Buttoninterface(stack);
+    place(ButtonPage, m_buttonPage);
+    m_settingsPage = new FormSetting(stack);
+    place(SettingsPage, m_settingsPage);
+    stack->setCurrentIndex(current);
+    for (const HeldLanguage &held : qAsConst(m_heldLanguage)) {
+        if (held.first == HeldAllLanguage) {
+            m_buttonPage->SlotAllLanguage(held.second);
+            m_settingsPage->SlotAllLanguage(held.second);
+        } else {
+            m_settingsPage->SlotLanguageSameB(held.second);
+        }
+    }
+    m_heldLanguage.clear();
 }
 
 void Dialog::styleHeader()
@@ -233,6 +281,8 @@ void Dialog::decodeButtonPageBackgrounds()
 
 void Dialog::SlotSelectStackIndex(int index)
 {
+    if (index == 1 || index == 2)
+        buildDeferredPages();
     switch (index) {
     case 0:
         ui->comboBox->show();
@@ -260,6 +310,7 @@ void Dialog::SlotSelectStackIndex(int index)
 
 void Dialog::SlotSecondDialog()
 {
+    buildDeferredPages();
     ui->stackedWidgetDialog->setCurrentWidget(m_buttonPage);
 }
 
@@ -405,6 +456,7 @@ void Dialog::toListPair()
 
 void Dialog::toButtonPagePair()
 {
+    buildDeferredPages();
     ui->comboBox->hide();
     if (exactlyOneDevice())
         ui->toolButton_4->hide();
@@ -416,6 +468,7 @@ void Dialog::toButtonPagePair()
 
 void Dialog::toSettingsPair()
 {
+    buildDeferredPages();
     ui->comboBox->hide();
     if (exactlyOneDevice())
         ui->toolButton_4->hide();
