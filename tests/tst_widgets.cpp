@@ -6,6 +6,7 @@
 #include "myslider.h"
 #include "mytoolbuttonenter.h"
 #include "pagebackground.h"
+#include "picturetiles.h"
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "syncedtoolbutton.h"
@@ -13,6 +14,7 @@
 
 #include <QtTest>
 #include <QImage>
+#include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
@@ -59,6 +61,18 @@ public:
 private:
     std::function<void()> m_onKey;
 };
+
+// Flat fields, so some tiles repeat, and a gradient, so some do not; its
+// size is no multiple of the tiles'.
+QImage tiledTestPicture()
+{
+    QImage picture(53, 37, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, y < 20 ? qRgb(200, 210, 220) : qRgba(x * 4, y * 6, 90, x < 30 ? 255 : 128));
+    }
+    return picture;
+}
 
 QList<int> g_iconUpdates;
 void recordIconUpdate(int index) { g_iconUpdates << index; }
@@ -392,6 +406,61 @@ private slots:
         QCOMPARE(done, expected);
     }
 
+    // The tiles the build keeps beside a picture give back its pixels; a
+    // tiles file that no longer stands for its picture, or does not hold
+    // what it says, is not taken (the picture is then decoded).
+    void tilesFileStandsForItsPicture_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("as written") << "" << true;
+        QTest::newRow("picture changed since") << "picture" << false;
+        QTest::newRow("another tile size") << "tile" << false;
+        QTest::newRow("cut short") << "short" << false;
+        QTest::newRow("a bytes more") << "long" << false;
+        QTest::newRow("a place's tile out of range") << "index" << false;
+    }
+    void tilesFileStandsForItsPicture()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, taken);
+        QImage picture = tiledTestPicture();
+        QTemporaryDir dir;
+        const QString file = dir.filePath("Back.png");
+        QVERIFY(picture.save(file));
+        QVERIFY(writePictureTiles(file, 16));
+        QFile tiles(pictureTilesFile(file));
+        QVERIFY(tiles.open(QIODevice::ReadWrite));
+        QByteArray bytes = tiles.readAll();
+        if (damage == "picture") {
+            picture.setPixel(0, 0, qRgb(1, 2, 3));
+            QVERIFY(picture.save(file));
+        } else if (damage == "short") {
+            bytes.chop(3);
+        } else if (damage == "long") {
+            bytes.append('\0');
+        } else if (damage == "index") {
+            bytes.replace(bytes.size() - 4, 4, QByteArray("\x00\x00\x01\x00", 4));
+        }
+        tiles.resize(0);
+        tiles.write(bytes);
+        tiles.close();
+
+        PictureTiles read;
+        QCOMPARE(readPictureTiles(file, damage == "tile" ? 32 : 16, &read), taken);
+        if (!taken)
+            return;
+        QImage whole(read.size, QImage::Format_ARGB32);
+        whole.fill(Qt::transparent);
+        QPainter painter(&whole);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const int columns = (read.size.width() + 15) / 16;
+        for (int i = 0; i < read.tileAt.size(); ++i)
+            painter.drawImage(QPoint(i % columns * 16, i / columns * 16), read.tiles.at(read.tileAt.at(i)));
+        painter.end();
+        QCOMPARE(whole, picture);
+    }
+
     // A frame's picture painted from tiles shows the pixels the style sheet
     // it replaces showed: centred (cut off on both sides where the picture
     // is larger, by an odd difference too) or stretched to another size.
@@ -410,12 +479,7 @@ private slots:
     {
         QFETCH(QSize, frameSize);
         QFETCH(bool, stretch);
-        // Flat fields, so some tiles repeat, and a gradient, so some do not.
-        QImage picture(53, 37, QImage::Format_ARGB32);
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(x, y, y < 20 ? qRgb(200, 210, 220) : qRgba(x * 4, y * 6, 90, x < 30 ? 255 : 128));
-        }
+        QImage picture = tiledTestPicture();
         QTemporaryDir dir;
         const QString file = dir.filePath("Back.png");
         QVERIFY(picture.save(file));

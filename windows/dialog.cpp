@@ -73,8 +73,8 @@ Dialog::Dialog(QWidget *parent)
     // below it is styled as before (the pop-up lists' borders follow it);
     // changing it at each switch is what polished every page again.
     ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border: none;}"));
-    // The list's background is needed for the first paint: decoded while
-    // the pages are being built.
+    // The list's background is needed for the first paint: read while the
+    // list is being built.
     m_background->prepare({picturePath + "main_nr.png"});
     // The pages are built in the stack: a page moved below the header's
     // styled buttons afterwards polished all its widgets again at start-up.
@@ -271,14 +271,6 @@ QString Dialog::buttonPageBackground() const
     return buttonPageBackgroundFor(g_selectedDevice.linkType);
 }
 
-void Dialog::decodeButtonPageBackgrounds()
-{
-    QStringList files;
-    for (const DeviceAllInfo &device : qAsConst(g_shownDevices))
-        files.append(picturePath + buttonPageBackgroundFor(device.linkType));
-    m_background->prepare(files);
-}
-
 void Dialog::SlotSelectStackIndex(int index)
 {
     if (index == 1 || index == 2)
@@ -318,9 +310,6 @@ void Dialog::SlotJustOneDevice(bool Yes)
 {
     const int current = ui->stackedWidgetDialog->currentIndex();
     ui->toolButton_4->setVisible(Yes && (current == DeviceListPage || current == -1));
-    // A card click would otherwise decode its page's background (some
-    // 15 ms) on the way to the page: started now, while the list waits.
-    decodeButtonPageBackgrounds();
 }
 
 void Dialog::SlotMouseIndex(int index)

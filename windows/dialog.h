@@ -88,7 +88,6 @@ private:
     void setBackground(const QString &picture);
     void setDefaultBackground();
     QString buttonPageBackground() const;
-    void decodeButtonPageBackgrounds();
     void toListPair();
     void toButtonPagePair();
     void toSettingsPair();
