@@ -15,6 +15,7 @@
 #include "pagebackground.h"
 #include "postmsg.h"
 #include "updataparam.h"
+#include "widgetfonts.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -168,9 +169,11 @@ void Dialog::buildDeferredPages()
     // In this order: the device page makes the device worker, and its
     // hidden repair dialog connects to the repair signals before the
     // settings page's one.
-    m_buttonPage = new Buttoninterface(stack);
+    // With the fonts they would have had, built with the window.
+    m_buttonPage = static_cast<Buttoninterface *>(
+        makeWithScaledFonts(stack, [stack] { return new Buttoninterface(stack); }));
     place(ButtonPage, m_buttonPage);
-    m_settingsPage = new FormSetting(stack);
+    m_settingsPage = static_cast<FormSetting *>(makeWithScaledFonts(stack, [stack] { return new FormSetting(stack); }));
     place(SettingsPage, m_settingsPage);
     stack->setCurrentIndex(current);
     for (const HeldLanguage &held : qAsConst(m_heldLanguage)) {
