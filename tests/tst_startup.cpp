@@ -203,13 +203,21 @@ private slots:
             auto *spin = new QSpinBox(box);
             spin->ensurePolished();
             spin->setFont(eight);
+            auto *pixels = new QSpinBox(box);
+            pixels->ensurePolished();
+            QFont twelve = pixels->font();
+            twelve.setPixelSize(12);
+            pixels->setFont(twelve);
             return part;
         };
         QWidget *part = makeWithScaledFonts(inner, [&] { return makePart(inner); });
         QList<qreal> sizes;
-        for (QWidget *w : part->findChildren<QWidget *>())
-            sizes << w->font().pointSizeF();
-        QCOMPARE(sizes, (QList<qreal>{6.0, 4.0, 4.0, 6.0, 4.0, 4.0}));
+        for (QWidget *w : part->findChildren<QWidget *>()) {
+            const QFont font = w->font();
+            sizes << (font.pointSizeF() > 0 ? font.pointSizeF() : 100 + font.pixelSize());
+        }
+        // Sizes in pixels (the last spin box and its field: 112) are not scaled.
+        QCOMPARE(sizes, (QList<qreal>{6.0, 4.0, 4.0, 6.0, 4.0, 4.0, 112, 112}));
         QCOMPARE(part->font().pointSizeF(), 6.0);
         QCOMPARE(inner->font().pointSizeF(), 6.0);
         QWidget unscaled;

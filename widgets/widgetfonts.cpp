@@ -70,8 +70,12 @@ QWidget *makeWithScaledFonts(QWidget *parent, const std::function<QWidget *()> &
     for (QWidget *part : made->findChildren<QWidget *>()) {
         if (!part->objectName().startsWith(QLatin1String("qt_")) || !part->parentWidget())
             continue;
+        const QFont whole = part->parentWidget()->font();
         QFont font = part->font();
-        font.setPointSizeF(part->parentWidget()->font().pointSizeF());
+        if (whole.pointSizeF() > 0)
+            font.setPointSizeF(whole.pointSizeF());
+        else
+            font.setPixelSize(whole.pixelSize());
         part->setFont(font);
     }
     if (formSize.isValid())
