@@ -154,8 +154,11 @@ void Dialog::holdLanguageForPages()
 
 void Dialog::buildDeferredPages()
 {
-    if (m_buttonPage)
+    // Once; a call from within the building (an event loop a page runs)
+    // finds them on their way.
+    if (m_buttonPage || m_buildingPages)
         return;
+    m_buildingPages = true;
     for (const QMetaObject::Connection &hold : m_languageHolds)
         disconnect(hold);
     QStackedWidget *stack = ui->stackedWidgetDialog;
@@ -185,6 +188,7 @@ void Dialog::buildDeferredPages()
         }
     }
     m_heldLanguage.clear();
+    m_buildingPages = false;
 }
 
 void Dialog::styleHeader()

@@ -108,6 +108,7 @@ private:
     typedef QPair<HeldKind, int> HeldLanguage;
     QVector<HeldLanguage> m_heldLanguage;
     QMetaObject::Connection m_languageHolds[2];
+    bool m_buildingPages = false;
 };
 
 #endif // DIALOG_H
