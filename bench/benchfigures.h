@@ -50,6 +50,25 @@ inline double processCpuMs()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+// The processor time of the calling thread so far, in ms.
+inline double threadCpuMs()
+{
+    timespec t{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0)
+        return -1;
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// The "bench" lines of the first paint, printed from the paint on the main
+// thread: when, and the processor time until then, all threads and the
+// main thread's own.
+inline void firstPaintLines(long long epochMs)
+{
+    line("window-shown-epoch-ms %lld", epochMs);
+    line("window-shown-cpu-ms %.1f", processCpuMs());
+    line("window-shown-main-cpu-ms %.1f", threadCpuMs());
+}
+
 } // namespace bench
 
 #endif // BENCHFIGURES_H

@@ -3,12 +3,14 @@
 // application object and do nothing unless the environment holds
 // QUZ_BENCH=1. They then print, on standard error, lines starting with
 // "bench " (the wall-clock and processor time when the window was first
-// painted, the time from a click on the first device card to the device page
+// painted, all threads and the main thread's, the time from a click on the
+// first device card to the device page's first paint and to the page
 // holding the device's data, the resident memory once every page was shown,
 // with QUZ_BENCH_IDLE_MS the processor time of that long a wait on the
 // device page), then go back to the list and close the program.
 
 #include "benchfigures.h"
+#include "buttoninterface.h"
 #include "devicelistcards.h"
 #include "dialog.h"
 #include "dialogmain.h"
@@ -19,10 +21,12 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
 #include <atomic>
+#include <cstdlib>
 
 using bench::line;
 using bench::processCpuMs;
@@ -46,10 +50,23 @@ protected:
         if (!m_window)
             return false;
         qApp->removeEventFilter(this);
-        line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
-        // The processor time spent until then, all threads: the part of
-        // the start-up figure a busy machine does not stretch.
-        line("window-shown-cpu-ms %.1f", processCpuMs());
+        // With the processor time spent until then: the part of the
+        // start-up figure a busy machine does not stretch.
+        bench::firstPaintLines(QDateTime::currentMSecsSinceEpoch());
+        // For a profile of the start alone (callgrind, perf): ends here.
+        if (qgetenv("QUZ_BENCH_QUIT_AT_PAINT") == "1")
+            std::_Exit(0);
+        // The first frame as the screen shows it, saved to this file, for
+        // comparing two programs' first frames; then the program ends.
+        const QString frameFile = qEnvironmentVariable("QUZ_BENCH_FIRST_FRAME");
+        if (!frameFile.isEmpty()) {
+            QTimer::singleShot(0, this, [this, frameFile] {
+                QScreen *screen = m_window->screen();
+                const bool saved = screen && screen->grabWindow(m_window->winId()).save(frameFile);
+                std::_Exit(saved ? 0 : 1);
+            });
+            return false;
+        }
         connectStages();
         QTimer::singleShot(0, this, [this] { waitForCards(); });
         return false;
@@ -97,9 +114,29 @@ private:
                 QApplication::exit(2);
                 return;
             }
+            watchDevicePagePaint();
             m_click.start();
             card->click();
         });
+    }
+
+    // The device page's first paint after the click: the page with its
+    // macro list on the screen.
+    void watchDevicePagePaint()
+    {
+        struct PaintWatch : QObject {
+            BenchProbe *probe;
+            explicit PaintWatch(BenchProbe *p) : QObject(p), probe(p) {}
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint) {
+                    watched->removeEventFilter(this);
+                    probe->m_pagePaintNs = probe->m_click.nsecsElapsed();
+                }
+                return false;
+            }
+        };
+        m_window->framePage()->buttonPage()->installEventFilter(new PaintWatch(this));
     }
 
     void pageFilled()
@@ -109,6 +146,7 @@ private:
         m_filled = true;
         line("click-to-filled-ms %.1f", m_click.nsecsElapsed() / 1e6);
         line("click-to-switch-ms %.1f", m_switchNs / 1e6);
+        line("click-to-page-painted-ms %.1f", m_pagePaintNs / 1e6);
         line("click-to-worker-ms %.1f", m_announceNs.load() / 1e6);
         QTimer::singleShot(0, this, [this] { afterFill(); });
     }
@@ -182,6 +220,7 @@ private:
     QElapsedTimer m_click;
     QElapsedTimer m_modalWait;
     qint64 m_switchNs = -1;
+    qint64 m_pagePaintNs = -1;
     std::atomic<qint64> m_announceNs{-1};
 };
 

@@ -20,8 +20,7 @@ protected:
         if (m_painted)
             return;
         m_painted = true;
-        bench::line("window-shown-epoch-ms %lld", QDateTime::currentMSecsSinceEpoch());
-        bench::line("window-shown-cpu-ms %.1f", bench::processCpuMs());
+        bench::firstPaintLines(QDateTime::currentMSecsSinceEpoch());
         // Whatever the toolkit sets up after the first paint counts, as it
         // does for the program, which reads its memory later still.
         QTimer::singleShot(600, this, [] {

@@ -17,6 +17,15 @@ class ItemList;
 QString macroRowColor();
 QString macroRowButtonStyle(const QString &color, const QString &dir, const char *picture, const char *hover);
 
+class QListWidget;
+
+// Gives the rows of a macro list that are in view their ItemList, and from
+// then on each row as it comes into view (the list shown, resized or
+// scrolled): a list of hundreds of macros would otherwise build a form and
+// two picture styles per macro before the page could show. Called again
+// after rows were added or removed. A row keeps its ItemList once made.
+void giveMacroRowsInViewTheirWidgets(QListWidget *list);
+
 class ItemList : public QWidget
 {
     Q_OBJECT

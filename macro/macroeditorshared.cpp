@@ -257,7 +257,7 @@ void insertMacroRow(QListWidget *list, int row, const QString &name)
 {
     auto *item = new QListWidgetItem(name);
     list->insertItem(row < 0 || row > list->count() ? list->count() : row, item);
-    list->setItemWidget(item, new ItemList);
+    giveMacroRowsInViewTheirWidgets(list);
 }
 
 void insertArrivedMacroRow(QListWidget *list, const QString &name)
@@ -272,6 +272,7 @@ void removeMacroRow(QListWidget *list, int row)
 {
     list->removeItemWidget(list->item(row));
     delete list->takeItem(row);
+    giveMacroRowsInViewTheirWidgets(list);
 }
 
 void selectMacroRow(QListWidget *list, const QString &name)

@@ -110,7 +110,8 @@ void stopRecordingSession(KeyboardHook *hook, RecordingKeyStop *keys, MacroRecor
 // ---- The macro list -------------------------------------------------------------
 // The row of `name`; -1 when the list has none.
 int macroRow(const QListWidget *list, const QString &name);
-// A row of `name` with its ItemList at `row` (the end for any row outside).
+// A row of `name` at `row` (the end for any row outside); its ItemList comes
+// with it when in view, else when it comes into view.
 void insertMacroRow(QListWidget *list, int row, const QString &name);
 // The row of a macro a device delivered: nothing when listed, otherwise
 // after the current row, or at the end without one.

@@ -541,26 +541,50 @@ private slots:
     }
 
     // The macro list shows the macro files of the macro folder: its *.ini
-    // files, no other file.
+    // files, no other file. A row gets its row widget as it comes into
+    // view: none while the page is hidden, those in view once shown, the
+    // last ones once scrolled to.
     void macroListShowsTheMacroFiles()
     {
         page.reset();
         const QString dir = userDataDir() + "/usersetting/MacroPage";
         QDir().mkpath(dir);
-        for (const char *name : {"b.ini", "a.ini", "notes.xml", "c.txt"}) {
+        QStringList files = {"notes.xml", "c.txt"};
+        QStringList expected;
+        for (int i = 0; i < 60; ++i) {
+            expected << QString::asprintf("m%02d", i);
+            files << expected.last() + ".ini";
+        }
+        for (const QString &name : files) {
             QFile f(dir + "/" + name);
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         QDir().mkpath(dir + "/folder.ini");
         page.reset(new Buttoninterface);
         QListWidget *list = child<QListWidget>("listWidgetHong");
+        const auto withWidgets = [list] {
+            QStringList rows;
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->itemWidget(list->item(i)))
+                    rows << list->item(i)->text();
+            }
+            return rows;
+        };
         QStringList shown;
-        for (int i = 0; i < list->count(); ++i) {
+        for (int i = 0; i < list->count(); ++i)
             shown << list->item(i)->text();
-            QVERIFY(list->itemWidget(list->item(i)));
-        }
-        QCOMPARE(shown, (QStringList{"a", "b"}));
+        QCOMPARE(shown, expected);
         QCOMPARE(list->currentRow(), -1);
+        QVERIFY(withWidgets().isEmpty());
+
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        const QStringList inView = withWidgets();
+        QVERIFY(inView.size() > 3 && inView.size() < 30);
+        QCOMPARE(inView, expected.mid(0, inView.size()));
+        list->scrollToBottom();
+        QVERIFY(withWidgets().contains("m59"));
+        QCOMPARE(list->itemWidget(list->item(59))->geometry(), list->visualItemRect(list->item(59)));
     }
 
     // The worker can be held in a blocking call to the page (here the view

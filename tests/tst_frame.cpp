@@ -125,12 +125,23 @@ private slots:
         QFile::remove(deviceCacheDir() + "Device_CID21_MID01.bin");
     }
 
+    // The frame comes up with the list alone, the places of the device page
+    // and the settings page held; they follow the window's first paint (or
+    // whoever needs them first) in their places, the list still shown, and
+    // take the language the window announced before them.
+    void startsInTheListState_data()
+    {
+        QTest::addColumn<bool>("byPaint");
+        QTest::newRow("after the first paint") << true;
+        QTest::newRow("when needed") << false;
+    }
     void startsInTheListState()
     {
+        QFETCH(bool, byPaint);
         QCOMPARE(stack()->count(), 3);
-        QVERIFY(qobject_cast<Buttoninterface *>(stack()->widget(0)));
+        QVERIFY(!qobject_cast<Buttoninterface *>(stack()->widget(0)));
         QVERIFY(qobject_cast<DialogChange *>(stack()->widget(1)));
-        QVERIFY(qobject_cast<FormSetting *>(stack()->widget(2)));
+        QVERIFY(!qobject_cast<FormSetting *>(stack()->widget(2)));
         QCOMPARE(stack()->currentIndex(), 1);
         QVERIFY(navigationHidden());
         QVERIFY(ui->toolButton_4->isHidden());
@@ -138,6 +149,19 @@ private slots:
         QVERIFY(background().contains("main_nr.png"));
         QCOMPARE(ui->comboBox->count(), 2);
         QCOMPARE(ui->comboBox->itemText(1), QString::fromUtf8("简体中文"));
+
+        g_language = 1;
+        PostMsg::instance()->postAllLanguage(1);
+        if (byPaint) {
+            holder->show();
+            QTRY_VERIFY(qobject_cast<Buttoninterface *>(stack()->widget(0)));
+        } else {
+            QVERIFY(frame->buttonPage());
+        }
+        QCOMPARE(stack()->widget(0), frame->buttonPage());
+        QCOMPARE(stack()->widget(2), frame->settingsPage());
+        QCOMPARE(stack()->currentIndex(), 1);
+        QCOMPARE(stack()->findChild<QToolButton *>("NewHong")->text(), langText(g_langMacro, 1, 2));
     }
 
     void headerStatesForPageIndexes()
@@ -400,6 +424,7 @@ private slots:
 
     void settingsPageVersionsAnswerTheFrame()
     {
+        frame->buildDeferredPages();
         PostMsg::instance()->postLabelText(0, "v1.02");
         PostMsg::instance()->postLabelText(1, "v1.05");
         // The page's answer went through the frame: SigSetLabelVerB, then

@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <QApplication>
 #include <QLabel>
+#include <QSpinBox>
 #include <QProcess>
 #include <QSharedMemory>
 #include <QVBoxLayout>
@@ -182,6 +183,45 @@ private slots:
         QCOMPARE(label->font().pointSizeF(), 6.0);
         QCOMPARE(inner->font().pointSizeF(), 6.0);
         QCOMPARE(deep->font().pointSizeF(), 10.0);
+
+        // A part made later below the scaled tree gets what the scaling
+        // would have given it: sizes taken from above halved once, its own
+        // sizes halved, the text field of a spin box the spin box's size,
+        // even where the field took its font early (polished below a style
+        // sheet before the spin box was sized), the part below the scaled
+        // tree left as it was.
+        const auto makePart = [](QWidget *parent) {
+            auto *part = new QWidget(parent);
+            new QLabel("c", part);
+            auto *own = new QLabel("d", part);
+            QFont eight = own->font();
+            eight.setPointSizeF(8);
+            own->setFont(eight);
+            new QLabel("e", own);
+            auto *box = new QWidget(part);
+            box->setStyleSheet("#nothing{}");
+            auto *spin = new QSpinBox(box);
+            spin->ensurePolished();
+            spin->setFont(eight);
+            auto *pixels = new QSpinBox(box);
+            pixels->ensurePolished();
+            QFont twelve = pixels->font();
+            twelve.setPixelSize(12);
+            pixels->setFont(twelve);
+            return part;
+        };
+        QWidget *part = makeWithScaledFonts(inner, [&] { return makePart(inner); });
+        QList<qreal> sizes;
+        for (QWidget *w : part->findChildren<QWidget *>()) {
+            const QFont font = w->font();
+            sizes << (font.pointSizeF() > 0 ? font.pointSizeF() : 100 + font.pixelSize());
+        }
+        // Sizes in pixels (the last spin box and its field: 112) are not scaled.
+        QCOMPARE(sizes, (QList<qreal>{6.0, 4.0, 4.0, 6.0, 4.0, 4.0, 112, 112}));
+        QCOMPARE(part->font().pointSizeF(), 6.0);
+        QCOMPARE(inner->font().pointSizeF(), 6.0);
+        QWidget unscaled;
+        QCOMPARE(makeWithScaledFonts(&unscaled, [&] { return makePart(&unscaled); })->font(), unscaled.font());
 
         scaleWidgetFonts(&top, fontFactorForDpi(96));
         QCOMPARE(deep->font().pointSizeF(), 10.0);

@@ -6,6 +6,7 @@
 #include "myslider.h"
 #include "mytoolbuttonenter.h"
 #include "pagebackground.h"
+#include "picturetiles.h"
 #include "popupmenu.h"
 #include "postmsg.h"
 #include "syncedtoolbutton.h"
@@ -13,6 +14,7 @@
 
 #include <QtTest>
 #include <QImage>
+#include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
@@ -43,6 +45,34 @@ public:
         return false;
     }
 };
+
+// Calls back when a key reaches the object it watches.
+class KeyRecorder : public QObject
+{
+public:
+    explicit KeyRecorder(std::function<void()> onKey) : m_onKey(std::move(onKey)) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::KeyPress)
+            m_onKey();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onKey;
+};
+
+// Flat fields, so some tiles repeat, and a gradient, so some do not; its
+// size is no multiple of the tiles'.
+QImage tiledTestPicture()
+{
+    QImage picture(53, 37, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, y < 20 ? qRgb(200, 210, 220) : qRgba(x * 4, y * 6, 90, x < 30 ? 255 : 128));
+    }
+    return picture;
+}
 
 QList<int> g_iconUpdates;
 void recordIconUpdate(int index) { g_iconUpdates << index; }
@@ -308,59 +338,127 @@ private slots:
 
     // What a window builds once it is up: nothing before its first paint,
     // then every work in the order asked for (the repair dialogs' signal
-    // order rests on it), a work whose owner is gone skipped, and a work
-    // asked for later waiting for the next paint.
+    // order rests on it), a work whose owner is gone skipped, a work asked
+    // for once the window has painted run after the others without waiting
+    // for another paint. A key meant for the window, or a caller that needs
+    // the works, has them all run first, before the window has painted.
     void worksAfterTheFirstPaint_data()
     {
         QTest::addColumn<int>("goneOwner");    // -1: none
-        QTest::addColumn<bool>("askedLater");  // the third work is asked for after the paint
-        QTest::addColumn<QString>("afterFirst");
-        QTest::addColumn<QString>("afterNext");
+        QTest::addColumn<QString>("trigger");  // paint, key (to a child) or now
+        QTest::addColumn<QString>("expected");
 
-        QTest::newRow("in the order asked for") << -1 << false << "ABC" << "ABC";
-        QTest::newRow("an owner gone") << 1 << false << "AC" << "AC";
-        QTest::newRow("asked for after the paint") << -1 << true << "AB" << "ABC";
+        QTest::newRow("in the order asked for") << -1 << "paint" << "ABCD";
+        QTest::newRow("an owner gone") << 1 << "paint" << "ACD";
+        QTest::newRow("a key before the paint") << -1 << "key" << "ABCD";
+        QTest::newRow("needed before the paint") << 2 << "now" << "ABD";
     }
     void worksAfterTheFirstPaint()
     {
         QFETCH(int, goneOwner);
-        QFETCH(bool, askedLater);
-        QFETCH(QString, afterFirst);
-        QFETCH(QString, afterNext);
+        QFETCH(QString, trigger);
+        QFETCH(QString, expected);
 
         QWidget window;
         window.resize(120, 80);
-        PaintCounter paints;
-        window.installEventFilter(&paints);
+        QLineEdit child(&window);
         QString done;
         QObject *owners[3] = {new QObject(&window), new QObject(&window), new QObject(&window)};
         const char names[] = "ABC";
-        const auto ask = [&](int k) { runAfterFirstPaint(&window, owners[k], [&done, &names, k] { done += names[k]; }); };
-        for (int k = 0; k < (askedLater ? 2 : 3); ++k)
-            ask(k);
+        // The first work asks for one more, which comes after the others.
+        runAfterFirstPaint(&window, owners[0], [&] {
+            done += names[0];
+            runAfterFirstPaint(&window, &window, [&done] { done += 'D'; });
+        });
+        for (int k = 1; k < 3; ++k)
+            runAfterFirstPaint(&window, owners[k], [&done, &names, k] { done += names[k]; });
         if (goneOwner >= 0)
             delete owners[goneOwner];
         QCoreApplication::processEvents();
         QCOMPARE(done, QString());
 
+        if (trigger == "paint") {
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_COMPARE(done, expected);
+            // Asked for now: from the event loop, without another paint.
+            PaintCounter paints;
+            window.installEventFilter(&paints);
+            runAfterFirstPaint(&window, &window, [&done] { done += 'E'; });
+            QTRY_COMPARE(done, expected + 'E');
+            QCOMPARE(paints.count, 0);
+            return;
+        }
+        if (trigger == "key") {
+            QString doneAtKey;
+            KeyRecorder keys([&] { doneAtKey = done; });
+            child.installEventFilter(&keys);
+            QTest::keyClick(&child, Qt::Key_A);
+            QCOMPARE(doneAtKey, expected);
+        } else {
+            runWorksAfterFirstPaintNow(&window);
+        }
+        QCOMPARE(done, expected);
+        // Nothing runs twice once the window paints.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_COMPARE(done, afterFirst);
-        // A work asked for now runs only after a later paint, and the next
-        // paint runs none of the first ones again.
-        const int paintsBefore = paints.count;
-        int paintsWhenLate = -1;
-        if (askedLater)
-            runAfterFirstPaint(&window, owners[2], [&] {
-                done += names[2];
-                paintsWhenLate = paints.count;
-            });
-        window.update();
-        QTRY_VERIFY(paints.count > paintsBefore);
-        QCoreApplication::processEvents();   // what that paint queued
-        QTRY_COMPARE(done, afterNext);
-        if (askedLater)
-            QVERIFY(paintsWhenLate > paintsBefore);
+        QCoreApplication::processEvents();
+        QCOMPARE(done, expected);
+    }
+
+    // The tiles the build keeps beside a picture give back its pixels; a
+    // tiles file that no longer stands for its picture, or does not hold
+    // what it says, is not taken (the picture is then decoded).
+    void tilesFileStandsForItsPicture_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("as written") << "" << true;
+        QTest::newRow("picture changed since") << "picture" << false;
+        QTest::newRow("another tile size") << "tile" << false;
+        QTest::newRow("cut short") << "short" << false;
+        QTest::newRow("a bytes more") << "long" << false;
+        QTest::newRow("a place's tile out of range") << "index" << false;
+    }
+    void tilesFileStandsForItsPicture()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, taken);
+        QImage picture = tiledTestPicture();
+        QTemporaryDir dir;
+        const QString file = dir.filePath("Back.png");
+        QVERIFY(picture.save(file));
+        QVERIFY(writePictureTiles(file, 16));
+        QFile tiles(pictureTilesFile(file));
+        QVERIFY(tiles.open(QIODevice::ReadWrite));
+        QByteArray bytes = tiles.readAll();
+        if (damage == "picture") {
+            picture.setPixel(0, 0, qRgb(1, 2, 3));
+            QVERIFY(picture.save(file));
+        } else if (damage == "short") {
+            bytes.chop(3);
+        } else if (damage == "long") {
+            bytes.append('\0');
+        } else if (damage == "index") {
+            bytes.replace(bytes.size() - 4, 4, QByteArray("\x00\x00\x01\x00", 4));
+        }
+        tiles.resize(0);
+        tiles.write(bytes);
+        tiles.close();
+
+        PictureTiles read;
+        QCOMPARE(readPictureTiles(file, damage == "tile" ? 32 : 16, &read), taken);
+        if (!taken)
+            return;
+        QImage whole(read.size, QImage::Format_ARGB32);
+        whole.fill(Qt::transparent);
+        QPainter painter(&whole);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const int columns = (read.size.width() + 15) / 16;
+        for (int i = 0; i < read.tileAt.size(); ++i)
+            painter.drawImage(QPoint(i % columns * 16, i / columns * 16), read.tiles.at(read.tileAt.at(i)));
+        painter.end();
+        QCOMPARE(whole, picture);
     }
 
     // A frame's picture painted from tiles shows the pixels the style sheet
@@ -381,12 +479,7 @@ private slots:
     {
         QFETCH(QSize, frameSize);
         QFETCH(bool, stretch);
-        // Flat fields, so some tiles repeat, and a gradient, so some do not.
-        QImage picture(53, 37, QImage::Format_ARGB32);
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(x, y, y < 20 ? qRgb(200, 210, 220) : qRgba(x * 4, y * 6, 90, x < 30 ? 255 : 128));
-        }
+        QImage picture = tiledTestPicture();
         QTemporaryDir dir;
         const QString file = dir.filePath("Back.png");
         QVERIFY(picture.save(file));

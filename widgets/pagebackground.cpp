@@ -1,13 +1,12 @@
 #include "pagebackground.h"
 
+#include "picturetiles.h"
+
 #include <QEvent>
 #include <QImageReader>
-#include <QMultiHash>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
-
-#include <cstring>
 
 PageBackground::PageBackground(QWidget *target, Placement placement)
     : QObject(target), m_target(target), m_placement(placement)
@@ -43,64 +42,31 @@ void PageBackground::show(const QString &file)
     m_target->update();
 }
 
-// A tile without a see-through pixel is drawn by copying, not blending:
-// the same pixels, some thousand times over in a full repaint.
-static QImage opaqueIfItIs(QImage tile)
-{
-    if (tile.format() != QImage::Format_ARGB32 && tile.format() != QImage::Format_ARGB32_Premultiplied)
-        return tile;
-    for (int y = 0; y < tile.height(); ++y) {
-        const QRgb *pixel = reinterpret_cast<const QRgb *>(tile.constScanLine(y));
-        for (int x = 0; x < tile.width(); ++x) {
-            if (qAlpha(pixel[x]) != 255)
-                return tile;
-        }
-    }
-    return tile.convertToFormat(QImage::Format_RGB32);
-}
-
 PageBackground::Decoded PageBackground::decode(const QString &file, const QSize &targetSize, Placement placement)
 {
-    // Straight from the file: the toolkit's picture cache would keep a
-    // second copy of pictures this size. Tiles are cut along whole bytes, so
-    // a picture of fewer than 8 bits a pixel stays whole; so does one
-    // stretched to another size.
+    // The build has cut the large pictures into tiles: read, not decoded.
+    // Otherwise straight from the file: the toolkit's picture cache would
+    // keep a second copy of pictures this size. A picture of fewer than 8
+    // bits a pixel cannot be cut along whole bytes and stays whole; so does
+    // one stretched to another size.
     Decoded decoded;
-    QImage image(file);
-    if (image.isNull() || image.depth() < 8 || (placement == Stretch && image.size() != targetSize)) {
-        decoded.whole = std::move(image);
-        return decoded;
-    }
-    decoded.size = image.size();
-    const int bytesPerPixel = image.depth() / 8;
-    QMultiHash<uint, int> seen;   // a tile's hash: the tiles that have it
-    // Each place is hashed and compared where it lies in the picture; only
-    // a tile not seen before is copied out.
-    for (int y = 0; y < image.height(); y += kTile) {
-        for (int x = 0; x < image.width(); x += kTile) {
-            const QRect place = QRect(x, y, kTile, kTile) & image.rect();
-            const size_t rowBytes = size_t(place.width()) * bytesPerPixel;
-            const auto row = [&](int r) { return image.constScanLine(y + r) + x * bytesPerPixel; };
-            uint hash = 0;
-            for (int r = 0; r < place.height(); ++r)
-                hash = qHashBits(row(r), rowBytes, hash);
-            int index = -1;
-            for (auto it = seen.constFind(hash); index < 0 && it != seen.cend() && it.key() == hash; ++it) {
-                const QImage &tile = decoded.tiles.at(*it);
-                bool same = tile.size() == place.size();
-                for (int r = 0; same && r < place.height(); ++r)
-                    same = std::memcmp(tile.constScanLine(r), row(r), rowBytes) == 0;
-                if (same)
-                    index = *it;
-            }
-            if (index < 0) {
-                index = decoded.tiles.size();
-                decoded.tiles.append(opaqueIfItIs(image.copy(place)));
-                seen.insert(hash, index);
-            }
-            decoded.tileAt.append(index);
+    PictureTiles cut;
+    if (readPictureTiles(file, kTile, &cut)) {
+        if (placement == Stretch && cut.size != targetSize) {
+            decoded.whole = QImage(file);
+            return decoded;
         }
+    } else {
+        QImage image(file);
+        if (image.isNull() || image.depth() < 8 || (placement == Stretch && image.size() != targetSize)) {
+            decoded.whole = std::move(image);
+            return decoded;
+        }
+        cut = cutIntoTiles(image, kTile);
     }
+    decoded.size = cut.size;
+    decoded.tiles = std::move(cut.tiles);
+    decoded.tileAt = std::move(cut.tileAt);
     return decoded;
 }
 

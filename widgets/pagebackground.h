@@ -1,6 +1,8 @@
 #ifndef PAGEBACKGROUND_H
 #define PAGEBACKGROUND_H
 
+#include "picturetiles.h"
+
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -40,7 +42,7 @@ class PageBackground : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kTile = 16;
+    static constexpr int kTile = kPictureTile;
 
     // How the picture covers the widget: as a style sheet's border-image
     // (stretched to the widget) or as its background-image with

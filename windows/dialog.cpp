@@ -16,6 +16,7 @@
 #include "pagebackground.h"
 #include "postmsg.h"
 #include "updataparam.h"
+#include "widgetfonts.h"
 
 #include <QButtonGroup>
 #include <QKeyEvent>
@@ -72,20 +73,24 @@ Dialog::Dialog(QWidget *parent)
     // below it is styled as before (the pop-up lists' borders follow it);
     // changing it at each switch is what polished every page again.
     ui->frame_2->setStyleSheet(QStringLiteral("#frame_2{border: none;}"));
-    // The list's background is needed for the first paint: decoded while
-    // the pages are being built.
+    // The list's background is needed for the first paint: read while the
+    // list is being built.
     m_background->prepare({picturePath + "main_nr.png"});
     // The pages are built in the stack: a page moved below the header's
     // styled buttons afterwards polished all its widgets again at start-up.
     styleHeader();
 
+    // The list is the first frame's page; the device page and the settings
+    // page, some hundreds of widgets, are built once the window has painted
+    // (or at once when something needs them first). Their places in the
+    // stack are held from the start, so the pages keep their numbers.
     QStackedWidget *stack = ui->stackedWidgetDialog;
-    m_buttonPage = new Buttoninterface(stack);
     m_deviceListPage = new DialogChange(stack);
-    m_settingsPage = new FormSetting(stack);
-    ui->stackedWidgetDialog->addWidget(m_buttonPage);
-    ui->stackedWidgetDialog->addWidget(m_deviceListPage);
-    ui->stackedWidgetDialog->addWidget(m_settingsPage);
+    stack->addWidget(new QWidget(stack));
+    stack->addWidget(m_deviceListPage);
+    stack->addWidget(new QWidget(stack));
+    holdLanguageForPages();
+    runAfterFirstPaint(window(), this, [this] { buildDeferredPages(); });
 
     // The upload notice is first needed once a device is chosen: built
     // after the window has painted, so the window comes up without it.
@@ -133,6 +138,56 @@ Dialog::~Dialog()
     // The notice lives as long as the frame; in the program that is the
     // whole run.
     delete m_upDataParamNotice;
+}
+
+void Dialog::holdLanguageForPages()
+{
+    // The window announces its language as it is made, before the pages
+    // that follow it exist: they take what they missed when they are built.
+    PostMsg *hub = PostMsg::instance();
+    m_languageHolds[0] = connect(hub, &PostMsg::SigAllLanguage, this,
+                                 [this](int index) { m_heldLanguage.append({HeldAllLanguage, index}); });
+    m_languageHolds[1] = connect(hub, &PostMsg::SigLanguageSameB, this,
+                                 [this](int index) { m_heldLanguage.append({HeldLanguageSameB, index}); });
+}
+
+void Dialog::buildDeferredPages()
+{
+    // Once; a call from within the building (an event loop a page runs)
+    // finds them on their way.
+    if (m_buttonPage || m_buildingPages)
+        return;
+    m_buildingPages = true;
+    for (const QMetaObject::Connection &hold : m_languageHolds)
+        disconnect(hold);
+    QStackedWidget *stack = ui->stackedWidgetDialog;
+    const int current = stack->currentIndex();
+    const auto place = [stack](int index, QWidget *page) {
+        QWidget *holder = stack->widget(index);
+        stack->removeWidget(holder);
+        delete holder;
+        stack->insertWidget(index, page);
+    };
+    // In this order: the device page makes the device worker, and its
+    // hidden repair dialog connects to the repair signals before the
+    // settings page's one.
+    // With the fonts they would have had, built with the window.
+    m_buttonPage = static_cast<Buttoninterface *>(
+        makeWithScaledFonts(stack, [stack] { return new Buttoninterface(stack); }));
+    place(ButtonPage, m_buttonPage);
+    m_settingsPage = static_cast<FormSetting *>(makeWithScaledFonts(stack, [stack] { return new FormSetting(stack); }));
+    place(SettingsPage, m_settingsPage);
+    stack->setCurrentIndex(current);
+    for (const HeldLanguage &held : qAsConst(m_heldLanguage)) {
+        if (held.first == HeldAllLanguage) {
+            m_buttonPage->SlotAllLanguage(held.second);
+            m_settingsPage->SlotAllLanguage(held.second);
+        } else {
+            m_settingsPage->SlotLanguageSameB(held.second);
+        }
+    }
+    m_heldLanguage.clear();
+    m_buildingPages = false;
 }
 
 void Dialog::styleHeader()
@@ -222,16 +277,10 @@ QString Dialog::buttonPageBackground() const
     return buttonPageBackgroundFor(g_selectedDevice.linkType);
 }
 
-void Dialog::decodeButtonPageBackgrounds()
-{
-    QStringList files;
-    for (const DeviceAllInfo &device : qAsConst(g_shownDevices))
-        files.append(picturePath + buttonPageBackgroundFor(device.linkType));
-    m_background->prepare(files);
-}
-
 void Dialog::SlotSelectStackIndex(int index)
 {
+    if (index == 1 || index == 2)
+        buildDeferredPages();
     switch (index) {
     case 0:
         ui->comboBox->show();
@@ -259,6 +308,7 @@ void Dialog::SlotSelectStackIndex(int index)
 
 void Dialog::SlotSecondDialog()
 {
+    buildDeferredPages();
     ui->stackedWidgetDialog->setCurrentWidget(m_buttonPage);
 }
 
@@ -266,9 +316,6 @@ void Dialog::SlotJustOneDevice(bool Yes)
 {
     const int current = ui->stackedWidgetDialog->currentIndex();
     ui->toolButton_4->setVisible(Yes && (current == DeviceListPage || current == -1));
-    // A card click would otherwise decode its page's background (some
-    // 15 ms) on the way to the page: started now, while the list waits.
-    decodeButtonPageBackgrounds();
 }
 
 void Dialog::SlotMouseIndex(int index)
@@ -404,6 +451,7 @@ void Dialog::toListPair()
 
 void Dialog::toButtonPagePair()
 {
+    buildDeferredPages();
     ui->comboBox->hide();
     if (exactlyOneDevice())
         ui->toolButton_4->hide();
@@ -415,6 +463,7 @@ void Dialog::toButtonPagePair()
 
 void Dialog::toSettingsPair()
 {
+    buildDeferredPages();
     ui->comboBox->hide();
     if (exactlyOneDevice())
         ui->toolButton_4->hide();

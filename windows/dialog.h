@@ -7,7 +7,9 @@
 // the header in step with the page shown, shows the parameter upload notice
 // and saves the device image when the user closes the program.
 
+#include <QPair>
 #include <QString>
+#include <QVector>
 #include <QWidget>
 
 class QButtonGroup;
@@ -29,9 +31,20 @@ public:
     ~Dialog() override;
 
     Ui::Dialog *form() const { return ui; }
-    Buttoninterface *buttonPage() const { return m_buttonPage; }
+    // The device page and the settings page are built once the window has
+    // painted, or when first needed: these build them if they are not yet.
+    Buttoninterface *buttonPage()
+    {
+        buildDeferredPages();
+        return m_buttonPage;
+    }
     DialogChange *deviceListPage() const { return m_deviceListPage; }
-    FormSetting *settingsPage() const { return m_settingsPage; }
+    FormSetting *settingsPage()
+    {
+        buildDeferredPages();
+        return m_settingsPage;
+    }
+    void buildDeferredPages();
     // The upload notice, built on first use.
     UpDataParam *upDataParamNotice();
     // The picture file behind the pages.
@@ -75,11 +88,11 @@ private:
     void setBackground(const QString &picture);
     void setDefaultBackground();
     QString buttonPageBackground() const;
-    void decodeButtonPageBackgrounds();
     void toListPair();
     void toButtonPagePair();
     void toSettingsPair();
     void styleHeader();
+    void holdLanguageForPages();
     void styleLanguageBox();
 
     Ui::Dialog *ui = nullptr;
@@ -90,6 +103,12 @@ private:
     UpDataParam *m_upDataParamNotice = nullptr;
     QString picturePath;
     PageBackground *m_background = nullptr;
+    // The language signals the pages missed before they were built.
+    enum HeldKind { HeldAllLanguage, HeldLanguageSameB };
+    typedef QPair<HeldKind, int> HeldLanguage;
+    QVector<HeldLanguage> m_heldLanguage;
+    QMetaObject::Connection m_languageHolds[2];
+    bool m_buildingPages = false;
 };
 
 #endif // DIALOG_H

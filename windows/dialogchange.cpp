@@ -418,10 +418,13 @@ void buildCard(QWidget *cardPage, int n, CardLayout layout, int slot)
 
     const QString linkStyle = labelPictureStyle(e.isWired ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png"));
     linkLabel->setStyleSheet(linkStyle);
+    // The card's icon update, right after the cards are built, decides the
+    // picture; started from the state the search found, the picture is
+    // decoded once rather than the offline one first.
     if (e.driveIndex == g_deviceTotal)
         button->setStyleSheet(unknownButtonStyle());
     else
-        setRecognisedButtonStyle(button, false, e.mid);
+        setRecognisedButtonStyle(button, e.online, e.mid);
     marker->setStyleSheet(labelPictureStyle(QStringLiteral("DisOnline.png")));
 
     const CardPlace place = cardPlace(layout, slot);

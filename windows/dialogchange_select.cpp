@@ -4,6 +4,7 @@
 #include "dialogchange.h"
 #include "ui_DialogChange.h"
 
+#include "afterfirstpaint.h"
 #include "configsettings.h"
 #include "devicelink.h"
 #include "devicesearch.h"
@@ -81,6 +82,9 @@ void DialogChange::slotButtonClicked()
     // The device page is on its way: the list takes no other choice.
     if (s_openingDevice)
         return;
+    // The pages this choice speaks to may still wait for the window's
+    // first paint: they are built now.
+    runWorksAfterFirstPaintNow(window());
     PostMsg *hub = PostMsg::instance();
     hub->postSetver(6);
 
@@ -222,6 +226,7 @@ void DialogChange::on_CloseButton_clicked()
 
 void DialogChange::on_Repair_clicked()
 {
+    runWorksAfterFirstPaintNow(window());
     UpDateRepair *dialog = g_updateRepairDialog;
     if (!dialog)
         return;

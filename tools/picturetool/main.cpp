@@ -1,8 +1,15 @@
 #include "painter.h"
 
+#include "picturetiles.h"
+
 #include <QDir>
+#include <QDirIterator>
+#include <QImageReader>
 #include <QGuiApplication>
 #include <cstdio>
+
+// From this many pixels on a picture is also kept as tiles.
+constexpr int kTiledPictureArea = 320 * 200;
 
 std::vector<PictureFolder> &pictureFolders()
 {
@@ -135,6 +142,17 @@ int main(int argc, char **argv)
         QDir().mkpath(dir);
         if (!f.paint(dir)) {
             std::fprintf(stderr, "picturetool: painting %s failed\n", f.name);
+            ok = false;
+        }
+    }
+    // The large pictures (page and dialog backgrounds) are also kept as
+    // tiles, which the program reads instead of decoding the picture.
+    QDirIterator pictures(out, {QStringLiteral("*.png")}, QDir::Files, QDirIterator::Subdirectories);
+    while (pictures.hasNext()) {
+        const QString file = pictures.next();
+        const QSize size = QImageReader(file).size();
+        if (size.width() * size.height() >= kTiledPictureArea && !writePictureTiles(file, kPictureTile)) {
+            std::fprintf(stderr, "picturetool: cutting %s into tiles failed\n", qPrintable(file));
             ok = false;
         }
     }
