@@ -20,11 +20,7 @@ QString configText(const QString &group, const QString &key)
 
 QString receiverModelOf(const QString &group, int receiverClass)
 {
-    const char *key = receiverClass == 1   ? "DM"
-                      : receiverClass == 2 ? "D2M"
-                      : receiverClass == 4 ? "D4M"
-                      : receiverClass == 8 ? "D8M"
-                                           : nullptr;
+    const char *key = receiverModelKeyOfClass(receiverClass);
     return key ? configText(group, QLatin1String(key)) : QString();
 }
 

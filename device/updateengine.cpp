@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 int g_updateReceiverClass = 0;
@@ -73,12 +74,6 @@ bool endedWell(int state)
     return state == UpdateSucceeded || state == UpdateNothingNew;
 }
 
-bool isReceiverClass(const QString &field)
-{
-    return field == QLatin1String("1") || field == QLatin1String("2") || field == QLatin1String("4")
-           || field == QLatin1String("8");
-}
-
 } // namespace
 
 // ---- The engine ---------------------------------------------------------------------
@@ -122,7 +117,7 @@ void UpdateEngine::reset()
     m_failedReceiverModel.clear();
     m_receiverModel.clear();
     m_driveGroup.clear();
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
     m_failedWasMouse = false;
     m_automatic = false;
 }
@@ -280,8 +275,8 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
         } else {
             return UpdateReason::Error;
         }
-        if (isReceiverClass(record.at(1))) {
-            g_updateReceiverClass = record.at(1).toInt(nullptr, 10);
+        if (const int recordedClass = receiverClassOfText(record.at(1))) {
+            g_updateReceiverClass = recordedClass;
             m_failedReceiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
         }
         if (entry.cid != failedCid)
@@ -353,7 +348,7 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
         return Armed::Nothing;
     }
     beginRun(Flavour::Settings);
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
 
     Armed armed = Armed::Nothing;
     const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
@@ -410,7 +405,7 @@ void UpdateEngine::armMouse()
 
 void UpdateEngine::continueRun()
 {
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
     if (g_update210Available && endedWell(g_receiverUpdateState)) {
         m_continueUpdate = true;
         armMouse();
@@ -483,7 +478,7 @@ bool UpdateEngine::searchForRun(int deviceCode, const QString &version, const QS
 
 int &UpdateEngine::bootCount(int receiverClass)
 {
-    return receiverClass == 1 ? m_bootCount1 : receiverClass == 2 ? m_bootCount2 : receiverClass == 4 ? m_bootCount4 : m_bootCount8;
+    return m_bootCounts[size_t(receiverClassIndex(receiverClass))];
 }
 
 void UpdateEngine::nothingToUpdate(int deviceCode)
@@ -506,7 +501,7 @@ void UpdateEngine::prepareStep(int deviceCode, const QString &versionShown)
     } else {
         m_receiverPaths.clear();
         const int receiverClass = g_updateReceiverClass;
-        if (receiverClass == 1 || receiverClass == 2 || receiverClass == 4 || receiverClass == 8) {
+        if (isReceiverClass(receiverClass)) {
             chosen = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, receiverClass));
             if (chosen && !g_firmwareImageList.isEmpty()) {
                 int &count = bootCount(receiverClass);
@@ -555,7 +550,7 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
             targets += entry.isWired ? 1 : 0;
     } else {
-        targets = m_receiverPaths.size() + m_bootCount1 + m_bootCount2 + m_bootCount4 + m_bootCount8;
+        targets = m_receiverPaths.size() + std::accumulate(m_bootCounts.begin(), m_bootCounts.end(), 0);
     }
     if (targets != 1) {
         warnAboutDevices(deviceCode, targets);
@@ -564,15 +559,19 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
 
     bool found = false;
     if (deviceCode == kReceiverDeviceCode) {
-        const int waiting = m_bootCount1 == 1 ? 1 : m_bootCount2 == 1 ? 2 : m_bootCount4 == 1 ? 4 : m_bootCount8 == 1 ? 8 : 0;
+        // The first class, in the table's order, of which one receiver waits.
+        const auto one = std::find(m_bootCounts.begin(), m_bootCounts.end(), 1);
+        const int waiting = one == m_bootCounts.end() ? 0 : receiverClassAt(int(one - m_bootCounts.begin()));
         if (waiting) {
             // The receiver waits in update mode: its image again, whatever
             // version it had.
             found = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, waiting));
         } else {
+            // A receiver that does not tell its version is taken for the
+            // 1 kHz one, whose version is the one shown.
             QString version = versionShown;
             int receiverClass = 1;
-            if (g_updateReceiverClass == 4 || g_updateReceiverClass == 8 || g_updateReceiverClass == 2) {
+            if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
                 int raw = 0;
                 const QByteArray path = m_receiverPaths.first().toUtf8();
@@ -822,7 +821,6 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     // recorded class would take the image too.
     int listedReceivers = 0;
     if (plan.failedDeviceCode == kReceiverDeviceCode) {
-        const QStringList *lists[] = {&g_wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
         const auto countIn = [](const QStringList &pids) {
             int n = 0;
             for (const DeviceAllInfo &device : qAsConst(g_foundDevices))
@@ -830,18 +828,11 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
             return n;
         };
         QStringList anyClass;
-        for (const QStringList *list : lists)
-            anyClass += *list;
+        for (int i = 0; i < kReceiverClassCount; ++i)
+            anyClass += receiverPidsOfClass(receiverClassAt(i));
         listedReceivers = countIn(anyClass);
-        if (listedReceivers == 1) {
-            const QString cls = g_repairFailInfo.at(1);
-            const QStringList *chosen = cls == "1"   ? lists[0]
-                                        : cls == "2" ? lists[1]
-                                        : cls == "4" ? lists[2]
-                                        : cls == "8" ? lists[3]
-                                                     : nullptr;
-            listedReceivers = chosen ? countIn(*chosen) : 0;
-        }
+        if (listedReceivers == 1)
+            listedReceivers = countIn(receiverPidsOfClass(receiverClassOfText(g_repairFailInfo.at(1))));
     }
 
     g_repairStage = 0;
@@ -863,8 +854,8 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
             }
         }
         g_repairMouseModel = mouseModelOf(plan.driveGroup);
-        if (isReceiverClass(g_repairFailInfo.at(1))) {
-            g_repairReceiverClass = g_repairFailInfo.at(1).toInt(nullptr, 10);
+        if (const int recordedClass = receiverClassOfText(g_repairFailInfo.at(1))) {
+            g_repairReceiverClass = recordedClass;
             plan.receiverModel = receiverModelOf(plan.driveGroup, g_repairReceiverClass);
         }
         g_repairCid = g_repairFailInfo.at(2).toInt(nullptr, 10);

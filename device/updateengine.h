@@ -41,6 +41,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 
 class QTimer;
@@ -271,7 +272,9 @@ private:
     QString m_failedReceiverModel;
     QString m_receiverModel;
     QString m_driveGroup;
-    int m_bootCount1 = 0, m_bootCount2 = 0, m_bootCount4 = 0, m_bootCount8 = 0;
+    // The receivers waiting in update mode that the image of each receiver
+    // class fits, in the link table's order of the classes.
+    std::array<int, kReceiverClassCount> m_bootCounts{};
     bool m_failedWasMouse = false;
 
     // The dialog's run.
