@@ -315,21 +315,17 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
         return UpdateReason::NoCable;
     if (first.mid != second.mid)
         return UpdateReason::NoReceiver;
-    const DeviceAllInfo *receiver = listedReceiver(true);
-    if (!receiver)
+    // Of the two, the one with its flag clear: it must report a paired
+    // mouse and have a receiver class.
+    const DeviceAllInfo *receiver = receiverBesideMouse();
+    if (!receiver || receiverClassOfLink(receiver->linkType) == 0)
         return UpdateReason::NoReceiver;
     g_updateReceiverClass = receiverClassOfLink(receiver->linkType);
     m_receiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
 
-    const SelectedFirmware versions = selectedFirmware();
-    const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                                  versions.receiverVersion, m_receiverModel, cid, mid,
-                                                  &g_firmwareImageList);
-    const bool mouseNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode,
-                                               versions.mouseVersion, mouseModel, cid, mid, &g_firmwareImageList);
-    g_update210Available = mouseNew ? 1 : 0;
-    if (receiverNew || mouseNew) {
-        g_updateImageCount = receiverNew && mouseNew ? 2 : 1;
+    const UpdateImages images = chooseUpdateImages(selectedFirmware(), m_receiverModel, mouseModel, cid, mid);
+    if (images.receiver || images.mouse) {
+        g_updateImageCount = images.receiver && images.mouse ? 2 : 1;
         return UpdateReason::None;
     }
     m_updateNotNeeded = true;
@@ -666,7 +662,7 @@ void UpdateEngine::showStepEnd(int deviceCode)
             m_receiverWarning = 0;
     }
     if (state == UpdateSucceeded)
-        (deviceCode == kReceiverDeviceCode ? g_update211Available : g_update210Available) = 0;
+        updateFlashed(deviceCode);
     m_step = 4;
     emit stepShown(deviceCode, state);
 }
@@ -756,8 +752,7 @@ void UpdateEngine::settingsEnd(bool success)
 void UpdateEngine::failSettingsStep()
 {
     m_watchdog->stop();
-    g_update210Available = 0;
-    g_update211Available = 0;
+    forgetAvailableUpdates();
     if (g_receiverUpdateState == UpdateRunning)
         g_receiverUpdateState = UpdateFailed;
     if (g_mouseUpdateState == UpdateRunning)
@@ -1061,8 +1056,7 @@ void resetUpdateRunState()
     g_repairMid = 0;
     g_repairMouseModel.clear();
     g_repairFailInfo.clear();
-    g_update210Available = 0;
-    g_update211Available = 0;
+    forgetAvailableUpdates();
     g_firmwareUpdating = 0;
     g_repairUpdating = 0;
     g_upgradeIdle = 1;

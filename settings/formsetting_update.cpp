@@ -18,7 +18,6 @@
 #include "updatewarning.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <utility>
@@ -323,21 +322,16 @@ void FormSetting::SetVer(int index)
 {
     switch (index) {
     case 0: {
-        const SelectedFirmware versions = selectedFirmware();
-        if (QFileInfo::exists(programDir() + "/bin")) {
-            g_update210Available = u8(checkFirmwareUpdate(kMouseDeviceCode, versions.mouseVersion, versions.receiverClass));
-            g_update211Available =
-                u8(checkFirmwareUpdate(kReceiverDeviceCode, versions.receiverVersion, versions.receiverClass));
-            if (!g_update210Available && !g_update211Available) {
-                PostMsg::instance()->postUpdateFrame(false);
-                setUpToDateStyle();
-            } else {
-                PostMsg::instance()->postUpdateFrame(true);
+        const FirmwareHint hint = decideAvailableUpdates();
+        if (hint.checked) {
+            PostMsg::instance()->postUpdateFrame(hint.waiting);
+            if (hint.waiting)
                 setUpdateWaitingStyle();
-            }
+            else
+                setUpToDateStyle();
         }
-        showReceiverVersion(versions.receiverVersion);
-        showMouseVersion(versions.mouseVersion);
+        showReceiverVersion(hint.versions.receiverVersion);
+        showMouseVersion(hint.versions.mouseVersion);
         break;
     }
     case 1:

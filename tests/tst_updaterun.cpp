@@ -19,6 +19,7 @@
 #include "registry.h"
 #include "settingsbench.h"
 #include "testsupport.h"
+#include "updatedecision.h"
 #include "updateengine.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
