@@ -39,6 +39,8 @@ QStringList g_repairFailInfo;
 namespace {
 
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
+// A step of the settings page's run each second.
+const int kCheckTickMs = 1000;
 
 // The watchdog's time: QUZ_UPDATE_WATCHDOG_MS when it names a positive
 // number of milliseconds, else ten minutes.
@@ -64,9 +66,9 @@ QTimer *timerOf(int deviceCode)
     return deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer;
 }
 
-bool timerActive(QTimer *timer)
+bool checkTimerActive()
 {
-    return timer && timer->isActive();
+    return g_dongleCheckTimer->isActive() || g_mouseCheckTimer->isActive();
 }
 
 bool endedWell(int state)
@@ -90,6 +92,13 @@ UpdateEngine::UpdateEngine()
     m_watchdog->setSingleShot(true);
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     connect(m_watchdog.get(), &QTimer::timeout, this, &UpdateEngine::watchdogExpired);
+
+    for (const int deviceCode : {kReceiverDeviceCode, kMouseDeviceCode}) {
+        QTimer *timer = new QTimer(this);
+        timer->setInterval(kCheckTickMs);
+        connect(timer, &QTimer::timeout, this, [this, deviceCode] { runStep(deviceCode); });
+        (deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer) = timer;
+    }
 }
 
 UpdateEngine::~UpdateEngine() = default;
@@ -107,6 +116,7 @@ void UpdateEngine::reset()
     dismissEndView();
     m_watchdog->stop();
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
+    stopCheckTimers();
     m_updateNotNeeded = m_mouseUpdateNotNeeded = false;
     m_mouseCheckRunning = m_receiverCheckRunning = false;
     m_step = 0;
@@ -231,7 +241,7 @@ void UpdateEngine::recordFailure(int deviceCode, int receiverClass, int cid, int
 
 // ---- The settings page: the check -----------------------------------------------------
 
-UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QString &mouseShown)
+UpdateReason UpdateEngine::checkUpdate()
 {
     if (earlierStepWriting())
         return UpdateReason::StillWriting;
@@ -298,12 +308,14 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
             return UpdateReason::NoDevice;
         if (count != 1)
             return UpdateReason::SameDevice;
+        // The other device, on its own version.
+        const SelectedFirmware versions = selectedFirmware();
         const bool other =
             failedCode == kReceiverDeviceCode
-                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, mouseShown, mouseModel,
-                                       cid, mid, &g_firmwareImageList)
-                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode, receiverShown,
-                                       m_failedReceiverModel, cid, mid, &g_firmwareImageList);
+                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, versions.mouseVersion,
+                                       mouseModel, cid, mid, &g_firmwareImageList)
+                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
+                                       versions.receiverVersion, m_failedReceiverModel, cid, mid, &g_firmwareImageList);
         g_updateImageCount = other ? 2 : 1;
         return UpdateReason::None;
     }
@@ -334,7 +346,7 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
 
 // ---- The settings page: starting and arming ----------------------------------------------
 
-UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
+UpdateEngine::Armed UpdateEngine::confirmUpdate()
 {
     // A run that goes on is not started twice.
     if (runInProgress())
@@ -348,7 +360,8 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
 
     Armed armed = Armed::Nothing;
     const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                                  receiverShown, m_failedReceiverModel, u8(g_updateCid & 0xFF),
+                                                  selectedVersionOf(kReceiverDeviceCode), m_failedReceiverModel,
+                                                  u8(g_updateCid & 0xFF),
                                                   u8(modelMid(m_driveGroup) & 0xFF), &g_firmwareImageList);
     if (!receiverNew && m_failedWasMouse) {
         m_continueUpdate = true;
@@ -370,7 +383,7 @@ void UpdateEngine::endWhenNothingArmed()
 {
     // The user confirmed, yet no step could be armed: the run ends here,
     // and the dialog says so instead of showing a run that never moves.
-    if (timerActive(g_dongleCheckTimer) || timerActive(g_mouseCheckTimer) || m_endShown || !runInProgress())
+    if (checkTimerActive() || m_endShown || !runInProgress())
         return;
     if (m_updateNotNeeded)
         endWithoutFlashing(UpdateReason::VersionNew);
@@ -427,8 +440,7 @@ void UpdateEngine::armRun(int deviceCode)
     m_receiverWarning = 0;
     m_mouseWarning = 0;
     g_upgradeIdle = 0;
-    if (QTimer *timer = timerOf(deviceCode))
-        timer->start();
+    timerOf(deviceCode)->start();
     (deviceCode == kReceiverDeviceCode ? m_receiverCheckRunning : m_mouseCheckRunning) = true;
 }
 
@@ -457,10 +469,8 @@ void UpdateEngine::forgetChecks()
 
 void UpdateEngine::stopCheckTimers()
 {
-    if (g_dongleCheckTimer)
-        g_dongleCheckTimer->stop();
-    if (g_mouseCheckTimer)
-        g_mouseCheckTimer->stop();
+    g_dongleCheckTimer->stop();
+    g_mouseCheckTimer->stop();
     g_firmwareUpdating = 0;
 }
 
@@ -485,7 +495,7 @@ void UpdateEngine::nothingToUpdate(int deviceCode)
     m_step = 4;
 }
 
-void UpdateEngine::prepareStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::prepareStep(int deviceCode, const QString &version)
 {
     const QString group = selectedDriveGroup();
     g_updateCid = productCid();
@@ -493,7 +503,7 @@ void UpdateEngine::prepareStep(int deviceCode, const QString &versionShown)
 
     bool chosen = false;
     if (deviceCode == kMouseDeviceCode) {
-        chosen = searchForRun(kMouseDeviceCode, versionShown, mouseModelOf(group));
+        chosen = searchForRun(kMouseDeviceCode, version, mouseModelOf(group));
     } else {
         m_receiverPaths.clear();
         const int receiverClass = g_updateReceiverClass;
@@ -537,7 +547,7 @@ void UpdateEngine::warnAboutDevices(int deviceCode, int targets)
     m_step = 4;
 }
 
-void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
 {
     const QString group = selectedDriveGroup();
     int targets = 0;
@@ -564,19 +574,20 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
             found = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, waiting));
         } else {
             // A receiver that does not tell its version is taken for the
-            // 1 kHz one, whose version is the one shown.
-            QString version = versionShown;
+            // 1 kHz one, whose version is the one the device core knows.
+            QString receiverVersion = version;
             int receiverClass = 1;
             if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
                 int raw = 0;
                 const QByteArray path = m_receiverPaths.first().toUtf8();
-                version = UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
+                receiverVersion =
+                    UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
             }
-            found = searchForRun(kReceiverDeviceCode, version, receiverModelOf(group, receiverClass));
+            found = searchForRun(kReceiverDeviceCode, receiverVersion, receiverModelOf(group, receiverClass));
         }
     } else {
-        found = searchForRun(kMouseDeviceCode, versionShown, mouseModelOf(group));
+        found = searchForRun(kMouseDeviceCode, version, mouseModelOf(group));
     }
     if (!found || g_firmwareImageList.isEmpty()) {
         nothingToUpdate(deviceCode);
@@ -590,14 +601,19 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
     m_step = 2;
 }
 
-void UpdateEngine::runStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::runStep(int deviceCode)
+{
+    runStep(deviceCode, selectedVersionOf(deviceCode));
+}
+
+void UpdateEngine::runStep(int deviceCode, const QString &version)
 {
     switch (m_step) {
     case 0:
-        prepareStep(deviceCode, versionShown);
+        prepareStep(deviceCode, version);
         break;
     case 1:
-        countAndStartStep(deviceCode, versionShown);
+        countAndStartStep(deviceCode, version);
         break;
     case 2:
         m_step = 3;
@@ -631,7 +647,7 @@ void UpdateEngine::endOfStep(int deviceCode)
             continueRun();
         }
     }
-    if (timerActive(g_dongleCheckTimer) || timerActive(g_mouseCheckTimer))
+    if (checkTimerActive())
         return;
     finishSettingsRun(deviceCode);
 }
@@ -728,9 +744,12 @@ void UpdateEngine::settingsEnd(bool success)
     }
     PostMsg *hub = PostMsg::instance();
     const QString version = firmwareVersionText(parseFirmwareHeader(m_runningImage).version);
+    // The chosen device runs the image's version now: the device core knows
+    // it before any page shows it.
     if (g_receiverUpdateState == UpdateRunning) {
         g_receiverUpdateState = UpdateSucceeded;
         m_flashed = true;
+        g_selectedDevice.usbVersion = version;
         // With two images the mouse's step still follows: the dialog shows
         // success only at its end.
         if (g_updateImageCount == 1)
@@ -740,6 +759,7 @@ void UpdateEngine::settingsEnd(bool success)
     if (g_mouseUpdateState == UpdateRunning) {
         g_mouseUpdateState = UpdateSucceeded;
         m_flashed = true;
+        g_selectedDevice.mouseVersion = version;
         ConfigSettings *config = ConfigSettings::instance();
         writeMouseVersion(config->readString("Option", "CID"), config->readString(selectedDriveGroup(), "MID"),
                           version);

@@ -68,7 +68,7 @@ QString FormSetting::reasonText(UpdateReason reason) const
 bool FormSetting::ChechIsUpDate()
 {
     buildUpdateDialogs();
-    const UpdateReason reason = engine()->checkUpdate(m_receiverVersion, m_mouseVersion);
+    const UpdateReason reason = engine()->checkUpdate();
     if (reason == UpdateReason::None)
         return true;
     g_updateRepairDialog->setStateText(reasonText(reason));
@@ -185,7 +185,7 @@ void FormSetting::on_Start()
         return;
     buildUpdateDialogs();
     g_updateRepairDialog->showUpdatingView();
-    switch (engine()->confirmUpdate(m_receiverVersion)) {
+    switch (engine()->confirmUpdate()) {
     case UpdateEngine::Armed::Receiver:
         ui->toolButton_2->setVisible(true);
         break;
@@ -215,12 +215,12 @@ void FormSetting::SlotContinue(int)
 
 void FormSetting::onDongleCheckTimer()
 {
-    runUpdateStep(engine()->step(), kReceiverDeviceCode, m_receiverVersion);
+    engine()->runStep(kReceiverDeviceCode);
 }
 
 void FormSetting::onMouseCheckTimer()
 {
-    runUpdateStep(engine()->step(), kMouseDeviceCode, m_mouseVersion);
+    engine()->runStep(kMouseDeviceCode);
 }
 
 void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
@@ -365,13 +365,11 @@ void FormSetting::SetVer(int index)
 
 void FormSetting::showReceiverVersion(const QString &version)
 {
-    m_receiverVersion = version;
     ui->label_5->setText(version);
 }
 
 void FormSetting::showMouseVersion(const QString &version)
 {
-    m_mouseVersion = version;
     ui->label_7->setText(version);
 }
 
@@ -388,8 +386,8 @@ void FormSetting::showUpToDate(bool upToDate)
 
 void FormSetting::SlotGetRealVer()
 {
-    g_settingsVersionTextB = m_mouseVersion;
-    g_settingsVersionTextA = m_receiverVersion;
+    g_settingsVersionTextB = ui->label_7->text();
+    g_settingsVersionTextA = ui->label_5->text();
 }
 
 // ---- Images ------------------------------------------------------------------------------
