@@ -277,8 +277,6 @@ QVector<QString> g_upgradeVector;
 int g_upgradeStateA = 1;
 int g_upgradeStateB = 1;
 int g_settingsUpdateState = 1;
-u8 g_update211Available = 0;
-u8 g_update210Available = 0;
 u8 g_firmwareUpdating = 0;
 u8 g_repairUpdating = 0;
 int g_offlineNoticeReason = 0;

@@ -208,10 +208,6 @@ extern QVector<QString> g_upgradeVector;
 extern int g_upgradeStateA;
 extern int g_upgradeStateB;
 extern int g_settingsUpdateState;
-// The answers of the last firmware check: a newer image for the receiver
-// (211) and for the mouse (210) of the chosen device.
-extern u8 g_update211Available;
-extern u8 g_update210Available;
 extern u8 g_firmwareUpdating;
 extern u8 g_repairUpdating;
 extern int g_offlineNoticeReason;

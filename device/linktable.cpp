@@ -1,5 +1,7 @@
 #include "linktable.h"
 
+#include "globals.h"
+
 namespace {
 
 struct LinkRow {
@@ -19,14 +21,33 @@ const LinkRow kLinks[] = {
 };
 
 // The receiver classes in the order the device list counts them (kinds 1
-// to 4), each with the class code a paired mouse is given.
+// to 4): the class code a paired mouse is given, the configuration key of
+// the model of its firmware images, whether an update asks the receiver for
+// its version, and the product ids the device list finds it by.
 struct ReceiverClassRow {
     int receiverClass;
     u8 pairingCode;
+    const char *modelKey;
+    bool tellsOwnVersion;
+    const QStringList *pids;
 };
-const ReceiverClassRow kReceiverClasses[] = {{1, 0}, {2, 1}, {4, 1}, {8, 4}};
-static_assert(1 + int(sizeof kReceiverClasses / sizeof kReceiverClasses[0]) == kDeviceKindCount,
-              "one kind for the mice on their cables and one per receiver class");
+const ReceiverClassRow kReceiverClasses[] = {
+    {1, 0, "DM", false, &g_wirelessPids},
+    {2, 1, "D2M", true, &g_wireless2Pids},
+    {4, 1, "D4M", true, &g_wireless4Pids},
+    {8, 4, "D8M", true, &g_wireless8Pids},
+};
+static_assert(int(sizeof kReceiverClasses / sizeof kReceiverClasses[0]) == kReceiverClassCount,
+              "one row per receiver class");
+
+const ReceiverClassRow *classRow(int receiverClass)
+{
+    for (const ReceiverClassRow &row : kReceiverClasses) {
+        if (row.receiverClass == receiverClass)
+            return &row;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -55,23 +76,60 @@ bool reachesReceiverLight(const DeviceAllInfo &record)
     return !record.isWired && linkKindOf(record.linkType).receiverLight;
 }
 
+int receiverClassAt(int index)
+{
+    return index >= 0 && index < kReceiverClassCount ? kReceiverClasses[index].receiverClass : 0;
+}
+
+int receiverClassIndex(int receiverClass)
+{
+    const ReceiverClassRow *row = classRow(receiverClass);
+    return row ? int(row - kReceiverClasses) : -1;
+}
+
+bool isReceiverClass(int receiverClass)
+{
+    return classRow(receiverClass) != nullptr;
+}
+
+int receiverClassOfText(const QString &text)
+{
+    for (const ReceiverClassRow &row : kReceiverClasses) {
+        if (text == QString::number(row.receiverClass))
+            return row.receiverClass;
+    }
+    return 0;
+}
+
 int deviceKindOf(const DeviceAllInfo &record)
 {
     if (record.isWired)
         return 0;
-    const int receiverClass = receiverClassOfLink(record.linkType);
-    for (int i = 0; i < int(sizeof kReceiverClasses / sizeof kReceiverClasses[0]); ++i) {
-        if (kReceiverClasses[i].receiverClass == receiverClass)
-            return 1 + i;
-    }
-    return -1;
+    const int index = receiverClassIndex(receiverClassOfLink(record.linkType));
+    return index < 0 ? -1 : 1 + index;
 }
 
 u8 pairingCodeOfClass(int receiverClass)
 {
-    for (const ReceiverClassRow &row : kReceiverClasses) {
-        if (row.receiverClass == receiverClass)
-            return row.pairingCode;
-    }
-    return 0;
+    const ReceiverClassRow *row = classRow(receiverClass);
+    return row ? row->pairingCode : 0;
+}
+
+const char *receiverModelKeyOfClass(int receiverClass)
+{
+    const ReceiverClassRow *row = classRow(receiverClass);
+    return row ? row->modelKey : nullptr;
+}
+
+bool receiverTellsOwnVersion(int receiverClass)
+{
+    const ReceiverClassRow *row = classRow(receiverClass);
+    return row && row->tellsOwnVersion;
+}
+
+const QStringList &receiverPidsOfClass(int receiverClass)
+{
+    static const QStringList none;
+    const ReceiverClassRow *row = classRow(receiverClass);
+    return row ? *row->pids : none;
 }

@@ -8,6 +8,7 @@
 #include "mouseversion.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -20,11 +21,7 @@ QString configText(const QString &group, const QString &key)
 
 QString receiverModelOf(const QString &group, int receiverClass)
 {
-    const char *key = receiverClass == 1   ? "DM"
-                      : receiverClass == 2 ? "D2M"
-                      : receiverClass == 4 ? "D4M"
-                      : receiverClass == 8 ? "D8M"
-                                           : nullptr;
+    const char *key = receiverModelKeyOfClass(receiverClass);
     return key ? configText(group, QLatin1String(key)) : QString();
 }
 
@@ -43,13 +40,25 @@ int modelMid(const QString &group)
     return configText(group, QStringLiteral("MID")).toInt(nullptr, 10);
 }
 
-const DeviceAllInfo *listedReceiver(bool withClass)
+const DeviceAllInfo *receiverBesideMouse()
 {
-    for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-        if (!entry.subDevices.isEmpty() && !entry.isWired && (!withClass || receiverClassOfLink(entry.linkType) != 0))
-            return &entry;
+    const auto isReceiver = [](const DeviceAllInfo &entry) { return !entry.isWired; };
+    if (g_deviceList.size() == 2) {
+        for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+            if (isReceiver(entry) && !entry.subDevices.isEmpty())
+                return &entry;
+        }
+        return nullptr;
     }
-    return nullptr;
+    const DeviceAllInfo *only = nullptr;
+    for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+        if (!isReceiver(entry))
+            continue;
+        if (only)
+            return nullptr;
+        only = &entry;
+    }
+    return only;
 }
 
 SelectedFirmware selectedFirmware()
@@ -62,18 +71,21 @@ SelectedFirmware selectedFirmware()
         f.receiverClass = receiverClassOfLink(g_selectedDevice.linkType);
         return f;
     }
-    // The mouse on its cable: the receiver is the one listed beside it.
-    const bool pair = g_deviceList.size() == 2;
-    const DeviceAllInfo *receiver = pair ? listedReceiver(false) : nullptr;
+    const DeviceAllInfo *receiver = receiverBesideMouse();
     if (!g_selectedDevice.online) {
         f.receiverVersion = g_selectedDevice.usbVersion;
     } else {
         f.receiverVersion = receiver ? receiver->usbVersion : QString();
         f.mouseVersion = g_selectedDevice.mouseVersion;
     }
-    const DeviceAllInfo *classed = pair ? listedReceiver(true) : nullptr;
-    f.receiverClass = classed ? receiverClassOfLink(classed->linkType) : 0;
+    f.receiverClass = receiver ? receiverClassOfLink(receiver->linkType) : 0;
     return f;
+}
+
+QString selectedVersionOf(int deviceCode)
+{
+    const SelectedFirmware f = selectedFirmware();
+    return deviceCode == kReceiverDeviceCode ? f.receiverVersion : f.mouseVersion;
 }
 
 int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass)
@@ -87,6 +99,68 @@ int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiver
                : 0;
 }
 
+// ---- Whether an update is available -------------------------------------------------------
+
+u8 g_update211Available = 0;
+u8 g_update210Available = 0;
+
+namespace {
+
+bool binFolderExists()
+{
+    return QFileInfo::exists(programDir() + "/bin");
+}
+
+} // namespace
+
+FirmwareHint decideAvailableUpdates()
+{
+    FirmwareHint hint;
+    hint.versions = selectedFirmware();
+    if (!binFolderExists())
+        return hint;
+    const SelectedFirmware &f = hint.versions;
+    g_update210Available = u8(firmwareUpdateAvailable(kMouseDeviceCode, f.mouseVersion, f.receiverClass));
+    g_update211Available = u8(firmwareUpdateAvailable(kReceiverDeviceCode, f.receiverVersion, f.receiverClass));
+    hint.checked = true;
+    hint.waiting = g_update210Available || g_update211Available;
+    return hint;
+}
+
+bool decideOpenedReceiverUpdate(const DeviceAllInfo &device)
+{
+    const int receiverClass = receiverClassOfLink(device.linkType);
+    if (receiverClass == 0 || !binFolderExists())
+        return false;
+    g_update211Available = u8(firmwareUpdateAvailable(kReceiverDeviceCode, device.usbVersion, receiverClass));
+    return g_update211Available != 0;
+}
+
+UpdateImages chooseUpdateImages(const SelectedFirmware &versions, const QString &receiverModel,
+                                const QString &mouseModel, u8 cid, u8 mid)
+{
+    UpdateImages images;
+    images.receiver = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
+                                           versions.receiverVersion, receiverModel, cid, mid, &g_firmwareImageList);
+    images.mouse = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, versions.mouseVersion,
+                                        mouseModel, cid, mid, &g_firmwareImageList);
+    g_update210Available = images.mouse ? 1 : 0;
+    return images;
+}
+
+void updateFlashed(int deviceCode)
+{
+    (deviceCode == kReceiverDeviceCode ? g_update211Available : g_update210Available) = 0;
+}
+
+void forgetAvailableUpdates()
+{
+    g_update210Available = 0;
+    g_update211Available = 0;
+}
+
+// ---- The checks before a device is opened -------------------------------------------------
+
 DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device)
 {
     const QString group = driveGroup(device.driveIndex);
@@ -97,14 +171,25 @@ DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device)
 
     DeviceFirmwareCheck check;
     check.mouseVersion = readMouseVersion(cidText, midText);
-    if (check.mouseVersion.isEmpty())
-        return check;
-    check.mouseNewer = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode,
-                                            check.mouseVersion, mouseModelOf(group), cid, mid, &g_firmwareImageList);
-    const QString receiverModel = receiverModelOf(group, receiverClassOfLink(device.linkType));
-    check.receiverNewer = searchFirmwareImages(FirmwareSearchMode::RepairTwin, kReceiverDeviceCode,
-                                               device.usbVersion, receiverModel, cid, mid, &g_repairImageList);
+    if (!check.mouseVersion.isEmpty()) {
+        check.mouseNewer = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode,
+                                                check.mouseVersion, mouseModelOf(group), cid, mid,
+                                                &g_firmwareImageList);
+        const QString receiverModel = receiverModelOf(group, receiverClassOfLink(device.linkType));
+        check.receiverNewer = searchFirmwareImages(FirmwareSearchMode::RepairTwin, kReceiverDeviceCode,
+                                                   device.usbVersion, receiverModel, cid, mid, &g_repairImageList);
+    }
+    check.offer = firmwareOfferOf(check);
     return check;
+}
+
+FirmwareOffer firmwareOfferOf(const DeviceFirmwareCheck &check)
+{
+    if (check.mouseVersion.isEmpty())
+        return FirmwareOffer::PairFirst;
+    if (check.receiverNewer == check.mouseNewer)
+        return FirmwareOffer::PairAgain;
+    return check.receiverNewer ? FirmwareOffer::ReceiverUpdate : FirmwareOffer::MouseUpdate;
 }
 
 bool imageForListedDevice(const QString &path)

@@ -4,8 +4,8 @@
 // Which device wants which firmware image: the rules every window that
 // offers an update reads, so that the update button, the checks when a
 // device is chosen, the update dialog's checks and the run's steps always
-// agree. Nothing here keeps state or talks to a device, but for the count of
-// devices waiting in update mode.
+// agree. The one state kept here is whether an update is available; nothing
+// talks to a device, but for the count of devices waiting in update mode.
 
 #include "devicesearch.h"
 
@@ -23,21 +23,27 @@ QString mouseModelOf(const QString &group);
 int productCid();
 int modelMid(const QString &group);
 
-// The first listed receiver (g_deviceList) that reports a paired mouse and,
-// when asked, whose link gives it a receiver class; null when none does.
-const DeviceAllInfo *listedReceiver(bool withClass);
+// The receiver listed (g_deviceList) beside the mouse on its cable: of two
+// listed devices the first receiver that reports a paired mouse, of any
+// other number the one receiver listed, if only one is. Null when there is
+// none.
+const DeviceAllInfo *receiverBesideMouse();
 
-// The versions of the chosen device's receiver and mouse as the settings
-// page shows them, and its receiver's class: a receiver that is chosen
-// tells both versions itself; with the mouse on its cable chosen, the
-// receiver listed beside it (of exactly two listed devices) tells its own.
-// A chosen device that is offline reports no mouse version.
+// The versions of the chosen device's receiver and mouse, which the
+// settings page shows and an update compares the images with, and its
+// receiver's class: a receiver that is chosen tells both versions itself;
+// with the mouse on its cable chosen, the receiver listed beside it tells
+// its own version and class. A chosen device that is offline reports no
+// mouse version, and its own USB version for the receiver.
 struct SelectedFirmware {
     QString receiverVersion;
     QString mouseVersion;
     int receiverClass = 0;
 };
 SelectedFirmware selectedFirmware();
+// The version of the chosen device's receiver (kReceiverDeviceCode) or
+// mouse (kMouseDeviceCode), as selectedFirmware() tells it.
+QString selectedVersionOf(int deviceCode);
 
 // Whether "bin" holds an image for the chosen device's mouse
 // (kMouseDeviceCode) or, by the receiver class, its receiver
@@ -45,17 +51,64 @@ SelectedFirmware selectedFirmware();
 // An empty version is never new. Stores the product's CID in g_updateCid.
 int firmwareUpdateAvailable(int deviceCode, const QString &version, int receiverClass);
 
-// What the checks before a device is opened compare: the mouse version kept
-// for the model (empty for a mouse never paired on this computer; then
-// nothing is compared), and whether "bin" holds another image for the mouse
-// and, by the class of its receiver link, for the receiver. The mouse's
-// image, if any, is left in g_firmwareImageList.
+// ---- Whether an update is available ----------------------------------------------------
+// Whether "bin" holds a newer image for the chosen device's receiver (211)
+// and mouse (210). Written by the functions below alone: the decisions when
+// a device is opened, when its versions are reported or the device page's
+// scan lists the devices, and when an update check or step tells more.
+extern u8 g_update211Available;
+extern u8 g_update210Available;
+
+// The chosen device's versions, and whether an update waits for either
+// device. Without a "bin" folder nothing is looked at (checked is false)
+// and both marks keep what they held.
+struct FirmwareHint {
+    SelectedFirmware versions;
+    bool checked = false;
+    bool waiting = false;
+};
+FirmwareHint decideAvailableUpdates();
+// A device about to be opened (the chosen one already): whether an update
+// waits for its receiver, by the class of its link. Without a "bin" folder
+// or a receiver class nothing is looked at and the mark keeps its value.
+bool decideOpenedReceiverUpdate(const DeviceAllInfo &device);
+// What an update of the listed receiver and the mouse on its cable would
+// flash: whether "bin" holds an image of another version for each (for an
+// empty version any fitting image). The mouse's answer becomes its mark;
+// the image chosen last stays in g_firmwareImageList.
+struct UpdateImages {
+    bool receiver = false;
+    bool mouse = false;
+};
+UpdateImages chooseUpdateImages(const SelectedFirmware &versions, const QString &receiverModel,
+                                const QString &mouseModel, u8 cid, u8 mid);
+// A step flashed its device: nothing newer waits for it.
+void updateFlashed(int deviceCode);
+// A step failed, or the update state starts afresh: no mark holds.
+void forgetAvailableUpdates();
+
+// ---- The checks before a device is opened ----------------------------------------------
+// What follows the firmware check of a mouse the user picks in the device
+// list or opens with the space key.
+enum class FirmwareOffer {
+    PairFirst,        // no mouse version is kept for the model: pair it first
+    ReceiverUpdate,   // only the receiver has a newer image: it may go on
+    MouseUpdate,      // only the mouse has: it must be updated on its cable first
+    PairAgain         // both or neither: pair mouse and receiver again
+};
+// What the checks compare: the mouse version kept for the model (empty for
+// a mouse never paired on this computer; then nothing is compared), and
+// whether "bin" holds another image for the mouse and, by the class of its
+// receiver link, for the receiver; and what follows. The mouse's image, if
+// any, is left in g_firmwareImageList.
 struct DeviceFirmwareCheck {
     QString mouseVersion;
     bool mouseNewer = false;
     bool receiverNewer = false;
+    FirmwareOffer offer = FirmwareOffer::PairFirst;
 };
 DeviceFirmwareCheck checkDeviceFirmware(const DeviceAllInfo &device);
+FirmwareOffer firmwareOfferOf(const DeviceFirmwareCheck &check);
 
 // Whether the image file's USB id text names the VID and PID of a listed
 // device (g_deviceList); false for a file that cannot be read.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 int g_updateReceiverClass = 0;
@@ -38,6 +39,8 @@ QStringList g_repairFailInfo;
 namespace {
 
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
+// A step of the settings page's run each second.
+const int kCheckTickMs = 1000;
 
 // The watchdog's time: QUZ_UPDATE_WATCHDOG_MS when it names a positive
 // number of milliseconds, else ten minutes.
@@ -63,20 +66,14 @@ QTimer *timerOf(int deviceCode)
     return deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer;
 }
 
-bool timerActive(QTimer *timer)
+bool checkTimerActive()
 {
-    return timer && timer->isActive();
+    return g_dongleCheckTimer->isActive() || g_mouseCheckTimer->isActive();
 }
 
 bool endedWell(int state)
 {
     return state == UpdateSucceeded || state == UpdateNothingNew;
-}
-
-bool isReceiverClass(const QString &field)
-{
-    return field == QLatin1String("1") || field == QLatin1String("2") || field == QLatin1String("4")
-           || field == QLatin1String("8");
 }
 
 } // namespace
@@ -95,6 +92,13 @@ UpdateEngine::UpdateEngine()
     m_watchdog->setSingleShot(true);
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     connect(m_watchdog.get(), &QTimer::timeout, this, &UpdateEngine::watchdogExpired);
+
+    for (const int deviceCode : {kReceiverDeviceCode, kMouseDeviceCode}) {
+        QTimer *timer = new QTimer(this);
+        timer->setInterval(kCheckTickMs);
+        connect(timer, &QTimer::timeout, this, [this, deviceCode] { runStep(deviceCode); });
+        (deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer) = timer;
+    }
 }
 
 UpdateEngine::~UpdateEngine() = default;
@@ -112,6 +116,7 @@ void UpdateEngine::reset()
     dismissEndView();
     m_watchdog->stop();
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
+    stopCheckTimers();
     m_updateNotNeeded = m_mouseUpdateNotNeeded = false;
     m_mouseCheckRunning = m_receiverCheckRunning = false;
     m_step = 0;
@@ -122,7 +127,7 @@ void UpdateEngine::reset()
     m_failedReceiverModel.clear();
     m_receiverModel.clear();
     m_driveGroup.clear();
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
     m_failedWasMouse = false;
     m_automatic = false;
 }
@@ -236,7 +241,7 @@ void UpdateEngine::recordFailure(int deviceCode, int receiverClass, int cid, int
 
 // ---- The settings page: the check -----------------------------------------------------
 
-UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QString &mouseShown)
+UpdateReason UpdateEngine::checkUpdate()
 {
     if (earlierStepWriting())
         return UpdateReason::StillWriting;
@@ -280,8 +285,8 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
         } else {
             return UpdateReason::Error;
         }
-        if (isReceiverClass(record.at(1))) {
-            g_updateReceiverClass = record.at(1).toInt(nullptr, 10);
+        if (const int recordedClass = receiverClassOfText(record.at(1))) {
+            g_updateReceiverClass = recordedClass;
             m_failedReceiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
         }
         if (entry.cid != failedCid)
@@ -303,12 +308,14 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
             return UpdateReason::NoDevice;
         if (count != 1)
             return UpdateReason::SameDevice;
+        // The other device, on its own version.
+        const SelectedFirmware versions = selectedFirmware();
         const bool other =
             failedCode == kReceiverDeviceCode
-                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, mouseShown, mouseModel,
-                                       cid, mid, &g_firmwareImageList)
-                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode, receiverShown,
-                                       m_failedReceiverModel, cid, mid, &g_firmwareImageList);
+                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, versions.mouseVersion,
+                                       mouseModel, cid, mid, &g_firmwareImageList)
+                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
+                                       versions.receiverVersion, m_failedReceiverModel, cid, mid, &g_firmwareImageList);
         g_updateImageCount = other ? 2 : 1;
         return UpdateReason::None;
     }
@@ -320,21 +327,17 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
         return UpdateReason::NoCable;
     if (first.mid != second.mid)
         return UpdateReason::NoReceiver;
-    const DeviceAllInfo *receiver = listedReceiver(true);
-    if (!receiver)
+    // Of the two, the one with its flag clear: it must report a paired
+    // mouse and have a receiver class.
+    const DeviceAllInfo *receiver = receiverBesideMouse();
+    if (!receiver || receiverClassOfLink(receiver->linkType) == 0)
         return UpdateReason::NoReceiver;
     g_updateReceiverClass = receiverClassOfLink(receiver->linkType);
     m_receiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
 
-    const SelectedFirmware versions = selectedFirmware();
-    const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                                  versions.receiverVersion, m_receiverModel, cid, mid,
-                                                  &g_firmwareImageList);
-    const bool mouseNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode,
-                                               versions.mouseVersion, mouseModel, cid, mid, &g_firmwareImageList);
-    g_update210Available = mouseNew ? 1 : 0;
-    if (receiverNew || mouseNew) {
-        g_updateImageCount = receiverNew && mouseNew ? 2 : 1;
+    const UpdateImages images = chooseUpdateImages(selectedFirmware(), m_receiverModel, mouseModel, cid, mid);
+    if (images.receiver || images.mouse) {
+        g_updateImageCount = images.receiver && images.mouse ? 2 : 1;
         return UpdateReason::None;
     }
     m_updateNotNeeded = true;
@@ -343,7 +346,7 @@ UpdateReason UpdateEngine::checkUpdate(const QString &receiverShown, const QStri
 
 // ---- The settings page: starting and arming ----------------------------------------------
 
-UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
+UpdateEngine::Armed UpdateEngine::confirmUpdate()
 {
     // A run that goes on is not started twice.
     if (runInProgress())
@@ -353,11 +356,12 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate(const QString &receiverShown)
         return Armed::Nothing;
     }
     beginRun(Flavour::Settings);
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
 
     Armed armed = Armed::Nothing;
     const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                                  receiverShown, m_failedReceiverModel, u8(g_updateCid & 0xFF),
+                                                  selectedVersionOf(kReceiverDeviceCode), m_failedReceiverModel,
+                                                  u8(g_updateCid & 0xFF),
                                                   u8(modelMid(m_driveGroup) & 0xFF), &g_firmwareImageList);
     if (!receiverNew && m_failedWasMouse) {
         m_continueUpdate = true;
@@ -379,7 +383,7 @@ void UpdateEngine::endWhenNothingArmed()
 {
     // The user confirmed, yet no step could be armed: the run ends here,
     // and the dialog says so instead of showing a run that never moves.
-    if (timerActive(g_dongleCheckTimer) || timerActive(g_mouseCheckTimer) || m_endShown || !runInProgress())
+    if (checkTimerActive() || m_endShown || !runInProgress())
         return;
     if (m_updateNotNeeded)
         endWithoutFlashing(UpdateReason::VersionNew);
@@ -410,7 +414,7 @@ void UpdateEngine::armMouse()
 
 void UpdateEngine::continueRun()
 {
-    m_bootCount1 = m_bootCount2 = m_bootCount4 = m_bootCount8 = 0;
+    m_bootCounts.fill(0);
     if (g_update210Available && endedWell(g_receiverUpdateState)) {
         m_continueUpdate = true;
         armMouse();
@@ -436,8 +440,7 @@ void UpdateEngine::armRun(int deviceCode)
     m_receiverWarning = 0;
     m_mouseWarning = 0;
     g_upgradeIdle = 0;
-    if (QTimer *timer = timerOf(deviceCode))
-        timer->start();
+    timerOf(deviceCode)->start();
     (deviceCode == kReceiverDeviceCode ? m_receiverCheckRunning : m_mouseCheckRunning) = true;
 }
 
@@ -466,10 +469,8 @@ void UpdateEngine::forgetChecks()
 
 void UpdateEngine::stopCheckTimers()
 {
-    if (g_dongleCheckTimer)
-        g_dongleCheckTimer->stop();
-    if (g_mouseCheckTimer)
-        g_mouseCheckTimer->stop();
+    g_dongleCheckTimer->stop();
+    g_mouseCheckTimer->stop();
     g_firmwareUpdating = 0;
 }
 
@@ -483,7 +484,7 @@ bool UpdateEngine::searchForRun(int deviceCode, const QString &version, const QS
 
 int &UpdateEngine::bootCount(int receiverClass)
 {
-    return receiverClass == 1 ? m_bootCount1 : receiverClass == 2 ? m_bootCount2 : receiverClass == 4 ? m_bootCount4 : m_bootCount8;
+    return m_bootCounts[size_t(receiverClassIndex(receiverClass))];
 }
 
 void UpdateEngine::nothingToUpdate(int deviceCode)
@@ -494,7 +495,7 @@ void UpdateEngine::nothingToUpdate(int deviceCode)
     m_step = 4;
 }
 
-void UpdateEngine::prepareStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::prepareStep(int deviceCode, const QString &version)
 {
     const QString group = selectedDriveGroup();
     g_updateCid = productCid();
@@ -502,11 +503,11 @@ void UpdateEngine::prepareStep(int deviceCode, const QString &versionShown)
 
     bool chosen = false;
     if (deviceCode == kMouseDeviceCode) {
-        chosen = searchForRun(kMouseDeviceCode, versionShown, mouseModelOf(group));
+        chosen = searchForRun(kMouseDeviceCode, version, mouseModelOf(group));
     } else {
         m_receiverPaths.clear();
         const int receiverClass = g_updateReceiverClass;
-        if (receiverClass == 1 || receiverClass == 2 || receiverClass == 4 || receiverClass == 8) {
+        if (isReceiverClass(receiverClass)) {
             chosen = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, receiverClass));
             if (chosen && !g_firmwareImageList.isEmpty()) {
                 int &count = bootCount(receiverClass);
@@ -546,7 +547,7 @@ void UpdateEngine::warnAboutDevices(int deviceCode, int targets)
     m_step = 4;
 }
 
-void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
 {
     const QString group = selectedDriveGroup();
     int targets = 0;
@@ -555,7 +556,7 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
         for (const DeviceAllInfo &entry : qAsConst(g_deviceList))
             targets += entry.isWired ? 1 : 0;
     } else {
-        targets = m_receiverPaths.size() + m_bootCount1 + m_bootCount2 + m_bootCount4 + m_bootCount8;
+        targets = m_receiverPaths.size() + std::accumulate(m_bootCounts.begin(), m_bootCounts.end(), 0);
     }
     if (targets != 1) {
         warnAboutDevices(deviceCode, targets);
@@ -564,24 +565,29 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
 
     bool found = false;
     if (deviceCode == kReceiverDeviceCode) {
-        const int waiting = m_bootCount1 == 1 ? 1 : m_bootCount2 == 1 ? 2 : m_bootCount4 == 1 ? 4 : m_bootCount8 == 1 ? 8 : 0;
+        // The first class, in the table's order, of which one receiver waits.
+        const auto one = std::find(m_bootCounts.begin(), m_bootCounts.end(), 1);
+        const int waiting = one == m_bootCounts.end() ? 0 : receiverClassAt(int(one - m_bootCounts.begin()));
         if (waiting) {
             // The receiver waits in update mode: its image again, whatever
             // version it had.
             found = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, waiting));
         } else {
-            QString version = versionShown;
+            // A receiver that does not tell its version is taken for the
+            // 1 kHz one, whose version is the one the device core knows.
+            QString receiverVersion = version;
             int receiverClass = 1;
-            if (g_updateReceiverClass == 4 || g_updateReceiverClass == 8 || g_updateReceiverClass == 2) {
+            if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
                 int raw = 0;
                 const QByteArray path = m_receiverPaths.first().toUtf8();
-                version = UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
+                receiverVersion =
+                    UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
             }
-            found = searchForRun(kReceiverDeviceCode, version, receiverModelOf(group, receiverClass));
+            found = searchForRun(kReceiverDeviceCode, receiverVersion, receiverModelOf(group, receiverClass));
         }
     } else {
-        found = searchForRun(kMouseDeviceCode, versionShown, mouseModelOf(group));
+        found = searchForRun(kMouseDeviceCode, version, mouseModelOf(group));
     }
     if (!found || g_firmwareImageList.isEmpty()) {
         nothingToUpdate(deviceCode);
@@ -595,14 +601,19 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &versionShown
     m_step = 2;
 }
 
-void UpdateEngine::runStep(int deviceCode, const QString &versionShown)
+void UpdateEngine::runStep(int deviceCode)
+{
+    runStep(deviceCode, selectedVersionOf(deviceCode));
+}
+
+void UpdateEngine::runStep(int deviceCode, const QString &version)
 {
     switch (m_step) {
     case 0:
-        prepareStep(deviceCode, versionShown);
+        prepareStep(deviceCode, version);
         break;
     case 1:
-        countAndStartStep(deviceCode, versionShown);
+        countAndStartStep(deviceCode, version);
         break;
     case 2:
         m_step = 3;
@@ -636,7 +647,7 @@ void UpdateEngine::endOfStep(int deviceCode)
             continueRun();
         }
     }
-    if (timerActive(g_dongleCheckTimer) || timerActive(g_mouseCheckTimer))
+    if (checkTimerActive())
         return;
     finishSettingsRun(deviceCode);
 }
@@ -667,7 +678,7 @@ void UpdateEngine::showStepEnd(int deviceCode)
             m_receiverWarning = 0;
     }
     if (state == UpdateSucceeded)
-        (deviceCode == kReceiverDeviceCode ? g_update211Available : g_update210Available) = 0;
+        updateFlashed(deviceCode);
     m_step = 4;
     emit stepShown(deviceCode, state);
 }
@@ -733,9 +744,12 @@ void UpdateEngine::settingsEnd(bool success)
     }
     PostMsg *hub = PostMsg::instance();
     const QString version = firmwareVersionText(parseFirmwareHeader(m_runningImage).version);
+    // The chosen device runs the image's version now: the device core knows
+    // it before any page shows it.
     if (g_receiverUpdateState == UpdateRunning) {
         g_receiverUpdateState = UpdateSucceeded;
         m_flashed = true;
+        g_selectedDevice.usbVersion = version;
         // With two images the mouse's step still follows: the dialog shows
         // success only at its end.
         if (g_updateImageCount == 1)
@@ -745,6 +759,7 @@ void UpdateEngine::settingsEnd(bool success)
     if (g_mouseUpdateState == UpdateRunning) {
         g_mouseUpdateState = UpdateSucceeded;
         m_flashed = true;
+        g_selectedDevice.mouseVersion = version;
         ConfigSettings *config = ConfigSettings::instance();
         writeMouseVersion(config->readString("Option", "CID"), config->readString(selectedDriveGroup(), "MID"),
                           version);
@@ -757,8 +772,7 @@ void UpdateEngine::settingsEnd(bool success)
 void UpdateEngine::failSettingsStep()
 {
     m_watchdog->stop();
-    g_update210Available = 0;
-    g_update211Available = 0;
+    forgetAvailableUpdates();
     if (g_receiverUpdateState == UpdateRunning)
         g_receiverUpdateState = UpdateFailed;
     if (g_mouseUpdateState == UpdateRunning)
@@ -822,7 +836,6 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     // recorded class would take the image too.
     int listedReceivers = 0;
     if (plan.failedDeviceCode == kReceiverDeviceCode) {
-        const QStringList *lists[] = {&g_wirelessPids, &g_wireless2Pids, &g_wireless4Pids, &g_wireless8Pids};
         const auto countIn = [](const QStringList &pids) {
             int n = 0;
             for (const DeviceAllInfo &device : qAsConst(g_foundDevices))
@@ -830,18 +843,11 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
             return n;
         };
         QStringList anyClass;
-        for (const QStringList *list : lists)
-            anyClass += *list;
+        for (int i = 0; i < kReceiverClassCount; ++i)
+            anyClass += receiverPidsOfClass(receiverClassAt(i));
         listedReceivers = countIn(anyClass);
-        if (listedReceivers == 1) {
-            const QString cls = g_repairFailInfo.at(1);
-            const QStringList *chosen = cls == "1"   ? lists[0]
-                                        : cls == "2" ? lists[1]
-                                        : cls == "4" ? lists[2]
-                                        : cls == "8" ? lists[3]
-                                                     : nullptr;
-            listedReceivers = chosen ? countIn(*chosen) : 0;
-        }
+        if (listedReceivers == 1)
+            listedReceivers = countIn(receiverPidsOfClass(receiverClassOfText(g_repairFailInfo.at(1))));
     }
 
     g_repairStage = 0;
@@ -863,8 +869,8 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
             }
         }
         g_repairMouseModel = mouseModelOf(plan.driveGroup);
-        if (isReceiverClass(g_repairFailInfo.at(1))) {
-            g_repairReceiverClass = g_repairFailInfo.at(1).toInt(nullptr, 10);
+        if (const int recordedClass = receiverClassOfText(g_repairFailInfo.at(1))) {
+            g_repairReceiverClass = recordedClass;
             plan.receiverModel = receiverModelOf(plan.driveGroup, g_repairReceiverClass);
         }
         g_repairCid = g_repairFailInfo.at(2).toInt(nullptr, 10);
@@ -1070,8 +1076,7 @@ void resetUpdateRunState()
     g_repairMid = 0;
     g_repairMouseModel.clear();
     g_repairFailInfo.clear();
-    g_update210Available = 0;
-    g_update211Available = 0;
+    forgetAvailableUpdates();
     g_firmwareUpdating = 0;
     g_repairUpdating = 0;
     g_upgradeIdle = 1;

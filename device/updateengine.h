@@ -14,8 +14,8 @@
 //     and what the main window's automatic update flashes
 //     (planAutomaticUpdate);
 //   - the run, entered from two places: the settings page, whose run takes
-//     one step a second on the page's check timers (g_dongleCheckTimer for
-//     the receiver, g_mouseCheckTimer for the mouse: 0 look for the image,
+//     one step a second on the engine's check timers (g_dongleCheckTimer
+//     for the receiver, g_mouseCheckTimer for the mouse: 0 look for the image,
 //     1 count the devices and start the updater, 2 mark the step as
 //     running, 3 wait for its end, 4 show it and go on with the other
 //     device), and the update and repair dialog, whose run goes on from one
@@ -27,6 +27,11 @@
 //   - the one state "a run is in progress", from the user's confirmation
 //     to the run's end view: no dialog closes meanwhile;
 //   - the end: the end view is shown once per run.
+//
+// The devices' versions the run compares the images with are the device
+// core's (selectedFirmware of device/updatedecision.h), and a step that
+// flashed its device gives the chosen device its new version there; the
+// pages only show them. No page is needed for a run.
 //
 // Everything runs on the GUI thread; the updater calls back on a thread of
 // its own, and its events are queued to the GUI thread in the order it sent
@@ -41,6 +46,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 
 class QTimer;
@@ -89,8 +95,8 @@ extern int g_updatingDeviceCode;     // the step handed to the updater
 extern int g_receiverUpdateState;    // UpdateStepState
 extern int g_mouseUpdateState;
 extern int g_updateImageCount;       // 2: the receiver fills 0..50 % of the bar, the mouse 50..100 %
-// The settings page's check timers (1000 ms); the page makes them, the engine
-// starts and stops them.
+// The settings page's run's check timers (1000 ms), which the engine makes
+// and owns: each tick is a step of the armed device's run.
 extern QTimer *g_dongleCheckTimer;
 extern QTimer *g_mouseCheckTimer;
 // The update and repair dialog's run.
@@ -112,7 +118,7 @@ public:
     static UpdateEngine *instance();
     ~UpdateEngine() override;
 
-    // Start values, no run (tests).
+    // Start values, no run, the check timers stopped (tests).
     void reset();
     // How long a step may go without any event of the updater before it is
     // ended as failed (default ten minutes; 0 or less: the default).
@@ -147,26 +153,27 @@ public:
     bool earlierStepWriting() const { return m_unanswered > (m_stepOpen ? 1 : 0); }
 
     // ---- The settings page ----------------------------------------------------------
-    // What the update dialog offers for the listed devices and the failure
-    // record (receiverShown, mouseShown: the versions the page shows).
-    // None: an update or a repair can start.
-    UpdateReason checkUpdate(const QString &receiverShown, const QString &mouseShown);
+    // What the update dialog offers for the listed devices, their versions
+    // and the failure record. None: an update or a repair can start.
+    UpdateReason checkUpdate();
     bool updateNotNeeded() const { return m_updateNotNeeded; }
     void clearUpdateNotNeeded() { m_updateNotNeeded = false; }
 
     // The user confirmed the update: the run begins, with the receiver
     // unless only the failed mouse remains. What was armed, for the view.
     enum class Armed { Nothing, Receiver, Mouse, Continued };
-    Armed confirmUpdate(const QString &receiverShown);
+    Armed confirmUpdate();
     // Arms the receiver's or the mouse's step (the page's on_Receive_clicked
     // and on_Mouse_clicked); a run that was not confirmed begins here.
     void armReceiver();
     void armMouse();
     // Arms the other device once one has ended well (SlotContinue).
     void continueRun();
-    // One tick of the armed timer: step `step()` of the device's run.
-    // versionShown is the version the page shows for that device.
-    void runStep(int deviceCode, const QString &versionShown);
+    // One tick of the armed timer: step `step()` of the device's run,
+    // against the device's version as the device core knows it, or as
+    // given.
+    void runStep(int deviceCode);
+    void runStep(int deviceCode, const QString &version);
     // The end of a device's step: idle again, the record and the
     // availability flags as the result leaves them; stepShown follows.
     void showStepEnd(int deviceCode);
@@ -228,8 +235,8 @@ private:
     bool searchForRun(int deviceCode, const QString &version, const QString &model);
     void armRun(int deviceCode);
     void nothingToUpdate(int deviceCode);
-    void prepareStep(int deviceCode, const QString &versionShown);
-    void countAndStartStep(int deviceCode, const QString &versionShown);
+    void prepareStep(int deviceCode, const QString &version);
+    void countAndStartStep(int deviceCode, const QString &version);
     void warnAboutDevices(int deviceCode, int targets);
     void endOfStep(int deviceCode);
     void finishSettingsRun(int deviceCode);
@@ -271,7 +278,9 @@ private:
     QString m_failedReceiverModel;
     QString m_receiverModel;
     QString m_driveGroup;
-    int m_bootCount1 = 0, m_bootCount2 = 0, m_bootCount4 = 0, m_bootCount8 = 0;
+    // The receivers waiting in update mode that the image of each receiver
+    // class fits, in the link table's order of the classes.
+    std::array<int, kReceiverClassCount> m_bootCounts{};
     bool m_failedWasMouse = false;
 
     // The dialog's run.

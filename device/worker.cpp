@@ -12,7 +12,6 @@
 #include "imagecache.h"
 #include "postmsg.h"
 
-#include <QDir>
 #include <QTimer>
 
 #include <cstring>
@@ -303,43 +302,11 @@ void Worker::scanDevices()
     }
 
     // With the mouse on its cable selected, the settings page learns the
-    // version of the receiver listed beside it (A) and whether either has a
+    // version of the receiver listed beside it and whether either has a
     // newer image.
     if (g_selectedDevice.isWired) {
-        const QString versionB = g_selectedDevice.mouseVersion;
-        QString versionA;
-        int receiverClass = 0;
-        if (g_deviceList.size() == 2) {
-            for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.subDevices.isEmpty() && !entry.isWired) {
-                    versionA = entry.usbVersion;
-                    receiverClass = receiverClassOfLink(entry.linkType);
-                    break;
-                }
-            }
-        } else {
-            int receivers = 0;
-            QString only;
-            for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-                if (!entry.isWired) {
-                    ++receivers;
-                    only = entry.usbVersion;
-                }
-            }
-            if (receivers == 1)
-                versionA = only;
-        }
-
-        if (QDir(programDir() + "/bin").exists()) {
-            // Without a receiver class the receiver's model is unknown: no check.
-            g_update211Available =
-                receiverClass ? u8(firmwareUpdateAvailable(kReceiverDeviceCode, versionA, receiverClass)) : 0;
-            g_update210Available = u8(firmwareUpdateAvailable(kMouseDeviceCode, versionB, receiverClass));
-            const bool waiting = g_update211Available || g_update210Available;
-            hub->postLabelTextB(versionA, waiting ? QStringLiteral("true") : QString());
-        } else {
-            hub->postLabelTextB(versionA, QString());
-        }
+        const FirmwareHint hint = decideAvailableUpdates();
+        hub->postLabelTextB(hint.versions.receiverVersion, hint.waiting ? QStringLiteral("true") : QString());
     }
 
     if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateDialogShown)

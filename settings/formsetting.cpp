@@ -39,10 +39,6 @@ FormSetting::FormSetting(QWidget *parent)
     // The form's buttons reach their on_<name>_clicked slots by name.
     ui->setupUi(this);
     ui->label_9->hide();
-    // Until the first device is chosen the version labels show the form's
-    // text, and that is what a check compares against.
-    m_receiverVersion = ui->label_5->text();
-    m_mouseVersion = ui->label_7->text();
 
     registerDeviceMetaTypes();
     PostMsg *hub = PostMsg::instance();
@@ -95,12 +91,6 @@ FormSetting::FormSetting(QWidget *parent)
     ui->scrollAreaWidgetContents->setStyleSheet("background-color:transparent;border:none;");
     setUpToDateStyle();
 
-    g_dongleCheckTimer = new QTimer(this);
-    g_dongleCheckTimer->setInterval(1000);
-    connect(g_dongleCheckTimer, &QTimer::timeout, this, &FormSetting::onDongleCheckTimer);
-    g_mouseCheckTimer = new QTimer(this);
-    g_mouseCheckTimer->setInterval(1000);
-    connect(g_mouseCheckTimer, &QTimer::timeout, this, &FormSetting::onMouseCheckTimer);
     m_offerRetry = new QTimer(this);
     m_offerRetry->setSingleShot(true);
     m_offerRetry->setInterval(kOfferRetryMs);
@@ -147,8 +137,6 @@ FormSetting::~FormSetting()
 {
     delete g_updateRepairDialog;
     g_updateRepairDialog = nullptr;
-    g_dongleCheckTimer = nullptr;
-    g_mouseCheckTimer = nullptr;
 }
 
 void FormSetting::mousePressEvent(QMouseEvent *event)
@@ -379,13 +367,11 @@ void FormSetting::SlotSetStyle(int index)
 
 void FormSetting::SlotLabelText(int index, QString Text)
 {
-    if (index == 0) {
+    // The engine has given the chosen device this version already.
+    if (index == 0)
         showReceiverVersion(Text);
-        g_selectedDevice.usbVersion = Text;
-    } else if (index == 1) {
+    else if (index == 1)
         showMouseVersion(Text);
-        g_selectedDevice.mouseVersion = Text;
-    }
     PostMsg::instance()->postSetLabelVerB();
 }
 

@@ -4,12 +4,13 @@
 // The settings page: the interface language, the firmware versions of
 // receiver and mouse, and the firmware update button with the engine behind
 // it. The page owns the update and repair dialog (g_updateRepairDialog), the
-// update notice, the two check timers and four dialogs it keeps but never
-// shows (receiver LED, the two device screen dialogs, the lighting editor).
+// update notice and four dialogs it keeps but never shows (receiver LED,
+// the two device screen dialogs, the lighting editor).
 //
-// The firmware update itself is the engine's (device/updateengine.h): the
-// page shows the versions and the update button, starts the engine's run,
-// ticks it on its two check timers and shows the end of each step.
+// The firmware update itself is the engine's (device/updateengine.h), which
+// ticks its run on check timers of its own and compares the images with the
+// versions the device core knows: the page shows those versions and the
+// update button, starts the engine's run and shows the end of each step.
 //
 // The option handlers (start with the system, start minimised, receiver
 // light and long-range mode, support page, mouse settings, close) have no
@@ -68,7 +69,8 @@ public:
     // record: true when an update or a repair can start; otherwise the
     // dialog shows why not.
     bool ChechIsUpDate();
-    // One step of the armed run of one device; `step` is the engine's own.
+    // One step of the armed run of one device against versionText; `step`
+    // is the engine's own.
     void runUpdateStep(int step, int deviceCode, QString versionText);
     // The end of a receiver or mouse step, on the page and in the engine.
     void showReceiverResult();
@@ -132,6 +134,7 @@ public slots:
 
     void on_Receive_2_clicked();
     void on_Start();
+    // A tick of the engine's receiver or mouse check timer, by hand.
     void onDongleCheckTimer();
     void onMouseCheckTimer();
 
@@ -183,9 +186,7 @@ private:
     // An offer (SlotUpdateFrame) shows once the devices it answers for are
     // listed and no notice is up; until then it waits and is asked again.
     bool offerCanShow() const;
-    // The receiver's and the mouse's firmware version as the page shows
-    // them: the labels show these, and a check or an update run compares the
-    // images against them.
+    // The receiver's and the mouse's firmware version on the labels.
     void showReceiverVersion(const QString &version);
     void showMouseVersion(const QString &version);
     // The update button says "up to date" (no newer firmware for the
@@ -209,8 +210,6 @@ private:
     std::unique_ptr<LightModeSet> m_lightModeSet;
 
     QString m_pictureDir;
-    QString m_receiverVersion;
-    QString m_mouseVersion;
     QString m_textNoDevice;
     QString m_textSameDevice;
     QString m_textVerNew;

@@ -18,7 +18,6 @@
 #include "updatewarning.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <utility>
@@ -69,7 +68,7 @@ QString FormSetting::reasonText(UpdateReason reason) const
 bool FormSetting::ChechIsUpDate()
 {
     buildUpdateDialogs();
-    const UpdateReason reason = engine()->checkUpdate(m_receiverVersion, m_mouseVersion);
+    const UpdateReason reason = engine()->checkUpdate();
     if (reason == UpdateReason::None)
         return true;
     g_updateRepairDialog->setStateText(reasonText(reason));
@@ -186,7 +185,7 @@ void FormSetting::on_Start()
         return;
     buildUpdateDialogs();
     g_updateRepairDialog->showUpdatingView();
-    switch (engine()->confirmUpdate(m_receiverVersion)) {
+    switch (engine()->confirmUpdate()) {
     case UpdateEngine::Armed::Receiver:
         ui->toolButton_2->setVisible(true);
         break;
@@ -216,12 +215,12 @@ void FormSetting::SlotContinue(int)
 
 void FormSetting::onDongleCheckTimer()
 {
-    runUpdateStep(engine()->step(), kReceiverDeviceCode, m_receiverVersion);
+    engine()->runStep(kReceiverDeviceCode);
 }
 
 void FormSetting::onMouseCheckTimer()
 {
-    runUpdateStep(engine()->step(), kMouseDeviceCode, m_mouseVersion);
+    engine()->runStep(kMouseDeviceCode);
 }
 
 void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
@@ -323,21 +322,16 @@ void FormSetting::SetVer(int index)
 {
     switch (index) {
     case 0: {
-        const SelectedFirmware versions = selectedFirmware();
-        if (QFileInfo::exists(programDir() + "/bin")) {
-            g_update210Available = u8(checkFirmwareUpdate(kMouseDeviceCode, versions.mouseVersion, versions.receiverClass));
-            g_update211Available =
-                u8(checkFirmwareUpdate(kReceiverDeviceCode, versions.receiverVersion, versions.receiverClass));
-            if (!g_update210Available && !g_update211Available) {
-                PostMsg::instance()->postUpdateFrame(false);
-                setUpToDateStyle();
-            } else {
-                PostMsg::instance()->postUpdateFrame(true);
+        const FirmwareHint hint = decideAvailableUpdates();
+        if (hint.checked) {
+            PostMsg::instance()->postUpdateFrame(hint.waiting);
+            if (hint.waiting)
                 setUpdateWaitingStyle();
-            }
+            else
+                setUpToDateStyle();
         }
-        showReceiverVersion(versions.receiverVersion);
-        showMouseVersion(versions.mouseVersion);
+        showReceiverVersion(hint.versions.receiverVersion);
+        showMouseVersion(hint.versions.mouseVersion);
         break;
     }
     case 1:
@@ -371,13 +365,11 @@ void FormSetting::SetVer(int index)
 
 void FormSetting::showReceiverVersion(const QString &version)
 {
-    m_receiverVersion = version;
     ui->label_5->setText(version);
 }
 
 void FormSetting::showMouseVersion(const QString &version)
 {
-    m_mouseVersion = version;
     ui->label_7->setText(version);
 }
 
@@ -394,8 +386,8 @@ void FormSetting::showUpToDate(bool upToDate)
 
 void FormSetting::SlotGetRealVer()
 {
-    g_settingsVersionTextB = m_mouseVersion;
-    g_settingsVersionTextA = m_receiverVersion;
+    g_settingsVersionTextB = ui->label_7->text();
+    g_settingsVersionTextA = ui->label_5->text();
 }
 
 // ---- Images ------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "registry.h"
 #include "testsupport.h"
 #include "updaterepair.h"
+#include "updatedecision.h"
 #include "updatetraces.h"
 #include "tools/firmwaretool/firmwareimagewriter.h"
 
@@ -205,6 +206,76 @@ private slots:
         QVERIFY(!FormSetting::isNewFirmwareInBin(210, QString(), QString(), 33, 2));
         QVERIFY(!UpDateRepair::isNewFirmwareInBin(211, QString(), QString(), 33, 1));
         QVERIFY(g_firmwareImageList.isEmpty() && g_repairImageList.isEmpty());
+    }
+
+    // The versions an update compares with and the receiver's class: a
+    // chosen receiver tells its own; the mouse on its cable takes them from
+    // the receiver listed beside it: of two listed devices the first that
+    // reports a paired mouse, of any other number the only receiver.
+    void chosenDeviceFirmware_data()
+    {
+        QTest::addColumn<QString>("listed");     // R receiver, r one that reports no mouse, M mouse on its cable
+        QTest::addColumn<QString>("chosen");     // M the mouse on its cable (v1.07 over USB, v1.05), M- offline, R
+        QTest::addColumn<QString>("expected");   // receiver version, mouse version, receiver class
+        QTest::newRow("the mouse beside its receiver") << "M R" << "M" << "v1.02 v1.05 4";
+        QTest::newRow("the receiver listed first") << "R M" << "M" << "v1.02 v1.05 4";
+        QTest::newRow("two mice beside one receiver") << "R M M" << "M" << "v1.02 v1.05 4";
+        QTest::newRow("the receiver listed alone") << "R" << "M" << "v1.02 v1.05 4";
+        QTest::newRow("two receivers beside the mouse") << "R R M" << "M" << "- v1.05 0";
+        QTest::newRow("a receiver that reports no mouse") << "r M" << "M" << "- v1.05 0";
+        QTest::newRow("no receiver") << "M M" << "M" << "- v1.05 0";
+        QTest::newRow("the mouse offline") << "M R" << "M-" << "v1.07 - 4";
+        QTest::newRow("the receiver chosen") << "R M M" << "R" << "v1.02 v1.05 4";
+    }
+    void chosenDeviceFirmware()
+    {
+        QFETCH(QString, listed);
+        QFETCH(QString, chosen);
+        QFETCH(QString, expected);
+        DeviceAllInfo receiver;
+        receiver.usbVersion = "v1.02";
+        receiver.linkType = 1;
+        receiver.subDevices = {1, 2, 3};
+        DeviceAllInfo mouse;
+        mouse.isWired = 1;
+        mouse.linkType = 2;
+        mouse.usbVersion = "v1.07";
+        g_deviceList.clear();
+        for (const QString &id : listed.split(' ')) {
+            g_deviceList << (id == "M" ? mouse : receiver);
+            if (id == "r")
+                g_deviceList.last().subDevices.clear();
+        }
+        g_selectedDevice = chosen == "R" ? receiver : mouse;
+        g_selectedDevice.mouseVersion = "v1.05";
+        g_selectedDevice.online = chosen != "M-";
+
+        const SelectedFirmware f = selectedFirmware();
+        const auto shown = [](const QString &version) { return version.isEmpty() ? QString("-") : version; };
+        QCOMPARE(QStringList({shown(f.receiverVersion), shown(f.mouseVersion), QString::number(f.receiverClass)}).join(' '),
+                 expected);
+        QCOMPARE(selectedVersionOf(211), f.receiverVersion);
+        QCOMPARE(selectedVersionOf(210), f.mouseVersion);
+        g_deviceList.clear();
+    }
+
+    // What follows the check of a mouse picked in the device list or opened
+    // with the space key.
+    void firmwareOffers()
+    {
+        using O = FirmwareOffer;
+        const auto offer = [](const char *kept, bool receiverNewer, bool mouseNewer) {
+            DeviceFirmwareCheck check;
+            check.mouseVersion = kept;
+            check.receiverNewer = receiverNewer;
+            check.mouseNewer = mouseNewer;
+            return firmwareOfferOf(check);
+        };
+        QCOMPARE(offer("", true, false), O::PairFirst);
+        QCOMPARE(offer("v1.05", true, false), O::ReceiverUpdate);
+        QCOMPARE(offer("v1.05", false, true), O::MouseUpdate);
+        QCOMPARE(offer("v1.05", true, true), O::PairAgain);
+        QCOMPARE(offer("v1.05", false, false), O::PairAgain);
     }
 
     // A search reads the headers of the folder's files and only the chosen

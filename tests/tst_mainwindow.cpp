@@ -484,15 +484,6 @@ private slots:
         QCOMPARE(int(callsNamed("UsbServerC_Start").size()), 1);
     }
 
-    void spaceDecisionTable()
-    {
-        using A = DialogMain::SpaceAction;
-        QCOMPARE(DialogMain::spaceActionFor(false, false), A::Pair);
-        QCOMPARE(DialogMain::spaceActionFor(false, true), A::WarnMouseUpdate);
-        QCOMPARE(DialogMain::spaceActionFor(true, false), A::OfferReceiverUpdate);
-        QCOMPARE(DialogMain::spaceActionFor(true, true), A::Pair);
-    }
-
     void dragOnlyWithTheLeftButtonAlone()
     {
         build();

@@ -111,16 +111,18 @@ private slots:
         QTest::addColumn<int>("link");
         // wired, receiver class, kind of a receiver entry, badge, high rates
         // (and the second page background), rate class, receiver light, the
-        // class code pairing gives a mouse for the receiver's class
+        // class code pairing gives a mouse for the receiver's class, the
+        // model key of the class's firmware images, whether an update asks
+        // the receiver for its version, the product id list of the class
         QTest::addColumn<QString>("expected");
-        QTest::newRow("1K receiver") << 0 << "0 1 1 1KHz.png 0 0 0 0";
-        QTest::newRow("4K receiver") << 1 << "0 4 3 4KHz.png 0 1 1 1";
-        QTest::newRow("cable") << 2 << "1 0 -1 - 0 0 0 0";
-        QTest::newRow("cable, 8K") << 3 << "1 0 -1 8KHz.png 1 3 0 0";
-        QTest::newRow("2K receiver") << 4 << "0 2 2 2KHz.png 0 2 0 1";
-        QTest::newRow("8K receiver") << 5 << "0 8 4 8KHz.png 1 3 0 4";
-        QTest::newRow("unknown cable link") << 6 << "1 0 -1 - 0 -1 0 0";
-        QTest::newRow("unknown link") << 0xFF << "1 0 -1 - 0 -1 0 0";
+        QTest::newRow("1K receiver") << 0 << "0 1 1 1KHz.png 0 0 0 0 DM 0 Wireless_PID";
+        QTest::newRow("4K receiver") << 1 << "0 4 3 4KHz.png 0 1 1 1 D4M 1 Wireless4_PID";
+        QTest::newRow("cable") << 2 << "1 0 -1 - 0 0 0 0 - 0 -";
+        QTest::newRow("cable, 8K") << 3 << "1 0 -1 8KHz.png 1 3 0 0 - 0 -";
+        QTest::newRow("2K receiver") << 4 << "0 2 2 2KHz.png 0 2 0 1 D2M 1 Wireless2_PID";
+        QTest::newRow("8K receiver") << 5 << "0 8 4 8KHz.png 1 3 0 4 D8M 1 Wireless8_PID";
+        QTest::newRow("unknown cable link") << 6 << "1 0 -1 - 0 -1 0 0 - 0 -";
+        QTest::newRow("unknown link") << 0xFF << "1 0 -1 - 0 -1 0 0 - 0 -";
     }
     void linkByteTable()
     {
@@ -129,6 +131,12 @@ private slots:
         const LinkKind &kind = linkKindOf(link);
         DeviceAllInfo receiverEntry;
         receiverEntry.linkType = u8(link);
+        const int receiverClass = receiverClassOfLink(link);
+        g_wirelessPids = QStringList{"Wireless_PID"};
+        g_wireless2Pids = QStringList{"Wireless2_PID"};
+        g_wireless4Pids = QStringList{"Wireless4_PID"};
+        g_wireless8Pids = QStringList{"Wireless8_PID"};
+        const char *modelKey = receiverModelKeyOfClass(receiverClass);
         const QString got = QStringList{QString::number(isWiredLink(u8(link))),
                                         QString::number(receiverClassOfLink(link)),
                                         QString::number(deviceKindOf(receiverEntry)),
@@ -136,8 +144,13 @@ private slots:
                                         QString::number(kind.highRates),
                                         QString::number(kind.rateClass),
                                         QString::number(reachesReceiverLight(receiverEntry)),
-                                        QString::number(pairingCodeOfClass(receiverClassOfLink(link)))}
+                                        QString::number(pairingCodeOfClass(receiverClass)),
+                                        modelKey ? QString(modelKey) : QString("-"),
+                                        QString::number(receiverTellsOwnVersion(receiverClass)),
+                                        receiverPidsOfClass(receiverClass).value(0, "-")}
                                 .join(' ');
+        // The record's text names the same classes.
+        QCOMPARE(receiverClassOfText(QString::number(receiverClass)), receiverClass);
         QCOMPARE(got, expected);
         QCOMPARE(QString(kind.buttonPageBackground), kind.highRates ? QString("key_nr_2.png") : QString("key_nr.png"));
         // A mouse on its cable is counted as such, and never has the receiver's light.

@@ -19,6 +19,7 @@
 #include "registry.h"
 #include "settingsbench.h"
 #include "testsupport.h"
+#include "updatedecision.h"
 #include "updateengine.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
@@ -447,9 +448,12 @@ private slots:
             // The settings page's run records the version of a mouse it flashed.
             QCOMPARE(readMouseVersion("33", QString::number(g_selectedDevice.mid)),
                      mice.isEmpty() ? QString() : version(mice.first()));
-            // The labels show what the devices now run.
-            for (const QString &id : changed)
-                QCOMPARE(label(id.startsWith('R') ? "label_5" : "label_7")->text(), version(id));
+            // The chosen device and the labels tell what the devices now run.
+            for (const QString &id : changed) {
+                const bool receiver = id.startsWith('R');
+                QCOMPARE(receiver ? g_selectedDevice.usbVersion : g_selectedDevice.mouseVersion, version(id));
+                QCOMPARE(label(receiver ? "label_5" : "label_7")->text(), version(id));
+            }
         }
         QCOMPARE(int(g_firmwareUpdating), 0);
         QCOMPARE(int(g_repairUpdating), 0);
@@ -488,6 +492,70 @@ private slots:
         QCOMPARE(hidsim::countCalls("UsbServerC_Start"), settings && !backToList ? 1 : 0);
         if (settings)
             QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(bar == 100 ? "FormSetting 18" : "FormSetting 7"));
+    }
+
+    // Each entry's whole run with no page and no dialog: the engine ticks
+    // the settings run on its own timers and compares with the versions
+    // the device core knows; the dialog's run goes from one end event to
+    // the next.
+    void runsWithoutPage_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("flashed");
+        QTest::newRow("settings: the receiver, then the mouse") << "settings" << "M1 R1";
+        QTest::newRow("repair: the receiver, then the mouse") << "repair" << "M2 R1";
+    }
+    void runsWithoutPage()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, flashed);
+        const bool settings = entry == "settings";
+        page.reset();
+        QVERIFY(!g_updateRepairDialog);
+        QVERIFY(startScene(settings));
+        hidsim::setTimeScale(0.02);
+        const QMap<QString, int> before = firmwareOnTheBench();
+        UpdateEngine *engine = UpdateEngine::instance();
+        QSignalSpy views(PostMsg::instance(), &PostMsg::SigProgress);
+        QSignalSpy bar(PostMsg::instance(), &PostMsg::SigAutoRepairProgress);
+        QSignalSpy labels(PostMsg::instance(), &PostMsg::SigLabelText);
+
+        if (settings) {
+            listDevices({"R1", "M1"}, "M1");
+            selectDevice("R1", "M1");
+            QCOMPARE(engine->checkUpdate(), UpdateReason::None);
+            QCOMPARE(engine->confirmUpdate(), UpdateEngine::Armed::Receiver);
+        } else {
+            g_foundDevices = {listedDevice("M2")};
+            const RepairPlan plan = engine->checkRepair(RepairPlan(), false);
+            QVERIFY(plan.offered);
+            QVERIFY(engine->startRepairRun(plan, false) >= 0);
+        }
+        QVERIFY(engine->runInProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(runOver(), 15000);
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(flashedSince(before).join(' '), flashed);
+        QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 2);
+        QCOMPARE(readUpdateFailInfo(), QString());
+        QList<int> ends, values;
+        for (const QList<QVariant> &args : qAsConst(views))
+            (args.at(1).toInt() == 0 ? values : ends) << args.at(args.at(1).toInt() == 0 ? 0 : 1).toInt();
+        for (const QList<QVariant> &args : qAsConst(bar))
+            values << args.at(0).toInt();
+        QCOMPARE(ends, QList<int>{2});
+        // The receiver fills the bar's lower half, then the mouse the upper.
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        QVERIFY(values.contains(50) && values.contains(100));
+        if (settings) {
+            const auto version = [](const char *id) { return firmwareVersionText(quint32(hidsim::firmwareVersion(id))); };
+            QCOMPARE(labels.count(), 2);
+            QCOMPARE(labels.at(0), (QList<QVariant>{0, version("R1")}));
+            QCOMPARE(labels.at(1), (QList<QVariant>{1, version("M1")}));
+            QCOMPARE(g_selectedDevice.usbVersion, version("R1"));
+            QCOMPARE(g_selectedDevice.mouseVersion, version("M1"));
+        }
     }
 
     // A step whose device is missing or not alone: the warning now (a run

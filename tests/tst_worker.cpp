@@ -14,6 +14,7 @@
 #include "imagecache.h"
 #include "postmsg.h"
 #include "testsupport.h"
+#include "updatedecision.h"
 #include "worker.h"
 
 #include <QApplication>

@@ -23,7 +23,6 @@
 #include "updatewarning.h"
 #include "worker.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 bool DialogChange::s_openingDevice = false;
@@ -122,24 +121,21 @@ void DialogChange::slotButtonClicked()
 
 DialogChange::CheckOutcome DialogChange::runDeviceCheck(const DeviceAllInfo &device)
 {
-    const DeviceFirmwareCheck check = checkDeviceFirmware(device);
-    if (check.mouseVersion.isEmpty()) {
-        // A mouse never seen on this receiver: pair it first.
+    switch (checkDeviceFirmware(device).offer) {
+    case FirmwareOffer::PairFirst:
         openPairingDialog(device);
         return CheckOutcome::Stop;
-    }
-    const bool mouseNew = check.mouseNewer;
-    const bool receiverNew = check.receiverNewer;
-
-    if (receiverNew && !mouseNew)
+    case FirmwareOffer::ReceiverUpdate:
         return CheckOutcome::GoOn;
-
-    if (!receiverNew && mouseNew) {
+    case FirmwareOffer::MouseUpdate: {
         UpDateWarning warning;
         warning.setText(g_updateWarningText);
         warning.move(centredPosition(warning.size()) - QPoint(20, 0));
         warning.exec();
         return CheckOutcome::Stop;
+    }
+    case FirmwareOffer::PairAgain:
+        break;
     }
 
     bool confirmed = false;
@@ -170,14 +166,8 @@ void DialogChange::openDevice(const DeviceAllInfo &device)
     // The Worker takes the selection in its slot, on this thread, at once.
     hub->postSelectMouseInfo(device);
 
-    const int receiverClass = receiverClassOfLink(device.linkType);
-    if (receiverClass != 0 && QFileInfo::exists(programDir() + "/bin")) {
-        g_update211Available =
-            firmwareUpdateAvailable(kReceiverDeviceCode, device.usbVersion, receiverClass) ? 1 : 0;
-        hub->postLabelTextB(device.usbVersion, g_update211Available ? QStringLiteral("true") : QString());
-    } else {
-        hub->postLabelTextB(device.usbVersion, QString());
-    }
+    const bool receiverUpdate = decideOpenedReceiverUpdate(device);
+    hub->postLabelTextB(device.usbVersion, receiverUpdate ? QStringLiteral("true") : QString());
 
     hub->postChangeMainDialog(1);
     // The window paints the device page meanwhile; a second card click

@@ -339,39 +339,33 @@ void DialogMain::openPairing()
     restartEventServer();
 }
 
-DialogMain::SpaceAction DialogMain::spaceActionFor(bool receiverNewer, bool mouseNewer)
-{
-    if (receiverNewer == mouseNewer)
-        return SpaceAction::Pair;
-    return mouseNewer ? SpaceAction::WarnMouseUpdate : SpaceAction::OfferReceiverUpdate;
-}
-
 void DialogMain::spaceKey()
 {
     if (g_macroRecording)
         return;
     if (g_shownDevices.size() != 1 || g_shownDevices.first().isWired)
         return;
-    const DeviceFirmwareCheck check = checkDeviceFirmware(g_shownDevices.first());
-    if (check.mouseVersion.isEmpty()) {
+    const FirmwareOffer offer = checkDeviceFirmware(g_shownDevices.first()).offer;
+    if (offer == FirmwareOffer::PairFirst) {
         openPairing();
         return;
     }
     UpDateRepair updater(nullptr);
     updater.move(centredFor(updater.size(), 0));
 
-    switch (spaceActionFor(check.receiverNewer, check.mouseNewer)) {
-    case SpaceAction::Pair:
+    switch (offer) {
+    case FirmwareOffer::PairFirst:
+    case FirmwareOffer::PairAgain:
         openPairing();
         break;
-    case SpaceAction::WarnMouseUpdate: {
+    case FirmwareOffer::MouseUpdate: {
         UpDateWarning warning(nullptr);
         warning.setText(g_updateWarningText);
         warning.move(centredFor(warning.size(), -20));
         warning.exec();
         break;
     }
-    case SpaceAction::OfferReceiverUpdate: {
+    case FirmwareOffer::ReceiverUpdate: {
         ContainReset question(nullptr);
         question.setText(g_mouseIsNewTipsText);
         question.move(centredFor(question.size(), -20));

@@ -40,11 +40,6 @@ public:
     // desktop has no tray).
     bool isInTray() const { return m_inTray; }
 
-    // What decides the Space key for one shown mouse whose version is known:
-    // the two firmware checks give one of these actions.
-    enum class SpaceAction { Pair, WarnMouseUpdate, OfferReceiverUpdate };
-    static SpaceAction spaceActionFor(bool receiverNewer, bool mouseNewer);
-
 public slots:
     void SlotChangeMainDialog(int index);
     void SlotChangeSize(int index);

@@ -8,6 +8,7 @@
 #include "languageloader.h"
 #include "macrosettings.h"
 #include "sensorcodes.h"
+#include "updatedecision.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,6 +44,7 @@ QString builtProgramDir()
 void resetAllGlobals()
 {
     resetDeviceState();
+    forgetAvailableUpdates();
     resetTheme();
     resetSensorTables();
     g_language = 0;
