@@ -95,6 +95,10 @@ FormSetting::FormSetting(QWidget *parent)
     m_offerRetry->setSingleShot(true);
     m_offerRetry->setInterval(kOfferRetryMs);
     connect(m_offerRetry, &QTimer::timeout, this, [this] {
+        // The offer was the device page's: once the user has left it, the
+        // offer goes with it rather than opening over another page.
+        if (g_devicePageActive != 1)
+            m_offerWaiting = false;
         if (m_offerWaiting)
             SlotUpdateFrame(true);
     });

@@ -34,10 +34,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QDialog>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -561,6 +563,7 @@ private slots:
         QTest::newRow("an update runs") << "running" << 0 << 0 << false;
         QTest::newRow("before the device page has listed the devices") << "unlisted" << 75 << 75 << true;
         QTest::newRow("while a notice is up") << "notice" << 75 << 75 << true;
+        QTest::newRow("the device page left before it has listed the devices") << "left" << 0 << 0 << false;
     }
     void updateDialogPlacement()
     {
@@ -581,7 +584,8 @@ private slots:
         if (before == "running")
             g_upgradeIdle = 0;
         g_devicePageActive = 1;
-        if (before == "unlisted") {
+        const bool unlisted = before == "unlisted" || before == "left";
+        if (unlisted) {
             g_deviceList.clear();
             g_deviceListCurrent = false;
         }
@@ -596,13 +600,20 @@ private slots:
 
         // Left alone, or waiting, means not even checked: no image was
         // looked for.
-        const bool waits = before == "unlisted" || before == "notice";
+        const bool waits = unlisted || before == "notice";
         QCOMPARE(g_updateRepairDialog->isVisible(), shown && !waits);
         QCOMPARE(g_firmwareImageList.isEmpty(), !shown || waits);
-        if (before == "unlisted")
+        // The user goes back to the device list meanwhile: the offer was the
+        // device page's.
+        if (before == "left")
+            g_devicePageActive = 0;
+        if (unlisted)
             listDevices({"R1", "M1"}, "M1");
         notice.hide();
-        QTRY_COMPARE(g_updateRepairDialog->isVisible(), shown);
+        // Until the page has asked again.
+        const QList<QTimer *> timers = page->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
+        QTRY_VERIFY(std::none_of(timers.begin(), timers.end(), [](const QTimer *t) { return t->isActive(); }));
+        QCOMPARE(g_updateRepairDialog->isVisible(), shown);
         QCOMPARE(g_updateRepairDialog->pos(), shown ? dialogPlace(dx, dy) : QPoint(3, 4));
         if (shown)
             QCOMPARE(g_updateRepairDialog->stateText(), langText(g_langAutoRepair, 0, 12));
