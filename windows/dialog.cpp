@@ -279,8 +279,6 @@ QString Dialog::buttonPageBackground() const
 
 void Dialog::SlotSelectStackIndex(int index)
 {
-    if (index == 1 || index == 2)
-        buildDeferredPages();
     switch (index) {
     case 0:
         ui->comboBox->show();
