@@ -4,6 +4,7 @@
 #include "configsettings.h"
 #include "devicesearch.h"
 #include "globals.h"
+#include "updateengine.h"
 #include "guithread.h"
 #include "imagecache.h"
 #include "linktable.h"
@@ -279,7 +280,7 @@ void handleVersion()
         // changed meanwhile keeps its own.
         if (g_selectedDevice.devicePath == device.devicePath)
             g_selectedDevice.mouseVersion = text;
-        checkUpdate = g_updateDialogShown && g_firmwareUpdating == 0;
+        checkUpdate = g_updateDialogShown && !UpdateEngine::instance()->updateUnderWay();
         writeMouseVersion(cid, mid, text);
     });
     if (checkUpdate)

@@ -603,11 +603,7 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
 
 void UpdateEngine::runStep(int deviceCode)
 {
-    runStep(deviceCode, selectedVersionOf(deviceCode));
-}
-
-void UpdateEngine::runStep(int deviceCode, const QString &version)
-{
+    const QString version = selectedVersionOf(deviceCode);
     switch (m_step) {
     case 0:
         prepareStep(deviceCode, version);
@@ -706,6 +702,11 @@ void UpdateEngine::endRun()
         m_endViewUp = true;
         holdDeviceChanges(true);
     }
+}
+
+bool UpdateEngine::updateUnderWay() const
+{
+    return dialogHeld() || g_firmwareUpdating != 0 || g_repairUpdating != 0 || g_upgradeIdle == 0;
 }
 
 void UpdateEngine::viewShown(const QObject *view, bool shown)

@@ -134,12 +134,15 @@ public:
     // its view, nothing but the user closes it, and device changes wait
     // (they are looked at once it is dismissed).
     bool dialogHeld() const { return runInProgress() || m_endViewUp; }
+    // A run goes on, its steps are still winding down, or its end view
+    // waits for the user: what the bus does is not checked for an update
+    // meanwhile (the device list, the Worker and a new version read ask
+    // this before they post a check; the update button before it opens).
+    bool updateUnderWay() const;
     // An update dialog came on screen or went off it. A run ends in an end
     // view only while one is on screen; the end view is dismissed when the
     // last one goes.
     void viewShown(const QObject *view, bool shown);
-    // The image of the step the updater writes or wrote last.
-    QByteArray runningImage() const { return m_runningImage; }
     // Every image handed to the updater whose start has not yet been
     // answered by an end event: the library reads an image while it writes
     // it, and a step the watchdog ended may still be writing.
@@ -170,10 +173,8 @@ public:
     // Arms the other device once one has ended well (SlotContinue).
     void continueRun();
     // One tick of the armed timer: step `step()` of the device's run,
-    // against the device's version as the device core knows it, or as
-    // given.
+    // against the device's version as the device core knows it.
     void runStep(int deviceCode);
-    void runStep(int deviceCode, const QString &version);
     // The end of a device's step: idle again, the record and the
     // availability flags as the result leaves them; stepShown follows.
     void showStepEnd(int deviceCode);

@@ -7,6 +7,7 @@
 #include "devicelink.h"
 #include "devicesearch.h"
 #include "updatedecision.h"
+#include "updateengine.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"
@@ -309,7 +310,7 @@ void Worker::scanDevices()
         hub->postLabelTextB(hint.versions.receiverVersion, hint.waiting ? QStringLiteral("true") : QString());
     }
 
-    if (g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateDialogShown)
+    if (g_updateDialogShown && !UpdateEngine::instance()->updateUnderWay())
         hub->postButtonclick();
 }
 

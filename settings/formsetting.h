@@ -69,8 +69,8 @@ public:
     // record: true when an update or a repair can start; otherwise the
     // dialog shows why not.
     bool ChechIsUpDate();
-    // One step of the armed run of one device against versionText; `step`
-    // is the engine's own.
+    // One step of the armed run of one device; the engine keeps the step
+    // and knows the device's version itself.
     void runUpdateStep(int step, int deviceCode, QString versionText);
     // The end of a receiver or mouse step, on the page and in the engine.
     void showReceiverResult();

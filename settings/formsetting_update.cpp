@@ -36,12 +36,6 @@ UpdateEngine *engine()
 // How long an update offer waits for the device page's scan at most.
 constexpr qint64 kScanWaitMs = 10000;
 
-// A run goes on, its steps are still winding down, or its end view waits
-// for the user: the dialog shows it.
-bool updateBusy()
-{
-    return engine()->dialogHeld() || g_firmwareUpdating || g_upgradeIdle == 0;
-}
 } // namespace
 
 QString FormSetting::reasonText(UpdateReason reason) const
@@ -106,7 +100,7 @@ void FormSetting::on_Receive_2_clicked()
     m_offerWaiting = false;
     if (m_upToDate)
         return;
-    if (updateBusy())
+    if (engine()->updateUnderWay())
         return;
     engine()->clearUpdateNotNeeded();
     placeUpdateDialog(1, -14);
@@ -142,7 +136,7 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     }
     // A new check would put the ready view over the run's progress; and
     // while a step given up on may still write, nothing is offered.
-    if (updateBusy() || engine()->earlierStepWriting())
+    if (engine()->updateUnderWay() || engine()->earlierStepWriting())
         return;
     if (m_upToDate)
         return;
@@ -225,8 +219,11 @@ void FormSetting::onMouseCheckTimer()
 
 void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
 {
+    // The engine keeps its own step and reads the device's version from the
+    // device core, not from a text a page shows.
     Q_UNUSED(step);
-    engine()->runStep(deviceCode, versionText);
+    Q_UNUSED(versionText);
+    engine()->runStep(deviceCode);
 }
 
 int FormSetting::updateStep() const

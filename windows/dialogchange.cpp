@@ -215,7 +215,7 @@ void DialogChange::handleUsbChanged()
     findDevicesByPid(vid, pids);
     rebuildDeviceButtons();
 
-    if (!page->ui->Repair->isHidden() && g_firmwareUpdating == 0 && g_repairUpdating == 0 && g_updateRepairDialog
+    if (!page->ui->Repair->isHidden() && !UpdateEngine::instance()->updateUnderWay() && g_updateRepairDialog
         && g_updateRepairDialog->isVisible())
         PostMsg::instance()->postRepairCheckUpdate();
 }
