@@ -24,3 +24,17 @@ int macroLoopMode(const QString &loopText)
         return mode;
     return mode >= 1 && mode <= kMaxRepeatCount ? mode : 1;
 }
+
+int pairedEventRow(const MacroRows &rows, int row)
+{
+    if (row < 0 || row >= rows.size())
+        return -1;
+    const MacroRow &event = rows.at(row);
+    const int step = event.release ? -1 : 1;
+    for (int i = row + step; i >= 0 && i < rows.size(); i += step) {
+        const MacroRow &other = rows.at(i);
+        if (other.release != event.release && other.code == event.code && other.kind == event.kind)
+            return i;
+    }
+    return -1;
+}

@@ -42,6 +42,13 @@ struct MacroRow {
 };
 typedef QVector<MacroRow> MacroRows;
 
+// The row that goes with `row` as the other half of one key stroke: for a
+// key down, the next key up of the same key (code and kind) after it; for a
+// key up, the nearest key down of that key before it. -1 when there is none
+// or `row` is outside the rows. A key given to both rows of a pair keeps a
+// macro that lets go of every key it presses doing so.
+int pairedEventRow(const MacroRows &rows, int row);
+
 // The milliseconds of a delay text: every "ms" removed, the rest read as a
 // decimal number; 0 when it is not one.
 quint32 macroDelayMs(const QString &delayText);

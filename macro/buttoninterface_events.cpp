@@ -184,7 +184,8 @@ void Buttoninterface::SlotRenameItemKey(int index)
         item = rowStillThere();
         if (!item)
             return;
-        setEventKey(item, macroRowForName(keyName, false, buttonPageMouseNames()));
+        setEventKey(ui->listWidgetKey, ui->listWidgetKey->row(item),
+                    macroRowForName(keyName, false, buttonPageMouseNames()));
     }
     markEventsChanged();
 }

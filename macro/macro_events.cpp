@@ -229,7 +229,8 @@ void Macro::SlotRenameItemKey()
         const QString keyName = askKeyName(this);
         if (keyName.isEmpty() || ui->listWidgetKey->item(row) != item)
             return;
-        setEventKey(item, macroRowForName(keyName, false, m_mouseNames));
+        setEventKey(ui->listWidgetKey, row, macroRowForName(keyName, false, m_mouseNames),
+                    [this](int i) { return !isDelayRow(i); });
     }
     markEventsChanged();
 }

@@ -489,11 +489,29 @@ MacroRow eventOfItem(const QListWidgetItem *item)
     return row;
 }
 
-void setEventKey(QListWidgetItem *item, const MacroRow &key)
+void setEventKey(QListWidget *list, int row, const MacroRow &key, const std::function<bool(int)> &isEventRow)
 {
-    item->setText(key.name);
-    item->setData(kEventCodeRole, key.code);
-    item->setData(kEventKindRole, key.kind);
+    MacroRows events;
+    QVector<int> listRows;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!isEventRow || isEventRow(i)) {
+            events.append(eventOfItem(list->item(i)));
+            listRows.append(i);
+        }
+    }
+    const int event = listRows.indexOf(row);
+    if (event < 0)
+        return;
+    QVector<int> changed = {row};
+    const int paired = pairedEventRow(events, event);
+    if (paired >= 0)
+        changed.append(listRows.at(paired));
+    for (const int i : changed) {
+        QListWidgetItem *item = list->item(i);
+        item->setText(key.name);
+        item->setData(kEventCodeRole, key.code);
+        item->setData(kEventKindRole, key.kind);
+    }
 }
 
 void nameMouseEventRows(QListWidget *list, const MouseButtonNames &mouse)

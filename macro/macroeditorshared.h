@@ -190,8 +190,13 @@ void runMacroListMenu(QWidget *page, QListWidget *list, const QPoint &pos, const
 QListWidgetItem *makeEventItem(const MacroRow &row);
 // The event an item holds, without a delay.
 MacroRow eventOfItem(const QListWidgetItem *item);
-// Gives the item another key; press or release stays.
-void setEventKey(QListWidgetItem *item, const MacroRow &key);
+// Gives the event at `row` of the list another key, and the other half of
+// its key stroke (pairedEventRow) the same key, so that a macro still lets
+// go of what it presses; a row without one changes alone. Press or release
+// stays. `isEventRow` tells which rows are events (the stand-alone page
+// keeps its delays as rows of their own); without it every row is one.
+void setEventKey(QListWidget *list, int row, const MacroRow &key,
+                 const std::function<bool(int)> &isEventRow = nullptr);
 // Names the mouse-button rows of an event list as the given language does,
 // without announcing an edit: the rows mean what they meant.
 void nameMouseEventRows(QListWidget *list, const MouseButtonNames &mouse);

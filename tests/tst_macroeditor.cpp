@@ -352,6 +352,8 @@ private slots:
         const QString b = "b.ini=9|0x05 1 0|10ms|";
         QTest::newRow("loop only") << QStringList{"loop 253", "save"}
             << QStringList{"a.ini=253|0x04 1 0|10ms|0x04 1 1|25ms|", b} << QStringList{"update a 1"};
+        QTest::newRow("the key of a key down, with its key up") << QStringList{"key 0 0x4A", "save"}
+            << QStringList{"a.ini=1|0x0D 1 0|10ms|0x0D 1 1|25ms|", b} << QStringList{"update a 0"};
         QTest::newRow("a row deleted only") << QStringList{"drop 1", "save"}
             << QStringList{"a.ini=1|0x04 1 0|10ms|", b} << QStringList{"update a 0"};
         QTest::newRow("rows and count") << QStringList{"count 12", "drop 0", "save"}
@@ -408,8 +410,13 @@ private slots:
         QTest::newRow("no macro shown: nothing") << QStringList{"choose 3"} << QStringList() << -1 << "1";
         QTest::newRow("delay of another row") << QStringList{"click f", "current 0", "elsewhere", "delay 3 250"}
             << QStringList{"A v 10ms", "A ^ 25ms", "B v 10ms", "B ^ 250ms", "C v 3ms"} << 3 << "1 save";
-        QTest::newRow("key of a row") << QStringList{"click f", "key 1 0x43"}
-            << QStringList{"A v 10ms", "C ^ 25ms", "B v 10ms", "B ^ 10ms", "C v 3ms"} << 1 << "1 save";
+        // A key changed on one half of a key stroke changes the other half.
+        QTest::newRow("key of a key down: its next key up too") << QStringList{"click h", "key 0 0x4A"}
+            << QStringList{"J v 10ms", "B v 10ms", "J ^ 10ms", "B ^ 10ms", "A v 10ms", "A ^ 10ms"} << 0 << "1 save";
+        QTest::newRow("key of a key up: its nearest key down too") << QStringList{"click h", "key 5 0x4A"}
+            << QStringList{"A v 10ms", "B v 10ms", "A ^ 10ms", "B ^ 10ms", "J v 10ms", "J ^ 10ms"} << 5 << "1 save";
+        QTest::newRow("key of a row without its other half") << QStringList{"click f", "key 4 0x4A"}
+            << QStringList{"A v 10ms", "A ^ 25ms", "B v 10ms", "B ^ 10ms", "J v 3ms"} << 4 << "1 save";
         QTest::newRow("delete a row") << QStringList{"click f", "drop 4", "drop 0"}
             << QStringList{"A ^ 25ms", "B v 10ms", "B ^ 10ms"} << 0 << "1 save";
         QTest::newRow("delete refused while recording") << QStringList{"click f", "recording 1", "drop 4"}
@@ -423,7 +430,8 @@ private slots:
     {
         QFETCH(QStringList, steps);
         openPage({"e.ini=", "f.ini=1|0x04 1 0|10ms|0x04 1 1|25ms|0x05 1 0|10ms|0x05 1 1|10ms|0x06 1 0|3ms|",
-                  "g.ini=1|0x04 1 0|10ms|0x02 4 0|10ms|0x02 4 1|5ms|"});
+                  "g.ini=1|0x04 1 0|10ms|0x02 4 0|10ms|0x02 4 1|5ms|",
+                  "h.ini=1|" + QString("0x04 1 0|0x05 1 0|0x04 1 1|0x05 1 1|0x04 1 0|0x04 1 1|").replace("|", "|10ms|")});
         play(steps);
         QTEST(eventRows(), "rows");
         QTEST(events()->currentRow(), "current");

@@ -389,10 +389,11 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
     QTest::newRow("a deleted event's delay adds to the one before")
         << QStringList{"click a", "drop 2", "save"} << QStringList{"A v", "25ms", "10ms"} << "a=1|0x04 1 0|35ms|"
         << QStringList{"menu:Modify,Delete event", "update a 0"};
-    QTest::newRow("rows are edited through the list's menu")
-        << QStringList{"click a", "edit 1 300", "edit 2 42", "save"} << QStringList{"A v", "300ms", "B ^", "10ms"}
-        << "a=1|0x04 1 0|300ms|0x05 1 1|10ms|"
-        << QStringList{"menu:Modify,Delete event", "AddDelayTime", "menu:Modify,Delete event", "addKey", "update a 0"};
+    QTest::newRow("rows are edited through the list's menu, a key up's key with its key down")
+        << QStringList{"click a", "edit 1 300", "edit 2 42", "save", "send"}
+        << QStringList{"B v", "300ms", "B ^", "10ms"} << "a=1|0x05 1 0|300ms|0x05 1 1|10ms|"
+        << QStringList{"menu:Modify,Delete event", "AddDelayTime", "menu:Modify,Delete event", "addKey", "update a 0",
+                       "block: B v 300ms, B ^ 10ms"};
     QTest::newRow("only the loop mode changed")
         << QStringList{"click a", "loop 254", "save"} << aRows << "a=254|0x04 1 0|25ms|0x04 1 1|10ms|"
         << QStringList{"update a 1"};
