@@ -458,13 +458,19 @@ QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folde
 
 void runMacroListMenu(QWidget *page, QListWidget *list, const QPoint &pos, const MacroListMenu &menu)
 {
+    // New and import belong to the whole list: a row's menu offers them
+    // after its own, since a list full of rows leaves no empty space.
+    const MacroMenuEntries listEntries = {qMakePair(menu.newText, menu.newMacro),
+                                          qMakePair(menu.importText, menu.importMacro)};
     if (QListWidgetItem *item = list->itemAt(pos)) {
-        // The entries act on the row under the cursor.
+        // The row's own entries act on the row under the cursor.
         list->setCurrentItem(item);
-        runMacroMenu(page, {qMakePair(menu.exportText, menu.exportMacro), qMakePair(menu.renameText, menu.renameMacro),
-                            qMakePair(menu.deleteText, menu.deleteMacro)});
+        runMacroMenu(page, MacroMenuEntries{qMakePair(menu.exportText, menu.exportMacro),
+                                            qMakePair(menu.renameText, menu.renameMacro),
+                                            qMakePair(menu.deleteText, menu.deleteMacro)}
+                               + listEntries);
     } else {
-        runMacroMenu(page, {qMakePair(menu.newText, menu.newMacro), qMakePair(menu.importText, menu.importMacro)});
+        runMacroMenu(page, listEntries);
     }
 }
 

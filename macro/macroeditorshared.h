@@ -176,7 +176,8 @@ void exportChosenMacro(QWidget *page, const QListWidget *list, const QString &fo
 QString importChosenMacro(QWidget *page, QListWidget *list, const QString &folder, const MouseButtonNames &mouse);
 
 // The macro list's context menu: on a row, export, rename and delete that
-// row's macro; on empty space, a new macro and an import.
+// row's macro, then a new macro and an import; on empty space, a new macro
+// and an import.
 struct MacroListMenu {
     QString exportText, renameText, deleteText, newText, importText;
     std::function<void()> exportMacro, renameMacro, deleteMacro, newMacro, importMacro;

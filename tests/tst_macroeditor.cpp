@@ -535,8 +535,9 @@ private slots:
         QTest::addColumn<QString>("loop");
         QTest::addColumn<QStringList>("dialogs");
         const QString a = "a.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|";
-        const QStringList menus = {"menu:Export,Rename,Delete", "menu:New,Import"};
-        const QStringList typedMenus = {"menu:Export,Rename,Delete", "QFileDialog", "menu:New,Import", "QFileDialog"};
+        const QString rowMenu = "menu:Export,Rename,Delete,New,Import";
+        const QStringList menus = {rowMenu, "menu:New,Import"};
+        const QStringList typedMenus = {rowMenu, "QFileDialog", "menu:New,Import", "QFileDialog"};
         QTest::newRow("export, import on another computer") << QStringList{"file x.ini", "menu a 1", "wipe", "menu - 2"}
             << QStringList{"x.ini=253|0x04 1 0|10ms|0x01 4 1|25ms|"} << QStringList{"x"} << "253" << menus;
         QTest::newRow("the shown macro with its unsaved edits") << QStringList{"click a", "loop 255", "drop 1",
@@ -555,6 +556,14 @@ private slots:
                            "menu - 2"}
             << QStringList{"e.ini=1|"} << QStringList{"e"} << "1"
             << QStringList{"menu:New,Import", "QuestionDialog"} + typedMenus;
+        // Four macros fill the list: its empty space is gone, a row's menu
+        // offers what it offered.
+        QTest::newRow("four macros: new and import from a row's menu")
+            << QStringList{"answer QuestionDialog=c", "menu a 4", "answer QuestionDialog=d", "menu c 4",
+                           "exchange x.ini 3 1", "file x.ini", "menu d 5"}
+            << QStringList{a, "b.ini=7|", "c.ini=", "d.ini=", "x.ini=3|0x04 1 0|10ms|"}
+            << QStringList{"a", "b", "c", "d", "x"} << "3"
+            << QStringList{rowMenu, "QuestionDialog", rowMenu, "QuestionDialog", rowMenu};
         QTest::newRow("import under a listed name") << QStringList{"file a.ini", "menu b 1", "menu - 2"}
             << QStringList{a, "b.ini=7|"} << QStringList{"a", "b"} << "1" << menus + QStringList{"SameMacro"};
         QTest::newRow("not an exchange file") << QStringList{"file c.ini", "menu - 2"}
@@ -577,19 +586,23 @@ private slots:
         QTEST(shown, "dialogs");
     }
 
-    // The toolkit's file dialogs speak the language chosen last, under the
+    // The list's menus (a row's, then the empty space's) and the toolkit's
+    // file dialogs speak the language chosen last, the dialogs under the
     // program's own titles and filter.
     void fileDialogsSpeakTheChosenLanguage_data()
     {
         QTest::addColumn<QStringList>("languages");
+        QTest::addColumn<QStringList>("menus");
         QTest::addColumn<QStringList>("said");
         const QStringList english = {"QFileDialog: FileSave | File(*.ini) | File &name: | &Save | Cancel",
                                      "QFileDialog: SelectFile | File(*.ini) | File &name: | &Open | Cancel"};
-        QTest::newRow("English") << QStringList() << english;
+        const QStringList englishMenus = {"menu:Export,Rename,Delete,New,Import", "menu:New,Import"};
+        QTest::newRow("English") << QStringList() << englishMenus << english;
         QTest::newRow("Chinese") << QStringList{"lang 1"}
+            << QStringList{"menu:导出,重命名,删除,新建,导入", "menu:新建,导入"}
             << QStringList{"QFileDialog: FileSave | File(*.ini) | 文件名称(&N)： | 保存(&S) | 取消",
                            "QFileDialog: SelectFile | File(*.ini) | 文件名称(&N)： | 打开(&O) | 取消"};
-        QTest::newRow("Chinese, then English") << QStringList{"lang 1", "lang 0"} << english;
+        QTest::newRow("Chinese, then English") << QStringList{"lang 1", "lang 0"} << englishMenus << english;
     }
     void fileDialogsSpeakTheChosenLanguage()
     {
@@ -597,6 +610,7 @@ private slots:
         openPage({"a.ini=1|"});
         play(languages);
         play({"typed", "menu a 1", "typed", "menu - 2"});
+        QTEST(shown.filter(QRegularExpression("^menu:")), "menus");
         QTEST(answerer.said, "said");
     }
 

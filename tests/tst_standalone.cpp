@@ -746,6 +746,14 @@ void TestStandalone::eachClassShowsItsTexts()
             w->grab().save(shots + QString("/%1-%2.png").arg(w->metaObject()->className()).arg(language));
     }
     QCOMPARE(child<QLineEdit>(macro, "MacroName")->placeholderText(), langText(g_langMacro, language, 28));
+    // A macro row's menu: export, rename and delete, then the list's new
+    // and import.
+    QListWidget *list = child<QListWidget>(macro, "listWidgetHong");
+    macro->on_listWidgetHong_customContextMenuRequested(list->visualItemRect(list->item(1)).center());
+    QStringList rowMenu;
+    for (int text = 20; text <= 24; ++text)
+        rowMenu << langText(g_langMacro, language, text);
+    QCOMPARE(dialogs, QStringList{"menu:" + rowMenu.join(',')});
     QCOMPARE(child<QCheckBox>(widgets.at(1).get(), "MM3")->text(), langText(g_langFormSetting, language, 51));
 }
 

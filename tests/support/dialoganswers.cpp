@@ -71,7 +71,7 @@ void DialogAnswerer::answerFront()
             texts << a->text();
         shown << "menu:" + texts.join(",");
         const int pick = takeAnswer("menu").toInt();
-        if (pick > 0) {
+        if (pick > 0 && pick <= menu->actions().size()) {
             menu->setActiveAction(menu->actions().at(pick - 1));
             QTest::keyClick(menu, Qt::Key_Return);
         } else {

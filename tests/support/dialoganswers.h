@@ -20,7 +20,8 @@ public:
     DialogAnswerer();
 
     // "Class=answer", each taken by the next dialog of that class; "menu=n"
-    // picks entry n (1-based) of the next menu, without one it is closed.
+    // picks entry n (1-based) of the next menu, without one (or without an
+    // entry n) it is closed.
     // A dialog without an answer is closed. The name prompt takes the
     // answer as its name, the single-key dialog the key of that virtual-key
     // code (hex), the delay dialog that delay; then OK is pressed. The
