@@ -64,3 +64,10 @@ void enumerateDevices(DeviceFind find, const QString &vid, const QStringList &pi
         }
     }
 }
+
+bool sameSubDevices(const DeviceAllInfo &a, const DeviceAllInfo &b)
+{
+    if (a.subDevices.size() < 3 || b.subDevices.size() < 3)
+        return false;
+    return a.subDevices.mid(0, 3) == b.subDevices.mid(0, 3);
+}

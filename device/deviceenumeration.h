@@ -40,4 +40,12 @@ FamilyPids readFamilyPids();
 using FoundDevice = std::function<void(DeviceAllInfo &record, const QByteArray &path)>;
 void enumerateDevices(DeviceFind find, const QString &vid, const QStringList &pids, const FoundDevice &found);
 
+// Whether two records reach the same mouse: their three sub-device bytes
+// (bytes 7 to 9 of the online query) name the same receiver id. A
+// receiver's record carries its own id there and a mouse on its cable the
+// id of the receiver it is paired with, so a receiver and a cable mouse
+// match when the cable mouse is the receiver's own. CID and MID cannot tell
+// two mice of one model apart. Records without three bytes never match.
+bool sameSubDevices(const DeviceAllInfo &a, const DeviceAllInfo &b);
+
 #endif // DEVICEENUMERATION_H

@@ -26,15 +26,6 @@ namespace {
 
 constexpr int kCheckIntervalMs = 1300;
 
-// The three sub-device bytes of two records are the same receiver. Records
-// without three bytes never match.
-bool sameSubDevices(const DeviceAllInfo &a, const DeviceAllInfo &b)
-{
-    if (a.subDevices.size() < 3 || b.subDevices.size() < 3)
-        return false;
-    return a.subDevices.mid(0, 3) == b.subDevices.mid(0, 3);
-}
-
 bool deviceSelected()
 {
     return !g_selectedDevice.devicePath.isEmpty();

@@ -560,11 +560,19 @@ void DialogChange::rebuildDeviceButtons()
             if (counts[kind][d] > 1)
                 g_duplicateDevices = true;
         }
-        // Exactly one mouse on its cable: that model's receiver entries get
-        // no card (g_foundDevices keeps them).
+        // Exactly one mouse of the model on its cable: the receiver it is
+        // paired with reaches that same mouse, so the receiver's entry gets
+        // no card (g_foundDevices keeps it). A receiver with another mouse
+        // keeps its card beside the cable mouse's.
         if (!g_duplicateDevices && counts[0][d] == 1) {
+            DeviceAllInfo cable;
+            for (const DeviceAllInfo &entry : qAsConst(g_shownDevices)) {
+                if (entry.driveIndex == d && entry.isWired)
+                    cable = entry;
+            }
             for (int i = g_shownDevices.size() - 1; i >= 0; --i) {
-                if (g_shownDevices.at(i).driveIndex == d && g_shownDevices.at(i).isWired == 0)
+                const DeviceAllInfo &entry = g_shownDevices.at(i);
+                if (entry.driveIndex == d && entry.isWired == 0 && sameSubDevices(entry, cable))
                     g_shownDevices.removeAt(i);
             }
         }
@@ -572,8 +580,10 @@ void DialogChange::rebuildDeviceButtons()
 
     hub->postJuestOneDevice(g_shownDevices.size() == 1);
 
+    // The prompt to connect a device shows only while no card does.
     if (g_duplicateDevices) {
         ui->label_2->hide();
+        ui->label_4->show();
         ui->RightButton->hide();
         ui->LeftButton->hide();
         ui->QuestionB->show();
@@ -583,7 +593,7 @@ void DialogChange::rebuildDeviceButtons()
     ui->QuestionB->hide();
     ui->label_2->hide();
     ui->label_3->show();
-    ui->label_4->show();
+    ui->label_4->hide();
 
     const int size = g_shownDevices.size();
     const int pages = size / 3;

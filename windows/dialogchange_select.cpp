@@ -191,7 +191,6 @@ void DialogChange::on_LeftButton_clicked()
 {
     ui->label_2->hide();
     ui->label_3->show();
-    ui->label_4->show();
     const int i = ui->stackedWidget->currentIndex();
     if (i > 0)
         ui->stackedWidget->setCurrentIndex(i - 1);
@@ -202,7 +201,6 @@ void DialogChange::on_RightButton_clicked()
 {
     ui->label_2->hide();
     ui->label_3->show();
-    ui->label_4->show();
     const int i = ui->stackedWidget->currentIndex();
     if (i >= 0 && i < ui->stackedWidget->count() - 1)
         ui->stackedWidget->setCurrentIndex(i + 1);

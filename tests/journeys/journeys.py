@@ -523,6 +523,9 @@ RECEIVER_ID = "3a5101"
 # The one card of the device list (a single device): the card page's place
 # in the list and the card's place on it.
 CARD = (65 + 496 + 108, PAGE_TOP + 310 + 164)
+# The first of two cards: on the cable bench below, M2's (on its cable),
+# beside R1's (with its own mouse M1).
+FIRST_OF_TWO_CARDS = (65 + 236 + 108, PAGE_TOP + 310 + 164)
 
 # The level buttons of the DPI row are placed by the number of levels in use.
 LEVEL_X = {1: [230], 2: [130, 330], 3: [130, 230, 330], 4: [90, 170, 250, 330], 5: [80, 155, 230, 305, 380]}
@@ -558,10 +561,10 @@ def is_device_page(shot, session):
     return r < 90 and g < 90 and b < 90
 
 
-def wait_card(s, timeout=20):
-    """Until the device list shows its card (the list's background changes
+def wait_card(s, timeout=20, card=CARD):
+    """Until the device list shows the card (the list's background changes
     only from top to bottom, so the card differs from the row's far left)."""
-    x, y = CARD
+    x, y = card
     deadline = time.time() + timeout
     while True:
         shot = s.shot()
@@ -572,13 +575,13 @@ def wait_card(s, timeout=20):
         time.sleep(0.1)
 
 
-def open_device_page(s):
-    wait_card(s)
+def open_device_page(s, card=CARD):
+    wait_card(s, card=card)
     deadline = time.time() + 30
     clicked = 0
     while True:
         if time.time() - clicked > 5:
-            s.click_at(*CARD)
+            s.click_at(*card)
             clicked = time.time()
         time.sleep(0.2)
         if not s.dialogs() and is_device_page(s.shot(), s):
@@ -1007,7 +1010,9 @@ def journey_macro(s):
 
 # ---- Journey 4: the language -------------------------------------------------------------
 
-LIST_TEXTS = dict(rects("label_3", "label_2", form="DialogChange"), **rects("comboBox", form="Dialog"))
+# Beside a card the list says only what to do with it; the prompt to
+# connect a device shows while there is none.
+LIST_TEXTS = dict(rects("label_3", form="DialogChange"), **rects("comboBox", form="Dialog"))
 PAGE_TEXTS = dict(rects("label_4", "label_3", "label_10", "label_11", "label_8", "ButtonA", "ButtonD"),
                   **rects("ButtonMain_2", "ButtonMain_3", "ButtonMain_4", form="Dialog"),
                   **{"SensorDPI.label": widget_rect("SensorDPI", "label"),
@@ -1089,10 +1094,10 @@ def close_when_over(s, dialog, form, button, timeout=30):
             check(time.time() < deadline, "%s did not close from %s" % (form, button))
 
 
-def settings_past_the_offer(s, versions):
+def settings_past_the_offer(s, versions, card=CARD):
     """Opens the card's device page, puts off the update it offers on
     opening and shows the settings page: the version labels as they stand."""
-    s.click_at(*CARD)
+    s.click_at(*card)
     dialog = s.wait_dialog((552, 300), timeout=30)[1]
     s.dialog_click(dialog, "UpDateRepair", "NewHong")
     s.wait_no_dialog()
@@ -1186,18 +1191,18 @@ paired=3A 52 07
 
 
 def journey_cable_update(s):
-    """The card opens M2, on its cable; the settings page updates the
-    receiver and that mouse. Escape and the close button right after
-    "Update" leave the dialog up until its end view; the image goes to M2,
-    not to M1 behind the receiver, and the page shows the versions the
+    """M2's card (R1's beside it) opens M2, on its cable; the settings page
+    updates the receiver and that mouse. Escape and the close button right
+    after "Update" leave the dialog up until its end view; the image goes to
+    M2, not to M1 behind the receiver, and the page shows the versions the
     devices report, after a restart too."""
     versions = rects("label_5", "label_7", form="FormSetting")
     s.start()
-    wait_card(s)
+    wait_card(s, card=FIRST_OF_TWO_CARDS)
     s.settle()
 
     s.note("M2's page: the update offered on opening is put off")
-    old = settings_past_the_offer(s, versions)
+    old = settings_past_the_offer(s, versions, card=FIRST_OF_TWO_CARDS)
 
     s.note("Update, then at once Escape and the close button")
     s.click("FormSetting", "Receive_2")
@@ -1221,7 +1226,7 @@ def journey_cable_update(s):
     s.close()
 
     s.start()
-    open_device_page(s)
+    open_device_page(s, card=FIRST_OF_TWO_CARDS)
     s.settle()
     check(all((g[2], g[3]) != (552, 300) for _, g in s.dialogs()),
           "an update is offered for devices on the images' versions")
@@ -1291,14 +1296,14 @@ def view_stays(s, dialog, seconds, what):
 
 
 def to_settings_page(s, env):
-    """Starts the program with these environment variables, opens the
-    card's device page past the update it offers and shows the settings
-    page."""
+    """Starts the program with these environment variables, opens M2's
+    device page (the first card of the cable bench) past the update it
+    offers and shows the settings page."""
     s.extra_env = env
     s.start()
-    wait_card(s, timeout=40)
+    wait_card(s, timeout=40, card=FIRST_OF_TWO_CARDS)
     s.settle()
-    settings_past_the_offer(s, rects("label_5", "label_7", form="FormSetting"))
+    settings_past_the_offer(s, rects("label_5", "label_7", form="FormSetting"), card=FIRST_OF_TWO_CARDS)
 
 
 def journey_receiver_fails(s):
