@@ -255,6 +255,27 @@ private slots:
         add("product data naming more levels and buttons than the image holds", {"DPIMaxGrade=5000", "KeyNumber=100"},
             shown([](FlashDataMap &d) { std::memset(d.keyRecords, 0xFF, sizeof d.keyRecords); },
                   [](Buttoninterface &p) { QCOMPARE(text(p, "LightYellowButton"), QString("26000")); }));
+        // As many levels as the shipped product data let the user choose,
+        // each a level button the page shows.
+        add("the shipped product data offer only levels the page shows", {}, [](Buttoninterface &p) {
+            ConfigSettings *config = ConfigSettings::instance();
+            const int models = config->readString("Option", "DeviceTotal").toInt();
+            QVERIFY(models > 0);
+            const auto *frame = find<QWidget>(p, "frameDpi");
+            for (int k = 1; k <= models; ++k) {
+                const int offered = config->readString(QString("Drive%1").arg(k), "DPIMaxGrade").toInt();
+                refresh([offered](FlashDataMap &d) { d.dpiLevelCount = u8(offered), d.dpiLevel = 0; })(p);
+                int shown = 0;
+                for (const char *name : {"BlueButton", "BrightRedButton", "RedButton", "YellowButton", "GreenButton",
+                                         "PurpleButton", "LightBlueButton", "LightYellowButton"}) {
+                    const auto *level = find<QWidget>(p, name);
+                    const QRect place(level->mapTo(frame, QPoint(0, 0)), level->size());
+                    if (level->isVisibleTo(frame) && frame->rect().intersects(place))
+                        ++shown;
+                }
+                QCOMPARE(shown, offered);
+            }
+        });
         add("profiles: four with the third selected, then none reported", {}, [](Buttoninterface &p) {
             auto *box = find<QComboBox>(p, "ProjectChoose");
             p.SlotUpDataConfigUI(4, 2, true);

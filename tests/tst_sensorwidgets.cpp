@@ -740,13 +740,14 @@ void TestSensorWidgets::everythingSitsInItsPlace_data()
     QTest::newRow("four levels") << QVector<Fill>{count(4, 3)} << 1 << levels({90, 170, 250, 330}, 3);
     QTest::newRow("five levels") << QVector<Fill>{count(1, 0), count(5, 2)} << 1
                                  << levels({80, 155, 230, 305, 380}, 2);
-    // With more than five the levels keep their places; the large ones lie
-    // beyond the frame's shown part.
-    QVector<Place> seven = levels({130, 330, 230, 305, 380}, 0);
+    // A mouse holding more levels than the product offers (five, the level
+    // buttons the frame shows) is shown with as many as it offers; the large
+    // buttons stay beyond the frame's shown part.
+    QVector<Place> seven = levels({80, 155, 230, 305, 380}, 0);
     seven += {{"frameDpi", "PurpleButton", {800, 99, 54, 56}},
               {"frameDpi", "LightBlueButton", {700, 99, 54, 56}},
               {"frameDpi", "LightYellowButton", {652, 99, 54, 56}}};
-    QTest::newRow("two levels, then seven") << QVector<Fill>{count(2, 0), count(7, 0)} << 1 << seven;
+    QTest::newRow("two levels, then a mouse holding seven") << QVector<Fill>{count(2, 0), count(7, 0)} << 1 << seven;
     // The lift-off options and their captions ("0.7mm" needs more than 41
     // px: the captions are wider about the same centres).
     const QVector<Place> distances{
