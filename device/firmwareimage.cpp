@@ -34,10 +34,16 @@ FirmwareHeader parseFirmwareHeader(const QByteArray &bytes)
     header.deviceCode = b[20];
     header.cid = b[21];
     header.mid = b[22];
+    header.bodyLength = quint32(b[24]) | (quint32(b[25]) << 8) | (quint32(b[26]) << 16) | (quint32(b[27]) << 24);
     header.modelName = local8BitField(bytes, 87, 64);
     header.usbIdText = local8BitField(bytes, 279, 64);
     header.valid = true;
     return header;
+}
+
+bool isWholeImage(const FirmwareHeader &header, qint64 fileSize)
+{
+    return header.valid && header.bodyLength > 0 && fileSize - kFirmwareHeaderSize >= qint64(header.bodyLength);
 }
 
 QString firmwareVersionText(quint32 version)
@@ -73,22 +79,34 @@ QString firmwareFolder()
 
 namespace {
 
-// An image is its header and the firmware after it: a file no longer than
-// the header holds nothing to write.
-bool holdsFirmware(qint64 size)
+// The header of one file of the folder, and whether the file is a whole
+// image: its first bytes only, so that a search through large files stays
+// quick. A file too short for a header gives an invalid one.
+struct FolderImage {
+    FirmwareHeader header;
+    bool whole = false;
+};
+
+FolderImage readImageOf(const QString &path)
 {
-    return size > kFirmwareHeaderSize;
+    FolderImage image;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return image;
+    image.header = parseFirmwareHeader(file.read(kFirmwareHeaderSize));
+    image.whole = isWholeImage(image.header, file.size());
+    return image;
 }
 
-// The header of one file of the folder: its first bytes only, so that a
-// search through large files stays quick. A file without a body gives an
-// invalid header, like a file too short for one.
-FirmwareHeader readHeaderOf(const QString &path)
+bool fits(const FirmwareHeader &header, quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !holdsFirmware(file.size()))
-        return FirmwareHeader();
-    return parseFirmwareHeader(file.read(kFirmwareHeaderSize));
+    return header.valid && header.deviceCode == deviceCode && header.cid == cid && header.mid == mid
+           && header.modelName == modelName;
+}
+
+QStringList imageFileNames(const QDir &folder)
+{
+    return folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 bool sameHeader(const FirmwareHeader &a, const FirmwareHeader &b)
@@ -116,15 +134,13 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
     QDir folder(firmwareFolder());
     if (!folder.exists())
         return false;
-    const QStringList names = folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files,
-                                               QDir::Name | QDir::IgnoreCase);
     QString chosenPath;
     FirmwareHeader chosenHeader;
-    for (const QString &name : names) {
-        // One unreadable file must not hide a good image beside it.
-        const FirmwareHeader header = readHeaderOf(folder.filePath(name));
-        if (!header.valid || header.deviceCode != deviceCode || header.cid != cid || header.mid != mid
-            || header.modelName != modelName)
+    for (const QString &name : imageFileNames(folder)) {
+        // One unreadable or broken file must not hide a good image beside it.
+        const FolderImage file = readImageOf(folder.filePath(name));
+        const FirmwareHeader &header = file.header;
+        if (!file.whole || !fits(header, deviceCode, modelName, cid, mid))
             continue;
 
         const QString image = firmwareComparisonText(firmwareVersionText(header.version));
@@ -149,8 +165,25 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
-    if (!holdsFirmware(bytes.size()) || !sameHeader(parseFirmwareHeader(bytes), chosenHeader))
+    const FirmwareHeader header = parseFirmwareHeader(bytes);
+    if (!isWholeImage(header, bytes.size()) || !sameHeader(header, chosenHeader))
         return false;
     chosenImage->append(bytes);
     return true;
+}
+
+bool brokenFirmwareImageFits(quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid,
+                             const QString &deviceVersion)
+{
+    if (modelName.isEmpty())
+        return false;
+    const QString device = firmwareComparisonText(deviceVersion);
+    const QDir folder(firmwareFolder());
+    for (const QString &name : imageFileNames(folder)) {
+        const FolderImage file = readImageOf(folder.filePath(name));
+        if (!file.whole && fits(file.header, deviceCode, modelName, cid, mid)
+            && firmwareComparisonText(firmwareVersionText(file.header.version)) != device)
+            return true;
+    }
+    return false;
 }

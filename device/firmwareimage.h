@@ -5,11 +5,13 @@
 // search for the image that fits a device and is new for it.
 //
 // Header of an image file (the first 728 bytes; the whole file is what the
-// updater receives):
+// updater receives, and it takes the image's length from the header alone,
+// so a file must hold at least the body its header declares):
 //   16  u32 LE  version: minor = low byte, major = the whole value >> 8
 //   20  u8      device code: kMouseDeviceCode (210), kReceiverDeviceCode (211)
 //   21  u8      CID
 //   22  u8      MID
+//   24  u32 LE  length of the body, the firmware after the header
 //   87  64      model name, local 8-bit text up to the first NUL
 //   279 64      USB id text (contains the VID and PID texts), same form
 
@@ -26,6 +28,7 @@ struct FirmwareHeader {
     quint8 deviceCode = 0;
     quint8 cid = 0;
     quint8 mid = 0;
+    quint32 bodyLength = 0;    // what the header declares follows it
     QString modelName;
     QString usbIdText;
 };
@@ -33,6 +36,13 @@ struct FirmwareHeader {
 // Takes the header from a file's bytes. A file shorter than the header gives
 // an invalid header, which fits no device.
 FirmwareHeader parseFirmwareHeader(const QByteArray &bytes);
+
+// Whether a file of `fileSize` bytes with this header is a whole image: it
+// declares a body, and holds every byte of it after the header. The
+// updater is handed only a pointer, so an image shorter than its header
+// declares would be read past its end, and one without a body is refused
+// before anything is written.
+bool isWholeImage(const FirmwareHeader &header, qint64 fileSize);
 
 // "v" + (version >> 8) in decimal + "." + low byte as two upper-case hex
 // digits: 0x105 gives v1.05, 0x010203 gives v258.03.
@@ -74,6 +84,14 @@ enum class FirmwareSearchMode {
 // whatever a later search chooses.
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
+
+// Whether the folder holds a file that fits the device (device code, CID,
+// MID and model name) and holds another version than `deviceVersion` (any,
+// when it is empty) but is not a whole image: what a search passes over
+// when it finds nothing to offer, so that the user learns the file cannot
+// be used rather than that the device is up to date.
+bool brokenFirmwareImageFits(quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid,
+                             const QString &deviceVersion);
 
 // The image chosen by the last FormSetting::isNewFirmwareInBin: empty or one
 // element holding the whole file. The update run hands element 0 to the

@@ -8,6 +8,7 @@
 #include "configsettings.h"
 #include "devicelistcards.h"
 #include "dialogchange.h"
+#include "firmwarebench.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "languageloader.h"
@@ -64,18 +65,6 @@ QString mouseGroup(const char *id, int mid, bool online, bool cable)
 }
 
 // A firmware image header with the fields the image search compares.
-QByteArray firmwareImage(int code, int mid, quint32 version, const QByteArray &model)
-{
-    QByteArray img(1024, '\0');
-    for (int i = 0; i < 4; ++i)
-        img[16 + i] = char((version >> (8 * i)) & 0xFF);
-    img[20] = char(code);
-    img[21] = char(0x21);
-    img[22] = char(mid);
-    img.replace(87, model.size(), model);
-    return img;
-}
-
 } // namespace
 
 class TestDialogChange : public QObject
@@ -168,9 +157,9 @@ private:
             f.write(bytes);
         };
         if (receiverImage)
-            write("receiver.bin", firmwareImage(211, 1, receiverImage, "QZR-4K"));
+            write("receiver.bin", firmwareImageBytes(211, 1, receiverImage, "QZR-4K"));
         if (mouseImage)
-            write("mouse.bin", firmwareImage(210, 1, mouseImage, "QZM-Q1"));
+            write("mouse.bin", firmwareImageBytes(210, 1, mouseImage, "QZM-Q1"));
         setProgramDirOverride(dir);
         ConfigSettings::resetForTests();
     }

@@ -319,7 +319,7 @@ private slots:
     // version a device reports.
     void searchesAgree_data()
     {
-        QTest::addColumn<QStringList>("files");   // name:version[/file size], or name:unreadable
+        QTest::addColumn<QStringList>("files");   // name:version[/file size[/declared body]], or name:unreadable
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("chosen");      // file A and the twin choose; empty: none
         QTest::addColumn<bool>("answerB");
@@ -331,6 +331,13 @@ private slots:
         QTest::newRow("a header without firmware after it")
             << QStringList{"a.bin:0x106", "b.bin:0x107/728"} << "v1.05" << "a.bin" << true;
         QTest::newRow("only a header") << QStringList{"a.bin:0x106/728"} << "v1.05" << "" << false;
+        // The updater learns an image's length from its header alone.
+        QTest::newRow("a file shorter than its header declares")
+            << QStringList{"a.bin:0x106", "b.bin:0x107/1000/4096"} << "v1.05" << "a.bin" << true;
+        QTest::newRow("a body the header declares empty")
+            << QStringList{"a.bin:0x106", "b.bin:0x107/4824/0"} << "v1.05" << "a.bin" << true;
+        QTest::newRow("a file longer than its header declares")
+            << QStringList{"a.bin:0x106", "b.bin:0x107/4824/96"} << "v1.05" << "b.bin" << true;
         QTest::newRow("hexadecimal minors: v1.0A, image v1.0B") << QStringList{"x.bin:0x10B"} << "v1.0A" << "x.bin"
                                                                 << true;
         QTest::newRow("hexadecimal minor against a decimal one") << QStringList{"x.bin:0x10B"} << "v1.05" << "x.bin"
@@ -354,9 +361,14 @@ private slots:
                     QSKIP("no unreadable file can be made here");
                 continue;
             }
-            const int size = what.section('/', 1).toInt();
+            const int size = what.section('/', 1, 1).toInt();
             written[name] = makeImage(what.section('/', 0, 0).toUInt(nullptr, 16), 211, 33, 1, "QZR-4K",
                                       size ? size : kFirmwareHeaderSize + 32);
+            if (!what.section('/', 2, 2).isEmpty()) {
+                const quint32 declared = what.section('/', 2, 2).toUInt();
+                for (int i = 0; i < 4; ++i)
+                    written[name][24 + i] = char(declared >> (8 * i));
+            }
             writeImage(name, written[name]);
         }
         QCOMPARE(FormSetting::isNewFirmwareInBin(211, device, "QZR-4K", 33, 1), !chosen.isEmpty());

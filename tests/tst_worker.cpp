@@ -2,6 +2,7 @@
 // device library: starting the server, offline devices and their cache,
 // the lost-device poll, and following the device across USB changes.
 
+#include "firmwarebench.h"
 #include "HIDUsb.h"
 #include "buttoninterface.h"
 #include "containreset.h"
@@ -395,16 +396,9 @@ private slots:
                             program.path() + "/usersetting/Config.ini"));
         if (folder) {
             QVERIFY(QDir().mkpath(program.path() + "/bin"));
-            QByteArray image(800, '\0');
-            image[16] = char(imageVersion & 0xFF);
-            image[17] = char(imageVersion >> 8);
-            image[20] = char(211);
-            image[21] = char(0x21);
-            image[22] = char(1);
-            image.replace(87, 6, "QZR-4K");
             QFile f(program.path() + "/bin/receiver.bin");
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(image);
+            f.write(firmwareImageBytes(211, 1, imageVersion, "QZR-4K"));
         }
         setProgramDirOverride(program.path());
         ConfigSettings::resetForTests();

@@ -42,6 +42,18 @@ QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArr
     return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
 }
 
+QByteArray brokenFirmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, const QString &how)
+{
+    QByteArray bytes = firmwareImageBytes(code, mid, version, model);
+    if (how == "header")
+        return bytes.left(728);
+    if (how == "short")
+        return bytes.left(1000);
+    // The body stays in the file; the header says there is none.
+    bytes.replace(24, 4, QByteArray(4, '\0'));
+    return bytes;
+}
+
 FirmwareProgramFolder::FirmwareProgramFolder()
 {
     const QString build = builtProgramDir();

@@ -19,6 +19,10 @@ void resetFirmwareBench();
 
 // A firmware image file's bytes (the build tool's layout), CID 33.
 QByteArray firmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, int cid = 33);
+// An image file that is not whole: "header" (the header alone), "empty" (a
+// body its header declares empty), "short" (1,000 bytes of a file whose
+// header declares a body of 4,096).
+QByteArray brokenFirmwareImageBytes(int code, int mid, quint32 version, const QByteArray &model, const QString &how);
 
 class FirmwareProgramFolder
 {
