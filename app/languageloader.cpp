@@ -118,7 +118,10 @@ QVector<LanguagePage> buildPages()
                    "VolumeUp_2",    "VolumeDown_2",  "VolumeUp_8",    "VolumeUp_14",
                    "VolumeDown_14", "Macro_",        "Config",        "VolumeDown_8"},
                   &g_langButtoninterface});
-    pages.append({"Progress", {"UpdateNotMove", "UpDateSuccess", "UpDateFail"}, &g_langProgress});
+    pages.append({"Progress",
+                  {"UpdateNotMove", "UpDateSuccess", "UpDateFail", "FailReceiver", "FailMouse",
+                   "UnchangedReceiver", "UnchangedMouse"},
+                  &g_langProgress});
     pages.append({"UpDataParam", {"label", "label_1"}, &g_langUpDataParam});
     pages.append({"QuestionB", {"label"}, &g_langQuestionB});
     pages.append({"Question", {"label", "label_2", "NewHong", "NewHong_2"}, &g_langQuestion});

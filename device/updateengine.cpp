@@ -8,6 +8,7 @@
 #include "guithread.h"
 #include "postmsg.h"
 #include "updatedecision.h"
+#include "updatereadback.h"
 #include "updatetraces.h"
 
 #include <QTimer>
@@ -39,6 +40,10 @@ QStringList g_repairFailInfo;
 namespace {
 
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
+// How long a flashed device may take to come back at its new version, and
+// how often it is asked meanwhile.
+const qint64 kDefaultReadBackMs = 5000;
+const int kReadBackPollMs = 100;
 // A step of the settings page's run each second.
 const int kCheckTickMs = 1000;
 
@@ -49,6 +54,13 @@ qint64 watchdogMsFromEnvironment()
     bool ok = false;
     const qint64 ms = qEnvironmentVariable("QUZ_UPDATE_WATCHDOG_MS").toLongLong(&ok);
     return ok && ms > 0 ? ms : kDefaultWatchdogMs;
+}
+
+qint64 readBackMsFromEnvironment()
+{
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("QUZ_UPDATE_READBACK_MS").toLongLong(&ok);
+    return ok && ms >= 0 ? ms : kDefaultReadBackMs;
 }
 
 int timerInterval(qint64 ms)
@@ -87,8 +99,11 @@ UpdateEngine *UpdateEngine::instance()
 }
 
 UpdateEngine::UpdateEngine()
-    : m_watchdog(new QTimer)
+    : m_readBackPoll(new QTimer), m_readBackMs(readBackMsFromEnvironment()), m_watchdog(new QTimer)
 {
+    m_readBackPoll->setSingleShot(true);
+    m_readBackPoll->setInterval(kReadBackPollMs);
+    connect(m_readBackPoll.get(), &QTimer::timeout, this, &UpdateEngine::judgeStep);
     m_watchdog->setSingleShot(true);
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
     connect(m_watchdog.get(), &QTimer::timeout, this, &UpdateEngine::watchdogExpired);
@@ -103,16 +118,22 @@ UpdateEngine::UpdateEngine()
 
 UpdateEngine::~UpdateEngine() = default;
 
+
 void UpdateEngine::reset()
 {
     m_flavour = Flavour::Settings;
     m_endShown = false;
-    m_flashed = false;
+    m_targets.clear();
+    m_planned = false;
+    m_current = -1;
+    m_stepEnd = StepEnd::Success;
+    m_givenUp = RunTarget();
+    m_readBackPoll->stop();
+    m_readBackMs = readBackMsFromEnvironment();
     m_runningImage.clear();
     m_heldImages.clear();
     m_unanswered = 0;
     m_stepOpen = false;
-    m_givenUpCode = 0;
     dismissEndView();
     m_watchdog->stop();
     m_watchdog->setInterval(timerInterval(watchdogMsFromEnvironment()));
@@ -132,17 +153,84 @@ void UpdateEngine::reset()
     m_automatic = false;
 }
 
+
 void UpdateEngine::setWatchdogMs(qint64 ms)
 {
     m_watchdog->setInterval(timerInterval(ms > 0 ? ms : watchdogMsFromEnvironment()));
 }
 
-void UpdateEngine::beginRun(Flavour flavour)
+
+void UpdateEngine::setReadBackMs(qint64 ms)
+{
+    m_readBackMs = ms >= 0 ? ms : readBackMsFromEnvironment();
+}
+
+void UpdateEngine::beginRun(Flavour flavour, bool keepPlan)
 {
     m_flavour = flavour;
     m_endShown = false;
-    m_flashed = false;
+    m_current = -1;
+    m_readBackPoll->stop();
+    if (!keepPlan) {
+        m_targets.clear();
+        m_planned = false;
+    }
+    for (RunTarget &target : m_targets) {
+        target.handed = target.progressed = target.judged = false;
+        target.report = TargetReport::Missing;
+    }
     g_repairUpgradeStarted = 1;
+}
+
+void UpdateEngine::planTarget(const UpdateTarget &target)
+{
+    if (targetIndexOf(target.deviceCode) >= 0)
+        return;
+    RunTarget planned;
+    planned.target = target;
+    m_targets.append(planned);
+}
+
+int UpdateEngine::targetIndexOf(int deviceCode) const
+{
+    for (int i = 0; i < m_targets.size(); ++i) {
+        if (m_targets.at(i).target.deviceCode == deviceCode)
+            return i;
+    }
+    return -1;
+}
+
+int UpdateEngine::handedCount() const
+{
+    return int(std::count_if(m_targets.begin(), m_targets.end(), [](const RunTarget &t) { return t.handed; }));
+}
+
+bool UpdateEngine::everyTargetHanded() const
+{
+    return handedCount() == m_targets.size();
+}
+
+int UpdateEngine::handTarget(const UpdateTarget &target)
+{
+    RunTarget handed;
+    handed.target = target;
+    handed.handed = true;
+    int index = targetIndexOf(target.deviceCode);
+    if (index < 0) {
+        m_targets.append(handed);
+        index = m_targets.size() - 1;
+    } else {
+        m_targets[index] = handed;
+    }
+    m_current = index;
+    return handToUpdater(target.image);
+}
+
+int UpdateEngine::barValue(int percent, int imageCount) const
+{
+    if (imageCount != 2)
+        return percent;
+    return handedCount() <= 1 ? percent / 2 : percent / 2 + 50;
 }
 
 int UpdateEngine::handToUpdater(const QByteArray &image)
@@ -156,6 +244,7 @@ int UpdateEngine::handToUpdater(const QByteArray &image)
                             &UpdateEngine::updaterCallback, 10000);
 }
 
+
 void UpdateEngine::updaterCallback(const unsigned char *event)
 {
     if (!event)
@@ -166,6 +255,7 @@ void UpdateEngine::updaterCallback(const unsigned char *event)
     // them.
     postToGuiThread([copy]() { UpdateEngine::instance()->handleEvent(copy); });
 }
+
 
 void UpdateEngine::handleEvent(const QByteArray &event)
 {
@@ -179,6 +269,8 @@ void UpdateEngine::handleEvent(const QByteArray &event)
         if (!m_stepOpen)
             return;
         m_watchdog->start();
+        if (m_current >= 0)
+            m_targets[m_current].progressed = true;
         if (m_flavour == Flavour::Settings)
             settingsProgress(value);
         else
@@ -188,57 +280,150 @@ void UpdateEngine::handleEvent(const QByteArray &event)
         if (m_unanswered > 0 && --m_unanswered == 0)
             m_heldImages.clear();
         if (!ownEnd) {
-            lateEnd(value == 1);
+            lateEnd();
             return;
         }
         m_stepOpen = false;
-        // A step that goes on with the next image starts the watchdog again.
-        m_watchdog->stop();
-        if (m_flavour == Flavour::Settings)
-            settingsEnd(value == 1);
-        else
-            repairEnd(value == 1);
+        endStep(value == 1 ? StepEnd::Success : StepEnd::Failure);
     }
 }
 
-void UpdateEngine::lateEnd(bool success)
+
+void UpdateEngine::lateEnd()
 {
     // The end of a step given up on, or of none at all: the run it belonged
     // to is over and the user has been told so. It starts, arms or chains
-    // nothing and changes no run's view. A write that ended well after all
-    // leaves its device working: the failure the step recorded no longer
-    // holds.
-    const int code = std::exchange(m_givenUpCode, 0);
-    if (!success || code == 0 || m_unanswered > 0)
+    // nothing and changes no run's view. Whatever it says, the device tells
+    // how the write went: a device that works now (at the image's version,
+    // or unchanged because nothing was written) needs no repair, one left in
+    // update mode keeps its record.
+    if (m_givenUp.target.deviceCode == 0 || m_unanswered > 0)
         return;
-    const QStringList record = readUpdateFailFields();
-    if (!record.isEmpty() && record.at(0).toInt(nullptr, 10) == code) {
-        removeUpdateFailInfo();
-        PostMsg::instance()->postUpDateButton(true);
+    const RunTarget givenUp = std::exchange(m_givenUp, RunTarget());
+    switch (readBackTarget(givenUp.target)) {
+    case TargetReport::Right:
+    case TargetReport::OtherVersion:
+        forgetRecordOf(givenUp.target);
+        break;
+    case TargetReport::InUpdateMode:
+        recordUnfinishedTarget(givenUp.target);
+        break;
+    case TargetReport::Missing:
+        break;
     }
+    PostMsg::instance()->postUpDateButton(readUpdateFailInfo().isEmpty());
 }
 
 void UpdateEngine::watchdogExpired()
 {
     // The updater has not been heard of for the watchdog's time: its step
-    // ends as failed. It may still be writing: its image stays held, and no
-    // new run starts until its end event has come.
+    // ends. It may still be writing: its image stays held, and no new run
+    // starts until its end event has come.
     m_stepOpen = false;
-    if (m_flavour == Flavour::Settings) {
-        m_givenUpCode = g_updatingDeviceCode;
-        failSettingsStep();
-    } else {
-        m_givenUpCode = g_repairStage == 0 ? kReceiverDeviceCode : kMouseDeviceCode;
-        failRepairStep();
-    }
+    endStep(StepEnd::GivenUp);
 }
 
-void UpdateEngine::recordFailure(int deviceCode, int receiverClass, int cid, int mid)
+void UpdateEngine::endStep(StepEnd end)
 {
-    writeUpdateLog(UsbUpgradeC_GetLogs());
-    writeUpdateFailInfo(deviceCode, receiverClass, cid, mid);
+    m_watchdog->stop();
+    m_stepEnd = end;
+    if (m_current < 0 || m_current >= m_targets.size())
+        return;
+    m_readBackClock.start();
+    judgeStep();
 }
 
+void UpdateEngine::judgeStep()
+{
+    if (m_current < 0 || m_current >= m_targets.size())
+        return;
+    RunTarget &target = m_targets[m_current];
+    target.report = readBackTarget(target.target);
+    // A device the updater flashed restarts with its new firmware: it is
+    // asked again until it answers, for a while.
+    if (m_stepEnd == StepEnd::Success && target.report != TargetReport::Right
+        && m_readBackClock.elapsed() < m_readBackMs) {
+        m_readBackPoll->start();
+        return;
+    }
+    target.judged = true;
+    stepJudged();
+}
+
+void UpdateEngine::stepJudged()
+{
+    const RunTarget judged = m_targets.at(m_current);
+    if (m_stepEnd != StepEnd::Success)
+        writeUpdateLog(UsbUpgradeC_GetLogs());
+    if (judged.report == TargetReport::Right) {
+        forgetRecordOf(judged.target);
+    } else {
+        forgetAvailableUpdates();
+        // A device is recorded for its repair when it waits in update mode,
+        // or may have been written and is gone, or may still be written (its
+        // updater fell silent). A device that answers unchanged after the
+        // updater's end was never written.
+        const bool mayBeWritten = judged.report == TargetReport::InUpdateMode
+                                  || (judged.report == TargetReport::Missing && judged.progressed)
+                                  || m_stepEnd == StepEnd::GivenUp;
+        if (mayBeWritten)
+            recordUnfinishedTarget(judged.target);
+    }
+    if (m_stepEnd == StepEnd::GivenUp)
+        m_givenUp = judged;
+    if (m_flavour == Flavour::Settings)
+        settingsStepJudged(judged);
+    else
+        repairStepJudged(judged);
+}
+
+void UpdateEngine::concludeRun()
+{
+    if (m_endShown)
+        return;
+    // Targets the run did not reach, or reached without reading back, are
+    // asked now.
+    QList<DeviceAllInfo> devices;
+    bool searched = false;
+    const RunTarget *failed = nullptr;
+    for (RunTarget &target : m_targets) {
+        if (!target.judged) {
+            if (!searched)
+                devices = searchFamilyDevices();
+            searched = true;
+            target.report = readBackTarget(target.target, devices);
+            target.judged = true;
+        }
+        if (!failed && target.report != TargetReport::Right)
+            failed = &target;
+    }
+    m_endShown = true;
+    PostMsg *hub = PostMsg::instance();
+    // The failure view names the device that is not right; a device that
+    // refused its image before anything was written is said to be unchanged.
+    const int failedCode = failed ? failed->target.deviceCode : 0;
+    const bool unchanged = failed && failed->handed && !failed->progressed && m_stepEnd == StepEnd::Failure
+                           && failed->report == TargetReport::OtherVersion;
+    const int failureView = unchanged ? 7 : (m_flavour == Flavour::Settings ? 1 : 6);
+    if (m_flavour == Flavour::Settings) {
+        endRun();
+        hub->postProgress(failedCode, failed ? failureView : 2);
+        hub->postUpDateButton(readUpdateFailInfo().isEmpty());
+        return;
+    }
+    g_repairUpdating = 0;
+    hub->postAutoRepair(failed ? 1 : 0);
+    hub->postUpDateButton(readUpdateFailInfo().isEmpty());
+    hub->postProgress(failedCode, failed ? failureView : 2);
+    endRepairRun();
+}
+
+bool UpdateEngine::repairWanted()
+{
+    if (updateUnderWay() || earlierStepWriting())
+        return !readUpdateFailInfo().isEmpty();
+    return settleUpdateFailRecord();
+}
 // ---- The settings page: the check -----------------------------------------------------
 
 UpdateReason UpdateEngine::checkUpdate()
@@ -247,6 +432,12 @@ UpdateReason UpdateEngine::checkUpdate()
         return UpdateReason::StillWriting;
     g_updateReceiverClass = 0;
     m_failedWasMouse = false;
+    m_targets.clear();
+    m_planned = false;
+    // The record follows the devices: a device read back right since keeps
+    // none, one found waiting in update mode gets one.
+    if (!updateUnderWay())
+        settleUpdateFailRecord();
     const QStringList record = readUpdateFailFields();
 
     m_driveGroup = selectedDriveGroup();
@@ -266,59 +457,77 @@ UpdateReason UpdateEngine::checkUpdate()
         return wired >= 2 ? UpdateReason::MultiMouse : UpdateReason::MultiDongle;
     }
 
-    if (listed == 1) {
-        // A repair: the device that failed waits in update mode and is not
-        // listed; the listed one is the other part of the product.
-        const DeviceAllInfo &entry = g_deviceList.first();
-        if (record.isEmpty())
-            return entry.isWired ? UpdateReason::NoReceiver : UpdateReason::NoCable;
+    if (!record.isEmpty()) {
+        // A repair: the device that failed waits in update mode (or, listed,
+        // runs another version than its image), and the other part of the
+        // product is listed to be paired with it again.
         const int failedCode = record.at(0).toInt(nullptr, 10);
         const int failedCid = record.at(2).toInt(nullptr, 10);
         const int failedMid = record.at(3).toInt(nullptr, 10);
-        if (failedCode == kReceiverDeviceCode) {
-            if (!entry.isWired || entry.mid != failedMid)
-                return UpdateReason::NoCable;
-        } else if (failedCode == kMouseDeviceCode) {
-            m_failedWasMouse = true;
-            if (entry.isWired || entry.mid != failedMid)
-                return UpdateReason::NoReceiver;
-        } else {
+        if (failedCode != kReceiverDeviceCode && failedCode != kMouseDeviceCode)
             return UpdateReason::Error;
-        }
+        const bool receiverFailed = failedCode == kReceiverDeviceCode;
+        const auto otherPart = [&](const DeviceAllInfo &entry) {
+            return entry.mid == failedMid && (receiverFailed ? entry.isWired != 0 : entry.isWired == 0);
+        };
+        const auto other = std::find_if(g_deviceList.begin(), g_deviceList.end(), otherPart);
+        if (other == g_deviceList.end())
+            return receiverFailed ? UpdateReason::NoCable : UpdateReason::NoReceiver;
         if (const int recordedClass = receiverClassOfText(record.at(1))) {
             g_updateReceiverClass = recordedClass;
             m_failedReceiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
         }
-        if (entry.cid != failedCid)
+        if (other->cid != failedCid)
             return UpdateReason::Error;
 
-        const u8 recordCid = u8(failedCid & 0xFF);
-        const bool image =
-            failedCode == kReceiverDeviceCode
-                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode, QString(),
-                                       m_failedReceiverModel, recordCid, mid, &g_firmwareImageList)
-                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, QString(), mouseModel,
-                                       recordCid, mid, &g_firmwareImageList);
-        // Without an image there is nothing to flash and nothing to ask the
-        // library about.
-        if (!image || g_firmwareImageList.isEmpty())
+        UpdateTarget failed;
+        failed.deviceCode = failedCode;
+        failed.receiverClass = g_updateReceiverClass;
+        failed.cid = failedCid;
+        failed.mid = mid;
+        if (!searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, u8(failedCode), QString(),
+                                  receiverFailed ? m_failedReceiverModel : mouseModel, u8(failedCid & 0xFF), mid,
+                                  &g_firmwareImageList)
+            || g_firmwareImageList.isEmpty())
             return UpdateReason::Error;
-        const int count = countBootDevices(g_firmwareImageList.first(), 5);
-        if (count == 0)
-            return UpdateReason::NoDevice;
-        if (count != 1)
+        failed.image = g_firmwareImageList.first();
+        const int count = countBootDevices(failed.image, 5);
+        if (count == 0) {
+            // Not waiting: the recorded device is listed, answering at
+            // another version, and its repair writes it.
+            const auto listedFailed = std::find_if(g_deviceList.begin(), g_deviceList.end(), [&](const DeviceAllInfo &e) {
+                return matchesTarget(failed, e) && reportedVersion(e) != firmwareVersionText(failed.imageVersion());
+            });
+            if (listedFailed == g_deviceList.end())
+                return UpdateReason::NoDevice;
+            failed.path = listedFailed->devicePath;
+        } else if (count != 1) {
             return UpdateReason::SameDevice;
+        } else if (receiverFailed && std::any_of(g_deviceList.begin(), g_deviceList.end(), [&](const DeviceAllInfo &e) {
+                       return matchesTarget(failed, e);
+                   })) {
+            // A listed receiver of the class would take the image too.
+            return UpdateReason::SameDevice;
+        }
+        // A device waiting in update mode is written before the other one.
+        m_failedWasMouse = !receiverFailed && count == 1;
         // The other device, on its own version.
         const SelectedFirmware versions = selectedFirmware();
-        const bool other =
-            failedCode == kReceiverDeviceCode
-                ? searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, versions.mouseVersion,
-                                       mouseModel, cid, mid, &g_firmwareImageList)
-                : searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                       versions.receiverVersion, m_failedReceiverModel, cid, mid, &g_firmwareImageList);
-        g_updateImageCount = other ? 2 : 1;
+        const int otherCode = receiverFailed ? kMouseDeviceCode : kReceiverDeviceCode;
+        const QString otherVersion = receiverFailed ? versions.mouseVersion : versions.receiverVersion;
+        planTarget(failed);
+        m_planned = true;
+        const bool otherNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, u8(otherCode), otherVersion,
+                                                   receiverFailed ? mouseModel : m_failedReceiverModel, cid, mid,
+                                                   &g_firmwareImageList);
+        if (otherNew)
+            planSettingsTargets({otherCode}, versions);
+        g_updateImageCount = otherNew ? 2 : 1;
         return UpdateReason::None;
     }
+
+    if (listed == 1)
+        return g_deviceList.first().isWired ? UpdateReason::NoReceiver : UpdateReason::NoCable;
 
     // An update: the receiver and the mouse on its cable are listed.
     const DeviceAllInfo &first = g_deviceList.at(0);
@@ -335,14 +544,54 @@ UpdateReason UpdateEngine::checkUpdate()
     g_updateReceiverClass = receiverClassOfLink(receiver->linkType);
     m_receiverModel = receiverModelOf(m_driveGroup, g_updateReceiverClass);
 
-    const UpdateImages images = chooseUpdateImages(selectedFirmware(), m_receiverModel, mouseModel, cid, mid);
+    const SelectedFirmware versions = selectedFirmware();
+    const UpdateImages images = chooseUpdateImages(versions, m_receiverModel, mouseModel, cid, mid);
     if (images.receiver || images.mouse) {
         g_updateImageCount = images.receiver && images.mouse ? 2 : 1;
+        QList<int> codes;
+        if (images.receiver)
+            codes << kReceiverDeviceCode;
+        if (images.mouse)
+            codes << kMouseDeviceCode;
+        planSettingsTargets(codes, versions);
+        m_planned = true;
         return UpdateReason::None;
     }
+    // A file that fits but is not a whole image is not offered; the user
+    // learns that it cannot be used rather than that the devices are up to
+    // date.
+    if (brokenFirmwareImageFits(kReceiverDeviceCode, m_receiverModel, cid, mid, versions.receiverVersion)
+        || brokenFirmwareImageFits(kMouseDeviceCode, mouseModel, cid, mid, versions.mouseVersion))
+        return UpdateReason::FileError;
     m_updateNotNeeded = true;
     return UpdateReason::VersionNew;
 }
+
+void UpdateEngine::planSettingsTargets(const QList<int> &deviceCodes, const SelectedFirmware &versions)
+{
+    for (const int code : deviceCodes) {
+        UpdateTarget target;
+        target.deviceCode = code;
+        target.receiverClass = g_updateReceiverClass;
+        target.cid = g_updateCid;
+        target.mid = modelMid(m_driveGroup);
+        const bool receiver = code == kReceiverDeviceCode;
+        QList<QByteArray> image;
+        if (searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, u8(code),
+                                 receiver ? versions.receiverVersion : versions.mouseVersion,
+                                 receiver ? receiverModelOf(m_driveGroup, g_updateReceiverClass) : mouseModelOf(m_driveGroup),
+                                 u8(target.cid & 0xFF), u8(target.mid & 0xFF), &image))
+            target.image = image.first();
+        for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+            if (matchesTarget(target, entry)) {
+                target.path = entry.devicePath;
+                break;
+            }
+        }
+        planTarget(target);
+    }
+}
+
 
 // ---- The settings page: starting and arming ----------------------------------------------
 
@@ -355,15 +604,13 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate()
         emit runEndedWithout(UpdateReason::StillWriting);
         return Armed::Nothing;
     }
-    beginRun(Flavour::Settings);
+    beginRun(Flavour::Settings, true);
     m_bootCounts.fill(0);
 
     Armed armed = Armed::Nothing;
-    const bool receiverNew = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                                  selectedVersionOf(kReceiverDeviceCode), m_failedReceiverModel,
-                                                  u8(g_updateCid & 0xFF),
-                                                  u8(modelMid(m_driveGroup) & 0xFF), &g_firmwareImageList);
-    if (!receiverNew && m_failedWasMouse) {
+    // A mouse that waits in update mode is repaired before the receiver is
+    // written: no device is updated while another one waits.
+    if (m_failedWasMouse) {
         m_continueUpdate = true;
         armMouse();
         armed = Armed::Mouse;
@@ -401,10 +648,15 @@ void UpdateEngine::armReceiver()
 void UpdateEngine::armMouse()
 {
     if (g_selectedDevice.isWired) {
-        // The mouse on its cable must be the one listed first.
-        if (g_deviceList.isEmpty() || !g_deviceList.first().isWired
-            || g_deviceList.first().mid != g_selectedDevice.mid) {
-            showSettingsEnd(5);
+        // The mouse on its cable must be listed, wherever in the list.
+        const bool listed = std::any_of(g_deviceList.begin(), g_deviceList.end(), [](const DeviceAllInfo &entry) {
+            return entry.isWired && entry.mid == g_selectedDevice.mid;
+        });
+        if (!listed) {
+            if (handedCount() > 0)
+                concludeRun();
+            else
+                showSettingsEnd(5);
             return;
         }
     }
@@ -564,23 +816,30 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
     }
 
     bool found = false;
+    UpdateTarget target;
+    target.deviceCode = deviceCode;
+    target.receiverClass = g_updateReceiverClass;
+    target.cid = g_updateCid;
+    target.mid = g_updateMid;
     if (deviceCode == kReceiverDeviceCode) {
         // The first class, in the table's order, of which one receiver waits.
         const auto one = std::find(m_bootCounts.begin(), m_bootCounts.end(), 1);
         const int waiting = one == m_bootCounts.end() ? 0 : receiverClassAt(int(one - m_bootCounts.begin()));
         if (waiting) {
+            target.receiverClass = waiting;
             // The receiver waits in update mode: its image again, whatever
             // version it had.
             found = searchForRun(kReceiverDeviceCode, QString(), receiverModelOf(group, waiting));
         } else {
             // A receiver that does not tell its version is taken for the
             // 1 kHz one, whose version is the one the device core knows.
+            target.path = m_receiverPaths.value(0);
             QString receiverVersion = version;
             int receiverClass = 1;
             if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
                 int raw = 0;
-                const QByteArray path = m_receiverPaths.first().toUtf8();
+                const QByteArray path = m_receiverPaths.value(0).toUtf8();
                 receiverVersion =
                     UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
             }
@@ -588,6 +847,10 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
         }
     } else {
         found = searchForRun(kMouseDeviceCode, version, mouseModelOf(group));
+        for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
+            if (entry.isWired)
+                target.path = entry.devicePath;
+        }
     }
     if (!found || g_firmwareImageList.isEmpty()) {
         nothingToUpdate(deviceCode);
@@ -597,7 +860,8 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
     // at once.
     g_updatingDeviceCode = deviceCode;
     stateOf(deviceCode) = UpdateRunning;
-    handToUpdater(g_firmwareImageList.first());
+    target.image = g_firmwareImageList.first();
+    handTarget(target);
     m_step = 2;
 }
 
@@ -633,13 +897,16 @@ void UpdateEngine::endOfStep(int deviceCode)
     m_continueUpdate = false;
     stopCheckTimers();
     // Once its end view is shown the run is over: nothing is chained after
-    // it. A failed receiver keeps its record: a mouse flashed now would
-    // remove it and the repair would no longer be offered.
-    if (deviceCode == kReceiverDeviceCode && !m_endShown) {
-        if (m_failedWasMouse && g_receiverUpdateState != UpdateFailed) {
+    // it. Each device is written once in a run: the mouse that waited in
+    // update mode goes first and the receiver follows it.
+    const int other = deviceCode == kReceiverDeviceCode ? kMouseDeviceCode : kReceiverDeviceCode;
+    const int otherIndex = targetIndexOf(other);
+    const bool otherWritten = otherIndex >= 0 && m_targets.at(otherIndex).handed;
+    if (!m_endShown && !otherWritten) {
+        if (deviceCode == kReceiverDeviceCode && m_failedWasMouse && g_receiverUpdateState != UpdateFailed) {
             m_continueUpdate = true;
             armMouse();
-        } else {
+        } else if (deviceCode == kReceiverDeviceCode || m_failedWasMouse) {
             continueRun();
         }
     }
@@ -651,11 +918,10 @@ void UpdateEngine::endOfStep(int deviceCode)
 void UpdateEngine::finishSettingsRun(int deviceCode)
 {
     if (!m_endShown) {
-        if (m_flashed) {
-            // A device was flashed, but this step found no device to flash:
-            // the other one keeps its old firmware, and the update did not
-            // complete.
-            showSettingsEnd(stateOf(deviceCode) == UpdateNotStarted ? 5 : 2);
+        if (handedCount() > 0) {
+            // Every device the run meant to write is read back, those its
+            // steps did not reach too.
+            concludeRun();
         } else {
             endWithoutFlashing(stateOf(deviceCode) == UpdateNothingNew ? UpdateReason::VersionNew : m_lastWarning);
         }
@@ -667,8 +933,6 @@ void UpdateEngine::showStepEnd(int deviceCode)
 {
     g_upgradeIdle = 1;
     const int state = stateOf(deviceCode);
-    if (state == UpdateSucceeded || state == UpdateRunning)
-        removeUpdateFailInfo();
     if (state == UpdateNothingNew || state == UpdateSucceeded || state == UpdateRunning) {
         if (deviceCode == kReceiverDeviceCode)
             m_receiverWarning = 0;
@@ -728,58 +992,40 @@ void UpdateEngine::dismissEndView()
     holdDeviceChanges(false);
 }
 
+
 void UpdateEngine::settingsProgress(int percent)
 {
-    PostMsg *hub = PostMsg::instance();
-    if (g_receiverUpdateState == UpdateRunning)
-        hub->postProgress(g_updateImageCount == 1 ? percent : percent / 2, 0);
-    if (g_mouseUpdateState == UpdateRunning)
-        hub->postProgress(g_updateImageCount == 1 ? percent : percent / 2 + 50, 0);
+    if (g_receiverUpdateState == UpdateRunning || g_mouseUpdateState == UpdateRunning)
+        PostMsg::instance()->postProgress(barValue(percent, g_updateImageCount), 0);
 }
 
-void UpdateEngine::settingsEnd(bool success)
+void UpdateEngine::settingsStepJudged(const RunTarget &judged)
 {
-    if (!success) {
-        failSettingsStep();
+    const int code = judged.target.deviceCode;
+    if (judged.report != TargetReport::Right) {
+        stateOf(code) = UpdateFailed;
+        concludeRun();
         return;
     }
+    // The device runs the image's version now: the device core knows it
+    // before any page shows it.
+    stateOf(code) = UpdateSucceeded;
+    const QString version = firmwareVersionText(judged.target.imageVersion());
     PostMsg *hub = PostMsg::instance();
-    const QString version = firmwareVersionText(parseFirmwareHeader(m_runningImage).version);
-    // The chosen device runs the image's version now: the device core knows
-    // it before any page shows it.
-    if (g_receiverUpdateState == UpdateRunning) {
-        g_receiverUpdateState = UpdateSucceeded;
-        m_flashed = true;
+    if (code == kReceiverDeviceCode) {
         g_selectedDevice.usbVersion = version;
-        // With two images the mouse's step still follows: the dialog shows
-        // success only at its end.
-        if (g_updateImageCount == 1)
-            showSettingsEnd(2);
         hub->postLabelText(0, version);
-    }
-    if (g_mouseUpdateState == UpdateRunning) {
-        g_mouseUpdateState = UpdateSucceeded;
-        m_flashed = true;
+    } else {
         g_selectedDevice.mouseVersion = version;
         ConfigSettings *config = ConfigSettings::instance();
         writeMouseVersion(config->readString("Option", "CID"), config->readString(selectedDriveGroup(), "MID"),
                           version);
-        showSettingsEnd(2);
         hub->postLabelText(1, version);
     }
-    removeUpdateFailInfo();
-}
-
-void UpdateEngine::failSettingsStep()
-{
-    m_watchdog->stop();
-    forgetAvailableUpdates();
-    if (g_receiverUpdateState == UpdateRunning)
-        g_receiverUpdateState = UpdateFailed;
-    if (g_mouseUpdateState == UpdateRunning)
-        g_mouseUpdateState = UpdateFailed;
-    recordFailure(g_updatingDeviceCode, g_updateReceiverClass, g_updateCid, g_updateMid);
-    showSettingsEnd(1);
+    // The last device the check planned ends the run; a step the watchdog
+    // gave up on chains nothing, its updater may still answer.
+    if (m_stepEnd == StepEnd::GivenUp || (m_planned && everyTargetHanded()))
+        concludeRun();
 }
 
 // ---- The update and repair dialog -------------------------------------------------------
@@ -793,6 +1039,8 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
         plan.reason = UpdateReason::StillWriting;
         return plan;
     }
+    if (!updateUnderWay())
+        settleUpdateFailRecord();
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     if (g_repairFailInfo.size() != 4)
         return plan;
@@ -856,10 +1104,16 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     if (autoUpdate) {
         plan.ready = true;
     } else {
-        const DeviceAllInfo &first = g_foundDevices.first();
-        if (plan.failedDeviceCode == kReceiverDeviceCode && (!first.isWired || first.mid != modelId))
+        // The other part of the product is listed, wherever in the list: the
+        // mouse on its cable for a receiver's repair, the receiver for the
+        // mouse's.
+        const bool receiverFailed = plan.failedDeviceCode == kReceiverDeviceCode;
+        const bool otherListed = std::any_of(g_foundDevices.begin(), g_foundDevices.end(), [&](const DeviceAllInfo &d) {
+            return d.mid == modelId && (receiverFailed ? d.isWired != 0 : d.isWired == 0);
+        });
+        if (plan.failedDeviceCode == kReceiverDeviceCode && !otherListed)
             return refuse(UpdateReason::NoCable);
-        if (plan.failedDeviceCode == kMouseDeviceCode && (first.isWired || first.mid != modelId))
+        if (plan.failedDeviceCode == kMouseDeviceCode && !otherListed)
             return refuse(UpdateReason::NoReceiver);
 
         const int total = configuredDeviceTotal();
@@ -896,7 +1150,19 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
     // library about.
     if (!plan.ready || g_repairImageList.isEmpty())
         return refuse(UpdateReason::FileError);
-    const int total = countBootDevices(g_repairImageList.first(), 5) + listedReceivers;
+    int total = countBootDevices(g_repairImageList.first(), 5) + listedReceivers;
+    // A recorded mouse that does not wait in update mode but is listed on its
+    // cable at another version is the device to write.
+    if (total == 0 && plan.failedDeviceCode == kMouseDeviceCode) {
+        UpdateTarget mouse;
+        mouse.deviceCode = kMouseDeviceCode;
+        mouse.cid = g_repairCid;
+        mouse.mid = g_repairMid;
+        mouse.image = g_repairImageList.first();
+        total = int(std::count_if(g_foundDevices.begin(), g_foundDevices.end(), [&](const DeviceAllInfo &d) {
+            return matchesTarget(mouse, d) && reportedVersion(d) != firmwareVersionText(mouse.imageVersion());
+        }));
+    }
     if (total == 1) {
         plan.offered = true;
         return plan;
@@ -951,6 +1217,7 @@ RepairPlan UpdateEngine::planAutomaticUpdate(const RepairPlan &current)
     return plan;
 }
 
+
 int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
 {
     if (runInProgress())
@@ -963,93 +1230,91 @@ int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
     m_automatic = automatic;
     g_repairUpdating = 1;
     g_upgradeIdle = 0;
-    g_repairProgressSplit = 1;
 
+    // The targets are the devices themselves: every one that waits in
+    // update mode for an image, then every listed one whose own version
+    // differs from its image; receivers before the mouse. The automatic
+    // update writes what it offered: the shown receiver, and the mouse only
+    // when its image was found new too (then on its cable, where the mouse
+    // is written).
     const u8 cid = u8(g_repairCid & 0xFF);
-    const u8 mid = u8(modelMid(plan.driveGroup) & 0xFF);
-    const QString receiverVersion = g_foundDevices.isEmpty() ? QString() : g_foundDevices.first().usbVersion;
-    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, kReceiverDeviceCode, receiverVersion, plan.receiverModel,
-                             cid, mid, &g_repairImageList)) {
-        g_repairStage = 0;
-    } else {
-        g_repairStage = 1;
-        g_repairProgressSplit = 0;
-        if (!searchFirmwareImages(FirmwareSearchMode::RepairTwin, kMouseDeviceCode, QString(), g_repairMouseModel,
-                                  cid, mid, &g_repairImageList)) {
-            // Nothing to flash: no success to report, and the device
-            // changes must be heard again.
-            g_repairUpdating = 0;
-            endRepairRun();
-            return -1;
+    const int mid = modelMid(plan.driveGroup);
+    const QList<DeviceAllInfo> devices = searchFamilyDevices();
+    QList<UpdateTarget> waiting, listed;
+    for (const int code : {kReceiverDeviceCode, kMouseDeviceCode}) {
+        UpdateTarget target;
+        target.deviceCode = code;
+        target.receiverClass = g_repairReceiverClass;
+        target.cid = g_repairCid;
+        target.mid = mid;
+        const QString model = code == kReceiverDeviceCode ? plan.receiverModel : g_repairMouseModel;
+        if (!searchFirmwareImages(FirmwareSearchMode::RepairTwin, u8(code), QString(), model, cid, u8(mid & 0xFF),
+                                  &g_repairImageList))
+            continue;
+        target.image = g_repairImageList.first();
+        if (countBootDevices(target.image, 0) > 0) {
+            waiting.append(target);
+            continue;
         }
+        const bool offeredMouse = code == kMouseDeviceCode && automatic && g_repairImageCount == 2;
+        if (code == kMouseDeviceCode && automatic && !offeredMouse)
+            continue;
+        const auto found = std::find_if(devices.begin(), devices.end(),
+                                        [&target](const DeviceAllInfo &d) { return matchesTarget(target, d); });
+        if (found != devices.end() && reportedVersion(*found) == firmwareVersionText(target.imageVersion()))
+            continue;   // it runs its image already
+        if (found != devices.end())
+            target.path = found->devicePath;
+        // A mouse the automatic update offered stays a target when it is not
+        // on its cable: the run cannot write it and says so.
+        if (found != devices.end() || offeredMouse)
+            listed.append(target);
     }
-    return handToUpdater(g_repairImageList.first());
+    for (const UpdateTarget &target : waiting + listed)
+        planTarget(target);
+    g_repairImageCount = m_targets.size() == 2 ? 2 : 1;
+    if (m_targets.isEmpty()) {
+        // Nothing to flash: no success to report, and the device changes
+        // must be heard again.
+        g_repairUpdating = 0;
+        endRepairRun();
+        return -1;
+    }
+    return handNextRepairTarget();
+}
+
+int UpdateEngine::handNextRepairTarget()
+{
+    for (const RunTarget &next : qAsConst(m_targets)) {
+        if (next.handed)
+            continue;
+        // A device neither listed nor waiting cannot be written: the run
+        // ends and names it.
+        if (next.target.path.isEmpty() && countBootDevices(next.target.image, 0) == 0) {
+            concludeRun();
+            return 0;
+        }
+        g_repairStage = next.target.deviceCode == kReceiverDeviceCode ? 0 : 1;
+        g_repairProgressSplit = handedCount() > 0 ? 1 : 0;
+        return handTarget(next.target);
+    }
+    return 0;
 }
 
 void UpdateEngine::repairProgress(int percent)
 {
-    int p = percent;
-    if (g_repairImageCount == 2) {
-        if (g_repairStage == 0)
-            p = p / 2;
-        else if (g_repairProgressSplit)
-            p = p / 2 + 50;
-    }
-    PostMsg::instance()->postAutoRepairProgress(p);
+    PostMsg::instance()->postAutoRepairProgress(barValue(percent, g_repairImageCount));
 }
 
-void UpdateEngine::repairEnd(bool success)
+void UpdateEngine::repairStepJudged(const RunTarget &judged)
 {
-    if (!success) {
-        failRepairStep();
+    // A device not right ends the run, and so does a step the watchdog gave
+    // up on; else the next device is written.
+    if (judged.report != TargetReport::Right || m_stepEnd == StepEnd::GivenUp || everyTargetHanded()) {
+        concludeRun();
         return;
     }
-    PostMsg *hub = PostMsg::instance();
-    // An automatic update that had only the receiver to flash is done with
-    // it; a repair goes on with the mouse.
-    const bool lastImage = g_repairStage == 1 || (m_automatic && g_repairImageCount == 1);
-    if (lastImage) {
-        hub->postAutoRepair(0);
-        hub->postUpDateButton(true);
-        hub->postProgress(0, 2);
-        g_repairUpdating = 0;
-    }
-    if (g_repairStage == g_repairFailedIsMouse)
-        removeUpdateFailInfo();
-    if (!lastImage) {
-        g_repairStage = 1;
-        const bool image = searchFirmwareImages(FirmwareSearchMode::RepairTwin, kMouseDeviceCode, QString(),
-                                                g_repairMouseModel, u8(g_repairCid), u8(g_repairMid),
-                                                &g_repairImageList);
-        bool target = g_repairFailedIsMouse == 1;
-        for (const DeviceAllInfo &device : qAsConst(g_foundDevices)) {
-            if (device.isWired && device.mid == g_repairMid)
-                target = true;
-        }
-        if (image && target) {
-            // The run goes on with the mouse image.
-            handToUpdater(g_repairImageList.first());
-            return;
-        }
-        hub->postAutoRepair(1);
-        hub->postUpDateButton(true);
-        hub->postProgress(0, 5);
-        g_repairUpdating = 0;
-    }
-    endRepairRun();
-}
-
-void UpdateEngine::failRepairStep()
-{
-    m_watchdog->stop();
-    PostMsg *hub = PostMsg::instance();
-    hub->postAutoRepair(1);
-    hub->postUpDateButton(false);
-    hub->postProgress(0, 6);
-    recordFailure(g_repairStage == 0 ? kReceiverDeviceCode : kMouseDeviceCode, g_repairReceiverClass, g_repairCid,
-                  g_repairMid);
-    g_repairUpdating = 0;
-    endRepairRun();
+    handNextRepairTarget();
 }
 
 void UpdateEngine::endRepairRun()

@@ -33,13 +33,27 @@
 // flashed its device gives the chosen device its new version there; the
 // pages only show them. No page is needed for a run.
 //
+// A run's targets are devices (device/updatereadback.h): each receiver or
+// mouse it writes, with its image. A device that waits in update mode is
+// written before any other, and no other device is written while it
+// waits. After every step the device is read back: only a device that
+// answers at its image's version counts as flashed, and the run shows
+// "Update completed." only when every target does; otherwise its failure
+// view names the device that is not right. The failure record follows the
+// devices the same way: a step that leaves its device in update mode (or
+// gone after it was written) records it, a device read back right takes
+// its record away, and a device that was never written gets none.
+//
 // Everything runs on the GUI thread; the updater calls back on a thread of
 // its own, and its events are queued to the GUI thread in the order it sent
 // them before anything here looks at them.
 
 #include "devicesearch.h"
+#include "updatedecision.h"
+#include "updatereadback.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -123,6 +137,11 @@ public:
     // How long a step may go without any event of the updater before it is
     // ended as failed (default ten minutes; 0 or less: the default).
     void setWatchdogMs(qint64 ms);
+    // How long a device that the updater says it flashed may take to answer
+    // at its image's version (it restarts with its new firmware) before the
+    // step counts as failed (default five seconds, QUZ_UPDATE_READBACK_MS;
+    // below 0: the default).
+    void setReadBackMs(qint64 ms);
 
     // From the user's confirmation (or the arming of a step) until the run's
     // end view: while true, no dialog closes and no check replaces the run's
@@ -154,6 +173,10 @@ public:
     // event, when it comes, starts, arms and shows nothing; an end event of
     // no step at all is dropped the same way.
     bool earlierStepWriting() const { return m_unanswered > (m_stepOpen ? 1 : 0); }
+    // Whether the device list offers a repair: a failure record is kept
+    // (settled against the devices first when no update may write one now,
+    // device/updatereadback.h).
+    bool repairWanted();
 
     // ---- The settings page ----------------------------------------------------------
     // What the update dialog offers for the listed devices, their versions
@@ -217,14 +240,44 @@ signals:
 
 private:
     enum class Flavour { Settings, Repair };
+    // How a step's write ended: the updater's end event, or the watchdog.
+    enum class StepEnd { Success, Failure, GivenUp };
+    // A device the run writes, and what became of it.
+    struct RunTarget {
+        UpdateTarget target;
+        bool handed = false;       // given its image in this run
+        bool progressed = false;   // the updater reported progress for it
+        bool judged = false;       // read back since
+        TargetReport report = TargetReport::Missing;
+    };
 
     UpdateEngine();
-    void beginRun(Flavour flavour);
+    // A run begins; a run the user confirmed keeps the targets its check
+    // planned.
+    void beginRun(Flavour flavour, bool keepPlan = false);
+    // Adds a target the run means to write (not yet given its image).
+    void planTarget(const UpdateTarget &target);
+    int targetIndexOf(int deviceCode) const;
+    int handedCount() const;
+    bool everyTargetHanded() const;
+    // Gives the target its image: the step of that device starts.
+    int handTarget(const UpdateTarget &target);
     int handToUpdater(const QByteArray &image);
+    // Where the bar stands for a step's percent: with two targets the first
+    // fills the lower half and the second the upper.
+    int barValue(int percent, int imageCount) const;
     void handleEvent(const QByteArray &event);
-    void lateEnd(bool success);
+    void lateEnd();
     void watchdogExpired();
-    void recordFailure(int deviceCode, int receiverClass, int cid, int mid);
+    // The step ended: its device is read back (again after a while, as
+    // long as a device the updater flashed has not come back yet), its
+    // failure record follows what it reports, and the run goes on or ends.
+    void endStep(StepEnd end);
+    void judgeStep();
+    void stepJudged();
+    // The run is over: every target is read back, and the end view says
+    // whether each is right or names the first that is not.
+    void concludeRun();
     // The run is over: its end view holds the dialog.
     void endRun();
     void dismissEndView();
@@ -242,25 +295,32 @@ private:
     void endOfStep(int deviceCode);
     void finishSettingsRun(int deviceCode);
     void settingsProgress(int percent);
-    void settingsEnd(bool success);
-    void failSettingsStep();
+    void settingsStepJudged(const RunTarget &judged);
     void endWhenNothingArmed();
+    // The devices the settings page's check found to want an image.
+    void planSettingsTargets(const QList<int> &deviceCodes, const SelectedFirmware &versions);
     int &bootCount(int receiverClass);
 
     // The dialog's run.
     void repairProgress(int percent);
-    void repairEnd(bool success);
-    void failRepairStep();
+    void repairStepJudged(const RunTarget &judged);
+    int handNextRepairTarget();
     void endRepairRun();
 
     Flavour m_flavour = Flavour::Settings;
-    bool m_endShown = false;     // the settings page's run has shown its end view
-    bool m_flashed = false;      // some step of the run has flashed its device
+    bool m_endShown = false;     // the run has shown its end view
+    QList<RunTarget> m_targets;  // in the order they are written
+    bool m_planned = false;      // the settings page's check planned them
+    int m_current = -1;          // the target whose step runs
+    StepEnd m_stepEnd = StepEnd::Success;
+    RunTarget m_givenUp;         // the target of the step the watchdog ended
+    std::unique_ptr<QTimer> m_readBackPoll;
+    QElapsedTimer m_readBackClock;
+    qint64 m_readBackMs = 0;
     QByteArray m_runningImage;
     QList<QByteArray> m_heldImages;
     int m_unanswered = 0;        // starts not yet answered by an end event
     bool m_stepOpen = false;     // the run waits for the end of its last start
-    int m_givenUpCode = 0;       // the device of the step the watchdog ended
     bool m_endViewUp = false;
     QSet<const QObject *> m_viewsOnScreen;
     std::unique_ptr<QTimer> m_watchdog;

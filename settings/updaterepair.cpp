@@ -91,6 +91,7 @@ bool UpDateRepair::isNewFirmwareInBin(unsigned char deviceCode, QString version,
 
 void UpDateRepair::SlotAllLanguage(int index)
 {
+    const bool offersOk = ui->NewHong_2->text() == m_textRepairDevice && !m_textRepairDevice.isEmpty();
     ui->ToolText_3->setText(langText(g_langInportFail, index, 2));
     ui->ToolText->setHtml("<p align=\"center\">" + langText(g_langAutoRepair, index, 0).toHtmlEscaped() + "</p>");
     m_textNewHong2 = langText(g_langAutoRepair, index, 4);
@@ -107,7 +108,15 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textUpdateNotMove = langText(g_langProgress, index, 0);
     m_textUpDateSuccess = langText(g_langProgress, index, 1);
     m_textUpDateFail = langText(g_langProgress, index, 2);
+    m_textFailReceiver = langText(g_langProgress, index, 3);
+    m_textFailMouse = langText(g_langProgress, index, 4);
+    m_textUnchangedReceiver = langText(g_langProgress, index, 5);
+    m_textUnchangedMouse = langText(g_langProgress, index, 6);
     m_textRepairDevice = langText(g_langDialogChange, index, 4);
+    // The buttons speak the language in use in every view, also those that
+    // show them without setting their texts (the automatic update's end).
+    ui->NewHong->setText(m_textCancel);
+    ui->NewHong_2->setText(offersOk ? m_textRepairDevice : m_textNewHong2);
 }
 
 void UpDateRepair::setShortcuts()
@@ -185,9 +194,18 @@ QString UpDateRepair::stateText() const
     return ui->ToolText_2->text();
 }
 
-void UpDateRepair::showFailureView()
+QString UpDateRepair::failureText(int deviceCode) const
 {
-    ui->ToolText_2->setText(m_textUpDateFail);
+    if (deviceCode == kReceiverDeviceCode)
+        return m_textFailReceiver;
+    if (deviceCode == kMouseDeviceCode)
+        return m_textFailMouse;
+    return m_textUpDateFail;
+}
+
+void UpDateRepair::showFailureView(const QString &text)
+{
+    ui->ToolText_2->setText(text);
     ui->ToolText_2->show();
     ui->NewHong->show();
     ui->CloseButton->setEnabled(true);
@@ -218,7 +236,7 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
     case 1:
         ui->NewHong_2->setText(m_textRepairDevice);
         ui->NewHong_2->show();
-        showFailureView();
+        showFailureView(failureText(schedue));
         break;
     case 2:
         ui->NewHong_2->setText(m_textRepairDevice);
@@ -240,11 +258,16 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
     case 5:
         ui->NewHong_2->setText(m_textRepairDevice);
         ui->NewHong_2->show();
-        showFailureView();
+        showFailureView(failureText(schedue));
         ui->progressBar_2->setValue(50);
         break;
     case 6:
-        showFailureView();
+        showFailureView(failureText(schedue));
+        break;
+    case 7:
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->NewHong_2->show();
+        showFailureView(schedue == kMouseDeviceCode ? m_textUnchangedMouse : m_textUnchangedReceiver);
         break;
     default:
         break;

@@ -19,7 +19,10 @@
 // engine feeds every instance through SigProgress(value, kind): kind 0 sets
 // the bar to value, 1 the failure view, 2 the success view, 3 hides cancel,
 // 4 hides cancel and empties the bar, 5 the failure view with the bar at 50,
-// 6 the failure view with the bar as it is.
+// 6 the failure view with the bar as it is, 7 the view of a device that
+// refused its image and was left unchanged. In the failure views, value is
+// the device code of the device that is not right (0: none named), and the
+// text names it.
 
 #include "updateengine.h"
 
@@ -100,7 +103,8 @@ private:
     void setShortcuts();
     void closeSequence();
     void finishAndClose();
-    void showFailureView();
+    QString failureText(int deviceCode) const;
+    void showFailureView(const QString &text);
     // The dialog's text for a reason the engine gives; shown in the error view.
     void showReason(UpdateReason reason);
 
@@ -115,6 +119,7 @@ private:
     QString m_textNewHong2, m_textCancel, m_textNoDevice, m_textSameDevice, m_textNoRecieve, m_textNoUSB;
     QString m_textFileError, m_textMultiMouse, m_textMultiDongle, m_textReadyUpdate, m_textRepairDevice;
     QString m_textStillWriting;
+    QString m_textFailReceiver, m_textFailMouse, m_textUnchangedReceiver, m_textUnchangedMouse;
 };
 
 #endif // UPDATEREPAIR_H

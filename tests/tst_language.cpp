@@ -29,7 +29,7 @@ const QMap<QString, int> &expectedCounts()
 {
     static const QMap<QString, int> counts = {
         {"DialogChange", 13}, {"Light", 37},       {"Macro", 32},         {"Sensor", 39},
-        {"Buttoninterface", 52}, {"Progress", 3},  {"UpDataParam", 2},    {"QuestionB", 1},
+        {"Buttoninterface", 52}, {"Progress", 7},  {"UpDataParam", 2},    {"QuestionB", 1},
         {"Question", 4},      {"MouseOffLine", 2}, {"Match", 6},          {"AutoRepair", 14},
         {"SameMacro", 1},     {"RePair", 1},       {"MakeMacro", 1},      {"ButtonOnly", 2},
         {"Limit", 1},         {"MaxThree", 1},     {"groupKey", 1},       {"FireKey", 3},

@@ -52,6 +52,8 @@ private:
             folder->addImage("receiver-4k.bin", firmwareImageBytes(211, 1, 0x103, "QZR-4K"));
         if (images.contains("mouse"))
             folder->addImage("mouse-q1.bin", firmwareImageBytes(210, 1, 0x106, "QZM-Q1"));
+        if (images.contains("8k"))
+            folder->addImage("receiver-8k.bin", firmwareImageBytes(211, 2, 0x103, "QZR-8K"));
     }
 
     void setRecord(const QString &record)
@@ -103,34 +105,56 @@ private slots:
         QTest::addColumn<QString>("images");
         QTest::addColumn<int>("text");        // position on page AutoRepair; -1 none
         QTest::addColumn<int>("imageCount");  // 0: not checked
+        QTest::addColumn<QString>("recordAfter");
 
         const QString boot = receiverWaitingBesideM2Bench();
         const QStringList m2{"M2"};
-        QTest::newRow("no record") << "" << boot << m2 << "receiver mouse" << -1 << 0;
-        QTest::newRow("three fields") << "211,4,33" << boot << m2 << "receiver mouse" << -1 << 0;
-        QTest::newRow("five fields") << "211,4,33,1,0" << boot << m2 << "receiver mouse" << -1 << 0;
-        QTest::newRow("nothing listed, receiver failed") << "211,4,33,1" << boot << QStringList() << "receiver" << 6 << 0;
-        QTest::newRow("nothing listed, mouse failed") << "210,4,33,1" << boot << QStringList() << "receiver" << 5 << 0;
-        QTest::newRow("nothing listed, unknown kind") << "212,4,33,1" << boot << QStringList() << "receiver" << 2 << 0;
-        QTest::newRow("two mice on their cables")
-            << "211,4,33,1" << boot + mouseFixture("M3", 1, true) << QStringList{"M2", "M3"} << "receiver" << 10 << 0;
-        QTest::newRow("two receivers")
-            << "211,4,33,1" << receiverFixture("R1", 4, 1) + receiverFixture("R2", 8, 1) << QStringList{"R1", "R2"}
-            << "receiver" << 11 << 0;
-        QTest::newRow("receiver failed, a receiver listed")
-            << "211,4,33,1" << receiverFixture("R1", 4, 1) << QStringList{"R1"} << "receiver" << 6 << 0;
-        QTest::newRow("mouse failed, a cable mouse listed") << "210,4,33,1" << boot << m2 << "mouse" << 5 << 0;
-        QTest::newRow("no image") << "211,4,33,1" << boot << m2 << "" << 8 << 0;
-        QTest::newRow("no image of the failed kind") << "211,4,33,1" << boot << m2 << "mouse" << 8 << 0;
-        QTest::newRow("nothing in update mode")
-            << "211,4,33,1" << receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true) << m2 << "receiver" << 2 << 0;
-        QTest::newRow("two in update mode")
-            << "211,4,33,1" << boot + bootFixture("B3", 211, 1, "QZR-4K", "") << m2 << "receiver" << 3 << 0;
-        QTest::newRow("a receiver of the class listed beside it")
-            << "211,4,33,1" << boot + receiverFixture("R2", 4, 1) << QStringList{"M2", "R2"} << "receiver" << 3 << 0;
-        QTest::newRow("receiver repair, both images") << "211,4,33,1" << boot << m2 << "receiver mouse" << 12 << 2;
-        QTest::newRow("receiver repair, its image only") << "211,4,33,1" << boot << m2 << "receiver" << 12 << 1;
-        QTest::newRow("mouse repair") << "210,4,33,1" << mouseWaitingBench() << QStringList{"R1"} << "mouse" << 12 << 1;
+        const auto row = [](const char *name, const QString &record, const QString &fixture, const QStringList &listed,
+                            const QString &images, int text, int imageCount, const QString &after) {
+            QTest::newRow(name) << record << fixture << listed << images << text << imageCount << after;
+        };
+        const QString waiting = "211,4,33,1";
+        // A device waiting in update mode is offered its repair, whatever
+        // the record says: it is recorded in place of none or of one that
+        // names no device.
+        row("no record, the receiver waits", "", boot, m2, "receiver mouse", 12, 2, waiting);
+        row("no record, nothing waits", "", receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true), m2,
+            "receiver mouse", -1, 0, "");
+        row("three fields", "211,4,33", boot, m2, "receiver mouse", 12, 2, waiting);
+        row("five fields", "211,4,33,1,0", boot, m2, "receiver mouse", 12, 2, waiting);
+        row("nothing listed, receiver failed", waiting, boot, QStringList(), "receiver", 6, 0, waiting);
+        row("nothing listed, mouse failed", "210,4,33,1", boot, QStringList(), "receiver", 5, 0, "210,4,33,1");
+        row("nothing listed, unknown kind", "212,4,33,1", boot, QStringList(), "receiver", 6, 0, waiting);
+        row("two mice on their cables", waiting, boot + mouseFixture("M3", 1, true), QStringList{"M2", "M3"}, "receiver",
+            10, 0, waiting);
+        row("two receivers", waiting, receiverFixture("R1", 4, 1) + receiverFixture("R2", 8, 1), QStringList{"R1", "R2"},
+            "receiver", 11, 0, waiting);
+        row("receiver failed, a receiver listed", waiting, receiverFixture("R1", 4, 1), QStringList{"R1"}, "receiver", 6,
+            0, waiting);
+        row("mouse failed, a cable mouse listed", "210,4,33,1", boot, m2, "mouse", 5, 0, "210,4,33,1");
+        row("no image", waiting, boot, m2, "", 8, 0, waiting);
+        row("no image of the failed kind", waiting, boot, m2, "mouse", 8, 0, waiting);
+        row("nothing in update mode", waiting, receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true), m2, "receiver",
+            2, 0, waiting);
+        row("two in update mode", waiting, boot + bootFixture("B3", 211, 1, "QZR-4K", ""), m2, "receiver", 3, 0, waiting);
+        row("a receiver of the class listed beside it", waiting, boot + receiverFixture("R2", 4, 1),
+            QStringList{"M2", "R2"}, "receiver", 3, 0, waiting);
+        // Every receiver class counts, the 8 kHz one too.
+        const QString waiting8k = bootFixture("B1", 211, 2, "QZR-8K", "R8") + receiverFixture("R8", 8, 2)
+                                  + mouseFixture("M3", 2, true);
+        row("an 8 kHz receiver waits", "211,8,33,2", waiting8k, QStringList{"M3"}, "8k", 12, 1, "211,8,33,2");
+        row("an 8 kHz receiver of the class listed beside it", "211,8,33,2", waiting8k + receiverFixture("R9", 8, 2),
+            QStringList{"M3", "R9"}, "8k", 3, 0, "211,8,33,2");
+        row("receiver repair, both images", waiting, boot, m2, "receiver mouse", 12, 2, waiting);
+        row("receiver repair, its image only", waiting, boot, m2, "receiver", 12, 1, waiting);
+        row("mouse repair", "210,4,33,1", mouseWaitingBench(), QStringList{"R1"}, "mouse", 12, 1, "210,4,33,1");
+        // Listed first or not, the receiver beside the mouse is found.
+        row("mouse repair, a mouse on its cable listed first", "210,4,33,1",
+            mouseWaitingBench() + mouseFixture("M2", 1, true), QStringList{"M2", "R1"}, "mouse", 12, 1, "210,4,33,1");
+        // The recorded mouse does not wait but runs another version on its
+        // cable: it is the device the repair writes, never "not found".
+        row("mouse recorded, listed on its cable", "210,4,33,1", updateBench(), QStringList{"M1", "R1"}, "mouse", 12, 1,
+            "210,4,33,1");
     }
     void checkDecides()
     {
@@ -140,6 +164,7 @@ private slots:
         QFETCH(QString, images);
         QFETCH(int, text);
         QFETCH(int, imageCount);
+        QFETCH(QString, recordAfter);
 
         bench(fixture, listed, images);
         setRecord(record);
@@ -151,10 +176,10 @@ private slots:
         QCOMPARE(tool("NewHong_2")->text(), offered || text < 0 ? autoRepairText(4) : langText(g_langDialogChange, 0, 4));
         if (imageCount)
             QCOMPARE(g_repairImageCount, imageCount);
-        // The library is asked for devices in update mode only with an image.
-        if (text == 8 || text < 0)
+        // Without an image nothing is asked of the library.
+        if (text == 8)
             QCOMPARE(hidsim::countCalls("UsbUpgradeC_FindBootDevices"), 0);
-        QCOMPARE(RegistryKey(updateTraceKeyPath()).value("UpdateFailInfo").toString(), record);
+        QCOMPARE(RegistryKey(updateTraceKeyPath()).value("UpdateFailInfo").toString(), recordAfter);
     }
 
     // The main window's key: an automatic update of the one device shown.
@@ -167,7 +192,7 @@ private slots:
         QTest::addColumn<int>("bar");
         QTest::addColumn<int>("receiverVersion");
         QTest::newRow("the receiver, the mouse is current") << "v1.06" << "receiver mouse" << false << 1 << 100 << 0x103;
-        QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 2 << 50 << 0x103;
+        QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 4 << 50 << 0x103;
         QTest::newRow("no new image") << "v1.06" << "mouse" << false << -8 << 0 << 0x102;
         QTest::newRow("two devices shown") << "v1.06" << "receiver mouse" << true << -2 << 0 << 0x102;
     }
@@ -180,7 +205,9 @@ private slots:
         QFETCH(int, bar);
         QFETCH(int, receiverVersion);
 
-        bench(receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false) + mouseFixture("M2", 1, true),
+        // A second mouse, on its cable, only where two devices are shown.
+        bench(receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false)
+                  + (twoShown ? mouseFixture("M2", 1, true) : QString()),
               QStringList{"R1"}, images);
         writeMouseVersion("33", "1", mouseVersion);
         g_shownDevices = g_foundDevices;
@@ -197,6 +224,8 @@ private slots:
 
         QCOMPARE(updater->stateText(), text < 0 ? autoRepairText(-text) : langText(g_langProgress, 0, text));
         QCOMPARE(updater->findChild<QProgressBar *>("progressBar_2")->value(), bar);
+        // The end view's buttons speak the program's language, not the form's.
+        QCOMPARE(updater->findChild<QToolButton *>("NewHong")->text(), autoRepairText(1));
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), bar > 0 ? 1 : 0);
         QCOMPARE(hidsim::firmwareVersion("R1"), receiverVersion);
         // The mouse is never flashed here: not on its cable, or current.

@@ -103,15 +103,19 @@ private:
         return !dialog()->isVisible();
     }
 
-    // Images "code:mid:version:model", separated by blanks.
+    // Images "code:mid:version:model", separated by blanks, in name order;
+    // a fifth field makes an image that is not whole (brokenFirmwareImageBytes).
     void addImages(const QString &images)
     {
         int n = 0;
         for (const QString &image : images.split(' ', Qt::SkipEmptyParts)) {
             const QStringList f = image.split(':');
+            const int code = f.at(0).toInt(), mid = f.at(1).toInt();
+            const quint32 version = quint32(f.at(2).toUInt(nullptr, 16));
+            const QByteArray model = f.value(3).toLatin1();
             folder->addImage(QString("image%1.bin").arg(n++),
-                             firmwareImageBytes(f.at(0).toInt(), f.at(1).toInt(), quint32(f.at(2).toUInt(nullptr, 16)),
-                                                f.value(3).toLatin1()));
+                             f.size() > 4 ? brokenFirmwareImageBytes(code, mid, version, model, f.at(4))
+                                          : firmwareImageBytes(code, mid, version, model));
         }
     }
 
@@ -219,7 +223,7 @@ private slots:
         QTest::addColumn<QString>("images");       // code:mid:version:model ...
         QTest::addColumn<QString>("change");       // "", "fail <percent>", "cable out", "silent", "drop images", "no log folder"
         QTest::addColumn<bool>("offered");         // the dialog offers the run
-        QTest::addColumn<QString>("flashed");      // the bench's devices that took an image
+        QTest::addColumn<QString>("flashed");      // the bench's devices that took an image ("R1" or "R1=0x103")
         QTest::addColumn<QString>("text");         // what the dialog says at the end
         QTest::addColumn<int>("bar");
         QTest::addColumn<QString>("recordAfter");
@@ -243,23 +247,27 @@ private slots:
             << "settings" << both << pair << "R1" << "" << "211:1:0x102:QZR-4K 210:1:0x105:QZM-Q1" << "" << false << ""
             << "FormSetting 18" << 0 << "";
         QTest::newRow("settings: the receiver fails at 40 %, the mouse waits")
-            << "settings" << both << pair << "R1" << "" << images << "fail 40" << true << "" << "Progress 2" << 17
+            << "settings" << both << pair << "R1" << "" << images << "fail 40" << true << "" << "Progress 3" << 17
             << "211,4,33,1";
         QTest::newRow("settings: the mouse fails at 60 %")
             << "settings" << both << pair << "R1" << "" << "211:1:0x102:QZR-4K 210:1:0x106:QZM-Q1" << "fail 60" << true
-            << "" << "Progress 2" << 55 << "210,4,33,1";
-        // The receiver is flashed but the mouse's step cannot run: the update
-        // did not complete, and nothing may say it did.
+            << "" << "Progress 4" << 55 << "210,4,33,1";
+        // The mouse on its cable is the mouse whatever its place in the list.
         QTest::newRow("settings: the mouse on its cable selected, listed after the receiver")
-            << "settings" << both << pair << "M1" << "" << images << "" << true << "R1" << "Progress 2" << 50 << "";
+            << "settings" << both << pair << "M1" << "" << images << "" << true << "M1 R1" << "Progress 1" << 100 << "";
+        // The receiver is flashed but the mouse's step cannot run: the update
+        // did not complete, and the view names the mouse.
         QTest::newRow("settings: the mouse's cable pulled between the steps")
-            << "settings" << both << pair << "R1" << "" << images << "cable out" << true << "R1" << "Progress 2" << 50 << "";
+            << "settings" << both << pair << "R1" << "" << images << "cable out" << true << "R1" << "Progress 4" << 50 << "";
         QTest::newRow("settings: the updater falls silent")
-            << "settings" << both << pair << "R1" << "" << images << "silent" << true << "" << "Progress 2" << 0
+            << "settings" << both << pair << "R1" << "" << images << "silent" << true << "" << "Progress 3" << 0
             << "211,4,33,1";
+        // A receiver waiting in update mode is recorded and offered its
+        // repair; beside a listed receiver of its class the image would fit
+        // both, and nothing starts.
         QTest::newRow("settings: another receiver waits in update mode")
-            << "settings" << both + bootFixture("B3", 211, 1, "QZR-4K", "") << pair << "R1" << "" << images << "" << true
-            << "" << "FormSetting 17" << 0 << "";
+            << "settings" << both + bootFixture("B3", 211, 1, "QZR-4K", "") << pair << "R1" << "" << images << "" << false
+            << "" << "FormSetting 17" << 0 << "211,4,33,1";
         // A mouse image goes to the mouse on its cable, never to the one that
         // answers through the receiver.
         QTest::newRow("settings: a mouse on its cable beside a receiver with its own mouse")
@@ -274,6 +282,31 @@ private slots:
         QTest::newRow("settings: the mouse repaired, the receiver current")
             << "settings" << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1"
             << "211:1:0x102:QZR-4K 210:1:0x106:QZM-Q1" << "" << true << "M1" << "Progress 1" << 100 << "";
+        // Only a whole image is offered: a file whose header declares no body,
+        // or more than the file holds, is passed over for the one beside it;
+        // alone, it cannot be used, and the dialog says so.
+        for (const char *broken : {"empty", "short", "header"}) {
+            QTest::addRow("settings: a receiver image (%s) beside the stock one", broken)
+                << "settings" << both << pair << "R1" << ""
+                << "211:1:0x103:QZR-4K 211:1:0x109:QZR-4K:" + QString(broken) + " 210:1:0x105:QZM-Q1" << "" << true << "R1=0x103"
+                << "Progress 1" << 100 << "";
+        }
+        QTest::newRow("settings: only a truncated receiver image")
+            << "settings" << both << pair << "R1" << "" << "211:1:0x109:QZR-4K:short 210:1:0x105:QZM-Q1" << "" << false
+            << "" << "AutoRepair 8" << 0 << "";
+        // The mouse that waits in update mode is repaired first; the receiver
+        // failing after it is recorded, and the mouse's repair is not lost.
+        QTest::newRow("settings: the mouse waits, then the receiver's write fails")
+            << "settings" << mouseWaitingBench() << QStringList{"R1"} << "R1" << "210,4,33,1"
+            << "211:1:0x105:QZR-4K 210:1:0x107:QZM-Q1" << "fail R1 40" << true << "M1=0x107" << "Progress 3" << 67
+            << "211,4,33,1";
+        // An 8 kHz receiver waiting in update mode is repaired from its
+        // mouse's cable like any other class.
+        QTest::newRow("settings: an 8 kHz receiver repaired from the mouse's cable")
+            << "settings"
+            << bootFixture("B1", 211, 2, "QZR-8K", "R8") + receiverFixture("R8", 8, 2) + mouseFixture("M3", 2, true)
+            << QStringList{"M3"} << "M3" << "211,8,33,2" << "211:2:0x103:QZR-8K 210:2:0x106:QZM-Q2" << "" << true
+            << "M3 R8" << "Progress 1" << 100 << "";
         // A receiver class whose model the configuration leaves empty has no
         // image, not even one with an empty model name: neither the check
         // nor the run flashes it.
@@ -295,26 +328,32 @@ private slots:
         const QStringList m2{"M2"};
         QTest::newRow("repair: the receiver, then the mouse")
             << "repair" << boot << m2 << "" << "211,4,33,1" << images << "" << true << "M2 R1" << "Progress 1" << 100 << "";
+        // The receiver waits in update mode: it is repaired whatever version
+        // the mouse listed beside it runs.
+        QTest::newRow("repair: the receiver waits, its image of the mouse's version")
+            << "repair" << boot << m2 << "" << "211,4,33,1" << "211:1:0x105:QZR-4K 210:1:0x107:QZM-Q1" << "" << true
+            << "M2=0x107 R1=0x105" << "Progress 1" << 100 << "";
         QTest::newRow("repair: the receiver fails at 40 %")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "fail 40" << true << "" << "Progress 2" << 17
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "fail 40" << true << "" << "Progress 3" << 17
             << "211,4,33,1";
         QTest::newRow("repair: the receiver fails, the log cannot be written")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "no log folder" << true << "" << "Progress 2"
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "no log folder" << true << "" << "Progress 3"
             << 17 << "211,4,33,1";
         QTest::newRow("repair: the mouse alone")
             << "repair" << mouseWaitingBench() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "" << true
             << "M1" << "Progress 1" << 100 << "";
         QTest::newRow("repair: the mouse alone fails at 60 %")
             << "repair" << mouseWaitingBench() << QStringList{"R1"} << "" << "210,4,33,1" << mouseOnly << "fail 60" << true
-            << "" << "Progress 2" << 55 << "210,4,33,1";
+            << "" << "Progress 4" << 55 << "210,4,33,1";
+        // Every device the repair had an image for is right: it is complete.
         QTest::newRow("repair: the receiver repaired, no mouse image")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << receiverOnly << "" << true << "R1" << "Progress 2" << 50
+            << "repair" << boot << m2 << "" << "211,4,33,1" << receiverOnly << "" << true << "R1" << "Progress 1" << 100
             << "";
         QTest::newRow("repair: the images gone before the run")
             << "repair" << boot << m2 << "" << "211,4,33,1" << images << "drop images" << true << "" << "AutoRepair 8" << 0
             << "211,4,33,1";
         QTest::newRow("repair: the updater falls silent")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "silent" << true << "" << "Progress 2" << 0
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "silent" << true << "" << "Progress 3" << 0
             << "211,4,33,1";
     }
     void runs()
@@ -342,10 +381,13 @@ private slots:
 
         openDialog(entry, listed, selected);
         if (!offered) {
-            QVERIFY(!dialog()->isVisible());
-            QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(text));
+            // Up to date on the button, or why not in the dialog.
+            QCOMPARE(dialog()->isVisible() ? dialog()->stateText()
+                                           : page->findChild<QToolButton *>("Receive_2")->text(),
+                     textNamed(text));
             QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
             QCOMPARE(firmwareOnTheBench(), before);
+            QCOMPARE(readUpdateFailInfo(), recordAfter);
             return;
         }
         QVERIFY(dialog()->isVisible());
@@ -354,7 +396,11 @@ private slots:
         const QStringList changes = change.split(' ');
         // A log folder that is missing matters where a step fails.
         const int failAt = changes.first() == "fail" ? changes.last().toInt() : change == "no log folder" ? 40 : -1;
-        hidsim::failUpdateAt(failAt);
+        // "fail <device> <percent>": that device's write; else the next one.
+        if (changes.first() == "fail" && changes.size() == 3)
+            QVERIFY(hidsim::failUpdate(changes.at(1).toLatin1().constData(), failAt));
+        else
+            hidsim::failUpdateAt(failAt);
         if (change == "silent") {
             engine->setWatchdogMs(300);
             hidsim::setTimeScale(10000);   // every step of the updater far away
@@ -415,9 +461,14 @@ private slots:
         QCOMPARE(closedAt, QStringList());
         QVERIFY(dialog()->isVisible());
 
-        // Which devices took an image.
+        // Which devices took an image, and which version where the row says.
         const QStringList changed = flashedSince(before);
-        QCOMPARE(changed.join(' '), flashed);
+        QCOMPARE(changed.join(' '), QString(flashed).remove(QRegularExpression("=\\S+")));
+        for (const QString &device : flashed.split(' ', Qt::SkipEmptyParts)) {
+            const QStringList f = device.split('=');
+            if (f.size() == 2)
+                QCOMPARE(hidsim::firmwareVersion(f.at(0).toLatin1()), int(f.at(1).toUInt(nullptr, 16)));
+        }
         const bool failedByUpdater = failAt >= 0 || change == "silent";
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), changed.size() + (failedByUpdater ? 1 : 0));
 
@@ -640,14 +691,14 @@ private slots:
 
         for (const double scale : {1.0, 3.0}) {
             QTest::addRow("settings: the receiver fails at 40 %%, time x%g", scale)
-                << "settings" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+                << "settings" << scale << "fail R1 40" << "Progress 3" << 17 << "" << "R1";
             QTest::addRow("repair: the receiver fails at 40 %%, time x%g", scale)
-                << "repair" << scale << "fail R1 40" << "Progress 2" << 17 << "" << "R1";
+                << "repair" << scale << "fail R1 40" << "Progress 3" << 17 << "" << "R1";
         }
         QTest::newRow("settings: both flashed, time x3")
             << "settings" << 3.0 << "" << "Progress 1" << 100 << "M1 R1" << "";
         QTest::newRow("settings: the mouse's cable pulled during its write and put back")
-            << "settings" << 1.0 << "pull M1 at 70" << "Progress 2" << -1 << "R1" << "M1";
+            << "settings" << 1.0 << "pull M1 at 70" << "Progress 4" << -1 << "R1" << "M1";
     }
     void endViewStays()
     {
@@ -753,34 +804,44 @@ private slots:
     void lateEndEvents_data()
     {
         QTest::addColumn<QString>("entry");       // "settings", "repair"; "": no run
-        QTest::addColumn<QString>("ending");      // how the run's step ends
+        QTest::addColumn<QString>("ending");      // how the run's step ends: its write held past the watchdog
+                                                  // ("watchdog"), failing after it ("watchdog, then fail"), failing
         QTest::addColumn<bool>("dismissed");      // the user closes the end view before the late end
+        QTest::addColumn<QString>("endText");     // the end view when it came
         QTest::addColumn<QString>("text");        // the dialog afterwards; empty: not shown
         QTest::addColumn<QString>("flashed");
         QTest::addColumn<QString>("recordAfter");
 
-        QTest::newRow("outside any run") << "" << "" << false << "" << "" << "211,4,33,1";
+        QTest::newRow("outside any run") << "" << "" << false << "" << "" << "" << "211,4,33,1";
+        // The receiver is written when the watchdog gives up on it: it is
+        // right, the mouse after it was never reached.
         QTest::newRow("settings: the step the watchdog ended")
-            << "settings" << "watchdog" << false << "Progress 2" << "R1" << "";
+            << "settings" << "watchdog" << false << "Progress 4" << "Progress 4" << "R1" << "";
         QTest::newRow("settings: the step the watchdog ended, the view dismissed")
-            << "settings" << "watchdog" << true << "" << "R1" << "";
+            << "settings" << "watchdog" << true << "Progress 4" << "" << "R1" << "";
         QTest::newRow("repair: the step the watchdog ended")
-            << "repair" << "watchdog" << false << "Progress 2" << "R1" << "";
+            << "repair" << "watchdog" << false << "Progress 4" << "Progress 4" << "R1" << "";
         QTest::newRow("repair: the step the watchdog ended, the view dismissed")
-            << "repair" << "watchdog" << true << "" << "R1" << "";
+            << "repair" << "watchdog" << true << "Progress 4" << "" << "R1" << "";
+        // The receiver is not written yet when the watchdog gives up; its
+        // write fails later and leaves it in update mode: the record stays.
+        QTest::newRow("settings: a failure after the watchdog ended the step")
+            << "settings" << "watchdog, then fail" << false << "Progress 3" << "Progress 3" << "" << "211,4,33,1";
         QTest::newRow("repair: a failure dismissed")
-            << "repair" << "fail" << true << "" << "" << "211,4,33,1";
+            << "repair" << "fail" << true << "Progress 3" << "" << "" << "211,4,33,1";
     }
     void lateEndEvents()
     {
         QFETCH(QString, entry);
         QFETCH(QString, ending);
         QFETCH(bool, dismissed);
+        QFETCH(QString, endText);
         QFETCH(QString, text);
         QFETCH(QString, flashed);
         QFETCH(QString, recordAfter);
 
         const bool settings = entry == "settings";
+        const bool watchdog = ending.startsWith("watchdog");
         QVERIFY(startScene(settings));
         const QMap<QString, int> before = firmwareOnTheBench();
         UpdateEngine *engine = UpdateEngine::instance();
@@ -790,14 +851,17 @@ private slots:
         hidsim::setTimeScale(0.02);
         if (ending == "watchdog")
             QVERIFY(hidsim::holdUpdate("R1", 1500));
-        if (ending == "fail")
+        if (ending.endsWith("fail"))
             QVERIFY(hidsim::failUpdate("R1", 40));
+        // Progress far apart: the watchdog gives up before the first.
+        if (ending == "watchdog, then fail")
+            hidsim::setTimeScale(4);
 
         if (!entry.isEmpty()) {
             openDialog(entry, settings ? QStringList{"R1", "M1"} : QStringList{"M2"}, "R1");
             QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
             dialogButton("NewHong_2")->click();
-            QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed("Progress 2"), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(dialog()->stateText(), textNamed(endText), 5000);
             QTRY_VERIFY(runOver());
             if (dismissed) {
                 dialogButton("NewHong")->click();
@@ -805,7 +869,8 @@ private slots:
             }
         }
         hidsim::clearCalls();
-        if (ending == "watchdog") {
+        QSignalSpy repairButton(PostMsg::instance(), &PostMsg::SigUpDateButton);
+        if (watchdog) {
             QVERIFY(engine->earlierStepWriting());
             // Asked again meanwhile, the dialog says the update is still
             // finishing, and nothing starts.
@@ -821,19 +886,99 @@ private slots:
             for (const unsigned char *event : stray)
                 UpdateEngine::updaterCallback(event);
         }
-        QVERIFY(hidsim::waitIdle());
-        QTRY_VERIFY(!engine->earlierStepWriting());
+        QVERIFY(hidsim::waitIdle(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!engine->earlierStepWriting(), 10000);
         QCoreApplication::processEvents();
         QVERIFY(hidsim::waitIdle());
         QCoreApplication::processEvents();
 
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
+        // The device list offers the repair as long as the record is kept.
+        if (!repairButton.isEmpty())
+            QCOMPARE(repairButton.last().at(0).toBool(), recordAfter.isEmpty());
         QCOMPARE(flashedSince(before).join(' '), flashed);
         QCOMPARE(dialog()->isVisible(), !text.isEmpty());
         if (!text.isEmpty())
             QCOMPARE(dialog()->stateText(), textNamed(text));
         QCOMPARE(readUpdateFailInfo(), recordAfter);
         QVERIFY(engine->heldImages().isEmpty());
+    }
+
+    // The end view and the failure record follow what the device reports,
+    // not what the updater said: a mouse written after the watchdog gave up
+    // on it loses its record once the program, started again, finds it
+    // right; a device that refused its image at the start is left as it was
+    // and gets no record.
+    void recordFollowsTheDevice_data()
+    {
+        QTest::addColumn<QString>("ending");   // "silent, restart": the write ends unheard, the program restarts;
+                                               // "refused": the updater's failed end before any progress
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("recordBefore");   // once the end view came
+        QTest::addColumn<QString>("flashed");
+        QTest::newRow("the watchdog gave up on the mouse, the program restarted")
+            << "silent, restart" << "Progress 4" << "210,4,33,1" << "M2=0x107";
+        QTest::newRow("the receiver refused its image at the start") << "refused" << "Progress 5" << "" << "";
+    }
+    void recordFollowsTheDevice()
+    {
+        QFETCH(QString, ending);
+        QFETCH(QString, text);
+        QFETCH(QString, recordBefore);
+        QFETCH(QString, flashed);
+
+        // R1 with M1 behind it, and M2 on its cable; only the mouse's image is
+        // new when the mouse's write is watched, only the receiver's when the
+        // receiver refuses.
+        const bool restart = ending.endsWith("restart");
+        QVERIFY(hidsim::reset(folder->fixture("bench", receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false)
+                                                           + mouseFixture("M2", 1, true))
+                                  .toUtf8()
+                                  .constData()));
+        addImages(restart ? "211:1:0x102:QZR-4K 210:1:0x107:QZM-Q1" : "211:1:0x103:QZR-4K 210:1:0x105:QZM-Q1");
+        const QMap<QString, int> before = firmwareOnTheBench();
+        UpdateEngine *engine = UpdateEngine::instance();
+        if (restart) {
+            // The write takes some 400 ms; the watchdog gives up long before.
+            hidsim::setTimeScale(0.2);
+            engine->setWatchdogMs(100);
+            QVERIFY(hidsim::silentUpdate("M2", true));
+        } else {
+            hidsim::setTimeScale(10000);   // the write itself never gets anywhere
+        }
+        openDialog("settings", {"M2", "R1"}, "R1");
+        QCOMPARE(dialog()->stateText(), langText(g_langAutoRepair, 0, 12));
+        hidsim::clearCalls();
+        dialogButton("NewHong_2")->click();
+        if (!restart) {
+            QTRY_COMPARE(hidsim::countCalls("UsbUpgrade_Start"), 1);
+            const unsigned char refused[3] = {7, 2, 0};
+            UpdateEngine::updaterCallback(refused);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(runOver(), 5000);
+        QCOMPARE(dialog()->stateText(), textNamed(text));
+        QCOMPARE(readUpdateFailInfo(), recordBefore);
+        if (!restart) {
+            QCOMPARE(flashedSince(before), QStringList());
+            QVERIFY(!hidsim::inUpdateMode("R1"));
+            return;
+        }
+
+        // The mouse is written after all; the program is started again
+        // before its updater says so, and the device list looks at the bus.
+        QTRY_COMPARE(hidsim::firmwareVersion("M2"), 0x107);
+        page.reset();
+        resetUpdateRunState();
+        hidsim::restart();
+        auto list = std::make_unique<DialogChange>();
+        list->show();
+        QTRY_VERIFY(!g_foundDevices.isEmpty());
+        QVERIFY(hidsim::waitIdle());
+        QCoreApplication::processEvents();
+        QCOMPARE(readUpdateFailInfo(), QString());
+        QVERIFY(list->findChild<QPushButton *>("Repair")->isHidden());
+        QCOMPARE(flashedSince(before).join(' '), QString(flashed).section('=', 0, 0));
+        StopUsbChanged();
     }
 
     // A run that ended well leaves no watchdog armed: past its time no

@@ -194,7 +194,10 @@ void DialogChange::handleUsbChanged()
     if (!page)
         return;
 
-    page->showRepairState(!readUpdateFailInfo().isEmpty());
+    // The failure record follows the devices found now: the repair is
+    // offered for a device that waits in update mode, and no longer for one
+    // read back right.
+    page->showRepairState(UpdateEngine::instance()->repairWanted());
 
     ConfigSettings *config = ConfigSettings::instance();
     const QString vid = config->readString("Option", "VID");

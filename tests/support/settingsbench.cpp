@@ -27,7 +27,8 @@ QString receiverWaitingBesideM2Bench()
 
 QString mouseWaitingBench()
 {
-    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
+    // A mouse waits in update mode on its cable, where it was written.
+    return bootFixture("B2", 210, 1, "QZM-Q1", "M1") + receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, true);
 }
 
 bool startSettingsBench(FirmwareProgramFolder &folder, const QString &fixture, int receiverImage, int mouseImage)

@@ -12,7 +12,7 @@ class FirmwareProgramFolder;
 
 // Benches: receiver R1 (4K, v1.02) with mouse M1 (v1.05) that is also on
 // its cable; R1 waiting in update mode after a failed update, M1 on its
-// cable; M1 waiting in update mode, R1 plugged in.
+// cable; M1 waiting in update mode on its cable, R1 plugged in.
 QString updateBench();
 QString receiverWaitingBench();
 QString mouseWaitingBench();

@@ -1,0 +1,208 @@
+#include "updatereadback.h"
+
+#include "HIDUsb.h"
+#include "configsettings.h"
+#include "deviceenumeration.h"
+#include "devicesearch.h"
+#include "firmwareimage.h"
+#include "linktable.h"
+#include "updatedecision.h"
+#include "updatetraces.h"
+
+quint32 UpdateTarget::imageVersion() const
+{
+    return parseFirmwareHeader(image).version;
+}
+
+bool UpdateTarget::isReceiver() const
+{
+    return deviceCode == kReceiverDeviceCode;
+}
+
+QList<DeviceAllInfo> searchFamilyDevices()
+{
+    QList<DeviceAllInfo> devices;
+    const QString vid = ConfigSettings::instance()->readString("Option", "VID");
+    enumerateDevices(DeviceFind::DefaultInterface, vid, readFamilyPids().searchOrder(),
+                     [&devices](DeviceAllInfo &record, const QByteArray &path) {
+                         // Only a device that answers with its ids tells its version.
+                         if (identifyDevice(record, path.constData()) == DeviceMatch::Recognised)
+                             devices.append(record);
+                     });
+    return devices;
+}
+
+QString reportedVersion(const DeviceAllInfo &device)
+{
+    const int receiverClass = device.isWired ? 0 : receiverClassOfLink(device.linkType);
+    if (!receiverTellsOwnVersion(receiverClass))
+        return device.usbVersion;
+    int raw = 0;
+    const QByteArray path = device.devicePath.toUtf8();
+    return UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? deviceVersionText(quint32(raw)) : QString();
+}
+
+bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device)
+{
+    if (device.cid != target.cid || device.mid != target.mid)
+        return false;
+    if (target.isReceiver())
+        return !device.isWired && receiverClassOfLink(device.linkType) == target.receiverClass;
+    return device.isWired != 0;
+}
+
+TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
+{
+    if (!target.image.isEmpty() && countBootDevices(target.image, 0) > 0)
+        return TargetReport::InUpdateMode;
+    const DeviceAllInfo *found = nullptr;
+    for (const DeviceAllInfo &device : devices) {
+        if (!matchesTarget(target, device))
+            continue;
+        if (!found || device.devicePath == target.path)
+            found = &device;
+        if (device.devicePath == target.path)
+            break;
+    }
+    if (!found)
+        return TargetReport::Missing;
+    const QString version = reportedVersion(*found);
+    return !target.image.isEmpty() && version == firmwareVersionText(target.imageVersion()) ? TargetReport::Right
+                                                                                            : TargetReport::OtherVersion;
+}
+
+TargetReport readBackTarget(const UpdateTarget &target)
+{
+    return readBackTarget(target, searchFamilyDevices());
+}
+
+// ---- The failure record ---------------------------------------------------------------
+
+namespace {
+
+QString groupOfMid(int mid)
+{
+    const int total = configuredDeviceTotal();
+    for (int k = 0; k < total; ++k) {
+        if (modelMid(driveGroup(k)) == mid)
+            return driveGroup(k);
+    }
+    return QString();
+}
+
+QString modelOf(const QString &group, int deviceCode, int receiverClass)
+{
+    return deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
+}
+
+// The target of a device kind with the image "bin" holds for it.
+UpdateTarget targetWithImage(int deviceCode, int receiverClass, int cid, int mid)
+{
+    UpdateTarget target;
+    target.deviceCode = deviceCode;
+    target.receiverClass = receiverClass;
+    target.cid = cid;
+    target.mid = mid;
+    QList<QByteArray> image;
+    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, u8(deviceCode), QString(),
+                             modelOf(groupOfMid(mid), deviceCode, receiverClass), u8(cid), u8(mid), &image))
+        target.image = image.first();
+    return target;
+}
+
+bool sameDevice(const UpdateTarget &a, const UpdateTarget &b)
+{
+    return a.deviceCode == b.deviceCode && a.cid == b.cid && a.mid == b.mid
+           && (!a.isReceiver() || a.receiverClass == b.receiverClass);
+}
+
+// The class of a receiver listed with this model id, for the record of a
+// mouse beside it; 0 when none is.
+int listedReceiverClass(const QList<DeviceAllInfo> &devices, int mid)
+{
+    for (const DeviceAllInfo &device : devices) {
+        if (!device.isWired && device.mid == mid && receiverClassOfLink(device.linkType) != 0)
+            return receiverClassOfLink(device.linkType);
+    }
+    return 0;
+}
+
+// With no record: the first device of the product found waiting in update
+// mode for an image of "bin", receivers before the mouse.
+bool recordWaitingDevice()
+{
+    const int cid = productCid();
+    const int total = configuredDeviceTotal();
+    for (int k = 0; k < total; ++k) {
+        const int mid = modelMid(driveGroup(k));
+        QList<UpdateTarget> kinds;
+        for (int i = 0; i < kReceiverClassCount; ++i)
+            kinds.append(targetWithImage(kReceiverDeviceCode, receiverClassAt(i), cid, mid));
+        kinds.append(targetWithImage(kMouseDeviceCode, 0, cid, mid));
+        for (UpdateTarget &target : kinds) {
+            if (target.image.isEmpty() || countBootDevices(target.image, 0) == 0)
+                continue;
+            if (!target.isReceiver())
+                target.receiverClass = listedReceiverClass(searchFamilyDevices(), mid);
+            writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+UpdateTarget recordedTarget()
+{
+    const QStringList record = readUpdateFailFields();
+    if (record.isEmpty())
+        return UpdateTarget();
+    const int code = record.at(0).toInt(nullptr, 10);
+    if (code != kMouseDeviceCode && code != kReceiverDeviceCode)
+        return UpdateTarget();
+    return targetWithImage(code, receiverClassOfText(record.at(1)), record.at(2).toInt(nullptr, 10),
+                           record.at(3).toInt(nullptr, 10));
+}
+
+bool settleUpdateFailRecord()
+{
+    const bool kept = !readUpdateFailInfo().isEmpty();
+    const UpdateTarget recorded = recordedTarget();
+    if (recorded.deviceCode != 0) {
+        // A record whose device has no image to be compared with is left
+        // for the user's repair.
+        if (recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right)
+            return true;
+        removeUpdateFailInfo();
+        return recordWaitingDevice();
+    }
+    // A record the program cannot read names no device: one that waits in
+    // update mode takes its place.
+    return recordWaitingDevice() || kept;
+}
+
+void recordUnfinishedTarget(const UpdateTarget &target)
+{
+    const UpdateTarget recorded = recordedTarget();
+    if (recorded.deviceCode != 0 && !sameDevice(recorded, target)
+        && (recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right))
+        return;
+    writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+}
+
+bool forgetRecordOf(const UpdateTarget &target)
+{
+    const QStringList record = readUpdateFailFields();
+    if (record.isEmpty())
+        return false;
+    UpdateTarget recorded;
+    recorded.deviceCode = record.at(0).toInt(nullptr, 10);
+    recorded.receiverClass = receiverClassOfText(record.at(1));
+    recorded.cid = record.at(2).toInt(nullptr, 10);
+    recorded.mid = record.at(3).toInt(nullptr, 10);
+    if (!sameDevice(recorded, target))
+        return false;
+    removeUpdateFailInfo();
+    return true;
+}
