@@ -182,6 +182,7 @@ void FormSetting::SlotAllLanguage(int index)
     g_textMultiDongle = langText(g_langFormSetting, index, 27);
     // The update dialog's own text: the page shows it in that dialog.
     m_textStillWriting = langText(g_langAutoRepair, index, 13);
+    m_textFileError = langText(g_langAutoRepair, index, 8);
 }
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)

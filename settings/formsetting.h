@@ -88,7 +88,6 @@ public:
     static void stopChecks();
     static bool isReceiverUpdateRunning();
     static bool isMouseUpdateRunning();
-    static bool isUpdateRunning();
 
     int updateStep() const;
     // The warning a step left for later: 0 none, 1 no device, 2 several.
@@ -181,8 +180,10 @@ private:
     void setUpdateWaitingStyle();
     // Where the update dialog stands: centred on the page, then moved by dx, dy.
     void placeUpdateDialog(int dx, int dy);
-    // The check and the dialog shown for it (update button, SlotUpdateFrame).
-    void openUpdateDialog();
+    // The check and the dialog shown for it (update button, SlotUpdateFrame),
+    // placed at dx, dy: a reason why nothing can start only when the user
+    // asked.
+    void openUpdateDialog(bool userAsked, int dx, int dy);
     // An offer (SlotUpdateFrame) shows once the devices it answers for are
     // listed and no notice is up; until then it waits and is asked again.
     bool offerCanShow() const;
@@ -215,6 +216,7 @@ private:
     QString m_textVerNew;
     QString m_textReceive;
     QString m_textStillWriting;
+    QString m_textFileError;
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;

@@ -50,9 +50,9 @@ QString FormSetting::reasonText(UpdateReason reason) const
     case UpdateReason::WiredMode: return g_updateWarningText;
     case UpdateReason::VersionNew: return m_textVerNew;
     case UpdateReason::StillWriting: return m_textStillWriting;
+    case UpdateReason::FileError: return m_textFileError;
     case UpdateReason::None: return QString();
-    case UpdateReason::Error:
-    case UpdateReason::FileError: break;
+    case UpdateReason::Error: break;
     }
     return g_textError;
 }
@@ -78,7 +78,7 @@ void FormSetting::placeUpdateDialog(int dx, int dy)
     dialog->move(g.x() + (width() - dialog->width()) / 2 + dx, g.y() + (height() - dialog->height()) / 2 + dy);
 }
 
-void FormSetting::openUpdateDialog()
+void FormSetting::openUpdateDialog(bool userAsked, int dx, int dy)
 {
     buildUpdateDialogs();
     UpDateRepair *dialog = g_updateRepairDialog;
@@ -86,12 +86,17 @@ void FormSetting::openUpdateDialog()
     dialog->resetView();
     if (ChechIsUpDate()) {
         dialog->showReadyView();
-        dialog->show();
     } else if (engine()->updateNotNeeded()) {
         showUpToDate(true);
-    } else {
-        dialog->show();
+        return;
+    } else if (!userAsked) {
+        // Why nothing can start is told to a user who asked for the
+        // update; an offer the program makes by itself is only made when
+        // there is something to start.
+        return;
     }
+    placeUpdateDialog(dx, dy);
+    dialog->show();
 }
 
 void FormSetting::on_Receive_2_clicked()
@@ -103,9 +108,8 @@ void FormSetting::on_Receive_2_clicked()
     if (engine()->updateUnderWay())
         return;
     engine()->clearUpdateNotNeeded();
-    placeUpdateDialog(1, -14);
     qCDebug(lcDiagnostics) << "2";
-    openUpdateDialog();
+    openUpdateDialog(true, 1, -14);
 }
 
 void FormSetting::SlotCheckUpdate()
@@ -152,10 +156,9 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     }
     engine()->clearUpdateNotNeeded();
     if (m_firstPlacement)
-        placeUpdateDialog(75, 75);
+        openUpdateDialog(false, 75, 75);
     else
-        placeUpdateDialog(1, -14);
-    openUpdateDialog();
+        openUpdateDialog(false, 1, -14);
 }
 
 bool FormSetting::offerCanShow() const
@@ -308,10 +311,6 @@ bool FormSetting::isMouseUpdateRunning()
     return g_mouseUpdateState == UpdateRunning;
 }
 
-bool FormSetting::isUpdateRunning()
-{
-    return isReceiverUpdateRunning() || isMouseUpdateRunning();
-}
 
 // ---- Versions --------------------------------------------------------------------------------
 
