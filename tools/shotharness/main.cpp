@@ -281,6 +281,22 @@ std::vector<Shot> shots()
              d->SlotProgress(100, 2);
              return d;
          }},
+        // The end views that name the device that is not right.
+        {"UpDateRepair-failed-receiver", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(17, 0);
+             d->SlotProgress(kReceiverDeviceCode, 1);
+             return d;
+         }},
+        {"UpDateRepair-unchanged-mouse", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(kMouseDeviceCode, 7);
+             return d;
+         }},
         // DPI levels.
         // As an owner would set it up (no window creates it): the ranges of
         // the mouse, eight levels in use, the page title.
