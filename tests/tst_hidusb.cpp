@@ -55,7 +55,8 @@ int onChange()
     return 0;
 }
 
-// A device the user pulls when the write reaches a percentage.
+// A device the user pulls when the write reaches a percentage ("restart":
+// the program ends then).
 std::string g_pullId;
 int g_pullAt = -1;
 
@@ -65,8 +66,12 @@ void onUpgrade(const unsigned char *event)
         std::lock_guard<std::mutex> lock(g_mutex);
         g_upgrade.emplace_back(event, event + 3);
     }
-    if (event[1] == 1 && event[2] == g_pullAt)
-        hidsim::plug(g_pullId.c_str(), false);
+    if (event[1] == 1 && event[2] == g_pullAt) {
+        if (g_pullId == "restart")
+            hidsim::restart();
+        else
+            hidsim::plug(g_pullId.c_str(), false);
+    }
 }
 
 // Runs lines the way another process steers the bench: through the command
@@ -583,7 +588,7 @@ private slots:
     void updateFaults_data()
     {
         QTest::addColumn<QByteArray>("lines");   // the command file
-        QTest::addColumn<QString>("pull");       // pulled when the write reaches 30 %
+        QTest::addColumn<QString>("pull");       // pulled when the write reaches 30 % ("restart": the program ends)
         QTest::addColumn<int>("bodyLength");     // of the image handed over
         QTest::addColumn<int>("lastProgress");   // -1: no progress event
         QTest::addColumn<int>("end");            // end event's value; -1: none
@@ -605,6 +610,9 @@ private slots:
         QTest::newRow("another device pulled meanwhile")
             << QByteArray() << "R1" << 296 << 100 << 1 << 0x106 << false;
         QTest::newRow("an image without a body") << QByteArray() << "" << 0 << -1 << 0 << 0x105 << false;
+        // A real device whose write is cut is left partly written.
+        QTest::newRow("the program ends while it writes")
+            << QByteArray() << "restart" << 296 << 30 << -1 << 0x105 << true;
     }
     void updateFaults()
     {
@@ -652,17 +660,19 @@ private slots:
         }
         QCOMPARE(last, lastProgress);
         QCOMPARE(ended, end);
-        QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find(end == 1 || ended < 0 ? "success" : "failure")
-                != std::string::npos);
+        const bool restarted = pull == "restart";
+        if (!restarted)
+            QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find(end == 1 || ended < 0 ? "success" : "failure")
+                    != std::string::npos);
         QCOMPARE(hidsim::firmwareVersion("M2"), version);
         QCOMPARE(hidsim::inUpdateMode("M2"), updateMode);
         QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), updateMode || pull == "M2" ? 0 : 1);
         QCOMPARE(hidsim::firmwareVersion("M1"), 0x0105);
         int count = 5;
         UsbUpgradeC_FindBootDevices(img.data(), &count);
-        QCOMPARE(count, updateMode && pull.isEmpty() ? 1 : 0);
+        QCOMPARE(count, updateMode && (pull.isEmpty() || restarted) ? 1 : 0);
         // A pulled device comes back as it was left: in update mode.
-        if (!pull.isEmpty()) {
+        if (!pull.isEmpty() && !restarted) {
             QVERIFY(hidsim::plug(pull.toLatin1().constData(), true));
             count = 5;
             UsbUpgradeC_FindBootDevices(img.data(), &count);

@@ -22,7 +22,8 @@ namespace hidsim {
 // fixture cannot be read (the default bus is used then).
 HIDUSB_API bool reset(const char *fixtureFile = nullptr);
 // As a new process would find it: memory dropped, the bench rebuilt from the
-// current fixture and the mice's flash reloaded from the state file.
+// current fixture and the mice's flash reloaded from the state file. A device
+// being written is left partly written, waiting in update mode.
 HIDUSB_API void restart();
 // The folder of the state file (default: $XDG_DATA_HOME or
 // ~/.local/share, + "/QuzmarSim"). Takes effect for later loads and saves.
@@ -38,6 +39,9 @@ HIDUSB_API double timeScale();
 // delivered. Called on a thread that runs a Qt event loop, it keeps
 // processing that loop's events while it waits. False on timeout.
 HIDUSB_API bool waitIdle(int timeoutMs = 5000);
+// The same for events and change notices alone, looked at more often: update
+// steps may still be queued (an end event held back, for one).
+HIDUSB_API bool waitBusIdle(int timeoutMs = 5000);
 
 // ---- Devices -------------------------------------------------------------------
 
@@ -56,6 +60,9 @@ HIDUSB_API bool pressDpiButton(const char *mouseId);
 HIDUSB_API int firmwareVersion(const char *id);   // mouse or receiver
 // A mouse or receiver left waiting in update mode by a failed update.
 HIDUSB_API bool inUpdateMode(const char *id);
+// A receiver plugged in, a mouse on its cable, a device in update mode
+// plugged in (as plug() left it, or the fixture after a restart()).
+HIDUSB_API bool attached(const char *id);
 HIDUSB_API int currentProfile(const char *mouseId);
 HIDUSB_API int longRangeMode(const char *receiverId);
 HIDUSB_API bool dongleRgb(const char *receiverId, unsigned char out10[10]);
@@ -98,13 +105,17 @@ HIDUSB_API bool silentUpdate(const char *deviceId, bool silent);
 //   milliseconds, not scaled by the time scale).
 HIDUSB_API bool holdUpdate(const char *deviceId, int ms);
 // Pulling a device (plug(id, false)) while it is written fails the write: an
-// end event with failure, and the device waits in update mode.
+// end event with failure, and the device waits in update mode. So does a
+// restart() while it is written (no end event: the library has ended).
 
 // ---- Records ---------------------------------------------------------------------
 
 // Every library call with its arguments, e.g. "UsbServer_SetCurrentConfig(2)".
 HIDUSB_API std::vector<std::string> calls();
 HIDUSB_API int countCalls(const char *function);
+// How many writes the updater has begun on a mouse or receiver (also while
+// it waited in update mode) since the last reset(); restart() keeps them.
+HIDUSB_API int updatesBegun(const char *id);
 HIDUSB_API void clearCalls();
 // A copy of every image handed to ProtocolDataUpdate, in order.
 HIDUSB_API std::vector<std::vector<unsigned char>> sentImages();

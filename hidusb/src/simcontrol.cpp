@@ -101,6 +101,7 @@ bool reset(const char *fixtureFile)
     if (!b.stateDirSet)
         b.stateDir = defaultStateDir();
     QFile::remove(QString::fromStdString(stateFile(b)));
+    b.updatesBegun.clear();
     buildBench(b, false);
     {
         std::lock_guard<std::mutex> lock(g_logMutex);
@@ -114,6 +115,8 @@ void restart()
 {
     Locked l;
     Bench &b = bench();
+    // The library ends: a device it was writing is left partly written.
+    cutWrite();
     dropRuntime(b);
     buildBench(b, true);
 }
@@ -142,7 +145,8 @@ double timeScale()
     return g_timeScale.load();
 }
 
-bool waitIdle(int timeoutMs)
+namespace {
+bool waitUntilIdle(int timeoutMs, bool updates, std::chrono::microseconds poll)
 {
     const std::int64_t end = nowMs() + timeoutMs;
     QCoreApplication *app = QCoreApplication::instance();
@@ -150,7 +154,7 @@ bool waitIdle(int timeoutMs)
     int quiet = 0;
     while (nowMs() < end) {
         // Callbacks may queue further work: idle must hold twice in a row.
-        if (events().idle() && changes().idle() && upgrades().idle()) {
+        if (events().idle() && changes().idle() && (!updates || upgrades().idle())) {
             if (++quiet >= 2)
                 return true;
         } else {
@@ -158,9 +162,20 @@ bool waitIdle(int timeoutMs)
         }
         if (pumpEvents)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(poll);
     }
     return false;
+}
+} // namespace
+
+bool waitIdle(int timeoutMs)
+{
+    return waitUntilIdle(timeoutMs, true, std::chrono::milliseconds(1));
+}
+
+bool waitBusIdle(int timeoutMs)
+{
+    return waitUntilIdle(timeoutMs, false, std::chrono::microseconds(100));
 }
 
 std::string pathOf(const char *id)
@@ -399,6 +414,19 @@ bool holdUpdate(const char *deviceId, int ms)
     return setUpdateFault(deviceId, [ms](UpdateFault &f) { f.holdMs = ms < 0 ? 0 : ms; });
 }
 
+bool attached(const char *id)
+{
+    Locked l;
+    const std::string key = id ? id : "";
+    if (Mouse *m = mouseById(key))
+        return m->cable;
+    if (Receiver *r = receiverById(key))
+        return r->plugged;
+    if (BootDevice *d = bootById(key))
+        return d->plugged;
+    return false;
+}
+
 bool inUpdateMode(const char *id)
 {
     Locked l;
@@ -408,6 +436,13 @@ bool inUpdateMode(const char *id)
     if (Receiver *r = receiverById(key))
         return r->bootMode;
     return false;
+}
+
+int updatesBegun(const char *id)
+{
+    Locked l;
+    const auto it = bench().updatesBegun.find(id ? id : "");
+    return it == bench().updatesBegun.end() ? 0 : it->second;
 }
 
 std::vector<std::string> calls()

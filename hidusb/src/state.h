@@ -61,6 +61,7 @@ struct Bench {
     std::map<std::string, UpdateFault> updateFaults;   // the next update of a device, by its id
     Upgrade upgrade;                                // the write in progress
     int upgradeSerial = 0;
+    std::map<std::string, int> updatesBegun;        // writes begun, by device id (kept by restart)
     std::vector<std::string> upgradeLog = std::vector<std::string>(8);
 
     int corruptReplies = 0;
@@ -119,6 +120,9 @@ void storeImage(Mouse &m, const u8 *image, int profile);
 
 // Lock held. Saves the flash of every device to the state file.
 void saveState();
+// Lock held. The write in progress, if any, is cut: its device is left
+// waiting in update mode, partly written, and no step of it follows.
+void cutWrite();
 // Lock held. A change of the bus: the device-change callback runs settleMs
 // after the last change; a mouse the server lost and found again reports
 // itself with event 9.

@@ -122,52 +122,71 @@ UpdateFault takeFault(const std::vector<std::string> &ids)
     return fault;
 }
 
+// Lock held. The device a write to this target changes: the mouse or
+// receiver itself, or the one a device in update mode stands for (empty:
+// none).
+std::string writtenDevice(const std::string &target)
+{
+    const std::string kind = target.substr(0, target.find(':'));
+    const std::string id = target.substr(target.find(':') + 1);
+    if (kind != "boot")
+        return id;
+    const BootDevice *d = bootById(id);
+    return d ? d->device : std::string();
+}
+
+// Lock held. A write to a working mouse or receiver that stops leaves it
+// waiting in update mode, partly written; one already in update mode stays
+// as it is.
+void leaveInUpdateMode(const std::string &target, const ImageHeader &h)
+{
+    Bench &b = bench();
+    if (target.compare(0, 5, "boot:") == 0)
+        return;
+    const std::string device = writtenDevice(target);
+    Mouse *m = mouseById(device);
+    Receiver *r = receiverById(device);
+    if (!m && !r)
+        return;
+    if (m)
+        m->bootMode = true;
+    if (r)
+        r->bootMode = true;
+    BootDevice *d = standInFor(device);
+    if (!d) {
+        b.boots.push_back(BootDevice());
+        d = &b.boots.back();
+        d->id = device + "-boot";
+    }
+    d->code = h.code;
+    d->cid = h.cid;
+    d->mid = h.mid;
+    d->model = h.model;
+    d->device = device;
+    // It shows on the bus in update mode while it stays attached.
+    d->plugged = m ? m->cable : r->plugged;
+}
+
 // Lock held. The end of a write on its target.
 void finish(const std::string &target, const ImageHeader &h, bool success)
 {
     Bench &b = bench();
-    const std::string kind = target.substr(0, target.find(':'));
-    const std::string id = target.substr(target.find(':') + 1);
-    std::string device = id;
-    if (kind == "boot") {
-        BootDevice *d = bootById(id);
-        device = d ? d->device : std::string();
-        if (success && d)
-            d->plugged = false;   // it restarts as the device it stands for
-    }
-    Mouse *m = mouseById(device);
-    Receiver *r = receiverById(device);
-    if (kind == "boot" && device.empty()) {
-        m = nullptr;
-        r = nullptr;
-    }
     if (success) {
-        if (m) {
+        if (target.compare(0, 5, "boot:") == 0) {
+            if (BootDevice *d = bootById(target.substr(5)))
+                d->plugged = false;   // it restarts as the device it stands for
+        }
+        const std::string device = writtenDevice(target);
+        if (Mouse *m = mouseById(device)) {
             m->version = h.version;
             m->bootMode = false;
         }
-        if (r) {
+        if (Receiver *r = receiverById(device)) {
             r->version = h.version;
             r->bootMode = false;
         }
-    } else if (kind != "boot" && (m || r)) {
-        if (m)
-            m->bootMode = true;
-        if (r)
-            r->bootMode = true;
-        BootDevice *d = standInFor(device);
-        if (!d) {
-            b.boots.push_back(BootDevice());
-            d = &b.boots.back();
-            d->id = device + "-boot";
-        }
-        d->code = h.code;
-        d->cid = h.cid;
-        d->mid = h.mid;
-        d->model = h.model;
-        d->device = device;
-        // It shows on the bus in update mode while it stays attached.
-        d->plugged = m ? m->cable : r->plugged;
+    } else {
+        leaveInUpdateMode(target, h);
     }
     b.upgrade.running = false;
     saveState();
@@ -224,6 +243,16 @@ BootDevice *standInFor(const std::string &id)
         if (!id.empty() && d.device == id)
             return &d;
     return nullptr;
+}
+
+void cutWrite()
+{
+    Bench &b = bench();
+    if (!b.upgrade.running)
+        return;
+    leaveInUpdateMode(b.upgrade.target, readHeader(b.upgrade.header.data()));
+    b.upgrade.running = false;
+    saveState();
 }
 
 bool pullEndsUpdate(const std::string &id)
@@ -292,6 +321,8 @@ extern "C" unsigned char UsbUpgrade_Start(const unsigned char *image, UsbUpgrade
     b.upgrade.devices = targetIds(target);
     b.upgrade.header.assign(image, image + kHeaderSize);
     b.upgrade.callback = callback;
+    for (const std::string &id : b.upgrade.devices)
+        ++b.updatesBegun[id];
     const UpdateFault fault = takeFault(b.upgrade.devices);
     b.upgrade.silent = fault.silent;
     const bool silent = fault.silent;
