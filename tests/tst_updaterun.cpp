@@ -58,14 +58,6 @@ QString textNamed(const QString &name)
     return langText(g_langFormSetting, 0, position);
 }
 
-QMap<QString, int> firmwareOnTheBench()
-{
-    QMap<QString, int> versions;
-    for (const std::string &id : hidsim::deviceIds())
-        versions[QString::fromStdString(id)] = hidsim::firmwareVersion(id.c_str());
-    return versions;
-}
-
 // The devices of the bench whose firmware changed since `before`, by id.
 QStringList flashedSince(const QMap<QString, int> &before)
 {

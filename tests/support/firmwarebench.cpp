@@ -62,6 +62,11 @@ FirmwareProgramFolder::FirmwareProgramFolder()
     QFile::copy(build + "/usersetting/Config.ini", path() + "/usersetting/Config.ini");
     QFile::link(build + "/Picture", path() + "/Picture");
     QFile::link(build + "/Language", path() + "/Language");
+    use();
+}
+
+void FirmwareProgramFolder::use()
+{
     setProgramDirOverride(path());
     ConfigSettings::resetForTests();
 }
@@ -113,6 +118,17 @@ DeviceAllInfo listedDevice(const char *id)
     d.driveIndex = info.mid >= 1 ? info.mid - 1 : 0;
     d.online = UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
     return d;
+}
+
+QMap<QString, int> firmwareOnTheBench()
+{
+    QMap<QString, int> versions;
+    for (const std::string &id : hidsim::deviceIds()) {
+        const int version = hidsim::firmwareVersion(id.c_str());
+        if (version >= 0)
+            versions[QString::fromStdString(id)] = version;
+    }
+    return versions;
 }
 
 QString receiverFixture(const QString &id, int cls, int mid, const QString &mouse, int version)

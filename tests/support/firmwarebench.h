@@ -8,6 +8,7 @@
 #include "flashdatamap.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -32,6 +33,9 @@ public:
     FirmwareProgramFolder();
     ~FirmwareProgramFolder();
     QString path() const { return m_dir.path(); }
+    // The program reads from here again (after the globals were reset, as
+    // a program started anew).
+    void use();
     // Writes bin/<name>.
     void addImage(const QString &name, const QByteArray &bytes);
     void removeImages();
@@ -45,6 +49,9 @@ private:
 // The record the device list makes of a simulated device ("R1", "M2"...):
 // path, VID/PID texts, CID, MID, link, cable flag, USB version.
 DeviceAllInfo listedDevice(const char *id);
+
+// The firmware version every mouse and receiver of the bench runs, by id.
+QMap<QString, int> firmwareOnTheBench();
 
 // Fixture groups of the simulated bench.
 QString receiverFixture(const QString &id, int cls, int mid, const QString &mouse = QString(), int version = 0x0102);
