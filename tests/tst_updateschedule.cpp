@@ -685,6 +685,20 @@ private:
                 return;
             repairButton()->click();
             idle();
+            // A receiver's repair asks for its mouse on the cable (and a
+            // mouse's for its receiver): the user does as the dialog says.
+            const QString asked = view->isVisible() ? view->stateText() : QString();
+            const QString wanted = asked == autoRepair(6) ? "M" : asked == autoRepair(5) ? "R" : QString();
+            const QStringList away = devicesThat([](const char *id) { return !hidsim::attached(id); })
+                                         .filter(QRegularExpression("^" + wanted));
+            if (!wanted.isEmpty() && !away.isEmpty()) {
+                button("CloseButton")->click();
+                for (const QString &id : away)
+                    hidsim::plug(id.toLatin1(), true);
+                showList();
+                repairButton()->click();
+                idle();
+            }
             if (violated(!view->isVisible() || view->stateText() != autoRepair(12), "I4",
                          QString("%1 waits in update mode, the repair says \"%2\"").arg(who, view->stateText())))
                 return;
