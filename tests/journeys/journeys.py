@@ -513,10 +513,19 @@ battery=80
 paired=3A 52 07
 """
 
-# The newer images journey 5 puts into its program's bin/ (file, device
-# code, CID, MID, version, model, USB id), as the demo images are made.
-NEWER_IMAGES = [("receiver-4k.bin", 211, 33, 1, 0x0104, "QZR-4K", "VID_5A51&PID_F514"),
-                ("mouse-q1.bin", 210, 33, 1, 0x0107, "QZM-Q1", "VID_5A51&PID_F510")]
+# Images a journey puts into its program's bin/ in place of the demo images
+# (file, device code, CID, MID, version, model, USB id), as those are made.
+RECEIVER_IMAGE = ("receiver-4k.bin", 211, 33, 1, "QZR-4K", "VID_5A51&PID_F514")
+MOUSE_IMAGE = ("mouse-q1.bin", 210, 33, 1, "QZM-Q1", "VID_5A51&PID_F510")
+
+
+def put_images(s, folder, receiver=None, mouse=None):
+    """Writes a receiver and a mouse image of these versions into `folder`."""
+    for kind, version in ((RECEIVER_IMAGE, receiver), (MOUSE_IMAGE, mouse)):
+        if version is not None:
+            fields = list(kind[1:4]) + [version] + list(kind[4:])
+            run([s.options.firmwaretool, os.path.join(folder, kind[0])] + [str(f) for f in fields])
+
 
 RECEIVER_ID = "3a5101"
 
@@ -1094,16 +1103,17 @@ def close_when_over(s, dialog, form, button, timeout=30):
             check(time.time() < deadline, "%s did not close from %s" % (form, button))
 
 
-def settings_past_the_offer(s, versions, card=CARD):
+def settings_past_the_offer(s, versions=None, card=CARD):
     """Opens the card's device page, puts off the update it offers on
-    opening and shows the settings page: the version labels as they stand."""
+    opening and shows the settings page: the version labels as they stand
+    (when asked for)."""
     s.click_at(*card)
     dialog = s.wait_dialog((552, 300), timeout=30)[1]
     s.dialog_click(dialog, "UpDateRepair", "NewHong")
     s.wait_no_dialog()
     s.settle()
     show_page(s, "ButtonMain_4")
-    return steady_regions(s, versions)
+    return steady_regions(s, versions) if versions else None
 
 
 def journey_firmware(s):
@@ -1127,8 +1137,7 @@ def journey_firmware(s):
     paired = expect_changed(s, card, unpaired, "the card with the paired mouse")
 
     s.note("newer receiver and mouse images put into bin/")
-    for image in NEWER_IMAGES:
-        run([s.options.firmwaretool, os.path.join(images, image[0])] + [str(f) for f in image[1:]])
+    put_images(s, images, receiver=0x0104, mouse=0x0107)
 
     s.note("the mouse on its cable (it is updated wired); the update offered on opening is put off")
     s.sim_command("plug M1 1")
@@ -1295,25 +1304,98 @@ def view_stays(s, dialog, seconds, what):
     return first
 
 
+# The dialog's state line above the bar, and its Cancel button: the run's
+# view hides the button, every view that waits for the user shows it.
+STATE_LINE = widget_rect("UpDateRepair", "ToolText_2")
+CANCEL = widget_rect("UpDateRepair", "NewHong")
+
+
+def cancel_shown(s, dialog):
+    x, y, w, h = CANCEL
+    r, g, b = s.shot().pixel(dialog[1][0] + x + 8, dialog[1][1] + y + h // 2)
+    return b > 180 and r < 120
+
+
+def bar_shown(s, dialog):
+    """Whether the dialog shows its bar: the bar's frame is dark on the light
+    dialog, the views that say why nothing runs hide it."""
+    x, y, w, h = BAR
+    return max(s.shot().pixel(dialog[1][0] + x, dialog[1][1] + y + h // 2)) < 160
+
+
+def state_line_width(s, dialog):
+    """How wide the dialog's state line is written, in pixels: the line is
+    centred and its texts differ in length."""
+    x, y, w, h = STATE_LINE
+    s.park_pointer()
+    shot = s.shot()
+    ox, oy = dialog[1][0] + x, dialog[1][1] + y
+    back = shot.pixel(ox + 1, oy + 1)
+    written = [c for c in range(w)
+               if any(max(abs(a - b) for a, b in zip(shot.pixel(ox + c, oy + r), back)) > 80 for r in range(h))]
+    return written[-1] - written[0] + 1 if written else 0
+
+
+def run_view(s, dialog):
+    """Right after the user's confirmation: the run's view (the bar, no
+    Cancel), not a view that says why nothing can run."""
+    wait_for(lambda: bar_shown(s, dialog) and not cancel_shown(s, dialog),
+             "the run's view (the dialog may say why it does not run)")
+
+
+def end_view(s, dialog, timeout=60):
+    """Until the run's end view, which waits for the user; the width of its
+    state line."""
+    wait_for(lambda: cancel_shown(s, dialog), "the run's end view", timeout=timeout)
+    return state_line_width(s, dialog)
+
+
+def run_and_end_view(s, dialog, timeout=60):
+    run_view(s, dialog)
+    return end_view(s, dialog, timeout)
+
+
+def expect_completed(s, dialog, width, what):
+    """The end view says "Update completed.", with the bar full. Its 17
+    letters are the one short text of the state line: the shortest other
+    one, "Update failed. Please try again.", has 32."""
+    check(0 < width < STATE_LINE[2] * 3 // 10 and bar_filled(s, dialog, 99),
+          "%s: the end view is not \"Update completed.\" with the bar full (state line %d pixels wide)"
+          % (what, width))
+
+
+# The device list's repair offer: its button and the text above the cards.
+LIST_REPAIR = rects("Repair", "label_3", form="DialogChange")
+# The settings page's update button: "Update" (coloured while an update
+# waits), or "Up to date" once asked with nothing to update.
+UPDATE_BUTTON = rects("Receive_2", form="FormSetting")
+
+
 def to_settings_page(s, env):
     """Starts the program with these environment variables, opens M2's
     device page (the first card of the cable bench) past the update it
-    offers and shows the settings page."""
+    offers and shows the settings page; the list's repair offer as it
+    stood."""
     s.extra_env = env
     s.start()
     wait_card(s, timeout=40, card=FIRST_OF_TWO_CARDS)
     s.settle()
-    settings_past_the_offer(s, rects("label_5", "label_7", form="FormSetting"), card=FIRST_OF_TWO_CARDS)
+    offer = steady_regions(s, LIST_REPAIR)
+    settings_past_the_offer(s, card=FIRST_OF_TWO_CARDS)
+    return offer
 
 
 def journey_receiver_fails(s):
-    """The receiver's write fails at 40 %: the failure view stays through the
-    devices' changes until OK; a program started again finds the receiver
-    waiting in update mode, and Repair brings both devices to the images'
-    versions and clears the record."""
+    """bin/ holds a receiver image whose version text is the one M2 runs
+    (1.05) and a newer mouse image. The receiver's write fails at 40 %: the
+    failure view stays through the devices' changes until OK; a program
+    started again finds the receiver waiting in update mode and offers its
+    repair on the list; Repair writes that receiver as well as the mouse,
+    ends on "Update completed." and takes the record and the offer away."""
+    put_images(s, s.own_program_folder(), receiver=0x0105, mouse=0x0107)
     # Three times slower than the devices' own pace: the failed receiver
     # re-enumerates after the settings page's run has wound down.
-    to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "3"})
+    no_offer = to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "3"})
 
     s.note("Update, the receiver's write failing at 40 %")
     s.sim_command("failupdate R1 40")
@@ -1333,22 +1415,35 @@ def journey_receiver_fails(s):
     s.start()
     wait_card(s, timeout=40)
     s.settle()
+    expect_changed(s, LIST_REPAIR, no_offer, "the list's repair offer")
     dialog = start_repair(s)
-    wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103 and st["mice"]["M2"]["version"] == 0x0106
-               and not st["receivers"]["R1"]["updateMode"], "the repair", timeout=120)
-    check(s.sim_state()["mice"]["M1"]["version"] == 0x0105, "the mouse behind the receiver was flashed")
+    width = run_and_end_view(s, dialog, timeout=120)
+    s.save_shot("repaired")   # to look at: "Update completed." under a full bar
+    state = s.sim_state()
+    check(not state["receivers"]["R1"]["updateMode"], "the repair ended with the receiver still in update mode")
+    check(state["receivers"]["R1"]["version"] == 0x0105 and state["mice"]["M2"]["version"] == 0x0107,
+          "the repair left the receiver at %#06x and the mouse at %#06x"
+          % (state["receivers"]["R1"]["version"], state["mice"]["M2"]["version"]))
+    check(state["mice"]["M1"]["version"] == 0x0105, "the mouse behind the receiver was flashed")
+    expect_completed(s, dialog, width, "the repair")
     close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
     check(fail_record(s) is None, "the failure record stayed after the repair")
+    expect_same(s, LIST_REPAIR, no_offer, "the list after the repair")
     s.close()
 
 
 def journey_cable_pulled(s):
     """The mouse's cable pulled while its firmware is written: the failure
     view, the mouse waiting in update mode; the cable back in opens nothing
-    by itself, and Repair flashes the mouse."""
+    by itself. A newer receiver image in bin/, and an update from the
+    receiver's card whose receiver write fails: the waiting mouse is
+    repaired first, the failure view names the receiver and its record
+    takes the mouse's place; the list offers the repair beside M2's card,
+    and Repair flashes the receiver."""
+    images = s.own_program_folder()
     # At the devices' own pace, so that the write can be caught under way.
-    to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "1"})
+    no_offer = to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "1"})
 
     s.note("Update; the cable pulled while the mouse is written")
     dialog = start_update(s)
@@ -1359,20 +1454,58 @@ def journey_cable_pulled(s):
           "the versions after the pulled write")
     time.sleep(1.0)
     view_stays(s, dialog, 3, "the mouse's failure")
+    mouse_failure = state_line_width(s, dialog)
     check(fail_record(s) == "210,4,33,1", "the failure record is %r" % fail_record(s))
     close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
 
-    s.note("the cable back in: no dialog of its own; Repair")
+    s.note("a newer receiver image in bin/; the cable back in: no dialog of its own")
+    put_images(s, images, receiver=0x0105)
     s.sim_command("plug M2 1")
     time.sleep(3.0)
     check(not s.dialogs(), "a dialog opened by itself when the cable came back: %s" % s.dialogs())
+
+    s.note("the receiver's card, its settings page: Update, the receiver's write failing at 40 %")
+    show_page(s, "ButtonMain_2")
+    wait_card(s)
+    one_card = {"card": (CARD[0] - 108, CARD[1] - 164, 216, 328)}
+    receiver_card = steady_regions(s, one_card)
+    settings_past_the_offer(s)
+    s.sim_command("failupdate R1 40")
+    dialog = start_update(s)
+    width = run_and_end_view(s, dialog)
+    s.save_shot("receiver-failed")   # to look at: the failure names the receiver
+    state = s.sim_state()
+    check(state["mice"]["M2"]["version"] == 0x0106 and not state["mice"]["M2"]["updateMode"],
+          "the waiting mouse was not repaired first")
+    check(state["receivers"]["R1"]["updateMode"], "the receiver's write did not fail")
+    check(fail_record(s) == "211,4,33,1", "the failure record is %r" % fail_record(s))
+    # The mouse filled the bar's lower half, the receiver stopped at 40 % of
+    # the upper one; the receiver's name is longer than the mouse's.
+    check(bar_filled(s, dialog, 65) and not bar_filled(s, dialog, 75),
+          "the failure view does not show the bar at two thirds")
+    check(width > mouse_failure, "the failure view does not name the receiver (%d pixels, the mouse's %d)"
+          % (width, mouse_failure))
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+
+    s.note("the list: the repair offer, M2's card; Repair")
+    show_page(s, "ButtonMain_2")
+    wait_card(s)
+    expect_changed(s, LIST_REPAIR, no_offer, "the list's repair offer")
+    expect_changed(s, one_card, receiver_card, "M2's card in the receiver's place")
     dialog = start_repair(s)
-    wait_state(s, lambda st: st["mice"]["M2"]["version"] == 0x0106 and not st["mice"]["M2"]["updateMode"],
-               "the mouse repaired", timeout=60)
+    width = run_and_end_view(s, dialog)
+    s.save_shot("receiver-repaired")   # to look at: "Update completed." under a full bar
+    state = s.sim_state()
+    check(state["receivers"]["R1"]["version"] == 0x0105 and not state["receivers"]["R1"]["updateMode"],
+          "the receiver was not repaired")
+    check(state["mice"]["M2"]["version"] == 0x0106, "the mouse was written again")
+    expect_completed(s, dialog, width, "the receiver's repair")
     close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
     check(fail_record(s) is None, "the failure record stayed after the repair")
+    expect_same(s, LIST_REPAIR, no_offer, "the list after the repair")
     s.close()
 
 
@@ -1380,7 +1513,10 @@ def journey_silent_updater(s):
     """A repair whose updater stays silent for longer than the watchdog
     (QUZ_UPDATE_WATCHDOG_MS): the failure view; the receiver's late end, which
     comes after the user closed it, flashes nothing more and clears the
-    record, as the receiver works."""
+    record, as the receiver works. Then an update of the mouse alone whose
+    end comes long after the watchdog, the mouse written before it: the run
+    ends on "Update completed." and leaves no record, so a program started
+    again before the late end offers no repair and no update."""
     to_settings_page(s, {"QUZ_UPDATE_WATCHDOG_MS": "1500"})
     s.sim_command("failupdate R1 40")
     dialog = start_update(s)
@@ -1405,6 +1541,40 @@ def journey_silent_updater(s):
     state = s.sim_state()
     check(state["mice"]["M2"]["version"] == 0x0105, "the mouse was flashed after the late end")
     check(fail_record(s) is None, "the record stayed although the receiver's write ended well")
+    s.close()
+
+    s.note("started again, the receiver current: Update; the mouse is written, its end comes 25 s late")
+    no_offer = to_settings_page(s, {"QUZ_UPDATE_WATCHDOG_MS": "3000"})
+    offered = steady_regions(s, UPDATE_BUTTON)
+    s.sim_command("holdupdate M2 25000")
+    dialog = start_update(s)
+    run_view(s, dialog)
+    wait_state(s, lambda st: st["mice"]["M2"]["version"] == 0x0106, "the mouse written", timeout=30)
+    written = time.time()
+    width = end_view(s, dialog, timeout=20)
+    s.save_shot("mouse-written")   # to look at: "Update completed." under a full bar
+    check(fail_record(s) is None, "the watchdog left a record for the mouse, which reads back right: %r"
+          % fail_record(s))
+    expect_completed(s, dialog, width, "the mouse written before the watchdog ended its step")
+    close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
+    s.settle()
+
+    s.note("closed before the late end and started again: nothing to repair, nothing to update")
+    s.close()
+    check(time.time() < written + 25, "the late end may have come before the program was closed")
+    s.start()
+    wait_card(s, timeout=40, card=FIRST_OF_TWO_CARDS)
+    s.settle()
+    expect_same(s, LIST_REPAIR, no_offer, "the list started again")
+    check(fail_record(s) is None, "a record is kept: %r" % fail_record(s))
+    open_device_page(s, card=FIRST_OF_TWO_CARDS)
+    show_page(s, "ButtonMain_4")
+    current = expect_changed(s, UPDATE_BUTTON, offered, "the update button, no longer offering an update")
+    s.note("the update button: no dialog, the button says \"Up to date\"")
+    s.click("FormSetting", "Receive_2")
+    expect_changed(s, UPDATE_BUTTON, current, "the update button asked with both devices up to date")
+    check(not s.dialogs(), "the update button opened a dialog: %s" % s.dialogs())
+    s.save_shot("up-to-date")   # to look at: the button says so
     s.close()
 
 
@@ -1535,7 +1705,8 @@ JOURNEYS = [
     (6, "offline and killed", journey_offline, BENCH_CURRENT),
     (7, "update from the mouse on its cable", journey_cable_update, BENCH_CABLE),
     (8, "the receiver's write fails, repaired after a restart", journey_receiver_fails, BENCH_CABLE),
-    (9, "the mouse's cable pulled during its write", journey_cable_pulled, BENCH_CABLE),
+    (9, "the mouse's cable pulled during its write, then the receiver's failing", journey_cable_pulled,
+     BENCH_CABLE),
     (10, "an updater silent past the watchdog", journey_silent_updater, BENCH_CABLE),
     (11, "a slow update that ends well", journey_slow_success, BENCH_CABLE),
 ]
