@@ -87,13 +87,6 @@ int g_importResult = 0;
 u8 g_upgradeIdle = 1;
 QElapsedTimer g_statusReadTimer;
 
-void registerDeviceMetaTypes()
-{
-    qRegisterMetaType<FlashDataMap>("FlashDataMap");
-    qRegisterMetaType<DeviceAllInfo>("DeviceAllInfo");
-    qRegisterMetaType<DongleRGB *>("DongleRGB*");
-}
-
 void resetDeviceState()
 {
     std::memset(&g_flashDataMap, 0, sizeof g_flashDataMap);

@@ -1,9 +1,10 @@
 #ifndef FLASHDATAMAP_H
 #define FLASHDATAMAP_H
 
-// The device records of the program: the wire records the device library
-// fills (FlashDataMap, DongleRGB, in HIDUsbRecords.h) and the found-device
-// record DeviceAllInfo, with their meta-type registration.
+// The device records of the program, below every floor that carries them
+// (the formats, the signal hub, the device link): the wire records the
+// device library fills (FlashDataMap, DongleRGB, in HIDUsbRecords.h) and the
+// found-device record DeviceAllInfo, with their meta-type registration.
 
 #include "HIDUsbRecords.h"
 
