@@ -1,15 +1,13 @@
 #include "globals.h"
 
 #include "pointersettings.h"
+#include "programservices.h"
 #include "registry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 const QString g_productName = QStringLiteral("Quzmar");
-
-// Warnings and above only, unless QT_LOGGING_RULES says otherwise.
-Q_LOGGING_CATEGORY(lcDiagnostics, "quz.diagnostics", QtInfoMsg)
 
 // ---- Paths -------------------------------------------------------------
 namespace {
@@ -210,11 +208,31 @@ QString langText(const LanguageTextTable &table, int position)
     return langText(table, g_language, position);
 }
 
-QString g_mouseButtonName1;
-QString g_mouseButtonName2;
-QString g_mouseButtonName4;
-QString g_mouseButtonName16;
-QString g_mouseButtonName8;
+// ---- What the formats take of the program -----------------------------------
+namespace {
+// The button page's texts 4 to 8 (left, right, middle, forward, back) in
+// every loaded language.
+QVector<MouseButtonNames> mouseButtonNamesByLanguage()
+{
+    QVector<MouseButtonNames> names;
+    for (int language = 0; language < g_langButtoninterface.size(); ++language) {
+        const auto text = [language](int position) { return langText(g_langButtoninterface, language, position); };
+        names.append({text(4), text(5), text(6), text(8), text(7)});
+    }
+    return names;
+}
+
+void handDownProgramServices()
+{
+    ProgramServices::Calls calls;
+    calls.programDir = &programDir;
+    calls.userDataDir = &userDataDir;
+    calls.mouseButtonNamesByLanguage = &mouseButtonNamesByLanguage;
+    ProgramServices::handDown(calls);
+}
+} // namespace
+// Before main() runs, so no format is ever used without them.
+Q_CONSTRUCTOR_FUNCTION(handDownProgramServices)
 
 // ---- Settings stores ---------------------------------------------------
 std::mutex g_configSettingsMutex;
@@ -253,7 +271,6 @@ QString g_matchLabelColor;
 QString g_matchPictureDir;
 
 // ---- Button page and DPI page --------------------------------------------
-QString g_sensorName;
 QVector<QString> g_dpiValueTexts;
 QVector<int> g_dpiTableA;
 QVector<int> g_dpiTableB;

@@ -5,8 +5,8 @@
 // process. Device state lives in device/devicestate.h.
 
 #include "devicestate.h"
+#include "diagnostics.h"
 
-#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -16,10 +16,8 @@
 extern const QString g_productName;   // "Quzmar"
 
 // ---- Diagnostics ---------------------------------------------------------
-// The program's diagnostic markers, written with qCDebug(lcDiagnostics).
-// Off unless turned on, as for any category of the toolkit:
-//   QT_LOGGING_RULES="quz.diagnostics.debug=true"
-Q_DECLARE_LOGGING_CATEGORY(lcDiagnostics)
+// The program's diagnostic markers are written into lcDiagnostics
+// (formats/diagnostics.h, included above).
 
 // ---- Paths -------------------------------------------------------------
 // The program folder (applicationDirPath(), or the folder named by the
@@ -134,12 +132,8 @@ QString langText(const LanguageTextTable &table, int language, int position);
 // The same with the current language.
 QString langText(const LanguageTextTable &table, int position);
 
-// Translated names of the five mouse buttons (bits 1, 2, 4, 16, 8).
-extern QString g_mouseButtonName1;
-extern QString g_mouseButtonName2;
-extern QString g_mouseButtonName4;
-extern QString g_mouseButtonName16;
-extern QString g_mouseButtonName8;
+// The translated names of the five mouse buttons are the key tables'
+// (g_mouseButtonName*, formats/keytables.h).
 
 // ---- Settings stores ---------------------------------------------------
 // Standard mutexes: they are used from the device library's threads too, and
@@ -182,9 +176,8 @@ extern QString g_matchLabelColor;
 extern QString g_matchPictureDir;
 
 // ---- Button page and DPI page --------------------------------------------
-// The sensor of the chosen device; it and the DPI range tables that go with
-// it are in formats/sensorcodes.h.
-extern QString g_sensorName;
+// The sensor of the chosen device (g_sensorName) and the DPI range tables
+// that go with it are in formats/sensorcodes.h.
 extern QVector<QString> g_dpiValueTexts;
 extern QVector<int> g_dpiTableA;
 extern QVector<int> g_dpiTableB;

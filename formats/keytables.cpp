@@ -1,7 +1,13 @@
 #include "keytables.h"
 
-#include "globals.h"
+#include "diagnostics.h"
 #include "keyrecord.h"
+
+QString g_mouseButtonName1;
+QString g_mouseButtonName2;
+QString g_mouseButtonName4;
+QString g_mouseButtonName16;
+QString g_mouseButtonName8;
 
 namespace {
 

@@ -45,6 +45,14 @@ struct MouseButtonNames {
 };
 MouseButtonNames buttonPageMouseNames();
 
+// The button page's names of the five mouse buttons (bits 1, 2, 4, 16, 8) in
+// the current language; the page sets them with its texts.
+extern QString g_mouseButtonName1;
+extern QString g_mouseButtonName2;
+extern QString g_mouseButtonName4;
+extern QString g_mouseButtonName16;
+extern QString g_mouseButtonName8;
+
 // The named keyboard keys in usage order (keypad Enter 0x58 is not among
 // them: it reads as "Enter" but "Enter" is 0x28), and the eight modifiers
 // in bit order.

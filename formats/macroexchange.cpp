@@ -1,6 +1,6 @@
 #include "macroexchange.h"
 
-#include "globals.h"
+#include "programservices.h"
 #include "macroblock.h"
 #include "macrofile.h"
 
@@ -201,8 +201,8 @@ bool readRow(ExchangeReader &in, const MouseButtonNames &mouse, MacroRow *row)
     if (!macroKeyForName(name, mouse, &key)) {
         // A mouse button named in the language of the computer the file
         // was exported on.
-        for (int language = 0; language < g_langButtoninterface.size(); ++language) {
-            if (macroKeyForName(name, mouseButtonNamesOf(language), &key))
+        for (const MouseButtonNames &names : ProgramServices::mouseButtonNamesByLanguage()) {
+            if (macroKeyForName(name, names, &key))
                 break;
         }
     }
@@ -221,7 +221,7 @@ bool readRow(ExchangeReader &in, const MouseButtonNames &mouse, MacroRow *row)
 
 QString macroRowIconPath(bool release)
 {
-    return programDir() + QStringLiteral("/Picture/Macro/") +
+    return ProgramServices::programDir() + QStringLiteral("/Picture/Macro/") +
            (release ? QStringLiteral("MacroUp.png") : QStringLiteral("MacroDown.png"));
 }
 

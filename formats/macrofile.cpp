@@ -1,7 +1,7 @@
 #include "macrofile.h"
 
-#include "globals.h"
 #include "macroname.h"
+#include "programservices.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +58,7 @@ bool replaceFileContent(const QString &path, const QByteArray &bytes)
 
 QString defaultMacroFolder()
 {
-    return userDataDir() + QStringLiteral("/usersetting/MacroPage");
+    return ProgramServices::userDataDir() + QStringLiteral("/usersetting/MacroPage");
 }
 
 QString macroFilePath(const QString &folder, const QString &name)

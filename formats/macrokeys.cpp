@@ -1,7 +1,5 @@
 #include "macrokeys.h"
 
-#include "globals.h"
-
 #include <algorithm>
 
 namespace {
@@ -47,12 +45,6 @@ MacroRow macroRowForName(const QString &name, bool release, const MouseButtonNam
     row.kind = key.kind;
     row.release = release;
     return row;
-}
-
-MouseButtonNames mouseButtonNamesOf(int language)
-{
-    const auto text = [language](int position) { return langText(g_langButtoninterface, language, position); };
-    return {text(4), text(5), text(6), text(8), text(7)};
 }
 
 QStringList KeyNameToHidCode(const QString &name, const MouseButtonNames &mouse)

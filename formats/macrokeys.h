@@ -29,10 +29,8 @@ bool macroKeyForName(const QString &name, const MouseButtonNames &mouse, MacroKe
 bool isMacroKey(int code, int kind);
 // A row of the named key, down or up, with the new row's delay.
 MacroRow macroRowForName(const QString &name, bool release, const MouseButtonNames &mouse);
-// The button page's mouse-button names in a loaded language (its texts 4
-// to 8: left, right, middle, forward, back), as the language tables give
-// them (the first language's for an index out of range).
-MouseButtonNames mouseButtonNamesOf(int language);
+// The button page's mouse-button names in the loaded languages are the
+// program's (ProgramServices::mouseButtonNamesByLanguage).
 
 // The code text and kind text of a name ("0x2B", "1"); empty for a name
 // outside the vocabulary.

@@ -1,10 +1,11 @@
 #include "sensorcodes.h"
 
-#include "globals.h"
+#include "programservices.h"
 
 #include <QFile>
 #include <QtGlobal>
 
+QString g_sensorName;
 QStringList g_sensorDefineNames;
 QVector<int> g_sensorDefineValues;
 
@@ -108,7 +109,7 @@ SensorDefines parseSensorDefines(const QByteArray &bytes)
 
 void loadSensorDefines()
 {
-    QFile file(programDir() + QStringLiteral("/driver_sensor.h"));
+    QFile file(ProgramServices::programDir() + QStringLiteral("/driver_sensor.h"));
     SensorDefines defines;
     if (file.open(QIODevice::ReadOnly))
         defines = parseSensorDefines(file.readAll());

@@ -28,6 +28,10 @@
 
 // ---- Sensor definitions ------------------------------------------------------
 
+// The sensor of the chosen device ("3395", ...), as its Drive group names it;
+// the button page sets it on every refresh.
+extern QString g_sensorName;
+
 // The definition lines of "driver_sensor.h", in file order: names and their
 // values side by side. Only "SENSOR_<model>_DPI_<n>" lines matter: DPI n of
 // that sensor model has the line's code.

@@ -11,6 +11,7 @@
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
+#include "keytables.h"
 #include "postmsg.h"
 #include "sensordpi.h"
 #include "sensorlodb.h"
