@@ -253,18 +253,9 @@ QString g_offlineTipsText;
 QString g_offlineTooltipHead;
 QString g_offlineTooltipTail;
 QString g_mouseIsNewTipsText;
-QStringList g_wirelessPids;
-QStringList g_wireless2Pids;
-QStringList g_wireless4Pids;
-QStringList g_wireless8Pids;
-QList<DeviceAllInfo> g_shownDevices;
-QList<DeviceAllInfo> g_foundDevices;
-QString g_searchVid;
-QVector<QString> g_searchPids;
 
 // Device list page, continued.
 int g_deviceTotal = 0;
-bool g_duplicateDevices = false;
 
 // ---- Pairing dialog ----------------------------------------------------
 QString g_matchLabelColor;

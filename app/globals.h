@@ -157,19 +157,12 @@ extern QString g_offlineTipsText;
 extern QString g_offlineTooltipHead;
 extern QString g_offlineTooltipTail;
 extern QString g_mouseIsNewTipsText;
-extern QStringList g_wirelessPids;
-extern QStringList g_wireless2Pids;
-extern QStringList g_wireless4Pids;
-extern QStringList g_wireless8Pids;
-extern QList<DeviceAllInfo> g_shownDevices;   // the cards shown
-extern QList<DeviceAllInfo> g_foundDevices;   // every device found
-extern QString g_searchVid;
-extern QVector<QString> g_searchPids;
-// Device list page, continued: Option/DeviceTotal as read by the page (the
-// index of an unrecognised device) and the card builder's doubled-device
-// flag. The page and its card widgets: windows/devicelistcards.h.
+// Option/DeviceTotal as read by the page: the index of an unrecognised
+// device.
 extern int g_deviceTotal;
-extern bool g_duplicateDevices;
+// What the page shows (the devices found and shown, and the product ids it
+// searched by) is the device core's: device/deviceenumeration.h. The page
+// and its card widgets: windows/devicelistcards.h.
 
 // ---- Pairing dialog ----------------------------------------------------
 extern QString g_matchLabelColor;

@@ -1,5 +1,7 @@
 #include "devicestate.h"
 
+#include "deviceenumeration.h"
+
 #include <cstring>
 #include <mutex>
 
@@ -30,8 +32,6 @@ DeviceAllInfo g_pairDevice;
 QByteArray g_devicePathUtf8;
 const char *g_deviceHandle = kEmptyPath;
 const char kDummyDeviceHandle[] = "a";
-QList<DeviceAllInfo> g_deviceList;
-bool g_deviceListCurrent = false;
 
 void setDeviceHandlePath(const QByteArray &path)
 {

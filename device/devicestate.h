@@ -29,11 +29,8 @@ extern const char *g_deviceHandle;
 // The placeholder path the Worker uses until a device is chosen: a real
 // zero-terminated text that names no device.
 extern const char kDummyDeviceHandle[];
-extern QList<DeviceAllInfo> g_deviceList;
-// g_deviceList holds what the device page's scan found since the device was
-// chosen (before that scan it is empty or tells of another time). GUI
-// thread only.
-extern bool g_deviceListCurrent;
+// The lists of found devices (g_deviceList and the device list's) are in
+// deviceenumeration.h.
 
 // The selected device's path as the program's own copy. The library's path
 // arrays are replaced by its next search, so g_deviceHandle always points

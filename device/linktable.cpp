@@ -1,6 +1,6 @@
 #include "linktable.h"
 
-#include "globals.h"
+#include "deviceenumeration.h"
 
 namespace {
 

@@ -75,9 +75,10 @@ const char *receiverModelKeyOfClass(int receiverClass);
 // (UsbFinderC_GetSlaveVersion): the receivers of 2, 4 and 8 kHz tell it,
 // the 1 kHz one does not.
 bool receiverTellsOwnVersion(int receiverClass);
-// The product ids the device list found receivers of this class by
-// (g_wirelessPids, g_wireless2Pids, g_wireless4Pids, g_wireless8Pids); an
-// empty list for any other class. GUI thread.
+// The product ids the device list's last enumeration found receivers of
+// this class by (g_wirelessPids, g_wireless2Pids, g_wireless4Pids,
+// g_wireless8Pids of deviceenumeration.h); an empty list for any other
+// class. GUI thread.
 const QStringList &receiverPidsOfClass(int receiverClass);
 
 #endif // LINKTABLE_H

@@ -2,6 +2,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "devicestate.h"
 #include "firmwareimage.h"
 #include "globals.h"

@@ -1,6 +1,7 @@
 #include "inputpica.h"
 #include "ui_InputPicA.h"
 
+#include "deviceenumeration.h"
 #include "postmsg.h"
 #include "screendialogparts.h"
 

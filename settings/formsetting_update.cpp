@@ -6,6 +6,7 @@
 #include "formsetting.h"
 #include "ui_FormSetting.h"
 
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "firmwareimage.h"
 #include "globals.h"

@@ -3,6 +3,7 @@
 #include "ui_Match.h"
 
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "devicepairing.h"
 #include "devicewatch.h"
 #include "globals.h"

@@ -3,6 +3,7 @@
 
 #include "configsettings.h"
 #include "deviceevent.h"
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "firmwareimage.h"
 #include "globals.h"

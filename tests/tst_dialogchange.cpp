@@ -6,6 +6,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "devicelistcards.h"
 #include "dialogchange.h"
 #include "firmwarebench.h"

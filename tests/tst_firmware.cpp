@@ -2,6 +2,7 @@
 // for a new image and the firmware check of the selected device.
 
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"

@@ -4,6 +4,7 @@
 
 #include "HIDUsb.h"
 #include "buttoninterface.h"
+#include "deviceenumeration.h"
 #include "dialog.h"
 #include "dialogchange.h"
 #include "formsetting.h"

@@ -3,6 +3,7 @@
 // reaches the device, what the widgets show, and what must never be sent.
 
 #include "clocksyncpacket.h"
+#include "deviceenumeration.h"
 #include "deviceevent.h"
 #include "devicestate.h"
 #include "globals.h"

@@ -4,6 +4,7 @@
 // the keys and dragging.
 
 #include "HIDUsb.h"
+#include "deviceenumeration.h"
 #include "dialog.h"
 #include "dialoganswers.h"
 #include "dialogmain.h"

@@ -3,6 +3,7 @@
 // a receiver that never answers), and that nothing closes it mid-run.
 
 #include "HIDUsb.h"
+#include "deviceenumeration.h"
 #include "devicepairing.h"
 #include "firmwarebench.h"
 #include "globals.h"

@@ -1,4 +1,5 @@
 // The device records and the theme helpers that every window relies on.
+#include "deviceenumeration.h"
 #include "globals.h"
 #include "linktable.h"
 #include "testsupport.h"

@@ -4,6 +4,7 @@
 // either place they start, are in tst_updaterun.
 
 #include "HIDUsb.h"
+#include "deviceenumeration.h"
 #include "firmwarebench.h"
 #include "globals.h"
 #include "hidusb_sim.h"

@@ -6,6 +6,7 @@
 #include "HIDUsb.h"
 #include "autostart.h"
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "firmwareimage.h"
 #include "firmwarebench.h"
 #include "formsetting.h"

@@ -6,6 +6,7 @@
 // run leaves, and every run is tried for closing at each moment: nothing
 // closes the dialog from the user's confirmation to the run's end view.
 
+#include "deviceenumeration.h"
 #include "devicestate.h"
 #include "devicewatch.h"
 #include "dialogchange.h"

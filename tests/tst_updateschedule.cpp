@@ -38,6 +38,7 @@
 // QUZ_SCHEDULE_KEEP_GOING=1: every violation printed, not the first failed.
 // QUZ_SCHEDULE_TRACE=1: the bench before every step.
 
+#include "deviceenumeration.h"
 #include "devicelink.h"
 #include "devicestate.h"
 #include "devicewatch.h"

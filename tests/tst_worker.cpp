@@ -2,6 +2,7 @@
 // device library: starting the server, offline devices and their cache,
 // the lost-device poll, and following the device across USB changes.
 
+#include "deviceenumeration.h"
 #include "firmwarebench.h"
 #include "HIDUsb.h"
 #include "buttoninterface.h"

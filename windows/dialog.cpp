@@ -5,6 +5,7 @@
 #include "buttoninterface.h"
 #include "configsettings.h"
 #include "crashdump.h"
+#include "deviceenumeration.h"
 #include "deviceevent.h"
 #include "dialogchange.h"
 #include "formsetting.h"

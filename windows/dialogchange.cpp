@@ -1,7 +1,6 @@
 #include "dialogchange.h"
 
 #include "deviceenumeration.h"
-#include "devicelink.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
 #include "guithread.h"
@@ -199,23 +198,7 @@ void DialogChange::handleUsbChanged()
     // read back right.
     page->showRepairState(UpdateEngine::instance()->repairWanted());
 
-    ConfigSettings *config = ConfigSettings::instance();
-    const QString vid = config->readString("Option", "VID");
-    g_shownDevices.clear();
-    g_foundDevices.clear();
-
-    const FamilyPids lists = readFamilyPids();
-    g_wireless2Pids = lists.wireless2;
-    g_wireless4Pids = lists.wireless4;
-    g_wireless8Pids = lists.wireless8;
-    g_wirelessPids = lists.wireless;
-
-    const QStringList searchOrder = lists.searchOrder();
-    const QVector<QString> pids(searchOrder.begin(), searchOrder.end());
-    g_searchVid = vid;
-    g_searchPids = pids;
-
-    findDevicesByPid(vid, pids);
+    enumerateFoundDevices();
     rebuildDeviceButtons();
 
     if (!page->ui->Repair->isHidden() && !UpdateEngine::instance()->updateUnderWay() && g_updateRepairDialog
@@ -225,72 +208,17 @@ void DialogChange::handleUsbChanged()
 
 void DialogChange::findDevicesByPid(QString vid, QVector<QString> pids)
 {
-    enumerateDevices(DeviceFind::DefaultInterface, vid, QStringList(pids.begin(), pids.end()),
-                     [](DeviceAllInfo &r, const QByteArray &) {
-                         if (identifyDevice(r)) {
-                             g_shownDevices.append(r);
-                             g_foundDevices.append(r);
-                         }
-                     });
+    findDevicesByPids(vid, QStringList(pids.begin(), pids.end()));
 }
 
 bool DialogChange::identifyDevice(DeviceAllInfo &info)
 {
-    const QByteArray path8 = info.devicePath.toLatin1();
-    const DeviceAllInfo asFound = info;
-    const DeviceMatch match = ::identifyDevice(info, path8.constData());
-    if (match == DeviceMatch::Recognised && deviceAnswers(path8.constData()))
-        info.online = 1;
-    // A record the list does not take stays as it was.
-    if (isListed(match))
-        return true;
-    info = asFound;
-    return false;
+    return identifyFoundDevice(info);
 }
-
-namespace {
-
-// Writes a refreshed shown entry back into g_foundDevices. The two lists
-// stop being parallel once the receiver rule has removed shown entries, so
-// the entry is found by its path: the one at the same index when it is that
-// device, else the first with that path.
-void storeFoundDevice(int index, const DeviceAllInfo &record)
-{
-    if (index >= 0 && index < g_foundDevices.size() && g_foundDevices.at(index).devicePath == record.devicePath) {
-        g_foundDevices[index] = record;
-        return;
-    }
-    for (DeviceAllInfo &entry : g_foundDevices) {
-        if (entry.devicePath == record.devicePath) {
-            entry = record;
-            return;
-        }
-    }
-}
-
-void readUsbAddress(DeviceAllInfo &record)
-{
-    readDeviceAddress(record.devicePath.toLatin1().constData(), g_usbAddressResult);
-}
-
-void takeUsbAddressResult(DeviceAllInfo &record)
-{
-    record.online = g_usbAddressResult[6] == 1 ? 1 : 0;
-    record.subDevices = {g_usbAddressResult[7], g_usbAddressResult[8], g_usbAddressResult[9]};
-}
-
-} // namespace
 
 void DialogChange::refreshDeviceEntry(int index)
 {
-    if (index < 0 || index >= g_shownDevices.size())
-        return;
-    DeviceAllInfo r = g_shownDevices.at(index);
-    r.online = 0;
-    readUsbAddress(r);
-    takeUsbAddressResult(r);
-    g_shownDevices[index] = r;
-    storeFoundDevice(index, r);
+    refreshShownDevice(index);
 }
 
 // ---- Card icons ------------------------------------------------------------------
@@ -330,13 +258,8 @@ bool DialogChange::updateDeviceIcon(int index)
     if (index < 0 || index >= g_shownDevices.size())
         return true;
 
-    DeviceAllInfo r = g_shownDevices.at(index);
-    r.online = 0;
-    readUsbAddress(r);
-    identifyDevice(r);
-    takeUsbAddressResult(r);
-    g_shownDevices[index] = r;
-    storeFoundDevice(index, r);
+    refreshShownDevice(index, true);
+    const DeviceAllInfo r = g_shownDevices.at(index);
 
     // Without cards (a doubled device, or no page) only the record changes.
     if (!g_dialogChange || index >= g_deviceButtons.size() || index >= g_nameLabels.size()
@@ -530,6 +453,8 @@ void DialogChange::rebuildDeviceButtons()
         retireWidget(cardPage);
     }
 
+    // Which devices get a card is the device core's decision.
+    decideShownDevices();
     if (g_shownDevices.isEmpty()) {
         // Nothing is doubled any more: a notice left from an earlier build
         // would ask the user to unplug a device that is gone.
@@ -540,45 +465,6 @@ void DialogChange::rebuildDeviceButtons()
         page->updateArrows();   // no pages: no arrows
         hub->postJuestOneDevice(false);
         return;
-    }
-
-    // One column per configured model plus the unrecognised index, whatever
-    // DeviceTotal says; an index outside them is not counted.
-    const int total = configuredDeviceTotal();
-    const int columns = qMax(qMax(total, g_deviceTotal), 0) + 1;
-    QVector<QVector<int>> counts(kDeviceKindCount, QVector<int>(columns, 0));
-    for (int i = 0; i < g_shownDevices.size(); ++i) {
-        const DeviceAllInfo &entry = g_shownDevices.at(i);
-        const int kind = deviceKindOf(entry);
-        if (kind >= 0 && entry.driveIndex >= 0 && entry.driveIndex < columns)
-            ++counts[kind][entry.driveIndex];
-        refreshDeviceEntry(i);
-    }
-
-    g_duplicateDevices = false;
-    for (int d = 0; d < total; ++d) {
-        // A model is doubled when two records of one kind exist for it (two
-        // cable mice, or two receivers of the same link).
-        for (int kind = 0; kind < kDeviceKindCount; ++kind) {
-            if (counts[kind][d] > 1)
-                g_duplicateDevices = true;
-        }
-        // Exactly one mouse of the model on its cable: the receiver it is
-        // paired with reaches that same mouse, so the receiver's entry gets
-        // no card (g_foundDevices keeps it). A receiver with another mouse
-        // keeps its card beside the cable mouse's.
-        if (!g_duplicateDevices && counts[0][d] == 1) {
-            DeviceAllInfo cable;
-            for (const DeviceAllInfo &entry : qAsConst(g_shownDevices)) {
-                if (entry.driveIndex == d && entry.isWired)
-                    cable = entry;
-            }
-            for (int i = g_shownDevices.size() - 1; i >= 0; --i) {
-                const DeviceAllInfo &entry = g_shownDevices.at(i);
-                if (entry.driveIndex == d && entry.isWired == 0 && sameSubDevices(entry, cable))
-                    g_shownDevices.removeAt(i);
-            }
-        }
     }
 
     hub->postJuestOneDevice(g_shownDevices.size() == 1);

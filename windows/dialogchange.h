@@ -6,8 +6,10 @@
 // loads the device's colour set, runs the pairing and firmware checks where
 // they apply and opens the device page.
 //
-// The lists the page works on are program-wide globals (app/globals.h,
-// "Device list page"), its card widgets are in devicelistcards.h; both are
+// What the page shows is the device core's: the enumeration, the lists of
+// the devices found and shown and which of them get a card
+// (device/deviceenumeration.h); the static functions below hand their work
+// to it. The page's card widgets are in devicelistcards.h. All of it is
 // touched on the GUI thread only.
 
 #include "flashdatamap.h"
@@ -31,17 +33,20 @@ public:
     // it on a thread of its own; the work is queued to the GUI thread. The
     // result means nothing to the library.
     static int onUsbChanged();
-    // The work of a device change: repair button, enumeration, cards. GUI
-    // thread only; does nothing while no page exists.
+    // The work of a device change: repair button, the core's enumeration,
+    // cards. GUI thread only; does nothing while no page exists.
     static void handleUsbChanged();
-    // Appends every device found under vid and one of pids to both lists.
+    // Appends every device found under vid and one of pids to both lists
+    // (findDevicesByPids).
     static void findDevicesByPid(QString vid, QVector<QString> pids);
     // Fills cid, mid, linkType, isWired, driveIndex and online from the
-    // device; true when the record got a driveIndex.
+    // device; true when the record got a driveIndex (identifyFoundDevice).
     static bool identifyDevice(DeviceAllInfo &info);
-    // Refreshes online state and sub-device bytes of a shown entry.
+    // Refreshes online state and sub-device bytes of a shown entry
+    // (refreshShownDevice).
     static void refreshDeviceEntry(int index);
-    // Deletes the cards and builds them again from g_shownDevices.
+    // Deletes the cards and builds them again from g_shownDevices, once the
+    // core has decided which devices get one (decideShownDevices).
     static void rebuildDeviceButtons();
     // Refreshes one shown device and its card; an index outside the list does
     // nothing. Always true.

@@ -7,6 +7,7 @@
 #include "afterfirstpaint.h"
 #include "configsettings.h"
 #include "devicelink.h"
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
 #include "guithread.h"

@@ -4,6 +4,7 @@
 #include "containreset.h"
 #include "deviceevent.h"
 #include "devicelink.h"
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "devicewatch.h"
 #include "dialog.h"

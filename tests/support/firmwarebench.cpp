@@ -2,6 +2,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "globals.h"
 #include "hidusb_sim.h"

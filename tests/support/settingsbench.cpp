@@ -1,6 +1,7 @@
 #include "settingsbench.h"
 
 #include "HIDUsb.h"
+#include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "devicestate.h"
 #include "firmwarebench.h"
