@@ -2,10 +2,11 @@
 #define GLOBALS_H
 
 // Program-wide state that exists before main() and lives to the end of the
-// process. Device state lives in device/devicestate.h.
+// process. Device state lives in device/devicestate.h, above this floor: the
+// globals here know the device only by its records (formats/flashdatamap.h).
 
-#include "devicestate.h"
 #include "diagnostics.h"
+#include "flashdatamap.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,6 +5,7 @@
 #include "configsettings.h"
 #include "devicesearch.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "devicewatch.h"
 #include "globals.h"
 #include "imagecache.h"

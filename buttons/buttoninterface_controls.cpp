@@ -10,6 +10,7 @@
 #include "ui_Buttoninterface.h"
 
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "lessthree.h"
 #include "postmsg.h"

@@ -5,6 +5,7 @@
 #include "containreset.h"
 #include "deviceevent.h"
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "devicewatch.h"
 #include "globals.h"
 #include "imagecache.h"

@@ -12,6 +12,7 @@
 #include "buttoncodes.h"
 #include "configsettings.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "keyboardhook.h"
 #include "keytables.h"

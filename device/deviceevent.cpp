@@ -3,6 +3,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "updateengine.h"
 #include "guithread.h"

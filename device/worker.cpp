@@ -6,6 +6,7 @@
 #include "deviceevent.h"
 #include "devicelink.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "updatedecision.h"
 #include "updateengine.h"
 #include "globals.h"

@@ -1,6 +1,7 @@
 // The members of the notice family. Everything that tells one notice from
 // another is in this table; the behaviour is NoticeDialog's.
 
+#include "devicestate.h"
 #include "mouseoffline.h"
 #include "leftbuttononly.h"
 #include "samemacro.h"

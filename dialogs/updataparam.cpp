@@ -3,6 +3,7 @@
 
 #include "configsettings.h"
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "guithread.h"
 #include "imagecache.h"

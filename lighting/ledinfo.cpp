@@ -3,6 +3,7 @@
 
 #include "configsettings.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "linktable.h"
 #include "lightingstyles.h"

@@ -6,6 +6,7 @@
 #include "configsettings.h"
 #include "devicesearch.h"
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "myslider.h"
 #include "postmsg.h"

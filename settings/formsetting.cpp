@@ -5,6 +5,7 @@
 #include "autostart.h"
 #include "configsettings.h"
 #include "devicesetters.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "languageloader.h"
 #include "macrosettings.h"

@@ -3,6 +3,7 @@
 // and the re-pairing operations the page keeps. What is flashed, when, and
 // how a run ends is the engine's (device/updateengine.h).
 
+#include "devicestate.h"
 #include "formsetting.h"
 #include "ui_FormSetting.h"
 

@@ -5,6 +5,7 @@
 #include "configsettings.h"
 #include "deviceenumeration.h"
 #include "devicepairing.h"
+#include "devicestate.h"
 #include "devicewatch.h"
 #include "globals.h"
 #include "pagebackground.h"

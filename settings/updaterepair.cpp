@@ -5,6 +5,7 @@
 #include "deviceevent.h"
 #include "deviceenumeration.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "firmwareimage.h"
 #include "globals.h"
 #include "pagebackground.h"

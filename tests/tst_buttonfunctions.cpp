@@ -5,6 +5,7 @@
 
 #include "buttoninterface.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "keytables.h"
 #include "macroblock.h"

@@ -8,6 +8,7 @@
 #include "HIDUsb.h"
 #include "buttoninterface.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"

@@ -9,6 +9,7 @@
 #include "containreset.h"
 #include "deviceevent.h"
 #include "configsettings.h"
+#include "devicestate.h"
 #include "hidusb_sim.h"
 #include "languageloader.h"
 #include "postmsg.h"

@@ -6,6 +6,7 @@
 #include "configsettings.h"
 #include "deviceevent.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "postmsg.h"

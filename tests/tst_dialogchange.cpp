@@ -8,6 +8,7 @@
 #include "configsettings.h"
 #include "deviceenumeration.h"
 #include "devicelistcards.h"
+#include "devicestate.h"
 #include "dialogchange.h"
 #include "firmwarebench.h"
 #include "globals.h"

@@ -1,6 +1,7 @@
 // The notice family, the name prompt and the running-instance notice.
 #include "containreset.h"
 #include "deleteconfirm.h"
+#include "devicestate.h"
 #include "exeisrun.h"
 #include "findnewver.h"
 #include "groupmaxthree.h"

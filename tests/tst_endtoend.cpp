@@ -7,6 +7,7 @@
 #include "buttoninterface.h"
 #include "deviceenumeration.h"
 #include "devicelistcards.h"
+#include "devicestate.h"
 #include "dialog.h"
 #include "dialogchange.h"
 #include "dialogmain.h"

@@ -3,6 +3,7 @@
 
 #include "configsettings.h"
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "firmwareimage.h"
 #include "formsetting.h"
 #include "globals.h"

@@ -5,6 +5,7 @@
 #include "HIDUsb.h"
 #include "buttoninterface.h"
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "dialog.h"
 #include "dialogchange.h"
 #include "formsetting.h"

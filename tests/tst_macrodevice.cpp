@@ -6,6 +6,7 @@
 
 #include "HIDUsb.h"
 #include "buttoninterface.h"
+#include "devicestate.h"
 #include "dialogmain.h"
 #include "hidusb_sim.h"
 #include "keyhooklayer.h"

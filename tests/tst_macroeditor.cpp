@@ -7,6 +7,7 @@
 // that showed is logged.
 
 #include "buttoninterface.h"
+#include "devicestate.h"
 #include "dialoganswers.h"
 #include "dialogmain.h"
 #include "globals.h"

@@ -5,6 +5,7 @@
 
 #include "HIDUsb.h"
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "dialog.h"
 #include "dialoganswers.h"
 #include "dialogmain.h"

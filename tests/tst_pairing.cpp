@@ -5,6 +5,7 @@
 #include "HIDUsb.h"
 #include "deviceenumeration.h"
 #include "devicepairing.h"
+#include "devicestate.h"
 #include "firmwarebench.h"
 #include "globals.h"
 #include "hidusb_sim.h"

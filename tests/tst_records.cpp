@@ -1,5 +1,6 @@
 // The device records and the theme helpers that every window relies on.
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "linktable.h"
 #include "testsupport.h"

@@ -7,6 +7,7 @@
 #include "autostart.h"
 #include "configsettings.h"
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "firmwareimage.h"
 #include "firmwarebench.h"
 #include "formsetting.h"

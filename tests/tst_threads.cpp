@@ -6,6 +6,7 @@
 
 #include "HIDUsb.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "guithread.h"
 #include "hidusb_sim.h"

@@ -3,6 +3,7 @@
 // cache of an offline device, and the offline notice when nothing arrives.
 
 #include "HIDUsb.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"

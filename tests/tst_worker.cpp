@@ -3,6 +3,7 @@
 // the lost-device poll, and following the device across USB changes.
 
 #include "deviceenumeration.h"
+#include "devicestate.h"
 #include "firmwarebench.h"
 #include "HIDUsb.h"
 #include "buttoninterface.h"

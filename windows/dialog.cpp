@@ -7,6 +7,7 @@
 #include "crashdump.h"
 #include "deviceenumeration.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "dialogchange.h"
 #include "formsetting.h"
 #include "globals.h"

@@ -1,6 +1,7 @@
 // The device list page's reactions to the user: choosing a card, the
 // arrows, the repair button and the two notice frames.
 
+#include "devicestate.h"
 #include "dialogchange.h"
 #include "ui_DialogChange.h"
 

@@ -6,6 +6,7 @@
 #include "devicelink.h"
 #include "deviceenumeration.h"
 #include "devicesearch.h"
+#include "devicestate.h"
 #include "devicewatch.h"
 #include "dialog.h"
 #include "formsetting.h"

@@ -2,6 +2,7 @@
 
 #include "configsettings.h"
 #include "deviceevent.h"
+#include "devicestate.h"
 #include "globals.h"
 #include "hidusb_sim.h"
 #include "imagecache.h"
