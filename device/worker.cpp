@@ -40,11 +40,6 @@ bool reachedThroughOtherEntry(const DeviceAllInfo &entry)
         && !g_selectedDevice.isWired && sameSubDevices(entry, g_selectedDevice);
 }
 
-bool updateRunning()
-{
-    return g_upgradeIdle == 0;
-}
-
 // The selection belongs to the GUI thread: the Worker thread's finding about
 // the device goes there, and only to the device it was made for.
 void markSelectionOnline(const QString &path, u8 online)
@@ -216,7 +211,9 @@ void Worker::SlotCheckOnline()
         if (g_devicePageActive == 0) {
             if ((g_selectedDevice.linkType & 0xFF) != 0)
                 g_deviceLost = 0;
-        } else if (!updateRunning()) {
+        } else if (!UpdateEngine::instance()->updateUnderWay()) {
+            // Not while an update is under way: its updater restarts the
+            // device it writes.
             const QByteArray handle = deviceHandleCopy();
             g_deviceOnline = deviceAnswers(handle.constData()) ? 1 : 0;
             g_lastStartedOnline = 0;
@@ -267,7 +264,7 @@ void Worker::scanDevices()
     g_deviceListCurrent = true;
 
     if (g_deviceList.isEmpty()) {
-        if (!updateRunning()) {
+        if (!UpdateEngine::instance()->updateUnderWay()) {
             g_selectedDevice = DeviceAllInfo();
             hub->postChangeMainDialog(0);
             hub->postUpdateFrame(false);
@@ -288,7 +285,7 @@ void Worker::scanDevices()
             if (deviceSelected() && entry.devicePath != g_selectedDevice.devicePath)
                 ++differing;
         }
-        if (differing == entries.size() && deviceSelected() && !updateRunning()) {
+        if (differing == entries.size() && deviceSelected() && !UpdateEngine::instance()->updateUnderWay()) {
             hub->postChangeMainDialog(0);
             hub->postUpdateFrame(false);
         }
