@@ -1,18 +1,24 @@
 # cmake -DSOURCE_DIR=<source folder> [-DSTAMP=<file>] -P checklayers.cmake
 #
-# The program's folders stand in layers, from the bottom up:
+# The program's folders stand in layers, from the bottom up; the first four
+# are the device core, in floors:
 #   platform/                        the stand-ins for the system
-#   the device core                  app/, device/ and the other core folders
+#   formats/                         bytes and files: the device's records and
+#                                    the files' formats, no device state
+#   app/                             folders, settings stores, language
+#                                    tables, the signal hub, the globals
+#   device/                          the device operations, the link, the update
 #   the common widgets and dialogs   widgets/, dialogs/
 #   the pages                        buttons/, macro/, sensor/, lighting/, settings/
 #   the windows                      windows/
 # A file may include the headers of its own layer and of the layers below
 # it, never one of a layer above: platform/ includes nothing of the program
-# but itself, the core nothing of the user interface (no generated form and
-# no header of the widget module either), the common widgets and dialogs no
-# page's header and the pages no window's. A header belongs to the folder
-# that holds it, however the include writes its path. app/main.cpp builds
-# the window and is the one exception.
+# but itself, formats/ nothing of app/ or device/, app/ nothing of device/,
+# the core nothing of the user interface (no generated form and no header of
+# the widget module either), the common widgets and dialogs no page's header
+# and the pages no window's. A header belongs to the folder that holds it,
+# however the include writes its path. app/main.cpp builds the window and is
+# the one exception.
 #
 # Every folder that holds sources is in a layer or named below as outside
 # the program; a new folder, or one inside a layer's folder, fails the
@@ -25,7 +31,7 @@
 
 cmake_minimum_required(VERSION 3.16)
 
-set(core_folders app device formats platform)
+set(core_folders platform formats app device)
 set(ui_folders widgets dialogs buttons macro sensor lighting settings windows)
 set(allowed_files ${SOURCE_DIR}/app/main.cpp)
 
@@ -36,10 +42,11 @@ set(allowed_files ${SOURCE_DIR}/app/main.cpp)
 set(unchecked_folders hidusb tests)
 set(outside_folders tools bench resources)
 
-set(bottom_folders platform)
 set(common_ui_folders widgets dialogs)
 set(window_folders windows)
-set(layer_names "platform/" "the device core" "the common widgets and dialogs" "the pages" "the windows")
+# Every core folder is a layer of its own, in the order of core_folders.
+set(layer_names "platform/" "formats/" "app/" "device/" "the common widgets and dialogs" "the pages" "the windows")
+list(LENGTH core_folders ui_layer)   # the lowest layer of the user interface
 
 set(source_patterns *.c *.cc *.cpp *.cxx *.h *.hh *.hpp)
 set(include_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
@@ -47,16 +54,17 @@ set(include_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 # The layer of a folder: its index in layer_names. Every user interface
 # folder that is neither common nor a window's is a page.
 function(layer_of folder result)
-  if(folder IN_LIST bottom_folders)
-    set(${result} 0 PARENT_SCOPE)
-  elseif(folder IN_LIST core_folders)
-    set(${result} 1 PARENT_SCOPE)
+  list(FIND core_folders ${folder} floor)
+  if(floor GREATER -1)
+    set(${result} ${floor} PARENT_SCOPE)
   elseif(folder IN_LIST common_ui_folders)
-    set(${result} 2 PARENT_SCOPE)
+    set(${result} ${ui_layer} PARENT_SCOPE)
   elseif(folder IN_LIST window_folders)
-    set(${result} 4 PARENT_SCOPE)
+    math(EXPR layer "${ui_layer} + 2")
+    set(${result} ${layer} PARENT_SCOPE)
   else()
-    set(${result} 3 PARENT_SCOPE)
+    math(EXPR layer "${ui_layer} + 1")
+    set(${result} ${layer} PARENT_SCOPE)
   endif()
 endfunction()
 
@@ -175,7 +183,7 @@ foreach(folder ${folders})
         if(name MATCHES "^ui_")
           set(where "forms/")
         endif()
-        set(header_layer 2)
+        set(header_layer ${ui_layer})
         set(header_layer_name "the user interface")
       else()
         continue()

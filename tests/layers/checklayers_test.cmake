@@ -8,17 +8,19 @@
 
 cmake_minimum_required(VERSION 3.16)
 
-# <file>|<its text>: one header in each folder, each including what its
-# layer may: a lower layer, its own layer, forms and the widget module above
-# the core, and the one exception, app/main.cpp; the device library in
+# <file>|<its text>: a header or two in each folder, each including what its
+# layer may: every floor of the core below it (formats/ on platform/, app/ on
+# both, device/ on all three), its own layer, forms and the widget module
+# above the core, and the one exception, app/main.cpp; the device library in
 # device/, and in the library and the tests whatever they need; the folders
 # outside the program, and a build folder, which are no layer's.
 set(clean_tree
   "platform/registry.h|#include <QSettings>"
-  "app/globals.h|#include \"registry.h\""
-  "device/worker.h|#include \"globals.h\"\n#include \"registry.h\""
+  "formats/flashdatamap.h|#include <QMetaType>"
+  "formats/keytables.h|#include \"flashdatamap.h\"\n#include \"registry.h\""
+  "app/globals.h|#include \"registry.h\"\n#include \"keytables.h\""
+  "device/worker.h|#include \"globals.h\"\n#include \"registry.h\"\n#include \"../formats/flashdatamap.h\""
   "device/devicelink.cpp|#include \"HIDUsb.h\""
-  "formats/keytables.h|#include \"globals.h\""
   "hidusb/src/api.cpp|#include \"HIDUsb.h\"\n#include \"hidusb_sim.h\""
   "tests/support/bench.cpp|#include <hidusb_sim.h>\n#include \"dialogmain.h\""
   "tools/shotharness/main.cpp|#include \"dialogmain.h\""
@@ -38,8 +40,13 @@ set(wrong_way
   "core to a window|app/globals.cpp|#include \"dialogmain.h\""
   "core to a form|device/worker.cpp|#include \"ui_RePair.h\""
   "core to the widget module|app/globals.cpp|#include <QtWidgets/QLabel>"
+  "platform to formats|platform/registry.cpp|#include \"keytables.h\""
   "platform to app|platform/registry.cpp|#include \"globals.h\""
   "platform to device|platform/registry.cpp|#include \"worker.h\""
+  "formats to app|formats/keytables.cpp|#include \"globals.h\""
+  "formats header to device|formats/keytables.h|#include \"worker.h\""
+  "app to device|app/globals.cpp|#include \"worker.h\""
+  "app header to device by its path|app/globals.h|#include \"../device/worker.h\""
   "platform to a widget|platform/registry.cpp|#include \"popupmenu.h\""
   "widgets to a page|widgets/popupmenu.cpp|#include \"macrolist.h\""
   "dialogs to a page|dialogs/repair.cpp|#include \"../settings/formsetting.h\""
