@@ -51,7 +51,6 @@ public:
     void postLanguageSameA(int index) { emit SigLanguageSameA(index); }
     void postLanguageSameB(int index) { emit SigLanguageSameB(index); }
     void postCloseOffOnline() { emit SigCloseOffOnline(); }
-    void postSetMacroPage() { emit SigSetMacroPage(); }
     void postStartRecord(int index) { emit SigStartRecord(index); }
     void postUpDateButton(bool IsHide) { emit SigUpDateButton(IsHide); }
     void postMacroRename(QString Rename, QString Name) { emit SigMacroRename(Rename, Name); }
@@ -79,8 +78,6 @@ public:
     void postFocusOut() { emit SigFocusOut(); }
     void postDeletKey() { emit SigDeletKey(); }
     void postRenameKey(int index) { emit SigRenameKey(index); }
-    void postExport() { emit SigExport(); }
-    void postFormMove(int index) { emit SigFormMove(index); }
     void postSetLabelVer(QString a, QString b) { emit SigSetLabelVer(a, b); }
     void postSetLabelVerB() { emit SigSetLabelVerB(); }
     void postGetRealVer() { emit SigGetRealVer(); }

@@ -399,12 +399,8 @@ private:
     void markEventsChanged();
     // Puts the notice that the editor is busy recording over the page.
     void showRecordingNotice();
-    void showSameMacroNotice();
     // The name typed into the name prompt; empty when cancelled.
     QString askMacroName(bool rename);
-    // A name the list or the folder already has.
-    bool macroNameTaken(const QString &name) const;
-    int macroRowIndex(const QString &name) const;
     QListWidgetItem *currentMacroItem() const;
     // The list's current row back on the shown macro (none without one).
     void selectShownRow();

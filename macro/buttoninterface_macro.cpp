@@ -26,11 +26,6 @@ void Buttoninterface::appendMacroRow(QString name)
     insertMacroRow(ui->listWidgetHong, ui->listWidgetHong->count(), name);
 }
 
-int Buttoninterface::macroRowIndex(const QString &name) const
-{
-    return macroRow(ui->listWidgetHong, name);
-}
-
 QListWidgetItem *Buttoninterface::currentMacroItem() const
 {
     return ui->listWidgetHong->currentRow() < 0 ? nullptr : ui->listWidgetHong->currentItem();
@@ -39,11 +34,6 @@ QListWidgetItem *Buttoninterface::currentMacroItem() const
 void Buttoninterface::selectShownRow()
 {
     selectMacroRow(ui->listWidgetHong, m_shownMacro);
-}
-
-bool Buttoninterface::macroNameTaken(const QString &name) const
-{
-    return ::macroNameTaken(ui->listWidgetHong, m_macroDir, name);
 }
 
 void Buttoninterface::macroArrivedFromDevice(const QString &name)
@@ -60,11 +50,6 @@ void Buttoninterface::macroArrivedFromDevice(const QString &name)
 void Buttoninterface::showRecordingNotice()
 {
     showRecordingRefusal(this);
-}
-
-void Buttoninterface::showSameMacroNotice()
-{
-    ::showSameMacroNotice(this);
 }
 
 QString Buttoninterface::askMacroName(bool rename)

@@ -40,7 +40,6 @@ public:
     QString pidText() const { return m_pidText; }
     u8 pairCid() const { return m_cid; }
     bool isWired() const { return m_isWired != 0; }
-    bool pairAllowed() const { return m_pairAllowed != 0; }
 
     // Starts a pairing run (or asks the receiver again while one runs). The
     // receiver's status comes back on the GUI thread (devicepairing.h).
