@@ -160,12 +160,6 @@ void UpdateEngine::setWatchdogMs(qint64 ms)
     m_watchdog->setInterval(timerInterval(ms > 0 ? ms : watchdogMsFromEnvironment()));
 }
 
-
-void UpdateEngine::setReadBackMs(qint64 ms)
-{
-    m_readBackMs = ms >= 0 ? ms : readBackMsFromEnvironment();
-}
-
 void UpdateEngine::beginRun(Flavour flavour, bool keepPlan)
 {
     m_flavour = flavour;

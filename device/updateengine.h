@@ -137,11 +137,6 @@ public:
     // How long a step may go without any event of the updater before it is
     // ended as failed (default ten minutes; 0 or less: the default).
     void setWatchdogMs(qint64 ms);
-    // How long a device that the updater says it flashed may take to answer
-    // at its image's version (it restarts with its new firmware) before the
-    // step counts as failed (default five seconds, QUZ_UPDATE_READBACK_MS;
-    // below 0: the default).
-    void setReadBackMs(qint64 ms);
 
     // From the user's confirmation (or the arming of a step) until the run's
     // end view: while true, no dialog closes and no check replaces the run's
@@ -316,6 +311,8 @@ private:
     RunTarget m_givenUp;         // the target of the step the watchdog ended
     std::unique_ptr<QTimer> m_readBackPoll;
     QElapsedTimer m_readBackClock;
+    // How long a device the updater says it flashed may take to answer at
+    // its image's version while it restarts (QUZ_UPDATE_READBACK_MS).
     qint64 m_readBackMs = 0;
     QByteArray m_runningImage;
     QList<QByteArray> m_heldImages;

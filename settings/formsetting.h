@@ -89,7 +89,6 @@ public:
     static bool isReceiverUpdateRunning();
     static bool isMouseUpdateRunning();
 
-    int updateStep() const;
     // The warning a step left for later: 0 none, 1 no device, 2 several.
     int deferredWarning(int deviceCode) const;
     UpDateWarning *updateNotice() const { return m_updateWarning.get(); }

@@ -231,11 +231,6 @@ void FormSetting::runUpdateStep(int step, int deviceCode, QString versionText)
     engine()->runStep(deviceCode);
 }
 
-int FormSetting::updateStep() const
-{
-    return engine()->step();
-}
-
 int FormSetting::deferredWarning(int deviceCode) const
 {
     return engine()->deferredWarning(deviceCode);
