@@ -1,9 +1,11 @@
 // The firmware folder search over a folder of image files made from the
 // input: a few files (names in any case, other endings, folders, short
-// files, bare headers, headers of this and other devices and models), then one device
-// version asked of the three searches. Each answer is checked against the
-// search rules worked out here from the files as they were written: the
-// chosen image is a file of the folder whose header fits the device, of
+// files, bare headers, headers of this and other devices and models, bodies
+// shorter than their headers declare), then one device version asked of the
+// three searches. Each answer is checked against the search rules worked out
+// here from the files as they were written: the chosen image is a whole file
+// of the folder (its body as long as its header declares, and not empty)
+// whose header fits the device, of
 // another version than the device's, and the last such in name order up to
 // the first image of an equal decimal version (the update dialog's search
 // does not stop there).
@@ -39,6 +41,7 @@ struct Image {
     quint32 version = 0;
     quint8 code = 0, cid = 0, mid = 0;
     QString model;
+    quint32 declaredBody = 0;   // the body length its header gives
 };
 
 QString versionText(quint32 version)
@@ -95,8 +98,15 @@ Image makeImage(Input &in, int index)
     const int size = length & 0x80 ? (length & 0x7F) * 5 : 728 + (length & 0x3F);
     image.bytes = QByteArray(size, char(in.next()));
     QByteArray header(728, char(in.next()));
-    for (int i = 0; i < 4; ++i)
+    // The body the header declares: what the file holds after the header,
+    // half of it, nothing, or more than it holds.
+    const quint32 held = quint32(std::max(0, size - 728));
+    const uint8_t body = in.next();
+    image.declaredBody = body % 4 == 0 ? 0 : body % 4 == 1 ? held : body % 4 == 2 ? held / 2 : held + 1 + body / 4;
+    for (int i = 0; i < 4; ++i) {
         header[16 + i] = char(image.version >> (8 * i));
+        header[24 + i] = char(image.declaredBody >> (8 * i));
+    }
     header[20] = char(image.code);
     header[21] = char(image.cid);
     header[22] = char(image.mid);
@@ -155,8 +165,10 @@ int expectedChoice(const std::vector<Image> &images, quint8 code, const QString 
     int chosen = -1;
     for (int i : listed) {
         const Image &image = images[size_t(i)];
-        // A file no longer than its header holds no firmware.
-        if (image.bytes.size() <= 728 || image.code != code || image.cid != cid || image.mid != mid
+        // A file no longer than its header holds no firmware, nor one whose
+        // body is empty or shorter than its header declares.
+        if (image.bytes.size() <= 728 || image.declaredBody == 0
+            || quint32(image.bytes.size() - 728) < image.declaredBody || image.code != code || image.cid != cid || image.mid != mid
             || image.model != model)
             continue;
         const QString text = comparisonText(versionText(image.version));
