@@ -48,6 +48,19 @@ const int kReadBackPollMs = 100;
 // A step of the settings page's run each second.
 const int kCheckTickMs = 1000;
 
+// The other part of the product a repair pairs the failed device with, in a
+// list: the mouse on its cable for a receiver's record, the receiver for a
+// mouse's; null when it is not listed.
+const DeviceAllInfo *otherPartListed(const QList<DeviceAllInfo> &devices, int failedCode, int mid)
+{
+    const bool receiverFailed = failedCode == kReceiverDeviceCode;
+    for (const DeviceAllInfo &device : devices) {
+        if (device.mid == mid && (device.isWired != 0) == receiverFailed)
+            return &device;
+    }
+    return nullptr;
+}
+
 // The watchdog's time: QUZ_UPDATE_WATCHDOG_MS when it names a positive
 // number of milliseconds, else ten minutes.
 qint64 watchdogMsFromEnvironment()
@@ -128,7 +141,7 @@ void UpdateEngine::reset()
     m_planned = false;
     m_current = -1;
     m_stepEnd = StepEnd::Success;
-    m_givenUp = RunTarget();
+    m_givenUp = UpdateTarget();
     m_readBackPoll->stop();
     m_readBackMs = readBackMsFromEnvironment();
     m_runningImage.clear();
@@ -151,7 +164,6 @@ void UpdateEngine::reset()
     m_driveGroup.clear();
     m_bootCounts.fill(0);
     m_failedWasMouse = false;
-    m_automatic = false;
 }
 
 
@@ -292,16 +304,16 @@ void UpdateEngine::lateEnd()
     // how the write went: a device that works now (at the image's version,
     // or unchanged because nothing was written) needs no repair, one left in
     // update mode keeps its record.
-    if (m_givenUp.target.deviceCode == 0 || m_unanswered > 0)
+    if (m_givenUp.deviceCode == 0 || m_unanswered > 0)
         return;
-    const RunTarget givenUp = std::exchange(m_givenUp, RunTarget());
-    switch (readBackTarget(givenUp.target)) {
+    const UpdateTarget givenUp = std::exchange(m_givenUp, UpdateTarget());
+    switch (readBackTarget(givenUp)) {
     case TargetReport::Right:
     case TargetReport::OtherVersion:
-        forgetRecordOf(givenUp.target);
+        forgetRecordOf(givenUp);
         break;
     case TargetReport::InUpdateMode:
-        recordUnfinishedTarget(givenUp.target);
+        recordUnfinishedTarget(givenUp);
         break;
     case TargetReport::Missing:
         break;
@@ -365,7 +377,7 @@ void UpdateEngine::stepJudged()
             recordUnfinishedTarget(judged.target);
     }
     if (m_stepEnd == StepEnd::GivenUp)
-        m_givenUp = judged;
+        m_givenUp = judged.target;
     if (m_flavour == Flavour::Settings)
         settingsStepJudged(judged);
     else
@@ -431,8 +443,7 @@ UpdateReason UpdateEngine::checkUpdate()
     m_planned = false;
     // The record follows the devices: a device read back right since keeps
     // none, one found waiting in update mode gets one.
-    if (!updateUnderWay())
-        settleUpdateFailRecord();
+    repairWanted();
     const QStringList record = readUpdateFailFields();
 
     m_driveGroup = selectedDriveGroup();
@@ -462,11 +473,8 @@ UpdateReason UpdateEngine::checkUpdate()
         if (failedCode != kReceiverDeviceCode && failedCode != kMouseDeviceCode)
             return UpdateReason::Error;
         const bool receiverFailed = failedCode == kReceiverDeviceCode;
-        const auto otherPart = [&](const DeviceAllInfo &entry) {
-            return entry.mid == failedMid && (receiverFailed ? entry.isWired != 0 : entry.isWired == 0);
-        };
-        const auto other = std::find_if(g_deviceList.begin(), g_deviceList.end(), otherPart);
-        if (other == g_deviceList.end())
+        const DeviceAllInfo *other = otherPartListed(g_deviceList, failedCode, failedMid);
+        if (!other)
             return receiverFailed ? UpdateReason::NoCable : UpdateReason::NoReceiver;
         if (const int recordedClass = receiverClassOfText(record.at(1))) {
             g_updateReceiverClass = recordedClass;
@@ -491,7 +499,7 @@ UpdateReason UpdateEngine::checkUpdate()
             // Not waiting: the recorded device is listed, answering at
             // another version, and its repair writes it.
             const auto listedFailed = std::find_if(g_deviceList.begin(), g_deviceList.end(), [&](const DeviceAllInfo &e) {
-                return matchesTarget(failed, e) && reportedVersion(e) != firmwareVersionText(failed.imageVersion());
+                return matchesTarget(failed, e) && !runsImage(failed, e);
             });
             if (listedFailed == g_deviceList.end())
                 return UpdateReason::NoDevice;
@@ -577,12 +585,8 @@ void UpdateEngine::planSettingsTargets(const QList<int> &deviceCodes, const Sele
                                  receiver ? receiverModelOf(m_driveGroup, g_updateReceiverClass) : mouseModelOf(m_driveGroup),
                                  u8(target.cid & 0xFF), u8(target.mid & 0xFF), &image))
             target.image = image.first();
-        for (const DeviceAllInfo &entry : qAsConst(g_deviceList)) {
-            if (matchesTarget(target, entry)) {
-                target.path = entry.devicePath;
-                break;
-            }
-        }
+        if (const DeviceAllInfo *listed = listedTarget(target, g_deviceList))
+            target.path = listed->devicePath;
         planTarget(target);
     }
 }
@@ -833,10 +837,7 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
             int receiverClass = 1;
             if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
-                int raw = 0;
-                const QByteArray path = m_receiverPaths.value(0).toUtf8();
-                receiverVersion =
-                    UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? firmwareVersionText(quint32(raw)) : QString();
+                receiverVersion = receiverOwnVersion(m_receiverPaths.value(0));
             }
             found = searchForRun(kReceiverDeviceCode, receiverVersion, receiverModelOf(group, receiverClass));
         }
@@ -1034,8 +1035,7 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
         plan.reason = UpdateReason::StillWriting;
         return plan;
     }
-    if (!updateUnderWay())
-        settleUpdateFailRecord();
+    repairWanted();   // the record settled first
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     if (g_repairFailInfo.size() != 4)
         return plan;
@@ -1102,22 +1102,13 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
         // The other part of the product is listed, wherever in the list: the
         // mouse on its cable for a receiver's repair, the receiver for the
         // mouse's.
-        const bool receiverFailed = plan.failedDeviceCode == kReceiverDeviceCode;
-        const bool otherListed = std::any_of(g_foundDevices.begin(), g_foundDevices.end(), [&](const DeviceAllInfo &d) {
-            return d.mid == modelId && (receiverFailed ? d.isWired != 0 : d.isWired == 0);
-        });
+        const bool otherListed = otherPartListed(g_foundDevices, plan.failedDeviceCode, modelId) != nullptr;
         if (plan.failedDeviceCode == kReceiverDeviceCode && !otherListed)
             return refuse(UpdateReason::NoCable);
         if (plan.failedDeviceCode == kMouseDeviceCode && !otherListed)
             return refuse(UpdateReason::NoReceiver);
 
-        const int total = configuredDeviceTotal();
-        for (int k = 0; k < total; ++k) {
-            if (modelMid(driveGroup(k)) == modelId) {
-                plan.driveGroup = driveGroup(k);
-                break;
-            }
-        }
+        plan.driveGroup = groupOfMid(modelId);
         g_repairMouseModel = mouseModelOf(plan.driveGroup);
         if (const int recordedClass = receiverClassOfText(g_repairFailInfo.at(1))) {
             g_repairReceiverClass = recordedClass;
@@ -1155,7 +1146,7 @@ RepairPlan UpdateEngine::checkRepair(const RepairPlan &current, bool autoUpdate)
         mouse.mid = g_repairMid;
         mouse.image = g_repairImageList.first();
         total = int(std::count_if(g_foundDevices.begin(), g_foundDevices.end(), [&](const DeviceAllInfo &d) {
-            return matchesTarget(mouse, d) && reportedVersion(d) != firmwareVersionText(mouse.imageVersion());
+            return matchesTarget(mouse, d) && !runsImage(mouse, d);
         }));
     }
     if (total == 1) {
@@ -1222,7 +1213,6 @@ int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
     if (!plan.ready)
         return -1;
     beginRun(Flavour::Repair);
-    m_automatic = automatic;
     g_repairUpdating = 1;
     g_upgradeIdle = 0;
 
@@ -1254,15 +1244,14 @@ int UpdateEngine::startRepairRun(const RepairPlan &plan, bool automatic)
         const bool offeredMouse = code == kMouseDeviceCode && automatic && g_repairImageCount == 2;
         if (code == kMouseDeviceCode && automatic && !offeredMouse)
             continue;
-        const auto found = std::find_if(devices.begin(), devices.end(),
-                                        [&target](const DeviceAllInfo &d) { return matchesTarget(target, d); });
-        if (found != devices.end() && reportedVersion(*found) == firmwareVersionText(target.imageVersion()))
+        const DeviceAllInfo *found = listedTarget(target, devices);
+        if (found && runsImage(target, *found))
             continue;   // it runs its image already
-        if (found != devices.end())
+        if (found)
             target.path = found->devicePath;
         // A mouse the automatic update offered stays a target when it is not
         // on its cable: the run cannot write it and says so.
-        if (found != devices.end() || offeredMouse)
+        if (found || offeredMouse)
             listed.append(target);
     }
     for (const UpdateTarget &target : waiting + listed)
@@ -1315,7 +1304,6 @@ void UpdateEngine::repairStepJudged(const RunTarget &judged)
 void UpdateEngine::endRepairRun()
 {
     g_upgradeIdle = 1;
-    m_automatic = false;
     endRun();
 }
 

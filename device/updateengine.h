@@ -308,7 +308,7 @@ private:
     bool m_planned = false;      // the settings page's check planned them
     int m_current = -1;          // the target whose step runs
     StepEnd m_stepEnd = StepEnd::Success;
-    RunTarget m_givenUp;         // the target of the step the watchdog ended
+    UpdateTarget m_givenUp;      // the target of the step the watchdog ended
     std::unique_ptr<QTimer> m_readBackPoll;
     QElapsedTimer m_readBackClock;
     // How long a device the updater says it flashed may take to answer at
@@ -340,9 +340,6 @@ private:
     // class fits, in the link table's order of the classes.
     std::array<int, kReceiverClassCount> m_bootCounts{};
     bool m_failedWasMouse = false;
-
-    // The dialog's run.
-    bool m_automatic = false;
 };
 
 // Start values of every update state (tests).

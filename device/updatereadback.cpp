@@ -35,11 +35,14 @@ QList<DeviceAllInfo> searchFamilyDevices()
 QString reportedVersion(const DeviceAllInfo &device)
 {
     const int receiverClass = device.isWired ? 0 : receiverClassOfLink(device.linkType);
-    if (!receiverTellsOwnVersion(receiverClass))
-        return device.usbVersion;
+    return receiverTellsOwnVersion(receiverClass) ? receiverOwnVersion(device.devicePath) : device.usbVersion;
+}
+
+QString receiverOwnVersion(const QString &path)
+{
     int raw = 0;
-    const QByteArray path = device.devicePath.toUtf8();
-    return UsbFinderC_GetSlaveVersion(path.constData(), &raw) ? deviceVersionText(quint32(raw)) : QString();
+    const QByteArray path8 = path.toUtf8();
+    return UsbFinderC_GetSlaveVersion(path8.constData(), &raw) ? deviceVersionText(quint32(raw)) : QString();
 }
 
 bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device)
@@ -51,10 +54,8 @@ bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device)
     return device.isWired != 0;
 }
 
-TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
+const DeviceAllInfo *listedTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
 {
-    if (!target.image.isEmpty() && countBootDevices(target.image, 0) > 0)
-        return TargetReport::InUpdateMode;
     const DeviceAllInfo *found = nullptr;
     for (const DeviceAllInfo &device : devices) {
         if (!matchesTarget(target, device))
@@ -64,11 +65,22 @@ TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInf
         if (device.devicePath == target.path)
             break;
     }
+    return found;
+}
+
+bool runsImage(const UpdateTarget &target, const DeviceAllInfo &device)
+{
+    return !target.image.isEmpty() && reportedVersion(device) == firmwareVersionText(target.imageVersion());
+}
+
+TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
+{
+    if (!target.image.isEmpty() && countBootDevices(target.image, 0) > 0)
+        return TargetReport::InUpdateMode;
+    const DeviceAllInfo *found = listedTarget(target, devices);
     if (!found)
         return TargetReport::Missing;
-    const QString version = reportedVersion(*found);
-    return !target.image.isEmpty() && version == firmwareVersionText(target.imageVersion()) ? TargetReport::Right
-                                                                                            : TargetReport::OtherVersion;
+    return runsImage(target, *found) ? TargetReport::Right : TargetReport::OtherVersion;
 }
 
 TargetReport readBackTarget(const UpdateTarget &target)
@@ -77,8 +89,6 @@ TargetReport readBackTarget(const UpdateTarget &target)
 }
 
 // ---- The failure record ---------------------------------------------------------------
-
-namespace {
 
 QString groupOfMid(int mid)
 {
@@ -89,6 +99,8 @@ QString groupOfMid(int mid)
     }
     return QString();
 }
+
+namespace {
 
 QString modelOf(const QString &group, int deviceCode, int receiverClass)
 {
@@ -153,16 +165,41 @@ bool recordWaitingDevice()
 
 } // namespace
 
-UpdateTarget recordedTarget()
+namespace {
+
+// The device the failure record names, without its image; null deviceCode
+// for no or a broken record.
+UpdateTarget recordedDevice()
 {
     const QStringList record = readUpdateFailFields();
+    UpdateTarget recorded;
     if (record.isEmpty())
-        return UpdateTarget();
+        return recorded;
     const int code = record.at(0).toInt(nullptr, 10);
     if (code != kMouseDeviceCode && code != kReceiverDeviceCode)
-        return UpdateTarget();
-    return targetWithImage(code, receiverClassOfText(record.at(1)), record.at(2).toInt(nullptr, 10),
-                           record.at(3).toInt(nullptr, 10));
+        return recorded;
+    recorded.deviceCode = code;
+    recorded.receiverClass = receiverClassOfText(record.at(1));
+    recorded.cid = record.at(2).toInt(nullptr, 10);
+    recorded.mid = record.at(3).toInt(nullptr, 10);
+    return recorded;
+}
+
+// A recorded device is settled only when it reads back right; one with no
+// image to be compared with is left for the user's repair.
+bool unsettled(const UpdateTarget &recorded)
+{
+    return recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right;
+}
+
+} // namespace
+
+UpdateTarget recordedTarget()
+{
+    const UpdateTarget recorded = recordedDevice();
+    return recorded.deviceCode == 0
+               ? recorded
+               : targetWithImage(recorded.deviceCode, recorded.receiverClass, recorded.cid, recorded.mid);
 }
 
 bool settleUpdateFailRecord()
@@ -170,9 +207,7 @@ bool settleUpdateFailRecord()
     const bool kept = !readUpdateFailInfo().isEmpty();
     const UpdateTarget recorded = recordedTarget();
     if (recorded.deviceCode != 0) {
-        // A record whose device has no image to be compared with is left
-        // for the user's repair.
-        if (recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right)
+        if (unsettled(recorded))
             return true;
         removeUpdateFailInfo();
         return recordWaitingDevice();
@@ -185,23 +220,15 @@ bool settleUpdateFailRecord()
 void recordUnfinishedTarget(const UpdateTarget &target)
 {
     const UpdateTarget recorded = recordedTarget();
-    if (recorded.deviceCode != 0 && !sameDevice(recorded, target)
-        && (recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right))
+    if (recorded.deviceCode != 0 && !sameDevice(recorded, target) && unsettled(recorded))
         return;
     writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
 }
 
 bool forgetRecordOf(const UpdateTarget &target)
 {
-    const QStringList record = readUpdateFailFields();
-    if (record.isEmpty())
-        return false;
-    UpdateTarget recorded;
-    recorded.deviceCode = record.at(0).toInt(nullptr, 10);
-    recorded.receiverClass = receiverClassOfText(record.at(1));
-    recorded.cid = record.at(2).toInt(nullptr, 10);
-    recorded.mid = record.at(3).toInt(nullptr, 10);
-    if (!sameDevice(recorded, target))
+    const UpdateTarget recorded = recordedDevice();
+    if (recorded.deviceCode == 0 || !sameDevice(recorded, target))
         return false;
     removeUpdateFailInfo();
     return true;

@@ -44,10 +44,19 @@ QList<DeviceAllInfo> searchFamilyDevices();
 // tells its own firmware version is asked for it, any other device gives
 // its USB version.
 QString reportedVersion(const DeviceAllInfo &device);
+// The firmware version a receiver at this path tells of itself (empty when
+// it does not answer).
+QString receiverOwnVersion(const QString &path);
 
 // Whether a listed device is the target's kind of device (a receiver of its
 // class, or a mouse on its cable) with its ids.
 bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device);
+
+// The listed device that answers for the target: the one at its path, else
+// the first of its kind and ids; null when none is listed.
+const DeviceAllInfo *listedTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices);
+// Whether a listed device answers at the version of the target's image.
+bool runsImage(const UpdateTarget &target, const DeviceAllInfo &device);
 
 // What the target reports now, read from `devices` (searchFamilyDevices())
 // and the updater's count of devices waiting in update mode for its image.
@@ -55,6 +64,9 @@ bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device);
 // listed device of its kind and ids.
 TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices);
 TargetReport readBackTarget(const UpdateTarget &target);
+
+// The configuration's group of the model with this model id (empty: none).
+QString groupOfMid(int mid);
 
 // The failure record follows the devices:
 //   - a record whose device is read back right (listed, answering, at the
