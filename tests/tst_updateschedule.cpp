@@ -32,7 +32,10 @@
 // "image ...".
 //
 // QUZ_SCHEDULE_SECONDS: how long the drawn schedules run (a minute; less
-// under the sanitizers). QUZ_SCHEDULE_SEED=<n>: that seed alone, printed;
+// under the sanitizers), from seed 1 or QUZ_SCHEDULE_FIRST_SEED (runs side by
+// side, each with a HOME of its own, take a range each).
+// QUZ_SCHEDULE_TIME_SCALE=<s>: every bench at that device timing.
+// QUZ_SCHEDULE_SEED=<n>: that seed alone, printed;
 // with QUZ_SCHEDULE_SHRINK=1 also fewer steps that break the rule the same
 // way. QUZ_SCHEDULE_STEPS="<step>;<step>...": steps of one's own.
 // QUZ_SCHEDULE_KEEP_GOING=1: every violation printed, not the first failed.
@@ -82,10 +85,31 @@ constexpr int kWatchdogMs = 250;
 constexpr int kDefaultSeconds = 60;
 constexpr int kWatchdogMs = 60;
 #endif
+
+// QUZ_SCHEDULE_TIME_SCALE: every bench at that device timing (1: the
+// devices' own pace, a write some two seconds) instead of at once or paced;
+// the watchdog and the waits grow with it, past a progress step's silence.
+double forcedScale()
+{
+    return qEnvironmentVariable("QUZ_SCHEDULE_TIME_SCALE").toDouble();
+}
+
+int watchdogMs()
+{
+    return std::max(kWatchdogMs, int(400 * forcedScale()));
+}
+
 // A held end comes shorter, or longer than the watchdog, after the write.
 constexpr int kShortHoldMs = 5;
-constexpr int kLongHoldMs = kWatchdogMs + 80;
-constexpr int kWaitMs = 20000;
+int longHoldMs()
+{
+    return watchdogMs() + 80;
+}
+
+int waitMs()
+{
+    return 20000 + int(30000 * forcedScale());
+}
 
 // The images of a kind: the model the configuration names (receiver class
 // 4, mouse model 1), the version the benches' devices run, newer versions,
@@ -323,7 +347,7 @@ private:
         clock.start();
         QTimer tick;   // wakes the loop for what comes without an event
         tick.start(1);
-        while (!condition() && clock.elapsed() < kWaitMs)
+        while (!condition() && clock.elapsed() < waitMs())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         return !violated(!condition(), "I0", what);
     }
@@ -334,7 +358,7 @@ private:
     void idle()
     {
         for (int i = 0; i < 2; ++i) {
-            violated(!hidsim::waitBusIdle(kWaitMs), "I0", "the bus never went quiet");
+            violated(!hidsim::waitBusIdle(waitMs()), "I0", "the bus never went quiet");
             waitFor([this] { return !worker || !worker->isRunning(); }, "the Worker never finished");
             QCoreApplication::processEvents();
         }
@@ -457,7 +481,7 @@ private:
         else if (w.at(0) == "silent")
             hidsim::silentUpdate(id, true);
         else if (w.at(0) == "hold")
-            hidsim::holdUpdate(id, w.at(2) == "long" ? kLongHoldMs : kShortHoldMs);
+            hidsim::holdUpdate(id, w.at(2) == "long" ? longHoldMs() : kShortHoldMs);
         else if (w.at(0) == "plug")
             hidsim::plug(id, w.at(2) == "1");
         else if (w.at(0) == "image")
@@ -655,7 +679,7 @@ private:
             hidsim::silentUpdate(id.toLatin1(), false);
             hidsim::holdUpdate(id.toLatin1(), 0);
         }
-        hidsim::waitIdle(kWaitMs);
+        hidsim::waitIdle(waitMs());
         QCoreApplication::processEvents();
         if (engine()->earlierStepWriting())
             restartProgram();   // an updater that never answers: the dialog says to restart
@@ -743,7 +767,8 @@ private:
         setUpdateFailRecord(b.at(1) == "r1waiting" ? "211,4,33,1" : "");
         const QString fixture = fixtureOf(b.at(1));
         hidsim::reset(fixture.isEmpty() ? "" : folder->fixture("bench", fixture).toUtf8().constData());
-        scale = b.contains("paced") ? 0.01 : 0;   // a write takes some 20 ms, or comes at once
+        // A write takes some 20 ms, or comes at once.
+        scale = forcedScale() > 0 ? forcedScale() : b.contains("paced") ? 0.01 : 0;
         hidsim::setTimeScale(scale);
         hidsim::clearCalls();
         devices = devicesOf(b.at(1));
@@ -797,7 +822,7 @@ private slots:
     void initTestCase()
     {
         startFirmwareTests();
-        qputenv("QUZ_UPDATE_WATCHDOG_MS", QByteArray::number(kWatchdogMs));
+        qputenv("QUZ_UPDATE_WATCHDOG_MS", QByteArray::number(watchdogMs()));
         resetUpdateRunState();
         // The settings page's steps, quicker than a second.
         g_dongleCheckTimer->setInterval(1);
@@ -859,7 +884,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         int count = 0, broken = 0;
-        for (quint64 seed = one ? only : 1; one ? seed == only : clock.elapsed() < ms; ++seed, ++count) {
+        const quint64 first = qMax<quint64>(1, qEnvironmentVariable("QUZ_SCHEDULE_FIRST_SEED").toULongLong());
+        for (quint64 seed = one ? only : first; one ? seed == only : clock.elapsed() < ms; ++seed, ++count) {
             const QStringList drawn = Draw(seed).schedule();
             const QString rule = runSchedule(drawn);
             const QString printed = QString("seed %1\n  %2\n").arg(seed).arg(drawn.join("\n  "));
