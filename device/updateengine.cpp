@@ -186,6 +186,8 @@ void UpdateEngine::beginRun(Flavour flavour, bool keepPlan)
         target.handed = target.progressed = target.judged = false;
         target.report = TargetReport::Missing;
     }
+    m_stepsEnded.clear();
+    m_lastWarning = UpdateReason::None;
     g_repairUpgradeStarted = 1;
 }
 
@@ -682,6 +684,10 @@ void UpdateEngine::armRun(int deviceCode)
     // write one: nothing else starts beside it.
     if ((runInProgress() && m_flavour == Flavour::Repair) || earlierStepWriting())
         return;
+    // Each device has one step in a run: one that ended, written or
+    // refused, is not armed again by the other's end.
+    if (runInProgress() && m_stepsEnded.contains(deviceCode))
+        return;
     // A step armed without the user's confirmation (a run continued) is a
     // run all the same.
     if (!runInProgress())
@@ -893,12 +899,13 @@ void UpdateEngine::endOfStep(int deviceCode)
     m_continueUpdate = false;
     stopCheckTimers();
     // Once its end view is shown the run is over: nothing is chained after
-    // it. Each device is written once in a run: the mouse that waited in
-    // update mode goes first and the receiver follows it.
+    // it. Each device has one step in a run, written or not: the mouse that
+    // waited in update mode goes first and the receiver follows it.
+    m_stepsEnded.insert(deviceCode);
     const int other = deviceCode == kReceiverDeviceCode ? kMouseDeviceCode : kReceiverDeviceCode;
     const int otherIndex = targetIndexOf(other);
-    const bool otherWritten = otherIndex >= 0 && m_targets.at(otherIndex).handed;
-    if (!m_endShown && !otherWritten) {
+    const bool otherDone = m_stepsEnded.contains(other) || (otherIndex >= 0 && m_targets.at(otherIndex).handed);
+    if (!m_endShown && !otherDone) {
         if (deviceCode == kReceiverDeviceCode && m_failedWasMouse && g_receiverUpdateState != UpdateFailed) {
             m_continueUpdate = true;
             armMouse();

@@ -309,6 +309,7 @@ private:
     int m_current = -1;          // the target whose step runs
     StepEnd m_stepEnd = StepEnd::Success;
     UpdateTarget m_givenUp;      // the target of the step the watchdog ended
+    QSet<int> m_stepsEnded;      // the device codes whose step ended in this run
     std::unique_ptr<QTimer> m_readBackPoll;
     QElapsedTimer m_readBackClock;
     // How long a device the updater says it flashed may take to answer at

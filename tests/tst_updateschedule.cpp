@@ -856,6 +856,11 @@ private slots:
             << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 40", "dismiss ok",
                                         "image receiver newer 0x105 r.bin", "run settings R1",
                                         "before confirm: fail R1 40", "dismiss ok"};
+        // The mouse's step is refused (the waiting mouse and M1 on its cable
+        // would both take the image): the run ends, each device one step.
+        QTest::newRow("a refused mouse step after the receiver's")
+            << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 30", "after end: plug M1 1",
+                                        "dismiss ok", "run settings M1"};
         QTest::newRow("an image without a body")
             << QStringList{"bench default", "image receiver empty 0x144 r.bin", "run settings M2", "dismiss ok"};
         QTest::newRow("a truncated image")
