@@ -185,11 +185,32 @@ UpdateTarget recordedDevice()
     return recorded;
 }
 
-// A recorded device is settled only when it reads back right; one with no
-// image to be compared with is left for the user's repair.
+// The version of a mouse away from its cable, as a listed receiver with
+// its ids reads it from the mouse paired with it (empty: none answers).
+QString versionThroughReceiver(const UpdateTarget &mouse, const QList<DeviceAllInfo> &devices)
+{
+    for (const DeviceAllInfo &device : devices) {
+        if (device.isWired || device.cid != mouse.cid || device.mid != mouse.mid)
+            continue;
+        const QByteArray path = device.devicePath.toUtf8();
+        if (const int version = UsbFinderC_GetVersion(path.constData()))
+            return deviceVersionText(quint32(version));
+    }
+    return QString();
+}
+
+// A recorded device is settled only when it reads back right, a mouse also
+// through its receiver; one with no image to be compared with is left for
+// the user's repair.
 bool unsettled(const UpdateTarget &recorded)
 {
-    return recorded.image.isEmpty() || readBackTarget(recorded) != TargetReport::Right;
+    if (recorded.image.isEmpty())
+        return true;
+    const QList<DeviceAllInfo> devices = searchFamilyDevices();
+    const TargetReport report = readBackTarget(recorded, devices);
+    if (report == TargetReport::Missing && !recorded.isReceiver())
+        return versionThroughReceiver(recorded, devices) != firmwareVersionText(recorded.imageVersion());
+    return report != TargetReport::Right;
 }
 
 } // namespace

@@ -93,8 +93,9 @@ Mouse *mouseBehind(const Receiver &r)
 Mouse *answeringMouse(const char *path)
 {
     if (Receiver *r = receiverByPath(path)) {
+        // A mouse waiting in update mode runs no firmware that could answer.
         Mouse *m = mouseBehind(*r);
-        return m && m->online ? m : nullptr;
+        return m && m->online && !m->bootMode ? m : nullptr;
     }
     return cableMouseByPath(path);
 }
