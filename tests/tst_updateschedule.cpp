@@ -7,9 +7,9 @@
 // settings page, and what the devices report is held against what the
 // dialog said:
 //
-//   I1  "Update completed." only when no device waits in update mode and
-//       every receiver and mouse on its cable attached since the user's
-//       confirmation runs its usable image of bin/;
+//   I1  "Update completed." only when no device attached since the user's
+//       confirmation waits in update mode and every receiver and mouse on
+//       its cable attached since then runs its usable image of bin/;
 //   I2  no device written without a confirmation, none with an image that
 //       is not usable, no write begun between a run's end and the next;
 //   I3  an end view stays as it came, visible, until the user dismisses it;
@@ -638,7 +638,13 @@ private:
         checkWrites("by the end view");
         violated(endView.at(1) == autoRepair(12), "I0", "the confirmation did nothing, the dialog offers the run still");
         if (endView.at(1) == langText(g_langProgress, 0, 1)) {
-            const QStringList waiting = devicesThat(hidsim::inUpdateMode), off = offTheirImage(targets);
+            // A device that waits in update mode away from the bus since
+            // before the confirmation was no target (I4 sees to its repair).
+            QStringList waiting;
+            for (const QString &id : devicesThat(hidsim::inUpdateMode))
+                if (targets.contains(id) || hidsim::attached(id.toLatin1()))
+                    waiting << id;
+            const QStringList off = offTheirImage(targets);
             violated(!waiting.isEmpty(), "I1", "\"Update completed.\" while in update mode: " + waiting.join(' '));
             violated(!off.isEmpty(), "I1", "\"Update completed.\" while " + off.join(", "));
         }
@@ -856,6 +862,17 @@ private slots:
             << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 40", "dismiss ok",
                                         "image receiver newer 0x105 r.bin", "run settings R1",
                                         "before confirm: fail R1 40", "dismiss ok"};
+        // The waiting mouse is away from the bus when the repair writes the
+        // other one on its cable: that is complete, and the waiting one is
+        // offered its repair once it is back.
+        QTest::newRow("a repair while the waiting mouse is away")
+            << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 40", "dismiss ok", "plug M2 0",
+                                        "plug M1 1", "run repair", "dismiss ok", "plug M1 0"};
+        // The mouse is written on its cable, which is pulled at the end: once
+        // it answers through its receiver at its image's version, no record.
+        QTest::newRow("a mouse written, then away from its cable")
+            << QStringList{"bench nom2", "image mouse newer 0x107 m.bin", "run settings R1", "before confirm: plug M1 1",
+                           "at 100%: plug M1 0", "dismiss ok"};
         // The mouse's step is refused (the waiting mouse and M1 on its cable
         // would both take the image): the run ends, each device one step.
         QTest::newRow("a refused mouse step after the receiver's")
