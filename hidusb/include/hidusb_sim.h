@@ -58,6 +58,12 @@ HIDUSB_API bool setBattery(const char *mouseId, int level, bool charging);
 // the device reports a status change.
 HIDUSB_API bool pressDpiButton(const char *mouseId);
 HIDUSB_API int firmwareVersion(const char *id);   // mouse or receiver
+// The version a receiver's USB descriptor reports: a 1K receiver's is its
+// firmware version; a 2K, 4K or 8K receiver tells its firmware version only
+// when asked (UsbFinderC_GetSlaveVersion), and its USB version is its own
+// (fixture key usbversion, default the firmware version it starts with),
+// which a firmware update does not change. -1 for no receiver.
+HIDUSB_API int usbVersion(const char *receiverId);
 // A mouse or receiver left waiting in update mode by a failed update.
 HIDUSB_API bool inUpdateMode(const char *id);
 // A receiver plugged in, a mouse on its cable, a device in update mode
@@ -104,9 +110,32 @@ HIDUSB_API bool silentUpdate(const char *deviceId, bool silent);
 // - it is written as usual, but its end event comes ms later (real
 //   milliseconds, not scaled by the time scale).
 HIDUSB_API bool holdUpdate(const char *deviceId, int ms);
+// - it is written to 100 % and then fails its verification: the end reports
+//   failure, and the device either stays waiting in update mode or, with
+//   restartsOld, restarts on the firmware it had before (working, listed);
+HIDUSB_API bool failVerify(const char *deviceId, bool restartsOld);
+// - it is written as usual, but after the write the device is off the bus
+//   (neither listed nor in update mode, its version unreadable) for ms real
+//   milliseconds before it comes back at its new version.
+HIDUSB_API bool slowComeback(const char *deviceId, int ms);
 // Pulling a device (plug(id, false)) while it is written fails the write: an
 // end event with failure, and the device waits in update mode. So does a
 // restart() while it is written (no end event: the library has ended).
+
+// While the gate is on, every write pauses after each progress report (the
+// event already handed to the callback) until releaseUpdateStep(): a test
+// acts at a moment inside a write at any time scale, 0 included. Off by
+// default; reset() turns it off. updateStepHeld(): the percent the running
+// write waits at, -1 when none waits.
+HIDUSB_API void setUpdateStepGate(bool on);
+HIDUSB_API int updateStepHeld();
+HIDUSB_API void releaseUpdateStep();
+
+// The next n answers of the query functions (UsbFinderC_GetUsbDeviceAttribute,
+// UsbFinderC_GetDeviceInfo, UsbFinderC_GetVersion, UsbFinderC_GetSlaveVersion,
+// UsbFinderC_GetDeviceOnLineWithUsbAddress, UsbUpgradeC_FindBootDevices) fail
+// as if the device did not answer: zeros, false, no count written.
+HIDUSB_API void failNextAnswers(int n);
 
 // ---- Records ---------------------------------------------------------------------
 

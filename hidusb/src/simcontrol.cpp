@@ -102,6 +102,7 @@ bool reset(const char *fixtureFile)
         b.stateDir = defaultStateDir();
     QFile::remove(QString::fromStdString(stateFile(b)));
     b.updatesBegun.clear();
+    b.stepGate = false;
     buildBench(b, false);
     {
         std::lock_guard<std::mutex> lock(g_logMutex);
@@ -425,6 +426,26 @@ bool attached(const char *id)
     if (BootDevice *d = bootById(key))
         return d->plugged;
     return false;
+}
+
+void setUpdateStepGate(bool on)
+{
+    Locked l;
+    bench().stepGate = on;
+    if (!on)
+        releaseHeldStep();
+}
+
+int updateStepHeld()
+{
+    Locked l;
+    return bench().upgrade.running ? bench().upgrade.heldAt : -1;
+}
+
+void releaseUpdateStep()
+{
+    Locked l;
+    releaseHeldStep();
 }
 
 bool inUpdateMode(const char *id)

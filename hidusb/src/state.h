@@ -37,6 +37,9 @@ struct Upgrade {
     Bytes header;                      // the image's header, kept for the end
     UsbUpgradeCallback callback = nullptr;
     bool silent = false;
+    UpdateFault fault;                 // how this write goes wrong
+    int heldAt = -1;                   // the percent it waits at behind the gate
+    std::function<void()> resume;      // what follows once the gate lets it go
 };
 
 struct Bench {
@@ -60,6 +63,7 @@ struct Bench {
     int failUpdateAt = -1;                          // the next update of any device
     std::map<std::string, UpdateFault> updateFaults;   // the next update of a device, by its id
     Upgrade upgrade;                                // the write in progress
+    bool stepGate = false;                          // every write waits after each progress report
     int upgradeSerial = 0;
     std::map<std::string, int> updatesBegun;        // writes begun, by device id (kept by restart)
     std::vector<std::string> upgradeLog = std::vector<std::string>(8);
@@ -129,6 +133,8 @@ void cutWrite();
 void busChanged();
 // Lock held. Consumes one injected send failure; true when this send fails.
 bool sendFails();
+// Lock held. A write waiting behind the step gate goes on.
+void releaseHeldStep();
 // Lock held. The device (mouse, receiver or device in update mode) was
 // pulled: the write to it, if any, ends as failed. True when one did.
 bool pullEndsUpdate(const std::string &id);

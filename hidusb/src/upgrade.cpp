@@ -16,6 +16,7 @@ using namespace hidsim::detail;
 namespace {
 
 constexpr int kHeaderSize = 728;
+constexpr int kStepMs = 100;   // a write's time for 5 %
 constexpr int kBodyLengthOffset = 24;
 constexpr int kModelOffset = 87;
 constexpr int kModelMax = 64;
@@ -232,6 +233,67 @@ void failWrite(const std::string &stopped)
         upgrades().post(0, [callback = write.callback]() { report(callback, 2, 0); });
 }
 
+// Lock held. The end of a write that reached 100 %: the device runs its new
+// firmware. Returns the callback to tell at once (null: the news comes
+// late, or never).
+UsbUpgradeCallback completeWrite()
+{
+    Bench &b = bench();
+    const Upgrade write = b.upgrade;
+    const ImageHeader h = readHeader(write.header.data());
+    b.upgradeLog[4] = "write: 100 %";
+    b.upgradeLog[5] = "verify: ok";
+    b.upgradeLog[6] = "restart: " + versionText(h.version);
+    b.upgradeLog[7] = "result: success";
+    finish(write.target, h, true);
+    if (write.silent)
+        return nullptr;
+    if (write.fault.holdMs <= 0)
+        return write.callback;
+    // The device runs its new firmware already; only the news is late.
+    upgrades().post(write.fault.holdMs, [callback = write.callback]() { report(callback, 2, 1); });
+    return nullptr;
+}
+
+// One step of the write `run`: at percent it stops if its fault says so,
+// else reports its progress and goes on (behind the gate, once let go).
+void writeStep(int run, int percent)
+{
+    UsbUpgradeCallback callback = nullptr;
+    {
+        std::lock_guard<std::mutex> l(bench().mutex);
+        Upgrade &write = bench().upgrade;
+        if (!writing(run))
+            return;
+        if (percent > 100) {
+            callback = completeWrite();
+        } else if (write.fault.failAt >= 0 && percent >= write.fault.failAt) {
+            failWrite("write: stopped at " + std::to_string(percent) + " %");
+            return;
+        } else if (!write.silent) {
+            callback = write.callback;
+        }
+    }
+    if (percent > 100) {
+        if (callback)
+            report(callback, 2, 1);
+        return;
+    }
+    if (callback)
+        report(callback, 1, u8(percent));
+    std::lock_guard<std::mutex> l(bench().mutex);
+    Bench &b = bench();
+    if (!writing(run))
+        return;
+    auto next = [run, percent]() { writeStep(run, percent + 5); };
+    if (b.stepGate && callback) {
+        b.upgrade.heldAt = percent;
+        b.upgrade.resume = next;
+        return;
+    }
+    upgrades().post(scaled(kStepMs), next);
+}
+
 } // namespace
 
 namespace hidsim {
@@ -253,6 +315,16 @@ void cutWrite()
     leaveInUpdateMode(b.upgrade.target, readHeader(b.upgrade.header.data()));
     b.upgrade.running = false;
     saveState();
+}
+
+void releaseHeldStep()
+{
+    Upgrade &write = bench().upgrade;
+    if (!write.resume)
+        return;
+    write.heldAt = -1;
+    upgrades().post(scaled(kStepMs), std::move(write.resume));
+    write.resume = nullptr;
 }
 
 bool pullEndsUpdate(const std::string &id)
@@ -325,52 +397,11 @@ extern "C" unsigned char UsbUpgrade_Start(const unsigned char *image, UsbUpgrade
         ++b.updatesBegun[id];
     const UpdateFault fault = takeFault(b.upgrade.devices);
     b.upgrade.silent = fault.silent;
-    const bool silent = fault.silent;
     b.upgradeLog[1] = "target: " + target;
     b.upgradeLog[2] = "enter update mode: ok";
     b.upgradeLog[3] = "erase: ok";
-    const int step = 100;   // ms per 5 %
-    int delay = 0;
-    for (int p = 0; p <= 100; p += 5) {
-        delay += step;
-        if (fault.failAt >= 0 && p >= fault.failAt) {
-            upgrades().post(scaled(delay), [run, p]() {
-                std::lock_guard<std::mutex> l(bench().mutex);
-                if (writing(run))
-                    failWrite("write: stopped at " + std::to_string(p) + " %");
-            });
-            return 1;
-        }
-        upgrades().post(scaled(delay), [callback, p, run, silent]() {
-            {
-                std::lock_guard<std::mutex> l(bench().mutex);
-                if (!writing(run))
-                    return;
-            }
-            if (!silent)
-                report(callback, 1, u8(p));
-        });
-    }
-    const int holdMs = fault.holdMs;
-    upgrades().post(scaled(delay + step), [callback, target, h, run, silent, holdMs]() {
-        {
-            std::lock_guard<std::mutex> l(bench().mutex);
-            if (!writing(run))
-                return;
-            bench().upgradeLog[4] = "write: 100 %";
-            bench().upgradeLog[5] = "verify: ok";
-            bench().upgradeLog[6] = "restart: " + versionText(h.version);
-            bench().upgradeLog[7] = "result: success";
-            finish(target, h, true);
-        }
-        if (silent)
-            return;
-        // The device runs its new firmware already; only the news is late.
-        if (holdMs > 0)
-            upgrades().post(holdMs, [callback]() { report(callback, 2, 1); });
-        else
-            report(callback, 2, 1);
-    });
+    b.upgrade.fault = fault;
+    upgrades().post(scaled(kStepMs), [run]() { writeStep(run, 0); });
     return 1;
 }
 
