@@ -59,12 +59,26 @@ int onChange()
 // the program ends then).
 std::string g_pullId;
 int g_pullAt = -1;
+// The device whose state an end event notes (empty: none), the state noted
+// (onBus()) and how many change callbacks had come by then.
+std::string g_watch;
+QString g_atEnd;
+int g_changesAtEnd = 0;
+
+QString onBus(const char *id);
 
 void onUpgrade(const unsigned char *event)
 {
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         g_upgrade.emplace_back(event, event + 3);
+    }
+    if (event[1] == 2 && !g_watch.empty()) {
+        const QString seen = onBus(g_watch.c_str());
+        hidsim::waitBusIdle();
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_atEnd = seen;
+        g_changesAtEnd = int(g_changeThreads.size());
     }
     if (event[1] == 1 && event[2] == g_pullAt) {
         if (g_pullId == "restart")
@@ -117,6 +131,41 @@ const Event *find(const std::vector<Event> &events, int event, int sub = -1)
 std::string path(const char *id)
 {
     return hidsim::pathOf(id);
+}
+
+// How the library shows a mouse on its cable (M...) or a receiver (R...):
+// listed, by the version it answers with (hex); "update mode"; "away" (not
+// attached either).
+QString onBus(const char *id)
+{
+    const bool receiver = id[0] == 'R';
+    int count = 5;
+    UsbFinderC_FindHidDevicesByDefaultDeviceId("5A51", receiver ? "F514" : "F510", &count);
+    int version = 0;
+    if (receiver)
+        UsbFinderC_GetSlaveVersion(path(id).c_str(), &version);
+    else
+        version = UsbFinderC_GetVersion(path(id).c_str());
+    if (count == 1 && version > 0)
+        return QString::number(version, 16);
+    if (count || version)
+        return "?";
+    if (hidsim::inUpdateMode(id))
+        return "update mode";
+    return hidsim::attached(id) ? "?" : "away";
+}
+
+// Another write of this image: true when it reports progress and ends well.
+bool updatesAsUsual(const std::vector<unsigned char> &img)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_upgrade.clear();
+    }
+    if (!UsbUpgrade_Start(img.data(), onUpgrade, 10000) || !hidsim::waitIdle())
+        return false;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_upgrade.size() > 1 && g_upgrade.back() == std::vector<unsigned char>{7, 2, 1};
 }
 
 std::vector<unsigned char> image(const char *mouse)
@@ -176,6 +225,7 @@ private slots:
     void init()
     {
         g_pullAt = -1;
+        g_watch.clear();
         hidsim::setStateDir(m_state.path().toUtf8().constData());
         QVERIFY(hidsim::reset());
         hidsim::setTimeScale(0);
@@ -239,6 +289,24 @@ private slots:
 
         // A path text stays valid after later searches.
         QCOMPARE(std::string(receiver), path("R1"));
+
+        // Queries that get no answer fail as for no device, once each; then
+        // the device answers again. reset() drops what is left.
+        QVERIFY(runControlLines(controlFile(), "failanswers 6\n"));
+        QCOMPARE(UsbFinderC_GetUsbDeviceAttribute(receiver, attr), 0);
+        QCOMPARE(int(UsbFinderC_GetDeviceInfo(receiver).mid), 0);
+        QCOMPARE(UsbFinderC_GetVersion(receiver), 0);
+        int version = -1;
+        QVERIFY(!UsbFinderC_GetSlaveVersion(receiver, &version));
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLineWithUsbAddress(receiver, online)), 0);
+        QCOMPARE(std::vector<unsigned char>(online, online + 10), std::vector<unsigned char>(10, 0));
+        count = -1;
+        QCOMPARE(UsbUpgradeC_FindBootDevices(firmware(210, 1, 0x0106, "QZM-Q1").data(), &count), 0);
+        QCOMPARE(count, -1);
+        QCOMPARE(UsbFinderC_GetVersion(receiver), 0x0105);
+        hidsim::failNextAnswers(1);
+        QVERIFY(hidsim::reset());
+        QCOMPARE(int(UsbFinderC_GetDeviceInfo(receiver).mid), 1);
     }
 
     void eventsArriveOnALibraryThreadAndDecode()
@@ -576,46 +644,93 @@ private slots:
         img = firmware(211, 9, 0x0200, "QZR-4K");
         QCOMPARE(int(UsbUpgrade_Start(img.data(), onUpgrade, 10000)), 0);
         QVERIFY(hidsim::waitIdle());
-        std::lock_guard<std::mutex> lock(g_mutex);
-        QCOMPARE(g_upgrade.size(), size_t(1));
-        QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 0}));
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            QCOMPARE(g_upgrade.size(), size_t(1));
+            QCOMPARE(g_upgrade.back(), (std::vector<unsigned char>{7, 2, 0}));
+            g_upgrade.clear();
+        }
+
+        // Behind the step gate a write waits after each progress report, at
+        // time scale 0 too; a restart meanwhile leaves its device in update
+        // mode, and no end is told.
+        QVERIFY(hidsim::plug("M2", true));
+        hidsim::setUpdateStepGate(true);
+        img = firmware(210, 1, 0x0107, "QZM-Q1");
+        QCOMPARE(int(UsbUpgrade_Start(img.data(), onUpgrade, 10000)), 1);
+        QTRY_COMPARE(hidsim::updateStepHeld(), 0);
+        hidsim::releaseUpdateStep();
+        QTRY_COMPARE(hidsim::updateStepHeld(), 5);
+        hidsim::restart();
+        QCOMPARE(hidsim::updateStepHeld(), -1);
+        QVERIFY(hidsim::inUpdateMode("M2"));
+        QVERIFY(hidsim::waitIdle());
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            QCOMPARE(g_upgrade, (std::vector<std::vector<unsigned char>>{{7, 1, 0}, {7, 1, 5}}));
+        }
+        // Waiting in update mode, it has no firmware to restart on when the
+        // image fails its check.
+        hidsim::setUpdateStepGate(false);
+        QVERIFY(hidsim::failVerify("M2", true));
+        QVERIFY(!updatesAsUsual(img));
+        QCOMPARE(std::string(UsbUpgradeC_GetLogs()[5]), std::string("verify: failed"));
+        QVERIFY(hidsim::inUpdateMode("M2"));
+        // Slow to come back after its repair, it is back at once in a
+        // restarted program.
+        QVERIFY(hidsim::slowComeback("M2", 60000));
+        QVERIFY(UsbUpgrade_Start(img.data(), onUpgrade, 10000));
+        QTRY_VERIFY(!hidsim::inUpdateMode("M2"));
+        QCOMPARE(onBus("M2"), QString("away"));
+        hidsim::restart();
+        QCOMPARE(onBus("M2"), QString("107"));
     }
 
     // How the next update of one device goes wrong, set from another
-    // process's command file: what the program hears, what the mouse on its
-    // cable (M2) runs afterwards, and whether it waits in update mode, also
-    // as a restarted program finds it.
+    // process's command file: what the program hears, what the device (the
+    // mouse on its cable M2, or the receiver R1) runs afterwards, and whether
+    // it waits in update mode, also as a restarted program finds it.
     void updateFaults_data()
     {
+        QTest::addColumn<QString>("device");     // the one the image fits
         QTest::addColumn<QByteArray>("lines");   // the command file
         QTest::addColumn<QString>("pull");       // pulled when the write reaches 30 % ("restart": the program ends)
         QTest::addColumn<int>("bodyLength");     // of the image handed over
         QTest::addColumn<int>("lastProgress");   // -1: no progress event
         QTest::addColumn<int>("end");            // end event's value; -1: none
-        QTest::addColumn<int>("version");        // M2's firmware afterwards
+        QTest::addColumn<int>("version");        // the device's firmware afterwards
         QTest::addColumn<bool>("updateMode");
 
-        QTest::newRow("no fault") << QByteArray() << "" << 296 << 100 << 1 << 0x106 << false;
-        QTest::newRow("failupdate") << QByteArray("failupdate M2 40\n") << "" << 296 << 35 << 0 << 0x105 << true;
+        QTest::newRow("no fault") << "M2" << QByteArray() << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("failupdate") << "M2" << QByteArray("failupdate M2 40\n") << "" << 296 << 35 << 0 << 0x105 << true;
         QTest::newRow("another device's fault")
-            << QByteArray("failupdate R1 40\n") << "" << 296 << 100 << 1 << 0x106 << false;
-        QTest::newRow("silentupdate") << QByteArray("silentupdate M2 1\n") << "" << 296 << -1 << -1 << 0x106 << false;
-        QTest::newRow("holdupdate") << QByteArray("holdupdate M2 400\n") << "" << 296 << 100 << 1 << 0x106 << false;
+            << "M2" << QByteArray("failupdate R1 40\n") << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("silentupdate") << "M2" << QByteArray("silentupdate M2 1\n") << "" << 296 << -1 << -1 << 0x106 << false;
+        QTest::newRow("holdupdate") << "M2" << QByteArray("holdupdate M2 400\n") << "" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("failverify stay")
+            << "M2" << QByteArray("failverify M2 stay\n") << "" << 296 << 100 << 0 << 0x105 << true;
+        QTest::newRow("failverify old") << "M2" << QByteArray("failverify M2 old\n") << "" << 296 << 100 << 0 << 0x105 << false;
+        QTest::newRow("slowcomeback") << "M2" << QByteArray("slowcomeback M2 300\n") << "" << 296 << 100 << 1 << 0x106 << false;
         QTest::newRow("lines that are no command")
+            << "M2"
             << QByteArray("failupdate M2\nfailupdate M2 40 now\nfailupdate M2 140\nsilentupdate M2 2\n"
-                          "holdupdate M2 -5\nfailupdate M9 40\nfail M2 40\n")
+                          "holdupdate M2 -5\nfailupdate M9 40\nfail M2 40\nfailverify M2 maybe\n"
+                          "slowcomeback M2 -1\nfailanswers\nfailanswers M2 3\nfailanswers 3x\n")
             << "" << 296 << 100 << 1 << 0x106 << false;
         QTest::newRow("the cable pulled while it is written")
-            << QByteArray() << "M2" << 296 << 30 << 0 << 0x105 << true;
+            << "M2" << QByteArray() << "M2" << 296 << 30 << 0 << 0x105 << true;
         QTest::newRow("another device pulled meanwhile")
-            << QByteArray() << "R1" << 296 << 100 << 1 << 0x106 << false;
-        QTest::newRow("an image without a body") << QByteArray() << "" << 0 << -1 << 0 << 0x105 << false;
+            << "M2" << QByteArray() << "R1" << 296 << 100 << 1 << 0x106 << false;
+        QTest::newRow("an image without a body") << "M2" << QByteArray() << "" << 0 << -1 << 0 << 0x105 << false;
         // A real device whose write is cut is left partly written.
         QTest::newRow("the program ends while it writes")
-            << QByteArray() << "restart" << 296 << 30 << -1 << 0x105 << true;
+            << "M2" << QByteArray() << "restart" << 296 << 30 << -1 << 0x105 << true;
+        QTest::newRow("a receiver's write fails")
+            << "R1" << QByteArray("failupdate R1 40\n") << "" << 296 << 35 << 0 << 0x102 << true;
     }
     void updateFaults()
     {
+        QFETCH(QString, device);
         QFETCH(QByteArray, lines);
         QFETCH(QString, pull);
         QFETCH(int, bodyLength);
@@ -624,11 +739,16 @@ private slots:
         QFETCH(int, version);
         QFETCH(bool, updateMode);
 
+        const QByteArray id = device.toLatin1();
+        StartUsbChanged(onChange, 600);
+        g_watch = id.toStdString();
         if (!lines.isEmpty())
             QVERIFY(runControlLines(controlFile(), lines));
         g_pullId = pull.toStdString();
         g_pullAt = pull.isEmpty() ? -1 : 30;
-        std::vector<unsigned char> img = firmware(210, 1, 0x0106, "QZM-Q1");
+        const std::vector<unsigned char> fitting =
+            device == "R1" ? firmware(211, 1, 0x0106, "QZR-4K") : firmware(210, 1, 0x0106, "QZM-Q1");
+        std::vector<unsigned char> img = fitting;
         img[24] = u8(bodyLength);
         img[25] = u8(bodyLength >> 8);
         QElapsedTimer started;
@@ -637,7 +757,7 @@ private slots:
         // A held end comes late; the device runs its firmware before.
         const bool held = lines.startsWith("hold");
         if (held) {
-            QTRY_COMPARE(hidsim::firmwareVersion("M2"), version);
+            QTRY_COMPARE(hidsim::firmwareVersion(id), version);
             std::lock_guard<std::mutex> lock(g_mutex);
             QVERIFY(started.elapsed() >= 400 || g_upgrade.empty() || g_upgrade.back()[1] != 2);
         }
@@ -660,13 +780,24 @@ private slots:
         }
         QCOMPARE(last, lastProgress);
         QCOMPARE(ended, end);
+        // How the library shows the device now and when its end was told: a
+        // device slow to come back was away then, and its return is a change.
+        const QString now = updateMode ? QString("update mode") : QString::number(version, 16);
+        const bool slow = lines.startsWith("slow");
+        if (ended >= 0) {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            QCOMPARE(g_atEnd, slow ? QString("away") : now);
+            QCOMPARE(int(g_changeThreads.size()) - g_changesAtEnd, slow ? 1 : 0);
+        }
+        QCOMPARE(onBus(id), now);
         const bool restarted = pull == "restart";
-        if (!restarted)
-            QVERIFY(std::string(UsbUpgradeC_GetLogs()[7]).find(end == 1 || ended < 0 ? "success" : "failure")
-                    != std::string::npos);
-        QCOMPARE(hidsim::firmwareVersion("M2"), version);
-        QCOMPARE(hidsim::inUpdateMode("M2"), updateMode);
-        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(path("M2").c_str())), updateMode || pull == "M2" ? 0 : 1);
+        if (!restarted) {
+            const char *const *log = UsbUpgradeC_GetLogs();
+            QVERIFY(std::string(log[7]).find(end == 1 || ended < 0 ? "success" : "failure") != std::string::npos);
+            QCOMPARE(std::string(log[5]) == "verify: failed", lastProgress == 100 && end == 0);
+        }
+        QCOMPARE(hidsim::firmwareVersion(id), version);
+        QCOMPARE(hidsim::inUpdateMode(id), updateMode);
         QCOMPARE(hidsim::firmwareVersion("M1"), 0x0105);
         int count = 5;
         UsbUpgradeC_FindBootDevices(img.data(), &count);
@@ -678,21 +809,22 @@ private slots:
             UsbUpgradeC_FindBootDevices(img.data(), &count);
             QCOMPARE(count, updateMode ? 1 : 0);
         }
+        // The fault was used up by that update: the next one goes as usual
+        // (before a restart, which forgets every fault).
+        g_pullAt = -1;
+        if (!updateMode)
+            QVERIFY(updatesAsUsual(fitting));
         hidsim::restart();
-        QCOMPARE(hidsim::inUpdateMode("M2"), updateMode);
+        QCOMPARE(hidsim::inUpdateMode(id), updateMode);
         count = 5;
         UsbUpgradeC_FindBootDevices(img.data(), &count);
         QCOMPARE(count, updateMode ? 1 : 0);
-        count = 5;
-        UsbFinderC_FindHidDevicesByDefaultDeviceId("5A51", "F510", &count);
-        QCOMPARE(count, updateMode ? 0 : 1);
+        QCOMPARE(onBus(id), updateMode ? QString("update mode") : QString("106"));
         // The repair brings it back.
-        g_pullAt = -1;
         if (updateMode) {
-            UsbUpgrade_Start(img.data(), onUpgrade, 10000);
-            QVERIFY(hidsim::waitIdle());
-            QCOMPARE(hidsim::firmwareVersion("M2"), 0x0106);
-            QVERIFY(!hidsim::inUpdateMode("M2"));
+            QVERIFY(updatesAsUsual(fitting));
+            QCOMPARE(hidsim::firmwareVersion(id), 0x0106);
+            QVERIFY(!hidsim::inUpdateMode(id));
         }
     }
 
@@ -805,9 +937,12 @@ private slots:
         const QString file = m_state.path() + "/bench.ini";
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[R8]\ntype=receiver\nclass=8\nid=11 22 33\nversion=0x0201\nmid=2\nmouse=Q2\n"
-                "[Q2]\ntype=mouse\nmid=2\nversion=0x0300\nonline=0\nbattery=42\n"
-                "[B1]\ntype=boot\ncode=211\nmid=2\nmodel=QZR-8K\n");
+        const QByteArray usbVersion = "usbversion=0x0110\n";
+        QByteArray bench = "[R8]\ntype=receiver\nclass=8\nid=11 22 33\nversion=0x0201\nmid=2\nmouse=Q2\n" + usbVersion
+                           + "[Q2]\ntype=mouse\nmid=2\nversion=0x0300\nonline=0\nbattery=42\n"
+                             "[B1]\ntype=boot\ncode=211\nmid=2\nmodel=QZR-8K\n"
+                             "[R1K]\ntype=receiver\nclass=1\nid=11 22 44\nversion=0x0105\nmid=3\n" + usbVersion;
+        f.write(bench);
         f.close();
         QVERIFY(hidsim::reset(file.toUtf8().constData()));
         int count = 5;
@@ -829,6 +964,27 @@ private slots:
         QCOMPARE(count, 0);
         hidsim::setOnline("Q2", true);
         QCOMPARE(UsbFinderC_GetVersion(receiver), 0x0300);
+
+        // An 8K receiver's USB version is its own: its update leaves it, and
+        // the state file keeps it (the fixture no longer names it). A 1K
+        // receiver's is its firmware version.
+        QCOMPARE(hidsim::usbVersion("R1K"), 0x0105);
+        for (const std::vector<unsigned char> &update :
+             {firmware(211, 2, 0x0202, "QZR-8X"), firmware(211, 3, 0x0106, "QZR-1K")}) {
+            QCOMPARE(int(UsbUpgrade_Start(update.data(), onUpgrade, 10000)), 1);
+            QVERIFY(hidsim::waitIdle());
+        }
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bench.replace(usbVersion, ""));
+        f.close();
+        hidsim::restart();
+        unsigned char attr[12] = {};
+        QCOMPARE(UsbFinderC_GetUsbDeviceAttribute(receiver, attr), 1);
+        QCOMPARE(attr[8] | attr[9] << 8, 0x0110);
+        int version = 0;
+        QVERIFY(UsbFinderC_GetSlaveVersion(receiver, &version));
+        QCOMPARE(version, 0x0202);
+        QCOMPARE(hidsim::usbVersion("R1K"), 0x0106);
 
         // An unreadable fixture falls back to the default bus.
         QVERIFY(!hidsim::reset("/nonexistent/bench.ini"));

@@ -67,7 +67,8 @@ HIDUSB_API int usbVersion(const char *receiverId);
 // A mouse or receiver left waiting in update mode by a failed update.
 HIDUSB_API bool inUpdateMode(const char *id);
 // A receiver plugged in, a mouse on its cable, a device in update mode
-// plugged in (as plug() left it, or the fixture after a restart()).
+// plugged in (as plug() left it, or the fixture after a restart()); not a
+// device away restarting after its update (slowComeback()).
 HIDUSB_API bool attached(const char *id);
 HIDUSB_API int currentProfile(const char *mouseId);
 HIDUSB_API int longRangeMode(const char *receiverId);
@@ -111,12 +112,17 @@ HIDUSB_API bool silentUpdate(const char *deviceId, bool silent);
 //   milliseconds, not scaled by the time scale).
 HIDUSB_API bool holdUpdate(const char *deviceId, int ms);
 // - it is written to 100 % and then fails its verification: the end reports
-//   failure, and the device either stays waiting in update mode or, with
-//   restartsOld, restarts on the firmware it had before (working, listed);
+//   failure, the log says "verify: failed", and the device either stays
+//   waiting in update mode or, with restartsOld, restarts on the firmware it
+//   had before (working, listed); a device that waited in update mode before
+//   the write had no firmware to restart on and waits on;
 HIDUSB_API bool failVerify(const char *deviceId, bool restartsOld);
 // - it is written as usual, but after the write the device is off the bus
-//   (neither listed nor in update mode, its version unreadable) for ms real
-//   milliseconds before it comes back at its new version.
+//   (neither listed nor in update mode nor attached(), its version
+//   unreadable) for ms real milliseconds before it comes back at its new
+//   version, a bus change each time (after a failed verification with
+//   restartsOld, at its old version). A restart() meanwhile brings it back
+//   at once.
 HIDUSB_API bool slowComeback(const char *deviceId, int ms);
 // Pulling a device (plug(id, false)) while it is written fails the write: an
 // end event with failure, and the device waits in update mode. So does a
@@ -134,7 +140,8 @@ HIDUSB_API void releaseUpdateStep();
 // The next n answers of the query functions (UsbFinderC_GetUsbDeviceAttribute,
 // UsbFinderC_GetDeviceInfo, UsbFinderC_GetVersion, UsbFinderC_GetSlaveVersion,
 // UsbFinderC_GetDeviceOnLineWithUsbAddress, UsbUpgradeC_FindBootDevices) fail
-// as if the device did not answer: zeros, false, no count written.
+// as if the device did not answer: zeros, false, no count written. Each call
+// of one of them uses one up; reset() and restart() drop what is left.
 HIDUSB_API void failNextAnswers(int n);
 
 // ---- Records ---------------------------------------------------------------------

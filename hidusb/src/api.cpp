@@ -66,11 +66,11 @@ std::vector<std::string> search(const char *vid, const char *pid, int max)
     Bench &b = bench();
     if (p == kCablePid) {
         for (const Mouse &m : b.mice)
-            if (m.cable && !m.bootMode)
+            if (listed(m))
                 found.push_back(cablePath(m));
     } else {
         for (const Receiver &r : b.receivers)
-            if (r.plugged && !r.bootMode && receiverPid(r.cls) == p)
+            if (listed(r) && receiverPid(r.cls) == p)
                 found.push_back(receiverPath(r));
     }
     if (int(found.size()) > max)
@@ -90,6 +90,13 @@ char **toArray(std::vector<char *> &array, const std::vector<std::string> &paths
 std::string num(long v)
 {
     return std::to_string(v);
+}
+
+// Lock held. The path a query reaches: none, as if no device were there,
+// when it gets no answer.
+const char *reached(const char *path)
+{
+    return answerFails() ? nullptr : path;
 }
 
 } // namespace
@@ -132,13 +139,14 @@ extern "C" int UsbFinderC_GetUsbDeviceAttribute(const char *path, unsigned char 
 {
     logCall("UsbFinderC_GetUsbDeviceAttribute(" + quoted(path) + ")");
     Locked l;
+    path = reached(path);
     if (!attribute12)
         return 0;
     int pid = 0, version = 0;
     u8 cid = 0, mid = 0, link = 0;
     if (Receiver *r = receiverByPath(path)) {
         pid = receiverPid(r->cls);
-        version = r->version;
+        version = usbVersionOf(*r);
         cid = r->cid;
         mid = r->mid;
         link = receiverLink(r->cls);
@@ -161,6 +169,7 @@ extern "C" UsbDeviceInfo UsbFinderC_GetDeviceInfo(const char *path)
 {
     logCall("UsbFinderC_GetDeviceInfo(" + quoted(path) + ")");
     Locked l;
+    path = reached(path);
     if (Receiver *r = receiverByPath(path))
         return UsbDeviceInfo{r->cid, r->mid, receiverLink(r->cls)};
     if (Mouse *m = cableMouseByPath(path))
@@ -179,6 +188,7 @@ extern "C" unsigned char UsbFinderC_GetDeviceOnLineWithUsbAddress(const char *pa
 {
     logCall("UsbFinderC_GetDeviceOnLineWithUsbAddress(" + quoted(path) + ")");
     Locked l;
+    path = reached(path);
     u8 b[10] = {u8(kVendorId & 0xFF), u8(kVendorId >> 8), 0, 0, 0, 0, 0, 0, 0, 0};
     int pid = 0;
     ReceiverId id{{0, 0, 0}};
@@ -216,7 +226,7 @@ extern "C" int UsbFinderC_GetVersion(const char *path)
 {
     logCall("UsbFinderC_GetVersion(" + quoted(path) + ")");
     Locked l;
-    Mouse *m = answeringMouse(path);
+    Mouse *m = answeringMouse(reached(path));
     return m ? m->version : 0;
 }
 
@@ -353,7 +363,7 @@ extern "C" int UsbServer_EnterDonglePairOnlyCid(unsigned char cid)
         Mouse *chosen = nullptr;
         if (!fail) {
             for (Mouse &m : bench().mice) {
-                if (m.bootMode || !m.online || m.cid != cid)
+                if (!runsFirmware(m) || !m.online || m.cid != cid)
                     continue;
                 if (m.pairedId == rr->rid) {   // its own mouse first
                     chosen = &m;
@@ -642,7 +652,7 @@ extern "C" bool UsbFinderC_GetSlaveVersion(const char *path, int *version)
 {
     logCall("UsbFinderC_GetSlaveVersion(" + quoted(path) + ")");
     Locked l;
-    Receiver *r = receiverByPath(path);
+    Receiver *r = receiverByPath(reached(path));
     if (!r || !version)
         return false;
     *version = r->version;

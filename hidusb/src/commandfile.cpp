@@ -20,22 +20,49 @@ namespace {
 
 constexpr int kPollMs = 50;
 
-// One line: a verb, a device id and a number, as the control calls of
-// hidusb_sim.h take them:
+// A whole word that is a number.
+bool toNumber(const std::string &word, long &value)
+{
+    std::istringstream in(word);
+    return (in >> value) && (in >> std::ws).eof();
+}
+
+// One line: a verb, mostly a device id, and a value, as the control calls
+// of hidusb_sim.h take them:
 //   online <mouse> 0|1          setOnline()
 //   plug <device> 0|1           plug(); pulling a device it writes fails the update
 //   failupdate <device> <percent>   failUpdate(): its next update fails there
 //   silentupdate <device> 0|1   silentUpdate(): its next update sends no event
 //   holdupdate <device> <ms>    holdUpdate(): its next update ends ms late
+//   failverify <device> stay|old    failVerify(): its next update fails its check
+//   slowcomeback <device> <ms>  slowComeback(): after its next update it is away ms
+//   failanswers <n>             failNextAnswers(): the next n queries get no answer
 // Anything else is skipped, so a mistyped line changes nothing.
 void runCommand(const std::string &line)
 {
     std::istringstream in(line);
-    std::string verb, id, rest;
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
     long value = -1;
-    if (!(in >> verb >> id >> value) || (in >> rest))
+    if (words.size() == 2 && words[0] == "failanswers") {
+        if (toNumber(words[1], value) && value >= 0)
+            failNextAnswers(int(value));
+        return;
+    }
+    if (words.size() != 3)
+        return;
+    const std::string &verb = words[0];
+    const std::string &id = words[1];
+    if (verb == "failverify") {
+        if (words[2] == "stay" || words[2] == "old")
+            failVerify(id.c_str(), words[2] == "old");
+        return;
+    }
+    if (!toNumber(words[2], value))
         return;
     const bool flag = value == 0 || value == 1;
+    const long maxMs = 24L * 3600 * 1000;
     if (verb == "online" && flag)
         setOnline(id.c_str(), value == 1);
     else if (verb == "plug" && flag)
@@ -44,8 +71,10 @@ void runCommand(const std::string &line)
         failUpdate(id.c_str(), int(value));
     else if (verb == "silentupdate" && flag)
         silentUpdate(id.c_str(), value == 1);
-    else if (verb == "holdupdate" && value >= 0 && value <= 24L * 3600 * 1000)
+    else if (verb == "holdupdate" && value >= 0 && value <= maxMs)
         holdUpdate(id.c_str(), int(value));
+    else if (verb == "slowcomeback" && value >= 0 && value <= maxMs)
+        slowComeback(id.c_str(), int(value));
 }
 
 void watch(const std::string &file)

@@ -47,12 +47,27 @@ std::string bootPath(const BootDevice &d)
     return "/dev/hidsim/boot/" + d.id;
 }
 
+bool listed(const Receiver &r)
+{
+    return r.plugged && runsFirmware(r);
+}
+
+bool listed(const Mouse &m)
+{
+    return m.cable && runsFirmware(m);
+}
+
+int usbVersionOf(const Receiver &r)
+{
+    return r.cls == 1 ? r.version : r.usbVersion;
+}
+
 Receiver *receiverByPath(const char *path)
 {
     if (!path)
         return nullptr;
     for (Receiver &r : bench().receivers)
-        if (r.plugged && !r.bootMode && receiverPath(r) == path)
+        if (listed(r) && receiverPath(r) == path)
             return &r;
     return nullptr;
 }
@@ -62,7 +77,7 @@ Mouse *cableMouseByPath(const char *path)
     if (!path)
         return nullptr;
     for (Mouse &m : bench().mice)
-        if (m.cable && !m.bootMode && cablePath(m) == path)
+        if (listed(m) && cablePath(m) == path)
             return &m;
     return nullptr;
 }
@@ -85,7 +100,7 @@ Mouse *mouseBehind(const Receiver &r)
     if (r.rid == kNoReceiver)
         return nullptr;
     for (Mouse &m : bench().mice)
-        if (!m.bootMode && m.pairedId == r.rid)
+        if (runsFirmware(m) && m.pairedId == r.rid)
             return &m;
     return nullptr;
 }

@@ -80,6 +80,7 @@ struct Mouse {
     bool online = true;        // switched on and in range of its receiver
     bool cable = false;        // plugged in by its cable
     bool bootMode = false;     // waiting in update mode after a failed update
+    bool away = false;         // restarting after an update, off the bus
     ReceiverId pairedId{{0, 0, 0}};
     std::vector<Bytes> profiles;   // device forms, kProfiles of kFormSize
     int profile = 0;
@@ -90,10 +91,12 @@ struct Receiver {
     int cls = 4;               // 1, 2, 4, 8 (thousand reports per second)
     ReceiverId rid{{0, 0, 0}};
     int version = 0x0102;
+    int usbVersion = 0x0102;   // its USB descriptor's (2K, 4K, 8K; see usbVersionOf)
     u8 cid = 0x21;
     u8 mid = 1;
     bool plugged = true;
     bool bootMode = false;
+    bool away = false;         // restarting after an update, off the bus
     std::array<u8, 10> rgb{{1, 0, 150, 255, 3, 2, 0, 0, 0, 0}};
     u8 longRange = 0;
     int pairState = 0;         // 0 idle, 1 pairing, 2 failed, 3 paired

@@ -31,6 +31,7 @@ void dropRuntime(Bench &b)
     b.changeCallback = nullptr;
     ++b.changeSeq;
     b.failSends = 0;
+    b.failAnswers = 0;
     b.corruptReplies = 0;
     b.corruptEcho = false;
     b.failPairing = false;
@@ -286,6 +287,13 @@ int firmwareVersion(const char *id)
     return -1;
 }
 
+int usbVersion(const char *receiverId)
+{
+    Locked l;
+    Receiver *r = detail::receiverById(receiverId ? receiverId : "");
+    return r ? usbVersionOf(*r) : -1;
+}
+
 int currentProfile(const char *mouseId)
 {
     Locked l;
@@ -365,6 +373,12 @@ void failNextSends(int n)
     bench().failSends = n < 0 ? 0 : n;
 }
 
+void failNextAnswers(int n)
+{
+    Locked l;
+    bench().failAnswers = n < 0 ? 0 : n;
+}
+
 void corruptNextReplies(int n, bool breakEcho)
 {
     Locked l;
@@ -415,14 +429,28 @@ bool holdUpdate(const char *deviceId, int ms)
     return setUpdateFault(deviceId, [ms](UpdateFault &f) { f.holdMs = ms < 0 ? 0 : ms; });
 }
 
+bool failVerify(const char *deviceId, bool restartsOld)
+{
+    Locked l;
+    return setUpdateFault(deviceId, [restartsOld](UpdateFault &f) {
+        f.verified = restartsOld ? WriteEnd::OldFirmware : WriteEnd::UpdateMode;
+    });
+}
+
+bool slowComeback(const char *deviceId, int ms)
+{
+    Locked l;
+    return setUpdateFault(deviceId, [ms](UpdateFault &f) { f.comebackMs = ms < 0 ? 0 : ms; });
+}
+
 bool attached(const char *id)
 {
     Locked l;
     const std::string key = id ? id : "";
     if (Mouse *m = mouseById(key))
-        return m->cable;
+        return m->cable && !m->away;
     if (Receiver *r = receiverById(key))
-        return r->plugged;
+        return r->plugged && !r->away;
     if (BootDevice *d = bootById(key))
         return d->plugged;
     return false;

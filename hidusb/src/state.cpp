@@ -52,6 +52,7 @@ void defaultBus(Bench &b)
     r.cls = 4;
     r.rid = {{0x3A, 0x51, 0x01}};
     r.version = 0x0102;
+    r.usbVersion = r.version;
     b.receivers.push_back(r);
 
     Mouse m1;
@@ -89,6 +90,7 @@ bool loadFixture(Bench &b, const std::string &file)
                 r.cls = 4;
             r.rid = parseId(s.value("id", "3A 51 01"));
             r.version = number(s, "version", r.version);
+            r.usbVersion = number(s, "usbversion", r.version);
             r.cid = u8(number(s, "cid", 0x21));
             r.mid = u8(number(s, "mid", 1));
             r.plugged = number(s, "plugged", 1) != 0;
@@ -178,6 +180,7 @@ void loadState(Bench &b)
         if (o.isEmpty())
             continue;
         r.version = o.value("version").toInt(r.version);
+        r.usbVersion = o.value("usbVersion").toInt(r.usbVersion);
         r.longRange = u8(o.value("longRange").toInt(r.longRange));
         const QByteArray rgb = QByteArray::fromHex(o.value("rgb").toString().toLatin1());
         if (rgb.size() == 10)
@@ -339,6 +342,7 @@ void saveState()
     for (const Receiver &r : b.receivers) {
         QJsonObject o;
         o["version"] = r.version;
+        o["usbVersion"] = r.usbVersion;
         o["longRange"] = r.longRange;
         o["rgb"] = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(r.rgb.data()), 10).toHex());
         o["updateMode"] = r.bootMode;
@@ -369,14 +373,25 @@ void saveState()
     }
 }
 
+namespace {
+// Uses up one of a number of injected failures; true when one was left.
+bool takeFailure(int &left)
+{
+    if (left <= 0)
+        return false;
+    --left;
+    return true;
+}
+} // namespace
+
 bool sendFails()
 {
-    Bench &b = bench();
-    if (b.failSends > 0) {
-        --b.failSends;
-        return true;
-    }
-    return false;
+    return takeFailure(bench().failSends);
+}
+
+bool answerFails()
+{
+    return takeFailure(bench().failAnswers);
 }
 
 void queueEvent(int delayMs, u8 event, u8 flag, u8 sub, std::function<bool(Bytes &)> payload)

@@ -20,11 +20,22 @@ struct Server {
     bool lastReachable = false;
 };
 
+// How a write leaves its device.
+enum class WriteEnd {
+    NewFirmware,   // it restarts on the image
+    UpdateMode,    // it waits in update mode
+    OldFirmware,   // it restarts on the firmware it had (one that waited in
+                   // update mode had none and waits on)
+};
+
 // How the next update of one device goes wrong.
 struct UpdateFault {
     int failAt = -1;     // the write stops at this percentage (-1: it does not)
     bool silent = false; // no event after the start
     int holdMs = 0;      // the end event comes this much later (not scaled)
+    // Where a write that reached 100 % ends: its check passes, or fails.
+    WriteEnd verified = WriteEnd::NewFirmware;
+    int comebackMs = 0;  // restarting, the device is off the bus this long (not scaled)
 };
 
 // The write of one image. The run's number tells the steps queued for an
@@ -59,6 +70,7 @@ struct Bench {
     int changeSeq = 0;
 
     int failSends = 0;
+    int failAnswers = 0;                            // queries that get no answer
     bool failPairing = false;
     int failUpdateAt = -1;                          // the next update of any device
     std::map<std::string, UpdateFault> updateFaults;   // the next update of a device, by its id
@@ -99,8 +111,22 @@ std::string stateFile(const Bench &b);
 // The id of no receiver: a mouse paired with none.
 const ReceiverId kNoReceiver{{0, 0, 0}};
 
-// Lookups, lock held. Unplugged devices and devices in update mode are not
-// found by path.
+// A mouse or receiver that runs its firmware: neither waiting in update
+// mode nor away restarting after an update.
+template <class Device>
+bool runsFirmware(const Device &d)
+{
+    return !d.bootMode && !d.away;
+}
+// On the bus as itself: a receiver plugged in, or a mouse on its cable, that
+// runs its firmware.
+bool listed(const Receiver &r);
+bool listed(const Mouse &m);
+// The version a receiver's USB descriptor reports: a 1K receiver's is its
+// firmware version, a 2K, 4K or 8K receiver's its own.
+int usbVersionOf(const Receiver &r);
+
+// Lookups, lock held. Only listed devices are found by path.
 Receiver *receiverByPath(const char *path);
 Mouse *cableMouseByPath(const char *path);
 Mouse *mouseById(const std::string &id);
@@ -131,8 +157,10 @@ void cutWrite();
 // after the last change; a mouse the server lost and found again reports
 // itself with event 9.
 void busChanged();
-// Lock held. Consumes one injected send failure; true when this send fails.
+// Lock held. Consume one injected send failure, or one injected query
+// that gets no answer; true when this send or query fails.
 bool sendFails();
+bool answerFails();
 // Lock held. A write waiting behind the step gate goes on.
 void releaseHeldStep();
 // Lock held. The device (mouse, receiver or device in update mode) was

@@ -4,7 +4,8 @@
 // callback on a library thread. A failed write, or a device pulled while it
 // is written, leaves the device waiting in update mode. Each device can be
 // given a fault for its next update: a write that stops at a percentage, an
-// updater that falls silent, an end event that comes late.
+// updater that falls silent, an end event that comes late, a written image
+// that fails its check, a device slow to come back after its restart.
 
 #include "state.h"
 
@@ -20,6 +21,7 @@ constexpr int kStepMs = 100;   // a write's time for 5 %
 constexpr int kBodyLengthOffset = 24;
 constexpr int kModelOffset = 87;
 constexpr int kModelMax = 64;
+const char *const kLeftInUpdateMode = "device left in update mode";
 // Every field is read from the header the caller hands over.
 static_assert(kModelOffset + kModelMax <= kHeaderSize, "header fields lie within the header");
 
@@ -74,12 +76,12 @@ std::string findTarget(const ImageHeader &h)
         // A mouse is updated in wired mode: only a mouse on its own cable
         // takes the image, never one reached through its receiver.
         for (const Mouse &m : b.mice) {
-            if (!m.bootMode && m.cable && m.cid == h.cid && m.mid == h.mid)
+            if (listed(m) && m.cid == h.cid && m.mid == h.mid)
                 return "mouse:" + m.id;
         }
     } else if (h.code == 211) {
         for (const Receiver &r : b.receivers)
-            if (r.plugged && !r.bootMode && r.cid == h.cid && r.mid == h.mid)
+            if (listed(r) && r.cid == h.cid && r.mid == h.mid)
                 return "receiver:" + r.id;
     }
     return std::string();
@@ -115,6 +117,10 @@ UpdateFault takeFault(const std::vector<std::string> &ids)
         fault.silent = fault.silent || it->second.silent;
         if (it->second.holdMs > 0)
             fault.holdMs = it->second.holdMs;
+        if (it->second.verified != WriteEnd::NewFirmware)
+            fault.verified = it->second.verified;
+        if (it->second.comebackMs > 0)
+            fault.comebackMs = it->second.comebackMs;
         b.updateFaults.erase(it);
     }
     if (b.failUpdateAt >= 0 && fault.failAt < 0)
@@ -168,11 +174,43 @@ void leaveInUpdateMode(const std::string &target, const ImageHeader &h)
     d->plugged = m ? m->cable : r->plugged;
 }
 
-// Lock held. The end of a write on its target.
-void finish(const std::string &target, const ImageHeader &h, bool success)
+// Lock held. The away flag of a mouse or receiver that does not wait in
+// update mode (null: none).
+bool *awayFlag(const std::string &device)
+{
+    if (Mouse *m = mouseById(device))
+        return m->bootMode ? nullptr : &m->away;
+    if (Receiver *r = receiverById(device))
+        return r->bootMode ? nullptr : &r->away;
+    return nullptr;
+}
+
+// Lock held. The device restarts slowly: it is off the bus for ms (real
+// milliseconds, not scaled) and then comes back. A restart() meanwhile
+// rebuilds the bench, which brings it back at once.
+void restartSlowly(const std::string &device, int ms)
+{
+    bool *away = awayFlag(device);
+    if (!away)
+        return;
+    *away = true;
+    upgrades().post(ms, [device]() {
+        std::lock_guard<std::mutex> l(bench().mutex);
+        bool *stillAway = awayFlag(device);
+        if (!stillAway || !*stillAway)
+            return;
+        *stillAway = false;
+        busChanged();
+    });
+}
+
+// Lock held. The end of a write on its target: it runs the image, waits in
+// update mode, or runs what it ran before (as the write found it). One that
+// restarts on firmware may be slow to come back.
+void finish(const std::string &target, const ImageHeader &h, WriteEnd end)
 {
     Bench &b = bench();
-    if (success) {
+    if (end == WriteEnd::NewFirmware) {
         if (target.compare(0, 5, "boot:") == 0) {
             if (BootDevice *d = bootById(target.substr(5)))
                 d->plugged = false;   // it restarts as the device it stands for
@@ -186,9 +224,11 @@ void finish(const std::string &target, const ImageHeader &h, bool success)
             r->version = h.version;
             r->bootMode = false;
         }
-    } else {
+    } else if (end == WriteEnd::UpdateMode) {
         leaveInUpdateMode(target, h);
     }
+    if (end != WriteEnd::UpdateMode && b.upgrade.fault.comebackMs > 0)
+        restartSlowly(writtenDevice(target), b.upgrade.fault.comebackMs);
     b.upgrade.running = false;
     saveState();
     busChanged();
@@ -226,33 +266,45 @@ void failWrite(const std::string &stopped)
     const Upgrade write = b.upgrade;
     b.upgradeLog[4] = stopped;
     b.upgradeLog[5] = "verify: not reached";
-    b.upgradeLog[6] = "device left in update mode";
+    b.upgradeLog[6] = kLeftInUpdateMode;
     b.upgradeLog[7] = "result: failure";
-    finish(write.target, readHeader(write.header.data()), false);
+    finish(write.target, readHeader(write.header.data()), WriteEnd::UpdateMode);
     if (!write.silent)
         upgrades().post(0, [callback = write.callback]() { report(callback, 2, 0); });
 }
 
-// Lock held. The end of a write that reached 100 %: the device runs its new
-// firmware. Returns the callback to tell at once (null: the news comes
-// late, or never).
-UsbUpgradeCallback completeWrite()
+// Lock held. The end of a write that reached 100 %: the device checks the
+// image and runs it, unless its fault fails the check. Returns the end
+// event's value; *tell is the callback to tell it at once (left null: the
+// news comes late, or never).
+u8 completeWrite(UsbUpgradeCallback *tell)
 {
     Bench &b = bench();
     const Upgrade write = b.upgrade;
     const ImageHeader h = readHeader(write.header.data());
+    const WriteEnd end = write.fault.verified;
+    const u8 result = end == WriteEnd::NewFirmware ? 1 : 0;
     b.upgradeLog[4] = "write: 100 %";
-    b.upgradeLog[5] = "verify: ok";
-    b.upgradeLog[6] = "restart: " + versionText(h.version);
-    b.upgradeLog[7] = "result: success";
-    finish(write.target, h, true);
+    b.upgradeLog[5] = result ? "verify: ok" : "verify: failed";
+    b.upgradeLog[6] = kLeftInUpdateMode;
+    b.upgradeLog[7] = result ? "result: success" : "result: failure";
+    if (end == WriteEnd::NewFirmware) {
+        b.upgradeLog[6] = "restart: " + versionText(h.version);
+    } else if (end == WriteEnd::OldFirmware && write.target.compare(0, 5, "boot:") != 0) {
+        const std::string device = writtenDevice(write.target);
+        const Mouse *m = mouseById(device);
+        b.upgradeLog[6] = "restart: " + versionText(m ? m->version : receiverById(device)->version);
+    }
+    finish(write.target, h, end);
     if (write.silent)
-        return nullptr;
-    if (write.fault.holdMs <= 0)
-        return write.callback;
-    // The device runs its new firmware already; only the news is late.
-    upgrades().post(write.fault.holdMs, [callback = write.callback]() { report(callback, 2, 1); });
-    return nullptr;
+        return result;
+    if (write.fault.holdMs <= 0) {
+        *tell = write.callback;
+        return result;
+    }
+    // The device runs its firmware already; only the news is late.
+    upgrades().post(write.fault.holdMs, [callback = write.callback, result]() { report(callback, 2, result); });
+    return result;
 }
 
 // One step of the write `run`: at percent it stops if its fault says so,
@@ -260,13 +312,14 @@ UsbUpgradeCallback completeWrite()
 void writeStep(int run, int percent)
 {
     UsbUpgradeCallback callback = nullptr;
+    u8 result = 0;
     {
         std::lock_guard<std::mutex> l(bench().mutex);
         Upgrade &write = bench().upgrade;
         if (!writing(run))
             return;
         if (percent > 100) {
-            callback = completeWrite();
+            result = completeWrite(&callback);
         } else if (write.fault.failAt >= 0 && percent >= write.fault.failAt) {
             failWrite("write: stopped at " + std::to_string(percent) + " %");
             return;
@@ -276,7 +329,7 @@ void writeStep(int run, int percent)
     }
     if (percent > 100) {
         if (callback)
-            report(callback, 2, 1);
+            report(callback, 2, result);
         return;
     }
     if (callback)
@@ -349,6 +402,8 @@ extern "C" int UsbUpgradeC_FindBootDevices(const unsigned char *image, int *coun
     logCall("UsbUpgradeC_FindBootDevices()");
     std::lock_guard<std::mutex> lock(bench().mutex);
     ensureInit();
+    if (answerFails())
+        return 0;
     int n = 0;
     if (image) {
         const ImageHeader h = readHeader(image);
