@@ -53,6 +53,12 @@ DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, cons
     return record;
 }
 
+QString receiverOwnVersion(const char *path)
+{
+    int raw = 0;
+    return UsbFinderC_GetSlaveVersion(path, &raw) ? deviceVersionText(quint32(raw)) : QString();
+}
+
 bool askDeviceIds(const char *path, int queries, bool lastCounts, UsbDeviceInfo *info)
 {
     for (int query = 1; query <= queries; ++query) {
@@ -87,6 +93,11 @@ DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path)
         record.mid = info.mid;
         record.linkType = info.link;
         record.driveIndex = k;
+        // The USB descriptor of a 2K, 4K or 8K receiver carries a version of
+        // its own: its firmware is the version it tells when asked (none
+        // known when it does not answer).
+        if (!record.isWired && receiverTellsOwnVersion(receiverClassOfLink(info.link)))
+            record.usbVersion = receiverOwnVersion(path);
         return DeviceMatch::Recognised;
     }
 

@@ -37,6 +37,9 @@ QList<QByteArray> copyFoundPaths(char **found, int count, int limit = 5);
 // A firmware version as text: "v" + (version >> 8) in decimal + "." + the
 // low byte as two upper-case hex digits (0x0300 gives v3.00, 0x0A0F v10.0F).
 QString deviceVersionText(quint32 version);
+// The firmware version the receiver at this path tells of itself (empty
+// when it does not answer).
+QString receiverOwnVersion(const char *path);
 
 // A record for one found path: the path, the VID and PID texts it was
 // searched under, and its USB firmware version text.

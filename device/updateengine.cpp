@@ -843,7 +843,7 @@ void UpdateEngine::countAndStartStep(int deviceCode, const QString &version)
             int receiverClass = 1;
             if (receiverTellsOwnVersion(g_updateReceiverClass)) {
                 receiverClass = g_updateReceiverClass;
-                receiverVersion = receiverOwnVersion(m_receiverPaths.value(0));
+                receiverVersion = receiverOwnVersion(m_receiverPaths.value(0).toUtf8().constData());
             }
             found = searchForRun(kReceiverDeviceCode, receiverVersion, receiverModelOf(group, receiverClass));
         }

@@ -34,15 +34,7 @@ QList<DeviceAllInfo> searchFamilyDevices()
 
 QString reportedVersion(const DeviceAllInfo &device)
 {
-    const int receiverClass = device.isWired ? 0 : receiverClassOfLink(device.linkType);
-    return receiverTellsOwnVersion(receiverClass) ? receiverOwnVersion(device.devicePath) : device.usbVersion;
-}
-
-QString receiverOwnVersion(const QString &path)
-{
-    int raw = 0;
-    const QByteArray path8 = path.toUtf8();
-    return UsbFinderC_GetSlaveVersion(path8.constData(), &raw) ? deviceVersionText(quint32(raw)) : QString();
+    return device.usbVersion;
 }
 
 bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device)

@@ -40,13 +40,8 @@ enum class TargetReport {
 // and USB version: the device list's search, made afresh.
 QList<DeviceAllInfo> searchFamilyDevices();
 
-// The version a listed device of the target's kind runs: a receiver that
-// tells its own firmware version is asked for it, any other device gives
-// its USB version.
+// The firmware version a listed device runs, as its search found it.
 QString reportedVersion(const DeviceAllInfo &device);
-// The firmware version a receiver at this path tells of itself (empty when
-// it does not answer).
-QString receiverOwnVersion(const QString &path);
 
 // Whether a listed device is the target's kind of device (a receiver of its
 // class, or a mouse on its cable) with its ids.
