@@ -12,6 +12,7 @@
 #include "benchfigures.h"
 #include "buttoninterface.h"
 #include "devicelistcards.h"
+#include "devicestate.h"
 #include "dialog.h"
 #include "dialogmain.h"
 #include "globals.h"
