@@ -394,6 +394,24 @@ void TestStandalone::macroPageKeepsEventsAndDelays_data()
         << QStringList{"B v", "300ms", "B ^", "10ms"} << "a=1|0x05 1 0|300ms|0x05 1 1|10ms|"
         << QStringList{"menu:Modify,Delete event", "AddDelayTime", "menu:Modify,Delete event", "addKey", "update a 0",
                        "block: B v 300ms, B ^ 10ms"};
+    // Inside the macro an event's index and its row differ: either half of
+    // the inner stroke takes the other along, and no delay row changes.
+    const QStringList nested = {"click a", "current 1", "press 42", "current 3", "delay 5", "release 42"};
+    const QStringList nestedEdited = {"A v", "25ms", "C v", "5ms", "C ^", "0ms", "A ^", "10ms"};
+    const QString nestedFile = "a=1|0x04 1 0|25ms|0x06 1 0|5ms|0x06 1 1|0ms|0x04 1 1|10ms|";
+    const QStringList nestedTold = {"menu:Modify,Delete event", "addKey", "update a 0",
+                                    "block: A v 25ms, C v 5ms, C ^ 0ms, A ^ 10ms"};
+    QTest::newRow("an inner key down's key, with its key up")
+        << nested + QStringList{"edit 2 43", "save", "send"} << nestedEdited << nestedFile << nestedTold;
+    QTest::newRow("an inner key up's key, with its key down")
+        << nested + QStringList{"edit 4 43", "save", "send"} << nestedEdited << nestedFile << nestedTold;
+    // The middle button has A's code; a key up of it is no key up of A.
+    QTest::newRow("an outer key down's key, past a mouse stroke of the same code")
+        << QStringList{"click a", "current 1", "mid", "edit 0 43", "save", "send"}
+        << QStringList{"C v", "25ms", "Middle click v", "0ms", "Middle click ^", "0ms", "C ^", "10ms"}
+        << "a=1|0x06 1 0|25ms|0x04 4 0|0ms|0x04 4 1|0ms|0x06 1 1|10ms|"
+        << QStringList{"menu:Modify,Delete event", "addKey", "update a 0",
+                       "block: C v 25ms, Middle click v 0ms, Middle click ^ 0ms, C ^ 10ms"};
     QTest::newRow("only the loop mode changed")
         << QStringList{"click a", "loop 254", "save"} << aRows << "a=254|0x04 1 0|25ms|0x04 1 1|10ms|"
         << QStringList{"update a 1"};
