@@ -63,8 +63,8 @@ int main(int argc, char *argv[])
     QFontDatabase::addApplicationFont(programDir() + QStringLiteral("/font/Montserrat-SemiBold.ttf"));
     const float fontFactor = fontFactorForDpi(logicalScreenDpi());
 
-    // Held for the whole life of the process; the system drops our
-    // attachment when the process ends.
+    // Held for the whole life of the process and given up as it ends; the
+    // segment of a process that was killed is recognised by the next start.
     QSharedMemory *instanceMarker = new QSharedMemory(instanceMarkerKey());
     if (!claimInstanceMarker(*instanceMarker)) {
         ExeIsRun *notice = new ExeIsRun(nullptr);
@@ -82,5 +82,7 @@ int main(int argc, char *argv[])
         && window->isVisible())
         PostMsg::instance()->postChangeSize(2);
 
-    return app.exec();
+    const int status = app.exec();
+    releaseInstanceMarker(instanceMarker);
+    return status;
 }

@@ -40,10 +40,16 @@ std::thread startLoadingFontConfiguration();
 
 // The key of the segment that marks a running instance.
 QString instanceMarkerKey();
-// Takes the single-instance marker: true when this process now owns it,
-// false when another running instance holds it. A segment left behind by an
-// instance that exited or crashed is released first, so it never blocks a
-// start.
+// Takes the single-instance marker: true when this process now owns it (or
+// no marker can be made at all), false when a running instance that uses the
+// same temporary folder holds it. The segment names its owner: one left
+// behind by an instance that was killed is removed, and one that only shares
+// the system key (another program's, or an instance's of another temporary
+// folder) is left alone while this process takes a key of its own. Claims
+// from several processes at once are taken one after the other.
 bool claimInstanceMarker(QSharedMemory &marker);
+// Gives the marker up and deletes it as the process ends, so neither its
+// segment nor the semaphore Qt keeps beside it stays.
+void releaseInstanceMarker(QSharedMemory *marker);
 
 #endif // STARTUP_H

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/shm.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,8 +33,7 @@ QFileInfoList dumpsIn(const QString &home)
         .entryInfoList({"*.dmp"}, QDir::Files, QDir::Name);
 }
 
-// Segments of the System V table created by the given process with the
-// marker's size of one byte.
+// Segments of the System V table created by the given process and held.
 bool processCreatedMarker(qint64 pid)
 {
     QFile table("/proc/sysvipc/shm");
@@ -42,10 +43,30 @@ bool processCreatedMarker(qint64 pid)
     while (!table.atEnd()) {
         const QStringList f = QString::fromLatin1(table.readLine()).simplified().split(' ');
         // key shmid perms size cpid lpid nattch ...
-        if (f.size() > 6 && f[3] == "1" && f[4].toLongLong() == pid && f[6].toInt() > 0)
+        if (f.size() > 6 && f[4].toLongLong() == pid && f[6].toInt() > 0)
             return true;
     }
     return false;
+}
+
+// Starts three holders of the marker at once, and once each has answered
+// kills them: how many claimed it.
+int claimsOfSimultaneousStarts(const QString &key)
+{
+    QProcess starts[3];
+    for (QProcess &start : starts)
+        start.start(QCoreApplication::applicationFilePath(), {"--hold-marker", key});
+    int claimed = 0;
+    for (QProcess &start : starts) {
+        if (!start.waitForReadyRead(10000))
+            return -1;
+        claimed += start.readLine().trimmed() == "claimed";
+    }
+    for (QProcess &start : starts) {
+        start.write("go\n");
+        start.waitForFinished(10000);
+    }
+    return claimed;
 }
 
 bool waitFor(const std::function<bool()> &condition, int ms)
@@ -232,10 +253,36 @@ private slots:
         QCOMPARE(fontFactorForDpi(0), 1.0f);
     }
 
+    void onlyOneInstanceHoldsTheMarker_data()
+    {
+        // Something else's segment at the system key of the marker's key file
+        // (files whose inodes share their low 16 bits meet there), held by its
+        // process or left: neither is taken for the program nor touched.
+        QTest::addColumn<bool>("foreign");
+        QTest::addColumn<bool>("foreignHeld");
+        QTest::newRow("alone") << false << false;
+        QTest::newRow("another program's segment held at its key") << true << true;
+        QTest::newRow("another program's segment left at its key") << true << false;
+    }
+
     void onlyOneInstanceHoldsTheMarker()
     {
+        QFETCH(bool, foreign);
+        QFETCH(bool, foreignHeld);
         QCOMPARE(instanceMarkerKey(), QString("QuzmarTest"));
-        const QString key = QString("QuzmarUnit%1").arg(QCoreApplication::applicationPid());
+        const QString key = QString("QuzmarUnit%1%2").arg(QCoreApplication::applicationPid()).arg(QTest::currentDataTag());
+        int foreignId = -1;
+        if (foreign) {
+            QFile keyFile(QSharedMemory(key).nativeKey());
+            QVERIFY(keyFile.open(QIODevice::WriteOnly));
+            foreignId = shmget(ftok(QFile::encodeName(keyFile.fileName()).constData(), 'Q'), 64, IPC_CREAT | IPC_EXCL | 0600);
+            QVERIFY(foreignId != -1);
+            char *data = static_cast<char *>(shmat(foreignId, nullptr, 0));
+            std::strcpy(data, "not the program's");
+            if (!foreignHeld)
+                shmdt(data);
+        }
+        QCOMPARE(claimsOfSimultaneousStarts(key), 1);
         auto *first = new QSharedMemory(key);
         QVERIFY(claimInstanceMarker(*first));
         QSharedMemory second(key);
@@ -244,6 +291,12 @@ private slots:
         delete first;   // the running instance goes away
         QSharedMemory third(key);
         QVERIFY(claimInstanceMarker(third));
+        if (foreign) {
+            char *data = static_cast<char *>(shmat(foreignId, nullptr, SHM_RDONLY));
+            QVERIFY(data != reinterpret_cast<char *>(-1));
+            QCOMPARE(QByteArray(data), QByteArray("not the program's"));
+            shmctl(foreignId, IPC_RMID, nullptr);
+        }
     }
 
     void markerOfAKilledInstanceDoesNotBlock()
@@ -260,9 +313,25 @@ private slots:
         QSharedMemory whileRunning(key);
         QVERIFY(!claimInstanceMarker(whileRunning));
 
+        // The instance of another temporary folder whose key file has the
+        // same inode (a link here) is not this folder's.
+        QTemporaryDir otherTmp;
+        const QString keyFile = whileRunning.nativeKey();
+        QVERIFY(link(QFile::encodeName(keyFile).constData(),
+                     QFile::encodeName(otherTmp.filePath(QFileInfo(keyFile).fileName())).constData()) == 0);
+        qputenv("TMPDIR", QFile::encodeName(otherTmp.path()));
+        auto *otherFolder = new QSharedMemory(key);
+        const bool otherClaimed = claimInstanceMarker(*otherFolder);
+        qputenv("TMPDIR", QFile::encodeName(m_ipcDir.path()));
+        QVERIFY(otherClaimed);
+        QVERIFY(!claimInstanceMarker(whileRunning));
+        delete otherFolder;
+
         child.write("go\n");
         QVERIFY(child.waitForFinished(10000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        QCOMPARE(claimsOfSimultaneousStarts(key), 1);
 
         QSharedMemory afterKill(key);
         QVERIFY(claimInstanceMarker(afterKill));

@@ -21,6 +21,7 @@ Exit code 77 (skipped) when Xvfb, xdotool or ImageMagick's import is missing.
 """
 
 import argparse
+import ctypes
 import json
 import os
 import shutil
@@ -156,6 +157,37 @@ def run(args, env=None, timeout=30, check_rc=True, capture=True):
     return result
 
 
+def display_holder(number):
+    """The process that holds the display number (the X server's lock file)."""
+    try:
+        with open("/tmp/.X%d-lock" % number) as f:
+            return int(f.read().strip())
+    except (OSError, ValueError):
+        return None
+
+
+def remove_left_ipc(pids):
+    """Removes the System V shared memory segments that the given processes
+    made and nothing holds any more, and the semaphores they used last: a
+    program that was killed leaves its single-instance marker and the
+    semaphore Qt keeps beside it, which would stay in the system for good."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    for table, option in (("shm", "-m"), ("sem", "-s")):
+        try:
+            with open("/proc/sysvipc/" + table) as f:
+                rows = [line.split() for line in f.readlines()[1:]]
+        except OSError:
+            continue
+        for row in rows:
+            if table == "shm":
+                # key shmid perms size cpid lpid nattch ...
+                left = len(row) > 6 and int(row[4]) in pids and row[6] == "0"
+            else:
+                left = libc.semctl(int(row[1]), 0, 11) in pids   # 11: GETPID, the last process to use it
+            if left:
+                run(["ipcrm", option, row[1]], check_rc=False)
+
+
 class Display:
     """An Xvfb display of our own, on the first free number from a base."""
 
@@ -175,7 +207,9 @@ class Display:
                 if proc.poll() is not None or os.path.exists("/tmp/.X11-unix/X%d" % n):
                     break
                 time.sleep(0.05)
-            if proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % n):
+            # The socket may be another server's that took the number first
+            # (another run of the journeys): the lock names the one that has it.
+            if proc.poll() is None and display_holder(n) == proc.pid:
                 self.number, self.proc = n, proc
                 return
             if proc.poll() is None:
@@ -253,6 +287,7 @@ class Session:
         self.started = time.time()
         self.extra_env = {}
         self.program = options.program
+        self.pids = set()
 
     def own_program_folder(self):
         """The program from a folder of this journey's own, which shares all
@@ -317,6 +352,7 @@ class Session:
         logf.flush()
         self.proc = subprocess.Popen([self.program], env=self.program_env(), cwd=self.root,
                                      stdout=logf, stderr=subprocess.STDOUT)
+        self.pids.add(self.proc.pid)
         logf.close()
         deadline = time.time() + 20
         while time.time() < deadline:
@@ -409,6 +445,7 @@ class Session:
             self.proc.kill()
             self.proc.wait()
         self.display.close()
+        remove_left_ipc(self.pids)
 
     # -- input
 
