@@ -1568,6 +1568,41 @@ private slots:
             << QStringList{"bench R1 M1", "start M1 cable", "image receiver newer 0x103 r.bin", "run settings M1",
                            "at 20%: restart"};
 
+        // The read-back takes the device of the target's kind and ids that is
+        // listed: a mouse already on the image, put on its cable while the
+        // confirmed one is written, which is then pulled and waits.
+        QTest::newRow("a mouse on its image stands in for the one written")
+            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image receiver newer 0x104 r.bin",
+                           "image mouse newer 0x107 m.bin", "run settings M2", "at 70%: plug M1 1", "at 70%: plug M2 0",
+                           "dismiss ok"};
+        // The same with a second receiver on the image, plugged in while the
+        // first is written, which is then pulled.
+        QTest::newRow("a receiver on its image stands in for the one written")
+            << QStringList{"bench R1 M1 R2 M2", "start R2 out", "start R2 0x104", "image receiver newer 0x104 r.bin",
+                           "run settings R1", "at 20%: plug R2 1", "at 20%: plug R1 0", "dismiss ok"};
+        // The mouse step writes the mouse on the cable then, not the one
+        // confirmed: the cable moved from M2 to M1 once the receiver is done.
+        QTest::newRow("the cable moved to another mouse during the update")
+            << bothImages + QStringList{"run settings M2", "at 50%: plug M2 0", "at 50%: plug M1 1", "dismiss ok"};
+        // The same in a repair of the receiver.
+        QTest::newRow("another mouse put on its cable during a repair")
+            << bothImages + QStringList{"run settings M2", "before confirm: fail R1 40", "dismiss ok", "run repair",
+                                        "at 20%: plug M1 1", "dismiss ok"};
+        // The waiting mouse's record must not follow M1, on the image behind
+        // its receiver, once the waiting one is away.
+        QTest::newRow("a waiting mouse away keeps its record")
+            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image mouse newer 0x107 m.bin", "run settings M2",
+                           "before confirm: fail M2 40", "dismiss ok", "plug M2 0", "settle away M2"};
+        // A mouse written right and pulled before its end event may keep its
+        // record, but its repair asks for it on its cable.
+        QTest::newRow("a mouse written and away asks for its cable")
+            << mouseImage + QStringList{"run settings M2", "ended 100%: plug M2 0", "dismiss ok", "settle away M2"};
+        // A write that reaches 100 % and fails its check: closing the end
+        // view does not make the page say that the devices are up to date.
+        QTest::newRow("a failed check waits in update mode")
+            << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 stay", "dismiss close"};
+        QTest::newRow("a failed check restarts on the old firmware")
+            << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 old", "dismiss close"};
         QTest::newRow("drawn") << QStringList();
     }
 
