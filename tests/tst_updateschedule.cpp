@@ -24,7 +24,7 @@
 //     only when the mouse's image was offered too (its version is not the
 //     one the program keeps for the mouse);
 //   - besides, in every run, a device of the same model that waits in update
-//     mode: it is written before any other.
+//     mode for a usable image: it is written before any other.
 //
 //   I1  "Update completed." only when every confirmed target runs its usable
 //       image and none waits in update mode, attached at the end or not; and
@@ -999,12 +999,14 @@ private:
             if (mouseOffered)
                 candidates << devicesThat([](const QString &id) { return !isReceiver(id) && midOf(id) == 1; });
         }
-        // A device of the model that waits in update mode is written before
-        // any other: every run takes it.
+        // A device of the model that waits in update mode for a usable image
+        // is written before any other: every run takes it.
         QSet<int> models;
         for (const QString &id : qAsConst(candidates))
             models << midOf(id);
-        candidates << devicesThat([&](const QString &id) { return models.contains(midOf(id)) && waits(id); });
+        candidates << devicesThat([&](const QString &id) {
+            return models.contains(midOf(id)) && waits(id) && usableOf(id) >= 0;
+        });
         QMap<QString, int> chosen;
         for (const QString &id : qAsConst(candidates)) {
             if (attached(id) && (waits(id) || offItsImage(id)))
