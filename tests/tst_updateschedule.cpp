@@ -607,8 +607,10 @@ private:
     {
         if (hidsim::updateStepHeld() < 0)
             return;
-        if (std::exchange(firstHold, false))
-            violated(!hidsim::waitIdle(waitMs()), "I0", "a wait never ended beside a write held behind the gate");
+        if (std::exchange(firstHold, false)) {
+            violated(!hidsim::waitBusIdle(waitMs()) || !hidsim::waitIdle(waitMs()), "I0",
+                     "a wait never ended beside a write held behind the gate");
+        }
         QCoreApplication::processEvents();
         if (onHeldStep && !onHeldStep())
             return;
