@@ -5,31 +5,67 @@
 // faults, plugs and restarts of the program: one line a step. The program
 // runs as it does for a user, the device list and the Worker beside the
 // settings page, and what the devices report is held against what the
-// dialog said:
+// dialog said. The updater's step gate holds every write after each of its
+// progress reports until the moments of that percent have come, so they
+// come inside the write at every device timing.
 //
-//   I1  "Update completed." only when no device attached since the user's
-//       confirmation waits in update mode and every receiver and mouse on
-//       its cable attached since then runs its usable image of bin/;
-//   I2  no device written without a confirmation, none with an image that
-//       is not usable, no write begun between a run's end and the next;
+// The confirmed targets of a run are worked out here, from the devices at
+// the moment the user confirms and never from the engine: they are the
+// devices the dialog offered to update. Each counts when it is attached and
+// waits in update mode or runs another version than its usable image:
+//   - the settings page: the device whose card was opened and the other part
+//     of its model: beside a mouse on its cable the receivers; beside a
+//     receiver the mouse whose version its page shows (the one it reaches),
+//     or with none shown the mice on their cables;
+//   - a repair: the devices waiting in update mode (none waiting: those
+//     written that the failure record names and that run another version)
+//     and the other part of their model;
+//   - the automatic update: the receiver shown, and the mice on their cables
+//     only when the mouse's image was offered too (its version is not the
+//     one the program keeps for the mouse);
+//   - besides, in every run, a device of the same model that waits in update
+//     mode for a usable image: it is written before any other.
+//
+//   I1  "Update completed." only when every confirmed target runs its usable
+//       image and none waits in update mode, attached at the end or not; and
+//       closing a run's end view turns the settings page to "Up to date"
+//       only then;
+//   I2  no device written without a confirmation, none that is not a
+//       confirmed target of its run, none with an image that is not usable,
+//       no write begun between a run's end and the next;
 //   I3  an end view stays as it came, visible, until the user dismisses it;
-//   I4  once faults are cleared, devices plugged back and everything quiet,
-//       a device in update mode is offered a repair that brings it back on
-//       its image;
-//   I5  "Receiver not found" / "Mouse not found" only when no such device
-//       is attached and working;
-//   I6  a failure record only for a kind of device that was written, and
-//       none once every device runs its image.
+//   I4  once faults are cleared and everything is quiet, a device in update
+//       mode is offered a repair, also while it stays away: the repair then
+//       asks for a device to be connected ("Receiver not found..." or "Mouse
+//       not found..."), never says that there is none to update; once the
+//       device is attached, the repair brings it back on its image;
+//   I5  "Receiver not found" / "Mouse not found" only when no such device of
+//       the run's model is attached and working, or one of them that waits
+//       in update mode (or holds the record) is away;
+//   I6  by the device: a failure record only while a device that was
+//       written matches it and waits in update mode, runs another version
+//       than its image or is away (the program cannot read it for certain);
+//       a device in update mode the record named keeps it, also while it is
+//       away, and one attached is named by it; none once every device that
+//       was written is attached and runs its image.
 //   (I0: every run ends, and a confirmation starts something.)
+// A rule that cannot be judged where it is checked says why, in the trace.
 //
-// The steps: "bench default|m1cable|nom2|r1waiting [paced]", "image
-// receiver|mouse newer|same|header|truncated|empty|wrongmodel <version>
-// <file>", "keep mouse version <version>" (the registry's), "run settings
+// The steps: "bench <devices> [paced]" of R1 and R2 (4K receivers, model
+// 1), M1 (paired with R1), M3 (paired with R2), M2 (model 1 on its cable)
+// and Q2 (model 2 on its cable); "start <device> <version>|out|cable|offline|
+// waiting", how the bench starts; "image receiver|mouse|mouse2
+// newer|same|header|truncated|empty|wrongmodel <version> <file>", "keep
+// mouse version <version>" (the registry's), "run settings
 // <device>|repair|auto" followed by its moments "before confirm: <action>",
-// "at <n>%: <action>" (of the bar), "after end: <action>", then "dismiss
-// ok|close|escape"; an action at once: "fail <device> <percent>", "silent
-// <device>", "hold <device> short|long", "plug <device> 0|1", "restart",
-// "image ...".
+// "at <n>%: <action>" (the bar there, the write held), "ended <n>%:
+// <action>" (the write that took the bar there is over on its device, the
+// program not told yet), "after end: <action>", then "dismiss
+// ok|close|escape"; last "settle [away <device>]" (that device stays away
+// at first). An action comes at once: "fail <device> <percent>", "silent
+// <device>", "hold <device> short|long", "plug <device> 0|1", "online
+// <mouse> 0|1", "failanswers <n>", "failverify <device> stay|old",
+// "slowcomeback <device> <ms>", "restart", "image ...".
 //
 // QUZ_SCHEDULE_SECONDS: how long the drawn schedules run (a minute; less
 // under the sanitizers), from seed 1 or QUZ_SCHEDULE_FIRST_SEED (runs side by
@@ -39,7 +75,8 @@
 // with QUZ_SCHEDULE_SHRINK=1 also fewer steps that break the rule the same
 // way. QUZ_SCHEDULE_STEPS="<step>;<step>...": steps of one's own.
 // QUZ_SCHEDULE_KEEP_GOING=1: every violation printed, not the first failed.
-// QUZ_SCHEDULE_TRACE=1: the bench before every step.
+// QUZ_SCHEDULE_TRACE=1: the bench before every step, and the rules that
+// could not be judged.
 
 #include "deviceenumeration.h"
 #include "devicelink.h"
@@ -51,6 +88,7 @@
 #include "formsetting.h"
 #include "globals.h"
 #include "hidusb_sim.h"
+#include "mouseversion.h"
 #include "pagerepairdialog.h"
 #include "postmsg.h"
 #include "registry.h"
@@ -67,6 +105,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
@@ -85,6 +124,10 @@ constexpr int kWatchdogMs = 250;
 constexpr int kDefaultSeconds = 60;
 constexpr int kWatchdogMs = 60;
 #endif
+
+// How long the engine asks a written device again while it restarts: the
+// slow comebacks drawn come back within it or after it.
+constexpr int kReadBackMs = 300;
 
 // QUZ_SCHEDULE_TIME_SCALE: every bench at that device timing (1: the
 // devices' own pace, a write some two seconds) instead of at once or paced;
@@ -112,29 +155,74 @@ int waitMs()
 }
 
 // The images of a kind: the model the configuration names (receiver class
-// 4, mouse model 1), the version the benches' devices run, newer versions,
-// and where the versions of unusable images start (one of their own each,
-// so that a device running one shows it was flashed with it).
+// 4 and mouse of model 1, mouse of model 2), the version the benches'
+// devices run, newer versions, and where the versions of unusable images
+// start (one of their own each, so that a device running one shows it was
+// flashed with it).
 struct ImageKind {
     QString name;
-    int code;
+    int code, mid;
     QByteArray model, wrongModel;
     int same;
     QVector<int> newer;
     int unusable;
 };
-const ImageKind kKinds[] = {{"receiver", 211, "QZR-4K", "QZR-8K", 0x102, {0x103, 0x105}, 0x140},
-                            {"mouse", 210, "QZM-Q1", "QZM-Q2", 0x105, {0x106, 0x107}, 0x150}};
+const ImageKind kKinds[] = {{"receiver", 211, 1, "QZR-4K", "QZR-8K", 0x102, {0x103, 0x104, 0x105}, 0x140},
+                            {"mouse", 210, 1, "QZM-Q1", "QZM-Q2", 0x105, {0x106, 0x107}, 0x150},
+                            {"mouse2", 210, 2, "QZM-Q2", "QZM-Q1", 0x105, {0x106, 0x108}, 0x160}};
 const QStringList kQualities{"newer", "same", "header", "truncated", "empty", "wrongmodel"};
 
-const ImageKind &kindOf(const QString &id)
+// The devices a bench may hold: the receivers R1 and R2 (4K, model 1), M1
+// paired with R1 and M3 with R2, M2 of model 1 on its cable and Q2 of model 2
+// on its cable, each of these two paired with a receiver that is not there.
+struct BenchDevice {
+    QString id;
+    bool receiver;
+    int mid;
+    QString rid;       // a receiver's id, or the absent receiver a mouse is paired with
+    QString partner;   // the mouse of a receiver, the receiver of a mouse
+    bool cable;
+};
+const BenchDevice kBenchDevices[] = {{"R1", true, 1, "3A 51 04", "M1", true}, {"R2", true, 1, "3A 61 04", "M3", true},
+                                     {"M1", false, 1, "", "R1", false},        {"M2", false, 1, "3A 52 07", "", true},
+                                     {"M3", false, 1, "", "R2", false},        {"Q2", false, 2, "3A 72 08", "", true}};
+
+const BenchDevice &benchDevice(const QString &id)
 {
-    return kKinds[id.startsWith('R') || id == "receiver" ? 0 : 1];
+    for (const BenchDevice &d : kBenchDevices) {
+        if (d.id == id)
+            return d;
+    }
+    return kBenchDevices[0];
+}
+
+bool isReceiver(const QString &id)
+{
+    return id.startsWith('R');
+}
+
+int midOf(const QString &id)
+{
+    return benchDevice(id).mid;
+}
+
+const ImageKind &kindOf(const QString &idOrKind)
+{
+    for (const ImageKind &kind : kKinds) {
+        if (kind.name == idOrKind)
+            return kind;
+    }
+    return kKinds[isReceiver(idOrKind) ? 0 : midOf(idOrKind) == 2 ? 2 : 1];
+}
+
+QString hex(int v)
+{
+    return "0x" + QString::number(v, 16);
 }
 
 QByteArray imageFile(const ImageKind &kind, const QString &quality, int version)
 {
-    QByteArray bytes = firmwareImageBytes(kind.code, 1, quint32(version),
+    QByteArray bytes = firmwareImageBytes(kind.code, kind.mid, quint32(version),
                                           quality == "wrongmodel" ? kind.wrongModel : kind.model);
     if (quality == "header")
         bytes.truncate(kFirmwareHeaderSize);
@@ -145,23 +233,47 @@ QByteArray imageFile(const ImageKind &kind, const QString &quality, int version)
     return bytes;
 }
 
-// The benches: the default bus (R1 with M1, M2 on its cable); M1 also on
-// its cable and no M2; no M2; R1 waiting in update mode beside M2 (with the
-// record a failed update leaves).
-QString fixtureOf(const QString &bench)
+// The fixture of a bench: its devices, each as its start lines say. A
+// device that starts waiting in update mode has a stand-in on the bus.
+QString fixtureOf(const QStringList &ids, const QMap<QString, QStringList> &starts)
 {
-    if (bench == "m1cable")
-        return updateBench();
-    if (bench == "nom2")
-        return receiverFixture("R1", 4, 1, "M1") + mouseFixture("M1", 1, false);
-    return bench == "r1waiting" ? receiverWaitingBesideM2Bench() : QString();
-}
-
-QStringList devicesOf(const QString &bench)
-{
-    if (bench == "m1cable" || bench == "nom2")
-        return {"R1", "M1"};
-    return bench == "r1waiting" ? QStringList{"R1", "M2"} : QStringList{"R1", "M1", "M2"};
+    QString text;
+    for (const QString &id : ids) {
+        const BenchDevice &d = benchDevice(id);
+        const QStringList s = starts.value(id);
+        QString version = hex(kindOf(id).same);
+        for (const QString &option : s) {
+            if (option.startsWith("0x"))
+                version = option;
+        }
+        const bool out = s.contains("out");
+        bool attachedThere = !out;
+        if (d.receiver) {
+            text += QString("[%1]\ntype=receiver\nclass=4\nid=%2\nversion=%3\ncid=0x21\nmid=%4\nplugged=%5\n")
+                        .arg(id, d.rid, version)
+                        .arg(d.mid)
+                        .arg(out ? 0 : 1);
+        } else {
+            attachedThere = (d.cable || s.contains("cable")) && !out;
+            const QString paired = d.partner.isEmpty() ? d.rid : benchDevice(d.partner).rid;
+            text += QString("[%1]\ntype=mouse\nmid=%2\nversion=%3\nonline=%4\ncable=%5\npaired=%6\n")
+                        .arg(id)
+                        .arg(d.mid)
+                        .arg(version)
+                        .arg(s.contains("offline") ? 0 : 1)
+                        .arg(attachedThere ? 1 : 0)
+                        .arg(paired);
+        }
+        if (s.contains("waiting")) {
+            text += QString("[B%1]\ntype=boot\ncode=%2\ncid=0x21\nmid=%3\nmodel=%4\ndevice=%1\nplugged=%5\n")
+                        .arg(id)
+                        .arg(kindOf(id).code)
+                        .arg(d.mid)
+                        .arg(QString::fromLatin1(kindOf(id).model))
+                        .arg(attachedThere ? 1 : 0);
+        }
+    }
+    return text;
 }
 
 int scheduleSeconds()
@@ -179,9 +291,30 @@ void allowLongRuns()
 }
 Q_COREAPP_STARTUP_FUNCTION(allowLongRuns)
 
-QString hex(int v)
+// A moment of a run: its kind (in the order they come) and the percent of
+// the bar it waits for.
+enum MomentKind { BeforeConfirm, AtPercent, Ended, AfterEnd };
+const QStringList kMomentPrefixes{"before confirm", "at ", "ended ", "after end"};
+
+MomentKind momentKind(const QString &line)
 {
-    return "0x" + QString::number(v, 16);
+    for (int k = 0; k < kMomentPrefixes.size(); ++k) {
+        if (line.startsWith(kMomentPrefixes.at(k)))
+            return MomentKind(k);
+    }
+    return AfterEnd;
+}
+
+int momentPercent(const QString &line)
+{
+    return line.section(':', 0, 0).section(' ', 1, 1).remove('%').toInt();
+}
+
+// A moment's place among the others, and its line or action.
+using Moment = QPair<int, QString>;
+bool earlier(const Moment &a, const Moment &b)
+{
+    return a.first < b.first;
 }
 
 // ---- The generator --------------------------------------------------------------
@@ -193,44 +326,106 @@ public:
 
     QStringList schedule()
     {
-        const QString bench = of<QString>({"default", "default", "m1cable", "nom2", "r1waiting"});
-        m_devices = devicesOf(bench).toVector();
-        // The device whose card the list shows at the start.
-        const QString carded = bench == "nom2" ? "R1" : bench == "m1cable" ? "M1" : "M2";
-        QStringList steps{"bench " + bench + (chance(20) ? " paced" : "")};
-        QStringList names{"a.bin", "fw.bin", "Mouse.bin", "r4k.bin", "update_2.bin", "Z.bin"};
+        QStringList ids{"R1"};
+        if (chance(85))
+            ids << "M1";
+        if (chance(70))
+            ids << "M2";
+        if (chance(25)) {
+            ids << "R2";
+            if (chance(40))
+                ids << "M3";
+        }
+        if (chance(15))
+            ids << "Q2";
+        m_devices = ids.toVector();
+        QStringList steps{"bench " + ids.join(' ') + (chance(20) ? " paced" : "")};
+
+        QStringList names{"a.bin", "fw.bin", "Mouse.bin", "r4k.bin", "update_2.bin", "Z.bin", "q2.bin", "m.bin"};
         for (int i = names.size() - 1; i > 0; --i)
             names.swapItemsAt(i, pick(i + 1));
+        QStringList images;
+        QMap<QString, int> usable;   // the version of each kind's usable image
         for (const ImageKind &kind : kKinds) {
-            for (int n = of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i)
-                steps << image(kind, i > 0 && steps.last().contains(QRegularExpression(" (newer|same) ")), names.at(i));
+            if (kind.mid == 2 && !ids.contains("Q2"))
+                continue;
+            bool usableTaken = false;
+            for (int n = of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i) {
+                images << image(kind, usableTaken, names.at(i));
+                const QStringList w = images.last().split(' ');
+                if (w.at(2) == "newer" || w.at(2) == "same") {
+                    usableTaken = true;
+                    usable[kind.name] = w.at(3).toInt(nullptr, 16);
+                }
+            }
             names = names.mid(2);
         }
+
+        // How the bench starts: a device waiting in update mode, a device
+        // away, devices on the version of their image already.
+        QStringList starts;
+        QStringList away;
+        if (chance(12)) {
+            starts << "start R1 waiting";
+        } else if (ids.contains("M2") && chance(6)) {
+            starts << "start M2 waiting";
+        }
+        if (ids.contains("R2") && chance(50))
+            away << "R2";
+        if (ids.contains("M2") && !starts.contains("start M2 waiting") && chance(5))
+            away << "M2";
+        for (const QString &id : qAsConst(away))
+            starts << "start " + id + " out";
+        if (ids.contains("M1") && chance(15))
+            starts << "start M1 cable";
+        if (ids.contains("M1") && chance(5))
+            starts << "start M1 offline";
+        for (const QString &id : qAsConst(ids)) {
+            if (!starts.contains("start " + id + " waiting") && usable.contains(kindOf(id).name) && chance(40))
+                starts << "start " + id + " " + hex(usable.value(kindOf(id).name));
+        }
+        steps << starts << images;
+
         // The mouse's version as a device page read it: that of its image
         // or not, so that the automatic update may come.
-        const QRegularExpressionMatch mouseImage =
-            QRegularExpression("image mouse (newer|same) (\\S+)").match(steps.join('\n'));
         if (chance(50))
-            steps << "keep mouse version " + (mouseImage.hasMatch() && chance(70) ? mouseImage.captured(2) : hex(0x105));
+            steps << "keep mouse version "
+                         + (usable.contains("mouse") && chance(70) ? hex(usable.value("mouse")) : hex(0x105));
+
+        // The card the list shows for the bench's mouse on its cable, or
+        // for the receiver.
+        const bool m2There = ids.contains("M2") && !away.contains("M2") && !starts.contains("start M2 waiting");
+        const QString carded = m2There ? "M2" : starts.contains("start M1 cable") ? "M1" : "R1";
         for (int runs = 1 + pick(3), run = 0; run < runs; ++run) {
-            if (run > 0 && chance(40))
-                steps << (chance(30) ? image(kKinds[pick(2)], chance(50), names.value(0, "b.bin")) : action());
+            if (run > 0 && chance(40)) {
+                if (chance(30))
+                    steps << image(kindOf(of(m_devices)), chance(50), names.value(0, "b.bin"));
+                else
+                    steps << action();
+            }
             const int entry = pick(6);
             steps << (entry < 3 ? "run settings " + (chance(70) ? carded : of(m_devices))
                                 : entry < 5 ? "run repair" : "run auto");
-            QMultiMap<int, QString> moments;   // in the order they come
+            QVector<Moment> moments;
             for (int n = pick(4); n > 0; --n) {
-                const int moment = pick(3), percent = 5 * pick(21);
-                const QString when = QStringList{"before confirm", QString("at %1%").arg(percent), "after end"}.at(moment);
-                moments.insert(moment * 1000 + percent, when + ": " + action());
+                const MomentKind kind = MomentKind(of<int>({0, 0, 0, 1, 1, 1, 1, 2, 3, 3}));
+                const int percent = 5 * pick(21);
+                QString when = kMomentPrefixes.at(kind);
+                if (kind == AtPercent || kind == Ended)
+                    when += QString::number(percent) + "%";
+                for (const QString &a : action())
+                    moments.append({kind * 1000 + percent, when + ": " + a});
             }
-            steps << moments.values();
+            std::stable_sort(moments.begin(), moments.end(), earlier);
+            for (const auto &m : qAsConst(moments))
+                steps << m.second;
             const int end = pick(100);
             if (end < 70 || (run + 1 < runs && end < 85))
                 steps << "dismiss " + of<QString>({"ok", "close", "escape"});
             else if (run + 1 < runs || end < 85)
                 steps << "restart";
         }
+        steps << (chance(30) ? "settle away " + of(m_devices) : QString("settle"));
         return steps;
     }
 
@@ -250,19 +445,40 @@ private:
         return QString("image %1 %2 %3 %4").arg(kind.name, kQualities.at(q), hex(version), name);
     }
 
-    QString action()
+    // One action, or the two of a device swapped for another of its kind
+    // (a cable moved from one mouse to another, a receiver for another).
+    QStringList action()
     {
         const QString device = of(m_devices);
+        QVector<QString> mice, receivers;
+        for (const QString &id : qAsConst(m_devices))
+            (isReceiver(id) ? receivers : mice) << id;
+        const QVector<QString> &kind = chance(70) ? mice : receivers;
         const int a = pick(100);
-        if (a < 25)
-            return QString("fail %1 %2").arg(device).arg(5 * pick(21));
-        if (a < 35)
-            return "silent " + device;
-        if (a < 50)
-            return "hold " + device + (chance(50) ? " short" : " long");
-        if (a < 90)
-            return "plug " + device + (chance(50) ? " 0" : " 1");
-        return "restart";
+        if (a < 18)
+            return {QString("fail %1 %2").arg(device).arg(5 * pick(21))};
+        if (a < 24)
+            return {"silent " + device};
+        if (a < 33)
+            return {"hold " + device + (chance(50) ? " short" : " long")};
+        if (a < 56 || (a < 64 && kind.size() < 2) || (a < 69 && mice.isEmpty()))
+            return {"plug " + device + (chance(50) ? " 0" : " 1")};
+        if (a < 64) {
+            const QString from = of(kind);
+            QString to = of(kind);
+            while (to == from)
+                to = of(kind);
+            return {"plug " + from + " 0", "plug " + to + " 1"};
+        }
+        if (a < 69)
+            return {"online " + of(mice) + (chance(50) ? " 0" : " 1")};
+        if (a < 74)
+            return {"failanswers " + QString::number(of<int>({1, 2, 3, 5, 8}))};
+        if (a < 83)
+            return {"failverify " + device + (chance(50) ? " stay" : " old")};
+        if (a < 92)   // back within the read-back time, or after it
+            return {"slowcomeback " + device + " " + QString::number(of<int>({100, 200, 500, 900}))};
+        return {"restart"};
     }
 
     std::mt19937_64 m_rng;
@@ -287,20 +503,37 @@ private:
 
     // What the schedule has seen.
     QString violation;
-    QStringList devices, attachedAtStart;
+    QStringList devices, attachedAtStart, waitedAtStart;
+    QMap<QString, bool> plugged, online;        // as the user left them
     QMap<QString, int> started;                 // versions
     QMap<QString, QString> usableFile;          // by kind
     QMap<QString, int> usableVersion;           // by kind
-    QSet<int> usableVersions;                   // every usable image's so far
+    QMap<QString, QSet<int>> usableVersions;    // by kind, every usable image's so far
+    QMap<QString, int> verifyPending;           // a failed check set: the device's writes then
     double scale = 0;
     int confirmations = 0;
     int startsSeen = 0;                         // UsbUpgrade_Start calls up to the last run's end
     QStringList endView;                        // shown, text, bar; empty: none up
+    int runMid = 1;                             // the model of the run's dialog
+    // The confirmed targets of the run, each with the version of its image,
+    // and what each device had been written before it.
+    QMap<QString, int> targets;
+    QMap<QString, int> begunAtConfirm;
+    bool judgePage = false;                     // the run's end view may turn the page
+    QStringList recordHolders;                  // the waiting devices the record named
+    // Inside a run: what a write held behind the gate lets come first (false:
+    // the write stays held, for the restart that cuts it), and what comes
+    // once a write let go is over on its device.
+    std::function<bool()> onHeldStep;
+    std::function<void()> onWriteOver;
+    bool firstHold = true;
 
     UpdateEngine *engine() { return UpdateEngine::instance(); }
     static QString autoRepair(int position) { return langText(g_langAutoRepair, 0, position); }
+    static QString upToDateText() { return langText(g_langFormSetting, 0, 18); }
     QToolButton *button(const char *name) { return view->findChild<QToolButton *>(name); }
     QPushButton *repairButton() { return list->findChild<QPushButton *>("Repair"); }
+    QToolButton *pageUpdateButton() { return page->findChild<QToolButton *>("Receive_2"); }
 
     bool violated(bool broken, const QString &rule, const QString &observed)
     {
@@ -308,6 +541,9 @@ private:
             violation = rule + ": " + observed + "\n  (" + benchNow() + ")";
         return broken;
     }
+
+    // A rule that does not apply here says so, in the trace.
+    void notApplicable(const QString &rule, const QString &why) { note(rule + " not judged: " + why); }
 
     // Each device's version and state, the record, the dialog's text.
     QString benchNow()
@@ -331,24 +567,87 @@ private:
             qInfo().noquote() << "    " + benchNow() + "\n  " + step;
     }
 
-    QStringList devicesThat(bool (*is)(const char *))
+    QStringList devicesThat(const std::function<bool(const QString &)> &is)
     {
         QStringList ids;
         for (const QString &id : qAsConst(devices))
-            if (is(id.toLatin1()))
+            if (is(id))
                 ids << id;
         return ids;
     }
 
-    // Until the condition holds, handling events meanwhile.
+    // ---- What the devices report ------------------------------------------------------
+
+    static bool waits(const QString &id) { return hidsim::inUpdateMode(id.toLatin1()); }
+    static bool attached(const QString &id) { return hidsim::attached(id.toLatin1()); }
+    static int runs(const QString &id) { return hidsim::firmwareVersion(id.toLatin1()); }
+    int usableOf(const QString &id) const { return usableVersion.value(kindOf(id).name, -1); }
+    // Written in this schedule, or waiting in update mode since it began.
+    bool written(const QString &id) const
+    {
+        return hidsim::updatesBegun(id.toLatin1()) > 0 || waitedAtStart.contains(id) || waits(id);
+    }
+    bool offItsImage(const QString &id) const { return usableOf(id) >= 0 && runs(id) != usableOf(id); }
+    bool right(const QString &id, int image) const { return !waits(id) && image >= 0 && runs(id) == image; }
+
+    // Whether the failure record names this device: its kind and model, and
+    // a receiver's class.
+    static bool recordNames(const QStringList &record, const QString &id)
+    {
+        if (record.size() != 4 || record.at(0).toInt() != kindOf(id).code || record.at(3).toInt() != midOf(id))
+            return false;
+        return !isReceiver(id) || record.at(1).toInt() == 4;
+    }
+
+    // ---- Waiting ------------------------------------------------------------------
+
+    // A write held behind the gate: its progress is handled (the bar moves,
+    // the moments of that percent come), then it goes on.
+    void releaseHeld()
+    {
+        if (hidsim::updateStepHeld() < 0)
+            return;
+        if (std::exchange(firstHold, false)) {
+            violated(!hidsim::waitBusIdle(waitMs()) || !hidsim::waitIdle(waitMs()), "I0",
+                     "a wait never ended beside a write held behind the gate");
+        }
+        QCoreApplication::processEvents();
+        if (onHeldStep && !onHeldStep())
+            return;
+        hidsim::releaseUpdateStep();
+        if (onWriteOver)
+            onWriteOver();
+    }
+
+    // After a write was let go: until it is held again or over on its
+    // device, without handling the program's events meanwhile. True when it
+    // is over.
+    bool writeOverAfterRelease()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < waitMs()) {
+            if (hidsim::updateStepHeld() >= 0)
+                return false;
+            const char *const *log = UsbUpgradeC_GetLogs();
+            if (log && log[7] && *log[7])
+                return true;
+            QThread::msleep(1);
+        }
+        return false;
+    }
+
+    // Until the condition holds, handling events and held writes meanwhile.
     bool waitFor(const std::function<bool()> &condition, const char *what)
     {
         QElapsedTimer clock;
         clock.start();
         QTimer tick;   // wakes the loop for what comes without an event
         tick.start(1);
-        while (!condition() && clock.elapsed() < waitMs())
+        while (!condition() && clock.elapsed() < waitMs()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            releaseHeld();
+        }
         return !violated(!condition(), "I0", what);
     }
 
@@ -360,8 +659,24 @@ private:
         for (int i = 0; i < 2; ++i) {
             violated(!hidsim::waitBusIdle(waitMs()), "I0", "the bus never went quiet");
             waitFor([this] { return !worker || !worker->isRunning(); }, "the Worker never finished");
+            releaseHeld();
             QCoreApplication::processEvents();
         }
+    }
+
+    // Until nothing is queued and no write is held: late ends are in.
+    void drain()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < waitMs()) {
+            const bool quiet = hidsim::waitIdle(waitMs());
+            QCoreApplication::processEvents();
+            if (quiet && hidsim::updateStepHeld() < 0)
+                return;
+            releaseHeld();
+        }
+        violated(true, "I0", "the updater never went quiet");
     }
 
     QStringList viewNow()
@@ -402,16 +717,29 @@ private:
     }
 
     // The program ends, whatever it was doing, and starts again: the library
-    // finds the bench as its state file keeps it, the registry stays.
+    // finds the bench as its state file keeps it, the devices stay plugged as
+    // the user left them, the registry stays. A write held behind the gate is
+    // cut.
     void restartProgram()
     {
+        onHeldStep = [] { return false; };   // the write stays where it is held
+        onWriteOver = nullptr;
         stopProgram();
         endView.clear();
+        judgePage = false;
         resetAllGlobals();
         folder->use();
         resetUpdateRunState();
         hidsim::restart();
+        onHeldStep = nullptr;
+        violated(hidsim::updateStepHeld() >= 0, "I0", "the restart left a write held behind the gate");
         hidsim::setTimeScale(scale);
+        for (const QString &id : qAsConst(devices)) {
+            hidsim::plug(id.toLatin1(), plugged.value(id));
+            if (!isReceiver(id))
+                hidsim::setOnline(id.toLatin1(), online.value(id));
+        }
+        verifyPending.clear();   // the library's faults are gone with it
         QCoreApplication::processEvents();   // what the ended program queued: a fresh engine drops it
         startProgram();
     }
@@ -440,8 +768,9 @@ private:
         if (std::none_of(g_shownDevices.begin(), g_shownDevices.end(),
                          [&](const DeviceAllInfo &d) { return d.devicePath == path; }))
             return false;
-        const bool behind = id == "R1" && devices.contains("M1") && !hidsim::inUpdateMode("M1");
-        const DeviceAllInfo chosen = settingsEntry(id.toLatin1().constData(), behind ? "M1" : nullptr);
+        const QByteArray mouse = mouseBehind(id).toLatin1();
+        const DeviceAllInfo chosen =
+            settingsEntry(id.toLatin1().constData(), mouse.isEmpty() ? nullptr : mouse.constData());
         g_devicePageActive = 1;
         PostMsg::instance()->postSelectMouseInfo(chosen);
         setDeviceHandlePath(chosen.devicePath.toUtf8());
@@ -465,29 +794,46 @@ private:
             QFile::remove(folder->path() + "/bin/" + usableFile.value(w.at(1)));
             usableFile[w.at(1)] = w.at(4);
             usableVersion[w.at(1)] = version;
-            usableVersions << version;
+            usableVersions[w.at(1)] << version;
         }
         folder->addImage(w.at(4), imageFile(kindOf(w.at(1)), w.at(2), version));
     }
 
-    // An action; then, unless it runs inside the program's own signal,
-    // until what it set off has been handled.
+    void plugTo(const QString &id, bool in)
+    {
+        plugged[id] = in;
+        hidsim::plug(id.toLatin1(), in);
+    }
+
+    // An action; then, unless it comes inside a run's write, until what it
+    // set off has been handled.
     void act(const QString &line, bool wait = true)
     {
         const QStringList w = line.split(' ');
         const QByteArray id = w.value(1).toLatin1();
-        if (w.at(0) == "fail")
+        if (w.at(0) == "fail") {
             hidsim::failUpdate(id, w.at(2).toInt());
-        else if (w.at(0) == "silent")
+        } else if (w.at(0) == "silent") {
             hidsim::silentUpdate(id, true);
-        else if (w.at(0) == "hold")
+        } else if (w.at(0) == "hold") {
             hidsim::holdUpdate(id, w.at(2) == "long" ? longHoldMs() : kShortHoldMs);
-        else if (w.at(0) == "plug")
-            hidsim::plug(id, w.at(2) == "1");
-        else if (w.at(0) == "image")
+        } else if (w.at(0) == "plug") {
+            plugTo(w.at(1), w.at(2) == "1");
+        } else if (w.at(0) == "online") {
+            online[w.at(1)] = w.at(2) == "1";
+            hidsim::setOnline(id, w.at(2) == "1");
+        } else if (w.at(0) == "failanswers") {
+            hidsim::failNextAnswers(w.at(1).toInt());
+        } else if (w.at(0) == "failverify") {
+            hidsim::failVerify(id, w.at(2) == "old");
+            verifyPending[w.at(1)] = hidsim::updatesBegun(id);
+        } else if (w.at(0) == "slowcomeback") {
+            hidsim::slowComeback(id, w.at(2).toInt());
+        } else if (w.at(0) == "image") {
             addImage(w);
-        else if (w.at(0) == "restart")
+        } else if (w.at(0) == "restart") {
             restartProgram();
+        }
         if (wait)
             idle();
     }
@@ -498,7 +844,8 @@ private:
     {
         if (!endView.isEmpty())
             violated(viewNow() != endView, "I3",
-                     QString("after %1 the end view [%2] became [%3]").arg(after, endView.join(" | "), viewNow().join(" | ")));
+                     QString("after %1 the end view [%2] became [%3]")
+                         .arg(after, endView.join(" | "), viewNow().join(" | ")));
     }
 
     void checkNotFound()   // I5
@@ -508,50 +855,191 @@ private:
         const QString text = view->stateText();
         const bool noReceiver = text == autoRepair(5) || text == g_textNoRecieve;
         const bool noMouse = text == autoRepair(6) || text == g_textNoUSB;
-        for (const QString &id : devicesThat(hidsim::attached)) {
-            if (!hidsim::inUpdateMode(id.toLatin1()) && (id.startsWith('R') ? noReceiver : noMouse))
-                violated(true, "I5", QString("the dialog says \"%1\" while %2 is attached and working").arg(text, id));
-        }
+        if (!noReceiver && !noMouse)
+            return;
+        const QStringList record = readUpdateFailFields();
+        const auto asked = [&](const QString &id) {
+            return isReceiver(id) == noReceiver && midOf(id) == runMid;
+        };
+        const QStringList working =
+            devicesThat([&](const QString &id) { return asked(id) && attached(id) && !waits(id); });
+        const QStringList missed = devicesThat([&](const QString &id) {
+            return asked(id) && !attached(id) && (waits(id) || (written(id) && recordNames(record, id)));
+        });
+        violated(!working.isEmpty() && missed.isEmpty(), "I5",
+                 QString("the dialog says \"%1\" while %2 is attached and working").arg(text, working.join(", ")));
     }
 
     void checkWrites(const QString &when)   // I2
     {
         const int starts = hidsim::countCalls("UsbUpgrade_Start");
-        violated(starts != startsSeen, "I2", QString("%1 write(s) began %2, in no run").arg(starts - startsSeen).arg(when));
+        violated(starts != startsSeen, "I2",
+                 QString("%1 write(s) began %2, in no run").arg(starts - startsSeen).arg(when));
         for (const QString &id : qAsConst(devices)) {
-            const int v = hidsim::firmwareVersion(id.toLatin1());
-            violated(v != started.value(id) && !usableVersions.contains(v), "I2",
+            const int v = runs(id);
+            violated(v != started.value(id) && !usableVersions.value(kindOf(id).name).contains(v), "I2",
                      QString("%1 runs %2, the version of no usable image (%3)").arg(id, hex(v), when));
             violated(confirmations == 0 && hidsim::updatesBegun(id.toLatin1()) > 0, "I2",
                      QString("%1 was written, no run ever confirmed (%2)").arg(id, when));
         }
     }
 
-    // Of these devices, the attached ones that do not run their usable image.
-    QStringList offTheirImage(const QStringList &among)
+    // Every device written since the confirmation is a target of the run.
+    void checkTargetsWritten(const QString &when)   // I2
     {
-        QStringList off;
-        for (const QString &id : among) {
-            const int image = usableVersion.value(kindOf(id).name, -1);
-            const int runs = hidsim::firmwareVersion(id.toLatin1());
-            if (hidsim::attached(id.toLatin1()) && image >= 0 && runs != image)
-                off << QString("%1 runs %2, its image %3").arg(id, hex(runs), hex(image));
+        for (const QString &id : qAsConst(devices)) {
+            violated(hidsim::updatesBegun(id.toLatin1()) > begunAtConfirm.value(id) && !targets.contains(id), "I2",
+                     QString("%1 was written %2, no confirmed target of the run (targets: %3)")
+                         .arg(id, when, QStringList(targets.keys()).join(' ')));
         }
-        return off;
+    }
+
+    // The confirmed targets that are not right, as the user should hear.
+    QStringList targetsNotRight()
+    {
+        QStringList wrong;
+        for (auto t = targets.cbegin(); t != targets.cend(); ++t) {
+            if (waits(t.key()))
+                wrong << t.key() + " waits in update mode";
+            else if (!right(t.key(), t.value()))
+                wrong << QString("%1 runs %2, its image %3").arg(t.key(), hex(runs(t.key())), hex(t.value()));
+        }
+        return wrong;
+    }
+
+    // Whether the device is attached and answers at its usable image.
+    bool knownRight(const QString &id) const { return attached(id) && right(id, usableOf(id)); }
+
+    // I6 by the device, as far as the program has had its chance: after any
+    // step, a waiting device the record named keeps it, away too; once the
+    // list has looked at the bus (no step given up on still writing), with
+    // one attached the record names a waiting device, and the record names
+    // a device written and not known right.
+    enum class RecordCheck { AfterStep, Settled };
+    void checkRecord(RecordCheck level)
+    {
+        const QStringList record = readUpdateFailFields();
+        const QStringList waiting = devicesThat(waits);
+        for (const QString &id : qAsConst(recordHolders)) {
+            violated(waiting.contains(id) && !recordNames(record, id), "I6",
+                     QString("%1 still waits in update mode%2, its record is gone")
+                         .arg(id, attached(id) ? QString() : " away"));
+        }
+        recordHolders = devicesThat([&](const QString &id) { return waiting.contains(id) && recordNames(record, id); });
+        if (level == RecordCheck::AfterStep)
+            return;
+        if (engine()->earlierStepWriting()) {
+            // While a step given up on may still write, the record is not
+            // settled against the devices.
+            notApplicable("I6 (the record names a waiting device)", "an earlier step may still be writing");
+            return;
+        }
+        violated(std::any_of(waiting.begin(), waiting.end(), attached) && recordHolders.isEmpty(), "I6",
+                 QString("%1 in update mode, no record names one").arg(waiting.join(", ")));
+        if (record.isEmpty())
+            return;
+        const QStringList owners = devicesThat(
+            [&](const QString &id) { return recordNames(record, id) && written(id) && !knownRight(id); });
+        violated(owners.isEmpty(), "I6",
+                 QString("the record %1 names no device that was written and is not known right")
+                     .arg(record.join(',')));
+    }
+
+    // I6: no record once every device written is attached and runs its
+    // image.
+    void checkRecordGone()
+    {
+        const QStringList writtenOnes = devicesThat([this](const QString &id) { return written(id); });
+        const QStringList unsure = devicesThat([this](const QString &id) { return written(id) && !knownRight(id); });
+        if (!unsure.isEmpty()) {
+            notApplicable("I6 (no record once every written device runs its image)",
+                          unsure.join(", ") + " not right or away");
+            return;
+        }
+        violated(!readUpdateFailInfo().isEmpty(), "I6",
+                 QString("%1 attached and on %2 image, the record %3 stays")
+                     .arg(writtenOnes.isEmpty() ? QString("no device written") : writtenOnes.join(", "),
+                          writtenOnes.size() == 1 ? "its" : "their", readUpdateFailInfo()));
     }
 
     // ---- Runs -------------------------------------------------------------------------
+
+    // The confirmed targets of a run, from the devices as they are now (the
+    // header comment), each with the version of its usable image.
+    QMap<QString, int> targetsOf(const QStringList &w)
+    {
+        QStringList candidates;
+        const auto otherPart = [this](const QString &of) {
+            return devicesThat(
+                [&](const QString &id) { return midOf(id) == midOf(of) && isReceiver(id) != isReceiver(of); });
+        };
+        if (w.at(1) == "settings") {
+            // A receiver's page shows the version of the mouse it reaches:
+            // the mouse offered is that one, on its cable, or with none
+            // shown the mice on their cables.
+            const QString shown = mouseBehind(w.at(2));
+            candidates << w.at(2) << (shown.isEmpty() ? otherPart(w.at(2)) : QStringList{shown});
+        } else if (w.at(1) == "repair") {
+            const QStringList record = readUpdateFailFields();
+            QStringList failed = devicesThat([](const QString &id) { return waits(id) && attached(id); });
+            if (failed.isEmpty()) {
+                failed = devicesThat([&](const QString &id) {
+                    return attached(id) && recordNames(record, id) && written(id) && offItsImage(id);
+                });
+            }
+            candidates << failed;
+            for (const QString &id : qAsConst(failed))
+                candidates << otherPart(id);
+        } else {
+            const QString shown = g_shownDevices.value(0).devicePath;
+            candidates << devicesThat([&](const QString &id) {
+                return isReceiver(id) && QString::fromStdString(hidsim::pathOf(id.toLatin1())) == shown;
+            });
+            const QString kept = readMouseVersion("33", "1");
+            const bool mouseOffered =
+                usableVersion.contains("mouse") && kept != firmwareVersionText(quint32(usableVersion.value("mouse")));
+            if (mouseOffered)
+                candidates << devicesThat([](const QString &id) { return !isReceiver(id) && midOf(id) == 1; });
+        }
+        // A device of the model that waits in update mode for a usable image
+        // is written before any other: every run takes it.
+        QSet<int> models;
+        for (const QString &id : qAsConst(candidates))
+            models << midOf(id);
+        candidates << devicesThat([&](const QString &id) {
+            return models.contains(midOf(id)) && waits(id) && usableOf(id) >= 0;
+        });
+        QMap<QString, int> chosen;
+        for (const QString &id : qAsConst(candidates)) {
+            if (attached(id) && (waits(id) || offItsImage(id)))
+                chosen[id] = usableOf(id);
+        }
+        return chosen;
+    }
+
+    // The mouse a receiver reaches, paired with it and switched on, whose
+    // version its page shows; empty for none.
+    QString mouseBehind(const QString &receiver) const
+    {
+        const QString mouse = benchDevice(receiver).partner;
+        const bool reached = isReceiver(receiver) && devices.contains(mouse) && online.value(mouse) && !waits(mouse)
+                             && hidsim::pairedReceiverId(mouse.toLatin1()) == hidsim::receiverId(receiver.toLatin1());
+        return reached ? mouse : QString();
+    }
 
     // The user opens the run's dialog; true when it offers the run.
     bool openRun(const QStringList &w)
     {
         showList();
+        checkRecord(RecordCheck::Settled);
         view = g_updateRepairDialog;
+        const QStringList record = readUpdateFailFields();
+        runMid = w.at(1) == "settings" ? midOf(w.at(2)) : record.size() == 4 ? record.at(3).toInt() : 1;
         if (w.at(1) == "settings") {
             if (!openDevicePage(w.at(2)))
                 return false;
             page->SetVer(0);
-            page->findChild<QToolButton *>("Receive_2")->click();
+            pageUpdateButton()->click();
         } else if (w.at(1) == "repair") {
             if (repairButton()->isHidden())
                 return false;
@@ -571,53 +1059,75 @@ private:
         return true;
     }
 
-    // run <entry> [device], with its moments: before confirm, at n %, after end.
+    // run <entry> [device], with its moments.
     void run(const QStringList &w, const QStringList &moments)
     {
         const bool opened = openRun(w);
-        for (const QString &m : moments.filter(QRegularExpression("^before ")))
-            act(m.section(": ", 1));
+        for (const QString &m : moments) {
+            if (momentKind(m) == BeforeConfirm)
+                act(m.section(": ", 1));
+        }
         const bool automaticRun = w.at(1) == "auto";
         if (!opened || !view || (!automaticRun && (!view->isVisible() || view->stateText() != autoRepair(12)))) {
             if (view && view->isVisible() && !engine()->dialogHeld())
                 button("CloseButton")->click();   // nothing to confirm: the user closes it
         } else {
-            confirm(automaticRun, moments);
+            confirm(w, moments);
         }
         for (const QString &m : qAsConst(moments)) {
-            if (m.startsWith("after") && violation.isEmpty()) {
+            if (momentKind(m) == AfterEnd && violation.isEmpty()) {
                 act(m.section(": ", 1));
                 checkEndView(m);
             }
         }
     }
 
-    // The user confirms; the moments "at n %" come with the bar.
-    void confirm(bool automaticRun, const QStringList &moments)
+    // The user confirms; the moments inside the run come with the bar, each
+    // while the write is held at that percent, or once the write that took
+    // the bar there is over on its device.
+    void confirm(const QStringList &w, const QStringList &moments)
     {
         checkWrites("before the confirmation");
         ++confirmations;
-        const QStringList targets = devicesThat(hidsim::attached);   // one attached later is no target
-        const auto percentOf = [](const QString &m) { return m.section(' ', 1, 1).chopped(2).toInt(); };
-        QStringList atPercent = moments.filter(QRegularExpression("^at "));
-        std::stable_sort(atPercent.begin(), atPercent.end(),
-                         [&](const QString &a, const QString &b) { return percentOf(a) < percentOf(b); });
+        targets = targetsOf(w);
+        judgePage = true;
+        note("targets: " + QStringList(targets.keys()).join(' '));
+        for (const QString &id : qAsConst(devices))
+            begunAtConfirm[id] = hidsim::updatesBegun(id.toLatin1());
+        QVector<Moment> at, ended;
+        for (const QString &m : moments) {
+            if (momentKind(m) == AtPercent || momentKind(m) == Ended)
+                (momentKind(m) == AtPercent ? at : ended).append({momentPercent(m), m.section(": ", 1)});
+        }
+        std::stable_sort(at.begin(), at.end(), earlier);
+        std::stable_sort(ended.begin(), ended.end(), earlier);
+        int bar = -1;
         bool restart = false;
-        const auto onPercent = [&](int value) {
-            while (!atPercent.isEmpty() && percentOf(atPercent.first()) <= value) {
-                const QString action = atPercent.takeFirst().section(": ", 1);
+        const auto due = [&](QVector<Moment> &of) {
+            while (!restart && !of.isEmpty() && of.first().first <= bar) {
+                const QString action = of.takeFirst().second;
                 if (action == "restart")
-                    restart = true;   // not inside the program's own signal
+                    restart = true;   // while the write is held: the restart cuts it
                 else
                     act(action, false);
             }
         };
         const auto c1 = connect(PostMsg::instance(), &PostMsg::SigProgress, this, [&](int value, int kind) {
             if (kind == 0)
-                onPercent(value);
+                bar = value;
         });
-        const auto c2 = connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, onPercent);
-        if (automaticRun) {
+        const auto c2 =
+            connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, [&](int value) { bar = value; });
+        onHeldStep = [&] {
+            due(at);
+            return !restart;
+        };
+        onWriteOver = [&] {
+            if (!ended.isEmpty() && writeOverAfterRelease())
+                due(ended);
+        };
+        firstHold = true;
+        if (w.at(1) == "auto") {
             automatic->startAutoUpdate(0);
             automatic->setModal(true);
             automatic->show();
@@ -625,10 +1135,13 @@ private:
             button("NewHong_2")->click();
         }
         waitFor([&] { return restart || !engine()->runInProgress(); }, "the run never ended");
+        onHeldStep = nullptr;
+        onWriteOver = nullptr;
         disconnect(c1);
         disconnect(c2);
         startsSeen = hidsim::countCalls("UsbUpgrade_Start");
         if (restart) {
+            checkTargetsWritten("before the restart");
             restartProgram();
             return;
         }
@@ -636,17 +1149,12 @@ private:
         startsSeen = hidsim::countCalls("UsbUpgrade_Start");
         endView = viewNow();
         checkWrites("by the end view");
-        violated(endView.at(1) == autoRepair(12), "I0", "the confirmation did nothing, the dialog offers the run still");
+        checkTargetsWritten("in the run");
+        violated(endView.at(1) == autoRepair(12), "I0",
+                 "the confirmation did nothing, the dialog offers the run still");
         if (endView.at(1) == langText(g_langProgress, 0, 1)) {
-            // A device that waits in update mode away from the bus since
-            // before the confirmation was no target (I4 sees to its repair).
-            QStringList waiting;
-            for (const QString &id : devicesThat(hidsim::inUpdateMode))
-                if (targets.contains(id) || hidsim::attached(id.toLatin1()))
-                    waiting << id;
-            const QStringList off = offTheirImage(targets);
-            violated(!waiting.isEmpty(), "I1", "\"Update completed.\" while in update mode: " + waiting.join(' '));
-            violated(!off.isEmpty(), "I1", "\"Update completed.\" while " + off.join(", "));
+            const QStringList wrong = targetsNotRight();
+            violated(!wrong.isEmpty(), "I1", "\"Update completed.\" while " + wrong.join(", "));
         }
         checkNotFound();
     }
@@ -658,12 +1166,21 @@ private:
             page->updateNotice()->hide();
         if (view && view->isVisible() && endView.isEmpty() && view->stateText() == autoRepair(12))
             button("CloseButton")->click();   // an offer is cancelled, never confirmed here
+        const bool upToDateBefore = page && pageUpdateButton()->text() == upToDateText();
         if (view && view->isVisible()) {
             if (how == "escape")
                 QTest::keyClick(view, Qt::Key_Escape);   // clicks the cancel button, in its time
             else
                 button(how == "ok" ? "NewHong_2" : "CloseButton")->click();
             waitFor([this] { return !view->isVisible(); }, qPrintable("the end view did not close on " + how));
+        }
+        // The page says "Up to date" only when the run's targets are right.
+        const bool turned = page && !upToDateBefore && pageUpdateButton()->text() == upToDateText();
+        if (std::exchange(judgePage, false) && turned) {
+            const QStringList wrong = targetsNotRight();
+            violated(!wrong.isEmpty(), "I1",
+                     QString("closing the end view [%1] turned the settings page to \"%2\" while %3")
+                         .arg(endView.join(" | "), upToDateText(), wrong.join(", ")));
         }
         endView.clear();
         if (automatic) {
@@ -675,82 +1192,215 @@ private:
         idle();
     }
 
-    // Faults cleared, late ends in, devices plugged back, usable images in
-    // bin/, the dialog dismissed, the list enumerated; then I2, I6, I4, I6.
-    void settle()
+    // ---- The end of a schedule ------------------------------------------------------------
+
+    // Until every device is attached as the user left it (one restarting
+    // slowly comes back).
+    void waitForDevices()
+    {
+        const auto elsewhere = [this](const QString &id) { return attached(id) != plugged.value(id); };
+        waitFor([&] { return devicesThat(elsewhere).isEmpty(); }, "a device never came back");
+    }
+
+    // The list's repair, opened; its text.
+    QString openRepair()
+    {
+        showList();
+        view = g_updateRepairDialog;
+        const QStringList record = readUpdateFailFields();
+        runMid = record.size() == 4 ? record.at(3).toInt() : 1;
+        repairButton()->click();
+        idle();
+        checkNotFound();
+        return view->isVisible() ? view->stateText() : QString();
+    }
+
+    void closeOffer()
+    {
+        if (view && view->isVisible() && !engine()->dialogHeld())
+            button("CloseButton")->click();
+        idle();
+    }
+
+    // I4 while a device stays away: it waits in update mode (or holds the
+    // record) and the repair, once the user has done what else it asks,
+    // asks for a device to be connected; never "No device to update was
+    // found.". Ready only for another device that waits attached.
+    void repairWhileAway(const QString &away)
+    {
+        const bool waitsAway = waits(away);
+        if (!waitsAway && !(written(away) && recordNames(readUpdateFailFields(), away))) {
+            notApplicable("I4 (a device away)", away + " neither waits in update mode nor holds the record");
+            return;
+        }
+        const QString state = waitsAway ? "waits in update mode" : "holds the record";
+        if (violated(repairButton()->isHidden(), "I4",
+                     QString("%1 %2 away, the list offers no repair").arg(away, state)))
+            return;
+        const QStringList connect{autoRepair(5), autoRepair(6)};
+        QString text = openRepair();
+        for (int ask = 0; ask < 3 && !connect.contains(text) && text != autoRepair(12) && doAsAsked(text, away);
+             ++ask) {
+            closeOffer();
+            text = openRepair();
+        }
+        const bool otherWaits = !devicesThat([](const QString &id) { return waits(id) && attached(id); }).isEmpty();
+        violated(!connect.contains(text) && !(otherWaits && text == autoRepair(12)), "I4",
+                 QString("%1 %2 away, the repair says \"%3\"").arg(away, state, text));
+        closeOffer();
+    }
+
+    // The repair, as a user does what its dialog asks, until no device waits
+    // in update mode (I4); each repair is a run of its own.
+    void repairWaiting()
+    {
+        const QStringList waited = devicesThat(waits);
+        for (int round = 0; round < 3 && !devicesThat(waits).isEmpty() && violation.isEmpty(); ++round) {
+            const QString who = devicesThat(waits).join(' ');
+            showList();
+            checkRecord(RecordCheck::Settled);
+            if (violated(repairButton()->isHidden(), "I4", who + " waits in update mode, the list offers no repair"))
+                return;
+            QString text = openRepair();
+            for (int ask = 0; ask < 3 && text != autoRepair(12) && doAsAsked(text); ++ask) {
+                closeOffer();
+                text = openRepair();
+            }
+            if (text != autoRepair(12) && lacksOtherPart(text)) {
+                notApplicable("I4 (the repair brings it back)", "the bench has no device the repair asks for: " + text);
+                closeOffer();
+                return;
+            }
+            if (violated(text != autoRepair(12), "I4",
+                         QString("%1 waits in update mode, the repair says \"%2\"").arg(who, text)))
+                return;
+            confirm({"run", "repair"}, {});
+            note("repaired");
+            dismiss("ok");
+        }
+        for (const QString &id : waited) {
+            violated(!right(id, usableOf(id)), "I4",
+                     QString("after the repair %1 %2 at %3").arg(id, waits(id) ? "waits" : "runs", hex(runs(id))));
+        }
+    }
+
+    // The devices of the kind and model the repair's text asks for.
+    QStringList askedFor(const QString &text)
+    {
+        const QStringList record = readUpdateFailFields();
+        const int mid = record.size() == 4 ? record.at(3).toInt() : 1;
+        const bool receiver = text == autoRepair(5);
+        return devicesThat([&](const QString &id) { return isReceiver(id) == receiver && midOf(id) == mid; });
+    }
+
+    // The repair asks for a device to be connected of which the bench has
+    // none.
+    bool lacksOtherPart(const QString &text)
+    {
+        return (text == autoRepair(5) || text == autoRepair(6)) && askedFor(text).isEmpty();
+    }
+
+    // The user does what the repair's text asks (but connecting `away`);
+    // false when it asks nothing a user can do.
+    bool doAsAsked(const QString &text, const QString &away = QString())
+    {
+        if (text == autoRepair(5) || text == autoRepair(6)) {
+            // One device of that kind connected.
+            for (const QString &id : askedFor(text)) {
+                if (!attached(id) && id != away) {
+                    plugTo(id, true);
+                    waitForDevices();
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (text == autoRepair(10) || text == autoRepair(11) || text == autoRepair(3)) {
+            // Only one kept of the kind it names (several devices waiting or
+            // listed beside the waiting one: of the waiting one's kind): a
+            // waiting one first, then one of the record's model.
+            const QStringList record = readUpdateFailFields();
+            const QStringList waiting = devicesThat([](const QString &id) { return waits(id) && attached(id); });
+            const auto kindAsked = [&](const QString &id) {
+                const auto alike = [&](const QString &w) {
+                    return isReceiver(w) == isReceiver(id) && midOf(w) == midOf(id);
+                };
+                if (text == autoRepair(3))
+                    return std::any_of(waiting.begin(), waiting.end(), alike);
+                return isReceiver(id) == (text == autoRepair(11));
+            };
+            QStringList kept = devicesThat([&](const QString &id) { return attached(id) && kindAsked(id); });
+            std::stable_partition(kept.begin(), kept.end(), [&](const QString &id) {
+                return record.size() == 4 && midOf(id) == record.at(3).toInt();
+            });
+            std::stable_partition(kept.begin(), kept.end(), waits);
+            for (const QString &id : kept.mid(1))
+                plugTo(id, false);
+            waitForDevices();
+            return kept.size() > 1;
+        }
+        return false;
+    }
+
+    // Faults cleared, late ends in; the record against the devices as the
+    // schedule left them; the devices plugged back but the one that stays
+    // away, and the repair while it is away (I4, I6); then that one back,
+    // the repairs (I4) and the record once every device written is back.
+    void settle(const QString &away)
     {
         dismiss("ok");
         for (const QString &id : qAsConst(devices)) {
             hidsim::failUpdate(id.toLatin1(), -1);
             hidsim::silentUpdate(id.toLatin1(), false);
             hidsim::holdUpdate(id.toLatin1(), 0);
+            hidsim::slowComeback(id.toLatin1(), 0);
         }
-        hidsim::waitIdle(waitMs());
-        QCoreApplication::processEvents();
-        if (engine()->earlierStepWriting())
-            restartProgram();   // an updater that never answers: the dialog says to restart
+        hidsim::failNextAnswers(0);
+        drain();
+        const auto unused = [this](const QString &id) {
+            return hidsim::updatesBegun(id.toLatin1()) == verifyPending.value(id);
+        };
+        const bool verifyLeft = std::any_of(verifyPending.keyBegin(), verifyPending.keyEnd(), unused);
+        if (engine()->earlierStepWriting() || verifyLeft)
+            restartProgram();   // an updater that never answers, or a check's fault the library keeps
         checkWrites("after the last run");
-        for (const QString &id : qAsConst(devices))
-            hidsim::plug(id.toLatin1(), attachedAtStart.contains(id) || hidsim::inUpdateMode(id.toLatin1()));
+        showList();
+        note("as the schedule left it");
+        checkRecord(RecordCheck::Settled);
+
+        for (const QString &id : qAsConst(devices)) {
+            if (!isReceiver(id))
+                hidsim::setOnline(id.toLatin1(), online[id] = true);
+            plugTo(id, id != away && (attachedAtStart.contains(id) || written(id)));
+        }
+        waitForDevices();
         for (const ImageKind &kind : kKinds) {
-            if (!usableVersion.contains(kind.name))
+            const auto waitsForIt = [&](const QString &id) { return waits(id) && kindOf(id).name == kind.name; };
+            if (!devicesThat(waitsForIt).isEmpty() && !usableVersion.contains(kind.name))
                 addImage({"image", kind.name, "newer", hex(kind.newer.first()), kind.name + "-repair.bin"});
         }
         showList();
-        note("settled");
+        note("settled" + (away.isEmpty() ? QString() : ", " + away + " away"));
+        checkRecord(RecordCheck::Settled);
+        if (away.isEmpty())
+            notApplicable("I4 (a device away)", "every device is back");
+        else if (violation.isEmpty())
+            repairWhileAway(away);
 
-        const QStringList record = readUpdateFailFields();
-        if (!record.isEmpty() && violation.isEmpty()) {
-            const QString kind = record.at(0) == "211" ? "R" : "M";
-            const bool written = std::any_of(devices.begin(), devices.end(), [&](const QString &id) {
-                return id.startsWith(kind) && (hidsim::inUpdateMode(id.toLatin1()) || hidsim::updatesBegun(id.toLatin1()));
-            });
-            violated(!written, "I6", QString("the record %1 names a device never written").arg(record.join(',')));
+        if (!away.isEmpty()) {
+            plugTo(away, attachedAtStart.contains(away) || written(away));
+            waitForDevices();
         }
-
-        const QStringList waiting = devicesThat(hidsim::inUpdateMode);
-        for (int round = 0; round < 3 && !devicesThat(hidsim::inUpdateMode).isEmpty() && violation.isEmpty(); ++round) {
-            const QString who = devicesThat(hidsim::inUpdateMode).join(' ');
-            view = g_updateRepairDialog;
-            if (violated(repairButton()->isHidden(), "I4", who + " waits in update mode, the list offers no repair"))
-                return;
-            repairButton()->click();
-            idle();
-            // A receiver's repair asks for its mouse on the cable (and a
-            // mouse's for its receiver): the user does as the dialog says.
-            const QString asked = view->isVisible() ? view->stateText() : QString();
-            const QString wanted = asked == autoRepair(6) ? "M" : asked == autoRepair(5) ? "R" : QString();
-            const QStringList away = devicesThat([](const char *id) { return !hidsim::attached(id); })
-                                         .filter(QRegularExpression("^" + wanted));
-            if (!wanted.isEmpty() && !away.isEmpty()) {
-                button("CloseButton")->click();
-                for (const QString &id : away)
-                    hidsim::plug(id.toLatin1(), true);
-                showList();
-                repairButton()->click();
-                idle();
-            }
-            if (violated(!view->isVisible() || view->stateText() != autoRepair(12), "I4",
-                         QString("%1 waits in update mode, the repair says \"%2\"").arg(who, view->stateText())))
-                return;
-            ++confirmations;
-            button("NewHong_2")->click();
-            waitFor([this] { return !engine()->runInProgress(); }, "the repair never ended");
-            idle();
-            note("repaired");
-            startsSeen = hidsim::countCalls("UsbUpgrade_Start");
-            dismiss("ok");
-            showList();
+        if (violation.isEmpty())
+            repairWaiting();
+        for (const QString &id : qAsConst(devices)) {
+            if (written(id))
+                plugTo(id, true);
         }
-        for (const QString &id : waiting) {
-            const QByteArray i = id.toLatin1();
-            violated(hidsim::inUpdateMode(i) || hidsim::firmwareVersion(i) != usableVersion.value(kindOf(id).name), "I4",
-                     QString("after the repair %1 %2 at %3").arg(id, hidsim::inUpdateMode(i) ? "waits" : "runs",
-                                                                hex(hidsim::firmwareVersion(i))));
-        }
-        if (devicesThat(hidsim::inUpdateMode).isEmpty() && offTheirImage(devices).isEmpty())
-            violated(!readUpdateFailInfo().isEmpty(), "I6",
-                     QString("every device runs its image, the record %1 stays").arg(readUpdateFailInfo()));
+        waitForDevices();
+        showList();
+        checkRecord(RecordCheck::Settled);
+        checkRecordGone();
     }
 
     // ---- A schedule ---------------------------------------------------------------------
@@ -762,27 +1412,51 @@ private:
         usableFile.clear();
         usableVersion.clear();
         usableVersions.clear();
+        verifyPending.clear();
+        recordHolders.clear();
+        targets.clear();
+        begunAtConfirm.clear();
         endView.clear();
+        judgePage = false;
         confirmations = startsSeen = 0;
         const QStringList b = steps.first().split(' ');
+        devices = b.mid(1);
+        devices.removeAll("paced");
+        int i = 1;
+        QMap<QString, QStringList> starts;
+        for (; i < steps.size() && steps.at(i).startsWith("start "); ++i)
+            starts[steps.at(i).section(' ', 1, 1)] << steps.at(i).section(' ', 2, 2);
         resetFirmwareBench();
         folder.reset();   // the old folder names no folder when it goes: it goes first
         folder.reset(new FirmwareProgramFolder);
         for (const char *mid : {"1", "2"})
             RegistryKey(updateTraceKeyPath()).remove(mouseVersionValueName("33", mid));
-        setUpdateFailRecord(b.at(1) == "r1waiting" ? "211,4,33,1" : "");
-        const QString fixture = fixtureOf(b.at(1));
-        hidsim::reset(fixture.isEmpty() ? "" : folder->fixture("bench", fixture).toUtf8().constData());
-        // A write takes some 20 ms, or comes at once.
+        // A device waiting in update mode at the start has the record a failed
+        // update leaves.
+        QString record;
+        for (const QString &id : qAsConst(devices)) {
+            if (starts.value(id).contains("waiting"))
+                record = QString("%1,4,33,%2").arg(kindOf(id).code).arg(midOf(id));
+        }
+        setUpdateFailRecord(record);
+        hidsim::reset(folder->fixture("bench", fixtureOf(devices, starts)).toUtf8().constData());
+        // A write takes some 20 ms, or comes at once; the gate holds it
+        // after every progress report.
         scale = forcedScale() > 0 ? forcedScale() : b.contains("paced") ? 0.01 : 0;
         hidsim::setTimeScale(scale);
+        hidsim::setUpdateStepGate(true);
         hidsim::clearCalls();
-        devices = devicesOf(b.at(1));
         started = firmwareOnTheBench();
-        attachedAtStart = devicesThat(hidsim::attached);
+        attachedAtStart = devicesThat(attached);
+        waitedAtStart = devicesThat(waits);
+        for (const QString &id : qAsConst(devices)) {
+            plugged[id] = attached(id);
+            online[id] = !starts.value(id).contains("offline");
+        }
         startProgram();
 
-        for (int i = 1; i < steps.size() && violation.isEmpty(); ++i) {
+        bool settled = false;
+        for (; i < steps.size() && violation.isEmpty() && !settled; ++i) {
             note(steps.at(i));
             const QStringList w = steps.at(i).split(' ');
             if (w.at(0) == "keep") {
@@ -794,14 +1468,20 @@ private:
                 run(w, moments);
             } else if (w.at(0) == "dismiss") {
                 dismiss(w.at(1));
+            } else if (w.at(0) == "settle") {
+                settle(w.value(2));
+                settled = true;
             } else {
                 if (w.at(0) == "restart")
                     checkEndView("the wait before the restart");
                 act(steps.at(i).section(": ", -1));   // a moment of no run comes at once
             }
+            checkRecord(RecordCheck::AfterStep);
         }
-        if (violation.isEmpty())
-            settle();
+        if (violation.isEmpty() && !settled)
+            settle(QString());
+        violated(hidsim::updateStepHeld() >= 0, "I0", "a write still waits behind the gate at the end");
+        hidsim::setUpdateStepGate(false);
         stopProgram();
         return violation;
     }
@@ -829,6 +1509,7 @@ private slots:
     {
         startFirmwareTests();
         qputenv("QUZ_UPDATE_WATCHDOG_MS", QByteArray::number(watchdogMs()));
+        qputenv("QUZ_UPDATE_READBACK_MS", QByteArray::number(kReadBackMs));
         resetUpdateRunState();
         // The settings page's steps, quicker than a second.
         g_dongleCheckTimer->setInterval(1);
@@ -850,41 +1531,82 @@ private slots:
     void schedules_data()
     {
         QTest::addColumn<QStringList>("steps");
-        const QStringList mouseImage{"bench default", "image mouse newer 0x107 m.bin"};
+        const QStringList twoMice{"bench R1 M1 M2"};
+        const QStringList mouseImage = twoMice + QStringList{"image mouse newer 0x107 m.bin"};
+        const QStringList bothImages = mouseImage + QStringList{"image receiver newer 0x104 r.bin"};
         QTest::newRow("a repair passes over the receiver that waits")
-            << mouseImage + QStringList{"image receiver newer 0x105 r.bin", "run settings M2",
-                                        "before confirm: fail R1 40", "dismiss ok", "run repair"};
+            << bothImages + QStringList{"run settings M2", "before confirm: fail R1 40", "dismiss ok", "run repair"};
         QTest::newRow("a restart before the late end of a mouse given up on")
-            << mouseImage + QStringList{"run settings M2", "before confirm: hold M2 long", "after end: restart", "run repair"};
+            << mouseImage
+                   + QStringList{"run settings M2", "before confirm: hold M2 long", "after end: restart", "run repair"};
         QTest::newRow("a restart after a silent mouse write")
             << mouseImage + QStringList{"run settings M2", "before confirm: silent M2", "restart", "run repair"};
         QTest::newRow("the receiver updated while the mouse waits")
             << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 40", "dismiss ok",
                                         "image receiver newer 0x105 r.bin", "run settings R1",
                                         "before confirm: fail R1 40", "dismiss ok"};
-        // The waiting mouse is away from the bus when the repair writes the
-        // other one on its cable: that is complete, and the waiting one is
-        // offered its repair once it is back.
+        // The waiting mouse is away from the bus when the repair is
+        // confirmed: the other one, on its cable, is no device to repair; the
+        // waiting one keeps its record and is offered its repair once it is
+        // back.
         QTest::newRow("a repair while the waiting mouse is away")
             << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 40", "dismiss ok", "plug M2 0",
                                         "plug M1 1", "run repair", "dismiss ok", "plug M1 0"};
-        // The mouse is written on its cable, which is pulled at the end: once
-        // it answers through its receiver at its image's version, no record.
+        // The mouse is written on its cable, which is pulled once the write
+        // is over and before the program hears of its end: once it answers
+        // through its receiver at its image's version, no record.
         QTest::newRow("a mouse written, then away from its cable")
-            << QStringList{"bench nom2", "image mouse newer 0x107 m.bin", "run settings R1", "before confirm: plug M1 1",
-                           "at 100%: plug M1 0", "dismiss ok"};
+            << QStringList{"bench R1 M1", "image mouse newer 0x107 m.bin", "run settings R1",
+                           "before confirm: plug M1 1", "ended 100%: plug M1 0", "dismiss ok"};
         // The mouse's step is refused (the waiting mouse and M1 on its cable
         // would both take the image): the run ends, each device one step.
         QTest::newRow("a refused mouse step after the receiver's")
             << mouseImage + QStringList{"run settings M2", "before confirm: fail M2 30", "after end: plug M1 1",
                                         "dismiss ok", "run settings M1"};
         QTest::newRow("an image without a body")
-            << QStringList{"bench default", "image receiver empty 0x144 r.bin", "run settings M2", "dismiss ok"};
+            << twoMice + QStringList{"image receiver empty 0x144 r.bin", "run settings M2", "dismiss ok"};
         QTest::newRow("a truncated image")
-            << QStringList{"bench default", "image receiver truncated 0x143 r.bin", "run settings M2", "dismiss ok"};
-        // A write takes some 20 ms here: the program ends in the middle of it.
+            << twoMice + QStringList{"image receiver truncated 0x143 r.bin", "run settings M2", "dismiss ok"};
+        // The program ends in the middle of the write, held there.
         QTest::newRow("the program ends while the receiver is written")
-            << QStringList{"bench m1cable paced", "image receiver newer 0x103 r.bin", "run settings M1", "at 20%: restart"};
+            << QStringList{"bench R1 M1", "start M1 cable", "image receiver newer 0x103 r.bin", "run settings M1",
+                           "at 20%: restart"};
+
+        // The read-back takes the device of the target's kind and ids that is
+        // listed: a mouse already on the image, put on its cable while the
+        // confirmed one is written, which is then pulled and waits.
+        QTest::newRow("a mouse on its image stands in for the one written")
+            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image receiver newer 0x104 r.bin",
+                           "image mouse newer 0x107 m.bin", "run settings M2", "at 70%: plug M1 1", "at 70%: plug M2 0",
+                           "dismiss ok"};
+        // The same with a second receiver on the image, plugged in while the
+        // first is written, which is then pulled.
+        QTest::newRow("a receiver on its image stands in for the one written")
+            << QStringList{"bench R1 M1 R2 M2", "start R2 out", "start R2 0x104", "image receiver newer 0x104 r.bin",
+                           "run settings R1", "at 20%: plug R2 1", "at 20%: plug R1 0", "dismiss ok"};
+        // The mouse step writes the mouse on the cable then, not the one
+        // confirmed: the cable moved from M2 to M1 once the receiver is done.
+        QTest::newRow("the cable moved to another mouse during the update")
+            << bothImages + QStringList{"run settings M2", "at 50%: plug M2 0", "at 50%: plug M1 1", "dismiss ok"};
+        // The same in a repair of the receiver.
+        QTest::newRow("another mouse put on its cable during a repair")
+            << bothImages + QStringList{"run settings M2", "before confirm: fail R1 40", "dismiss ok", "run repair",
+                                        "at 20%: plug M1 1", "dismiss ok"};
+        // The waiting mouse's record must not follow M1, on the image behind
+        // its receiver, once the waiting one is away.
+        QTest::newRow("a waiting mouse away keeps its record")
+            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image mouse newer 0x107 m.bin", "run settings M2",
+                           "before confirm: fail M2 40", "dismiss ok", "plug M2 0", "settle away M2"};
+        // A mouse written right and pulled before its end event may keep its
+        // record, but its repair asks for it on its cable.
+        QTest::newRow("a mouse written and away asks for its cable")
+            << mouseImage + QStringList{"run settings M2", "ended 100%: plug M2 0", "dismiss ok", "settle away M2"};
+        // A write that reaches 100 % and fails its check: closing the end
+        // view does not make the page say that the devices are up to date.
+        QTest::newRow("a failed check waits in update mode")
+            << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 stay", "dismiss close"};
+        QTest::newRow("a failed check restarts on the old firmware")
+            << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 old", "dismiss close"};
         QTest::newRow("drawn") << QStringList();
     }
 
