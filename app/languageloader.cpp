@@ -120,7 +120,7 @@ QVector<LanguagePage> buildPages()
                   &g_langButtoninterface});
     pages.append({"Progress",
                   {"UpdateNotMove", "UpDateSuccess", "UpDateFail", "FailReceiver", "FailMouse",
-                   "UnchangedReceiver", "UnchangedMouse"},
+                   "UnchangedReceiver", "UnchangedMouse", "WrongReceiver", "WrongMouse"},
                   &g_langProgress});
     pages.append({"UpDataParam", {"label", "label_1"}, &g_langUpDataParam});
     pages.append({"QuestionB", {"label"}, &g_langQuestionB});
@@ -132,7 +132,7 @@ QVector<LanguagePage> buildPages()
     pages.append({"AutoRepair",
                   {"ToolText", "Cancel", "NoDevice", "SameDevice", "NewHong_2", "NoRecieve",
                    "NoUSB", "Error", "FileError", "Error2", "MultiMouse", "MultiDongle",
-                   "ReadyUpdate", "StillWriting"},
+                   "ReadyUpdate", "StillWriting", "ForeignMouse"},
                   &g_langAutoRepair});
     pages.append({"SameMacro", {"label"}, &g_langSameMacro});
     pages.append({"RePair", {"label"}, &g_langRePair});

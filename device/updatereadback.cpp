@@ -2,6 +2,7 @@
 
 #include "HIDUsb.h"
 #include "configsettings.h"
+#include "devicelink.h"
 #include "deviceenumeration.h"
 #include "devicesearch.h"
 #include "firmwareimage.h"
@@ -19,68 +20,156 @@ bool UpdateTarget::isReceiver() const
     return deviceCode == kReceiverDeviceCode;
 }
 
-QList<DeviceAllInfo> searchFamilyDevices()
+bool UpdateTarget::sameKind(const DeviceAllInfo &device) const
 {
-    QList<DeviceAllInfo> devices;
-    const QString vid = ConfigSettings::instance()->readString("Option", "VID");
-    enumerateDevices(DeviceFind::DefaultInterface, vid, readFamilyPids().searchOrder(),
-                     [&devices](DeviceAllInfo &record, const QByteArray &path) {
-                         // Only a device that answers with its ids tells its version.
-                         if (identifyDevice(record, path.constData()) == DeviceMatch::Recognised)
-                             devices.append(record);
-                     });
-    return devices;
-}
-
-QString reportedVersion(const DeviceAllInfo &device)
-{
-    return device.usbVersion;
-}
-
-bool matchesTarget(const UpdateTarget &target, const DeviceAllInfo &device)
-{
-    if (device.cid != target.cid || device.mid != target.mid)
+    if (device.cid != cid || device.mid != mid)
         return false;
-    if (target.isReceiver())
-        return !device.isWired && receiverClassOfLink(device.linkType) == target.receiverClass;
+    if (isReceiver())
+        return !device.isWired && receiverClassOfLink(device.linkType) == receiverClass;
     return device.isWired != 0;
+}
+
+bool UpdateTarget::imageFits(const DeviceAllInfo &device) const
+{
+    return device.cid == cid && device.mid == mid && (device.isWired != 0) != isReceiver();
+}
+
+QByteArray receiverIdOf(const DeviceAllInfo &device)
+{
+    if (device.subDevices.size() < 3)
+        return QByteArray();
+    QByteArray id;
+    for (int i = 0; i < 3; ++i)
+        id.append(char(device.subDevices.at(i)));
+    // A mouse paired with no receiver tells three zeros.
+    return id == QByteArray(3, '\0') ? QByteArray() : id;
+}
+
+namespace {
+
+int waitingDevices(const QByteArray &image)
+{
+    // A count the library does not write is not known: -1.
+    return image.isEmpty() ? 0 : countBootDevices(image, -1);
+}
+
+bool sameReceiverId(const UpdateTarget &target, const DeviceAllInfo &device)
+{
+    return !target.receiverId.isEmpty() && receiverIdOf(device) == target.receiverId;
+}
+
+} // namespace
+
+BusView readBus()
+{
+    BusView bus;
+    const FamilyPids pids = readFamilyPids();
+    const QString vid = ConfigSettings::instance()->readString("Option", "VID");
+    enumerateDevices(DeviceFind::DefaultInterface, vid, pids.searchOrder(),
+                     [&bus, &pids](DeviceAllInfo &record, const QByteArray &path) {
+                         const DeviceMatch match = identifyDevice(record, path.constData());
+                         if (match == DeviceMatch::NoAnswer) {
+                             record.isWired = pids.usb.contains(record.pidText) ? 1 : 0;
+                             bus.unanswered.append(record);
+                         } else if (match == DeviceMatch::Recognised) {
+                             u8 answer[10] = {};
+                             readDeviceAddress(path.constData(), answer);
+                             record.subDevices = {answer[7], answer[8], answer[9]};
+                             bus.devices.append(record);
+                         }
+                     });
+    bus.waitingFor = waitingDevices;
+    return bus;
+}
+
+BusView busOf(const QList<DeviceAllInfo> &devices)
+{
+    BusView bus;
+    bus.devices = devices;
+    bus.waitingFor = waitingDevices;
+    return bus;
 }
 
 const DeviceAllInfo *listedTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
 {
-    const DeviceAllInfo *found = nullptr;
     for (const DeviceAllInfo &device : devices) {
-        if (!matchesTarget(target, device))
-            continue;
-        if (!found || device.devicePath == target.path)
-            found = &device;
-        if (device.devicePath == target.path)
-            break;
+        if (target.sameKind(device) && ((!target.path.isEmpty() && device.devicePath == target.path)
+                                        || sameReceiverId(target, device)))
+            return &device;
     }
-    return found;
+    return nullptr;
 }
 
 bool runsImage(const UpdateTarget &target, const DeviceAllInfo &device)
 {
-    return !target.image.isEmpty() && reportedVersion(device) == firmwareVersionText(target.imageVersion());
+    return !target.image.isEmpty() && device.usbVersion == firmwareVersionText(target.imageVersion());
 }
 
-TargetReport readBackTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
+namespace {
+
+// The version a mouse away from its cable answers with through the listed
+// receiver it is paired with: that receiver reaches this mouse alone. Empty
+// when no such receiver is listed or the mouse does not answer.
+QString versionThroughReceiver(const UpdateTarget &mouse, const QList<DeviceAllInfo> &devices)
 {
-    if (!target.image.isEmpty() && countBootDevices(target.image, 0) > 0)
-        return TargetReport::InUpdateMode;
-    const DeviceAllInfo *found = listedTarget(target, devices);
-    if (!found)
-        return TargetReport::Missing;
-    return runsImage(target, *found) ? TargetReport::Right : TargetReport::OtherVersion;
+    for (const DeviceAllInfo &device : devices) {
+        if (device.isWired || !sameReceiverId(mouse, device))
+            continue;
+        const QByteArray path = device.devicePath.toUtf8();
+        if (const int version = UsbFinderC_GetVersion(path.constData()))
+            return deviceVersionText(quint32(version));
+    }
+    return QString();
 }
 
-TargetReport readBackTarget(const UpdateTarget &target)
+} // namespace
+
+TargetReport readBackTarget(const UpdateTarget &target, const BusView &bus)
 {
-    return readBackTarget(target, searchFamilyDevices());
+    const QString imageVersion = firmwareVersionText(target.imageVersion());
+    if (const DeviceAllInfo *found = listedTarget(target, bus.devices)) {
+        // A device that tells no version has not answered yet.
+        if (found->usbVersion.isEmpty())
+            return TargetReport::Missing;
+        return found->usbVersion == imageVersion ? TargetReport::Right : TargetReport::OtherVersion;
+    }
+    if (!target.isReceiver()) {
+        const QString version = versionThroughReceiver(target, bus.devices);
+        if (!version.isEmpty())
+            return version == imageVersion ? TargetReport::Right : TargetReport::OtherVersion;
+    }
+    // Not answering: whether it waits in update mode is what the count says
+    // (an unanswered count may be it).
+    return bus.waitingFor(target.image) != 0 ? TargetReport::InUpdateMode : TargetReport::Missing;
 }
 
-// ---- The failure record ---------------------------------------------------------------
+UpdaterChoice updaterChoice(const UpdateTarget &target, const BusView &bus)
+{
+    const int waiting = bus.waitingFor(target.image);
+    if (waiting < 0)
+        return UpdaterChoice::Several;
+    if (target.waiting)
+        return waiting == 0 ? UpdaterChoice::Nobody : waiting == 1 ? UpdaterChoice::Target : UpdaterChoice::Several;
+    // A device waiting in update mode takes any image that fits it first.
+    if (waiting > 0)
+        return waiting == 1 ? UpdaterChoice::Another : UpdaterChoice::Several;
+    const DeviceAllInfo *taker = nullptr;
+    int takers = 0;
+    for (const DeviceAllInfo &device : bus.devices) {
+        if (target.imageFits(device)) {
+            taker = &device;
+            ++takers;
+        }
+    }
+    // A device of the image's kind that told no ids may be one it fits.
+    for (const DeviceAllInfo &device : bus.unanswered)
+        takers += (device.isWired != 0) != target.isReceiver() ? 1 : 0;
+    if (takers == 0)
+        return UpdaterChoice::Nobody;
+    if (takers > 1)
+        return UpdaterChoice::Several;
+    return taker && taker == listedTarget(target, bus.devices) ? UpdaterChoice::Target : UpdaterChoice::Another;
+}
 
 QString groupOfMid(int mid)
 {
@@ -92,14 +181,6 @@ QString groupOfMid(int mid)
     return QString();
 }
 
-namespace {
-
-QString modelOf(const QString &group, int deviceCode, int receiverClass)
-{
-    return deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
-}
-
-// The target of a device kind with the image "bin" holds for it.
 UpdateTarget targetWithImage(int deviceCode, int receiverClass, int cid, int mid)
 {
     UpdateTarget target;
@@ -107,17 +188,60 @@ UpdateTarget targetWithImage(int deviceCode, int receiverClass, int cid, int mid
     target.receiverClass = receiverClass;
     target.cid = cid;
     target.mid = mid;
+    const QString group = groupOfMid(mid);
+    const QString model = deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
     QList<QByteArray> image;
-    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, u8(deviceCode), QString(),
-                             modelOf(groupOfMid(mid), deviceCode, receiverClass), u8(cid), u8(mid), &image))
+    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, u8(deviceCode), QString(), model, u8(cid), u8(mid), &image))
         target.image = image.first();
     return target;
 }
 
-bool sameDevice(const UpdateTarget &a, const UpdateTarget &b)
+// ---- The failure record ---------------------------------------------------------------
+
+namespace {
+
+// The device the record names, without its image; null deviceCode for no
+// or a broken record.
+UpdateTarget recordedDevice(bool *identityKept)
 {
-    return a.deviceCode == b.deviceCode && a.cid == b.cid && a.mid == b.mid
-           && (!a.isReceiver() || a.receiverClass == b.receiverClass);
+    const QStringList record = readUpdateFailFields();
+    UpdateTarget recorded;
+    if (identityKept)
+        *identityKept = false;
+    if (record.isEmpty())
+        return recorded;
+    const int code = record.at(0).toInt(nullptr, 10);
+    if (code != kMouseDeviceCode && code != kReceiverDeviceCode)
+        return recorded;
+    recorded.deviceCode = code;
+    recorded.receiverClass = receiverClassOfText(record.at(1));
+    recorded.cid = record.at(2).toInt(nullptr, 10);
+    recorded.mid = record.at(3).toInt(nullptr, 10);
+    const RecordedDevice which = readUpdateFailDevice();
+    recorded.path = which.path;
+    recorded.receiverId = which.receiverId;
+    if (identityKept)
+        *identityKept = which.kept && (!which.path.isEmpty() || !which.receiverId.isEmpty());
+    return recorded;
+}
+
+bool sameRecordedDevice(const UpdateTarget &recorded, const UpdateTarget &target)
+{
+    if (target.fromRecord)
+        return true;
+    if (recorded.deviceCode != target.deviceCode || recorded.cid != target.cid || recorded.mid != target.mid
+        || (recorded.isReceiver() && recorded.receiverClass != target.receiverClass))
+        return false;
+    // Only a record that names its device by path or receiver id knows
+    // which device of its kind it is.
+    return (!recorded.path.isEmpty() && recorded.path == target.path)
+           || (!recorded.receiverId.isEmpty() && recorded.receiverId == target.receiverId);
+}
+
+void writeRecordOf(const UpdateTarget &target)
+{
+    writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+    writeUpdateFailDevice(target.path, target.receiverId);
 }
 
 // The class of a receiver listed with this model id, for the record of a
@@ -132,8 +256,9 @@ int listedReceiverClass(const QList<DeviceAllInfo> &devices, int mid)
 }
 
 // With no record: the first device of the product found waiting in update
-// mode for an image of "bin", receivers before the mouse.
-bool recordWaitingDevice()
+// mode for an image of "bin", receivers before the mouse. Which device of
+// its model it is, nothing tells.
+bool recordWaitingDevice(const BusView &bus)
 {
     const int cid = productCid();
     const int total = configuredDeviceTotal();
@@ -144,11 +269,11 @@ bool recordWaitingDevice()
             kinds.append(targetWithImage(kReceiverDeviceCode, receiverClassAt(i), cid, mid));
         kinds.append(targetWithImage(kMouseDeviceCode, 0, cid, mid));
         for (UpdateTarget &target : kinds) {
-            if (target.image.isEmpty() || countBootDevices(target.image, 0) == 0)
+            if (target.image.isEmpty() || bus.waitingFor(target.image) <= 0)
                 continue;
             if (!target.isReceiver())
-                target.receiverClass = listedReceiverClass(searchFamilyDevices(), mid);
-            writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+                target.receiverClass = listedReceiverClass(bus.devices, mid);
+            writeRecordOf(target);
             return true;
         }
     }
@@ -157,91 +282,72 @@ bool recordWaitingDevice()
 
 } // namespace
 
-namespace {
-
-// The device the failure record names, without its image; null deviceCode
-// for no or a broken record.
-UpdateTarget recordedDevice()
+UpdateTarget recordedTarget(bool *identityKept)
 {
-    const QStringList record = readUpdateFailFields();
-    UpdateTarget recorded;
-    if (record.isEmpty())
-        return recorded;
-    const int code = record.at(0).toInt(nullptr, 10);
-    if (code != kMouseDeviceCode && code != kReceiverDeviceCode)
-        return recorded;
-    recorded.deviceCode = code;
-    recorded.receiverClass = receiverClassOfText(record.at(1));
-    recorded.cid = record.at(2).toInt(nullptr, 10);
-    recorded.mid = record.at(3).toInt(nullptr, 10);
+    UpdateTarget recorded = recordedDevice(identityKept);
+    recorded.fromRecord = recorded.deviceCode != 0;
+    if (recorded.deviceCode != 0)
+        recorded.image = targetWithImage(recorded.deviceCode, recorded.receiverClass, recorded.cid, recorded.mid).image;
     return recorded;
 }
 
-// The version of a mouse away from its cable, as a listed receiver with
-// its ids reads it from the mouse paired with it (empty: none answers).
-QString versionThroughReceiver(const UpdateTarget &mouse, const QList<DeviceAllInfo> &devices)
+bool recordedDeviceRight(const UpdateTarget &recorded, bool identityKept, const BusView &bus)
 {
-    for (const DeviceAllInfo &device : devices) {
-        if (device.isWired || device.cid != mouse.cid || device.mid != mouse.mid)
-            continue;
-        const QByteArray path = device.devicePath.toUtf8();
-        if (const int version = UsbFinderC_GetVersion(path.constData()))
-            return deviceVersionText(quint32(version));
-    }
-    return QString();
-}
-
-// A recorded device is settled only when it reads back right, a mouse also
-// through its receiver; one with no image to be compared with is left for
-// the user's repair.
-bool unsettled(const UpdateTarget &recorded)
-{
+    // Without an image to compare with, the user's repair decides.
     if (recorded.image.isEmpty())
-        return true;
-    const QList<DeviceAllInfo> devices = searchFamilyDevices();
-    const TargetReport report = readBackTarget(recorded, devices);
-    if (report == TargetReport::Missing && !recorded.isReceiver())
-        return versionThroughReceiver(recorded, devices) != firmwareVersionText(recorded.imageVersion());
-    return report != TargetReport::Right;
-}
-
-} // namespace
-
-UpdateTarget recordedTarget()
-{
-    const UpdateTarget recorded = recordedDevice();
-    return recorded.deviceCode == 0
-               ? recorded
-               : targetWithImage(recorded.deviceCode, recorded.receiverClass, recorded.cid, recorded.mid);
+        return false;
+    if (identityKept)
+        return readBackTarget(recorded, bus) == TargetReport::Right;
+    // A device seen waiting whose path was never known is right only once
+    // its repair has read it back: away, it may still wait.
+    if (readUpdateFailDevice().kept || bus.waitingFor(recorded.image) != 0)
+        return false;
+    bool listed = false;
+    for (const DeviceAllInfo &device : bus.devices) {
+        if (!recorded.sameKind(device))
+            continue;
+        if (!runsImage(recorded, device))
+            return false;
+        listed = true;
+    }
+    return listed;
 }
 
 bool settleUpdateFailRecord()
 {
     const bool kept = !readUpdateFailInfo().isEmpty();
-    const UpdateTarget recorded = recordedTarget();
+    const BusView bus = readBus();
+    bool identityKept = false;
+    const UpdateTarget recorded = recordedTarget(&identityKept);
     if (recorded.deviceCode != 0) {
-        if (unsettled(recorded))
+        // A record that does not say which device it names, seen while a
+        // device of its kind waits: it names a waiting device from now on.
+        if (!readUpdateFailDevice().kept && bus.waitingFor(recorded.image) > 0)
+            writeUpdateFailDevice(QString(), QByteArray());
+        if (!recordedDeviceRight(recorded, identityKept, bus))
             return true;
         removeUpdateFailInfo();
-        return recordWaitingDevice();
+        return recordWaitingDevice(bus);
     }
     // A record the program cannot read names no device: one that waits in
     // update mode takes its place.
-    return recordWaitingDevice() || kept;
+    return recordWaitingDevice(bus) || kept;
 }
 
 void recordUnfinishedTarget(const UpdateTarget &target)
 {
-    const UpdateTarget recorded = recordedTarget();
-    if (recorded.deviceCode != 0 && !sameDevice(recorded, target) && unsettled(recorded))
+    bool identityKept = false;
+    const UpdateTarget recorded = recordedTarget(&identityKept);
+    if (recorded.deviceCode != 0 && !sameRecordedDevice(recorded, target)
+        && !recordedDeviceRight(recorded, identityKept, readBus()))
         return;
-    writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+    writeRecordOf(target);
 }
 
 bool forgetRecordOf(const UpdateTarget &target)
 {
-    const UpdateTarget recorded = recordedDevice();
-    if (recorded.deviceCode == 0 || !sameDevice(recorded, target))
+    const UpdateTarget recorded = recordedDevice(nullptr);
+    if (recorded.deviceCode == 0 || !sameRecordedDevice(recorded, target))
         return false;
     removeUpdateFailInfo();
     return true;

@@ -7,6 +7,7 @@
 
 namespace {
 const char kFailInfo[] = "UpdateFailInfo";
+const char kFailDevice[] = "UpdateFailDevice";
 } // namespace
 
 QString updateTraceKeyPath()
@@ -43,13 +44,37 @@ QString formatUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid
 
 void writeUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid)
 {
-    RegistryKey(updateTraceKeyPath())
-        .setValue(QLatin1String(kFailInfo), formatUpdateFailInfo(deviceCode, receiverClass, cid, mid));
+    // A new record names no device until it is told which.
+    RegistryKey key(updateTraceKeyPath());
+    key.remove(QLatin1String(kFailDevice));
+    key.setValue(QLatin1String(kFailInfo), formatUpdateFailInfo(deviceCode, receiverClass, cid, mid));
 }
 
 void removeUpdateFailInfo()
 {
-    RegistryKey(updateTraceKeyPath()).remove(QLatin1String(kFailInfo));
+    RegistryKey key(updateTraceKeyPath());
+    key.remove(QLatin1String(kFailInfo));
+    key.remove(QLatin1String(kFailDevice));
+}
+
+RecordedDevice readUpdateFailDevice()
+{
+    const QVariant value = RegistryKey(updateTraceKeyPath()).value(QLatin1String(kFailDevice));
+    RecordedDevice device;
+    if (!value.isValid())
+        return device;
+    const QString text = value.toString();
+    const int bar = text.lastIndexOf(QLatin1Char('|'));
+    device.kept = true;
+    device.path = text.left(qMax(bar, 0));
+    device.receiverId = QByteArray::fromHex(text.mid(bar + 1).toLatin1());
+    return device;
+}
+
+void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId)
+{
+    RegistryKey(updateTraceKeyPath())
+        .setValue(QLatin1String(kFailDevice), path + QLatin1Char('|') + QString::fromLatin1(receiverId.toHex()));
 }
 
 QString updateLogPath()

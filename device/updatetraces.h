@@ -16,6 +16,7 @@
 #include "devicesearch.h"
 #include "mouseversion.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -30,7 +31,22 @@ QStringList readUpdateFailFields();
 QStringList parseUpdateFailInfo(const QString &text);
 QString formatUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid);
 void writeUpdateFailInfo(int deviceCode, int receiverClass, int cid, int mid);
+// Removes the record and the device it names.
 void removeUpdateFailInfo();
+
+// Which device of its model the record names, kept beside it as
+// "UpdateFailDevice": the path the device was listed at and the receiver
+// id it goes by (a receiver's own, the one a mouse is paired with), so that
+// the record follows that device and no other of its model. `kept` is
+// false for a record written without it; a device found waiting in update
+// mode is named with neither path nor id.
+struct RecordedDevice {
+    bool kept = false;
+    QString path;
+    QByteArray receiverId;
+};
+RecordedDevice readUpdateFailDevice();
+void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId);
 
 // Overwrites the update log with the eight lines the device library keeps
 // about its last update (a missing line is written empty). False when the

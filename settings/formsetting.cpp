@@ -184,6 +184,7 @@ void FormSetting::SlotAllLanguage(int index)
     // The update dialog's own text: the page shows it in that dialog.
     m_textStillWriting = langText(g_langAutoRepair, index, 13);
     m_textFileError = langText(g_langAutoRepair, index, 8);
+    m_textForeignMouse = langText(g_langAutoRepair, index, 14);
 }
 
 void FormSetting::chooseLanguage(int index, bool restyleButtons)

@@ -216,6 +216,7 @@ private:
     QString m_textReceive;
     QString m_textStillWriting;
     QString m_textFileError;
+    QString m_textForeignMouse;
     std::unique_ptr<UpDateWarning> m_updateWarning;
     QButtonGroup *m_buttonGroup = nullptr;
     QString m_buttonColor;

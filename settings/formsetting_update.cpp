@@ -53,6 +53,8 @@ QString FormSetting::reasonText(UpdateReason reason) const
     case UpdateReason::VersionNew: return m_textVerNew;
     case UpdateReason::StillWriting: return m_textStillWriting;
     case UpdateReason::FileError: return m_textFileError;
+    case UpdateReason::ForeignMouse: return m_textForeignMouse;
+    case UpdateReason::OtherDevice: return m_textSameDevice;
     case UpdateReason::None: return QString();
     case UpdateReason::Error: break;
     }

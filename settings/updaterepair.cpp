@@ -114,6 +114,9 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textFailMouse = langText(g_langProgress, index, 4);
     m_textUnchangedReceiver = langText(g_langProgress, index, 5);
     m_textUnchangedMouse = langText(g_langProgress, index, 6);
+    m_textWrongReceiver = langText(g_langProgress, index, 7);
+    m_textWrongMouse = langText(g_langProgress, index, 8);
+    m_textForeignMouse = langText(g_langAutoRepair, index, 14);
     m_textRepairDevice = langText(g_langDialogChange, index, 4);
     // The buttons speak the language in use in every view, also those that
     // show them without setting their texts (the automatic update's end).
@@ -271,6 +274,11 @@ void UpDateRepair::SlotProgress(int schedue, int Discrib)
         ui->NewHong_2->show();
         showFailureView(schedue == kMouseDeviceCode ? m_textUnchangedMouse : m_textUnchangedReceiver);
         break;
+    case 8:
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->NewHong_2->show();
+        showFailureView(schedue == kMouseDeviceCode ? m_textWrongMouse : m_textWrongReceiver);
+        break;
     default:
         break;
     }
@@ -290,8 +298,10 @@ void UpDateRepair::showReason(UpdateReason reason)
     case UpdateReason::SameDevice: text = m_textSameDevice; break;
     case UpdateReason::FileError: text = m_textFileError; break;
     case UpdateReason::StillWriting: text = m_textStillWriting; break;
+    case UpdateReason::ForeignMouse: text = m_textForeignMouse; break;
     case UpdateReason::None: return;
     case UpdateReason::NoDevice:
+    case UpdateReason::OtherDevice:
     case UpdateReason::Error:
     case UpdateReason::WiredMode:
     case UpdateReason::VersionNew: text = m_textNoDevice; break;
@@ -302,7 +312,7 @@ void UpDateRepair::showReason(UpdateReason reason)
 
 bool UpDateRepair::checkRepair()
 {
-    m_plan = UpdateEngine::instance()->checkRepair(m_plan, m_autoUpdate != 0);
+    m_plan = UpdateEngine::instance()->checkRepair(m_autoUpdate != 0);
     showReason(m_plan.reason);
     return m_plan.offered;
 }
@@ -321,24 +331,25 @@ void UpDateRepair::startAutoUpdate(int index)
 {
     Q_UNUSED(index);
     m_autoUpdate = 1;
-    m_plan = UpdateEngine::instance()->planAutomaticUpdate(m_plan);
+    m_plan = UpdateEngine::instance()->planAutomaticUpdate();
     showReason(m_plan.reason);
-    if (m_plan.ready)
+    if (m_plan.offered)
         runRepairUpdate();
 }
 
 void UpDateRepair::runRepairUpdate()
 {
-    if (!m_plan.ready || UpdateEngine::instance()->runInProgress())
+    if (!m_plan.offered || UpdateEngine::instance()->runInProgress())
         return;
     showUpdatingView();
-    const int started = UpdateEngine::instance()->startRepairRun(m_plan, m_autoUpdate != 0);
+    UpdateReason why = UpdateReason::None;
+    const int started = UpdateEngine::instance()->startRepairRun(m_autoUpdate != 0, &why);
     if (started == -1)
-        showReason(UpdateReason::FileError);
+        showReason(why);
     if (started == -3)
         showReason(UpdateReason::StillWriting);
-    if (started >= 0)
-        m_plan.ready = started != 0;
+    // A run is started once: a second confirmation is a check first.
+    m_plan.offered = false;
 }
 
 void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
@@ -366,15 +377,22 @@ void UpDateRepair::finishAndClose()
     QDialog::reject();
 }
 
+void UpDateRepair::showRunEnd()
+{
+    // Whether the devices are up to date is what the run read back from
+    // them, not where the bar stands: a write can fail after 100 %.
+    if (UpdateEngine::instance()->lastRunCompleted())
+        PostMsg::instance()->postSetNewVer();
+    else if (g_devicePageActive == 1)
+        PostMsg::instance()->postChangeMainDialog(0);
+}
+
 void UpDateRepair::on_NewHong_2_clicked()
 {
     if (UpdateEngine::instance()->runInProgress())
         return;
     if (ui->progressBar_2->isVisible()) {
-        if (ui->progressBar_2->value() == 100)
-            PostMsg::instance()->postSetNewVer();
-        else if (g_devicePageActive == 1)
-            PostMsg::instance()->postChangeMainDialog(0);
+        showRunEnd();
         finishAndClose();
         return;
     }
@@ -396,12 +414,8 @@ void UpDateRepair::closeSequence()
     // end view: a user who sees the dialog go takes the device for free.
     if (UpdateEngine::instance()->runInProgress())
         return;
-    if (ui->progressBar_2->isVisible()) {
-        if (ui->progressBar_2->value() == 100)
-            PostMsg::instance()->postSetNewVer();
-        else if (g_devicePageActive == 1)
-            PostMsg::instance()->postChangeMainDialog(0);
-    }
+    if (ui->progressBar_2->isVisible())
+        showRunEnd();
     finishAndClose();
 }
 

@@ -20,7 +20,9 @@
 // the bar to value, 1 the failure view, 2 the success view, 3 hides cancel,
 // 4 hides cancel and empties the bar, 5 the failure view with the bar at 50,
 // 6 the failure view with the bar as it is, 7 the view of a device that
-// refused its image and was left unchanged. In the failure views, value is
+// refused its image and was left unchanged, 8 the view of a step that wrote
+// nothing because the device there is not the one the run was confirmed
+// for. In the failure views, value is
 // the device code of the device that is not right (0: none named), and the
 // text names it.
 
@@ -102,6 +104,9 @@ public slots:
 private:
     void setShortcuts();
     void closeSequence();
+    // A run's end view closes: the settings page learns whether the devices
+    // are up to date, or the device page goes back to the list.
+    void showRunEnd();
     void finishAndClose();
     QString failureText(int deviceCode) const;
     void showFailureView(const QString &text);
@@ -120,6 +125,7 @@ private:
     QString m_textFileError, m_textMultiMouse, m_textMultiDongle, m_textReadyUpdate, m_textRepairDevice;
     QString m_textStillWriting;
     QString m_textFailReceiver, m_textFailMouse, m_textUnchangedReceiver, m_textUnchangedMouse;
+    QString m_textWrongReceiver, m_textWrongMouse, m_textForeignMouse;
 };
 
 #endif // UPDATEREPAIR_H

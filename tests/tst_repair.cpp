@@ -136,8 +136,9 @@ private slots:
         row("mouse failed, a cable mouse listed", "210,4,33,1", boot, m2, "mouse", 5, 0, "210,4,33,1");
         row("no image", waiting, boot, m2, "", 8, 0, waiting);
         row("no image of the failed kind", waiting, boot, m2, "mouse", 8, 0, waiting);
+        // The receiver is neither waiting nor listed: it is to be plugged in.
         row("nothing in update mode", waiting, receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true), m2, "receiver",
-            2, 0, waiting);
+            5, 0, waiting);
         row("two in update mode", waiting, boot + bootFixture("B3", 211, 1, "QZR-4K", ""), m2, "receiver", 3, 0, waiting);
         row("a receiver of the class listed beside it", waiting, boot + receiverFixture("R2", 4, 1),
             QStringList{"M2", "R2"}, "receiver", 3, 0, waiting);
@@ -154,9 +155,13 @@ private slots:
         row("mouse repair, a mouse on its cable listed first", "210,4,33,1",
             mouseWaitingBench() + mouseFixture("M2", 1, true), QStringList{"M2", "R1"}, "mouse", 12, 1, "210,4,33,1");
         // The recorded mouse does not wait but runs another version on its
-        // cable: it is the device the repair writes, never "not found".
-        row("mouse recorded, listed on its cable", "210,4,33,1", updateBench(), QStringList{"M1", "R1"}, "mouse", 12, 1,
-            "210,4,33,1");
+        // cable: it is the device the repair writes, never "not found". A
+        // record that does not say which mouse it names writes no mouse
+        // that may be another one: it asks for the one that failed.
+        row("mouse recorded, listed on its cable", "210,4,33,1|M1", updateBench(), QStringList{"M1", "R1"}, "mouse", 12,
+            1, "210,4,33,1");
+        row("a mouse recorded without saying which, one on its cable", "210,4,33,1", updateBench(),
+            QStringList{"M1", "R1"}, "mouse", 6, 0, "210,4,33,1");
     }
     void checkDecides()
     {
@@ -169,7 +174,10 @@ private slots:
         QFETCH(QString, recordAfter);
 
         bench(fixture, listed, images);
-        setRecord(record);
+        // "record|id": the record names that device by its path.
+        setRecord(record.section('|', 0, 0));
+        if (record.contains('|'))
+            writeUpdateFailDevice(QString::fromStdString(hidsim::pathOf(record.section('|', 1).toLatin1())), QByteArray());
         hidsim::clearCalls();
         dialog->SlotRepairCheckUpdate();
 

@@ -49,9 +49,10 @@
 
 namespace {
 
+// A text of the settings page; 100 + n: text n of the update dialog's page.
 QString formText(int position)
 {
-    return langText(g_langFormSetting, 0, position);
+    return position >= 100 ? langText(g_langAutoRepair, 0, position - 100) : langText(g_langFormSetting, 0, position);
 }
 
 class UrlCatcher : public QObject
@@ -151,7 +152,7 @@ private slots:
         QTest::newRow("receiver failed, no receiver image")
             << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0 << 0x106 << 25 << 0 << "=";
         QTest::newRow("receiver failed, nothing in update mode")
-            << both << m1 << "M1" << "211,4,33,1" << 0x103 << 0x106 << 15 << 0 << "=";
+            << both << m1 << "M1" << "211,4,33,1" << 0x103 << 0x106 << 23 << 0 << "=";
         QTest::newRow("receiver failed, two in update mode")
             << receiverWaitingBench() + bootFixture("B3", 211, 1, "QZR-4K", "") << m1 << "M1" << "211,4,33,1" << 0x103
             << 0x106 << 17 << 0 << "=";
@@ -164,7 +165,9 @@ private slots:
         QTest::newRow("two receivers listed")
             << both + receiverFixture("R2", 8, 1) << QStringList{"R1", "R2"} << "R1" << "" << 0x103 << 0x106 << 24 << 0 << "=";
         QTest::newRow("receiver and a mouse of another model")
-            << both + mouseFixture("M3", 2, true) << QStringList{"R1", "M3"} << "R1" << "" << 0x103 << 0x106 << 23 << 0 << "=";
+            << both + mouseFixture("M3", 2, true) << QStringList{"R1", "M3"} << "R1" << "" << 0x103 << 0x106 << 114 << 0 << "=";
+        QTest::newRow("a mouse of another model and its receiver's mouse missing")
+            << both + mouseFixture("M3", 2, true) << QStringList{"R1", "M3"} << "M3" << "" << 0x103 << 0x106 << 23 << 0 << "=";
         QTest::newRow("both new") << both << pair << "R1" << "" << 0x103 << 0x106 << -1 << 2 << "=";
         QTest::newRow("only the mouse new") << both << pair << "R1" << "" << 0x102 << 0x106 << -1 << 1 << "=";
         QTest::newRow("only the receiver new") << both << pair << "R1" << "" << 0x103 << 0x105 << -1 << 1 << "=";
@@ -588,7 +591,7 @@ private slots:
         if (before == "current")
             PostMsg::instance()->postSetNewVer();
         if (before == "running")
-            g_upgradeIdle = 0;
+            QVERIFY(startHeldUpdate(*folder));
         g_devicePageActive = 1;
         const bool unlisted = before == "unlisted" || before == "left";
         if (unlisted) {

@@ -571,9 +571,8 @@ private slots:
             QCOMPARE(engine->confirmUpdate(), UpdateEngine::Armed::Receiver);
         } else {
             g_foundDevices = {listedDevice("M2")};
-            const RepairPlan plan = engine->checkRepair(RepairPlan(), false);
-            QVERIFY(plan.offered);
-            QVERIFY(engine->startRepairRun(plan, false) >= 0);
+            QVERIFY(engine->checkRepair(false).offered);
+            QVERIFY(engine->startRepairRun(false) >= 0);
         }
         QVERIFY(engine->runInProgress());
         QTRY_VERIFY_WITH_TIMEOUT(runOver(), 15000);
@@ -641,16 +640,14 @@ private slots:
         page->SetVer(5);
         g_updateReceiverClass = 4;
         hidsim::clearCalls();
+        // A step no user confirmed writes nothing, whatever it finds.
         if (continued) {
             g_update210Available = 1;
-            g_receiverUpdateState = UpdateNothingNew;
             emit PostMsg::instance()->SigContinue(0);
         } else {
             page->on_Receive_clicked();
         }
-        QVERIFY(g_dongleCheckTimer->isActive() || g_mouseCheckTimer->isActive());
-        QVERIFY(UpdateEngine::instance()->runInProgress());
-        runToEnd();
+        QVERIFY(!g_dongleCheckTimer->isActive() && !g_mouseCheckTimer->isActive());
 
         QCOMPARE(hidsim::countCalls("UsbUpgrade_Start"), 0);
         QCOMPARE(page->deferredWarning(deviceCode), deferred);

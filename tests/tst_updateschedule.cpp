@@ -519,6 +519,11 @@ private:
     // and what each device had been written before it.
     QMap<QString, int> targets;
     QMap<QString, int> begunAtConfirm;
+    // Devices that waited in update mode when a run wrote them while another
+    // of their kind and model came onto the bus: the program cannot tell
+    // which of the two came back from the write, and a record of that kind
+    // is not judged by device.
+    QSet<QString> unsureComebacks;
     bool judgePage = false;                     // the run's end view may turn the page
     QStringList recordHolders;                  // the waiting devices the record named
     // Inside a run: what a write held behind the gate lets come first (false:
@@ -589,6 +594,13 @@ private:
     }
     bool offItsImage(const QString &id) const { return usableOf(id) >= 0 && runs(id) != usableOf(id); }
     bool right(const QString &id, int image) const { return !waits(id) && image >= 0 && runs(id) == image; }
+
+    // The failure record's fields that name this device's kind and model.
+    static QString recordKeyOf(const QString &id) { return QString("%1,%2").arg(kindOf(id).code).arg(midOf(id)); }
+    bool recordUnsure(const QStringList &record) const
+    {
+        return record.size() == 4 && unsureComebacks.contains(record.at(0) + "," + record.at(3));
+    }
 
     // Whether the failure record names this device: its kind and model, and
     // a receiver's class.
@@ -858,6 +870,10 @@ private:
         if (!noReceiver && !noMouse)
             return;
         const QStringList record = readUpdateFailFields();
+        if (recordUnsure(record)) {
+            notApplicable("I5", "the record's device came back unknown");
+            return;
+        }
         const auto asked = [&](const QString &id) {
             return isReceiver(id) == noReceiver && midOf(id) == runMid;
         };
@@ -936,8 +952,14 @@ private:
         }
         violated(std::any_of(waiting.begin(), waiting.end(), attached) && recordHolders.isEmpty(), "I6",
                  QString("%1 in update mode, no record names one").arg(waiting.join(", ")));
-        if (record.isEmpty())
+        if (record.isEmpty()) {
+            unsureComebacks.clear();
             return;
+        }
+        if (recordUnsure(record)) {
+            notApplicable("I6 (the record names a device not known right)", "a device of its kind came back unknown");
+            return;
+        }
         const QStringList owners = devicesThat(
             [&](const QString &id) { return recordNames(record, id) && written(id) && !knownRight(id); });
         violated(owners.isEmpty(), "I6",
@@ -951,7 +973,7 @@ private:
     {
         const QStringList writtenOnes = devicesThat([this](const QString &id) { return written(id); });
         const QStringList unsure = devicesThat([this](const QString &id) { return written(id) && !knownRight(id); });
-        if (!unsure.isEmpty()) {
+        if (!unsure.isEmpty() || recordUnsure(readUpdateFailFields())) {
             notApplicable("I6 (no record once every written device runs its image)",
                           unsure.join(", ") + " not right or away");
             return;
@@ -1094,6 +1116,8 @@ private:
         note("targets: " + QStringList(targets.keys()).join(' '));
         for (const QString &id : qAsConst(devices))
             begunAtConfirm[id] = hidsim::updatesBegun(id.toLatin1());
+        const QStringList waitingAtConfirm = devicesThat(waits);
+        const QStringList attachedAtConfirm = devicesThat(attached);
         QVector<Moment> at, ended;
         for (const QString &m : moments) {
             if (momentKind(m) == AtPercent || momentKind(m) == Ended)
@@ -1135,6 +1159,15 @@ private:
             button("NewHong_2")->click();
         }
         waitFor([&] { return restart || !engine()->runInProgress(); }, "the run never ended");
+        for (const QString &id : waitingAtConfirm) {
+            const bool another = !devicesThat([&](const QString &other) {
+                                      return other != id && kindOf(other).code == kindOf(id).code
+                                             && midOf(other) == midOf(id) && attached(other)
+                                             && !attachedAtConfirm.contains(other);
+                                  }).isEmpty();
+            if (another && hidsim::updatesBegun(id.toLatin1()) > begunAtConfirm.value(id))
+                unsureComebacks << recordKeyOf(id);
+        }
         onHeldStep = nullptr;
         onWriteOver = nullptr;
         disconnect(c1);
@@ -1416,6 +1449,7 @@ private:
         recordHolders.clear();
         targets.clear();
         begunAtConfirm.clear();
+        unsureComebacks.clear();
         endView.clear();
         judgePage = false;
         confirmations = startsSeen = 0;

@@ -167,7 +167,8 @@ private slots:
     void lostDevicePoll()
     {
         g_deviceLost = 1;
-        g_upgradeIdle = 0;   // an update runs: leave the device alone
+        FirmwareProgramFolder folder;
+        QVERIFY(startHeldUpdate(folder));   // an update runs: leave the device alone
         setDeviceHandlePath(benchReceiverEntry().devicePath.toUtf8());
         hidsim::clearCalls();
         g_worker->SlotCheckOnline();
@@ -175,7 +176,7 @@ private slots:
         QCOMPARE(int(g_deviceLost), 1);
 
         // A re-read wanted while the device is away waits for it.
-        g_upgradeIdle = 1;
+        forgetHeldUpdate();
         g_rereadRequested = 1;
         hidsim::setOnline("M1", false);
         g_worker->SlotCheckOnline();
@@ -334,10 +335,14 @@ private slots:
     void emptyScan()
     {
         QFETCH(bool, updating);
+        // The update's end, when the receiver goes, is not handled before
+        // the scan.
+        FirmwareProgramFolder folder;
+        if (updating)
+            QVERIFY(startHeldUpdate(folder));
         hidsim::plug("R1", false);
         hidsim::plug("M2", false);
         g_selectedDevice = benchReceiverEntry();
-        g_upgradeIdle = updating ? 0 : 1;
         QSignalSpy back(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
         QSignalSpy setver(PostMsg::instance(), &PostMsg::SigSetver);
 

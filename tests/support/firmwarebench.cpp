@@ -12,8 +12,11 @@
 #include "tools/firmwaretool/firmwareimagewriter.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
+
+#include <memory>
 
 void startFirmwareTests()
 {
@@ -163,4 +166,26 @@ QString bootFixture(const QString &id, int code, int mid, const QString &model, 
         .arg(mid)
         .arg(model)
         .arg(device);
+}
+
+bool startHeldUpdate(FirmwareProgramFolder &folder)
+{
+    folder.addImage("zz-held.bin", firmwareImageBytes(211, 1, 0x1FF, "QZR-4K"));
+    g_shownDevices = {listedDevice("R1")};
+    hidsim::setUpdateStepGate(true);
+    UpdateEngine *engine = UpdateEngine::instance();
+    if (!engine->planAutomaticUpdate().offered || engine->startRepairRun(true) < 0)
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (hidsim::updateStepHeld() < 0 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+    return engine->updateUnderWay() && hidsim::updateStepHeld() >= 0;
+}
+
+void forgetHeldUpdate()
+{
+    UpdateEngine::instance()->reset();
+    g_shownDevices.clear();
 }

@@ -58,4 +58,13 @@ QString receiverFixture(const QString &id, int cls, int mid, const QString &mous
 QString mouseFixture(const QString &id, int mid, bool cable, bool online = true);
 QString bootFixture(const QString &id, int code, int mid, const QString &model, const QString &device);
 
+// An update under way, as far as every part of the program can tell: the
+// automatic update of receiver R1 of the bench with an image written into
+// the folder, its write held by the simulator's step gate after its first
+// progress report. False when it could not be started. forgetHeldUpdate()
+// ends it for the program (the simulated write stays held until the bench
+// is reset).
+bool startHeldUpdate(FirmwareProgramFolder &folder);
+void forgetHeldUpdate();
+
 #endif
