@@ -48,8 +48,9 @@ DeviceAllInfo foundDeviceRecord(const QByteArray &path, const QString &vid, cons
     record.vidText = vid;
     record.pidText = pid;
     unsigned char attribute[12] = {};
-    UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute);
-    record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
+    // A device that does not answer tells no version: none is known.
+    if (UsbFinderC_GetUsbDeviceAttribute(path.constData(), attribute))
+        record.usbVersion = deviceVersionText(quint32(attribute[8]) | (quint32(attribute[9]) << 8));
     return record;
 }
 

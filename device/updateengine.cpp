@@ -303,6 +303,10 @@ void UpdateEngine::writeTarget(int index)
         return;
     }
     step.handed = true;
+    // The device is recorded before its write begins: a program that ends
+    // before the write's end is heard leaves the record of a device that
+    // may wait in update mode, away from the bus too.
+    recordUnfinishedTarget(step.target, true);
     setPhase(Phase::Writing);
     m_watchdog->start();
     UsbUpgrade_Start(reinterpret_cast<const unsigned char *>(step.target.image.constData()),
@@ -391,20 +395,9 @@ void UpdateEngine::judgeTarget()
     RunTarget &step = m_targets[m_current];
     const BusView bus = readBus();
     UpdateTarget &target = step.target;
-    if (target.waiting && target.path.isEmpty() && target.receiverId.isEmpty()) {
-        const DeviceAllInfo *appeared = nullptr;
-        int count = 0;
-        for (const DeviceAllInfo &device : bus.devices) {
-            if (target.sameKind(device) && !m_pathsBefore.contains(device.devicePath)) {
-                appeared = &device;
-                ++count;
-            }
-        }
-        if (count == 1) {
-            target.path = appeared->devicePath;
-            target.receiverId = receiverIdOf(*appeared);
-        }
-    }
+    // A write that failed brings no waiting device back.
+    if (step.end != WriteEnd::Failure)
+        findComeBack(target, bus);
     step.report = readBackTarget(target, bus);
     // A device the updater says it wrote restarts with its new firmware: it
     // is asked again until it answers, for a while.
@@ -417,23 +410,45 @@ void UpdateEngine::judgeTarget()
     targetJudged();
 }
 
+void UpdateEngine::findComeBack(UpdateTarget &target, const BusView &bus) const
+{
+    // A device written while it waited in update mode comes back at a path
+    // of its own: the one device of its kind that was not listed before
+    // its write. With two, neither is known to be it.
+    if (!target.waiting || !target.path.isEmpty() || !target.receiverId.isEmpty())
+        return;
+    const DeviceAllInfo *appeared = nullptr;
+    int count = 0;
+    for (const DeviceAllInfo &device : bus.devices) {
+        if (target.sameKind(device) && !m_pathsBefore.contains(device.devicePath)) {
+            appeared = &device;
+            ++count;
+        }
+    }
+    if (count == 1) {
+        target.path = appeared->devicePath;
+        target.receiverId = receiverIdOf(*appeared);
+    }
+}
+
 void UpdateEngine::targetJudged()
 {
     const RunTarget judged = m_targets.at(m_current);
     if (judged.end != WriteEnd::Success)
         writeUpdateLog(UsbUpgradeC_GetLogs());
-    if (judged.report == TargetReport::Right) {
-        forgetRecordOf(judged.target);
-        if (m_flavour == Flavour::Settings)
-            settingsTargetRight(judged.target);
-    } else {
+    if (judged.report != TargetReport::Right)
         forgetAvailableUpdates();
-        // A device the updater took may have been left in update mode, or
-        // may still be written: it is recorded for its repair. One that
-        // answers unchanged was not written.
-        if (judged.report != TargetReport::OtherVersion || judged.end == WriteEnd::GivenUp)
-            recordUnfinishedTarget(judged.target);
-    }
+    // A device that answers, at its image's version or unchanged, needs no
+    // repair; one the updater took may have been left in update mode, or
+    // may still be written, and keeps its record.
+    if (judged.report == TargetReport::Right
+        || (judged.report == TargetReport::OtherVersion && judged.end != WriteEnd::GivenUp))
+        forgetRecordOf(judged.target);
+    else
+        recordUnfinishedTarget(judged.target,
+                               judged.end != WriteEnd::Failure && judged.report == TargetReport::Missing);
+    if (judged.report == TargetReport::Right && m_flavour == Flavour::Settings)
+        settingsTargetRight(judged.target);
     publishState();
     if (m_flavour == Flavour::Settings)
         showStepEnd(judged.target.deviceCode);
@@ -452,10 +467,12 @@ void UpdateEngine::lateEnd(bool success)
     // no run's view. Whatever it says, the device tells how the write went:
     // a device that works now (at the image's version, or unchanged) needs
     // no repair, one left in update mode keeps its record.
-    Q_UNUSED(success);
-    const UpdateTarget abandoned = m_abandoned;
+    UpdateTarget abandoned = m_abandoned;
     m_abandoned = UpdateTarget();
-    switch (readBackTarget(abandoned, readBus())) {
+    const BusView bus = readBus();
+    if (success)
+        findComeBack(abandoned, bus);
+    switch (readBackTarget(abandoned, bus)) {
     case TargetReport::Right:
     case TargetReport::OtherVersion:
         forgetRecordOf(abandoned);
@@ -719,6 +736,14 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
     return result;
 }
 
+UpdatePlan UpdateEngine::automaticPlan() const
+{
+    // The mouse's version is the one kept for the shown device's model.
+    const QString mid = QString::number(g_shownDevices.value(0).mid);
+    return ::planAutomaticUpdate(busOf(g_shownDevices), readRecordView(),
+                                 readMouseVersion(QString::number(productCid()), mid));
+}
+
 RepairPlan UpdateEngine::planAutomaticUpdate()
 {
     RepairPlan result;
@@ -726,14 +751,12 @@ RepairPlan UpdateEngine::planAutomaticUpdate()
         result.reason = UpdateReason::StillWriting;
         return result;
     }
-    const DeviceAllInfo shown = g_shownDevices.value(0);
-    const QString group = groupOfMid(shown.mid);
-    const UpdatePlan plan = ::planAutomaticUpdate(busOf(g_shownDevices), readRecordView(),
-                                                  readMouseVersion(QString::number(productCid()), QString::number(shown.mid)));
+    const UpdatePlan plan = automaticPlan();
+    const int mid = g_shownDevices.value(0).mid;
     g_repairReceiverClass = plan.receiverClass;
     g_repairCid = productCid();
-    g_repairMid = shown.mid;
-    g_repairMouseModel = mouseModelOf(group);
+    g_repairMid = mid;
+    g_repairMouseModel = mouseModelOf(groupOfMid(mid));
     if (!dialogHeld()) {
         m_flavour = Flavour::Automatic;
         m_offer = plan;
@@ -752,11 +775,7 @@ int UpdateEngine::startRepairRun(bool automatic, UpdateReason *why)
         return -3;
     // The targets are the devices as they are now.
     repairWanted();
-    const UpdatePlan plan =
-        automatic ? ::planAutomaticUpdate(busOf(g_shownDevices), readRecordView(),
-                                          readMouseVersion(QString::number(productCid()),
-                                                           QString::number(g_shownDevices.value(0).mid)))
-                  : planRepair(busOf(g_foundDevices), readRecordView());
+    const UpdatePlan plan = automatic ? automaticPlan() : planRepair(busOf(g_foundDevices), readRecordView());
     if (!plan.offered()) {
         if (why)
             *why = plan.reason == UpdateReason::None ? UpdateReason::FileError : plan.reason;

@@ -237,6 +237,7 @@ private:
     void writeEnded(WriteEnd end);
     void judgeTarget();
     void targetJudged();
+    void findComeBack(UpdateTarget &target, const BusView &bus) const;
     void lateEnd(bool success);
     // Every target is read back; the end view says whether each is right or
     // names the first that is not.
@@ -249,6 +250,8 @@ private:
     // A step armed without a confirmed run: the devices it would find.
     void countStepDevices(int deviceCode, bool now = false);
     void settingsTargetRight(const UpdateTarget &target);
+    // The main window's automatic update of the one device shown.
+    UpdatePlan automaticPlan() const;
 
     Phase m_phase = Phase::Idle;
     Flavour m_flavour = Flavour::Settings;

@@ -49,8 +49,11 @@ UpdateTarget listedDeviceTarget(const DeviceAllInfo &device, int deviceCode, int
     target.receiverId = receiverIdOf(device);
     const QString group = groupOfMid(device.mid);
     const QString model = deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
+    // A device whose version is not known is not written: every image
+    // would look new to it.
     QList<QByteArray> image;
-    if (searchFirmwareImages(mode, u8(deviceCode), device.usbVersion, model, u8(device.cid), u8(device.mid), &image))
+    if (!device.usbVersion.isEmpty()
+        && searchFirmwareImages(mode, u8(deviceCode), device.usbVersion, model, u8(device.cid), u8(device.mid), &image))
         target.image = image.first();
     return target;
 }
@@ -217,22 +220,17 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
     const QList<DeviceAllInfo> &found = bus.devices;
     if (found.isEmpty())
         return refused(recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver);
-    if (found.size() >= 2) {
-        int wired = 0, wireless = 0;
-        const DeviceAllInfo *lastWired = nullptr, *lastWireless = nullptr;
-        for (const DeviceAllInfo &device : found) {
+    // Several mice on their cables or several receivers of the recorded
+    // model: the user keeps one. A device of another model is no obstacle.
+    int wired = 0, wireless = 0;
+    for (const DeviceAllInfo &device : found) {
+        if (device.mid == recorded.mid)
             (device.isWired ? wired : wireless) += 1;
-            (device.isWired ? lastWired : lastWireless) = &device;
-        }
-        if (wired >= 2)
-            return refused(UpdateReason::MultiMouse);
-        if (wireless >= 2)
-            return refused(UpdateReason::MultiDongle);
-        if (!recorded.isReceiver() && wired == 1 && lastWired->mid != recorded.mid)
-            return refused(UpdateReason::MultiMouse);
-        if (recorded.isReceiver() && wireless == 1 && lastWireless->mid != recorded.mid)
-            return refused(UpdateReason::MultiDongle);
     }
+    if (wired >= 2)
+        return refused(UpdateReason::MultiMouse);
+    if (wireless >= 2)
+        return refused(UpdateReason::MultiDongle);
     const DeviceAllInfo *other = otherPartListed(found, recorded);
     if (!other)
         return refused(recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver);
@@ -253,7 +251,6 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
 
 UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, const QString &keptMouseVersion)
 {
-    Q_UNUSED(record);
     if (bus.devices.size() != 1)
         return refused(UpdateReason::NoDevice);
     const DeviceAllInfo &device = bus.devices.first();
@@ -274,6 +271,22 @@ UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, con
         mouse.image = image.first();
     if (receiver.image.isEmpty() && mouse.image.isEmpty())
         return refused(UpdateReason::FileError, plan.receiverClass);
+    // A device of the model that waits in update mode is written first: no
+    // device is updated while another one waits.
+    for (const int code : {kReceiverDeviceCode, kMouseDeviceCode}) {
+        UpdateTarget waiting = targetWithImage(code, plan.receiverClass, device.cid, device.mid);
+        const int count = waiting.image.isEmpty() ? 0 : bus.waitingFor(waiting.image);
+        if (count < 0 || count > 1)
+            return refused(UpdateReason::SameDevice, plan.receiverClass);
+        if (count == 0)
+            continue;
+        const UpdateTarget &recorded = record.device;
+        if (recorded.deviceCode == code && recorded.mid == waiting.mid
+            && (code == kMouseDeviceCode || recorded.receiverClass == waiting.receiverClass))
+            waiting = recorded;
+        waiting.waiting = true;
+        plan.targets << waiting;
+    }
     // What it offers: the receiver, and the mouse only when both are new.
     if (!receiver.image.isEmpty() && !device.isWired) {
         plan.targets << receiver;

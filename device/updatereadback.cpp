@@ -238,10 +238,10 @@ bool sameRecordedDevice(const UpdateTarget &recorded, const UpdateTarget &target
            || (!recorded.receiverId.isEmpty() && recorded.receiverId == target.receiverId);
 }
 
-void writeRecordOf(const UpdateTarget &target)
+void writeRecordOf(const UpdateTarget &target, bool writeBegun = false)
 {
     writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
-    writeUpdateFailDevice(target.path, target.receiverId);
+    writeUpdateFailDevice(target.path, target.receiverId, writeBegun);
 }
 
 // The class of a receiver listed with this model id, for the record of a
@@ -299,8 +299,10 @@ bool recordedDeviceRight(const UpdateTarget &recorded, bool identityKept, const 
     if (identityKept)
         return readBackTarget(recorded, bus) == TargetReport::Right;
     // A device seen waiting whose path was never known is right only once
-    // its repair has read it back: away, it may still wait.
-    if (readUpdateFailDevice().kept || bus.waitingFor(recorded.image) != 0)
+    // its repair has read it back (away, it may still wait), or once a
+    // write of it began whose end the program did not hear.
+    const RecordedDevice which = readUpdateFailDevice();
+    if ((which.kept && !which.writeBegun) || bus.waitingFor(recorded.image) != 0)
         return false;
     bool listed = false;
     for (const DeviceAllInfo &device : bus.devices) {
@@ -334,14 +336,14 @@ bool settleUpdateFailRecord()
     return recordWaitingDevice(bus) || kept;
 }
 
-void recordUnfinishedTarget(const UpdateTarget &target)
+void recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack)
 {
     bool identityKept = false;
     const UpdateTarget recorded = recordedTarget(&identityKept);
     if (recorded.deviceCode != 0 && !sameRecordedDevice(recorded, target)
         && !recordedDeviceRight(recorded, identityKept, readBus()))
         return;
-    writeRecordOf(target);
+    writeRecordOf(target, mayComeBack && target.path.isEmpty() && target.receiverId.isEmpty());
 }
 
 bool forgetRecordOf(const UpdateTarget &target)

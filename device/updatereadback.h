@@ -125,10 +125,11 @@ bool recordedDeviceRight(const UpdateTarget &recorded, bool identityKept, const 
 // caller asks that first.
 bool settleUpdateFailRecord();
 
-// Writes the record for a target whose write left it not right, unless the
-// record names another device that is not right yet: a second failure
-// never hides the first.
-void recordUnfinishedTarget(const UpdateTarget &target);
+// Writes the record for a target whose write may leave it not right,
+// unless the record names another device that is not right yet: a second
+// failure never hides the first. `mayComeBack`: its write begins, or ended
+// well and it has not answered yet.
+void recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack = false);
 // Removes the record when it names this target.
 bool forgetRecordOf(const UpdateTarget &target);
 

@@ -63,18 +63,22 @@ RecordedDevice readUpdateFailDevice()
     RecordedDevice device;
     if (!value.isValid())
         return device;
+    // "path|receiver id in hex|w": the path may hold any character but the
+    // last two bars.
     const QString text = value.toString();
-    const int bar = text.lastIndexOf(QLatin1Char('|'));
+    const QStringList tail = text.section(QLatin1Char('|'), -2).split(QLatin1Char('|'));
     device.kept = true;
-    device.path = text.left(qMax(bar, 0));
-    device.receiverId = QByteArray::fromHex(text.mid(bar + 1).toLatin1());
+    device.path = text.section(QLatin1Char('|'), 0, -3);
+    device.receiverId = QByteArray::fromHex(tail.value(0).toLatin1());
+    device.writeBegun = tail.value(1) == QLatin1String("w");
     return device;
 }
 
-void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId)
+void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId, bool writeBegun)
 {
     RegistryKey(updateTraceKeyPath())
-        .setValue(QLatin1String(kFailDevice), path + QLatin1Char('|') + QString::fromLatin1(receiverId.toHex()));
+        .setValue(QLatin1String(kFailDevice), path + QLatin1Char('|') + QString::fromLatin1(receiverId.toHex())
+                                                  + QLatin1Char('|') + (writeBegun ? "w" : ""));
 }
 
 QString updateLogPath()

@@ -39,14 +39,17 @@ void removeUpdateFailInfo();
 // id it goes by (a receiver's own, the one a mouse is paired with), so that
 // the record follows that device and no other of its model. `kept` is
 // false for a record written without it; a device found waiting in update
-// mode is named with neither path nor id.
+// mode is named with neither path nor id, and `writeBegun` says that a
+// write of it began after it was recorded (the program may have ended
+// before that write's end was heard).
 struct RecordedDevice {
     bool kept = false;
     QString path;
     QByteArray receiverId;
+    bool writeBegun = false;
 };
 RecordedDevice readUpdateFailDevice();
-void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId);
+void writeUpdateFailDevice(const QString &path, const QByteArray &receiverId, bool writeBegun = false);
 
 // Overwrites the update log with the eight lines the device library keeps
 // about its last update (a missing line is written empty). False when the
