@@ -110,23 +110,56 @@ UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, Updat
     return UpdateReason::None;
 }
 
+// A device of the recorded model of the other kind that waits in update
+// mode as well: it is repaired right after the recorded one, before any
+// listed device is written. False when several wait and none can be told.
+bool addOtherWaiting(UpdatePlan &plan, const UpdateTarget &recorded, const BusView &bus)
+{
+    const int code = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
+    UpdateTarget waiting = targetWithImage(code, recorded.receiverClass, recorded.cid, recorded.mid);
+    const int count = waiting.image.isEmpty() ? 0 : bus.waitingFor(waiting.image);
+    if (count == 1) {
+        waiting.waiting = true;
+        plan.targets << waiting;
+    }
+    return count == 0 || count == 1;
+}
+
+// The devices every repair writes first: the recorded one, then a device of
+// its model of the other kind waiting in update mode. One that waits here
+// is repaired even while the recorded one cannot be (no image, or away):
+// the record stays with its device. Then the other part of the product
+// must be listed, unless it is one of them.
+UpdateReason addRepairTargets(UpdatePlan &plan, const RecordView &record, const BusView &bus)
+{
+    const UpdateTarget &recorded = record.device;
+    UpdateTarget failed;
+    const UpdateReason why = resolveRecorded(record, bus, &failed);
+    if (why == UpdateReason::SameDevice)
+        return why;
+    if (why == UpdateReason::None)
+        plan.targets << failed;
+    if (!addOtherWaiting(plan, recorded, bus))
+        return UpdateReason::SameDevice;
+    const int otherCode = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
+    if (!otherPartListed(bus.devices, recorded) && plan.indexOf(otherCode) < 0)
+        return recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver;
+    return plan.targets.isEmpty() ? why : UpdateReason::None;
+}
+
 // The repair from the settings page: the recorded device, and the other
 // part of the product when its image differs.
 UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
 {
     const UpdateTarget &recorded = record.device;
-    const DeviceAllInfo *other = otherPartListed(bus.devices, recorded);
-    if (!other)
-        return refused(recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver);
     UpdatePlan plan;
     plan.receiverClass = recorded.receiverClass;
-    if (other->cid != recorded.cid)
+    const DeviceAllInfo *other = otherPartListed(bus.devices, recorded);
+    if (other && other->cid != recorded.cid)
         return refused(UpdateReason::Error, plan.receiverClass);
-    UpdateTarget failed;
-    const UpdateReason why = resolveRecorded(record, bus, &failed);
+    const UpdateReason why = addRepairTargets(plan, record, bus);
     if (why != UpdateReason::None)
         return refused(why == UpdateReason::FileError ? UpdateReason::Error : why, plan.receiverClass);
-    plan.targets << failed;
     // Then the listed devices the page's update covers, each when its image
     // is new: the other part of the product, and a mouse on its cable
     // beside a mouse that waits.
@@ -134,8 +167,9 @@ UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
         const int code = device.isWired ? kMouseDeviceCode : kReceiverDeviceCode;
         const int receiverClass = device.isWired ? recorded.receiverClass : receiverClassOf(device);
         const UpdateTarget listed = listedDeviceTarget(device, code, receiverClass, FirmwareSearchMode::ChooseForUpdate);
-        const bool failedItself = failed.deviceCode == code && listedTarget(failed, {device});
-        if (device.mid == recorded.mid && !failedItself && !listed.image.isEmpty())
+        const bool already = std::any_of(plan.targets.begin(), plan.targets.end(),
+                                         [&device](const UpdateTarget &t) { return listedTarget(t, {device}); });
+        if (device.mid == recorded.mid && !already && !listed.image.isEmpty())
             plan.targets << listed;
     }
     return plan;
@@ -153,11 +187,32 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
         const auto wired = std::count_if(listed.begin(), listed.end(), [](const DeviceAllInfo &d) { return d.isWired != 0; });
         return refused(wired >= 2 ? UpdateReason::MultiMouse : UpdateReason::MultiDongle);
     }
+    // From a receiver's card the mouse on the cable must be that receiver's
+    // own: one paired with another receiver is someone else's.
+    if (!selected.isWired) {
+        const QByteArray receiverId = receiverIdOf(selected);
+        for (const DeviceAllInfo &device : listed) {
+            const QByteArray pairedWith = receiverIdOf(device);
+            if (device.isWired && !pairedWith.isEmpty() && !receiverId.isEmpty() && pairedWith != receiverId)
+                return refused(UpdateReason::ForeignMouse, receiverClassOfLink(selected.linkType));
+        }
+    }
     // A record of another model than the chosen device's is that model's
     // repair, not this one's.
     const bool ownRecord = record.device.deviceCode == 0 || record.device.mid == selected.mid;
-    if (record.present && ownRecord)
-        return record.device.deviceCode ? planSettingsRepair(bus, record) : refused(UpdateReason::Error);
+    if (record.present && ownRecord) {
+        if (!record.device.deviceCode)
+            return refused(UpdateReason::Error);
+        // The card's devices: the chosen one and those of the other kind
+        // beside it, never another of its own kind.
+        BusView page = bus;
+        page.devices.clear();
+        for (const DeviceAllInfo &device : listed) {
+            if (device.devicePath == selected.devicePath || device.isWired != selected.isWired)
+                page.devices << device;
+        }
+        return planSettingsRepair(page, record);
+    }
     if (listed.size() == 1)
         return refused(listed.first().isWired ? UpdateReason::NoReceiver : UpdateReason::NoCable);
 
@@ -180,11 +235,6 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
         return refused(UpdateReason::NoReceiver);
     const DeviceAllInfo &receiver = *receiverIt;
     const DeviceAllInfo &mouse = &receiver == &first ? second : first;
-    // From a receiver's card the mouse is that receiver's own: a mouse on
-    // the cable paired with another receiver is someone else's.
-    const QByteArray pairedWith = receiverIdOf(mouse);
-    if (!selected.isWired && !pairedWith.isEmpty() && pairedWith != receiverIdOf(receiver))
-        return refused(UpdateReason::ForeignMouse, receiverClassOfLink(receiver.linkType));
     UpdatePlan plan;
     plan.receiverClass = receiverClassOfLink(receiver.linkType);
     const UpdateTarget receiverTarget =
@@ -218,8 +268,6 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
     if (recorded.deviceCode == 0)
         return refused(UpdateReason::Error);
     const QList<DeviceAllInfo> &found = bus.devices;
-    if (found.isEmpty())
-        return refused(recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver);
     // Several mice on their cables or several receivers of the recorded
     // model: the user keeps one. A device of another model is no obstacle.
     int wired = 0, wireless = 0;
@@ -231,21 +279,20 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
         return refused(UpdateReason::MultiMouse);
     if (wireless >= 2)
         return refused(UpdateReason::MultiDongle);
-    const DeviceAllInfo *other = otherPartListed(found, recorded);
-    if (!other)
-        return refused(recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver);
     UpdatePlan plan;
     plan.receiverClass = recorded.receiverClass;
-    UpdateTarget failed;
-    const UpdateReason why = resolveRecorded(record, bus, &failed);
+    const UpdateReason why = addRepairTargets(plan, record, bus);
     if (why != UpdateReason::None)
         return refused(why, plan.receiverClass);
-    plan.targets << failed;
+    // Then the other part of the product, when its image differs.
     const int otherCode = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
-    const int otherClass = recorded.isReceiver() ? recorded.receiverClass : receiverClassOf(*other);
-    const UpdateTarget second = listedDeviceTarget(*other, otherCode, otherClass, FirmwareSearchMode::RepairTwin);
-    if (!second.image.isEmpty())
-        plan.targets << second;
+    const DeviceAllInfo *other = otherPartListed(found, recorded);
+    if (other && plan.indexOf(otherCode) < 0) {
+        const int otherClass = recorded.isReceiver() ? recorded.receiverClass : receiverClassOf(*other);
+        const UpdateTarget second = listedDeviceTarget(*other, otherCode, otherClass, FirmwareSearchMode::RepairTwin);
+        if (!second.image.isEmpty())
+            plan.targets << second;
+    }
     return plan;
 }
 

@@ -300,6 +300,13 @@ private slots:
             << bootFixture("B1", 211, 2, "QZR-8K", "R8") + receiverFixture("R8", 8, 2) + mouseFixture("M3", 2, true)
             << QStringList{"M3"} << "M3" << "211,8,33,2" << "211:2:0x103:QZR-8K 210:2:0x106:QZM-Q2" << "" << true
             << "M3 R8" << "Progress 1" << 100 << "";
+        // A waiting mouse of the first model keeps its record when the
+        // update of the other model fails beside it: a second failure never
+        // hides the first.
+        QTest::newRow("settings: the other model's receiver fails while a mouse waits")
+            << "settings" << mouseWaitingBench() + receiverFixture("R8", 8, 2, "M3") + mouseFixture("M3", 2, true)
+            << QStringList{"R8", "M3"} << "R8" << "210,4,33,1" << "211:2:0x103:QZR-8K 210:2:0x106:QZM-Q2"
+            << "fail R8 40" << true << "" << "Progress 3" << 17 << "210,4,33,1";
         // A receiver class whose model the configuration leaves empty has no
         // image, not even one with an empty model name: neither the check
         // nor the run flashes it.
