@@ -1467,13 +1467,23 @@ private:
             RegistryKey(updateTraceKeyPath()).remove(mouseVersionValueName("33", mid));
         // A device waiting in update mode at the start has the record a failed
         // update leaves.
-        QString record;
+        QString record, waitingId;
         for (const QString &id : qAsConst(devices)) {
-            if (starts.value(id).contains("waiting"))
+            if (starts.value(id).contains("waiting")) {
                 record = QString("%1,4,33,%2").arg(kindOf(id).code).arg(midOf(id));
+                waitingId = id;
+            }
         }
         setUpdateFailRecord(record);
         hidsim::reset(folder->fixture("bench", fixtureOf(devices, starts)).toUtf8().constData());
+        // The record names the device that failed, by the path it had and
+        // the receiver id it goes by.
+        if (!waitingId.isEmpty()) {
+            const QByteArray id = waitingId.toLatin1();
+            const std::vector<unsigned char> rid = isReceiver(waitingId) ? hidsim::receiverId(id) : hidsim::pairedReceiverId(id);
+            writeUpdateFailDevice(QString::fromStdString(hidsim::pathOf(id)),
+                                  QByteArray(reinterpret_cast<const char *>(rid.data()), int(rid.size())));
+        }
         // A write takes some 20 ms, or comes at once; the gate holds it
         // after every progress report.
         scale = forcedScale() > 0 ? forcedScale() : b.contains("paced") ? 0.01 : 0;

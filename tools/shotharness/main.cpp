@@ -297,6 +297,30 @@ std::vector<Shot> shots()
              d->SlotProgress(kMouseDeviceCode, 7);
              return d;
          }},
+        // A step that wrote nothing: the device there is not the confirmed one.
+        {"UpDateRepair-wrong-mouse", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(50, 0);
+             d->SlotProgress(kMouseDeviceCode, 8);
+             return d;
+         }},
+        {"UpDateRepair-wrong-receiver", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->showUpdatingView();
+             d->SlotProgress(kReceiverDeviceCode, 8);
+             return d;
+         }},
+        // The check's view with a mouse of another model on the cable.
+        {"UpDateRepair-foreign-mouse", [] {
+             auto *d = new UpDateRepair;
+             d->resetView();
+             d->setStateText(langText(g_langAutoRepair, g_language, 14));
+             d->showErrorView();
+             return d;
+         }},
         // DPI levels.
         // As an owner would set it up (no window creates it): the ranges of
         // the mouse, eight levels in use, the page title.
