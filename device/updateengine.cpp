@@ -580,9 +580,7 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate()
         emit runEndedWithout(UpdateReason::StillWriting);
         return Armed::Nothing;
     }
-    // The targets are the devices as they are now.
-    repairWanted();
-    const UpdatePlan plan = planSettingsUpdate(busOf(g_deviceList), g_selectedDevice, readRecordView());
+    const UpdatePlan plan = confirmedPlan(Flavour::Settings);
     g_updateReceiverClass = plan.receiverClass;
     if (!plan.offered()) {
         m_updateNotNeeded = plan.reason == UpdateReason::VersionNew;
@@ -692,10 +690,6 @@ void UpdateEngine::forgetChecks()
 {
     m_receiverWarning = m_mouseWarning = 0;
     m_updateNotNeeded = false;
-    if (m_phase == Phase::Offered) {
-        m_offer = UpdatePlan();
-        setPhase(Phase::Idle);
-    }
 }
 
 void UpdateEngine::stopCheckTimers()
@@ -736,6 +730,45 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
     return result;
 }
 
+UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
+{
+    repairWanted();
+    UpdatePlan now;
+    switch (flavour) {
+    case Flavour::Settings:
+        now = planSettingsUpdate(busOf(g_deviceList), g_selectedDevice, readRecordView());
+        break;
+    case Flavour::Repair:
+        now = planRepair(busOf(g_foundDevices), readRecordView());
+        break;
+    case Flavour::Automatic:
+        now = automaticPlan();
+        break;
+    }
+    // The user confirms the devices the dialog offered: of those, the ones
+    // a plan of the devices as they are now still writes, with the images
+    // "bin" holds now.
+    if (m_phase != Phase::Offered || m_flavour != flavour)
+        return now;
+    const auto sameDevice = [](const UpdateTarget &a, const UpdateTarget &b) {
+        // Known alike: waiting, at one path, by one receiver id, or by
+        // nothing yet (a mouse the run will look for on its cable).
+        return a.deviceCode == b.deviceCode
+               && ((a.waiting && b.waiting) || (!a.path.isEmpty() && a.path == b.path)
+                   || (a.path.isEmpty() && b.path.isEmpty() && a.receiverId == b.receiverId));
+    };
+    UpdatePlan confirmed = now;
+    confirmed.targets.clear();
+    for (const UpdateTarget &target : qAsConst(now.targets)) {
+        if (std::any_of(m_offer.targets.begin(), m_offer.targets.end(),
+                        [&](const UpdateTarget &offered) { return sameDevice(offered, target); }))
+            confirmed.targets << target;
+    }
+    if (confirmed.targets.isEmpty() && confirmed.reason == UpdateReason::None)
+        confirmed.reason = UpdateReason::FileError;
+    return confirmed;
+}
+
 UpdatePlan UpdateEngine::automaticPlan() const
 {
     // The mouse's version is the one kept for the shown device's model.
@@ -773,9 +806,7 @@ int UpdateEngine::startRepairRun(bool automatic, UpdateReason *why)
         return -2;
     if (earlierStepWriting())
         return -3;
-    // The targets are the devices as they are now.
-    repairWanted();
-    const UpdatePlan plan = automatic ? automaticPlan() : planRepair(busOf(g_foundDevices), readRecordView());
+    const UpdatePlan plan = confirmedPlan(automatic ? Flavour::Automatic : Flavour::Repair);
     if (!plan.offered()) {
         if (why)
             *why = plan.reason == UpdateReason::None ? UpdateReason::FileError : plan.reason;

@@ -170,8 +170,9 @@ public:
     // The warning a step left for later: 0 none, 1 no device, 2 several.
     int deferredWarning(int deviceCode) const;
     void clearDeferredWarning(int deviceCode);
-    // Forgets the checks (a device came or went): the offer, the deferred
-    // warnings, "up to date". A run in progress stays as it is.
+    // Forgets the checks (a device came or went): the deferred warnings,
+    // "up to date". The offer on screen stays what the user confirms; a run
+    // in progress stays as it is.
     void forgetChecks();
     void stopCheckTimers();
 
@@ -252,6 +253,9 @@ private:
     void settingsTargetRight(const UpdateTarget &target);
     // The main window's automatic update of the one device shown.
     UpdatePlan automaticPlan() const;
+    // What the user's confirmation fixes: the offer on screen of that kind,
+    // else a plan of the devices as they are now.
+    UpdatePlan confirmedPlan(Flavour flavour);
 
     Phase m_phase = Phase::Idle;
     Flavour m_flavour = Flavour::Settings;

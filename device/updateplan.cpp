@@ -82,8 +82,11 @@ const DeviceAllInfo *otherPartListed(const QList<DeviceAllInfo> &devices, const 
 UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, UpdateTarget *resolved)
 {
     UpdateTarget target = record.device;
+    const UpdateReason away = target.isReceiver() ? UpdateReason::NoReceiver : UpdateReason::NoCable;
+    // Without an image nothing can be written: a device the record names
+    // that is away is asked for first.
     if (target.image.isEmpty())
-        return UpdateReason::FileError;
+        return record.identityKept && !listedTarget(target, bus.devices) ? away : UpdateReason::FileError;
     const auto ofKind = [&target](const DeviceAllInfo &device) { return target.sameKind(device); };
     const int waiting = bus.waitingFor(target.image);
     if (waiting < 0 || waiting > 1)
@@ -101,7 +104,7 @@ UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, Updat
     // of its model may be another one.
     const DeviceAllInfo *listed = record.identityKept ? listedTarget(target, bus.devices) : nullptr;
     if (!listed)
-        return target.isReceiver() ? UpdateReason::NoReceiver : UpdateReason::NoCable;
+        return away;
     if (runsImage(target, *listed))
         return UpdateReason::NoDevice;
     target.path = listed->devicePath;
@@ -227,6 +230,10 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
         const bool mouseBesideReceiver = first.isWired != second.isWired && !selected.isWired;
         return refused(mouseBesideReceiver ? UpdateReason::ForeignMouse : UpdateReason::NoReceiver);
     }
+    // The card's own device is one of the two.
+    if (std::none_of(listed.begin(), listed.end(),
+                     [&selected](const DeviceAllInfo &d) { return d.devicePath == selected.devicePath; }))
+        return refused(selected.isWired ? UpdateReason::NoCable : UpdateReason::NoReceiver);
     // The receiver must report a paired mouse and have a class.
     const auto receiverIt = std::find_if(listed.begin(), listed.end(), [](const DeviceAllInfo &d) {
         return !d.isWired && !d.subDevices.isEmpty() && receiverClassOfLink(d.linkType) != 0;

@@ -84,7 +84,6 @@ public:
     // Sends the receiver id kept by the last pairing again.
     static void resendReceiverId();
     static void waitWithEventLoop(int ms);
-    static void markChecksRunning();
     static void stopChecks();
     static bool isReceiverUpdateRunning();
     static bool isMouseUpdateRunning();

@@ -290,11 +290,6 @@ void FormSetting::upgradeStepCallback(const unsigned char *event)
     UpdateEngine::updaterCallback(event);
 }
 
-void FormSetting::markChecksRunning()
-{
-    g_firmwareUpdating = 1;
-}
-
 void FormSetting::stopChecks()
 {
     engine()->stopCheckTimers();

@@ -524,6 +524,7 @@ private:
     // which of the two came back from the write, and a record of that kind
     // is not judged by device.
     QSet<QString> unsureComebacks;
+    QString cardId;   // the device whose card a settings run was opened from
     bool judgePage = false;                     // the run's end view may turn the page
     QStringList recordHolders;                  // the waiting devices the record named
     // Inside a run: what a write held behind the gate lets come first (false:
@@ -879,8 +880,10 @@ private:
         };
         const QStringList working =
             devicesThat([&](const QString &id) { return asked(id) && attached(id) && !waits(id); });
+        // The device whose card the settings page shows is the one it asks
+        // for.
         const QStringList missed = devicesThat([&](const QString &id) {
-            return asked(id) && !attached(id) && (waits(id) || (written(id) && recordNames(record, id)));
+            return asked(id) && !attached(id) && (waits(id) || (written(id) && recordNames(record, id)) || id == cardId);
         });
         violated(!working.isEmpty() && missed.isEmpty(), "I5",
                  QString("the dialog says \"%1\" while %2 is attached and working").arg(text, working.join(", ")));
@@ -996,11 +999,18 @@ private:
                 [&](const QString &id) { return midOf(id) == midOf(of) && isReceiver(id) != isReceiver(of); });
         };
         if (w.at(1) == "settings") {
-            // A receiver's page shows the version of the mouse it reaches:
-            // the mouse offered is that one, on its cable, or with none
-            // shown the mice on their cables.
-            const QString shown = mouseBehind(w.at(2));
-            candidates << w.at(2) << (shown.isEmpty() ? otherPart(w.at(2)) : QStringList{shown});
+            // The card is the device the page shows now (it follows the
+            // mouse onto its cable when its receiver goes). A receiver's page
+            // shows the version of the mouse it reaches: the mouse offered is
+            // that one, on its cable, or with none shown the mice on their
+            // cables.
+            const QStringList page = devicesThat([](const QString &id) {
+                return QString::fromStdString(hidsim::pathOf(id.toLatin1())) == g_selectedDevice.devicePath;
+            });
+            const QString card = page.value(0, w.at(2));
+            cardId = card;
+            const QString shown = mouseBehind(card);
+            candidates << card << (shown.isEmpty() ? otherPart(card) : QStringList{shown});
         } else if (w.at(1) == "repair") {
             const QStringList record = readUpdateFailFields();
             QStringList failed = devicesThat([](const QString &id) { return waits(id) && attached(id); });
@@ -1057,6 +1067,7 @@ private:
         view = g_updateRepairDialog;
         const QStringList record = readUpdateFailFields();
         runMid = w.at(1) == "settings" ? midOf(w.at(2)) : record.size() == 4 ? record.at(3).toInt() : 1;
+        cardId = w.at(1) == "settings" ? w.at(2) : QString();
         if (w.at(1) == "settings") {
             if (!openDevicePage(w.at(2)))
                 return false;
