@@ -83,10 +83,10 @@ UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, Updat
 {
     UpdateTarget target = record.device;
     const UpdateReason away = target.isReceiver() ? UpdateReason::NoReceiver : UpdateReason::NoCable;
-    // Without an image nothing can be written: a device the record names
-    // that is away is asked for first.
+    // Without an image nothing can be written, nor asked whether the
+    // device waits in update mode.
     if (target.image.isEmpty())
-        return record.identityKept && !listedTarget(target, bus.devices) ? away : UpdateReason::FileError;
+        return UpdateReason::FileError;
     const auto ofKind = [&target](const DeviceAllInfo &device) { return target.sameKind(device); };
     const int waiting = bus.waitingFor(target.image);
     if (waiting < 0 || waiting > 1)

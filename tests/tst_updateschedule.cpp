@@ -37,7 +37,8 @@
 //   I4  once faults are cleared and everything is quiet, a device in update
 //       mode is offered a repair, also while it stays away: the repair then
 //       asks for a device to be connected ("Receiver not found..." or "Mouse
-//       not found..."), never says that there is none to update; once the
+//       not found...", or, with no usable image of its kind, that the file
+//       is missing), never says that there is none to update; once the
 //       device is attached, the repair brings it back on its image;
 //   I5  "Receiver not found" / "Mouse not found" only when no such device of
 //       the run's model is attached and working, or one of them that waits
@@ -1289,7 +1290,9 @@ private:
             text = openRepair();
         }
         const bool otherWaits = !devicesThat([](const QString &id) { return waits(id) && attached(id); }).isEmpty();
-        violated(!connect.contains(text) && !(otherWaits && text == autoRepair(12)), "I4",
+        // Without a usable image of its kind, that is what stands in the way.
+        const bool noImage = !usableVersion.contains(kindOf(away).name) && text == autoRepair(8);
+        violated(!connect.contains(text) && !(otherWaits && text == autoRepair(12)) && !noImage, "I4",
                  QString("%1 %2 away, the repair says \"%3\"").arg(away, state, text));
         closeOffer();
     }
