@@ -247,6 +247,12 @@ void UpdateEngine::beginRun(Flavour flavour, const UpdatePlan &plan)
         confirmed.target = target;
         m_targets << confirmed;
     }
+    for (const UpdateTarget &target : plan.unreachable) {
+        RunTarget confirmed;
+        confirmed.target = target;
+        confirmed.refused = UpdaterChoice::Nobody;
+        m_targets << confirmed;
+    }
     m_current = -1;
     m_completed = false;
     setPhase(Phase::Confirmed);
@@ -256,7 +262,7 @@ void UpdateEngine::beginRun(Flavour flavour, const UpdatePlan &plan)
 int UpdateEngine::nextTarget() const
 {
     for (int i = 0; i < m_targets.size(); ++i) {
-        if (!m_targets.at(i).handed)
+        if (!m_targets.at(i).handed && m_targets.at(i).refused == UpdaterChoice::Target)
             return i;
     }
     return -1;
@@ -766,6 +772,13 @@ UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
     }
     if (confirmed.targets.isEmpty() && confirmed.reason == UpdateReason::None)
         confirmed.reason = UpdateReason::FileError;
+    // An offered device the run cannot write now is still one the user
+    // confirmed: the run does not end well without it.
+    for (const UpdateTarget &offered : qAsConst(m_offer.targets)) {
+        if (std::none_of(now.targets.begin(), now.targets.end(),
+                         [&](const UpdateTarget &target) { return sameDevice(offered, target); }))
+            confirmed.unreachable << offered;
+    }
     return confirmed;
 }
 

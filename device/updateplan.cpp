@@ -169,6 +169,10 @@ UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
     for (const DeviceAllInfo &device : bus.devices) {
         const int code = device.isWired ? kMouseDeviceCode : kReceiverDeviceCode;
         const int receiverClass = device.isWired ? recorded.receiverClass : receiverClassOf(device);
+        // A device of the card that tells no version cannot be compared:
+        // nothing starts until it answers.
+        if (device.mid == recorded.mid && device.usbVersion.isEmpty())
+            return refused(UpdateReason::Error, plan.receiverClass);
         const UpdateTarget listed = listedDeviceTarget(device, code, receiverClass, FirmwareSearchMode::ChooseForUpdate);
         const bool already = std::any_of(plan.targets.begin(), plan.targets.end(),
                                          [&device](const UpdateTarget &t) { return listedTarget(t, {device}); });
@@ -244,6 +248,10 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
     const DeviceAllInfo &mouse = &receiver == &first ? second : first;
     UpdatePlan plan;
     plan.receiverClass = receiverClassOfLink(receiver.linkType);
+    // A device that tells no version cannot be compared: nothing starts
+    // until it answers.
+    if (receiver.usbVersion.isEmpty() || mouse.usbVersion.isEmpty())
+        return refused(UpdateReason::Error, plan.receiverClass);
     const UpdateTarget receiverTarget =
         listedDeviceTarget(receiver, kReceiverDeviceCode, plan.receiverClass, FirmwareSearchMode::ChooseForUpdate);
     // A mouse's record names the class of the receiver it was updated beside.
@@ -294,6 +302,8 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
     // Then the other part of the product, when its image differs.
     const int otherCode = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
     const DeviceAllInfo *other = otherPartListed(found, recorded);
+    if (other && plan.indexOf(otherCode) < 0 && other->usbVersion.isEmpty())
+        return refused(UpdateReason::Error, plan.receiverClass);
     if (other && plan.indexOf(otherCode) < 0) {
         const int otherClass = recorded.isReceiver() ? recorded.receiverClass : receiverClassOf(*other);
         const UpdateTarget second = listedDeviceTarget(*other, otherCode, otherClass, FirmwareSearchMode::RepairTwin);
@@ -310,6 +320,8 @@ UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, con
     const DeviceAllInfo &device = bus.devices.first();
     UpdatePlan plan;
     plan.receiverClass = receiverClassOf(device);
+    if (device.usbVersion.isEmpty())
+        return refused(UpdateReason::Error, plan.receiverClass);
     const UpdateTarget receiver =
         listedDeviceTarget(device, kReceiverDeviceCode, plan.receiverClass, FirmwareSearchMode::RepairTwin);
     // The mouse paired with the shown receiver, written on its cable.

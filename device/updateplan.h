@@ -45,6 +45,9 @@ struct UpdatePlan {
     UpdateReason reason = UpdateReason::None;
     // The devices to write, in order: a device the record names first.
     QList<UpdateTarget> targets;
+    // Devices the user confirmed that cannot be written now (a run's
+    // confirmation only): the run cannot end well.
+    QList<UpdateTarget> unreachable;
     // The receiver class the plan speaks of (the listed receiver's, or the
     // record's).
     int receiverClass = 0;
