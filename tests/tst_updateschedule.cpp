@@ -45,10 +45,11 @@
 //       in update mode (or holds the record) is away;
 //   I6  by the device: a failure record only while a device that was
 //       written matches it and waits in update mode, runs another version
-//       than its image or is away (the program cannot read it for certain);
+//       than its image or is away where the program cannot read it;
 //       a device in update mode the record named keeps it, also while it is
 //       away, and one attached is named by it; none once every device that
-//       was written is attached and runs its image.
+//       was written runs its image, attached or, a mouse away from its
+//       cable, reached by its receiver.
 //   (I0: every run ends, and a confirmation starts something.)
 // A rule that cannot be judged where it is checked says why, in the trace.
 //
@@ -937,8 +938,20 @@ private:
         return wrong;
     }
 
-    // Whether the device is attached and answers at its usable image.
-    bool knownRight(const QString &id) const { return attached(id) && right(id, usableOf(id)); }
+    // Whether the device answers at its usable image for certain: attached,
+    // or a mouse away from its cable that its attached receiver reaches (a
+    // mouse in update mode answers through none).
+    bool knownRight(const QString &id) const
+    {
+        if (!right(id, usableOf(id)))
+            return false;
+        if (attached(id))
+            return true;
+        const auto reaches = [&](const QString &r) {
+            return isReceiver(r) && attached(r) && hidsim::receiverId(r.toLatin1()) == hidsim::pairedReceiverId(id.toLatin1());
+        };
+        return !isReceiver(id) && online.value(id, true) && std::any_of(devices.begin(), devices.end(), reaches);
+    }
 
     // I6 by the device, as far as the program has had its chance: after any
     // step, a waiting device the record named keeps it, away too; once the
@@ -1627,6 +1640,11 @@ private slots:
         QTest::newRow("a mouse written, then away from its cable")
             << QStringList{"bench R1 M1", "image mouse newer 0x107 m.bin", "run settings R1",
                            "before confirm: plug M1 1", "ended 100%: plug M1 0", "dismiss ok"};
+        // The same, and the program ends before it hears the write's end:
+        // the record it left goes once its receiver reads the mouse right.
+        QTest::newRow("a mouse written, then away, and the program ended")
+            << QStringList{"bench R1 M1", "image mouse newer 0x107 m.bin", "run settings R1",
+                           "before confirm: plug M1 1", "ended 100%: plug M1 0", "ended 100%: restart", "settle away M1"};
         // The mouse's step is refused (the waiting mouse and M1 on its cable
         // would both take the image): the run ends, each device one step.
         QTest::newRow("a refused mouse step after the receiver's")
