@@ -568,13 +568,19 @@ UpdateReason UpdateEngine::checkUpdate()
     m_updateNotNeeded = plan.reason == UpdateReason::VersionNew;
     if (plan.reason == UpdateReason::None)
         g_update210Available = plan.indexOf(kMouseDeviceCode) >= 0 ? 1 : 0;
+    offer(Flavour::Settings, plan);
+    return plan.reason;
+}
+
+RepairPlan UpdateEngine::offer(Flavour flavour, const UpdatePlan &plan)
+{
     // A check while a run holds the dialog changes nothing of the run.
     if (!dialogHeld()) {
-        m_flavour = Flavour::Settings;
+        m_flavour = flavour;
         m_offer = plan;
         setPhase(plan.offered() ? Phase::Offered : Phase::Idle);
     }
-    return plan.reason;
+    return {plan.reason, plan.offered()};
 }
 
 UpdateEngine::Armed UpdateEngine::confirmUpdate()
@@ -710,11 +716,8 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
 {
     if (autoUpdate)
         return planAutomaticUpdate();
-    RepairPlan result;
-    if (earlierStepWriting()) {
-        result.reason = UpdateReason::StillWriting;
-        return result;
-    }
+    if (earlierStepWriting())
+        return {UpdateReason::StillWriting, false};
     repairWanted();   // the record settled first
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     const RecordView record = readRecordView();
@@ -726,14 +729,7 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
         g_repairMouseModel = mouseModelOf(groupOfMid(record.device.mid));
     }
     g_repairReceiverClass = plan.receiverClass;
-    if (!dialogHeld()) {
-        m_flavour = Flavour::Repair;
-        m_offer = plan;
-        setPhase(plan.offered() ? Phase::Offered : Phase::Idle);
-    }
-    result.reason = plan.reason;
-    result.offered = plan.offered();
-    return result;
+    return offer(Flavour::Repair, plan);
 }
 
 UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
@@ -792,25 +788,15 @@ UpdatePlan UpdateEngine::automaticPlan() const
 
 RepairPlan UpdateEngine::planAutomaticUpdate()
 {
-    RepairPlan result;
-    if (earlierStepWriting()) {
-        result.reason = UpdateReason::StillWriting;
-        return result;
-    }
+    if (earlierStepWriting())
+        return {UpdateReason::StillWriting, false};
     const UpdatePlan plan = automaticPlan();
     const int mid = g_shownDevices.value(0).mid;
     g_repairReceiverClass = plan.receiverClass;
     g_repairCid = productCid();
     g_repairMid = mid;
     g_repairMouseModel = mouseModelOf(groupOfMid(mid));
-    if (!dialogHeld()) {
-        m_flavour = Flavour::Automatic;
-        m_offer = plan;
-        setPhase(plan.offered() ? Phase::Offered : Phase::Idle);
-    }
-    result.reason = plan.reason;
-    result.offered = plan.offered();
-    return result;
+    return offer(Flavour::Automatic, plan);
 }
 
 int UpdateEngine::startRepairRun(bool automatic, UpdateReason *why)

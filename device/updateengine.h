@@ -253,6 +253,8 @@ private:
     void settingsTargetRight(const UpdateTarget &target);
     // The main window's automatic update of the one device shown.
     UpdatePlan automaticPlan() const;
+    // A check's plan becomes the run's offer, unless a run holds the dialog.
+    RepairPlan offer(Flavour flavour, const UpdatePlan &plan);
     // What the user's confirmation fixes: the offer on screen of that kind,
     // else a plan of the devices as they are now.
     UpdatePlan confirmedPlan(Flavour flavour);

@@ -1616,6 +1616,7 @@ private slots:
         const QStringList twoMice{"bench R1 M1 M2"};
         const QStringList mouseImage = twoMice + QStringList{"image mouse newer 0x107 m.bin"};
         const QStringList bothImages = mouseImage + QStringList{"image receiver newer 0x104 r.bin"};
+        const QStringList m1OnImage{"bench R1 M1 M2", "start M1 0x107"};
         QTest::newRow("a repair passes over the receiver that waits")
             << bothImages + QStringList{"run settings M2", "before confirm: fail R1 40", "dismiss ok", "run repair"};
         QTest::newRow("a restart before the late end of a mouse given up on")
@@ -1663,9 +1664,8 @@ private slots:
         // listed: a mouse already on the image, put on its cable while the
         // confirmed one is written, which is then pulled and waits.
         QTest::newRow("a mouse on its image stands in for the one written")
-            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image receiver newer 0x104 r.bin",
-                           "image mouse newer 0x107 m.bin", "run settings M2", "at 70%: plug M1 1", "at 70%: plug M2 0",
-                           "dismiss ok"};
+            << m1OnImage + QStringList{"image receiver newer 0x104 r.bin", "image mouse newer 0x107 m.bin",
+                                       "run settings M2", "at 70%: plug M1 1", "at 70%: plug M2 0", "dismiss ok"};
         // The same with a second receiver on the image, plugged in while the
         // first is written, which is then pulled.
         QTest::newRow("a receiver on its image stands in for the one written")
@@ -1682,8 +1682,8 @@ private slots:
         // The waiting mouse's record must not follow M1, on the image behind
         // its receiver, once the waiting one is away.
         QTest::newRow("a waiting mouse away keeps its record")
-            << QStringList{"bench R1 M1 M2", "start M1 0x107", "image mouse newer 0x107 m.bin", "run settings M2",
-                           "before confirm: fail M2 40", "dismiss ok", "plug M2 0", "settle away M2"};
+            << m1OnImage + QStringList{"image mouse newer 0x107 m.bin", "run settings M2", "before confirm: fail M2 40",
+                                       "dismiss ok", "plug M2 0", "settle away M2"};
         // A mouse written right and pulled before its end event may keep its
         // record, but its repair asks for it on its cable.
         QTest::newRow("a mouse written and away asks for its cable")

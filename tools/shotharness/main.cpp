@@ -79,6 +79,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -87,6 +88,20 @@ struct Shot {
     const char *name;
     std::function<QWidget *()> make;
 };
+
+// The update dialog's updating view after these progress reports (a
+// percentage, or a device code and an end view).
+std::function<QWidget *()> updatingAfter(std::vector<std::pair<int, int>> reports)
+{
+    return [reports] {
+        auto *d = new UpDateRepair;
+        d->resetView();
+        d->showUpdatingView();
+        for (const auto &report : reports)
+            d->SlotProgress(report.first, report.second);
+        return d;
+    };
+}
 
 // Lets the window settle (shown, laid out, painted) without a nested loop
 // per widget of its own.
@@ -267,52 +282,14 @@ std::vector<Shot> shots()
              d->showReadyView();
              return d;
          }},
-        {"UpDateRepair-updating", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(40, 0);
-             return d;
-         }},
-        {"UpDateRepair-done", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(100, 2);
-             return d;
-         }},
+        {"UpDateRepair-updating", updatingAfter({{40, 0}})},
+        {"UpDateRepair-done", updatingAfter({{100, 2}})},
         // The end views that name the device that is not right.
-        {"UpDateRepair-failed-receiver", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(17, 0);
-             d->SlotProgress(kReceiverDeviceCode, 1);
-             return d;
-         }},
-        {"UpDateRepair-unchanged-mouse", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(kMouseDeviceCode, 7);
-             return d;
-         }},
+        {"UpDateRepair-failed-receiver", updatingAfter({{17, 0}, {kReceiverDeviceCode, 1}})},
+        {"UpDateRepair-unchanged-mouse", updatingAfter({{kMouseDeviceCode, 7}})},
         // A step that wrote nothing: the device there is not the confirmed one.
-        {"UpDateRepair-wrong-mouse", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(50, 0);
-             d->SlotProgress(kMouseDeviceCode, 8);
-             return d;
-         }},
-        {"UpDateRepair-wrong-receiver", [] {
-             auto *d = new UpDateRepair;
-             d->resetView();
-             d->showUpdatingView();
-             d->SlotProgress(kReceiverDeviceCode, 8);
-             return d;
-         }},
+        {"UpDateRepair-wrong-mouse", updatingAfter({{50, 0}, {kMouseDeviceCode, 8}})},
+        {"UpDateRepair-wrong-receiver", updatingAfter({{kReceiverDeviceCode, 8}})},
         // The check's view with a mouse of another model on the cable.
         {"UpDateRepair-foreign-mouse", [] {
              auto *d = new UpDateRepair;
