@@ -87,11 +87,6 @@ int receiverClassIndex(int receiverClass)
     return row ? int(row - kReceiverClasses) : -1;
 }
 
-bool isReceiverClass(int receiverClass)
-{
-    return classRow(receiverClass) != nullptr;
-}
-
 int receiverClassOfText(const QString &text)
 {
     for (const ReceiverClassRow &row : kReceiverClasses) {

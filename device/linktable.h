@@ -51,7 +51,6 @@ constexpr int kReceiverClassCount = 4;
 int receiverClassAt(int index);
 // The position of a class in that order; -1 for any other number.
 int receiverClassIndex(int receiverClass);
-bool isReceiverClass(int receiverClass);
 // The class a text names ("1", "2", "4" or "8", as the update failure
 // record writes it); 0 for any other text.
 int receiverClassOfText(const QString &text);

@@ -137,16 +137,9 @@ bool decideOpenedReceiverUpdate(const DeviceAllInfo &device)
     return g_update211Available != 0;
 }
 
-UpdateImages chooseUpdateImages(const SelectedFirmware &versions, const QString &receiverModel,
-                                const QString &mouseModel, u8 cid, u8 mid)
+void noteMouseUpdateOffered(bool offered)
 {
-    UpdateImages images;
-    images.receiver = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kReceiverDeviceCode,
-                                           versions.receiverVersion, receiverModel, cid, mid, &g_firmwareImageList);
-    images.mouse = searchFirmwareImages(FirmwareSearchMode::ChooseForUpdate, kMouseDeviceCode, versions.mouseVersion,
-                                        mouseModel, cid, mid, &g_firmwareImageList);
-    g_update210Available = images.mouse ? 1 : 0;
-    return images;
+    g_update210Available = offered ? 1 : 0;
 }
 
 void updateFlashed(int deviceCode)

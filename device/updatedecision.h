@@ -72,16 +72,8 @@ FirmwareHint decideAvailableUpdates();
 // waits for its receiver, by the class of its link. Without a "bin" folder
 // or a receiver class nothing is looked at and the mark keeps its value.
 bool decideOpenedReceiverUpdate(const DeviceAllInfo &device);
-// What an update of the listed receiver and the mouse on its cable would
-// flash: whether "bin" holds an image of another version for each (for an
-// empty version any fitting image). The mouse's answer becomes its mark;
-// the image chosen last stays in g_firmwareImageList.
-struct UpdateImages {
-    bool receiver = false;
-    bool mouse = false;
-};
-UpdateImages chooseUpdateImages(const SelectedFirmware &versions, const QString &receiverModel,
-                                const QString &mouseModel, u8 cid, u8 mid);
+// A check offers the mouse's image, or does not.
+void noteMouseUpdateOffered(bool offered);
 // A step flashed its device: nothing newer waits for it.
 void updateFlashed(int deviceCode);
 // A step failed, or the update state starts afresh: no mark holds.

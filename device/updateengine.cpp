@@ -311,8 +311,11 @@ void UpdateEngine::writeTarget(int index)
     step.handed = true;
     // The device is recorded before its write begins: a program that ends
     // before the write's end is heard leaves the record of a device that
-    // may wait in update mode, away from the bus too.
-    recordUnfinishedTarget(step.target, true);
+    // may wait in update mode, away from the bus too. A record that names
+    // no path or id (a device that waits) is this target's from now on,
+    // whatever identity it comes back with.
+    if (recordUnfinishedTarget(step.target, true))
+        step.target.fromRecord = true;
     setPhase(Phase::Writing);
     m_watchdog->start();
     UsbUpgrade_Start(reinterpret_cast<const unsigned char *>(step.target.image.constData()),
@@ -403,7 +406,7 @@ void UpdateEngine::judgeTarget()
     UpdateTarget &target = step.target;
     // A write that failed brings no waiting device back.
     if (step.end != WriteEnd::Failure)
-        findComeBack(target, bus);
+        findComeBack(target, bus, m_pathsBefore);
     step.report = readBackTarget(target, bus);
     // A device the updater says it wrote restarts with its new firmware: it
     // is asked again until it answers, for a while.
@@ -414,27 +417,6 @@ void UpdateEngine::judgeTarget()
     }
     step.judged = true;
     targetJudged();
-}
-
-void UpdateEngine::findComeBack(UpdateTarget &target, const BusView &bus) const
-{
-    // A device written while it waited in update mode comes back at a path
-    // of its own: the one device of its kind that was not listed before
-    // its write. With two, neither is known to be it.
-    if (!target.waiting || !target.path.isEmpty() || !target.receiverId.isEmpty())
-        return;
-    const DeviceAllInfo *appeared = nullptr;
-    int count = 0;
-    for (const DeviceAllInfo &device : bus.devices) {
-        if (target.sameKind(device) && !m_pathsBefore.contains(device.devicePath)) {
-            appeared = &device;
-            ++count;
-        }
-    }
-    if (count == 1) {
-        target.path = appeared->devicePath;
-        target.receiverId = receiverIdOf(*appeared);
-    }
 }
 
 void UpdateEngine::targetJudged()
@@ -477,7 +459,7 @@ void UpdateEngine::lateEnd(bool success)
     m_abandoned = UpdateTarget();
     const BusView bus = readBus();
     if (success)
-        findComeBack(abandoned, bus);
+        findComeBack(abandoned, bus, m_pathsBefore);
     switch (readBackTarget(abandoned, bus)) {
     case TargetReport::Right:
     case TargetReport::OtherVersion:
@@ -567,7 +549,7 @@ UpdateReason UpdateEngine::checkUpdate()
     g_updateMid = modelMid(selectedDriveGroup());
     m_updateNotNeeded = plan.reason == UpdateReason::VersionNew;
     if (plan.reason == UpdateReason::None)
-        g_update210Available = plan.indexOf(kMouseDeviceCode) >= 0 ? 1 : 0;
+        noteMouseUpdateOffered(plan.indexOf(kMouseDeviceCode) >= 0);
     offer(Flavour::Settings, plan);
     return plan.reason;
 }
@@ -656,7 +638,9 @@ void UpdateEngine::warnAboutStep(int deviceCode, UpdateReason reason, bool now)
 {
     emit stepShown(deviceCode, UpdateNotStarted);
     // A device that is not the confirmed one is named by the end view.
-    if (now && reason != UpdateReason::OtherDevice)
+    if (reason == UpdateReason::OtherDevice)
+        return;
+    if (now)
         emit deviceWarning(deviceCode, reason);
     else
         (deviceCode == kReceiverDeviceCode ? m_receiverWarning : m_mouseWarning) = reason == UpdateReason::SameDevice ? 2 : 1;
@@ -753,9 +737,10 @@ UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
     if (m_phase != Phase::Offered || m_flavour != flavour)
         return now;
     const auto sameDevice = [](const UpdateTarget &a, const UpdateTarget &b) {
-        // Known alike: waiting, at one path, by one receiver id, or by
-        // nothing yet (a mouse the run will look for on its cable).
-        return a.deviceCode == b.deviceCode
+        // Of one kind and known alike: waiting, at one path, by one
+        // receiver id, or by nothing yet (a mouse the run will look for on
+        // its cable).
+        return sameTargetKind(a, b)
                && ((a.waiting && b.waiting) || (!a.path.isEmpty() && a.path == b.path)
                    || (a.path.isEmpty() && b.path.isEmpty() && a.receiverId == b.receiverId));
     };

@@ -238,7 +238,6 @@ private:
     void writeEnded(WriteEnd end);
     void judgeTarget();
     void targetJudged();
-    void findComeBack(UpdateTarget &target, const BusView &bus) const;
     void lateEnd(bool success);
     // Every target is read back; the end view says whether each is right or
     // names the first that is not.

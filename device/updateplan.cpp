@@ -46,7 +46,7 @@ UpdateTarget listedDeviceTarget(const DeviceAllInfo &device, int deviceCode, int
     target.cid = device.cid;
     target.mid = device.mid;
     target.path = device.devicePath;
-    target.receiverId = receiverIdOf(device);
+    target.receiverId = pairingIdOf(device);
     const QString group = groupOfMid(device.mid);
     const QString model = deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
     // A device whose version is not known is not written: every image
@@ -108,7 +108,7 @@ UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, Updat
     if (runsImage(target, *listed))
         return UpdateReason::NoDevice;
     target.path = listed->devicePath;
-    target.receiverId = receiverIdOf(*listed);
+    target.receiverId = pairingIdOf(*listed);
     *resolved = target;
     return UpdateReason::None;
 }
@@ -197,9 +197,9 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
     // From a receiver's card the mouse on the cable must be that receiver's
     // own: one paired with another receiver is someone else's.
     if (!selected.isWired) {
-        const QByteArray receiverId = receiverIdOf(selected);
+        const QByteArray receiverId = pairingIdOf(selected);
         for (const DeviceAllInfo &device : listed) {
-            const QByteArray pairedWith = receiverIdOf(device);
+            const QByteArray pairedWith = pairingIdOf(device);
             if (device.isWired && !pairedWith.isEmpty() && !receiverId.isEmpty() && pairedWith != receiverId)
                 return refused(UpdateReason::ForeignMouse, receiverClassOfLink(selected.linkType));
         }
@@ -330,7 +330,7 @@ UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, con
     mouse.receiverClass = plan.receiverClass;
     mouse.cid = device.cid;
     mouse.mid = device.mid;
-    mouse.receiverId = receiverIdOf(device);
+    mouse.receiverId = pairingIdOf(device);
     QList<QByteArray> image;
     if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, kMouseDeviceCode, keptMouseVersion,
                              mouseModelOf(groupOfMid(device.mid)), u8(device.cid), u8(device.mid), &image))

@@ -29,12 +29,18 @@ bool UpdateTarget::sameKind(const DeviceAllInfo &device) const
     return device.isWired != 0;
 }
 
+bool sameTargetKind(const UpdateTarget &a, const UpdateTarget &b)
+{
+    return a.deviceCode == b.deviceCode && a.cid == b.cid && a.mid == b.mid
+           && (!a.isReceiver() || a.receiverClass == b.receiverClass);
+}
+
 bool UpdateTarget::imageFits(const DeviceAllInfo &device) const
 {
     return device.cid == cid && device.mid == mid && (device.isWired != 0) != isReceiver();
 }
 
-QByteArray receiverIdOf(const DeviceAllInfo &device)
+QByteArray pairingIdOf(const DeviceAllInfo &device)
 {
     if (device.subDevices.size() < 3)
         return QByteArray();
@@ -55,7 +61,7 @@ int waitingDevices(const QByteArray &image)
 
 bool sameReceiverId(const UpdateTarget &target, const DeviceAllInfo &device)
 {
-    return !target.receiverId.isEmpty() && receiverIdOf(device) == target.receiverId;
+    return !target.receiverId.isEmpty() && pairingIdOf(device) == target.receiverId;
 }
 
 } // namespace
@@ -143,6 +149,24 @@ TargetReport readBackTarget(const UpdateTarget &target, const BusView &bus)
     return bus.waitingFor(target.image) != 0 ? TargetReport::InUpdateMode : TargetReport::Missing;
 }
 
+void findComeBack(UpdateTarget &target, const BusView &bus, const QStringList &pathsBefore)
+{
+    if (!target.waiting || !target.path.isEmpty() || !target.receiverId.isEmpty())
+        return;
+    const DeviceAllInfo *appeared = nullptr;
+    int count = 0;
+    for (const DeviceAllInfo &device : bus.devices) {
+        if (target.sameKind(device) && !pathsBefore.contains(device.devicePath)) {
+            appeared = &device;
+            ++count;
+        }
+    }
+    if (count == 1) {
+        target.path = appeared->devicePath;
+        target.receiverId = pairingIdOf(*appeared);
+    }
+}
+
 UpdaterChoice updaterChoice(const UpdateTarget &target, const BusView &bus)
 {
     const int waiting = bus.waitingFor(target.image);
@@ -227,11 +251,10 @@ UpdateTarget recordedDevice(bool *identityKept)
 
 bool sameRecordedDevice(const UpdateTarget &recorded, const UpdateTarget &target)
 {
+    if (!sameTargetKind(recorded, target))
+        return false;
     if (target.fromRecord)
         return true;
-    if (recorded.deviceCode != target.deviceCode || recorded.cid != target.cid || recorded.mid != target.mid
-        || (recorded.isReceiver() && recorded.receiverClass != target.receiverClass))
-        return false;
     // Only a record that names its device by path or receiver id knows
     // which device of its kind it is.
     return (!recorded.path.isEmpty() && recorded.path == target.path)
@@ -336,14 +359,15 @@ bool settleUpdateFailRecord()
     return recordWaitingDevice(bus) || kept;
 }
 
-void recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack)
+bool recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack)
 {
     bool identityKept = false;
     const UpdateTarget recorded = recordedTarget(&identityKept);
     if (recorded.deviceCode != 0 && !sameRecordedDevice(recorded, target)
         && !recordedDeviceRight(recorded, identityKept, readBus()))
-        return;
+        return false;
     writeRecordOf(target, mayComeBack && target.path.isEmpty() && target.receiverId.isEmpty());
+    return true;
 }
 
 bool forgetRecordOf(const UpdateTarget &target)

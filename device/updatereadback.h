@@ -19,6 +19,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -45,9 +46,14 @@ struct UpdateTarget {
     bool imageFits(const DeviceAllInfo &device) const;
 };
 
-// The receiver id a listed device goes by (its online answer's bytes 7-9);
-// empty when it tells none.
-QByteArray receiverIdOf(const DeviceAllInfo &device);
+// Whether two targets are devices of one kind: one model, and a receiver
+// of one class.
+bool sameTargetKind(const UpdateTarget &a, const UpdateTarget &b);
+
+// The receiver id a listed device goes by (its online answer's bytes 7-9,
+// in that order, unlike devicesearch's receiverIdOf); empty when it tells
+// none.
+QByteArray pairingIdOf(const DeviceAllInfo &device);
 
 // What the bus reports now, as the library tells it.
 struct BusView {
@@ -83,6 +89,11 @@ bool runsImage(const UpdateTarget &target, const DeviceAllInfo &device);
 // What the target reports: the device at its path; a mouse away from its
 // cable through the listed receiver it is paired with.
 TargetReport readBackTarget(const UpdateTarget &target, const BusView &bus);
+
+// A target written while it waited in update mode (no path, no receiver id)
+// takes the identity of the one device of its kind listed now at none of
+// `pathsBefore`, the paths listed before its write; with two, neither.
+void findComeBack(UpdateTarget &target, const BusView &bus, const QStringList &pathsBefore);
 
 // Of the devices the updater may write with this target's image, which it
 // would take: a device waiting in update mode first, else the one listed
@@ -128,8 +139,8 @@ bool settleUpdateFailRecord();
 // Writes the record for a target whose write may leave it not right,
 // unless the record names another device that is not right yet: a second
 // failure never hides the first. `mayComeBack`: its write begins, or ended
-// well and it has not answered yet.
-void recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack = false);
+// well and it has not answered yet. Whether the record names it now.
+bool recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack = false);
 // Removes the record when it names this target.
 bool forgetRecordOf(const UpdateTarget &target);
 

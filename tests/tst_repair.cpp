@@ -52,8 +52,9 @@ private:
             g_foundDevices.append(listedDevice(id.toLatin1().constData()));
         if (images.contains("receiver"))
             folder->addImage("receiver-4k.bin", firmwareImageBytes(211, 1, 0x103, "QZR-4K"));
+        // "mouse" at 0x106; "mouse105" at the version the mice run.
         if (images.contains("mouse"))
-            folder->addImage("mouse-q1.bin", firmwareImageBytes(210, 1, 0x106, "QZM-Q1"));
+            folder->addImage("mouse-q1.bin", firmwareImageBytes(210, 1, images.contains("mouse105") ? 0x105 : 0x106, "QZM-Q1"));
         if (images.contains("8k"))
             folder->addImage("receiver-8k.bin", firmwareImageBytes(211, 2, 0x103, "QZR-8K"));
     }
@@ -202,6 +203,10 @@ private slots:
         QTest::addColumn<int>("receiverVersion");
         QTest::newRow("the receiver, the mouse is current") << "v1.06" << "receiver mouse" << false << 1 << 100 << 0x103;
         QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 4 << 50 << 0x103;
+        // The mouse runs the image already, the version kept of it is
+        // older: its step, with the mouse off its cable, writes nothing and
+        // the run does not end well.
+        QTest::newRow("a mouse kept older, not on its cable") << "v1.04" << "receiver mouse105" << false << 4 << 50 << 0x103;
         QTest::newRow("no new image") << "v1.06" << "mouse" << false << -8 << 0 << 0x102;
         QTest::newRow("two devices shown") << "v1.06" << "receiver mouse" << true << -2 << 0 << 0x102;
     }

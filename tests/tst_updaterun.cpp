@@ -21,6 +21,7 @@
 #include "settingsbench.h"
 #include "testsupport.h"
 #include "updatedecision.h"
+#include "updatereadback.h"
 #include "updateengine.h"
 #include "updaterepair.h"
 #include "updatetraces.h"
@@ -549,6 +550,84 @@ private slots:
     // the settings run on its own timers and compares with the versions
     // the device core knows; the dialog's run goes from one end event to
     // the next.
+    // The read-back's and the updater's choices over a bus as the library
+    // lists it. A device: "M" a mouse of model 1 on its cable, "Q" one of
+    // model 2, "R" a 4K receiver of model 1, then "@path", "=version" and
+    // ",pairing id"; "?M" a mouse that told no ids; "w<n>" devices waiting
+    // for the image (-1: not known). The target is a mouse or a receiver of
+    // model 1 at a path, or waiting ("M@"); its image is 0x0107.
+    void readBackChoices_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("before");   // paths listed before a waiting target's write
+        QTest::addColumn<QString>("expected"); // choice, report, path it came back at
+        QTest::newRow("the target alone on its cable") << "M@b" << "M@b=0105 R@r=0104" << "" << "Target OtherVersion b";
+        QTest::newRow("two mice on their cables") << "M@b" << "M@a=0105 M@b=0105" << "" << "Several OtherVersion b";
+        QTest::newRow("another model's mouse beside it") << "M@b" << "M@b=0105 Q@q=0105" << "" << "Target OtherVersion b";
+        QTest::newRow("a mouse that told no ids beside it") << "M@b" << "M@b=0105 ?M" << "" << "Several OtherVersion b";
+        QTest::newRow("another mouse on the image, the target away")
+            << "M@b" << "M@a=0107" << "" << "Another Missing b";
+        QTest::newRow("the target waits") << "M@b" << "M@a=0107 w1" << "" << "Another InUpdateMode b";
+        QTest::newRow("nothing listed") << "M@b" << "" << "" << "Nobody Missing b";
+        QTest::newRow("the target on its image") << "M@b" << "M@b=0107" << "" << "Target Right b";
+        QTest::newRow("a receiver by its path") << "R@r" << "R@r=0104 M@b=0105" << "" << "Target OtherVersion r";
+        QTest::newRow("a count not known") << "M@b" << "M@b=0105 w-1" << "" << "Several OtherVersion b";
+        QTest::newRow("a waiting target, one device new since")
+            << "M@" << "M@a=0105 M@c=0107" << "a" << "Nobody Right c";
+        QTest::newRow("a waiting target, two devices new since")
+            << "M@" << "M@a=0105 M@c=0107 M@d=0105" << "" << "Nobody Missing -";
+        QTest::newRow("a waiting target, it waits alone") << "M@" << "M@a=0105 w1" << "a" << "Target InUpdateMode -";
+        QTest::newRow("two waiting") << "M@" << "w2" << "" << "Several InUpdateMode -";
+    }
+
+    void readBackChoices()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, bus);
+        QFETCH(QString, before);
+        QFETCH(QString, expected);
+        const auto info = [](const QString &spec) {
+            DeviceAllInfo device;
+            const bool receiver = spec.startsWith('R');
+            device.cid = 33;
+            device.mid = spec.contains('Q') ? 2 : 1;
+            device.isWired = receiver ? 0 : 1;
+            device.linkType = receiver ? 1 : 2;
+            device.devicePath = spec.section('@', 1).section('=', 0, 0);
+            const QString version = spec.section('=', 1);
+            if (!version.isEmpty())
+                device.usbVersion = firmwareVersionText(version.toUInt(nullptr, 16));
+            return device;
+        };
+        BusView view;
+        int waiting = 0;
+        for (const QString &spec : bus.split(' ', Qt::SkipEmptyParts)) {
+            if (spec.startsWith('w'))
+                waiting = spec.mid(1).toInt();
+            else if (spec.startsWith('?'))
+                view.unanswered << info(spec.mid(1));
+            else
+                view.devices << info(spec);
+        }
+        view.waitingFor = [waiting](const QByteArray &) { return waiting; };
+        UpdateTarget wanted;
+        wanted.deviceCode = target.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
+        wanted.receiverClass = target.startsWith('R') ? 4 : 0;
+        wanted.cid = 33;
+        wanted.mid = 1;
+        wanted.path = target.section('@', 1);
+        wanted.waiting = wanted.path.isEmpty();
+        wanted.image = firmwareImageBytes(wanted.deviceCode, 1, 0x0107, wanted.isReceiver() ? "QZR-4K" : "QZM-Q1");
+        const QStringList want = expected.split(' ');
+        static const QStringList choices{"Target", "Nobody", "Several", "Another"};
+        QCOMPARE(choices.value(int(updaterChoice(wanted, view))), want.at(0));
+        findComeBack(wanted, view, before.split(' ', Qt::SkipEmptyParts));
+        static const QStringList reports{"Right", "InUpdateMode", "OtherVersion", "Missing"};
+        QCOMPARE(reports.value(int(readBackTarget(wanted, view))), want.at(1));
+        QCOMPARE(wanted.path.isEmpty() ? QString("-") : wanted.path, want.at(2));
+    }
+
     void runsWithoutPage_data()
     {
         QTest::addColumn<QString>("entry");

@@ -1223,6 +1223,7 @@ private:
         if (endView.at(1) == langText(g_langProgress, 0, 1)) {
             const QStringList wrong = targetsNotRight();
             violated(!wrong.isEmpty(), "I1", "\"Update completed.\" while " + wrong.join(", "));
+            checkRecordGone();
         }
         checkNotFound();
     }
@@ -1619,6 +1620,12 @@ private slots:
         const QStringList m1OnImage{"bench R1 M1 M2", "start M1 0x107"};
         QTest::newRow("a repair passes over the receiver that waits")
             << bothImages + QStringList{"run settings M2", "before confirm: fail R1 40", "dismiss ok", "run repair"};
+        // The mouse the record names, then the receiver that waits beside
+        // it: the receiver's record, written before its write, goes once it
+        // is read back right.
+        QTest::newRow("a repair of two waiting devices leaves no record")
+            << QStringList{"bench R1 M1 M2", "start R1 waiting", "start M2 waiting", "image receiver newer 0x104 r.bin",
+                           "image mouse newer 0x107 m.bin", "run repair", "dismiss close"};
         QTest::newRow("a restart before the late end of a mouse given up on")
             << mouseImage
                    + QStringList{"run settings M2", "before confirm: hold M2 long", "after end: restart", "run repair"};
