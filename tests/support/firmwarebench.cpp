@@ -3,6 +3,7 @@
 #include "HIDUsb.h"
 #include "configsettings.h"
 #include "deviceenumeration.h"
+#include "devicelink.h"
 #include "devicesearch.h"
 #include "globals.h"
 #include "hidusb_sim.h"
@@ -121,6 +122,10 @@ DeviceAllInfo listedDevice(const char *id)
     d.isWired = (info.link & 0xFA) != 0 ? 1 : 0;
     d.driveIndex = info.mid >= 1 ? info.mid - 1 : 0;
     d.online = UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
+    // The receiver id it goes by, as the device list reads it.
+    u8 answer[10] = {};
+    readDeviceAddress(path.constData(), answer);
+    d.subDevices = {answer[7], answer[8], answer[9]};
     return d;
 }
 
