@@ -588,13 +588,18 @@ private slots:
         QVERIFY(hidsim::waitIdle());
         QCOMPARE(find(takeEvents(), 6)->data, std::vector<unsigned char>{2});
 
-        // With its own mouse switched off the receiver takes the other one.
+        // With its own mouse switched off the receiver takes the other one
+        // and reaches it alone: the mouse it had keeps its id, unheard.
         hidsim::setOnline("M1", false);
         UsbServer_EnterDonglePairOnlyCid(0x21);
         QVERIFY(hidsim::waitIdle());
         QCOMPARE(hidsim::pairedReceiverId("M2"), hidsim::receiverId("R1"));
-        QVERIFY(hidsim::pairedReceiverId("M1") != hidsim::receiverId("R1"));
+        QCOMPARE(hidsim::pairedReceiverId("M1"), hidsim::receiverId("R1"));
+        QCOMPARE(hidsim::pairedMouse("R1"), std::string("M2"));
         QCOMPARE(int(UsbFinderC_GetDeviceOnLine(p.c_str())), 1);
+        hidsim::setOnline("M1", true);
+        hidsim::setOnline("M2", false);
+        QCOMPARE(int(UsbFinderC_GetDeviceOnLine(p.c_str())), 0);
     }
 
     void firmwareUpdateOutcomes()

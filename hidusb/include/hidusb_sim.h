@@ -73,8 +73,16 @@ HIDUSB_API bool attached(const char *id);
 HIDUSB_API int currentProfile(const char *mouseId);
 HIDUSB_API int longRangeMode(const char *receiverId);
 HIDUSB_API bool dongleRgb(const char *receiverId, unsigned char out10[10]);
-// The receiver id (3 bytes, online-buffer order) a mouse is paired with.
+// The receiver id (3 bytes, online-buffer order) a mouse is paired with. A
+// mouse keeps it when its receiver is paired with another mouse later, so
+// several mice may carry one id.
 HIDUSB_API std::vector<unsigned char> pairedReceiverId(const char *mouseId);
+// The mouse a receiver reaches: the one it was paired with last, while that
+// mouse still carries its id (empty: none).
+HIDUSB_API std::string pairedMouse(const char *receiverId);
+// The user pairs the receiver with the mouse (as the pairing dialog would):
+// the mouse takes the receiver's id, and the receiver reaches it from now on.
+HIDUSB_API bool pair(const char *receiverId, const char *mouseId);
 HIDUSB_API std::vector<unsigned char> receiverId(const char *receiverId);
 // Last date/time packet accepted by the device screen (empty if none).
 HIDUSB_API std::vector<unsigned char> lastClockPacket();

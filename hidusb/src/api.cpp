@@ -365,7 +365,7 @@ extern "C" int UsbServer_EnterDonglePairOnlyCid(unsigned char cid)
             for (Mouse &m : bench().mice) {
                 if (!runsFirmware(m) || !m.online || m.cid != cid)
                     continue;
-                if (m.pairedId == rr->rid) {   // its own mouse first
+                if (m.id == rr->mouse) {   // its own mouse first
                     chosen = &m;
                     break;
                 }
@@ -377,10 +377,8 @@ extern "C" int UsbServer_EnterDonglePairOnlyCid(unsigned char cid)
             rr->pairState = 2;
             return;
         }
-        for (Mouse &m : bench().mice)
-            if (&m != chosen && m.pairedId == rr->rid)
-                m.pairedId = {{0, 0, 0}};
-        chosen->pairedId = rr->rid;
+        // A mouse paired with it before keeps its id, but is not heard.
+        pairMouse(*rr, *chosen);
         rr->pairState = 3;
         saveState();
         busChanged();
@@ -640,9 +638,11 @@ extern "C" int UsbFinderC_SetDongleIDToMouse(const char *path, const unsigned ch
     if (!m || !record5 || sendFails())
         return 0;
     m->pairedId = {{record5[2], record5[1], record5[0]}};
-    for (Mouse &other : bench().mice)
-        if (&other != m && other.pairedId == m->pairedId)
-            other.pairedId = {{0, 0, 0}};
+    // The receiver of that id reaches this mouse from now on; another mouse
+    // that carries the id keeps it.
+    for (Receiver &r : bench().receivers)
+        if (r.rid == m->pairedId)
+            pairMouse(r, *m);
     saveState();
     busChanged();
     return 1;

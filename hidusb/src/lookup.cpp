@@ -99,10 +99,31 @@ Mouse *mouseBehind(const Receiver &r)
 {
     if (r.rid == kNoReceiver)
         return nullptr;
-    for (Mouse &m : bench().mice)
-        if (runsFirmware(m) && m.pairedId == r.rid)
-            return &m;
-    return nullptr;
+    // Another mouse carrying its id (paired with it earlier) is not heard.
+    Mouse *m = mouseById(r.mouse);
+    return m && runsFirmware(*m) && m->pairedId == r.rid ? m : nullptr;
+}
+
+void pairMouse(Receiver &r, Mouse &m)
+{
+    m.pairedId = r.rid;
+    r.mouse = m.id;
+}
+
+void choosePairedMice(Bench &b)
+{
+    for (Receiver &r : b.receivers) {
+        const Mouse *m = mouseById(r.mouse);
+        if (m && m->pairedId == r.rid)
+            continue;
+        r.mouse.clear();
+        for (const Mouse &carrier : b.mice) {
+            if (r.rid != kNoReceiver && carrier.pairedId == r.rid) {
+                r.mouse = carrier.id;
+                break;
+            }
+        }
+    }
 }
 
 Mouse *answeringMouse(const char *path)

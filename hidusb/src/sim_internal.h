@@ -90,6 +90,10 @@ struct Receiver {
     std::string id;
     int cls = 4;               // 1, 2, 4, 8 (thousand reports per second)
     ReceiverId rid{{0, 0, 0}};
+    // The mouse it reaches: the one it was paired with last. Pairing writes
+    // the receiver's id into the mouse; a mouse paired with it before keeps
+    // that id, so several mice may carry one id while it reaches one.
+    std::string mouse;
     int version = 0x0102;
     int usbVersion = 0x0102;   // its USB descriptor's (2K, 4K, 8K; see usbVersionOf)
     u8 cid = 0x21;

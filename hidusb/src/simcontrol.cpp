@@ -332,6 +332,26 @@ std::vector<unsigned char> receiverId(const char *id)
     return r ? std::vector<unsigned char>(r->rid.begin(), r->rid.end()) : std::vector<unsigned char>();
 }
 
+std::string pairedMouse(const char *receiverId)
+{
+    Locked l;
+    Receiver *r = detail::receiverById(receiverId ? receiverId : "");
+    return r ? r->mouse : std::string();
+}
+
+bool pair(const char *receiverId, const char *mouseId)
+{
+    Locked l;
+    Receiver *r = detail::receiverById(receiverId ? receiverId : "");
+    Mouse *m = mouseById(mouseId ? mouseId : "");
+    if (!r || !m)
+        return false;
+    pairMouse(*r, *m);
+    saveState();
+    busChanged();
+    return true;
+}
+
 std::vector<unsigned char> lastClockPacket()
 {
     Locked l;

@@ -59,6 +59,7 @@ void defaultBus(Bench &b)
     m1.id = "M1";
     m1.pairedId = r.rid;
     m1.battery = 80;
+    b.receivers.back().mouse = m1.id;
     b.mice.push_back(m1);
 
     Mouse m2;
@@ -133,7 +134,7 @@ bool loadFixture(Bench &b, const std::string &file)
                 r = &x;
         for (Mouse &m : b.mice)
             if (m.id == p.second && r)
-                m.pairedId = r->rid;
+                pairMouse(*r, m);
     }
     // A device in update mode that names a device stands in for it.
     for (const BootDevice &d : b.boots) {
@@ -187,6 +188,8 @@ void loadState(Bench &b)
             std::memcpy(r.rgb.data(), rgb.constData(), 10);
         if (o.contains("updateMode"))
             r.bootMode = o.value("updateMode").toBool();
+        if (o.contains("mouse"))
+            r.mouse = o.value("mouse").toString().toStdString();
     }
     // Devices in update mode: those a failed update left, and the fixture's
     // as their updates left them.
@@ -255,6 +258,7 @@ void buildBench(Bench &b, bool withState)
         b.stateDir = defaultStateDir();
     if (withState)
         loadState(b);
+    choosePairedMice(b);
 }
 
 Bench &bench()
@@ -346,6 +350,7 @@ void saveState()
         o["longRange"] = r.longRange;
         o["rgb"] = QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(r.rgb.data()), 10).toHex());
         o["updateMode"] = r.bootMode;
+        o["mouse"] = QString::fromStdString(r.mouse);
         receivers[QString::fromStdString(r.id)] = o;
     }
     QJsonObject boots;

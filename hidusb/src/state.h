@@ -132,7 +132,15 @@ Mouse *cableMouseByPath(const char *path);
 Mouse *mouseById(const std::string &id);
 Receiver *receiverById(const std::string &id);
 BootDevice *bootById(const std::string &id);
+// The mouse a receiver reaches: the one it was paired with last, while that
+// mouse still carries its id and runs its firmware.
 Mouse *mouseBehind(const Receiver &r);
+// Lock held. The receiver is paired with the mouse: the mouse takes its id,
+// and it reaches that mouse from now on.
+void pairMouse(Receiver &r, Mouse &m);
+// Lock held. A receiver that reaches no mouse carrying its id (a fixture or
+// state file that names none) reaches the first mouse that carries it.
+void choosePairedMice(Bench &b);
 // The mouse that answers on this path (through the receiver or on the cable).
 Mouse *answeringMouse(const char *path);
 Mouse *serverMouse();
