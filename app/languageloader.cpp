@@ -120,7 +120,8 @@ QVector<LanguagePage> buildPages()
                   &g_langButtoninterface});
     pages.append({"Progress",
                   {"UpdateNotMove", "UpDateSuccess", "UpDateFail", "FailReceiver", "FailMouse",
-                   "UnchangedReceiver", "UnchangedMouse", "WrongReceiver", "WrongMouse"},
+                   "UnchangedReceiver", "UnchangedMouse", "WrongReceiver", "WrongMouse", "SeveralReceiver",
+                   "SeveralMouse", "AbsentReceiver", "AbsentMouse", "SilentReceiver", "SilentMouse"},
                   &g_langProgress});
     pages.append({"UpDataParam", {"label", "label_1"}, &g_langUpDataParam});
     pages.append({"QuestionB", {"label"}, &g_langQuestionB});
@@ -132,7 +133,8 @@ QVector<LanguagePage> buildPages()
     pages.append({"AutoRepair",
                   {"ToolText", "Cancel", "NoDevice", "SameDevice", "NewHong_2", "NoRecieve",
                    "NoUSB", "Error", "FileError", "Error2", "MultiMouse", "MultiDongle",
-                   "ReadyUpdate", "StillWriting", "ForeignMouse"},
+                   "ReadyUpdate", "StillWriting", "ForeignMouse", "MouseOffCable", "NoReceiverImage",
+                   "NoMouseImage", "NoAnswer"},
                   &g_langAutoRepair});
     pages.append({"SameMacro", {"label"}, &g_langSameMacro});
     pages.append({"RePair", {"label"}, &g_langRePair});

@@ -79,34 +79,10 @@ QString firmwareFolder()
 
 namespace {
 
-// The header of one file of the folder, and whether the file is a whole
-// image: its first bytes only, so that a search through large files stays
-// quick. A file too short for a header gives an invalid one.
-struct FolderImage {
-    FirmwareHeader header;
-    bool whole = false;
-};
-
-FolderImage readImageOf(const QString &path)
-{
-    FolderImage image;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return image;
-    image.header = parseFirmwareHeader(file.read(kFirmwareHeaderSize));
-    image.whole = isWholeImage(image.header, file.size());
-    return image;
-}
-
 bool fits(const FirmwareHeader &header, quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid)
 {
     return header.valid && header.deviceCode == deviceCode && header.cid == cid && header.mid == mid
            && header.modelName == modelName;
-}
-
-QStringList imageFileNames(const QDir &folder)
-{
-    return folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 bool sameHeader(const FirmwareHeader &a, const FirmwareHeader &b)
@@ -115,34 +91,61 @@ bool sameHeader(const FirmwareHeader &a, const FirmwareHeader &b)
            && a.mid == b.mid && a.modelName == b.modelName;
 }
 
+// The folder's files in name order (case ignored), each with its header
+// and whether it is a whole image; `withBytes` also keeps every whole
+// image's bytes. Only the first bytes of a file are read otherwise, so that
+// a search through large files stays quick. A file that cannot be opened,
+// or is too short for a header, fits nothing.
+FirmwareShelf readShelf(bool withBytes)
+{
+    FirmwareShelf shelf;
+    const QDir folder(firmwareFolder());
+    if (!folder.exists())
+        return shelf;
+    const QStringList names =
+        folder.entryList(QStringList() << QStringLiteral("*.bin"), QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names) {
+        ShelfImage image;
+        image.path = folder.filePath(name);
+        QFile file(image.path);
+        if (file.open(QIODevice::ReadOnly)) {
+            image.header = parseFirmwareHeader(file.read(kFirmwareHeaderSize));
+            image.whole = isWholeImage(image.header, file.size());
+            if (withBytes && image.whole) {
+                file.seek(0);
+                image.bytes = file.readAll();
+                image.whole = isWholeImage(image.header, image.bytes.size());
+            }
+        }
+        shelf << image;
+    }
+    return shelf;
+}
+
 } // namespace
 
-bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
-                          const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosenImage)
+FirmwareShelf readFirmwareShelf()
 {
-    if (chosenImage)
-        chosenImage->clear();
+    return readShelf(true);
+}
+
+int chooseFirmwareImage(const FirmwareShelf &shelf, FirmwareSearchMode mode, quint8 deviceCode,
+                        const QString &deviceVersion, const QString &modelName, quint8 cid, quint8 mid)
+{
     const QString device = firmwareComparisonText(deviceVersion);
     const bool hasVersion = !device.isEmpty();
     if (mode == FirmwareSearchMode::AnswerOnly && !hasVersion)
-        return false;
+        return -1;
     // The model name is all that ties an image to a kind of device: a
     // device whose model the configuration does not name has no image.
     if (modelName.isEmpty())
-        return false;
-
-    QDir folder(firmwareFolder());
-    if (!folder.exists())
-        return false;
-    QString chosenPath;
-    FirmwareHeader chosenHeader;
-    for (const QString &name : imageFileNames(folder)) {
+        return -1;
+    int chosen = -1;
+    for (int i = 0; i < shelf.size(); ++i) {
         // One unreadable or broken file must not hide a good image beside it.
-        const FolderImage file = readImageOf(folder.filePath(name));
-        const FirmwareHeader &header = file.header;
-        if (!file.whole || !fits(header, deviceCode, modelName, cid, mid))
+        const FirmwareHeader &header = shelf.at(i).header;
+        if (!shelf.at(i).whole || !fits(header, deviceCode, modelName, cid, mid))
             continue;
-
         const QString image = firmwareComparisonText(firmwareVersionText(header.version));
         if (hasVersion && image == device)
             continue;   // the device already runs this image
@@ -152,38 +155,58 @@ bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QStr
         if (hasVersion && mode != FirmwareSearchMode::RepairTwin && isDecimalComparisonText(image)
             && isDecimalComparisonText(device) && firmwareComparisonNumber(image) == firmwareComparisonNumber(device))
             break;   // the answer is what was chosen before
-        chosenPath = folder.filePath(name);
-        chosenHeader = header;
+        chosen = i;
     }
-    if (chosenPath.isEmpty())
+    return chosen;
+}
+
+QByteArray shelfImageFor(const FirmwareShelf &shelf, FirmwareSearchMode mode, quint8 deviceCode,
+                         const QString &deviceVersion, const QString &modelName, quint8 cid, quint8 mid)
+{
+    const int chosen = chooseFirmwareImage(shelf, mode, deviceCode, deviceVersion, modelName, cid, mid);
+    return chosen < 0 ? QByteArray() : shelf.at(chosen).bytes;
+}
+
+bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
+                          const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosenImage)
+{
+    if (chosenImage)
+        chosenImage->clear();
+    const FirmwareShelf shelf = readShelf(false);
+    const int chosen = chooseFirmwareImage(shelf, mode, deviceCode, deviceVersion, modelName, cid, mid);
+    if (chosen < 0)
         return false;
     if (!chosenImage)
         return true;
     // Only the chosen file is read whole. It must still be the image the
     // search chose: a file changed meanwhile is not handed on.
-    QFile file(chosenPath);
+    QFile file(shelf.at(chosen).path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
     const FirmwareHeader header = parseFirmwareHeader(bytes);
-    if (!isWholeImage(header, bytes.size()) || !sameHeader(header, chosenHeader))
+    if (!isWholeImage(header, bytes.size()) || !sameHeader(header, shelf.at(chosen).header))
         return false;
     chosenImage->append(bytes);
     return true;
 }
 
-bool brokenFirmwareImageFits(quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid,
-                             const QString &deviceVersion)
+bool brokenImageOnShelf(const FirmwareShelf &shelf, quint8 deviceCode, const QString &modelName, quint8 cid,
+                        quint8 mid, const QString &deviceVersion)
 {
     if (modelName.isEmpty())
         return false;
     const QString device = firmwareComparisonText(deviceVersion);
-    const QDir folder(firmwareFolder());
-    for (const QString &name : imageFileNames(folder)) {
-        const FolderImage file = readImageOf(folder.filePath(name));
-        if (!file.whole && fits(file.header, deviceCode, modelName, cid, mid)
-            && firmwareComparisonText(firmwareVersionText(file.header.version)) != device)
+    for (const ShelfImage &image : shelf) {
+        if (!image.whole && fits(image.header, deviceCode, modelName, cid, mid)
+            && firmwareComparisonText(firmwareVersionText(image.header.version)) != device)
             return true;
     }
     return false;
+}
+
+bool brokenFirmwareImageFits(quint8 deviceCode, const QString &modelName, quint8 cid, quint8 mid,
+                             const QString &deviceVersion)
+{
+    return brokenImageOnShelf(readShelf(false), deviceCode, modelName, cid, mid, deviceVersion);
 }

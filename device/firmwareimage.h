@@ -85,6 +85,28 @@ enum class FirmwareSearchMode {
 bool searchFirmwareImages(FirmwareSearchMode mode, quint8 deviceCode, const QString &deviceVersion,
                           const QString &modelName, quint8 cid, quint8 mid, QList<QByteArray> *chosen);
 
+// The files of the image folder in name order (case ignored), as a search
+// sees them: each one's header, whether it is a whole image, and the bytes
+// of every whole one. What the update's plans choose from, so that they
+// depend on the images they are given alone.
+struct ShelfImage {
+    QString path;
+    FirmwareHeader header;
+    bool whole = false;
+    QByteArray bytes;
+};
+using FirmwareShelf = QList<ShelfImage>;
+FirmwareShelf readFirmwareShelf();
+// The search above on a shelf: the index of the chosen image, -1 for none.
+int chooseFirmwareImage(const FirmwareShelf &shelf, FirmwareSearchMode mode, quint8 deviceCode,
+                        const QString &deviceVersion, const QString &modelName, quint8 cid, quint8 mid);
+// The chosen image's bytes; empty for none.
+QByteArray shelfImageFor(const FirmwareShelf &shelf, FirmwareSearchMode mode, quint8 deviceCode,
+                         const QString &deviceVersion, const QString &modelName, quint8 cid, quint8 mid);
+// brokenFirmwareImageFits on a shelf.
+bool brokenImageOnShelf(const FirmwareShelf &shelf, quint8 deviceCode, const QString &modelName, quint8 cid,
+                        quint8 mid, const QString &deviceVersion);
+
 // Whether the folder holds a file that fits the device (device code, CID,
 // MID and model name) and holds another version than `deviceVersion` (any,
 // when it is empty) but is not a whole image: what a search passes over

@@ -6,6 +6,7 @@
 #include "devicestate.h"
 #include "firmwareimage.h"
 #include "globals.h"
+#include "linktable.h"
 #include "mouseversion.h"
 
 #include <QFile>
@@ -39,6 +40,44 @@ int productCid()
 int modelMid(const QString &group)
 {
     return configText(group, QStringLiteral("MID")).toInt(nullptr, 10);
+}
+
+QString ProductModels::mouseModel(int mid) const
+{
+    for (const Model &model : models) {
+        if (model.mid == mid)
+            return model.mouse;
+    }
+    return QString();
+}
+
+QString ProductModels::receiverModel(int mid, int receiverClass) const
+{
+    const int index = receiverClassIndex(receiverClass);
+    for (const Model &model : models) {
+        if (model.mid == mid)
+            return index < 0 ? QString() : model.receivers[index];
+    }
+    return QString();
+}
+
+static_assert(kReceiverClassCount == 4, "a model names one receiver model a class");
+
+ProductModels readProductModels()
+{
+    ProductModels product;
+    product.cid = productCid();
+    const int total = configuredDeviceTotal();
+    for (int k = 0; k < total; ++k) {
+        ProductModels::Model model;
+        const QString group = driveGroup(k);
+        model.mid = modelMid(group);
+        model.mouse = mouseModelOf(group);
+        for (int i = 0; i < kReceiverClassCount; ++i)
+            model.receivers[i] = receiverModelOf(group, receiverClassAt(i));
+        product.models << model;
+    }
+    return product;
 }
 
 const DeviceAllInfo *receiverBesideMouse()

@@ -10,6 +10,7 @@
 #include "devicesearch.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // The model name of the firmware images of a receiver class (1, 2, 4 or 8:
@@ -22,6 +23,24 @@ QString mouseModelOf(const QString &group);
 // Option/CID and `group`/MID as numbers.
 int productCid();
 int modelMid(const QString &group);
+
+// What the product configuration says of the models an update may write:
+// the product's CID and, by model id, the model names of the mouse's images
+// and of each receiver class's. Read once where a plan is made, so that
+// the plans depend on what they are given alone.
+struct ProductModels {
+    struct Model {
+        int mid = 0;
+        QString mouse;
+        QString receivers[4];   // by receiverClassIndex
+    };
+    int cid = 0;
+    QList<Model> models;
+    // Empty for a model or class the configuration does not name.
+    QString mouseModel(int mid) const;
+    QString receiverModel(int mid, int receiverClass) const;
+};
+ProductModels readProductModels();
 
 // The receiver listed (g_deviceList) beside the mouse on its cable: of two
 // listed devices the first receiver that reports a paired mouse, of any

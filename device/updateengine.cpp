@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 int g_updateReceiverClass = 0;
@@ -36,6 +37,8 @@ int g_repairMid = 0;
 QString g_repairMouseModel;
 QStringList g_repairFailInfo;
 
+std::atomic<int> UpdateEngine::s_eventsSent{0};
+
 namespace {
 
 const qint64 kDefaultWatchdogMs = 10 * 60 * 1000;
@@ -45,15 +48,6 @@ const qint64 kDefaultReadBackMs = 5000;
 const int kReadBackPollMs = 100;
 // A step of the settings page's run each second.
 const int kCheckTickMs = 1000;
-
-// The end views of SigProgress(device code, view) (settings/updaterepair.h).
-enum EndView {
-    SettingsFailure = 1,
-    Completed = 2,
-    RepairFailure = 6,
-    Unchanged = 7,
-    WrongDevice = 8
-};
 
 // The watchdog's time: QUZ_UPDATE_WATCHDOG_MS when it names a positive
 // number of milliseconds, else ten minutes.
@@ -81,19 +75,20 @@ QTimer *timerOf(int deviceCode)
     return deviceCode == kReceiverDeviceCode ? g_dongleCheckTimer : g_mouseCheckTimer;
 }
 
-UpdateReason reasonOf(UpdaterChoice choice, int deviceCode)
+// What a check offers while a write given up on may still be going on.
+UpdatePlan stillWriting()
 {
-    switch (choice) {
-    case UpdaterChoice::Nobody:
-        return deviceCode == kReceiverDeviceCode ? UpdateReason::NoDevice : UpdateReason::WiredMode;
-    case UpdaterChoice::Several:
+    UpdatePlan plan;
+    plan.reason = UpdateReason::StillWriting;
+    return plan;
+}
+
+// A step armed without a confirmed run found no device or several.
+UpdateReason stepCountReason(int count, int deviceCode)
+{
+    if (count > 1)
         return UpdateReason::SameDevice;
-    case UpdaterChoice::Another:
-        return UpdateReason::OtherDevice;
-    case UpdaterChoice::Target:
-        break;
-    }
-    return UpdateReason::None;
+    return deviceCode == kReceiverDeviceCode ? UpdateReason::NoDevice : UpdateReason::WiredMode;
 }
 
 } // namespace
@@ -139,8 +134,10 @@ void UpdateEngine::reset()
     m_current = -1;
     m_completed = false;
     m_abandoned = UpdateTarget();
-    m_pathsBefore.clear();
-    m_updateNotNeeded = false;
+    m_missingImage = 0;
+    m_watch = BusWatch();
+    m_view = RunView();
+    m_upToDate = false;
     m_receiverWarning = m_mouseWarning = 0;
     setPhase(Phase::Idle);
 }
@@ -159,6 +156,9 @@ void UpdateEngine::setPhase(Phase phase)
 {
     const bool wasHeld = m_phase == Phase::EndViewShown;
     m_phase = phase;
+    // The end view gone, the dialog shows nothing of the run any more.
+    if (wasHeld && phase == Phase::Idle)
+        m_view = RunView();
     // The dialog on screen shows how the run ended until the user dismisses
     // it: what the bus does meanwhile waits.
     if (wasHeld != (phase == Phase::EndViewShown))
@@ -173,7 +173,7 @@ int UpdateEngine::stateOf(int deviceCode) const
     const auto it = std::find_if(m_targets.begin(), m_targets.end(),
                                  [deviceCode](const RunTarget &t) { return t.target.deviceCode == deviceCode; });
     if (it == m_targets.end())
-        return m_updateNotNeeded ? UpdateNothingNew : UpdateNotStarted;
+        return m_upToDate ? UpdateNothingNew : UpdateNotStarted;
     if (it->judged && it->handed)
         return it->report == TargetReport::Right ? UpdateSucceeded : UpdateFailed;
     return it->handed ? UpdateRunning : UpdateNotStarted;
@@ -185,6 +185,7 @@ void UpdateEngine::publishState()
     g_repairUpgradeStarted = running ? 1 : 0;
     g_upgradeIdle = running ? 0 : 1;
     g_firmwareUpdating = running && m_flavour == Flavour::Settings ? 1 : 0;
+    m_view.settingsRun = m_flavour == Flavour::Settings;
     g_repairUpdating = running && m_flavour != Flavour::Settings ? 1 : 0;
     g_receiverUpdateState = stateOf(kReceiverDeviceCode);
     g_mouseUpdateState = stateOf(kMouseDeviceCode);
@@ -250,11 +251,17 @@ void UpdateEngine::beginRun(Flavour flavour, const UpdatePlan &plan)
     for (const UpdateTarget &target : plan.unreachable) {
         RunTarget confirmed;
         confirmed.target = target;
-        confirmed.refused = UpdaterChoice::Nobody;
+        confirmed.refused = UpdaterChoice::Absent;
         m_targets << confirmed;
     }
     m_current = -1;
     m_completed = false;
+    m_missingImage = plan.missingImage;
+    m_view = RunView();
+    m_view.stage = RunView::Stage::Running;
+    // What is on the bus now is what the user confirmed beside: a device
+    // known by its path stays known while it stays there.
+    m_watch.start(readBus());
     setPhase(Phase::Confirmed);
     goOn();
 }
@@ -298,17 +305,14 @@ void UpdateEngine::writeTarget(int index)
     m_current = index;
     RunTarget &step = m_targets[index];
     const BusView bus = readBus();
-    // A device that waits in update mode comes back at a path of its own:
-    // it is the one that was not listed before its write.
-    m_pathsBefore.clear();
-    for (const DeviceAllInfo &device : bus.devices)
-        m_pathsBefore << device.devicePath;
-    const UpdaterChoice choice = updaterChoice(step.target, bus);
+    m_watch.observe(bus);
+    const UpdaterChoice choice = updaterChoice(step.target, bus, knownDevice(step, bus));
     if (choice != UpdaterChoice::Target) {
         refuseStep(index, choice);
         return;
     }
     step.handed = true;
+    m_watch.writeBegins();
     // The device is recorded before its write begins: a program that ends
     // before the write's end is heard leaves the record of a device that
     // may wait in update mode, away from the bus too. A record that names
@@ -326,10 +330,11 @@ void UpdateEngine::refuseStep(int index, UpdaterChoice choice)
 {
     // Nothing is written: the updater would write another device, several
     // could take the image, or the target is gone.
+    // The end view says why, and nothing else comes over it.
     RunTarget &step = m_targets[index];
     step.refused = choice;
     if (m_flavour == Flavour::Settings)
-        warnAboutStep(step.target.deviceCode, reasonOf(choice, step.target.deviceCode), index > 0);
+        emit stepShown(step.target.deviceCode, UpdateNotStarted);
     concludeRun();
 }
 
@@ -338,13 +343,14 @@ void UpdateEngine::updaterCallback(const unsigned char *event)
     if (!event)
         return;
     const QByteArray copy(reinterpret_cast<const char *>(event), 3);
+    const int sent = ++s_eventsSent;
     // Queued even from the GUI thread, so that events are handled in the
     // order the library sent them and never inside the start that caused
     // them.
-    postToGuiThread([copy]() { UpdateEngine::instance()->handleEvent(copy); });
+    postToGuiThread([copy, sent]() { UpdateEngine::instance()->handleEvent(copy, sent); });
 }
 
-void UpdateEngine::handleEvent(const QByteArray &event)
+void UpdateEngine::handleEvent(const QByteArray &event, int sent)
 {
     if (event.size() < 3 || quint8(event.at(0)) != 7)
         return;
@@ -356,10 +362,18 @@ void UpdateEngine::handleEvent(const QByteArray &event)
             return;
         m_watchdog->start();
         m_targets[m_current].progressed = true;
+        // A device of the target's kind that comes while the write goes on
+        // is not the one written: it never answers for it. The bus is read
+        // as it is now, so only while the updater has not gone on since:
+        // before 100 % the written device cannot be back.
+        const BusView bus = readBus();
+        if (value < 100 && sent == s_eventsSent)
+            m_watch.observe(bus);
+        m_view.bar = barValue(value);
         if (m_flavour == Flavour::Settings)
-            PostMsg::instance()->postProgress(barValue(value), 0);
+            PostMsg::instance()->postProgress(m_view.bar, ProgressBar);
         else
-            PostMsg::instance()->postAutoRepairProgress(barValue(value));
+            PostMsg::instance()->postAutoRepairProgress(m_view.bar);
     } else if (subKind == 2) {
         if (m_phase == Phase::Writing)
             writeEnded(value == 1 ? WriteEnd::Success : WriteEnd::Failure);
@@ -390,6 +404,7 @@ void UpdateEngine::writeEnded(WriteEnd end)
     m_watchdog->stop();
     RunTarget &step = m_targets[m_current];
     step.end = end;
+    m_watch.writeEnded();
     if (end == WriteEnd::GivenUp)
         m_abandoned = step.target;
     setPhase(Phase::ReadingBack);
@@ -403,11 +418,11 @@ void UpdateEngine::judgeTarget()
         return;
     RunTarget &step = m_targets[m_current];
     const BusView bus = readBus();
-    UpdateTarget &target = step.target;
-    // A write that failed brings no waiting device back.
-    if (step.end != WriteEnd::Failure)
-        findComeBack(target, bus, m_pathsBefore);
-    step.report = readBackTarget(target, bus);
+    m_watch.observe(bus);
+    // A write that failed brings no device back.
+    if (step.end != WriteEnd::Failure && !knownDevice(step, bus))
+        m_watch.adoptComeBack(step.target, bus);
+    step.report = readBackTarget(step.target, bus, knownDevice(step, bus));
     // A device the updater says it wrote restarts with its new firmware: it
     // is asked again until it answers, for a while.
     if (step.end == WriteEnd::Success && step.report != TargetReport::Right
@@ -455,12 +470,14 @@ void UpdateEngine::lateEnd(bool success)
     // no run's view. Whatever it says, the device tells how the write went:
     // a device that works now (at the image's version, or unchanged) needs
     // no repair, one left in update mode keeps its record.
+    // Only a device that stayed where the run knew it answers: what came
+    // onto the bus since the run ended was not watched.
+    Q_UNUSED(success);
     UpdateTarget abandoned = m_abandoned;
     m_abandoned = UpdateTarget();
     const BusView bus = readBus();
-    if (success)
-        findComeBack(abandoned, bus, m_pathsBefore);
-    switch (readBackTarget(abandoned, bus)) {
+    m_watch.observe(bus);
+    switch (readBackTarget(abandoned, bus, m_watch.known(abandoned, bus))) {
     case TargetReport::Right:
     case TargetReport::OtherVersion:
         forgetRecordOf(abandoned);
@@ -474,54 +491,88 @@ void UpdateEngine::lateEnd(bool success)
     PostMsg::instance()->postUpDateButton(readUpdateFailInfo().isEmpty());
 }
 
+bool UpdateEngine::RunTarget::right() const
+{
+    // A device that answers at its image's version was written, even where
+    // its updater's end never came in time.
+    return handed && report == TargetReport::Right;
+}
+
+const DeviceAllInfo *UpdateEngine::knownDevice(const RunTarget &step, const BusView &bus) const
+{
+    return m_watch.known(step.target, bus);
+}
+
+RunOutcome UpdateEngine::outcomeOf(const RunTarget &step) const
+{
+    if (!step.handed) {
+        switch (step.refused) {
+        case UpdaterChoice::Another: return RunOutcome::WrongDevice;
+        case UpdaterChoice::Several: return RunOutcome::Several;
+        case UpdaterChoice::NoAnswer: return RunOutcome::NoAnswer;
+        case UpdaterChoice::Absent:
+        case UpdaterChoice::Target: return RunOutcome::Absent;
+        }
+    }
+    if (step.end == WriteEnd::GivenUp)
+        return RunOutcome::Silent;
+    // The updater refused the image before it wrote anything, and the
+    // device answers as it did.
+    if (!step.progressed && step.end == WriteEnd::Failure && step.report == TargetReport::OtherVersion)
+        return RunOutcome::Unchanged;
+    return RunOutcome::Failed;
+}
+
 void UpdateEngine::concludeRun()
 {
     m_readBackPoll->stop();
     // Targets the run did not reach are asked now; a target whose step
     // wrote nothing is not right, whatever it runs.
     const BusView bus = readBus();
+    m_watch.observe(bus);
     const RunTarget *failed = nullptr;
-    bool anyHanded = false;
     for (RunTarget &step : m_targets) {
         if (!step.judged) {
-            step.report = readBackTarget(step.target, bus);
+            step.report = readBackTarget(step.target, bus, knownDevice(step, bus));
             step.judged = true;
         }
-        anyHanded = anyHanded || step.handed;
-        const bool right = step.report == TargetReport::Right && step.refused == UpdaterChoice::Target;
-        if (!failed && !right)
+        if (!failed && !step.right())
             failed = &step;
     }
-    m_completed = !failed && !m_targets.isEmpty();
-    const int failedCode = failed ? failed->target.deviceCode : 0;
-    const UpdateReason refusal = failed ? reasonOf(failed->refused, failedCode) : UpdateReason::None;
-    int view = Completed;
+    // A run the watchdog ended is named by the device whose updater fell
+    // silent, whatever it reads now: the devices after it were never
+    // written.
     if (failed) {
-        const bool unchanged = failed->handed && !failed->progressed && failed->end == WriteEnd::Failure
-                               && failed->report == TargetReport::OtherVersion;
-        if (failed->refused == UpdaterChoice::Another)
-            view = WrongDevice;
-        else if (unchanged)
-            view = Unchanged;
-        else
-            view = m_flavour == Flavour::Settings ? SettingsFailure : RepairFailure;
+        for (const RunTarget &step : m_targets)
+            if (step.end == WriteEnd::GivenUp)
+                failed = &step;
     }
+    m_view.outcome = failed ? outcomeOf(*failed) : m_missingImage ? RunOutcome::NoImage : RunOutcome::Completed;
+    m_view.deviceCode = failed ? failed->target.deviceCode : m_missingImage;
+    m_completed = m_view.outcome == RunOutcome::Completed && !m_targets.isEmpty();
+    if (m_completed) {
+        // A record an earlier version left names no device of the model:
+        // every device the run wrote answers right now.
+        forgetRecordOfNoDevice(m_targets.first().target.mid);
+        m_upToDate = true;
+    }
+    m_view.stage = RunView::Stage::Ended;
     setPhase(m_viewsOnScreen.isEmpty() ? Phase::Idle : Phase::EndViewShown);
 
     PostMsg *hub = PostMsg::instance();
-    if (m_flavour == Flavour::Settings) {
-        // Nothing was written: the dialog says why.
-        if (!anyHanded && refusal != UpdateReason::None && refusal != UpdateReason::OtherDevice) {
-            emit runEndedWithout(refusal);
-            return;
-        }
-        hub->postProgress(failedCode, view);
-        hub->postUpDateButton(readUpdateFailInfo().isEmpty());
-        return;
-    }
-    hub->postAutoRepair(failed ? 1 : 0);
+    const int kind = progressKindOf(m_view.outcome, m_flavour == Flavour::Settings);
+    if (m_flavour != Flavour::Settings)
+        hub->postAutoRepair(m_completed ? 0 : 1);
     hub->postUpDateButton(readUpdateFailInfo().isEmpty());
-    hub->postProgress(failedCode, view);
+    hub->postProgress(m_view.deviceCode, kind);
+}
+
+void UpdateEngine::showRefusal(UpdateReason reason)
+{
+    m_view = RunView();
+    m_view.settingsRun = m_flavour == Flavour::Settings;
+    m_view.stage = RunView::Stage::Refused;
+    m_view.reason = reason;
 }
 
 void UpdateEngine::endWithoutWriting(UpdateReason reason)
@@ -530,6 +581,7 @@ void UpdateEngine::endWithoutWriting(UpdateReason reason)
     m_targets.clear();
     m_current = -1;
     m_completed = false;
+    showRefusal(reason);
     setPhase(m_viewsOnScreen.isEmpty() ? Phase::Idle : Phase::EndViewShown);
     emit runEndedWithout(reason);
 }
@@ -539,15 +591,16 @@ void UpdateEngine::endWithoutWriting(UpdateReason reason)
 UpdateReason UpdateEngine::checkUpdate()
 {
     if (earlierStepWriting())
-        return UpdateReason::StillWriting;
+        return offer(Flavour::Settings, stillWriting()).reason;
     // The record follows the devices: a device read back right since keeps
     // none, one found waiting in update mode gets one.
     repairWanted();
-    const UpdatePlan plan = planSettingsUpdate(busOf(g_deviceList), g_selectedDevice, readRecordView());
+    const UpdatePlan plan = planNow(Flavour::Settings);
     g_updateReceiverClass = plan.receiverClass;
     g_updateCid = productCid();
     g_updateMid = modelMid(selectedDriveGroup());
-    m_updateNotNeeded = plan.reason == UpdateReason::VersionNew;
+    if (!dialogHeld())
+        m_upToDate = plan.reason == UpdateReason::VersionNew;
     if (plan.reason == UpdateReason::None)
         noteMouseUpdateOffered(plan.indexOf(kMouseDeviceCode) >= 0);
     offer(Flavour::Settings, plan);
@@ -560,6 +613,13 @@ RepairPlan UpdateEngine::offer(Flavour flavour, const UpdatePlan &plan)
     if (!dialogHeld()) {
         m_flavour = flavour;
         m_offer = plan;
+        if (plan.offered()) {
+            m_view = RunView();
+            m_view.settingsRun = flavour == Flavour::Settings;
+            m_view.stage = RunView::Stage::Offered;
+        } else {
+            showRefusal(plan.reason);
+        }
         setPhase(plan.offered() ? Phase::Offered : Phase::Idle);
     }
     return {plan.reason, plan.offered()};
@@ -571,17 +631,18 @@ UpdateEngine::Armed UpdateEngine::confirmUpdate()
     if (runInProgress())
         return Armed::Nothing;
     if (earlierStepWriting()) {
+        showRefusal(UpdateReason::StillWriting);
         emit runEndedWithout(UpdateReason::StillWriting);
         return Armed::Nothing;
     }
     const UpdatePlan plan = confirmedPlan(Flavour::Settings);
     g_updateReceiverClass = plan.receiverClass;
     if (!plan.offered()) {
-        m_updateNotNeeded = plan.reason == UpdateReason::VersionNew;
+        m_upToDate = plan.reason == UpdateReason::VersionNew;
         endWithoutWriting(plan.reason == UpdateReason::None ? UpdateReason::Error : plan.reason);
-        return m_updateNotNeeded ? Armed::Continued : Armed::Nothing;
+        return m_upToDate ? Armed::Continued : Armed::Nothing;
     }
-    m_updateNotNeeded = false;
+    m_upToDate = false;
     m_receiverWarning = m_mouseWarning = 0;
     beginRun(Flavour::Settings, plan);
     return plan.targets.first().isReceiver() ? Armed::Receiver : Armed::Mouse;
@@ -629,17 +690,15 @@ void UpdateEngine::countStepDevices(int deviceCode, bool now)
     // Exactly one: nothing is written without the user's confirmation.
     if (count == 1)
         return;
-    const UpdateReason reason = reasonOf(count == 0 ? UpdaterChoice::Nobody : UpdaterChoice::Several, deviceCode);
+    const UpdateReason reason = stepCountReason(count, deviceCode);
     warnAboutStep(deviceCode, reason, now);
+    showRefusal(reason);
     emit runEndedWithout(reason);
 }
 
 void UpdateEngine::warnAboutStep(int deviceCode, UpdateReason reason, bool now)
 {
     emit stepShown(deviceCode, UpdateNotStarted);
-    // A device that is not the confirmed one is named by the end view.
-    if (reason == UpdateReason::OtherDevice)
-        return;
     if (now)
         emit deviceWarning(deviceCode, reason);
     else
@@ -685,7 +744,12 @@ void UpdateEngine::clearDeferredWarning(int deviceCode)
 void UpdateEngine::forgetChecks()
 {
     m_receiverWarning = m_mouseWarning = 0;
-    m_updateNotNeeded = false;
+}
+
+void UpdateEngine::devicesChecked(bool updateWaiting)
+{
+    if (updateWaiting && !dialogHeld())
+        m_upToDate = false;
 }
 
 void UpdateEngine::stopCheckTimers()
@@ -701,11 +765,11 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
     if (autoUpdate)
         return planAutomaticUpdate();
     if (earlierStepWriting())
-        return {UpdateReason::StillWriting, false};
+        return offer(Flavour::Repair, stillWriting());
     repairWanted();   // the record settled first
     g_repairFailInfo = readUpdateFailInfo().split(QLatin1Char(','));
     const RecordView record = readRecordView();
-    const UpdatePlan plan = planRepair(busOf(g_foundDevices), record);
+    const UpdatePlan plan = planNow(Flavour::Repair);
     if (record.device.deviceCode != 0) {
         g_repairFailedIsMouse = record.device.isReceiver() ? 0 : 1;
         g_repairCid = record.device.cid;
@@ -716,33 +780,37 @@ RepairPlan UpdateEngine::checkRepair(bool autoUpdate)
     return offer(Flavour::Repair, plan);
 }
 
+UpdatePlan UpdateEngine::planNow(Flavour flavour) const
+{
+    const PlanSources sources = readPlanSources();
+    switch (flavour) {
+    case Flavour::Settings:
+        return planSettingsUpdate(busOf(g_deviceList), g_selectedDevice, readRecordView(), sources);
+    case Flavour::Repair:
+        return planRepair(busOf(g_foundDevices), readRecordView(), sources);
+    case Flavour::Automatic:
+        break;
+    }
+    // The mouse's version is the one kept for the shown device's model.
+    const QString mid = QString::number(g_shownDevices.value(0).mid);
+    return ::planAutomaticUpdate(busOf(g_shownDevices), readRecordView(),
+                                 readMouseVersion(QString::number(productCid()), mid), sources);
+}
+
 UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
 {
     repairWanted();
-    UpdatePlan now;
-    switch (flavour) {
-    case Flavour::Settings:
-        now = planSettingsUpdate(busOf(g_deviceList), g_selectedDevice, readRecordView());
-        break;
-    case Flavour::Repair:
-        now = planRepair(busOf(g_foundDevices), readRecordView());
-        break;
-    case Flavour::Automatic:
-        now = automaticPlan();
-        break;
-    }
+    const UpdatePlan now = planNow(flavour);
     // The user confirms the devices the dialog offered: of those, the ones
     // a plan of the devices as they are now still writes, with the images
     // "bin" holds now.
     if (m_phase != Phase::Offered || m_flavour != flavour)
         return now;
     const auto sameDevice = [](const UpdateTarget &a, const UpdateTarget &b) {
-        // Of one kind and known alike: waiting, at one path, by one
-        // receiver id, or by nothing yet (a mouse the run will look for on
-        // its cable).
-        return sameTargetKind(a, b)
-               && ((a.waiting && b.waiting) || (!a.path.isEmpty() && a.path == b.path)
-                   || (a.path.isEmpty() && b.path.isEmpty() && a.receiverId == b.receiverId));
+        // Of one kind and known alike: waiting, at one path, or by nothing
+        // (a mouse away from its cable, which the run cannot know).
+        return sameTargetKind(a, b) && a.waiting == b.waiting
+               && (a.waiting || a.path == b.path);
     };
     UpdatePlan confirmed = now;
     confirmed.targets.clear();
@@ -763,19 +831,11 @@ UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
     return confirmed;
 }
 
-UpdatePlan UpdateEngine::automaticPlan() const
-{
-    // The mouse's version is the one kept for the shown device's model.
-    const QString mid = QString::number(g_shownDevices.value(0).mid);
-    return ::planAutomaticUpdate(busOf(g_shownDevices), readRecordView(),
-                                 readMouseVersion(QString::number(productCid()), mid));
-}
-
 RepairPlan UpdateEngine::planAutomaticUpdate()
 {
     if (earlierStepWriting())
-        return {UpdateReason::StillWriting, false};
-    const UpdatePlan plan = automaticPlan();
+        return offer(Flavour::Automatic, stillWriting());
+    const UpdatePlan plan = planNow(Flavour::Automatic);
     const int mid = g_shownDevices.value(0).mid;
     g_repairReceiverClass = plan.receiverClass;
     g_repairCid = productCid();
@@ -784,19 +844,23 @@ RepairPlan UpdateEngine::planAutomaticUpdate()
     return offer(Flavour::Automatic, plan);
 }
 
-int UpdateEngine::startRepairRun(bool automatic, UpdateReason *why)
+int UpdateEngine::startRepairRun(UpdateReason *why)
 {
     if (runInProgress())
         return -2;
     if (earlierStepWriting())
         return -3;
-    const UpdatePlan plan = confirmedPlan(automatic ? Flavour::Automatic : Flavour::Repair);
+    // The dialog's last check says which run it offered.
+    const Flavour flavour = m_flavour == Flavour::Automatic ? Flavour::Automatic : Flavour::Repair;
+    const UpdatePlan plan = confirmedPlan(flavour);
     if (!plan.offered()) {
+        const UpdateReason reason = plan.reason == UpdateReason::None ? UpdateReason::FileError : plan.reason;
         if (why)
-            *why = plan.reason == UpdateReason::None ? UpdateReason::FileError : plan.reason;
+            *why = reason;
+        showRefusal(reason);
         return -1;
     }
-    beginRun(automatic ? Flavour::Automatic : Flavour::Repair, plan);
+    beginRun(flavour, plan);
     return 1;
 }
 

@@ -23,13 +23,15 @@
 // button, the main window's automatic update) makes a plan
 // (device/updateplan.h) and offers it. The user's confirmation makes the
 // plan again from the devices as they are then, and its targets are fixed:
-// each a device known by its path and receiver id, with its image. Each
-// target is written in turn, and only when the updater would write that
-// device and no other; then it is read back by its identity alone
-// (device/updatereadback.h). The run ends on "Update completed." only when
-// every target reads back at its image's version; otherwise its end view
-// names the first that does not. The failure record follows the devices
-// the same way.
+// each a device with its image, known by its path while it stays on the
+// bus. Each target is written in turn, and only when the updater would
+// write that device and no other; then it is read back by what only it can
+// show (device/updatereadback.h). The run ends on "Update completed." only
+// when every target reads back at its image's version; otherwise its end
+// view names the first that does not and why. The failure record follows
+// the devices the same way.
+//
+// What the dialogs show of it is the engine's run view (device/updateview.h).
 //
 // The phase is written in one place (setPhase), and every program-wide
 // value other parts read about the update (updateUnderWay(), the check
@@ -47,6 +49,7 @@
 #include "updatedecision.h"
 #include "updateplan.h"
 #include "updatereadback.h"
+#include "updateview.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -56,6 +59,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 class QTimer;
@@ -123,9 +127,12 @@ public:
     bool dialogHeld() const { return runInProgress() || m_phase == Phase::EndViewShown; }
     // The one question whether an update is under way: what the bus does is
     // not checked for an update meanwhile (the device list, the Worker and
-    // a new version read ask this before they post a check; the update
-    // button before it opens).
-    bool updateUnderWay() const { return dialogHeld(); }
+    // a new version read ask this before they post a check). A write the
+    // watchdog gave up on may still be going on until its end comes.
+    bool updateUnderWay() const { return dialogHeld() || earlierStepWriting(); }
+    // What the dialogs show: the offer, why nothing can start, the run's
+    // bar and how it ended.
+    const RunView &runView() const { return m_view; }
     // An update dialog came on screen or went off it. A run ends in an end
     // view only while one is on screen; the end view is dismissed when the
     // last one goes.
@@ -133,6 +140,18 @@ public:
     // Whether the last run that ended wrote every target and read each back
     // at its image's version: what "Update completed." says.
     bool lastRunCompleted() const { return m_completed; }
+    // Whether the settings page says the devices are up to date: after a
+    // check found nothing newer, or a run read every target back right,
+    // until a check of the devices says otherwise.
+    bool upToDate() const { return m_upToDate; }
+    // A check of the chosen device's versions against "bin": whether an
+    // update waits for it.
+    void devicesChecked(bool updateWaiting);
+    // Another device is chosen: nothing is known of it yet.
+    void forgetUpToDate() { m_upToDate = false; }
+    // The update dialog tells that the run it showed left the devices up to
+    // date.
+    void markUpToDate() { m_upToDate = true; }
     // Every image handed to the updater whose write has not yet ended: the
     // library reads an image while it writes it.
     QList<QByteArray> heldImages() const;
@@ -149,8 +168,6 @@ public:
     // What the update dialog offers for the listed devices and the failure
     // record. None: an update or a repair can start.
     UpdateReason checkUpdate();
-    bool updateNotNeeded() const { return m_updateNotNeeded; }
-    void clearUpdateNotNeeded() { m_updateNotNeeded = false; }
 
     // The user confirmed the update: its targets are fixed and the first
     // one's step is armed. What was armed, for the view.
@@ -170,9 +187,9 @@ public:
     // The warning a step left for later: 0 none, 1 no device, 2 several.
     int deferredWarning(int deviceCode) const;
     void clearDeferredWarning(int deviceCode);
-    // Forgets the checks (a device came or went): the deferred warnings,
-    // "up to date". The offer on screen stays what the user confirms; a run
-    // in progress stays as it is.
+    // Forgets the checks (a device came or went): the deferred warnings.
+    // The offer on screen stays what the user confirms, "up to date" stays
+    // until a check says otherwise; a run in progress stays as it is.
     void forgetChecks();
     void stopCheckTimers();
 
@@ -182,11 +199,11 @@ public:
     RepairPlan checkRepair(bool autoUpdate);
     // The automatic update of the one device shown (the main window's key).
     RepairPlan planAutomaticUpdate();
-    // The user confirmed the dialog's run: -1 when there is nothing to write
-    // (the run ends at once), -2 while another run is in progress, -3 while
-    // a write given up on may still be going on, else 1. `why` is told why
-    // nothing could be written.
-    int startRepairRun(bool automatic, UpdateReason *why = nullptr);
+    // The user confirmed the dialog's offer, a repair or the automatic
+    // update: -1 when there is nothing to write (the run ends at once), -2
+    // while another run is in progress, -3 while a write given up on may
+    // still be going on, else 1. `why` is told why nothing could be written.
+    int startRepairRun(UpdateReason *why = nullptr);
 
     // The one callback handed to the updater (the library's thread).
     static void updaterCallback(const unsigned char *event);
@@ -214,6 +231,7 @@ private:
         WriteEnd end = WriteEnd::Success;
         TargetReport report = TargetReport::Missing;
         UpdaterChoice refused = UpdaterChoice::Target;   // not Target: its step wrote nothing
+        bool right() const;
     };
 
     UpdateEngine();
@@ -233,7 +251,8 @@ private:
     // updater would write that device and no other.
     void writeTarget(int index);
     void refuseStep(int index, UpdaterChoice choice);
-    void handleEvent(const QByteArray &event);
+    // `sent`: the event's number among all the updater has sent.
+    void handleEvent(const QByteArray &event, int sent);
     void watchdogExpired();
     void writeEnded(WriteEnd end);
     void judgeTarget();
@@ -243,6 +262,11 @@ private:
     // names the first that is not.
     void concludeRun();
     void endWithoutWriting(UpdateReason reason);
+    // The end view of a run that did not read every target back right.
+    RunOutcome outcomeOf(const RunTarget &step) const;
+    void showRefusal(UpdateReason reason);
+    // The target's device on the bus as the run knows it; null: not known.
+    const DeviceAllInfo *knownDevice(const RunTarget &step, const BusView &bus) const;
     int barValue(int percent) const;
     // The settings page's step warnings: now (a step continued from
     // another) or kept for later.
@@ -257,6 +281,10 @@ private:
     // What the user's confirmation fixes: the offer on screen of that kind,
     // else a plan of the devices as they are now.
     UpdatePlan confirmedPlan(Flavour flavour);
+    UpdatePlan planNow(Flavour flavour) const;
+
+    // How many events the updater has sent (its thread counts them).
+    static std::atomic<int> s_eventsSent;
 
     Phase m_phase = Phase::Idle;
     Flavour m_flavour = Flavour::Settings;
@@ -265,7 +293,9 @@ private:
     int m_current = -1;            // the target whose step runs
     bool m_completed = false;      // the last run read every target back right
     UpdateTarget m_abandoned;      // the target of the write given up on
-    QStringList m_pathsBefore;     // the listed devices before a waiting target's write
+    int m_missingImage = 0;        // a device of the run whose firmware file is missing
+    BusWatch m_watch;              // what the run has seen of the bus
+    RunView m_view;
     QSet<const QObject *> m_viewsOnScreen;
     std::unique_ptr<QTimer> m_watchdog;
     std::unique_ptr<QTimer> m_readBackPoll;
@@ -275,7 +305,7 @@ private:
     qint64 m_readBackMs = 0;
 
     // The settings page's checks.
-    bool m_updateNotNeeded = false;
+    bool m_upToDate = false;
     int m_receiverWarning = 0;
     int m_mouseWarning = 0;
 };

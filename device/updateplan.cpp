@@ -3,18 +3,8 @@
 #include "devicesearch.h"
 #include "firmwareimage.h"
 #include "linktable.h"
-#include "updatedecision.h"
-#include "updatetraces.h"
 
 #include <algorithm>
-
-RecordView readRecordView()
-{
-    RecordView record;
-    record.present = !readUpdateFailFields().isEmpty();
-    record.device = recordedTarget(&record.identityKept);
-    return record;
-}
 
 int UpdatePlan::indexOf(int deviceCode) const
 {
@@ -23,6 +13,11 @@ int UpdatePlan::indexOf(int deviceCode) const
             return i;
     }
     return -1;
+}
+
+PlanSources readPlanSources()
+{
+    return {readFirmwareShelf(), readProductModels()};
 }
 
 namespace {
@@ -35,10 +30,26 @@ UpdatePlan refused(UpdateReason reason, int receiverClass = 0)
     return plan;
 }
 
+UpdateReason missingImageReason(int deviceCode)
+{
+    return deviceCode == kReceiverDeviceCode ? UpdateReason::NoReceiverImage : UpdateReason::NoMouseImage;
+}
+
+QString modelOf(const PlanSources &sources, int deviceCode, int mid, int receiverClass)
+{
+    return deviceCode == kMouseDeviceCode ? sources.product.mouseModel(mid)
+                                          : sources.product.receiverModel(mid, receiverClass);
+}
+
+UpdateTarget ofKind(const PlanSources &sources, int deviceCode, int receiverClass, int cid, int mid)
+{
+    return kindWithImage(deviceCode, receiverClass, cid, mid, sources.images, sources.product);
+}
+
 // A listed receiver or mouse on its cable as a target, with the image "bin"
 // holds for it against the version it reports (none: no image).
-UpdateTarget listedDeviceTarget(const DeviceAllInfo &device, int deviceCode, int receiverClass,
-                                FirmwareSearchMode mode)
+UpdateTarget listedDeviceTarget(const PlanSources &sources, const DeviceAllInfo &device, int deviceCode,
+                                int receiverClass, FirmwareSearchMode mode)
 {
     UpdateTarget target;
     target.deviceCode = deviceCode;
@@ -47,14 +58,12 @@ UpdateTarget listedDeviceTarget(const DeviceAllInfo &device, int deviceCode, int
     target.mid = device.mid;
     target.path = device.devicePath;
     target.receiverId = pairingIdOf(device);
-    const QString group = groupOfMid(device.mid);
-    const QString model = deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
     // A device whose version is not known is not written: every image
     // would look new to it.
-    QList<QByteArray> image;
-    if (!device.usbVersion.isEmpty()
-        && searchFirmwareImages(mode, u8(deviceCode), device.usbVersion, model, u8(device.cid), u8(device.mid), &image))
-        target.image = image.first();
+    if (!device.usbVersion.isEmpty())
+        target.image = shelfImageFor(sources.images, mode, u8(deviceCode), device.usbVersion,
+                                     modelOf(sources, deviceCode, device.mid, receiverClass), u8(device.cid),
+                                     u8(device.mid));
     return target;
 }
 
@@ -75,34 +84,54 @@ const DeviceAllInfo *otherPartListed(const QList<DeviceAllInfo> &devices, const 
     return nullptr;
 }
 
+// How many devices wait in update mode for the image, as a reason when
+// they cannot be written: none or one can, several cannot be told apart, an
+// unanswered count tells nothing.
+UpdateReason waitingReason(int count)
+{
+    return count < 0 ? UpdateReason::NoAnswer : count > 1 ? UpdateReason::SameDevice : UpdateReason::None;
+}
+
 // The recorded device as the target of its repair: the device waiting in
 // update mode for its image, or the device itself listed at another
 // version. A device that is neither listed nor waiting is away: the user is
-// asked to connect it, by its cable for a mouse.
-UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, UpdateTarget *resolved)
+// asked to connect it, by its cable for a mouse. Of a record that names no
+// device, the one listed device of its kind stands for the update of the
+// bus.
+UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, const PlanSources &sources,
+                             UpdateTarget *resolved)
 {
     UpdateTarget target = record.device;
+    target.image = ofKind(sources, target.deviceCode, target.receiverClass, target.cid, target.mid).image;
     const UpdateReason away = target.isReceiver() ? UpdateReason::NoReceiver : UpdateReason::NoCable;
     // Without an image nothing can be written, nor asked whether the
     // device waits in update mode.
     if (target.image.isEmpty())
-        return UpdateReason::FileError;
-    const auto ofKind = [&target](const DeviceAllInfo &device) { return target.sameKind(device); };
+        return missingImageReason(target.deviceCode);
+    const auto ofKindListed = [&target](const DeviceAllInfo &device) { return target.sameKind(device); };
     const int waiting = bus.waitingFor(target.image);
-    if (waiting < 0 || waiting > 1)
-        return UpdateReason::SameDevice;
+    if (waitingReason(waiting) != UpdateReason::None)
+        return waitingReason(waiting);
     if (waiting == 1) {
         // A listed receiver of the class would take the image too.
-        if (target.isReceiver() && std::any_of(bus.devices.begin(), bus.devices.end(), ofKind))
+        if (target.isReceiver() && std::any_of(bus.devices.begin(), bus.devices.end(), ofKindListed))
             return UpdateReason::SameDevice;
+        // Where it waits, no path says which device it is.
         target.waiting = true;
+        target.path.clear();
         *resolved = target;
         return UpdateReason::None;
     }
-    // A record that does not say which device of its kind it names is
-    // repaired only where that device waits in update mode: a listed device
-    // of its model may be another one.
-    const DeviceAllInfo *listed = record.identityKept ? listedTarget(target, bus.devices) : nullptr;
+    const DeviceAllInfo *listed = nullptr;
+    if (record.identity == RecordIdentity::Path) {
+        listed = listedAt(target, bus.devices);
+    } else if (record.identity == RecordIdentity::None) {
+        // The update of the devices on the bus, as without a record: the
+        // device listed is not taken for the one recorded.
+        if (std::count_if(bus.devices.begin(), bus.devices.end(), ofKindListed) == 1)
+            listed = &*std::find_if(bus.devices.begin(), bus.devices.end(), ofKindListed);
+        target.fromRecord = false;
+    }
     if (!listed)
         return away;
     if (runsImage(target, *listed))
@@ -115,44 +144,55 @@ UpdateReason resolveRecorded(const RecordView &record, const BusView &bus, Updat
 
 // A device of the recorded model of the other kind that waits in update
 // mode as well: it is repaired right after the recorded one, before any
-// listed device is written. False when several wait and none can be told.
-bool addOtherWaiting(UpdatePlan &plan, const UpdateTarget &recorded, const BusView &bus)
+// listed device is written. Without an image of that kind nobody can tell
+// whether one waits: the plan notes the file as missing.
+UpdateReason addOtherWaiting(UpdatePlan &plan, const UpdateTarget &recorded, const BusView &bus,
+                             const PlanSources &sources)
 {
     const int code = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
-    UpdateTarget waiting = targetWithImage(code, recorded.receiverClass, recorded.cid, recorded.mid);
-    const int count = waiting.image.isEmpty() ? 0 : bus.waitingFor(waiting.image);
+    UpdateTarget waiting = ofKind(sources, code, recorded.receiverClass, recorded.cid, recorded.mid);
+    if (waiting.image.isEmpty()) {
+        if (!otherPartListed(bus.devices, recorded))
+            plan.missingImage = code;
+        return UpdateReason::None;
+    }
+    const int count = bus.waitingFor(waiting.image);
     if (count == 1) {
         waiting.waiting = true;
         plan.targets << waiting;
     }
-    return count == 0 || count == 1;
+    return waitingReason(count);
 }
 
 // The devices every repair writes first: the recorded one, then a device of
 // its model of the other kind waiting in update mode. One that waits here
 // is repaired even while the recorded one cannot be (no image, or away):
 // the record stays with its device. Then the other part of the product
-// must be listed, unless it is one of them.
-UpdateReason addRepairTargets(UpdatePlan &plan, const RecordView &record, const BusView &bus)
+// must be listed, unless it is one of them or may wait unseen.
+UpdateReason addRepairTargets(UpdatePlan &plan, const RecordView &record, const BusView &bus,
+                              const PlanSources &sources)
 {
     const UpdateTarget &recorded = record.device;
     UpdateTarget failed;
-    const UpdateReason why = resolveRecorded(record, bus, &failed);
-    if (why == UpdateReason::SameDevice)
+    const UpdateReason why = resolveRecorded(record, bus, sources, &failed);
+    if (why == UpdateReason::SameDevice || why == UpdateReason::NoAnswer)
         return why;
     if (why == UpdateReason::None)
         plan.targets << failed;
-    if (!addOtherWaiting(plan, recorded, bus))
-        return UpdateReason::SameDevice;
+    if (why == UpdateReason::NoReceiverImage || why == UpdateReason::NoMouseImage)
+        plan.missingImage = recorded.deviceCode;
+    const UpdateReason other = addOtherWaiting(plan, recorded, bus, sources);
+    if (other != UpdateReason::None)
+        return other;
     const int otherCode = recorded.isReceiver() ? kMouseDeviceCode : kReceiverDeviceCode;
-    if (!otherPartListed(bus.devices, recorded) && plan.indexOf(otherCode) < 0)
+    if (!otherPartListed(bus.devices, recorded) && plan.indexOf(otherCode) < 0 && plan.missingImage != otherCode)
         return recorded.isReceiver() ? UpdateReason::NoCable : UpdateReason::NoReceiver;
     return plan.targets.isEmpty() ? why : UpdateReason::None;
 }
 
 // The repair from the settings page: the recorded device, and the other
 // part of the product when its image differs.
-UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
+UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record, const PlanSources &sources)
 {
     const UpdateTarget &recorded = record.device;
     UpdatePlan plan;
@@ -160,9 +200,9 @@ UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
     const DeviceAllInfo *other = otherPartListed(bus.devices, recorded);
     if (other && other->cid != recorded.cid)
         return refused(UpdateReason::Error, plan.receiverClass);
-    const UpdateReason why = addRepairTargets(plan, record, bus);
+    const UpdateReason why = addRepairTargets(plan, record, bus, sources);
     if (why != UpdateReason::None)
-        return refused(why == UpdateReason::FileError ? UpdateReason::Error : why, plan.receiverClass);
+        return refused(why, plan.receiverClass);
     // Then the listed devices the page's update covers, each when its image
     // is new: the other part of the product, and a mouse on its cable
     // beside a mouse that waits.
@@ -173,18 +213,51 @@ UpdatePlan planSettingsRepair(const BusView &bus, const RecordView &record)
         // nothing starts until it answers.
         if (device.mid == recorded.mid && device.usbVersion.isEmpty())
             return refused(UpdateReason::Error, plan.receiverClass);
-        const UpdateTarget listed = listedDeviceTarget(device, code, receiverClass, FirmwareSearchMode::ChooseForUpdate);
+        const UpdateTarget listed =
+            listedDeviceTarget(sources, device, code, receiverClass, FirmwareSearchMode::ChooseForUpdate);
         const bool already = std::any_of(plan.targets.begin(), plan.targets.end(),
-                                         [&device](const UpdateTarget &t) { return listedTarget(t, {device}); });
+                                         [&device](const UpdateTarget &t) { return listedAt(t, {device}); });
         if (device.mid == recorded.mid && !already && !listed.image.isEmpty())
             plan.targets << listed;
     }
     return plan;
 }
 
+// The devices of the card: the chosen one and those of the other kind
+// beside it, never another of its own kind.
+BusView cardDevices(const BusView &bus, const DeviceAllInfo &selected)
+{
+    BusView page = bus;
+    page.devices.clear();
+    for (const DeviceAllInfo &device : bus.devices) {
+        if (device.devicePath == selected.devicePath || device.isWired != selected.isWired)
+            page.devices << device;
+    }
+    return page;
+}
+
+// Whether the record asks for a repair: it names a device, or, naming none,
+// a device of its kind waits in update mode. A record that names no device
+// and finds none waiting does not stand in the way of an update.
+UpdateReason recordRepairs(const RecordView &record, const BusView &bus, const PlanSources &sources, bool *repairs)
+{
+    *repairs = record.present;
+    if (!record.present || record.device.deviceCode == 0 || record.identity != RecordIdentity::None)
+        return UpdateReason::None;
+    const UpdateTarget kind = ofKind(sources, record.device.deviceCode, record.device.receiverClass,
+                                     record.device.cid, record.device.mid);
+    // Without an image of its kind the repair says what stands in the way.
+    if (kind.image.isEmpty())
+        return UpdateReason::None;
+    const int waiting = bus.waitingFor(kind.image);
+    *repairs = waiting != 0;
+    return waiting < 0 ? UpdateReason::NoAnswer : UpdateReason::None;
+}
+
 } // namespace
 
-UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected, const RecordView &record)
+UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected, const RecordView &record,
+                              const PlanSources &sources)
 {
     const QList<DeviceAllInfo> &listed = bus.devices;
     if (listed.isEmpty())
@@ -207,21 +280,24 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
     // A record of another model than the chosen device's is that model's
     // repair, not this one's.
     const bool ownRecord = record.device.deviceCode == 0 || record.device.mid == selected.mid;
-    if (record.present && ownRecord) {
+    bool repairs = false;
+    const UpdateReason unanswered = recordRepairs(record, bus, sources, &repairs);
+    if (unanswered != UpdateReason::None)
+        return refused(unanswered);
+    if (repairs && ownRecord) {
         if (!record.device.deviceCode)
             return refused(UpdateReason::Error);
-        // The card's devices: the chosen one and those of the other kind
-        // beside it, never another of its own kind.
-        BusView page = bus;
-        page.devices.clear();
-        for (const DeviceAllInfo &device : listed) {
-            if (device.devicePath == selected.devicePath || device.isWired != selected.isWired)
-                page.devices << device;
-        }
-        return planSettingsRepair(page, record);
+        return planSettingsRepair(cardDevices(bus, selected), record, sources);
     }
-    if (listed.size() == 1)
-        return refused(listed.first().isWired ? UpdateReason::NoReceiver : UpdateReason::NoCable);
+    if (listed.size() == 1) {
+        if (listed.first().isWired)
+            return refused(UpdateReason::NoReceiver);
+        // A receiver whose page shows the mouse it reaches: that mouse is
+        // there, only not on its cable.
+        const bool reached = selected.devicePath == listed.first().devicePath && selected.online
+                             && !selected.mouseVersion.isEmpty();
+        return refused(reached ? UpdateReason::MouseOffCable : UpdateReason::NoCable);
+    }
 
     // An update: the receiver and the mouse on its cable are listed.
     const DeviceAllInfo &first = listed.at(0);
@@ -252,11 +328,11 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
     // until it answers.
     if (receiver.usbVersion.isEmpty() || mouse.usbVersion.isEmpty())
         return refused(UpdateReason::Error, plan.receiverClass);
-    const UpdateTarget receiverTarget =
-        listedDeviceTarget(receiver, kReceiverDeviceCode, plan.receiverClass, FirmwareSearchMode::ChooseForUpdate);
+    const UpdateTarget receiverTarget = listedDeviceTarget(sources, receiver, kReceiverDeviceCode, plan.receiverClass,
+                                                           FirmwareSearchMode::ChooseForUpdate);
     // A mouse's record names the class of the receiver it was updated beside.
-    const UpdateTarget mouseTarget =
-        listedDeviceTarget(mouse, kMouseDeviceCode, plan.receiverClass, FirmwareSearchMode::ChooseForUpdate);
+    const UpdateTarget mouseTarget = listedDeviceTarget(sources, mouse, kMouseDeviceCode, plan.receiverClass,
+                                                        FirmwareSearchMode::ChooseForUpdate);
     for (const UpdateTarget &target : {receiverTarget, mouseTarget}) {
         if (!target.image.isEmpty())
             plan.targets << target;
@@ -266,16 +342,17 @@ UpdatePlan planSettingsUpdate(const BusView &bus, const DeviceAllInfo &selected,
     // A file that fits but is not a whole image is not offered; the user
     // learns that it cannot be used rather than that the devices are up to
     // date.
-    const QString group = groupOfMid(receiver.mid);
     const u8 cid = u8(receiver.cid), mid = u8(receiver.mid);
-    if (brokenFirmwareImageFits(kReceiverDeviceCode, receiverModelOf(group, plan.receiverClass), cid, mid,
-                                receiver.usbVersion)
-        || brokenFirmwareImageFits(kMouseDeviceCode, mouseModelOf(group), cid, mid, mouse.usbVersion))
+    if (brokenImageOnShelf(sources.images, kReceiverDeviceCode,
+                           sources.product.receiverModel(receiver.mid, plan.receiverClass), cid, mid,
+                           receiver.usbVersion)
+        || brokenImageOnShelf(sources.images, kMouseDeviceCode, sources.product.mouseModel(receiver.mid), cid, mid,
+                              mouse.usbVersion))
         return refused(UpdateReason::FileError, plan.receiverClass);
     return refused(UpdateReason::VersionNew, plan.receiverClass);
 }
 
-UpdatePlan planRepair(const BusView &bus, const RecordView &record)
+UpdatePlan planRepair(const BusView &bus, const RecordView &record, const PlanSources &sources)
 {
     if (!record.present)
         return UpdatePlan();
@@ -296,7 +373,7 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
         return refused(UpdateReason::MultiDongle);
     UpdatePlan plan;
     plan.receiverClass = recorded.receiverClass;
-    const UpdateReason why = addRepairTargets(plan, record, bus);
+    const UpdateReason why = addRepairTargets(plan, record, bus, sources);
     if (why != UpdateReason::None)
         return refused(why, plan.receiverClass);
     // Then the other part of the product, when its image differs.
@@ -306,14 +383,16 @@ UpdatePlan planRepair(const BusView &bus, const RecordView &record)
         return refused(UpdateReason::Error, plan.receiverClass);
     if (other && plan.indexOf(otherCode) < 0) {
         const int otherClass = recorded.isReceiver() ? recorded.receiverClass : receiverClassOf(*other);
-        const UpdateTarget second = listedDeviceTarget(*other, otherCode, otherClass, FirmwareSearchMode::RepairTwin);
+        const UpdateTarget second =
+            listedDeviceTarget(sources, *other, otherCode, otherClass, FirmwareSearchMode::RepairTwin);
         if (!second.image.isEmpty())
             plan.targets << second;
     }
     return plan;
 }
 
-UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, const QString &keptMouseVersion)
+UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, const QString &keptMouseVersion,
+                               const PlanSources &sources)
 {
     if (bus.devices.size() != 1)
         return refused(UpdateReason::NoDevice);
@@ -323,33 +402,32 @@ UpdatePlan planAutomaticUpdate(const BusView &bus, const RecordView &record, con
     if (device.usbVersion.isEmpty())
         return refused(UpdateReason::Error, plan.receiverClass);
     const UpdateTarget receiver =
-        listedDeviceTarget(device, kReceiverDeviceCode, plan.receiverClass, FirmwareSearchMode::RepairTwin);
-    // The mouse paired with the shown receiver, written on its cable.
+        listedDeviceTarget(sources, device, kReceiverDeviceCode, plan.receiverClass, FirmwareSearchMode::RepairTwin);
+    // The mouse paired with the shown receiver, to be written on its cable.
     UpdateTarget mouse;
     mouse.deviceCode = kMouseDeviceCode;
     mouse.receiverClass = plan.receiverClass;
     mouse.cid = device.cid;
     mouse.mid = device.mid;
-    mouse.receiverId = pairingIdOf(device);
-    QList<QByteArray> image;
-    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, kMouseDeviceCode, keptMouseVersion,
-                             mouseModelOf(groupOfMid(device.mid)), u8(device.cid), u8(device.mid), &image))
-        mouse.image = image.first();
+    mouse.image = shelfImageFor(sources.images, FirmwareSearchMode::RepairTwin, kMouseDeviceCode, keptMouseVersion,
+                                sources.product.mouseModel(device.mid), u8(device.cid), u8(device.mid));
     if (receiver.image.isEmpty() && mouse.image.isEmpty())
         return refused(UpdateReason::FileError, plan.receiverClass);
     // A device of the model that waits in update mode is written first: no
     // device is updated while another one waits.
     for (const int code : {kReceiverDeviceCode, kMouseDeviceCode}) {
-        UpdateTarget waiting = targetWithImage(code, plan.receiverClass, device.cid, device.mid);
+        UpdateTarget waiting = ofKind(sources, code, plan.receiverClass, device.cid, device.mid);
         const int count = waiting.image.isEmpty() ? 0 : bus.waitingFor(waiting.image);
-        if (count < 0 || count > 1)
-            return refused(UpdateReason::SameDevice, plan.receiverClass);
+        if (waitingReason(count) != UpdateReason::None)
+            return refused(waitingReason(count), plan.receiverClass);
         if (count == 0)
             continue;
         const UpdateTarget &recorded = record.device;
         if (recorded.deviceCode == code && recorded.mid == waiting.mid
-            && (code == kMouseDeviceCode || recorded.receiverClass == waiting.receiverClass))
-            waiting = recorded;
+            && (code == kMouseDeviceCode || recorded.receiverClass == waiting.receiverClass)) {
+            waiting.fromRecord = true;
+            waiting.receiverClass = recorded.receiverClass;
+        }
         waiting.waiting = true;
         plan.targets << waiting;
     }

@@ -59,11 +59,6 @@ int waitingDevices(const QByteArray &image)
     return image.isEmpty() ? 0 : countBootDevices(image, -1);
 }
 
-bool sameReceiverId(const UpdateTarget &target, const DeviceAllInfo &device)
-{
-    return !target.receiverId.isEmpty() && pairingIdOf(device) == target.receiverId;
-}
-
 } // namespace
 
 BusView readBus()
@@ -96,11 +91,12 @@ BusView busOf(const QList<DeviceAllInfo> &devices)
     return bus;
 }
 
-const DeviceAllInfo *listedTarget(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
+const DeviceAllInfo *listedAt(const UpdateTarget &target, const QList<DeviceAllInfo> &devices)
 {
+    if (target.path.isEmpty())
+        return nullptr;
     for (const DeviceAllInfo &device : devices) {
-        if (target.sameKind(device) && ((!target.path.isEmpty() && device.devicePath == target.path)
-                                        || sameReceiverId(target, device)))
+        if (device.devicePath == target.path && target.sameKind(device))
             return &device;
     }
     return nullptr;
@@ -111,69 +107,111 @@ bool runsImage(const UpdateTarget &target, const DeviceAllInfo &device)
     return !target.image.isEmpty() && device.usbVersion == firmwareVersionText(target.imageVersion());
 }
 
-namespace {
+// ---- What a run has seen of the bus ---------------------------------------------------
 
-// The version a mouse away from its cable answers with through the listed
-// receiver it is paired with: that receiver reaches this mouse alone. Empty
-// when no such receiver is listed or the mouse does not answer.
-QString versionThroughReceiver(const UpdateTarget &mouse, const QList<DeviceAllInfo> &devices)
+void BusWatch::start(const BusView &bus)
 {
-    for (const DeviceAllInfo &device : devices) {
-        if (device.isWired || !sameReceiverId(mouse, device))
-            continue;
-        const QByteArray path = device.devicePath.toUtf8();
-        if (const int version = UsbFinderC_GetVersion(path.constData()))
-            return deviceVersionText(quint32(version));
-    }
-    return QString();
+    m_seen.clear();
+    m_cameDuring.clear();
+    m_write = -1;
+    m_writing = false;
+    observe(bus);
+    for (Sighting &sighting : m_seen)
+        sighting.stayed = true;
 }
 
-} // namespace
-
-TargetReport readBackTarget(const UpdateTarget &target, const BusView &bus)
+void BusWatch::writeBegins()
 {
-    const QString imageVersion = firmwareVersionText(target.imageVersion());
-    if (const DeviceAllInfo *found = listedTarget(target, bus.devices)) {
+    ++m_write;
+    m_writing = true;
+    m_cameDuring.clear();
+}
+
+void BusWatch::writeEnded()
+{
+    m_writing = false;
+}
+
+void BusWatch::observe(const BusView &bus)
+{
+    // A device that told no ids is on the bus all the same.
+    QMap<QString, Arrival> present;
+    for (const DeviceAllInfo &device : bus.devices)
+        present.insert(device.devicePath, {device, true});
+    for (const DeviceAllInfo &device : bus.unanswered)
+        present.insert(device.devicePath, {device, false});
+    for (auto it = m_seen.begin(); it != m_seen.end();) {
+        if (present.contains(it.key()))
+            ++it;
+        else
+            it = m_seen.erase(it);
+    }
+    for (auto it = present.cbegin(); it != present.cend(); ++it) {
+        if (m_seen.contains(it.key()))
+            continue;
+        Sighting sighting;
+        sighting.write = m_write;
+        sighting.during = m_writing;
+        m_seen.insert(it.key(), sighting);
+        if (m_writing)
+            m_cameDuring << it.value();
+    }
+}
+
+const DeviceAllInfo *BusWatch::known(const UpdateTarget &target, const BusView &bus) const
+{
+    const DeviceAllInfo *device = listedAt(target, bus.devices);
+    return device && m_seen.value(device->devicePath).stayed ? device : nullptr;
+}
+
+bool BusWatch::adoptComeBack(UpdateTarget &target, const BusView &bus)
+{
+    if (m_writing || m_write < 0)
+        return false;
+    // A device of its kind that came while it was written may be the one
+    // that comes back, or stand where it will: neither can be told.
+    // One that told no ids may be of its kind.
+    for (const Arrival &came : qAsConst(m_cameDuring)) {
+        if (came.answered ? target.sameKind(came.device) : (came.device.isWired != 0) != target.isReceiver())
+            return false;
+    }
+    const DeviceAllInfo *back = nullptr;
+    for (const DeviceAllInfo &device : bus.devices) {
+        const Sighting sighting = m_seen.value(device.devicePath);
+        if (!target.sameKind(device) || sighting.stayed || sighting.write != m_write || sighting.during)
+            continue;
+        if (back)
+            return false;
+        back = &device;
+    }
+    if (!back)
+        return false;
+    target.path = back->devicePath;
+    target.receiverId = pairingIdOf(*back);
+    m_seen[back->devicePath].stayed = true;
+    return true;
+}
+
+TargetReport readBackTarget(const UpdateTarget &target, const BusView &bus, const DeviceAllInfo *known)
+{
+    if (known) {
         // A device that tells no version has not answered yet.
-        if (found->usbVersion.isEmpty())
+        if (known->usbVersion.isEmpty())
             return TargetReport::Missing;
-        return found->usbVersion == imageVersion ? TargetReport::Right : TargetReport::OtherVersion;
+        return runsImage(target, *known) ? TargetReport::Right : TargetReport::OtherVersion;
     }
-    if (!target.isReceiver()) {
-        const QString version = versionThroughReceiver(target, bus.devices);
-        if (!version.isEmpty())
-            return version == imageVersion ? TargetReport::Right : TargetReport::OtherVersion;
-    }
-    // Not answering: whether it waits in update mode is what the count says
-    // (an unanswered count may be it).
+    // Not known: whether something waits in update mode is what the count
+    // says (an unanswered count may be it).
     return bus.waitingFor(target.image) != 0 ? TargetReport::InUpdateMode : TargetReport::Missing;
 }
 
-void findComeBack(UpdateTarget &target, const BusView &bus, const QStringList &pathsBefore)
-{
-    if (!target.waiting || !target.path.isEmpty() || !target.receiverId.isEmpty())
-        return;
-    const DeviceAllInfo *appeared = nullptr;
-    int count = 0;
-    for (const DeviceAllInfo &device : bus.devices) {
-        if (target.sameKind(device) && !pathsBefore.contains(device.devicePath)) {
-            appeared = &device;
-            ++count;
-        }
-    }
-    if (count == 1) {
-        target.path = appeared->devicePath;
-        target.receiverId = pairingIdOf(*appeared);
-    }
-}
-
-UpdaterChoice updaterChoice(const UpdateTarget &target, const BusView &bus)
+UpdaterChoice updaterChoice(const UpdateTarget &target, const BusView &bus, const DeviceAllInfo *known)
 {
     const int waiting = bus.waitingFor(target.image);
     if (waiting < 0)
-        return UpdaterChoice::Several;
+        return UpdaterChoice::NoAnswer;
     if (target.waiting)
-        return waiting == 0 ? UpdaterChoice::Nobody : waiting == 1 ? UpdaterChoice::Target : UpdaterChoice::Several;
+        return waiting == 0 ? UpdaterChoice::Absent : waiting == 1 ? UpdaterChoice::Target : UpdaterChoice::Several;
     // A device waiting in update mode takes any image that fits it first.
     if (waiting > 0)
         return waiting == 1 ? UpdaterChoice::Another : UpdaterChoice::Several;
@@ -189,10 +227,16 @@ UpdaterChoice updaterChoice(const UpdateTarget &target, const BusView &bus)
     for (const DeviceAllInfo &device : bus.unanswered)
         takers += (device.isWired != 0) != target.isReceiver() ? 1 : 0;
     if (takers == 0)
-        return UpdaterChoice::Nobody;
+        return UpdaterChoice::Absent;
     if (takers > 1)
         return UpdaterChoice::Several;
-    return taker && taker == listedTarget(target, bus.devices) ? UpdaterChoice::Target : UpdaterChoice::Another;
+    if (!taker)
+        return UpdaterChoice::NoAnswer;
+    if (taker == known)
+        return UpdaterChoice::Target;
+    // At its own path but not known: it left the bus since, and what is
+    // there now may be another.
+    return taker->devicePath == target.path ? UpdaterChoice::Absent : UpdaterChoice::Another;
 }
 
 QString groupOfMid(int mid)
@@ -205,64 +249,77 @@ QString groupOfMid(int mid)
     return QString();
 }
 
-UpdateTarget targetWithImage(int deviceCode, int receiverClass, int cid, int mid)
+UpdateTarget kindWithImage(int deviceCode, int receiverClass, int cid, int mid, const FirmwareShelf &shelf,
+                           const ProductModels &product)
 {
     UpdateTarget target;
     target.deviceCode = deviceCode;
     target.receiverClass = receiverClass;
     target.cid = cid;
     target.mid = mid;
-    const QString group = groupOfMid(mid);
-    const QString model = deviceCode == kMouseDeviceCode ? mouseModelOf(group) : receiverModelOf(group, receiverClass);
-    QList<QByteArray> image;
-    if (searchFirmwareImages(FirmwareSearchMode::RepairTwin, u8(deviceCode), QString(), model, u8(cid), u8(mid), &image))
-        target.image = image.first();
+    const QString model =
+        deviceCode == kMouseDeviceCode ? product.mouseModel(mid) : product.receiverModel(mid, receiverClass);
+    target.image =
+        shelfImageFor(shelf, FirmwareSearchMode::RepairTwin, u8(deviceCode), QString(), model, u8(cid), u8(mid));
     return target;
+}
+
+UpdateTarget targetWithImage(int deviceCode, int receiverClass, int cid, int mid)
+{
+    return kindWithImage(deviceCode, receiverClass, cid, mid, readFirmwareShelf(), readProductModels());
 }
 
 // ---- The failure record ---------------------------------------------------------------
 
-namespace {
-
-// The device the record names, without its image; null deviceCode for no
-// or a broken record.
-UpdateTarget recordedDevice(bool *identityKept)
+RecordView readRecordView()
 {
+    RecordView view;
     const QStringList record = readUpdateFailFields();
-    UpdateTarget recorded;
-    if (identityKept)
-        *identityKept = false;
+    view.present = !record.isEmpty();
     if (record.isEmpty())
-        return recorded;
+        return view;
     const int code = record.at(0).toInt(nullptr, 10);
     if (code != kMouseDeviceCode && code != kReceiverDeviceCode)
-        return recorded;
+        return view;
+    UpdateTarget &recorded = view.device;
     recorded.deviceCode = code;
     recorded.receiverClass = receiverClassOfText(record.at(1));
     recorded.cid = record.at(2).toInt(nullptr, 10);
     recorded.mid = record.at(3).toInt(nullptr, 10);
+    recorded.fromRecord = true;
     const RecordedDevice which = readUpdateFailDevice();
     recorded.path = which.path;
     recorded.receiverId = which.receiverId;
-    if (identityKept)
-        *identityKept = which.kept && (!which.path.isEmpty() || !which.receiverId.isEmpty());
-    return recorded;
+    view.identity = !which.kept ? RecordIdentity::None
+                    : which.path.isEmpty() ? RecordIdentity::Waiting
+                                           : RecordIdentity::Path;
+    view.writeBegun = which.writeBegun;
+    return view;
 }
 
-bool sameRecordedDevice(const UpdateTarget &recorded, const UpdateTarget &target)
+namespace {
+
+bool sameRecordedDevice(const RecordView &record, const UpdateTarget &target)
 {
-    if (!sameTargetKind(recorded, target))
+    if (!sameTargetKind(record.device, target))
         return false;
     if (target.fromRecord)
         return true;
-    // Only a record that names its device by path or receiver id knows
-    // which device of its kind it is.
-    return (!recorded.path.isEmpty() && recorded.path == target.path)
-           || (!recorded.receiverId.isEmpty() && recorded.receiverId == target.receiverId);
+    // Only a record that names its device by its path knows which device
+    // of its kind it is.
+    return record.identity == RecordIdentity::Path && record.device.path == target.path;
 }
 
 void writeRecordOf(const UpdateTarget &target, bool writeBegun = false)
 {
+    // A target that is the recorded device and is not known by a path of
+    // its own yet keeps what the record says of it.
+    if (target.fromRecord && target.path.isEmpty()) {
+        const RecordedDevice which = readUpdateFailDevice();
+        writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
+        writeUpdateFailDevice(which.path, which.receiverId, writeBegun);
+        return;
+    }
     writeUpdateFailInfo(target.deviceCode, target.receiverClass, target.cid, target.mid);
     writeUpdateFailDevice(target.path, target.receiverId, writeBegun);
 }
@@ -283,19 +340,18 @@ int listedReceiverClass(const QList<DeviceAllInfo> &devices, int mid)
 // its model it is, nothing tells.
 bool recordWaitingDevice(const BusView &bus)
 {
-    const int cid = productCid();
-    const int total = configuredDeviceTotal();
-    for (int k = 0; k < total; ++k) {
-        const int mid = modelMid(driveGroup(k));
+    const FirmwareShelf shelf = readFirmwareShelf();
+    const ProductModels product = readProductModels();
+    for (const ProductModels::Model &model : product.models) {
         QList<UpdateTarget> kinds;
         for (int i = 0; i < kReceiverClassCount; ++i)
-            kinds.append(targetWithImage(kReceiverDeviceCode, receiverClassAt(i), cid, mid));
-        kinds.append(targetWithImage(kMouseDeviceCode, 0, cid, mid));
+            kinds.append(kindWithImage(kReceiverDeviceCode, receiverClassAt(i), product.cid, model.mid, shelf, product));
+        kinds.append(kindWithImage(kMouseDeviceCode, 0, product.cid, model.mid, shelf, product));
         for (UpdateTarget &target : kinds) {
             if (target.image.isEmpty() || bus.waitingFor(target.image) <= 0)
                 continue;
             if (!target.isReceiver())
-                target.receiverClass = listedReceiverClass(bus.devices, mid);
+                target.receiverClass = listedReceiverClass(bus.devices, model.mid);
             writeRecordOf(target);
             return true;
         }
@@ -305,27 +361,27 @@ bool recordWaitingDevice(const BusView &bus)
 
 } // namespace
 
-UpdateTarget recordedTarget(bool *identityKept)
+UpdateTarget recordedTarget()
 {
-    UpdateTarget recorded = recordedDevice(identityKept);
-    recorded.fromRecord = recorded.deviceCode != 0;
+    UpdateTarget recorded = readRecordView().device;
     if (recorded.deviceCode != 0)
         recorded.image = targetWithImage(recorded.deviceCode, recorded.receiverClass, recorded.cid, recorded.mid).image;
     return recorded;
 }
 
-bool recordedDeviceRight(const UpdateTarget &recorded, bool identityKept, const BusView &bus)
+bool recordedDeviceRight(const UpdateTarget &recorded, const RecordView &record, const BusView &bus)
 {
     // Without an image to compare with, the user's repair decides.
     if (recorded.image.isEmpty())
         return false;
-    if (identityKept)
-        return readBackTarget(recorded, bus) == TargetReport::Right;
+    if (record.identity == RecordIdentity::Path) {
+        const DeviceAllInfo *device = listedAt(recorded, bus.devices);
+        return device && runsImage(recorded, *device);
+    }
     // A device seen waiting whose path was never known is right only once
     // its repair has read it back (away, it may still wait), or once a
     // write of it began whose end the program did not hear.
-    const RecordedDevice which = readUpdateFailDevice();
-    if ((which.kept && !which.writeBegun) || bus.waitingFor(recorded.image) != 0)
+    if ((record.identity == RecordIdentity::Waiting && !record.writeBegun) || bus.waitingFor(recorded.image) != 0)
         return false;
     bool listed = false;
     for (const DeviceAllInfo &device : bus.devices) {
@@ -342,14 +398,16 @@ bool settleUpdateFailRecord()
 {
     const bool kept = !readUpdateFailInfo().isEmpty();
     const BusView bus = readBus();
-    bool identityKept = false;
-    const UpdateTarget recorded = recordedTarget(&identityKept);
+    RecordView record = readRecordView();
+    const UpdateTarget recorded = recordedTarget();
     if (recorded.deviceCode != 0) {
         // A record that does not say which device it names, seen while a
         // device of its kind waits: it names a waiting device from now on.
-        if (!readUpdateFailDevice().kept && bus.waitingFor(recorded.image) > 0)
+        if (record.identity == RecordIdentity::None && bus.waitingFor(recorded.image) > 0) {
             writeUpdateFailDevice(QString(), QByteArray());
-        if (!recordedDeviceRight(recorded, identityKept, bus))
+            record.identity = RecordIdentity::Waiting;
+        }
+        if (!recordedDeviceRight(recorded, record, bus))
             return true;
         removeUpdateFailInfo();
         return recordWaitingDevice(bus);
@@ -361,20 +419,29 @@ bool settleUpdateFailRecord()
 
 bool recordUnfinishedTarget(const UpdateTarget &target, bool mayComeBack)
 {
-    bool identityKept = false;
-    const UpdateTarget recorded = recordedTarget(&identityKept);
-    if (recorded.deviceCode != 0 && !sameRecordedDevice(recorded, target)
-        && !recordedDeviceRight(recorded, identityKept, readBus()))
-        return false;
-    writeRecordOf(target, mayComeBack && target.path.isEmpty() && target.receiverId.isEmpty());
+    const RecordView record = readRecordView();
+    if (record.device.deviceCode != 0 && !sameRecordedDevice(record, target)) {
+        UpdateTarget recorded = record.device;
+        recorded.image = targetWithImage(recorded.deviceCode, recorded.receiverClass, recorded.cid, recorded.mid).image;
+        if (!recordedDeviceRight(recorded, record, readBus()))
+            return false;
+    }
+    writeRecordOf(target, mayComeBack && target.path.isEmpty());
     return true;
 }
 
 bool forgetRecordOf(const UpdateTarget &target)
 {
-    const UpdateTarget recorded = recordedDevice(nullptr);
-    if (recorded.deviceCode == 0 || !sameRecordedDevice(recorded, target))
+    const RecordView record = readRecordView();
+    if (record.device.deviceCode == 0 || !sameRecordedDevice(record, target))
         return false;
     removeUpdateFailInfo();
     return true;
+}
+
+void forgetRecordOfNoDevice(int mid)
+{
+    const RecordView record = readRecordView();
+    if (record.device.deviceCode != 0 && record.identity == RecordIdentity::None && record.device.mid == mid)
+        removeUpdateFailInfo();
 }

@@ -175,7 +175,7 @@ void FormSetting::SlotAllLanguage(int index)
     m_textSameDevice = langText(g_langFormSetting, index, 17);
     m_textVerNew = langText(g_langFormSetting, index, 18);
     // The update button keeps what it says, in the new language.
-    showUpToDate(m_upToDate);
+    showUpToDate();
     g_textNoRecieve = langText(g_langFormSetting, index, 23);
     g_textNoUSB = langText(g_langFormSetting, index, 24);
     g_textError = langText(g_langFormSetting, index, 25);

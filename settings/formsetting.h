@@ -188,9 +188,10 @@ private:
     // The receiver's and the mouse's firmware version on the labels.
     void showReceiverVersion(const QString &version);
     void showMouseVersion(const QString &version);
-    // The update button says "up to date" (no newer firmware for the
-    // devices) or offers the update, in the current language.
-    void showUpToDate(bool upToDate);
+    // The update button says "up to date" when the engine says so (no newer
+    // firmware for the devices) or offers the update, in the current
+    // language.
+    void showUpToDate();
     // What the engine tells the page: the end of a step, a warning to show
     // at once, and a run that ended without flashing anything.
     void showStepEnd(int deviceCode, int state);
@@ -222,7 +223,6 @@ private:
     // The product's selection colour: the chosen language's button.
     QString m_selectColor;
     u8 m_firstPlacement = 1;
-    bool m_upToDate = false;
     bool m_offerWaiting = false;
     QElapsedTimer m_offerWaited;   // since the offer began to wait
     QTimer *m_offerRetry = nullptr;

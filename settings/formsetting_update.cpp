@@ -55,6 +55,10 @@ QString FormSetting::reasonText(UpdateReason reason) const
     case UpdateReason::FileError: return m_textFileError;
     case UpdateReason::ForeignMouse: return m_textForeignMouse;
     case UpdateReason::OtherDevice: return m_textSameDevice;
+    case UpdateReason::MouseOffCable: return langText(g_langAutoRepair, g_language, 15);
+    case UpdateReason::NoReceiverImage: return langText(g_langAutoRepair, g_language, 16);
+    case UpdateReason::NoMouseImage: return langText(g_langAutoRepair, g_language, 17);
+    case UpdateReason::NoAnswer: return langText(g_langAutoRepair, g_language, 18);
     case UpdateReason::None: return QString();
     case UpdateReason::Error: break;
     }
@@ -90,8 +94,8 @@ void FormSetting::openUpdateDialog(bool userAsked, int dx, int dy)
     dialog->resetView();
     if (ChechIsUpDate()) {
         dialog->showReadyView();
-    } else if (engine()->updateNotNeeded()) {
-        showUpToDate(true);
+    } else if (engine()->upToDate()) {
+        showUpToDate();
         return;
     } else if (!userAsked) {
         // Why nothing can start is told to a user who asked for the
@@ -107,11 +111,12 @@ void FormSetting::on_Receive_2_clicked()
 {
     m_firstPlacement = 0;
     m_offerWaiting = false;
-    if (m_upToDate)
+    if (engine()->upToDate())
         return;
-    if (engine()->updateUnderWay())
+    // A run's dialog, or its end view, is on screen; while a write given up
+    // on may still go on, the check says so.
+    if (engine()->dialogHeld())
         return;
-    engine()->clearUpdateNotNeeded();
     qCDebug(lcDiagnostics) << "2";
     openUpdateDialog(true, 1, -14);
 }
@@ -144,9 +149,9 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
     }
     // A new check would put the ready view over the run's progress; and
     // while a step given up on may still write, nothing is offered.
-    if (engine()->updateUnderWay() || engine()->earlierStepWriting())
+    if (engine()->updateUnderWay())
         return;
-    if (m_upToDate)
+    if (engine()->upToDate())
         return;
     if (!offerCanShow()) {
         // Asked again shortly, while the device page is shown.
@@ -158,7 +163,6 @@ void FormSetting::SlotUpdateFrame(bool IsVis)
         }
         return;
     }
-    engine()->clearUpdateNotNeeded();
     if (m_firstPlacement)
         openUpdateDialog(false, 75, 75);
     else
@@ -258,7 +262,7 @@ void FormSetting::showStepEnd(int deviceCode, int state)
         return;
     }
     if (state == UpdateNothingNew)
-        showUpToDate(true);
+        showUpToDate();
     if (state == UpdateNothingNew || state == UpdateSucceeded)
         setUpToDateStyle();
 }
@@ -314,6 +318,8 @@ void FormSetting::SetVer(int index)
     case 0: {
         const FirmwareHint hint = decideAvailableUpdates();
         if (hint.checked) {
+            engine()->devicesChecked(hint.waiting);
+            showUpToDate();
             PostMsg::instance()->postUpdateFrame(hint.waiting);
             if (hint.waiting)
                 setUpdateWaitingStyle();
@@ -331,11 +337,14 @@ void FormSetting::SetVer(int index)
         engine()->clearDeferredWarning(kMouseDeviceCode);
         break;
     case 3:
-        showUpToDate(false);
+        engine()->forgetUpToDate();
+        showUpToDate();
         break;
     case 4:
     case 5:
-        showUpToDate(false);
+        // A device came or went: "up to date" stays until a check of the
+        // devices says otherwise.
+        showUpToDate();
         ui->toolButton_2->setVisible(true);
         engine()->forgetChecks();
         if (index == 5) {
@@ -345,6 +354,9 @@ void FormSetting::SetVer(int index)
         }
         break;
     case 6:
+        // Another device is chosen: nothing is known of it yet.
+        engine()->forgetUpToDate();
+        showUpToDate();
         showReceiverVersion(QString());
         showMouseVersion(QString());
         break;
@@ -365,13 +377,13 @@ void FormSetting::showMouseVersion(const QString &version)
 
 void FormSetting::SetVerText()
 {
-    showUpToDate(true);
+    engine()->markUpToDate();
+    showUpToDate();
 }
 
-void FormSetting::showUpToDate(bool upToDate)
+void FormSetting::showUpToDate()
 {
-    m_upToDate = upToDate;
-    ui->Receive_2->setText(upToDate ? m_textVerNew : m_textReceive);
+    ui->Receive_2->setText(engine()->upToDate() ? m_textVerNew : m_textReceive);
 }
 
 void FormSetting::SlotGetRealVer()

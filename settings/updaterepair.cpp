@@ -93,7 +93,10 @@ bool UpDateRepair::isNewFirmwareInBin(unsigned char deviceCode, QString version,
 
 void UpDateRepair::SlotAllLanguage(int index)
 {
-    const bool offersOk = ui->NewHong_2->text() == m_textRepairDevice && !m_textRepairDevice.isEmpty();
+    // The action button closes a view that says why nothing starts, or how
+    // a run ended.
+    const RunView::Stage stage = UpdateEngine::instance()->runView().stage;
+    const bool offersOk = stage == RunView::Stage::Refused || stage == RunView::Stage::Ended;
     ui->ToolText_3->setText(langText(g_langInportFail, index, 2));
     ui->ToolText->setHtml("<p align=\"center\">" + langText(g_langAutoRepair, index, 0).toHtmlEscaped() + "</p>");
     m_textNewHong2 = langText(g_langAutoRepair, index, 4);
@@ -110,12 +113,6 @@ void UpDateRepair::SlotAllLanguage(int index)
     m_textUpdateNotMove = langText(g_langProgress, index, 0);
     m_textUpDateSuccess = langText(g_langProgress, index, 1);
     m_textUpDateFail = langText(g_langProgress, index, 2);
-    m_textFailReceiver = langText(g_langProgress, index, 3);
-    m_textFailMouse = langText(g_langProgress, index, 4);
-    m_textUnchangedReceiver = langText(g_langProgress, index, 5);
-    m_textUnchangedMouse = langText(g_langProgress, index, 6);
-    m_textWrongReceiver = langText(g_langProgress, index, 7);
-    m_textWrongMouse = langText(g_langProgress, index, 8);
     m_textForeignMouse = langText(g_langAutoRepair, index, 14);
     m_textRepairDevice = langText(g_langDialogChange, index, 4);
     // The buttons speak the language in use in every view, also those that
@@ -199,22 +196,57 @@ QString UpDateRepair::stateText() const
     return ui->ToolText_2->text();
 }
 
-QString UpDateRepair::failureText(int deviceCode) const
+namespace {
+
+// Where an end view's text naming a device stands: the language page and
+// the receiver's text's position, the mouse's following it.
+struct DeviceTexts {
+    RunOutcome outcome;
+    bool progressPage;   // else the AutoRepair page
+    int receiverPosition;
+};
+const DeviceTexts kDeviceTexts[] = {
+    {RunOutcome::Failed, true, 3},      {RunOutcome::Unchanged, true, 5}, {RunOutcome::WrongDevice, true, 7},
+    {RunOutcome::Several, true, 9},     {RunOutcome::Absent, true, 11},   {RunOutcome::Silent, true, 13},
+    {RunOutcome::NoImage, false, 16}};
+
+} // namespace
+
+QString UpDateRepair::endText(RunOutcome outcome, int deviceCode) const
 {
-    if (deviceCode == kReceiverDeviceCode)
-        return m_textFailReceiver;
-    if (deviceCode == kMouseDeviceCode)
-        return m_textFailMouse;
+    switch (outcome) {
+    case RunOutcome::Completed:
+        return m_textUpDateSuccess;
+    case RunOutcome::NoAnswer:
+        return langText(g_langAutoRepair, g_language, 18);
+    default:
+        break;
+    }
+    const bool named = deviceCode == kReceiverDeviceCode || deviceCode == kMouseDeviceCode;
+    for (const DeviceTexts &texts : kDeviceTexts) {
+        if (texts.outcome == outcome && named)
+            return langText(texts.progressPage ? g_langProgress : g_langAutoRepair, g_language,
+                            texts.receiverPosition + (deviceCode == kMouseDeviceCode ? 1 : 0));
+    }
     return m_textUpDateFail;
 }
 
-void UpDateRepair::showFailureView(const QString &text)
+void UpDateRepair::showEndView(int kind, int deviceCode)
 {
-    ui->ToolText_2->setText(text);
+    // A repair's failure view leaves the action button as it was.
+    if (kind != ProgressRepairFailed) {
+        ui->NewHong_2->setText(m_textRepairDevice);
+        ui->NewHong_2->show();
+    }
+    ui->ToolText_2->setText(endText(outcomeOfProgressKind(kind), deviceCode));
     ui->ToolText_2->show();
     ui->NewHong->show();
     ui->CloseButton->setEnabled(true);
     ui->NewHong->setEnabled(true);
+    if (kind == ProgressCompleted)
+        ui->progressBar_2->setValue(100);
+    if (kind == ProgressFailedAtHalf)
+        ui->progressBar_2->setValue(50);
 }
 
 void UpDateRepair::SlotAutoRepair(int index)
@@ -235,51 +267,19 @@ void UpDateRepair::SlotAutoRepairProgress(int index)
 void UpDateRepair::SlotProgress(int schedue, int Discrib)
 {
     switch (Discrib) {
-    case 0:
+    case ProgressBar:
         ui->progressBar_2->setValue(schedue);
         break;
-    case 1:
-        ui->NewHong_2->setText(m_textRepairDevice);
-        ui->NewHong_2->show();
-        showFailureView(failureText(schedue));
-        break;
-    case 2:
-        ui->NewHong_2->setText(m_textRepairDevice);
-        ui->ToolText_2->setText(m_textUpDateSuccess);
-        ui->ToolText_2->show();
-        ui->progressBar_2->setValue(100);
-        ui->NewHong->show();
-        ui->NewHong_2->show();
-        ui->CloseButton->setEnabled(true);
-        ui->NewHong->setEnabled(true);
-        break;
-    case 3:
+    case ProgressHideCancel:
         ui->NewHong->hide();
         break;
-    case 4:
+    case ProgressHideCancelEmptyBar:
         ui->NewHong->hide();
         ui->progressBar_2->setValue(0);
         break;
-    case 5:
-        ui->NewHong_2->setText(m_textRepairDevice);
-        ui->NewHong_2->show();
-        showFailureView(failureText(schedue));
-        ui->progressBar_2->setValue(50);
-        break;
-    case 6:
-        showFailureView(failureText(schedue));
-        break;
-    case 7:
-        ui->NewHong_2->setText(m_textRepairDevice);
-        ui->NewHong_2->show();
-        showFailureView(schedue == kMouseDeviceCode ? m_textUnchangedMouse : m_textUnchangedReceiver);
-        break;
-    case 8:
-        ui->NewHong_2->setText(m_textRepairDevice);
-        ui->NewHong_2->show();
-        showFailureView(schedue == kMouseDeviceCode ? m_textWrongMouse : m_textWrongReceiver);
-        break;
     default:
+        if (outcomeOfProgressKind(Discrib) != RunOutcome::None)
+            showEndView(Discrib, schedue);
         break;
     }
     setShortcuts();
@@ -299,6 +299,10 @@ void UpDateRepair::showReason(UpdateReason reason)
     case UpdateReason::FileError: text = m_textFileError; break;
     case UpdateReason::StillWriting: text = m_textStillWriting; break;
     case UpdateReason::ForeignMouse: text = m_textForeignMouse; break;
+    case UpdateReason::MouseOffCable: text = langText(g_langAutoRepair, g_language, 15); break;
+    case UpdateReason::NoReceiverImage: text = endText(RunOutcome::NoImage, kReceiverDeviceCode); break;
+    case UpdateReason::NoMouseImage: text = endText(RunOutcome::NoImage, kMouseDeviceCode); break;
+    case UpdateReason::NoAnswer: text = endText(RunOutcome::NoAnswer, 0); break;
     case UpdateReason::None: return;
     case UpdateReason::NoDevice:
     case UpdateReason::OtherDevice:
@@ -312,9 +316,9 @@ void UpDateRepair::showReason(UpdateReason reason)
 
 bool UpDateRepair::checkRepair()
 {
-    m_plan = UpdateEngine::instance()->checkRepair(m_autoUpdate != 0);
-    showReason(m_plan.reason);
-    return m_plan.offered;
+    const RepairPlan plan = UpdateEngine::instance()->checkRepair(m_autoUpdate != 0);
+    showReason(plan.reason);
+    return plan.offered;
 }
 
 void UpDateRepair::SlotRepairCheckUpdate()
@@ -331,25 +335,25 @@ void UpDateRepair::startAutoUpdate(int index)
 {
     Q_UNUSED(index);
     m_autoUpdate = 1;
-    m_plan = UpdateEngine::instance()->planAutomaticUpdate();
-    showReason(m_plan.reason);
-    if (m_plan.offered)
+    const RepairPlan plan = UpdateEngine::instance()->planAutomaticUpdate();
+    showReason(plan.reason);
+    if (plan.offered)
         runRepairUpdate();
 }
 
 void UpDateRepair::runRepairUpdate()
 {
-    if (!m_plan.offered || UpdateEngine::instance()->runInProgress())
+    // A run is started once, from the offer on screen.
+    UpdateEngine *engine = UpdateEngine::instance();
+    if (engine->runView().stage != RunView::Stage::Offered || engine->runInProgress())
         return;
     showUpdatingView();
     UpdateReason why = UpdateReason::None;
-    const int started = UpdateEngine::instance()->startRepairRun(m_autoUpdate != 0, &why);
+    const int started = engine->startRepairRun(&why);
     if (started == -1)
         showReason(why);
     if (started == -3)
         showReason(UpdateReason::StillWriting);
-    // A run is started once: a second confirmation is a check first.
-    m_plan.offered = false;
 }
 
 void UpDateRepair::upgradeProgressCallback(const unsigned char *event)
@@ -389,32 +393,39 @@ void UpDateRepair::showRunEnd()
 
 void UpDateRepair::on_NewHong_2_clicked()
 {
-    if (UpdateEngine::instance()->runInProgress())
+    const UpdateEngine *engine = UpdateEngine::instance();
+    if (engine->runInProgress())
         return;
-    if (ui->progressBar_2->isVisible()) {
+    const RunView &view = engine->runView();
+    switch (view.stage) {
+    case RunView::Stage::Ended:
         showRunEnd();
         finishAndClose();
-        return;
-    }
-    if (ui->NewHong_2->text() == m_textRepairDevice) {
+        break;
+    case RunView::Stage::Refused:
         finishAndClose();
-        return;
+        break;
+    case RunView::Stage::Offered:
+        // The settings page runs the update it offered.
+        if (view.settingsRun)
+            PostMsg::instance()->postUpdateStart();
+        else
+            runRepairUpdate();
+        break;
+    case RunView::Stage::Idle:
+    case RunView::Stage::Running:
+        break;
     }
-    if (g_devicePageActive == 1) {
-        // The settings page runs the update of the open device.
-        PostMsg::instance()->postUpdateStart();
-        return;
-    }
-    runRepairUpdate();
 }
 
 void UpDateRepair::closeSequence()
 {
     // Nothing closes the dialog from the user's confirmation to the run's
     // end view: a user who sees the dialog go takes the device for free.
-    if (UpdateEngine::instance()->runInProgress())
+    const UpdateEngine *engine = UpdateEngine::instance();
+    if (engine->runInProgress())
         return;
-    if (ui->progressBar_2->isVisible())
+    if (engine->runView().stage == RunView::Stage::Ended)
         showRunEnd();
     finishAndClose();
 }

@@ -13,18 +13,12 @@
 // SigAllLanguage.
 //
 // The dialog is a view of the update engine (device/updateengine.h): its
-// checks and its run are the engine's, and it closes only while no run is
-// in progress. The settings page drives its instance through resetView,
-// setStateText, showReadyView, showErrorView and showUpdatingView; the
-// engine feeds every instance through SigProgress(value, kind): kind 0 sets
-// the bar to value, 1 the failure view, 2 the success view, 3 hides cancel,
-// 4 hides cancel and empties the bar, 5 the failure view with the bar at 50,
-// 6 the failure view with the bar as it is, 7 the view of a device that
-// refused its image and was left unchanged, 8 the view of a step that wrote
-// nothing because the device there is not the one the run was confirmed
-// for. In the failure views, value is
-// the device code of the device that is not right (0: none named), and the
-// text names it.
+// checks and its run are the engine's, it keeps nothing of them, and it
+// closes only while no run is in progress. The settings page drives its
+// instance through resetView, setStateText, showReadyView, showErrorView
+// and showUpdatingView; the engine feeds every instance through
+// SigProgress(value, kind), the kinds of device/updateview.h: the bar, or
+// an end view that names the device of code `value`.
 
 #include "updateengine.h"
 
@@ -108,24 +102,21 @@ private:
     // are up to date, or the device page goes back to the list.
     void showRunEnd();
     void finishAndClose();
-    QString failureText(int deviceCode) const;
-    void showFailureView(const QString &text);
+    // The text of an end view, naming the device.
+    QString endText(RunOutcome outcome, int deviceCode) const;
+    void showEndView(int kind, int deviceCode);
     // The dialog's text for a reason the engine gives; shown in the error view.
     void showReason(UpdateReason reason);
 
     Ui::UpDateRepair *ui;
     QString m_pictureDir;
+    // This instance is the main window's automatic update: its checks are
+    // that update's.
     unsigned char m_autoUpdate = 0;
-    // What the engine's last check decided for this dialog: the failed
-    // device, its configuration group and receiver model, and whether an
-    // image of the recorded kind is ready.
-    RepairPlan m_plan;
     QString m_textUpdateNotMove, m_textUpDateSuccess, m_textUpDateFail;
     QString m_textNewHong2, m_textCancel, m_textNoDevice, m_textSameDevice, m_textNoRecieve, m_textNoUSB;
     QString m_textFileError, m_textMultiMouse, m_textMultiDongle, m_textReadyUpdate, m_textRepairDevice;
-    QString m_textStillWriting;
-    QString m_textFailReceiver, m_textFailMouse, m_textUnchangedReceiver, m_textUnchangedMouse;
-    QString m_textWrongReceiver, m_textWrongMouse, m_textForeignMouse;
+    QString m_textStillWriting, m_textForeignMouse;
 };
 
 #endif // UPDATEREPAIR_H

@@ -29,8 +29,8 @@ const QMap<QString, int> &expectedCounts()
 {
     static const QMap<QString, int> counts = {
         {"DialogChange", 13}, {"Light", 37},       {"Macro", 32},         {"Sensor", 39},
-        {"Buttoninterface", 52}, {"Progress", 9},  {"UpDataParam", 2},    {"QuestionB", 1},
-        {"Question", 4},      {"MouseOffLine", 2}, {"Match", 6},          {"AutoRepair", 15},
+        {"Buttoninterface", 52}, {"Progress", 15},  {"UpDataParam", 2},    {"QuestionB", 1},
+        {"Question", 4},      {"MouseOffLine", 2}, {"Match", 6},          {"AutoRepair", 19},
         {"SameMacro", 1},     {"RePair", 1},       {"MakeMacro", 1},      {"ButtonOnly", 2},
         {"Limit", 1},         {"MaxThree", 1},     {"groupKey", 1},       {"FireKey", 3},
         {"DeleteConfirm", 1}, {"EXEIsRun", 4},     {"ContainReset", 1},   {"AddKey", 1},

@@ -125,20 +125,26 @@ private slots:
             "receiver mouse", -1, 0, "");
         row("three fields", "211,4,33", boot, m2, "receiver mouse", 12, 2, waiting);
         row("five fields", "211,4,33,1,0", boot, m2, "receiver mouse", 12, 2, waiting);
-        row("nothing listed, receiver failed", waiting, boot, QStringList(), "receiver", 6, 0, waiting);
+        // Without the mouse's image nobody can tell whether a mouse waits
+        // too: the receiver is repaired, nothing is "not found".
+        row("nothing listed, receiver failed", waiting, boot, QStringList(), "receiver", 12, 0, waiting);
         // The receiver waits in update mode beside a record of the mouse:
         // it is repaired, and the mouse keeps its record.
         row("nothing listed, mouse failed", "210,4,33,1", boot, QStringList(), "receiver", 12, 0, "210,4,33,1");
-        row("nothing listed, unknown kind", "212,4,33,1", boot, QStringList(), "receiver", 6, 0, waiting);
+        row("nothing listed, unknown kind", "212,4,33,1", boot, QStringList(), "receiver", 12, 0, waiting);
         row("two mice on their cables", waiting, boot + mouseFixture("M3", 1, true), QStringList{"M2", "M3"}, "receiver",
             10, 0, waiting);
         row("two receivers", waiting, receiverFixture("R1", 4, 1) + receiverFixture("R2", 8, 1), QStringList{"R1", "R2"},
             "receiver", 11, 0, waiting);
-        row("receiver failed, a receiver listed", waiting, receiverFixture("R1", 4, 1), QStringList{"R1"}, "receiver", 6,
-            0, waiting);
-        row("mouse failed, a cable mouse listed", "210,4,33,1", boot, m2, "mouse", 5, 0, "210,4,33,1");
-        row("no image", waiting, boot, m2, "", 8, 0, waiting);
-        row("no image of the failed kind", waiting, boot, m2, "mouse", 8, 0, waiting);
+        row("receiver failed, a receiver listed", waiting, receiverFixture("R1", 4, 1), QStringList{"R1"},
+            "receiver mouse", 6, 0, waiting);
+        row("mouse failed, a cable mouse listed", "210,4,33,1", receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true),
+            m2, "receiver mouse", 5, 0, "210,4,33,1");
+        // The receiver waits, and "bin" has no image of it: that is said,
+        // never that it is not found.
+        row("mouse failed, the receiver waits with no image", "210,4,33,1", boot, m2, "mouse", 12, 0, "210,4,33,1");
+        row("no image", waiting, boot, m2, "", 16, 0, waiting);
+        row("no image of the failed kind", waiting, boot, m2, "mouse", 16, 0, waiting);
         // The receiver is neither waiting nor listed: it is to be plugged in.
         row("nothing in update mode", waiting, receiverFixture("R1", 4, 1) + mouseFixture("M2", 1, true), m2, "receiver",
             5, 0, waiting);
@@ -159,12 +165,13 @@ private slots:
             mouseWaitingBench() + mouseFixture("M2", 1, true), QStringList{"M2", "R1"}, "mouse", 12, 1, "210,4,33,1");
         // The recorded mouse does not wait but runs another version on its
         // cable: it is the device the repair writes, never "not found". A
-        // record that does not say which mouse it names writes no mouse
-        // that may be another one: it asks for the one that failed.
+        // record an earlier version left, which does not say which mouse it
+        // names, does not stand in the way: the mouse on its cable is
+        // updated.
         row("mouse recorded, listed on its cable", "210,4,33,1|M1", updateBench(), QStringList{"M1", "R1"}, "mouse", 12,
             1, "210,4,33,1");
         row("a mouse recorded without saying which, one on its cable", "210,4,33,1", updateBench(),
-            QStringList{"M1", "R1"}, "mouse", 6, 0, "210,4,33,1");
+            QStringList{"M1", "R1"}, "mouse", 12, 1, "210,4,33,1");
     }
     void checkDecides()
     {
@@ -202,11 +209,10 @@ private slots:
         QTest::addColumn<int>("bar");
         QTest::addColumn<int>("receiverVersion");
         QTest::newRow("the receiver, the mouse is current") << "v1.06" << "receiver mouse" << false << 1 << 100 << 0x103;
-        QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 4 << 50 << 0x103;
-        // The mouse runs the image already, the version kept of it is
-        // older: its step, with the mouse off its cable, writes nothing and
-        // the run does not end well.
-        QTest::newRow("a mouse kept older, not on its cable") << "v1.04" << "receiver mouse105" << false << 4 << 50 << 0x103;
+        // Off its cable the mouse is not known: its step writes nothing, and
+        // the end view asks for it on its cable.
+        QTest::newRow("the mouse too, but not on its cable") << "v1.05" << "receiver mouse" << false << 12 << 50 << 0x103;
+        QTest::newRow("a mouse kept older, not on its cable") << "v1.04" << "receiver mouse105" << false << 12 << 50 << 0x103;
         QTest::newRow("no new image") << "v1.06" << "mouse" << false << -8 << 0 << 0x102;
         QTest::newRow("two devices shown") << "v1.06" << "receiver mouse" << true << -2 << 0 << 0x102;
     }

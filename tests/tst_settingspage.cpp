@@ -134,7 +134,9 @@ private slots:
         QTest::newRow("two mice on their cables among three")
             << both + mouseFixture("M2", 1, true) << QStringList{"R1", "M1", "M2"} << "R1" << "" << 0x103 << 0x106 << 26
             << 0 << "=";
-        QTest::newRow("a receiver alone") << both << QStringList{"R1"} << "R1" << "" << 0x103 << 0x106 << 24 << 0 << "=";
+        // The receiver reaches its mouse, which is not on its cable: it is
+        // there, only to be connected.
+        QTest::newRow("a receiver alone") << both << QStringList{"R1"} << "R1" << "" << 0x103 << 0x106 << 115 << 0 << "=";
         QTest::newRow("a mouse on its cable alone") << both << m1 << "M1" << "" << 0x103 << 0x106 << 23 << 0 << "=";
         // A record that names no device gives way to the receiver waiting in
         // update mode: its repair is offered.
@@ -145,12 +147,12 @@ private slots:
         QTest::newRow("no record, the receiver waits")
             << receiverWaitingBench() << m1 << "M1" << "" << 0x103 << 0x106 << -1 << 2 << "211,4,33,1";
         QTest::newRow("receiver failed, a receiver listed")
-            << both << QStringList{"R1"} << "R1" << "211,4,33,1" << 0x103 << 0x106 << 24 << 0 << "=";
+            << both << QStringList{"R1"} << "R1" << "211,4,33,1" << 0x103 << 0x106 << 115 << 0 << "=";
         QTest::newRow("mouse failed, a mouse listed") << both << m1 << "M1" << "210,4,33,1" << 0x103 << 0x106 << 23 << 0 << "=";
         QTest::newRow("recorded CID of another product")
             << receiverWaitingBench() << m1 << "M1" << "211,4,34,1" << 0x103 << 0x106 << 25 << 0 << "=";
         QTest::newRow("receiver failed, no receiver image")
-            << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0 << 0x106 << 25 << 0 << "=";
+            << receiverWaitingBench() << m1 << "M1" << "211,4,33,1" << 0 << 0x106 << 116 << 0 << "=";
         QTest::newRow("receiver failed, nothing in update mode")
             << both << m1 << "M1" << "211,4,33,1" << 0x103 << 0x106 << 23 << 0 << "=";
         QTest::newRow("receiver failed, two in update mode")

@@ -252,9 +252,9 @@ private slots:
         // The receiver is flashed but the mouse's step cannot run: the update
         // did not complete, and the view names the mouse.
         QTest::newRow("settings: the mouse's cable pulled between the steps")
-            << "settings" << both << pair << "R1" << "" << images << "cable out" << true << "R1" << "Progress 4" << 50 << "";
+            << "settings" << both << pair << "R1" << "" << images << "cable out" << true << "R1" << "Progress 12" << 50 << "";
         QTest::newRow("settings: the updater falls silent")
-            << "settings" << both << pair << "R1" << "" << images << "silent" << true << "" << "Progress 3" << 0
+            << "settings" << both << pair << "R1" << "" << images << "silent" << true << "" << "Progress 13" << 0
             << "211,4,33,1";
         // A receiver waiting in update mode is recorded and offered its
         // repair; beside a listed receiver of its class the image would fit
@@ -351,10 +351,10 @@ private slots:
             << "repair" << boot << m2 << "" << "211,4,33,1" << receiverOnly << "" << true << "R1" << "Progress 1" << 100
             << "";
         QTest::newRow("repair: the images gone before the run")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "drop images" << true << "" << "AutoRepair 8" << 0
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "drop images" << true << "" << "AutoRepair 16" << 0
             << "211,4,33,1";
         QTest::newRow("repair: the updater falls silent")
-            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "silent" << true << "" << "Progress 3" << 0
+            << "repair" << boot << m2 << "" << "211,4,33,1" << images << "silent" << true << "" << "Progress 13" << 0
             << "211,4,33,1";
     }
     void runs()
@@ -550,42 +550,66 @@ private slots:
     // the settings run on its own timers and compares with the versions
     // the device core knows; the dialog's run goes from one end event to
     // the next.
-    // The read-back's and the updater's choices over a bus as the library
-    // lists it. A device: "M" a mouse of model 1 on its cable, "Q" one of
-    // model 2, "R" a 4K receiver of model 1, then "@path", "=version" and
-    // ",pairing id"; "?M" a mouse that told no ids; "w<n>" devices waiting
-    // for the image (-1: not known). The target is a mouse or a receiver of
-    // model 1 at a path, or waiting ("M@"); its image is 0x0107.
+    // What a run knows of its target over the reads of the bus it makes,
+    // and what the updater would take and the target reports. The moments:
+    // "c" the confirmation, "o" a read before the step, "s" the step (the
+    // updater's choice; the write begins), "d" a read during the write,
+    // "a" a read after its end (the last one is judged). A device: "M" a
+    // mouse of model 1 on its cable, "Q" one of model 2, "R" a 4K receiver
+    // of model 1, then "@path", "=version" and "#receiver id"; "?M" a mouse
+    // that told no ids; "w<n>" devices waiting for the image (-1: not
+    // known). The target is a mouse or a receiver of model 1 at a path, or
+    // waiting ("M@"); its image is 0x0107.
     void readBackChoices_data()
     {
         QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("bus");
-        QTest::addColumn<QString>("before");   // paths listed before a waiting target's write
-        QTest::addColumn<QString>("expected"); // choice, report, path it came back at
-        QTest::newRow("the target alone on its cable") << "M@b" << "M@b=0105 R@r=0104" << "" << "Target OtherVersion b";
-        QTest::newRow("two mice on their cables") << "M@b" << "M@a=0105 M@b=0105" << "" << "Several OtherVersion b";
-        QTest::newRow("another model's mouse beside it") << "M@b" << "M@b=0105 Q@q=0105" << "" << "Target OtherVersion b";
-        QTest::newRow("a mouse that told no ids beside it") << "M@b" << "M@b=0105 ?M" << "" << "Several OtherVersion b";
-        QTest::newRow("another mouse on the image, the target away")
-            << "M@b" << "M@a=0107" << "" << "Another Missing b";
-        QTest::newRow("the target waits") << "M@b" << "M@a=0107 w1" << "" << "Another InUpdateMode b";
-        QTest::newRow("nothing listed") << "M@b" << "" << "" << "Nobody Missing b";
-        QTest::newRow("the target on its image") << "M@b" << "M@b=0107" << "" << "Target Right b";
-        QTest::newRow("a receiver by its path") << "R@r" << "R@r=0104 M@b=0105" << "" << "Target OtherVersion r";
-        QTest::newRow("a count not known") << "M@b" << "M@b=0105 w-1" << "" << "Several OtherVersion b";
-        QTest::newRow("a waiting target, one device new since")
-            << "M@" << "M@a=0105 M@c=0107" << "a" << "Nobody Right c";
-        QTest::newRow("a waiting target, two devices new since")
-            << "M@" << "M@a=0105 M@c=0107 M@d=0105" << "" << "Nobody Missing -";
-        QTest::newRow("a waiting target, it waits alone") << "M@" << "M@a=0105 w1" << "a" << "Target InUpdateMode -";
-        QTest::newRow("two waiting") << "M@" << "w2" << "" << "Several InUpdateMode -";
+        QTest::addColumn<QString>("moments");
+        QTest::addColumn<QString>("expected");   // choice, report, the path it is known at
+        QTest::newRow("the target alone on its cable")
+            << "M@b" << "c M@b=0105; s M@b=0105; a M@b=0107" << "Target Right b";
+        QTest::newRow("two mice on their cables") << "M@b" << "c M@a=0105 M@b=0105; s M@a=0105 M@b=0105" << "Several OtherVersion b";
+        QTest::newRow("another model's mouse beside it")
+            << "M@b" << "c M@b=0105 Q@q=0105; s M@b=0105 Q@q=0105" << "Target OtherVersion b";
+        QTest::newRow("a mouse that told no ids beside it") << "M@b" << "c M@b=0105; s M@b=0105 ?M@x" << "Several OtherVersion b";
+        QTest::newRow("a receiver by its path") << "R@r" << "c R@r=0104 M@b=0105; s R@r=0104 M@b=0105" << "Target OtherVersion r";
+        QTest::newRow("a count not known") << "M@b" << "c M@b=0105; s M@b=0105 w-1" << "NoAnswer OtherVersion b";
+        QTest::newRow("nothing listed") << "M@b" << "c M@b=0105; s " << "Absent Missing b";
+        QTest::newRow("the target waits after its write")
+            << "M@b" << "c M@b=0105; s M@b=0105; a w1" << "Target InUpdateMode b";
+        // A receiver id names a pairing: another mouse carrying it, on the
+        // cable the target left, is another mouse.
+        QTest::newRow("the cable moved to a mouse carrying the same receiver id")
+            << "M@b" << "c M@b=0105#r1; o M@a=0107#r1; s M@a=0107#r1" << "Another Missing b";
+        QTest::newRow("written, pulled, another mouse carrying its receiver id on a cable")
+            << "M@b" << "c M@b=0105#r1; s M@b=0105#r1; d M@a=0107#r1 w1; a M@a=0107#r1 w1"
+            << "Target InUpdateMode b";
+        // Gone from the bus and back at its path: what is there may be
+        // another device.
+        QTest::newRow("the target left and came back before its step")
+            << "M@b" << "c M@b=0105; o ; s M@b=0105; a M@b=0107" << "Absent Missing b";
+        QTest::newRow("the target on its image after a slow restart")
+            << "M@b" << "c M@b=0105; s M@b=0105; a ; a M@b=0107" << "Target Right b";
+        QTest::newRow("a waiting target, one device came after its write")
+            << "M@" << "c M@a=0105 w1; s M@a=0105 w1; d M@a=0105 w1; a M@a=0105 M@c=0107" << "Target Right c";
+        QTest::newRow("a waiting target, two came after its write")
+            << "M@" << "c w1; s w1; a M@c=0107 M@d=0105" << "Target Missing -";
+        // One that came while the target was written cannot be told from
+        // the target coming back.
+        QTest::newRow("a waiting target, a mouse came during its write")
+            << "M@" << "c w1; s w1; d M@c=0107 w1; a M@c=0107" << "Target Missing -";
+        QTest::newRow("a waiting target, a mouse came during its write, then it came back")
+            << "M@" << "c w1; s w1; d M@c=0107 w1; a M@c=0107 M@d=0107" << "Target Missing -";
+        QTest::newRow("a waiting target, a mouse that told no ids came during its write")
+            << "M@" << "c w1; s w1; d ?M@c w1; a M@c=0107" << "Target Missing -";
+        QTest::newRow("a waiting target, another model's mouse came during its write")
+            << "M@" << "c w1; s w1; d Q@q=0105 w1; a Q@q=0105 M@c=0107" << "Target Right c";
+        QTest::newRow("two waiting") << "M@" << "c w2; s w2" << "Several InUpdateMode -";
     }
 
     void readBackChoices()
     {
         QFETCH(QString, target);
-        QFETCH(QString, bus);
-        QFETCH(QString, before);
+        QFETCH(QString, moments);
         QFETCH(QString, expected);
         const auto info = [](const QString &spec) {
             DeviceAllInfo device;
@@ -594,23 +618,28 @@ private slots:
             device.mid = spec.contains('Q') ? 2 : 1;
             device.isWired = receiver ? 0 : 1;
             device.linkType = receiver ? 1 : 2;
-            device.devicePath = spec.section('@', 1).section('=', 0, 0);
-            const QString version = spec.section('=', 1);
+            device.devicePath = spec.section('@', 1).section('=', 0, 0).section('#', 0, 0);
+            const QString version = spec.section('=', 1).section('#', 0, 0);
             if (!version.isEmpty())
                 device.usbVersion = firmwareVersionText(version.toUInt(nullptr, 16));
+            if (spec.contains('#'))
+                device.subDevices = {0x3A, 0x51, u8(spec.section('#', 1).mid(1).toInt())};
             return device;
         };
-        BusView view;
-        int waiting = 0;
-        for (const QString &spec : bus.split(' ', Qt::SkipEmptyParts)) {
-            if (spec.startsWith('w'))
-                waiting = spec.mid(1).toInt();
-            else if (spec.startsWith('?'))
-                view.unanswered << info(spec.mid(1));
-            else
-                view.devices << info(spec);
-        }
-        view.waitingFor = [waiting](const QByteArray &) { return waiting; };
+        const auto busAt = [&](const QString &specs) {
+            BusView view;
+            int waiting = 0;
+            for (const QString &spec : specs.split(' ', Qt::SkipEmptyParts)) {
+                if (spec.startsWith('w'))
+                    waiting = spec.mid(1).toInt();
+                else if (spec.startsWith('?'))
+                    view.unanswered << info(spec.mid(1));
+                else
+                    view.devices << info(spec);
+            }
+            view.waitingFor = [waiting](const QByteArray &) { return waiting; };
+            return view;
+        };
         UpdateTarget wanted;
         wanted.deviceCode = target.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
         wanted.receiverClass = target.startsWith('R') ? 4 : 0;
@@ -619,13 +648,33 @@ private slots:
         wanted.path = target.section('@', 1);
         wanted.waiting = wanted.path.isEmpty();
         wanted.image = firmwareImageBytes(wanted.deviceCode, 1, 0x0107, wanted.isReceiver() ? "QZR-4K" : "QZM-Q1");
-        const QStringList want = expected.split(' ');
-        static const QStringList choices{"Target", "Nobody", "Several", "Another"};
-        QCOMPARE(choices.value(int(updaterChoice(wanted, view))), want.at(0));
-        findComeBack(wanted, view, before.split(' ', Qt::SkipEmptyParts));
+        static const QStringList choices{"Target", "Absent", "Several", "Another", "NoAnswer"};
+        BusWatch watch;
+        BusView last = busAt(QString());
+        QString choice;
+        bool ended = false;
+        for (const QString &moment : moments.split(';')) {
+            const QString kind = moment.trimmed().left(1);
+            last = busAt(moment.trimmed().mid(1));
+            if (kind == "c") {
+                watch.start(last);
+            } else if (kind == "s") {
+                watch.observe(last);
+                choice = choices.value(int(updaterChoice(wanted, last, watch.known(wanted, last))));
+                watch.writeBegins();
+            } else if (kind == "a") {
+                if (!std::exchange(ended, true))
+                    watch.writeEnded();
+                watch.observe(last);
+                if (!watch.known(wanted, last))
+                    watch.adoptComeBack(wanted, last);
+            } else {
+                watch.observe(last);
+            }
+        }
         static const QStringList reports{"Right", "InUpdateMode", "OtherVersion", "Missing"};
-        QCOMPARE(reports.value(int(readBackTarget(wanted, view))), want.at(1));
-        QCOMPARE(wanted.path.isEmpty() ? QString("-") : wanted.path, want.at(2));
+        const QString report = reports.value(int(readBackTarget(wanted, last, watch.known(wanted, last))));
+        QCOMPARE(QStringList({choice, report, wanted.path.isEmpty() ? QString("-") : wanted.path}).join(' '), expected);
     }
 
     void runsWithoutPage_data()
@@ -658,7 +707,7 @@ private slots:
         } else {
             g_foundDevices = {listedDevice("M2")};
             QVERIFY(engine->checkRepair(false).offered);
-            QVERIFY(engine->startRepairRun(false) >= 0);
+            QVERIFY(engine->startRepairRun() >= 0);
         }
         QVERIFY(engine->runInProgress());
         QTRY_VERIFY_WITH_TIMEOUT(runOver(), 15000);
@@ -889,20 +938,21 @@ private slots:
         QTest::addColumn<QString>("recordAfter");
 
         QTest::newRow("outside any run") << "" << "" << false << "" << "" << "" << "211,4,33,1";
-        // The receiver is written when the watchdog gives up on it: it is
-        // right, the mouse after it was never reached.
+        // The receiver is written when the watchdog gives up on it: the end
+        // view names the receiver's silent updater, the mouse after it was
+        // never reached.
         QTest::newRow("settings: the step the watchdog ended")
-            << "settings" << "watchdog" << false << "Progress 4" << "Progress 4" << "R1" << "";
+            << "settings" << "watchdog" << false << "Progress 13" << "Progress 13" << "R1" << "";
         QTest::newRow("settings: the step the watchdog ended, the view dismissed")
-            << "settings" << "watchdog" << true << "Progress 4" << "" << "R1" << "";
+            << "settings" << "watchdog" << true << "Progress 13" << "" << "R1" << "";
         QTest::newRow("repair: the step the watchdog ended")
-            << "repair" << "watchdog" << false << "Progress 4" << "Progress 4" << "R1" << "";
+            << "repair" << "watchdog" << false << "Progress 13" << "Progress 13" << "R1" << "";
         QTest::newRow("repair: the step the watchdog ended, the view dismissed")
-            << "repair" << "watchdog" << true << "Progress 4" << "" << "R1" << "";
+            << "repair" << "watchdog" << true << "Progress 13" << "" << "R1" << "";
         // The receiver is not written yet when the watchdog gives up; its
         // write fails later and leaves it in update mode: the record stays.
         QTest::newRow("settings: a failure after the watchdog ended the step")
-            << "settings" << "watchdog, then fail" << false << "Progress 3" << "Progress 3" << "" << "211,4,33,1";
+            << "settings" << "watchdog, then fail" << false << "Progress 13" << "Progress 13" << "" << "211,4,33,1";
         QTest::newRow("repair: a failure dismissed")
             << "repair" << "fail" << true << "Progress 3" << "" << "" << "211,4,33,1";
     }
@@ -993,7 +1043,7 @@ private slots:
         QTest::addColumn<QString>("recordBefore");   // once the end view came
         QTest::addColumn<QString>("flashed");
         QTest::newRow("the watchdog gave up on the mouse, the program restarted")
-            << "silent, restart" << "Progress 4" << "210,4,33,1" << "M2=0x107";
+            << "silent, restart" << "Progress 14" << "210,4,33,1" << "M2=0x107";
         QTest::newRow("the receiver refused its image at the start") << "refused" << "Progress 5" << "" << "";
     }
     void recordFollowsTheDevice()

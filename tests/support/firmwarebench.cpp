@@ -179,7 +179,7 @@ bool startHeldUpdate(FirmwareProgramFolder &folder)
     g_shownDevices = {listedDevice("R1")};
     hidsim::setUpdateStepGate(true);
     UpdateEngine *engine = UpdateEngine::instance();
-    if (!engine->planAutomaticUpdate().offered || engine->startRepairRun(true) < 0)
+    if (!engine->planAutomaticUpdate().offered || engine->startRepairRun() < 0)
         return false;
     QElapsedTimer clock;
     clock.start();

@@ -282,14 +282,21 @@ std::vector<Shot> shots()
              d->showReadyView();
              return d;
          }},
-        {"UpDateRepair-updating", updatingAfter({{40, 0}})},
-        {"UpDateRepair-done", updatingAfter({{100, 2}})},
+        {"UpDateRepair-updating", updatingAfter({{40, ProgressBar}})},
+        {"UpDateRepair-done", updatingAfter({{100, ProgressCompleted}})},
         // The end views that name the device that is not right.
-        {"UpDateRepair-failed-receiver", updatingAfter({{17, 0}, {kReceiverDeviceCode, 1}})},
-        {"UpDateRepair-unchanged-mouse", updatingAfter({{kMouseDeviceCode, 7}})},
-        // A step that wrote nothing: the device there is not the confirmed one.
-        {"UpDateRepair-wrong-mouse", updatingAfter({{50, 0}, {kMouseDeviceCode, 8}})},
-        {"UpDateRepair-wrong-receiver", updatingAfter({{kReceiverDeviceCode, 8}})},
+        {"UpDateRepair-failed-receiver", updatingAfter({{17, ProgressBar}, {kReceiverDeviceCode, ProgressFailed}})},
+        {"UpDateRepair-unchanged-mouse", updatingAfter({{kMouseDeviceCode, ProgressUnchanged}})},
+        // A step that wrote nothing: the device there is not the confirmed
+        // one, more than one could take the image, or it is not there.
+        {"UpDateRepair-wrong-mouse", updatingAfter({{50, ProgressBar}, {kMouseDeviceCode, ProgressWrongDevice}})},
+        {"UpDateRepair-wrong-receiver", updatingAfter({{kReceiverDeviceCode, ProgressWrongDevice}})},
+        {"UpDateRepair-several-mice", updatingAfter({{50, ProgressBar}, {kMouseDeviceCode, ProgressSeveral}})},
+        {"UpDateRepair-absent-mouse", updatingAfter({{50, ProgressBar}, {kMouseDeviceCode, ProgressAbsent}})},
+        {"UpDateRepair-absent-receiver", updatingAfter({{kReceiverDeviceCode, ProgressAbsent}})},
+        {"UpDateRepair-silent-receiver", updatingAfter({{20, ProgressBar}, {kReceiverDeviceCode, ProgressSilent}})},
+        {"UpDateRepair-no-answer", updatingAfter({{0, ProgressNoAnswer}})},
+        {"UpDateRepair-no-receiver-image", updatingAfter({{100, ProgressBar}, {kReceiverDeviceCode, ProgressNoImage}})},
         // The check's view with a mouse of another model on the cable.
         {"UpDateRepair-foreign-mouse", [] {
              auto *d = new UpDateRepair;
