@@ -511,7 +511,8 @@ RunOutcome UpdateEngine::outcomeOf(const RunTarget &step) const
         case UpdaterChoice::Several: return RunOutcome::Several;
         case UpdaterChoice::NoAnswer: return RunOutcome::NoAnswer;
         case UpdaterChoice::Absent:
-        case UpdaterChoice::Target: return RunOutcome::Absent;
+        case UpdaterChoice::Target:
+            return step.target.deviceCode == m_missingImage ? RunOutcome::NoImage : RunOutcome::Absent;
         }
     }
     if (step.end == WriteEnd::GivenUp)
@@ -823,10 +824,15 @@ UpdatePlan UpdateEngine::confirmedPlan(Flavour flavour)
         confirmed.reason = UpdateReason::FileError;
     // An offered device the run cannot write now is still one the user
     // confirmed: the run does not end well without it.
+    // One whose image has left "bin" meanwhile is not written either: the
+    // run then says that its file is missing.
     for (const UpdateTarget &offered : qAsConst(m_offer.targets)) {
-        if (std::none_of(now.targets.begin(), now.targets.end(),
-                         [&](const UpdateTarget &target) { return sameDevice(offered, target); }))
-            confirmed.unreachable << offered;
+        if (std::any_of(now.targets.begin(), now.targets.end(),
+                        [&](const UpdateTarget &target) { return sameDevice(offered, target); }))
+            continue;
+        confirmed.unreachable << offered;
+        if (targetWithImage(offered.deviceCode, offered.receiverClass, offered.cid, offered.mid).image.isEmpty())
+            confirmed.missingImage = offered.deviceCode;
     }
     return confirmed;
 }

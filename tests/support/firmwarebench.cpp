@@ -84,6 +84,7 @@ FirmwareProgramFolder::~FirmwareProgramFolder()
 
 void FirmwareProgramFolder::addImage(const QString &name, const QByteArray &bytes)
 {
+    QDir().mkpath(path() + "/bin");
     QFile f(path() + "/bin/" + name);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
