@@ -72,6 +72,78 @@ QStringList flashedSince(const QMap<QString, int> &before)
     return changed;
 }
 
+
+// A device of a table: "M" a mouse of model 1 on its cable, "Q" one of
+// model 2, "R" a 4K receiver of model 1, then "@path", "=version", "#receiver
+// id" and, of a receiver, "+version" of the mouse it reaches.
+DeviceAllInfo deviceOfSpec(const QString &spec)
+{
+    DeviceAllInfo device;
+    const bool receiver = spec.startsWith('R');
+    device.cid = 33;
+    device.mid = spec.contains('Q') ? 2 : 1;
+    device.isWired = receiver ? 0 : 1;
+    device.linkType = receiver ? 1 : 2;
+    device.online = 1;
+    device.devicePath = spec.section('@', 1).section(QRegularExpression("[=#+]"), 0, 0);
+    const QString version = spec.section('=', 1).section(QRegularExpression("[#+]"), 0, 0);
+    if (!version.isEmpty())
+        device.usbVersion = firmwareVersionText(version.toUInt(nullptr, 16));
+    if (spec.contains('#'))
+        device.subDevices = {0x3A, 0x51, u8(spec.section('#', 1).mid(1).section('+', 0, 0).toInt())};
+    if (spec.contains('+'))
+        device.mouseVersion = firmwareVersionText(spec.section('+', 1).toUInt(nullptr, 16));
+    return device;
+}
+
+// The bus of a table: devices, "?<device>" one that told no ids, "w<n>"
+// devices waiting in update mode for any image, "wr<n>" / "wm<n>" for the
+// receiver's / the mouse's (-1: not known).
+BusView busOfSpecs(const QString &specs)
+{
+    BusView view;
+    QMap<QChar, int> waiting;
+    for (const QString &spec : specs.split(' ', Qt::SkipEmptyParts)) {
+        if (spec.startsWith('w')) {
+            const bool kind = spec.size() > 1 && spec.at(1).isLetter();
+            waiting[kind ? spec.at(1) : QChar('*')] = spec.mid(kind ? 2 : 1).toInt();
+        } else if (spec.startsWith('?')) {
+            view.unanswered << deviceOfSpec(spec.mid(1));
+        } else {
+            view.devices << deviceOfSpec(spec);
+        }
+    }
+    view.waitingFor = [waiting](const QByteArray &image) {
+        const QChar kind = parseFirmwareHeader(image).deviceCode == kReceiverDeviceCode ? 'r' : 'm';
+        return waiting.value(kind, waiting.value('*', 0));
+    };
+    return view;
+}
+
+
+// A record of a table: "-" none, else "R"/"M" with ":none" (it names no
+// device, as earlier versions left it), ":wait" (a device seen waiting),
+// ":@path"; "!" after it: a write of it began whose end was not heard.
+RecordView recordOfSpec(const QString &spec)
+{
+    RecordView view;
+    view.present = spec != "-";
+    if (!view.present)
+        return view;
+    view.device.deviceCode = spec.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
+    view.device.receiverClass = spec.startsWith('R') ? 4 : 0;
+    view.device.cid = 33;
+    view.device.mid = 1;
+    view.device.fromRecord = true;
+    const QString which = spec.section(':', 1).remove('!');
+    view.identity = which == "none" ? RecordIdentity::None
+                    : which == "wait" ? RecordIdentity::Waiting
+                                      : RecordIdentity::Path;
+    view.device.path = which.startsWith('@') ? which.mid(1) : QString();
+    view.writeBegun = spec.endsWith('!');
+    return view;
+}
+
 } // namespace
 
 class TestUpdateRun : public QObject
@@ -215,7 +287,7 @@ private slots:
         QTest::addColumn<QString>("selected");
         QTest::addColumn<QString>("record");
         QTest::addColumn<QString>("images");       // code:mid:version:model ...
-        QTest::addColumn<QString>("change");       // "", "fail <percent>", "cable out", "silent", "drop images", "no log folder"
+        QTest::addColumn<QString>("change");       // "", "fail [<device>] <percent>", "slow <device> <ms>", "keep <images>", "cable out", "silent", "drop images", "no log folder"
         QTest::addColumn<bool>("offered");         // the dialog offers the run
         QTest::addColumn<QString>("flashed");      // the bench's devices that took an image ("R1" or "R1=0x103")
         QTest::addColumn<QString>("text");         // what the dialog says at the end
@@ -231,6 +303,15 @@ private slots:
         // From the settings page: receiver R1 with M1, which is on its cable too.
         QTest::newRow("settings: the receiver, then the mouse")
             << "settings" << both << pair << "R1" << "" << images << "" << true << "M1 R1" << "Progress 1" << 100 << "";
+        // The receiver restarts slowly: the run waits for it to answer.
+        QTest::newRow("settings: the receiver slow to come back")
+            << "settings" << both << pair << "R1" << "" << images << "slow R1 1500" << true << "M1 R1" << "Progress 1"
+            << 100 << "";
+        // The offered mouse's image leaves "bin" before the confirmation: it
+        // is not written with the image once offered.
+        QTest::newRow("settings: the mouse's image gone before the confirmation")
+            << "settings" << both << pair << "R1" << "" << images << "keep " + receiverOnly << true << "R1"
+            << "AutoRepair 17" << 50 << "";
         QTest::newRow("settings: only the receiver new")
             << "settings" << both << pair << "R1" << "" << "211:1:0x103:QZR-4K 210:1:0x105:QZM-Q1" << "" << true << "R1"
             << "Progress 1" << 100 << "";
@@ -406,8 +487,12 @@ private slots:
             engine->setWatchdogMs(300);
             hidsim::setTimeScale(10000);   // every step of the updater far away
         }
-        if (change == "drop images")
+        if (changes.first() == "slow")
+            QVERIFY(hidsim::slowComeback(changes.at(1).toLatin1().constData(), changes.last().toInt()));
+        if (change == "drop images" || changes.first() == "keep")
             folder->removeImages();
+        if (changes.first() == "keep")
+            addImages(changes.mid(1).join(' '));
         if (change == "no log folder")
             QDir(userDataDir() + "/Exception").removeRecursively();
 
@@ -479,7 +564,8 @@ private slots:
         int ends = endedWithout.count();
         for (const QList<QVariant> &args : qAsConst(progress))
             ends += args.at(1).toInt() != 0 ? 1 : 0;
-        QCOMPARE(ends, text.startsWith("AutoRepair") ? 0 : 1);
+        // A run refused before any write ends in the dialog's own text.
+        QCOMPARE(ends, text.startsWith("AutoRepair") && flashed.isEmpty() ? 0 : 1);
 
         // The traces the run leaves.
         QCOMPARE(readUpdateFailInfo(), recordAfter);
@@ -540,16 +626,44 @@ private slots:
         QCOMPARE(newVersion.count(), bar == 100 ? 1 : 0);
         // A run that ended with its bar short of 100 % takes the window back
         // to the list.
-        const bool backToList = text.startsWith("Progress") && bar != 100;
+        const bool backToList = (text.startsWith("Progress") || !flashed.isEmpty()) && bar != 100;
         QCOMPARE(hidsim::countCalls("UsbServerC_Start"), settings && !backToList ? 1 : 0);
         if (settings)
             QCOMPARE(page->findChild<QToolButton *>("Receive_2")->text(), textNamed(bar == 100 ? "FormSetting 18" : "FormSetting 7"));
     }
 
-    // Each entry's whole run with no page and no dialog: the engine ticks
-    // the settings run on its own timers and compares with the versions
-    // the device core knows; the dialog's run goes from one end event to
-    // the next.
+    // Whether the recorded device is known right, from the record and the
+    // bus alone (the images 0x0103 and 0x0106); a record that stays asks
+    // for a repair for ever.
+    void recordedDevicesRight_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("at its path, on its image") << "M:@b" << "M@b=0106 M@a=0105" << true;
+        QTest::newRow("at its path, older") << "M:@b" << "M@b=0105 M@a=0106" << false;
+        QTest::newRow("away, another of its kind on the image") << "M:@b" << "M@a=0106" << false;
+        QTest::newRow("seen waiting, nothing waits now") << "M:wait" << "M@a=0106" << false;
+        QTest::newRow("seen waiting, written unheard, on its image") << "M:wait!" << "M@a=0106" << true;
+        QTest::newRow("seen waiting, written unheard, still waiting") << "M:wait!" << "M@a=0106 wm1" << false;
+        QTest::newRow("an older record, every one of its kind on the image") << "R:none" << "R@r=0103 M@b=0105" << true;
+        QTest::newRow("an older record, one of its kind older") << "M:none" << "M@a=0106 M@b=0105" << false;
+        QTest::newRow("an older record, one waiting") << "M:none" << "M@a=0106 wm1" << false;
+        QTest::newRow("an older record, none of its kind listed") << "M:none" << "R@r=0103" << false;
+    }
+
+    void recordedDevicesRight()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, bus);
+        QFETCH(bool, right);
+        const RecordView view = recordOfSpec(record);
+        UpdateTarget recorded = view.device;
+        recorded.image = view.device.isReceiver() ? firmwareImageBytes(kReceiverDeviceCode, 1, 0x0103, "QZR-4K")
+                                                  : firmwareImageBytes(kMouseDeviceCode, 1, 0x0106, "QZM-Q1");
+        QCOMPARE(recordedDeviceRight(recorded, view, busOfSpecs(bus)), right);
+    }
+
     // What a run knows of its target over the reads of the bus it makes,
     // and what the updater would take and the target reports. The moments:
     // "c" the confirmation, "o" a read before the step, "s" the step (the
@@ -611,35 +725,6 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, moments);
         QFETCH(QString, expected);
-        const auto info = [](const QString &spec) {
-            DeviceAllInfo device;
-            const bool receiver = spec.startsWith('R');
-            device.cid = 33;
-            device.mid = spec.contains('Q') ? 2 : 1;
-            device.isWired = receiver ? 0 : 1;
-            device.linkType = receiver ? 1 : 2;
-            device.devicePath = spec.section('@', 1).section('=', 0, 0).section('#', 0, 0);
-            const QString version = spec.section('=', 1).section('#', 0, 0);
-            if (!version.isEmpty())
-                device.usbVersion = firmwareVersionText(version.toUInt(nullptr, 16));
-            if (spec.contains('#'))
-                device.subDevices = {0x3A, 0x51, u8(spec.section('#', 1).mid(1).toInt())};
-            return device;
-        };
-        const auto busAt = [&](const QString &specs) {
-            BusView view;
-            int waiting = 0;
-            for (const QString &spec : specs.split(' ', Qt::SkipEmptyParts)) {
-                if (spec.startsWith('w'))
-                    waiting = spec.mid(1).toInt();
-                else if (spec.startsWith('?'))
-                    view.unanswered << info(spec.mid(1));
-                else
-                    view.devices << info(spec);
-            }
-            view.waitingFor = [waiting](const QByteArray &) { return waiting; };
-            return view;
-        };
         UpdateTarget wanted;
         wanted.deviceCode = target.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
         wanted.receiverClass = target.startsWith('R') ? 4 : 0;
@@ -650,12 +735,12 @@ private slots:
         wanted.image = firmwareImageBytes(wanted.deviceCode, 1, 0x0107, wanted.isReceiver() ? "QZR-4K" : "QZM-Q1");
         static const QStringList choices{"Target", "Absent", "Several", "Another", "NoAnswer"};
         BusWatch watch;
-        BusView last = busAt(QString());
+        BusView last = busOfSpecs(QString());
         QString choice;
         bool ended = false;
         for (const QString &moment : moments.split(';')) {
             const QString kind = moment.trimmed().left(1);
-            last = busAt(moment.trimmed().mid(1));
+            last = busOfSpecs(moment.trimmed().mid(1));
             if (kind == "c") {
                 watch.start(last);
             } else if (kind == "s") {
@@ -677,6 +762,92 @@ private slots:
         QCOMPARE(QStringList({choice, report, wanted.path.isEmpty() ? QString("-") : wanted.path}).join(' '), expected);
     }
 
+    // The plans, from the devices listed, the record and the images alone.
+    // The place: "settings <path of the card's device>", "repair" or "auto
+    // <the mouse's kept version>"; the bus as readBackChoices' moments; the
+    // record "-" (none) or "R"/"M" with ":none" (it names no device, as
+    // earlier versions left it), ":wait" (a device seen waiting) or ":@path";
+    // the images "r<version>" / "m<version>". Expected: the reason, then the
+    // targets in order ("M@" one without a path), then "!R"/"!M" for a part
+    // whose image is missing.
+    void plans_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("images");
+        QTest::addColumn<QString>("expected");
+        const QString both = "r0103 m0106";
+        QTest::newRow("the receiver and the mouse on its cable")
+            << "settings r" << "R@r=0102#r1 M@b=0105#r1" << "-" << both << "None R@r M@b";
+        QTest::newRow("two mice carrying the receiver's id on their cables")
+            << "settings b" << "R@r=0102#r1 M@b=0105#r1 M@a=0106#r1" << "-" << both << "MultiMouse";
+        QTest::newRow("a mouse the receiver reaches, off its cable")
+            << "settings r" << "R@r=0102#r1+0105" << "-" << both << "MouseOffCable";
+        QTest::newRow("a mouse that tells no version") << "settings r" << "R@r=0102#r1 M@b#r1" << "-" << both << "Error";
+        QTest::newRow("an older mouse record, nothing waiting")
+            << "settings b" << "R@r=0103#r1 M@b=0105#r1" << "M:none" << both << "None M@b";
+        QTest::newRow("an older receiver record, nothing waiting")
+            << "settings r" << "R@r=0102#r1 M@b=0106#r1" << "R:none" << both << "None R@r";
+        QTest::newRow("an older record, a mouse waiting")
+            << "settings r" << "R@r=0103#r1 wm1" << "M:none" << both << "None M@";
+        QTest::newRow("the list's repair of an older record")
+            << "repair" << "R@r=0103#r1 M@b=0105#r1" << "M:none" << both << "None M@b";
+        QTest::newRow("an older record, a mouse waiting, no mouse image")
+            << "repair" << "R@r=0103#r1 wm1" << "M:none" << "r0103" << "NoMouseImage";
+        QTest::newRow("both waiting, no receiver image") << "repair" << "wm1" << "R:wait" << "m0106" << "None M@ !R";
+        QTest::newRow("a waiting mouse beside another on its image")
+            << "repair" << "R@r=0103#r1 M@a=0106#r1 wm1" << "M:wait" << both << "None M@";
+        QTest::newRow("a recorded mouse away") << "repair" << "R@r=0103#r1" << "M:@b" << both << "NoCable";
+        QTest::newRow("a recorded mouse at its path, the receiver older")
+            << "repair" << "R@r=0102#r1 M@b=0105#r1" << "M:@b" << both << "None M@b R@r";
+        QTest::newRow("two mice waiting") << "repair" << "R@r=0103#r1 wm2" << "M:wait" << both << "SameDevice";
+        QTest::newRow("no count of waiting devices") << "repair" << "R@r=0103#r1 wm-1" << "M:wait" << both << "NoAnswer";
+        QTest::newRow("the automatic update: the mouse by no path")
+            << "auto 0105" << "R@r=0102#r1" << "-" << both << "None R@r M@";
+    }
+
+    void plans()
+    {
+        QFETCH(QString, place);
+        QFETCH(QString, bus);
+        QFETCH(QString, record);
+        QFETCH(QString, images);
+        QFETCH(QString, expected);
+        QString shelf;
+        for (const QString &image : images.split(' '))
+            shelf += QString("%1:1:%2:%3 ").arg(image.startsWith('r') ? "211" : "210", image.mid(1),
+                                                image.startsWith('r') ? "QZR-4K" : "QZM-Q1");
+        addImages(shelf);
+        const RecordView view = recordOfSpec(record);
+        const BusView devices = busOfSpecs(bus);
+        const PlanSources sources = readPlanSources();
+        const QString where = place.section(' ', 1);
+        UpdatePlan plan;
+        if (place.startsWith("settings"))
+            plan = planSettingsUpdate(devices, *std::find_if(devices.devices.begin(), devices.devices.end(),
+                                                             [&](const DeviceAllInfo &d) { return d.devicePath == where; }),
+                                      view, sources);
+        else if (place == "repair")
+            plan = planRepair(devices, view, sources);
+        else
+            plan = planAutomaticUpdate(devices, view, firmwareVersionText(where.toUInt(nullptr, 16)), sources);
+        static const QStringList reasons{"None", "Error", "NoReceiver", "NoCable", "MouseOffCable", "ForeignMouse",
+                                         "MultiMouse", "MultiDongle", "NoDevice", "SameDevice", "OtherDevice",
+                                         "WiredMode", "VersionNew", "FileError", "NoReceiverImage", "NoMouseImage",
+                                         "NoAnswer", "StillWriting"};
+        QStringList got{reasons.value(int(plan.reason))};
+        for (const UpdateTarget &target : qAsConst(plan.targets))
+            got << QString(target.isReceiver() ? "R@" : "M@") + target.path;
+        if (plan.missingImage)
+            got << (plan.missingImage == kReceiverDeviceCode ? "!R" : "!M");
+        QCOMPARE(got.join(' '), expected);
+    }
+
+    // Each entry's whole run with no page and no dialog: the engine ticks
+    // the settings run on its own timers and compares with the versions
+    // the device core knows; the dialog's run goes from one end event to
+    // the next.
     void runsWithoutPage_data()
     {
         QTest::addColumn<QString>("entry");
