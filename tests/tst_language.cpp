@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -264,6 +265,41 @@ private slots:
         QCOMPARE(g_langQuestion[1][3], QString("取消"));
         QCOMPARE(g_langButtoninterface[0][51], QString("Home page"));
         QCOMPARE(loadedLanguageCount(), 2);
+    }
+
+    // The run's end views pick their text by the device and the outcome;
+    // each text must say both, in each language.
+    void updateEndTextsSayTheirDeviceAndOutcome()
+    {
+        load();
+        const QMap<QString, QStringList> outcomes{
+            {"Fail", {"does not report", "未报告"}},           {"Unchanged", {"did not accept", "未接受"}},
+            {"Wrong", {"not the one", "不是开始"}},            {"Several", {"more than one", "多个"}},
+            {"Absent", {"to update is not", "没有"}},          {"Silent", {"stopped answering", "没有响应"}},
+            {"No", {"firmware file is missing", "固件文件"}}};
+        const QStringList devices[2] = {{"receiver", "mouse"}, {"接收器", "鼠标"}};
+        int checked = 0;
+        for (const LanguagePage &p : languagePages()) {
+            if (p.name != "Progress" && p.name != "AutoRepair")
+                continue;
+            for (int k = 0; k < p.keys.size(); ++k) {
+                const QRegularExpressionMatch m =
+                    QRegularExpression("^(Fail|Unchanged|Wrong|Several|Absent|Silent|No)(Receiver|Mouse)(Image)?$")
+                        .match(p.keys.at(k));
+                if (!m.hasMatch() || (m.captured(1) == "No") != !m.captured(3).isEmpty())
+                    continue;
+                ++checked;
+                const int device = m.captured(2) == "Receiver" ? 0 : 1;
+                for (int lang = 0; lang < 2; ++lang) {
+                    const QString text = p.table->at(lang).at(k);
+                    const QString what = QString("%1 %2: %3").arg(p.keys.at(k)).arg(lang).arg(text);
+                    QVERIFY2(text.contains(outcomes.value(m.captured(1)).at(lang), Qt::CaseInsensitive), qPrintable(what));
+                    QVERIFY2(text.contains(devices[lang].at(device), Qt::CaseInsensitive), qPrintable(what));
+                    QVERIFY2(!text.contains(devices[lang].at(1 - device), Qt::CaseInsensitive), qPrintable(what));
+                }
+            }
+        }
+        QCOMPARE(checked, 14);
     }
 
     void shippedNetFileFillsTheMakerPage()

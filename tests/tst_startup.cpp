@@ -14,11 +14,14 @@
 #include <QSharedMemory>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/shm.h>
 #include <unistd.h>
@@ -60,7 +63,7 @@ int claimsOfSimultaneousStarts(const QString &key)
     for (QProcess &start : starts) {
         if (!start.waitForReadyRead(10000))
             return -1;
-        claimed += start.readLine().trimmed() == "claimed";
+        claimed += start.readLine().startsWith("claimed");
     }
     for (QProcess &start : starts) {
         start.write("go\n");
@@ -308,7 +311,7 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {"--hold-marker", key});
         QVERIFY(child.waitForStarted());
         QVERIFY(child.waitForReadyRead(10000));
-        QCOMPARE(child.readLine().trimmed(), QByteArray("claimed"));
+        QCOMPARE(child.readLine().trimmed(), QByteArray("claimed 1"));
 
         QSharedMemory whileRunning(key);
         QVERIFY(!claimInstanceMarker(whileRunning));
@@ -462,7 +465,14 @@ int holdMarker(int argc, char **argv, const char *key)
 {
     QCoreApplication app(argc, argv);
     auto *marker = new QSharedMemory(QString::fromLatin1(key));
-    std::printf("%s\n", claimInstanceMarker(*marker) ? "claimed" : "refused");
+    const bool claimed = claimInstanceMarker(*marker);
+    // After its claim an instance grows: threads, memory, CPU time. What
+    // names it in the marker must not change with them.
+    std::thread worker([] { std::this_thread::sleep_for(std::chrono::hours(1)); });
+    worker.detach();
+    std::vector<char> memory(64 << 20, 1);
+    for (volatile unsigned spin = 0; spin < 100000000u; ++spin) {}
+    std::printf("%s %d\n", claimed ? "claimed" : "refused", int(memory.back()));
     std::fflush(stdout);
     char line[16];
     if (!std::fgets(line, sizeof line, stdin)) {}
