@@ -127,7 +127,8 @@ bool runsFirmware(const Device &d)
 bool listed(const Receiver &r);
 bool listed(const Mouse &m);
 // The version a receiver's USB descriptor reports: a 1K receiver's is its
-// firmware version, a 2K, 4K or 8K receiver's its own.
+// firmware version, that of a receiver of any other class (Receiver::cls)
+// its own.
 int usbVersionOf(const Receiver &r);
 
 // Lookups, lock held. Only listed devices are found by path.
