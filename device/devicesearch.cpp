@@ -94,9 +94,9 @@ DeviceMatch identifyDevice(DeviceAllInfo &record, const char *path)
         record.mid = info.mid;
         record.linkType = info.link;
         record.driveIndex = k;
-        // The USB descriptor of a 2K, 4K or 8K receiver carries a version of
-        // its own: its firmware is the version it tells when asked (none
-        // known when it does not answer).
+        // The USB descriptor of a receiver whose class tells its own version
+        // (linktable.h) carries a version of its own: its firmware is the
+        // version it tells when asked (none known when it does not answer).
         if (!record.isWired && receiverTellsOwnVersion(receiverClassOfLink(info.link)))
             record.usbVersion = receiverOwnVersion(path);
         return DeviceMatch::Recognised;

@@ -13,10 +13,11 @@
 #include <QList>
 #include <QString>
 
-// The model name of the firmware images of a receiver class (1, 2, 4 or 8:
-// the product configuration's DM, D2M, D4M or D8M of `group`); empty for
-// any other class. A class the configuration names no model for has no
-// images: the image search finds none for an empty model name.
+// The model name of the firmware images of a receiver class (linktable.h):
+// the product configuration's key of that class (receiverModelKeyOfClass)
+// in `group`; empty for any other class. A class the configuration names no
+// model for has no images: the image search finds none for an empty model
+// name.
 QString receiverModelOf(const QString &group, int receiverClass);
 // The model name of the mouse's images (MM of `group`).
 QString mouseModelOf(const QString &group);

@@ -81,7 +81,7 @@ struct RepairPlan {
 
 // ---- State the windows and the device link read (written by the engine) --------
 // Settings page's run.
-extern int g_updateReceiverClass;    // 0, 1, 2, 4 or 8
+extern int g_updateReceiverClass;    // 0 or a receiver class (linktable.h)
 extern int g_updateMid;              // Config.ini Drive<k>/MID of the chosen device
 extern int g_updatingDeviceCode;     // the target handed to the updater
 extern int g_receiverUpdateState;    // UpdateStepState
@@ -97,7 +97,7 @@ extern int g_repairStage;                      // 0 the receiver is written, 1 t
 extern int g_repairImageCount;                 // how many targets share the bar
 extern unsigned char g_repairProgressSplit;    // the second target fills the bar's upper half
 extern int g_repairFailedIsMouse;              // the failure record names the mouse
-extern int g_repairReceiverClass;              // 0, 1, 2, 4 or 8
+extern int g_repairReceiverClass;              // 0 or a receiver class (linktable.h)
 extern int g_repairCid;
 extern int g_repairMid;
 extern QString g_repairMouseModel;

@@ -5,8 +5,8 @@
 // place that reads and writes them:
 //   - the failure record UpdateFailInfo, from which a later repair knows
 //     which device to flash again: "code,class,CID,MID" (kMouseDeviceCode or
-//     kReceiverDeviceCode; receiver class 0, 1, 2, 4 or 8), four decimal
-//     numbers;
+//     kReceiverDeviceCode; class 0 or a receiver class of linktable.h), four
+//     decimal numbers;
 //   - the mouse's firmware version, "MouseVer" + CID text + MID text, which
 //     the device link records (device/mouseversion.h);
 //   - the update log of the device library, Exception/UpDateLog.txt in the

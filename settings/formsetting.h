@@ -57,7 +57,7 @@ public:
     static bool isNewFirmwareAvailable(unsigned char deviceCode, QString version, QString modelName,
                                        unsigned char cid, unsigned char mid);
     // 1 when a new image exists for the selected device's mouse
-    // (kMouseDeviceCode) or, by the receiver class 1, 2, 4 or 8, for its
+    // (kMouseDeviceCode) or, by its receiver class (linktable.h), for its
     // receiver (kReceiverDeviceCode); else 0: firmwareUpdateAvailable() of
     // device/updatedecision.h.
     static int checkFirmwareUpdate(int deviceCode, QString version, int receiverClass);

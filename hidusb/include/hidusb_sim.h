@@ -59,10 +59,11 @@ HIDUSB_API bool setBattery(const char *mouseId, int level, bool charging);
 HIDUSB_API bool pressDpiButton(const char *mouseId);
 HIDUSB_API int firmwareVersion(const char *id);   // mouse or receiver
 // The version a receiver's USB descriptor reports: a 1K receiver's is its
-// firmware version; a 2K, 4K or 8K receiver tells its firmware version only
-// when asked (UsbFinderC_GetSlaveVersion), and its USB version is its own
-// (fixture key usbversion, default the firmware version it starts with),
-// which a firmware update does not change. -1 for no receiver.
+// firmware version; a receiver of any other class (hidusb/README.md) tells
+// its firmware version only when asked (UsbFinderC_GetSlaveVersion), and
+// its USB version is its own (fixture key usbversion, default the firmware
+// version it starts with), which a firmware update does not change. -1 for
+// no receiver.
 HIDUSB_API int usbVersion(const char *receiverId);
 // A mouse or receiver left waiting in update mode by a failed update.
 HIDUSB_API bool inUpdateMode(const char *id);

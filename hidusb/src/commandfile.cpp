@@ -2,7 +2,9 @@
 // names a command file (HIDUSB_SIM_CONTROL), a library thread looks for that
 // file, runs the commands it holds as the control calls of hidusb_sim.h would,
 // and then removes it. A script that drives the program can so switch the
-// simulated mouse off or pull a device while the program runs.
+// simulated mouse off or pull a device while the program runs. A write it
+// holds is told back in a file beside the command file, so that the script
+// acts inside the write however slowly its own steps run.
 
 #include "state.h"
 #include "hidusb_sim.h"
@@ -19,6 +21,10 @@ namespace detail {
 namespace {
 
 constexpr int kPollMs = 50;
+
+// Named once, before the watch starts; read with the bench's lock held.
+std::string g_heldFile;
+std::string g_heldText;
 
 // A whole word that is a number.
 bool toNumber(const std::string &word, long &value)
@@ -37,6 +43,9 @@ bool toNumber(const std::string &word, long &value)
 //   failverify <device> stay|old    failVerify(): its next update fails its check
 //   slowcomeback <device> <ms>  slowComeback(): after its next update it is away ms
 //   failanswers <n>             failNextAnswers(): the next n queries get no answer
+//   holdat <device> <percent>|end   its next update waits at percent, or its
+//                               end event waits, until released (told in the held file)
+//   release <device>            what of that device's update waits goes on
 // Anything else is skipped, so a mistyped line changes nothing.
 void runCommand(const std::string &line)
 {
@@ -50,6 +59,11 @@ void runCommand(const std::string &line)
             failNextAnswers(int(value));
         return;
     }
+    if (words.size() == 2 && words[0] == "release") {
+        std::lock_guard<std::mutex> l(bench().mutex);
+        releaseHold(words[1]);
+        return;
+    }
     if (words.size() != 3)
         return;
     const std::string &verb = words[0];
@@ -57,6 +71,19 @@ void runCommand(const std::string &line)
     if (verb == "failverify") {
         if (words[2] == "stay" || words[2] == "old")
             failVerify(id.c_str(), words[2] == "old");
+        return;
+    }
+    if (verb == "holdat") {
+        const bool end = words[2] == "end";
+        if (end || (toNumber(words[2], value) && value >= 0 && value <= 100)) {
+            std::lock_guard<std::mutex> l(bench().mutex);
+            setUpdateFault(id.c_str(), [end, value](UpdateFault &f) {
+                if (end)
+                    f.holdEnd = true;
+                else
+                    f.holdAt = int(value);
+            });
+        }
         return;
     }
     if (!toNumber(words[2], value))
@@ -100,8 +127,30 @@ void startControlWatch(const std::string &file)
 {
     if (file.empty())
         return;
+    // A held file left by a process that ended while it held a write tells
+    // of nothing this library holds.
+    g_heldFile = file + ".held";
+    std::remove(g_heldFile.c_str());
     // Never joined, like the delivery threads: it lives as long as the process.
     std::thread(watch, file).detach();
+}
+
+void tellHold(const std::string &text)
+{
+    if (g_heldFile.empty() || text == g_heldText)
+        return;
+    g_heldText = text;
+    if (text.empty()) {
+        std::remove(g_heldFile.c_str());
+        return;
+    }
+    // Renamed into place: a reader finds the whole line or none.
+    const std::string temp = g_heldFile + ".new";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << text << "\n";
+    }
+    std::rename(temp.c_str(), g_heldFile.c_str());
 }
 
 } // namespace detail

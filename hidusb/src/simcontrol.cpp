@@ -38,6 +38,9 @@ void dropRuntime(Bench &b)
     b.failUpdateAt = -1;
     b.updateFaults.clear();
     b.upgrade = Upgrade();
+    b.heldEndOf.clear();
+    b.heldEnd = nullptr;
+    noteHold();
     b.upgradeLog.assign(8, std::string());
     b.openPath.clear();
     b.lastClock.clear();
@@ -418,10 +421,7 @@ void failUpdateAt(int percent)
     bench().failUpdateAt = percent;
 }
 
-namespace {
-// Lock held. A fault for the next update of a mouse, receiver or device in
-// update mode; false for an unknown id.
-bool setUpdateFault(const char *id, const std::function<void(UpdateFault &)> &set)
+bool detail::setUpdateFault(const char *id, const std::function<void(UpdateFault &)> &set)
 {
     const std::string key = id ? id : "";
     if (!mouseById(key) && !receiverById(key) && !bootById(key))
@@ -429,7 +429,6 @@ bool setUpdateFault(const char *id, const std::function<void(UpdateFault &)> &se
     set(bench().updateFaults[key]);
     return true;
 }
-} // namespace
 
 bool failUpdate(const char *deviceId, int percent)
 {

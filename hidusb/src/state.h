@@ -36,6 +36,8 @@ struct UpdateFault {
     // Where a write that reached 100 % ends: its check passes, or fails.
     WriteEnd verified = WriteEnd::NewFirmware;
     int comebackMs = 0;  // restarting, the device is off the bus this long (not scaled)
+    int holdAt = -1;     // the write waits at this percentage until let go (-1: it does not)
+    bool holdEnd = false; // written, the device runs the image; its end event waits until let go
 };
 
 // The write of one image. The run's number tells the steps queued for an
@@ -76,6 +78,8 @@ struct Bench {
     std::map<std::string, UpdateFault> updateFaults;   // the next update of a device, by its id
     Upgrade upgrade;                                // the write in progress
     bool stepGate = false;                          // every write waits after each progress report
+    std::string heldEndOf;                          // the device whose end event waits (holdEnd)
+    std::function<void()> heldEnd;                  // telling it, once let go
     int upgradeSerial = 0;
     std::map<std::string, int> updatesBegun;        // writes begun, by device id (kept by restart)
     std::vector<std::string> upgradeLog = std::vector<std::string>(8);
@@ -123,7 +127,8 @@ bool runsFirmware(const Device &d)
 bool listed(const Receiver &r);
 bool listed(const Mouse &m);
 // The version a receiver's USB descriptor reports: a 1K receiver's is its
-// firmware version, a 2K, 4K or 8K receiver's its own.
+// firmware version, that of a receiver of any other class (Receiver::cls)
+// its own.
 int usbVersionOf(const Receiver &r);
 
 // Lookups, lock held. Only listed devices are found by path.
@@ -171,6 +176,16 @@ bool sendFails();
 bool answerFails();
 // Lock held. A write waiting behind the step gate goes on.
 void releaseHeldStep();
+// Lock held. A write waiting at a step of the device (the mouse or receiver
+// written, or the device in update mode that stands for none), or that
+// device's end event waiting, goes on; false when nothing of it waits.
+bool releaseHold(const std::string &id);
+// Lock held. Sets a fault of the next update of a mouse, receiver or device
+// in update mode; false for an unknown id.
+bool setUpdateFault(const char *id, const std::function<void(UpdateFault &)> &set);
+// Lock held. What waits now, as "<device> <percent>" or "<device> end"
+// (empty: nothing), told to the command file's writer (tellHold()).
+void noteHold();
 // Lock held. The device (mouse, receiver or device in update mode) was
 // pulled: the write to it, if any, ends as failed. True when one did.
 bool pullEndsUpdate(const std::string &id);
@@ -196,6 +211,10 @@ std::string quoted(const char *s);
 // Starts the thread that runs the commands of an outside process's command
 // file; nothing for an empty name.
 void startControlWatch(const std::string &file);
+// Lock held. Writes what waits into the file beside the command file
+// ("<command file>.held"), or removes it for an empty text: the writer of
+// the commands learns that its hold has been reached.
+void tellHold(const std::string &text);
 
 } // namespace detail
 } // namespace hidsim

@@ -5,7 +5,8 @@
 // is written, leaves the device waiting in update mode. Each device can be
 // given a fault for its next update: a write that stops at a percentage, an
 // updater that falls silent, an end event that comes late, a written image
-// that fails its check, a device slow to come back after its restart.
+// that fails its check, a device slow to come back after its restart; or a
+// hold, a write (or its end event) that waits where it is until let go.
 
 #include "state.h"
 
@@ -121,6 +122,9 @@ UpdateFault takeFault(const std::vector<std::string> &ids)
             fault.verified = it->second.verified;
         if (it->second.comebackMs > 0)
             fault.comebackMs = it->second.comebackMs;
+        if (it->second.holdAt >= 0)
+            fault.holdAt = it->second.holdAt;
+        fault.holdEnd = fault.holdEnd || it->second.holdEnd;
         b.updateFaults.erase(it);
     }
     if (b.failUpdateAt >= 0 && fault.failAt < 0)
@@ -140,6 +144,14 @@ std::string writtenDevice(const std::string &target)
         return id;
     const BootDevice *d = bootById(id);
     return d ? d->device : std::string();
+}
+
+// Lock held. The device a hold of a write to this target is told by: the
+// one it changes, else the device in update mode written.
+std::string heldDevice(const std::string &target)
+{
+    const std::string device = writtenDevice(target);
+    return device.empty() ? target.substr(target.find(':') + 1) : device;
 }
 
 // Lock held. A write to a working mouse or receiver that stops leaves it
@@ -230,6 +242,9 @@ void finish(const std::string &target, const ImageHeader &h, WriteEnd end)
     if (end != WriteEnd::UpdateMode && b.upgrade.fault.comebackMs > 0)
         restartSlowly(writtenDevice(target), b.upgrade.fault.comebackMs);
     b.upgrade.running = false;
+    b.upgrade.heldAt = -1;
+    b.upgrade.resume = nullptr;
+    noteHold();
     saveState();
     busChanged();
 }
@@ -298,6 +313,12 @@ u8 completeWrite(UsbUpgradeCallback *tell)
     finish(write.target, h, end);
     if (write.silent)
         return result;
+    if (write.fault.holdEnd) {
+        b.heldEndOf = heldDevice(write.target);
+        b.heldEnd = [callback = write.callback, result]() { report(callback, 2, result); };
+        noteHold();
+        return result;
+    }
     if (write.fault.holdMs <= 0) {
         *tell = write.callback;
         return result;
@@ -339,9 +360,14 @@ void writeStep(int run, int percent)
     if (!writing(run))
         return;
     auto next = [run, percent]() { writeStep(run, percent + 5); };
-    if (b.stepGate && callback) {
-        b.upgrade.heldAt = percent;
-        b.upgrade.resume = next;
+    Upgrade &write = b.upgrade;
+    const bool holdHere = write.fault.holdAt >= 0 && percent >= write.fault.holdAt;
+    if ((b.stepGate && callback) || holdHere) {
+        if (holdHere)
+            write.fault.holdAt = -1;   // held once, it then goes on to its end
+        write.heldAt = percent;
+        write.resume = next;
+        noteHold();
         return;
     }
     upgrades().post(scaled(kStepMs), next);
@@ -378,6 +404,34 @@ void releaseHeldStep()
     write.heldAt = -1;
     upgrades().post(scaled(kStepMs), std::move(write.resume));
     write.resume = nullptr;
+    noteHold();
+}
+
+bool releaseHold(const std::string &id)
+{
+    Bench &b = bench();
+    if (b.upgrade.running && b.upgrade.resume && heldDevice(b.upgrade.target) == id) {
+        releaseHeldStep();
+        return true;
+    }
+    if (!b.heldEnd || b.heldEndOf != id)
+        return false;
+    upgrades().post(0, std::move(b.heldEnd));
+    b.heldEnd = nullptr;
+    b.heldEndOf.clear();
+    noteHold();
+    return true;
+}
+
+void noteHold()
+{
+    const Bench &b = bench();
+    std::string text;
+    if (b.upgrade.running && b.upgrade.resume)
+        text = heldDevice(b.upgrade.target) + " " + std::to_string(b.upgrade.heldAt);
+    else if (b.heldEnd)
+        text = b.heldEndOf + " end";
+    tellHold(text);
 }
 
 bool pullEndsUpdate(const std::string &id)

@@ -49,6 +49,15 @@ def check(condition, message):
         raise JourneyFailed(message)
 
 
+def keeps(condition, seconds, message):
+    """`condition` holds at every look for `seconds`: what must not happen
+    has no moment of its own to wait for."""
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        check(condition(), message)
+        time.sleep(0.2)
+
+
 def wait_for(condition, what, timeout=10):
     """Asks `condition` again until it gives something true, and returns that."""
     deadline = time.time() + timeout
@@ -525,6 +534,30 @@ class Session:
         while os.path.exists(self.control):
             check(time.time() < deadline, "the bench never took '%s'" % line)
             time.sleep(0.05)
+
+    # A journey acts inside a write only while the bench holds it there: on a
+    # busy machine the write would otherwise be over before the journey acts.
+
+    def hold(self, device, at):
+        """The device's next write waits at a percentage, or ("end") its end
+        event waits, until released."""
+        self.sim_command("holdat %s %s" % (device, at))
+
+    def held(self):
+        """What the bench holds, as its held file says ("M2 25", "R1 end"), or None."""
+        try:
+            with open(self.control + ".held") as f:
+                return f.read().strip()
+        except OSError:
+            return None
+
+    def wait_held(self, device, at, timeout=60):
+        wanted = "%s %s" % (device, at)
+        wait_for(lambda: self.held() == wanted, "the bench holding %s's write at %s" % (device, at), timeout)
+
+    def release(self, device):
+        self.sim_command("release %s" % device)
+        check(self.held() is None, "the bench still holds %s after its release" % self.held())
 
 
 # ---- The bench and the pages ---------------------------------------------------------
@@ -1250,12 +1283,18 @@ def journey_cable_update(s):
     s.note("M2's page: the update offered on opening is put off")
     old = settings_past_the_offer(s, versions, card=FIRST_OF_TWO_CARDS)
 
-    s.note("Update, then at once Escape and the close button")
+    s.note("Update, then at once Escape and the close button; the receiver's write held at its half meanwhile")
+    s.hold("R1", 50)
     s.click("FormSetting", "Receive_2")
     dialog = s.wait_dialog((552, 300))
     s.dialog_click(dialog[1], "UpDateRepair", "NewHong_2")
     s.key("Escape", delay=0.05)
     s.dialog_click(dialog[1], "UpDateRepair", "CloseButton")
+    # The keys reach the program before the run can end: it goes on once
+    # they have had their time.
+    s.wait_held("R1", 50)
+    keeps(lambda: dialog[0] in [w for w, _ in s.dialogs()], 1, "the dialog closed while the update ran")
+    s.release("R1")
     deadline = time.time() + 60
     while True:
         state = s.sim_state()
@@ -1438,7 +1477,7 @@ def journey_receiver_fails(s):
     s.sim_command("failupdate R1 40")
     dialog = start_update(s)
     wait_state(s, lambda st: st["receivers"]["R1"]["updateMode"], "the receiver failing", timeout=60)
-    time.sleep(1.0)
+    end_view(s, dialog)
     view_stays(s, dialog, 5, "the receiver's failure")
     # The failure view keeps the bar where the write stopped (40 % of the
     # receiver's half).
@@ -1479,17 +1518,21 @@ def journey_cable_pulled(s):
     takes the mouse's place; the list offers the repair beside M2's card,
     and Repair flashes the receiver."""
     images = s.own_program_folder()
-    # At the devices' own pace, so that the write can be caught under way.
+    # At the devices' own pace: the run's view of each later update lasts
+    # long enough to be seen between two screenshots.
     no_offer = to_settings_page(s, {"HIDUSB_SIM_TIME_SCALE": "1"})
 
-    s.note("Update; the cable pulled while the mouse is written")
+    s.note("Update; the cable pulled while the mouse's write is held at a quarter (the bar at 62 %)")
+    s.hold("M2", 25)
     dialog = start_update(s)
-    wait_for(lambda: bar_filled(s, dialog, 62), "the mouse's write under way", timeout=60)
+    s.wait_held("M2", 25)
+    wait_for(lambda: bar_filled(s, dialog, 62), "the bar at 62 % while the mouse's write is held")
     s.sim_command("plug M2 0")
     state = wait_state(s, lambda st: st["mice"]["M2"]["updateMode"], "the mouse left in update mode")
+    check(s.held() is None, "the bench holds a write the pulled cable ended: %s" % s.held())
     check(state["receivers"]["R1"]["version"] == 0x0103 and state["mice"]["M2"]["version"] == 0x0105,
           "the versions after the pulled write")
-    time.sleep(1.0)
+    end_view(s, dialog)
     view_stays(s, dialog, 3, "the mouse's failure")
     mouse_failure = state_line_width(s, dialog)
     check(fail_record(s) == "210,4,33,1", "the failure record is %r" % fail_record(s))
@@ -1551,9 +1594,9 @@ def journey_silent_updater(s):
     (QUZ_UPDATE_WATCHDOG_MS): the failure view; the receiver's late end, which
     comes after the user closed it, flashes nothing more and clears the
     record, as the receiver works. Then an update of the mouse alone whose
-    end comes long after the watchdog, the mouse written before it: the run
-    ends on "Update completed." and leaves no record, so a program started
-    again before the late end offers no repair and no update."""
+    end comes only after the program has been closed, the mouse written
+    before the watchdog: the run ends on "Update completed." and leaves no
+    record, so a program started again offers no repair and no update."""
     to_settings_page(s, {"QUZ_UPDATE_WATCHDOG_MS": "1500"})
     s.sim_command("failupdate R1 40")
     dialog = start_update(s)
@@ -1561,33 +1604,31 @@ def journey_silent_updater(s):
     close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
 
-    s.note("Repair; the receiver's end comes 8 s late")
-    s.sim_command("holdupdate R1 8000")
+    s.note("Repair; the receiver's end held until the user has closed the failure")
+    s.hold("R1", "end")
     dialog = start_repair(s)
     wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103, "the receiver written", timeout=60)
-    written = time.time()
-    wait_for(lambda: bar_filled(s, dialog, 45) and dialog[0] in [w for w, _ in s.dialogs()], "the watchdog's failure",
-             timeout=10)
-    time.sleep(2.0)
+    s.wait_held("R1", "end")
+    wait_for(lambda: bar_filled(s, dialog, 45) and cancel_shown(s, dialog), "the watchdog's failure", timeout=30)
     s.dialog_click(dialog[1], "UpDateRepair", "NewHong")
     s.wait_no_dialog()
 
     s.note("the late end comes after the user closed the failure")
-    time.sleep(max(0.0, written + 12 - time.time()))
-    check(not s.dialogs(), "a dialog opened at the late end: %s" % s.dialogs())
+    s.release("R1")
+    wait_for(lambda: fail_record(s) is None, "the late end clearing the record, as the receiver's write ended well")
+    keeps(lambda: not s.dialogs(), 2, "a dialog opened at the late end")
     state = s.sim_state()
     check(state["mice"]["M2"]["version"] == 0x0105, "the mouse was flashed after the late end")
-    check(fail_record(s) is None, "the record stayed although the receiver's write ended well")
     s.close()
 
-    s.note("started again, the receiver current: Update; the mouse is written, its end comes 25 s late")
+    s.note("started again, the receiver current: Update; the mouse is written, its end held past the close")
     no_offer = to_settings_page(s, {"QUZ_UPDATE_WATCHDOG_MS": "3000"})
     offered = steady_regions(s, UPDATE_BUTTON)
-    s.sim_command("holdupdate M2 25000")
+    s.hold("M2", "end")
     dialog = start_update(s)
     run_view(s, dialog)
     wait_state(s, lambda st: st["mice"]["M2"]["version"] == 0x0106, "the mouse written", timeout=30)
-    written = time.time()
+    s.wait_held("M2", "end")
     width = end_view(s, dialog, timeout=20)
     s.save_shot("mouse-written")   # to look at: "Update completed." under a full bar
     check(fail_record(s) is None, "the watchdog left a record for the mouse, which reads back right: %r"
@@ -1597,8 +1638,8 @@ def journey_silent_updater(s):
     s.settle()
 
     s.note("closed before the late end and started again: nothing to repair, nothing to update")
+    check(s.held() == "M2 end", "the mouse's end came before the program was closed")
     s.close()
-    check(time.time() < written + 25, "the late end may have come before the program was closed")
     s.start()
     wait_card(s, timeout=40, card=FIRST_OF_TWO_CARDS)
     s.settle()
@@ -1624,7 +1665,7 @@ def journey_slow_success(s):
     dialog = start_update(s)
     wait_state(s, lambda st: st["receivers"]["R1"]["version"] == 0x0103 and st["mice"]["M2"]["version"] == 0x0106,
                "the update", timeout=120)
-    wait_for(lambda: bar_filled(s, dialog, 99), "the success view", timeout=10)
+    wait_for(lambda: bar_filled(s, dialog, 99) and cancel_shown(s, dialog), "the success view", timeout=30)
     view_stays(s, dialog, 6, "the success view")
     close_when_over(s, dialog, "UpDateRepair", "NewHong_2")
     s.settle()
