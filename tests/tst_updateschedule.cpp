@@ -2001,6 +2001,36 @@ private slots:
         QTest::newRow("a failed check restarts on the old firmware")
             << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 old", "dismiss close"};
 
+        const auto row = [](const char *name, const QString &steps) { QTest::newRow(name) << steps.split("; "); };
+        const QString fw = "image mouse newer 0x107 m.bin; image receiver newer 0x104 r.bin";
+        // A receiver id names no mouse: R1 paired with M1, on the image,
+        // while M2, which carried R1's id, is written and pulled.
+        row("a receiver paired with another mouse while its mouse is written and pulled", "bench R1 M1 M2; start M2 paired R1; start M1 0x107; image mouse newer 0x107 m.bin; run settings M2; at 50%: pair R1 M1; at 50%: plug M2 0; dismiss ok");
+        // The cable moved from M2 to M1 while R1 is written: M1 takes R1's
+        // id then, or carries it from an earlier pairing.
+        row("the cable moved to a mouse paired with the receiver during its write", "bench R1 M1 M2; start M2 paired R1; start M1 paired R2; " + fw + "; run settings M2; at 20%: pair R1 M1; at 20%: plug M2 0; at 20%: plug M1 1; dismiss ok");
+        row("the cable moved to a mouse that carries the receiver's id from before", "bench R1 M1 M2; start M2 paired R1; " + fw + "; run settings M2; at 20%: plug M2 0; at 20%: plug M1 1; dismiss ok");
+        row("the receiver paired again while the mouse of the record waits away", "bench R1 M1 M2; start M2 paired R1; start M1 0x107; image mouse newer 0x107 m.bin; run settings M2; before confirm: fail M2 40; dismiss ok; plug M2 0; pair R1 M1; settle away M2");
+        // Another of its kind arrives while the waiting device, named by the
+        // record as a device seen waiting, is repaired and restarts slowly.
+        row("a mouse arriving while the repaired one restarts slowly", "bench R1 M1 M2; start M2 waiting; start record 210,4,33,1; start M1 0x107; image mouse newer 0x107 m.bin; run repair; before confirm: slowcomeback M2 8000; at 50%: plug M1 1; dismiss ok");
+        row("a receiver arriving while the repaired one restarts slowly", "bench R1 M1 R2; start R1 waiting; start record 211,4,33,1; start M1 cable; start R2 out; start R2 0x104; image receiver newer 0x104 r.bin; run repair; before confirm: slowcomeback R1 8000; at 50%: plug R2 1; dismiss ok");
+        // A record an earlier version left names no device, and nothing
+        // waits: the devices on the bus are updated as without it.
+        row("an earlier version's mouse record, repaired", "bench R1 M1 M2; start record 210,4,33,1; image mouse newer 0x107 m.bin; run repair; dismiss ok");
+        row("an earlier version's mouse record, updated from the page", "bench R1 M1 M2; start record 210,4,33,1; image mouse newer 0x107 m.bin; run settings M2; dismiss ok");
+        row("an earlier version's receiver record, repaired", "bench R1 M1; start M1 cable; start record 211,4,33,1; image receiver newer 0x104 r.bin; run repair; dismiss ok");
+        row("an earlier version's receiver record, updated from the page", "bench R1 M1; start M1 cable; start record 211,4,33,1; image receiver newer 0x104 r.bin; run settings M1; dismiss ok");
+        row("a waiting mouse repaired beside a waiting receiver without its image", "bench R1 M1 M2; start R1 waiting; start M2 waiting; image mouse newer 0x107 m.bin; run repair; dismiss ok");
+        row("the mouse pulled while the receiver is written", "bench R1 M1 M2; " + fw + "; run settings M2; at 20%: plug M2 0; dismiss ok");
+        row("a completed run leaves the page up to date", "bench R1 M2; image mouse newer 0x106 m.bin; run settings M2; dismiss ok; image mouse newer 0x107 m.bin; run settings M2; dismiss escape; image receiver newer 0x104 r.bin; run settings M2; dismiss close");
+        row("failed answers at the confirmation", "bench R1 M1 M2; " + fw + "; run settings M2; before confirm: failanswers 60; dismiss ok");
+        row("the receiver's updater falls silent", "bench R1 M1 M2; " + fw + "; run settings M2; before confirm: silent R1; dismiss ok");
+        row("a mouse shown through its receiver only", "bench R1 M1; image mouse newer 0x107 m.bin; run settings R1; dismiss ok");
+        // The program ends once the write is over on the waiting receiver,
+        // before it hears the end: the record, of a device seen waiting, says
+        // that the write began. The mouse waiting beside it has no image.
+        row("the program ended as the waiting receiver's write is over", "bench R1 M1 M2; start R1 waiting; start M2 waiting; start record 211,4,33,1; image receiver newer 0x104 r.bin; run repair; ended 100%: restart; settle");
         QTest::newRow("drawn") << QStringList();
     }
 
