@@ -475,6 +475,18 @@ public:
         m_devices = ids.toVector();
         QStringList steps{"bench " + ids.join(' ') + (chance(20) ? " paced" : "")};
 
+        // Devices waiting in update mode, each beside an image of its kind
+        // or not.
+        QStringList waiting;
+        if (chance(12))
+            waiting << "R1";
+        if (ids.contains("M2") && chance(waiting.isEmpty() ? 6 : 30))
+            waiting << "M2";
+        const auto waitsFor = [&](const ImageKind &kind) {
+            return std::any_of(waiting.begin(), waiting.end(),
+                               [&](const QString &id) { return kindOf(id).name == kind.name; });
+        };
+
         QStringList names{"a.bin", "fw.bin", "Mouse.bin", "r4k.bin", "update_2.bin", "Z.bin", "q2.bin", "m.bin"};
         for (int i = names.size() - 1; i > 0; --i)
             names.swapItemsAt(i, pick(i + 1));
@@ -484,7 +496,7 @@ public:
             if (kind.mid == 2 && !ids.contains("Q2"))
                 continue;
             bool usableTaken = false;
-            for (int n = of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i) {
+            for (int n = waitsFor(kind) && chance(25) ? 0 : of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i) {
                 images << image(kind, usableTaken, names.at(i));
                 const QStringList w = images.last().split(' ');
                 if (w.at(2) == "newer" || w.at(2) == "same") {
@@ -495,27 +507,46 @@ public:
             names = names.mid(2);
         }
 
-        // How the bench starts: a device waiting in update mode, a device
-        // away, devices on the version of their image already.
+        // How the bench starts: devices waiting in update mode, a record an
+        // earlier version left (of a waiting device's kind), a mouse that
+        // carries the id of a receiver it is not the bench's partner of,
+        // a device away, devices on the version of their image already.
         QStringList starts;
         QStringList away;
-        if (chance(12)) {
-            starts << "start R1 waiting";
-        } else if (ids.contains("M2") && chance(6)) {
-            starts << "start M2 waiting";
+        for (const QString &id : qAsConst(waiting))
+            starts << "start " + id + " waiting";
+        // Another device of a waiting one's kind, away at first on the
+        // image's version, arrives while that one restarts slowly from its
+        // first write.
+        QString slow, arrival;
+        if (!waiting.isEmpty() && chance(35)) {
+            slow = waiting.first();
+            arrival = isReceiver(slow) ? "R2" : "M1";
+            if (!ids.contains(arrival) || !usable.contains(kindOf(slow).name))
+                slow = arrival = QString();
         }
-        if (ids.contains("R2") && chance(50))
+        if (chance(slow.isEmpty() ? 10 : 50)) {
+            const int code = waiting.isEmpty() ? of<int>({210, 211}) : kindOf(waiting.first()).code;
+            starts << QString("start record %1,4,33,1").arg(code);
+        }
+        m_sharedId = ids.contains("M2") && chance(20);
+        if (m_sharedId)
+            starts << "start M2 paired R1";
+        if (ids.contains("M1") && chance(8))
+            starts << "start M1 paired R2";
+        if (ids.contains("R2") && (chance(50) || arrival == "R2"))
             away << "R2";
         if (ids.contains("M2") && !starts.contains("start M2 waiting") && chance(5))
             away << "M2";
         for (const QString &id : qAsConst(away))
             starts << "start " + id + " out";
-        if (ids.contains("M1") && chance(15))
+        if (ids.contains("M1") && arrival != "M1" && chance(15))
             starts << "start M1 cable";
         if (ids.contains("M1") && chance(5))
             starts << "start M1 offline";
         for (const QString &id : qAsConst(ids)) {
-            if (!starts.contains("start " + id + " waiting") && usable.contains(kindOf(id).name) && chance(40))
+            const int onImage = id == arrival ? 100 : m_sharedId && id == "M1" ? 60 : 40;
+            if (!starts.contains("start " + id + " waiting") && usable.contains(kindOf(id).name) && chance(onImage))
                 starts << "start " + id + " " + hex(usable.value(kindOf(id).name));
         }
         steps << starts << images;
@@ -549,6 +580,24 @@ public:
                     when += QString::number(percent) + "%";
                 for (const QString &a : action())
                     moments.append({kind * 1000 + percent, when + ": " + a});
+            }
+            // A device restarting slowly from its write while another of its
+            // kind arrives: the one set for it in the first run, else now and
+            // then any of its kind.
+            QString restarting = run == 0 ? slow : QString();
+            QVector<QString> alike{arrival};
+            if (restarting.isEmpty() && chance(waiting.isEmpty() ? 5 : 15)) {
+                restarting = waiting.isEmpty() ? of(m_devices) : of(waiting.toVector());
+                alike.clear();
+                for (const QString &id : qAsConst(m_devices)) {
+                    if (id != restarting && isReceiver(id) == isReceiver(restarting) && midOf(id) == midOf(restarting))
+                        alike << id;
+                }
+            }
+            if (!restarting.isEmpty() && !alike.isEmpty()) {
+                const int percent = 5 * (1 + pick(19)), ms = of<int>({500, 900, 2000});
+                moments.append({0, QString("before confirm: slowcomeback %1 %2").arg(restarting).arg(ms)});
+                moments.append({1000 + percent, QString("at %1%: plug %2 1").arg(percent).arg(of(alike))});
             }
             std::stable_sort(moments.begin(), moments.end(), earlier);
             for (const auto &m : qAsConst(moments))
@@ -587,6 +636,19 @@ private:
         QVector<QString> mice, receivers;
         for (const QString &id : qAsConst(m_devices))
             (isReceiver(id) ? receivers : mice) << id;
+        // A receiver paired with another mouse, the cable pulled from one
+        // mouse or put on the other meanwhile; where M2 carries R1's id, R1
+        // paired with M1 most often.
+        if (!receivers.isEmpty() && !mice.isEmpty() && chance(m_sharedId ? 25 : 8)) {
+            const bool shared = m_sharedId && m_devices.contains("M1") && chance(70);
+            const QString to = shared ? "M1" : of(mice), from = shared ? "M2" : of(mice);
+            QStringList pairing{"pair " + (shared ? "R1" : of(receivers)) + " " + to};
+            if (from != to && chance(70))
+                pairing << "plug " + from + " 0";
+            if (chance(50))
+                pairing << "plug " + to + " 1";
+            return pairing;
+        }
         const QVector<QString> &kind = chance(70) ? mice : receivers;
         const int a = pick(100);
         if (a < 18)
@@ -617,6 +679,7 @@ private:
 
     std::mt19937_64 m_rng;
     QVector<QString> m_devices;
+    bool m_sharedId = false;   // M2 carries R1's id, R1 reaches it
 };
 
 } // namespace
