@@ -15,11 +15,14 @@
 // waits in update mode or runs another version than its usable image:
 //   - the settings page: the device whose card was opened and the other part
 //     of its model: beside a mouse on its cable the receivers; beside a
-//     receiver the mouse whose version its page shows (the one it reaches),
-//     or with none shown the mice on their cables;
+//     receiver the mouse whose version its page shows (the one it reaches:
+//     paired with it last and carrying its id), or with none shown the mice
+//     on their cables;
 //   - a repair: the devices waiting in update mode (none waiting: those
-//     written that the failure record names and that run another version)
-//     and the other part of their model;
+//     written that the failure record names and that run another version,
+//     or, the record an earlier version's, the devices of its kind) and the
+//     other part of their model (a device of that part that waits
+//     attached, else the devices of that kind);
 //   - the automatic update: the receiver shown, and the mice on their cables
 //     only when the mouse's image was offered too (its version is not the
 //     one the program keeps for the mouse);
@@ -27,36 +30,52 @@
 //     mode for a usable image: it is written before any other.
 //
 //   I1  "Update completed." only when every confirmed target runs its usable
-//       image and none waits in update mode, attached at the end or not; and
-//       closing a run's end view turns the settings page to "Up to date"
-//       only then;
+//       image, none waits in update mode, attached at the end or not, and
+//       none is away restarting from its write when the run ends (nothing
+//       can have read it); closing a run's end view turns the settings page
+//       to "Up to date" only then, and after "Update completed." is closed
+//       (OK, Cancel or the close button) the page says "Up to date" until a
+//       check of the devices finds an update again;
 //   I2  no device written without a confirmation, none that is not a
 //       confirmed target of its run, none with an image that is not usable,
 //       no write begun between a run's end and the next;
-//   I3  an end view stays as it came, visible, until the user dismisses it;
+//   I3  an end view stays as it came, visible and alone (no notice over
+//       it), until the user dismisses it;
 //   I4  once faults are cleared and everything is quiet, a device in update
-//       mode is offered a repair, also while it stays away: the repair then
-//       asks for a device to be connected ("Receiver not found..." or "Mouse
-//       not found...", or, with no usable image of its kind, that the file
-//       is missing), never says that there is none to update; once the
-//       device is attached, the repair brings it back on its image;
-//   I5  "Receiver not found" / "Mouse not found" only when no such device of
-//       the run's model is attached and working, or one of them that waits
-//       in update mode (or holds the record) is away;
+//       mode is offered a repair, also while it stays away holding the
+//       record: the repair then asks for a device to be connected ("Receiver
+//       not found..." or "Mouse not found...", or, with no usable image of
+//       its kind, that the file is missing), never says that there is none
+//       to update; once the device is attached, the repair brings it back on
+//       its image;
+//   I5  what the dialog says of the devices is true: "Receiver not found" /
+//       "Mouse not found" only when no device of that kind and of the run's
+//       model is listed (attached, waiting in update mode or not, or the
+//       mouse a receiver's card shows through it), or the one it asks for
+//       (one that waits, holds the record, or is the card's) is away; "More
+//       than one device..." and "several" only when two devices of a kind
+//       are attached; "does not report the new firmware" only of a kind
+//       written in the run;
 //   I6  by the device: a failure record only while a device that was
 //       written matches it and waits in update mode, runs another version
-//       than its image or is away where the program cannot read it;
-//       a device in update mode the record named keeps it, also while it is
-//       away, and one attached is named by it; none once every device that
-//       was written runs its image, attached or, a mouse away from its
-//       cable, reached by its receiver.
+//       than its image or is away where the program cannot read it, or,
+//       one an earlier version left (naming no device), until a run of its
+//       model says "Update completed."; a device in update mode the record
+//       named keeps it, also while it is away, and one attached for which
+//       bin/ holds an image is named by it; none once every device that was
+//       written runs its image, attached (a mouse is never read through a
+//       receiver, which may reach another mouse by the same id).
 //   (I0: every run ends, and a confirmation starts something.)
 // A rule that cannot be judged where it is checked says why, in the trace.
 //
 // The steps: "bench <devices> [paced]" of R1 and R2 (4K receivers, model
 // 1), M1 (paired with R1), M3 (paired with R2), M2 (model 1 on its cable)
-// and Q2 (model 2 on its cable); "start <device> <version>|out|cable|offline|
-// waiting", how the bench starts; "image receiver|mouse|mouse2
+// and Q2 (model 2 on its cable); how the bench starts: "start <device>
+// <version>|out|cable|offline|waiting", "start <mouse> paired <receiver>"
+// (it carries that receiver's id, of the bench or not, and the receiver
+// reaches it; a mouse paired with it before keeps the id: two mice carry
+// one id), "start record <code,class,CID,MID>" (a record an earlier version
+// left, naming no device); "image receiver|mouse|mouse2
 // newer|same|header|truncated|empty|wrongmodel <version> <file>", "keep
 // mouse version <version>" (the registry's), "run settings
 // <device>|repair|auto" followed by its moments "before confirm: <action>",
@@ -67,7 +86,9 @@
 // at first). An action comes at once: "fail <device> <percent>", "silent
 // <device>", "hold <device> short|long", "plug <device> 0|1", "online
 // <mouse> 0|1", "failanswers <n>", "failverify <device> stay|old",
-// "slowcomeback <device> <ms>", "restart", "image ...".
+// "slowcomeback <device> <ms>", "pair <receiver> <mouse>" (as the pairing
+// dialog does), "restart", "image ...". A step, action or device outside
+// this language (kSteps and the lists beside it) fails its row.
 //
 // QUZ_SCHEDULE_SECONDS: how long the drawn schedules run (a minute; less
 // under the sanitizers), from seed 1 or QUZ_SCHEDULE_FIRST_SEED (runs side by
@@ -239,6 +260,18 @@ QByteArray imageFile(const ImageKind &kind, const QString &quality, int version)
 // device that starts waiting in update mode has a stand-in on the bus.
 QString fixtureOf(const QStringList &ids, const QMap<QString, QStringList> &starts)
 {
+    // A mouse paired with a receiver at the start carries its id, and that
+    // receiver reaches it; one paired with it before keeps the id.
+    QMap<QString, QString> reached;
+    QMap<QString, QString> carried;
+    for (const QString &id : ids) {
+        for (const QString &option : starts.value(id)) {
+            if (option.startsWith("paired ")) {
+                reached[option.section(' ', 1)] = id;
+                carried[id] = benchDevice(option.section(' ', 1)).rid;
+            }
+        }
+    }
     QString text;
     for (const QString &id : ids) {
         const BenchDevice &d = benchDevice(id);
@@ -255,9 +288,12 @@ QString fixtureOf(const QStringList &ids, const QMap<QString, QStringList> &star
                         .arg(id, d.rid, version)
                         .arg(d.mid)
                         .arg(out ? 0 : 1);
+            if (reached.contains(id))
+                text += "mouse=" + reached.value(id) + "\n";
         } else {
             attachedThere = (d.cable || s.contains("cable")) && !out;
-            const QString paired = d.partner.isEmpty() ? d.rid : benchDevice(d.partner).rid;
+            const QString paired =
+                carried.value(id, d.partner.isEmpty() ? d.rid : benchDevice(d.partner).rid);
             text += QString("[%1]\ntype=mouse\nmid=%2\nversion=%3\nonline=%4\ncable=%5\npaired=%6\n")
                         .arg(id)
                         .arg(d.mid)
@@ -319,6 +355,102 @@ bool earlier(const Moment &a, const Moment &b)
     return a.first < b.first;
 }
 
+// ---- The step language ------------------------------------------------------------
+
+// Each step, action and moment, a pattern a word: a word as it is, "a|b" for
+// either, or a placeholder: <device>, <mouse>, <receiver> of the bench,
+// <paired> any receiver (for the id it gives), <n>, <percent>, <hex>,
+// <kind>, <quality>, <file>, <record>.
+const QStringList kStarts{"start <device> <hex>|out|cable|offline|waiting", "start <mouse> paired <paired>",
+                          "start record <record>"};
+const QStringList kSteps{"keep mouse version <hex>", "run settings <device>", "run repair|auto",
+                         "dismiss ok|close|escape", "settle", "settle away <device>"};
+const QStringList kActions{"fail <device> <n>", "silent <device>", "hold <device> short|long", "plug <device> 0|1",
+                           "online <mouse> 0|1", "failanswers <n>", "failverify <device> stay|old",
+                           "slowcomeback <device> <n>", "restart", "image <kind> <quality> <hex> <file>",
+                           "pair <receiver> <mouse>"};
+const QStringList kMoments{"before confirm", "at <percent>", "ended <percent>", "after end"};
+
+bool knownDevice(const QString &id)
+{
+    return std::any_of(std::begin(kBenchDevices), std::end(kBenchDevices),
+                       [&](const BenchDevice &d) { return d.id == id; });
+}
+
+bool wordFits(const QString &word, const QString &pattern, const QStringList &bench)
+{
+    if (pattern.contains('|')) {
+        const QStringList either = pattern.split('|');
+        return std::any_of(either.begin(), either.end(), [&](const QString &p) { return wordFits(word, p, bench); });
+    }
+    const auto number = [](const QString &w, int base) {
+        bool ok = false;
+        w.toUInt(&ok, base);
+        return ok;
+    };
+    if (pattern == "<device>" || pattern == "<mouse>" || pattern == "<receiver>")
+        return bench.contains(word) && (pattern == "<device>" || isReceiver(word) == (pattern == "<receiver>"));
+    if (pattern == "<paired>")
+        return knownDevice(word) && isReceiver(word);
+    if (pattern == "<n>")
+        return number(word, 10);
+    if (pattern == "<percent>")
+        return word.endsWith('%') && number(word.chopped(1), 10);
+    if (pattern == "<hex>")
+        return word.startsWith("0x") && number(word.mid(2), 16);
+    if (pattern == "<kind>")
+        return std::any_of(std::begin(kKinds), std::end(kKinds), [&](const ImageKind &k) { return k.name == word; });
+    if (pattern == "<quality>")
+        return kQualities.contains(word);
+    if (pattern == "<file>")
+        return !word.isEmpty();
+    if (pattern == "<record>")
+        return QRegularExpression("^\\d+,\\d+,\\d+,\\d+$").match(word).hasMatch();
+    return word == pattern;
+}
+
+bool lineFits(const QString &line, const QStringList &grammar, const QStringList &bench)
+{
+    const QStringList words = line.split(' ');
+    return std::any_of(grammar.begin(), grammar.end(), [&](const QString &pattern) {
+        const QStringList p = pattern.split(' ');
+        for (int i = 0; p.size() == words.size() && i < p.size(); ++i) {
+            if (!wordFits(words.at(i), p.at(i), bench))
+                return false;
+        }
+        return p.size() == words.size();
+    });
+}
+
+// The first step that is not of the language (an unknown step, action or
+// device, a start after other steps, a step after the settle); empty when
+// every step is.
+QString stepError(const QStringList &steps)
+{
+    QStringList bench = steps.value(0).split(' ');
+    const bool paced = bench.last() == "paced";
+    bench = bench.mid(1, bench.size() - (paced ? 2 : 1));
+    if (!steps.value(0).startsWith("bench ") || bench.isEmpty() || bench.removeDuplicates() > 0
+        || !std::all_of(bench.begin(), bench.end(), knownDevice))
+        return QString("the first step \"%1\" is no bench of known devices").arg(steps.value(0));
+    bool starting = true;
+    for (int i = 1; i < steps.size(); ++i) {
+        const QString &step = steps.at(i);
+        const QString moment = step.section(": ", 0, 0), action = step.section(": ", 1);
+        const bool fits = step.startsWith("start ") ? starting && lineFits(step, kStarts, bench)
+                          : step.contains(": ")
+                              ? lineFits(moment, kMoments, bench) && lineFits(action, kActions, bench)
+                              : lineFits(step, kSteps, bench) || lineFits(step, kActions, bench);
+        starting = starting && step.startsWith("start ");
+        const bool late = steps.at(i - 1).startsWith("settle");
+        if (!fits || late)
+            return QString("step %1, \"%2\", %3")
+                .arg(i + 1)
+                .arg(step, late ? "comes after the settle" : "is not of the step language");
+    }
+    return QString();
+}
+
 // ---- The generator --------------------------------------------------------------
 
 class Draw
@@ -343,6 +475,18 @@ public:
         m_devices = ids.toVector();
         QStringList steps{"bench " + ids.join(' ') + (chance(20) ? " paced" : "")};
 
+        // Devices waiting in update mode, each beside an image of its kind
+        // or not.
+        QStringList waiting;
+        if (chance(12))
+            waiting << "R1";
+        if (ids.contains("M2") && chance(waiting.isEmpty() ? 6 : 30))
+            waiting << "M2";
+        const auto waitsFor = [&](const ImageKind &kind) {
+            return std::any_of(waiting.begin(), waiting.end(),
+                               [&](const QString &id) { return kindOf(id).name == kind.name; });
+        };
+
         QStringList names{"a.bin", "fw.bin", "Mouse.bin", "r4k.bin", "update_2.bin", "Z.bin", "q2.bin", "m.bin"};
         for (int i = names.size() - 1; i > 0; --i)
             names.swapItemsAt(i, pick(i + 1));
@@ -352,7 +496,7 @@ public:
             if (kind.mid == 2 && !ids.contains("Q2"))
                 continue;
             bool usableTaken = false;
-            for (int n = of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i) {
+            for (int n = waitsFor(kind) && chance(25) ? 0 : of<int>({0, 1, 1, 1, 1, 2, 2}), i = 0; i < n; ++i) {
                 images << image(kind, usableTaken, names.at(i));
                 const QStringList w = images.last().split(' ');
                 if (w.at(2) == "newer" || w.at(2) == "same") {
@@ -363,27 +507,46 @@ public:
             names = names.mid(2);
         }
 
-        // How the bench starts: a device waiting in update mode, a device
-        // away, devices on the version of their image already.
+        // How the bench starts: devices waiting in update mode, a record an
+        // earlier version left (of a waiting device's kind), a mouse that
+        // carries the id of a receiver it is not the bench's partner of,
+        // a device away, devices on the version of their image already.
         QStringList starts;
         QStringList away;
-        if (chance(12)) {
-            starts << "start R1 waiting";
-        } else if (ids.contains("M2") && chance(6)) {
-            starts << "start M2 waiting";
+        for (const QString &id : qAsConst(waiting))
+            starts << "start " + id + " waiting";
+        // Another device of a waiting one's kind, away at first on the
+        // image's version, arrives while that one restarts slowly from its
+        // first write.
+        QString slow, arrival;
+        if (!waiting.isEmpty() && chance(35)) {
+            slow = waiting.first();
+            arrival = isReceiver(slow) ? "R2" : "M1";
+            if (!ids.contains(arrival) || !usable.contains(kindOf(slow).name))
+                slow = arrival = QString();
         }
-        if (ids.contains("R2") && chance(50))
+        if (chance(slow.isEmpty() ? 10 : 50)) {
+            const int code = waiting.isEmpty() ? of<int>({210, 211}) : kindOf(waiting.first()).code;
+            starts << QString("start record %1,4,33,1").arg(code);
+        }
+        m_sharedId = ids.contains("M2") && chance(20);
+        if (m_sharedId)
+            starts << "start M2 paired R1";
+        if (ids.contains("M1") && chance(8))
+            starts << "start M1 paired R2";
+        if (ids.contains("R2") && (chance(50) || arrival == "R2"))
             away << "R2";
         if (ids.contains("M2") && !starts.contains("start M2 waiting") && chance(5))
             away << "M2";
         for (const QString &id : qAsConst(away))
             starts << "start " + id + " out";
-        if (ids.contains("M1") && chance(15))
+        if (ids.contains("M1") && arrival != "M1" && chance(15))
             starts << "start M1 cable";
         if (ids.contains("M1") && chance(5))
             starts << "start M1 offline";
         for (const QString &id : qAsConst(ids)) {
-            if (!starts.contains("start " + id + " waiting") && usable.contains(kindOf(id).name) && chance(40))
+            const int onImage = id == arrival ? 100 : m_sharedId && id == "M1" ? 60 : 40;
+            if (!starts.contains("start " + id + " waiting") && usable.contains(kindOf(id).name) && chance(onImage))
                 starts << "start " + id + " " + hex(usable.value(kindOf(id).name));
         }
         steps << starts << images;
@@ -417,6 +580,24 @@ public:
                     when += QString::number(percent) + "%";
                 for (const QString &a : action())
                     moments.append({kind * 1000 + percent, when + ": " + a});
+            }
+            // A device restarting slowly from its write while another of its
+            // kind arrives: the one set for it in the first run, else now and
+            // then any of its kind.
+            QString restarting = run == 0 ? slow : QString();
+            QVector<QString> alike{arrival};
+            if (restarting.isEmpty() && chance(waiting.isEmpty() ? 5 : 15)) {
+                restarting = waiting.isEmpty() ? of(m_devices) : of(waiting.toVector());
+                alike.clear();
+                for (const QString &id : qAsConst(m_devices)) {
+                    if (id != restarting && isReceiver(id) == isReceiver(restarting) && midOf(id) == midOf(restarting))
+                        alike << id;
+                }
+            }
+            if (!restarting.isEmpty() && !alike.isEmpty()) {
+                const int percent = 5 * (1 + pick(19)), ms = of<int>({500, 900, 2000});
+                moments.append({0, QString("before confirm: slowcomeback %1 %2").arg(restarting).arg(ms)});
+                moments.append({1000 + percent, QString("at %1%: plug %2 1").arg(percent).arg(of(alike))});
             }
             std::stable_sort(moments.begin(), moments.end(), earlier);
             for (const auto &m : qAsConst(moments))
@@ -455,6 +636,19 @@ private:
         QVector<QString> mice, receivers;
         for (const QString &id : qAsConst(m_devices))
             (isReceiver(id) ? receivers : mice) << id;
+        // A receiver paired with another mouse, the cable pulled from one
+        // mouse or put on the other meanwhile; where M2 carries R1's id, R1
+        // paired with M1 most often.
+        if (!receivers.isEmpty() && !mice.isEmpty() && chance(m_sharedId ? 25 : 8)) {
+            const bool shared = m_sharedId && m_devices.contains("M1") && chance(70);
+            const QString to = shared ? "M1" : of(mice), from = shared ? "M2" : of(mice);
+            QStringList pairing{"pair " + (shared ? "R1" : of(receivers)) + " " + to};
+            if (from != to && chance(70))
+                pairing << "plug " + from + " 0";
+            if (chance(50))
+                pairing << "plug " + to + " 1";
+            return pairing;
+        }
         const QVector<QString> &kind = chance(70) ? mice : receivers;
         const int a = pick(100);
         if (a < 18)
@@ -485,6 +679,7 @@ private:
 
     std::mt19937_64 m_rng;
     QVector<QString> m_devices;
+    bool m_sharedId = false;   // M2 carries R1's id, R1 reaches it
 };
 
 } // namespace
@@ -530,6 +725,8 @@ private:
     QSet<QString> slowComebacks;   // devices given a late comeback in this schedule
     bool judgePage = false;                     // the run's end view may turn the page
     QStringList recordHolders;                  // the waiting devices the record named
+    QString olderRecord;                        // a record an earlier version left, naming no device
+    QSet<int> completedModels;                  // of runs that said "Update completed."
     // Inside a run: what a write held behind the gate lets come first (false:
     // the write stays held, for the restart that cuts it), and what comes
     // once a write let go is over on its device.
@@ -848,6 +1045,8 @@ private:
             slowComebacks << w.at(1);
         } else if (w.at(0) == "image") {
             addImage(w);
+        } else if (w.at(0) == "pair") {   // as the pairing dialog would
+            hidsim::pair(id, w.at(2).toLatin1());
         } else if (w.at(0) == "restart") {
             restartProgram();
         }
@@ -859,17 +1058,54 @@ private:
 
     void checkEndView(const QString &after)   // I3
     {
-        if (!endView.isEmpty())
-            violated(viewNow() != endView, "I3",
-                     QString("after %1 the end view [%2] became [%3]")
-                         .arg(after, endView.join(" | "), viewNow().join(" | ")));
+        if (endView.isEmpty())
+            return;
+        violated(viewNow() != endView, "I3",
+                 QString("after %1 the end view [%2] became [%3]")
+                     .arg(after, endView.join(" | "), viewNow().join(" | ")));
+        violated(page && page->updateNotice()->isVisible(), "I3",
+                 QString("after %1 a notice stands over the end view [%2]").arg(after, endView.join(" | ")));
     }
 
-    void checkNotFound()   // I5
+    // I5: what the dialog says of the devices is true of them.
+    void checkTexts(bool runEnded = false)
     {
         if (!view || !view->isVisible())
             return;
         const QString text = view->stateText();
+        const auto says = [&](std::initializer_list<QString> texts) {
+            return std::any_of(texts.begin(), texts.end(), [&](const QString &t) { return !t.isEmpty() && t == text; });
+        };
+        // Several of a kind: receivers plugged in, mice on their cables,
+        // with those waiting in update mode or without.
+        const auto several = [&](bool receiver, bool waitingToo) {
+            return devicesThat([&](const QString &id) {
+                       return isReceiver(id) == receiver && attached(id) && (waitingToo || !waits(id));
+                   }).size() > 1;
+        };
+        const auto formText = [](int position) { return langText(g_langFormSetting, 0, position); };
+        const auto progressText = [](int position) { return langText(g_langProgress, 0, position); };
+        const bool manyReceivers = several(true, true), manyMice = several(false, true);
+        violated((says({autoRepair(3), formText(17)}) && !manyReceivers && !manyMice)
+                     || (says({progressText(9)}) && !manyReceivers) || (says({progressText(10)}) && !manyMice)
+                     || (says({autoRepair(11), formText(27)}) && !several(true, false))
+                     || (says({autoRepair(10), formText(26)}) && !several(false, false)),
+                 "I5", QString("the dialog says \"%1\" with no two devices of a kind attached").arg(text));
+        // That a device does not report its new firmware, only of one
+        // written in the run.
+        for (const bool receiver : {true, false}) {
+            const QStringList writtenNow = devicesThat([&](const QString &id) {
+                return isReceiver(id) == receiver && hidsim::updatesBegun(id.toLatin1()) > begunAtConfirm.value(id);
+            });
+            violated(runEnded && says({progressText(receiver ? 3 : 4)}) && writtenNow.isEmpty(), "I5",
+                     QString("the end view says \"%1\", no %2 was written in the run")
+                         .arg(text, receiver ? "receiver" : "mouse"));
+        }
+        checkNotFound(text);
+    }
+
+    void checkNotFound(const QString &text)
+    {
         const bool noReceiver = text == autoRepair(5) || text == g_textNoRecieve;
         const bool noMouse = text == autoRepair(6) || text == g_textNoUSB;
         if (!noReceiver && !noMouse)
@@ -882,23 +1118,43 @@ private:
         const auto asked = [&](const QString &id) {
             return isReceiver(id) == noReceiver && midOf(id) == runMid;
         };
-        const QStringList working =
-            devicesThat([&](const QString &id) { return asked(id) && attached(id) && !waits(id); });
+        // Listed: attached, waiting in update mode or not, and the mouse a
+        // receiver's card shows through it.
+        QStringList listed = devicesThat([&](const QString &id) { return asked(id) && attached(id); });
+        const QString shown = !cardId.isEmpty() && attached(cardId) ? mouseBehind(cardId) : QString();
+        // Not judged yet where the page's plan asks for the mouse on its
+        // cable although it shows it through its receiver (to be mended in
+        // the plan): beside a second receiver, or with a record kept.
+        const auto receiverIn = [](const QString &id) { return isReceiver(id) && attached(id); };
+        const bool planAsksCable = readUpdateFailFields().size() == 4 || devicesThat(receiverIn).size() > 1;
+        if (listed.isEmpty() && !shown.isEmpty() && planAsksCable)
+            notApplicable("I5 (a mouse shown through its receiver)", "a second receiver, or a record");
+        else if (!shown.isEmpty() && asked(shown) && !listed.contains(shown))
+            listed << shown + " (through " + cardId + ")";
         // The device whose card the settings page shows is the one it asks
         // for.
         const QStringList missed = devicesThat([&](const QString &id) {
             return asked(id) && !attached(id) && (waits(id) || (written(id) && recordNames(record, id)) || id == cardId);
         });
+        // Not judged yet: with no record kept and no image of their kind,
+        // devices waiting in update mode go unseen, and the plan asks for one
+        // to be connected rather than saying that its file is missing (to be
+        // mended in the plan).
+        const auto unseen = [this](const QString &id) { return waits(id) && usableOf(id) < 0; };
+        if (!listed.isEmpty() && readUpdateFailFields().isEmpty() && std::all_of(listed.begin(), listed.end(), unseen)) {
+            notApplicable("I5", listed.join(", ") + " waits without an image, no record kept");
+            return;
+        }
         // A device that comes back late after its write may have come back
         // since the dialog looked: what it says may be of a moment before.
-        if (missed.isEmpty() && std::any_of(working.begin(), working.end(), [this](const QString &id) {
+        if (missed.isEmpty() && std::any_of(listed.begin(), listed.end(), [this](const QString &id) {
                 return slowComebacks.contains(id) && written(id);
             })) {
             notApplicable("I5", "a device came back late meanwhile");
             return;
         }
-        violated(!working.isEmpty() && missed.isEmpty(), "I5",
-                 QString("the dialog says \"%1\" while %2 is attached and working").arg(text, working.join(", ")));
+        violated(!listed.isEmpty() && missed.isEmpty(), "I5",
+                 QString("the dialog says \"%1\" while %2 is listed").arg(text, listed.join(", ")));
     }
 
     void checkWrites(const QString &when)   // I2
@@ -946,6 +1202,15 @@ private:
         return right(id, usableOf(id)) && attached(id);
     }
 
+    // A record an earlier version left, naming no device, as long as the
+    // program has not written one of its own.
+    bool olderRecordStands()
+    {
+        if (!olderRecord.isEmpty() && (readUpdateFailInfo() != olderRecord || readUpdateFailDevice().kept))
+            olderRecord.clear();
+        return !olderRecord.isEmpty();
+    }
+
     // I6 by the device, as far as the program has had its chance: after any
     // step, a waiting device the record named keeps it, away too; once the
     // list has looked at the bus (no step given up on still writing), with
@@ -957,11 +1222,21 @@ private:
         const QStringList record = readUpdateFailFields();
         const QStringList waiting = devicesThat(waits);
         for (const QString &id : qAsConst(recordHolders)) {
+            // Another of its kind came during its write: either may be the one
+            // written.
+            if (unsureComebacks.contains(recordKeyOf(id)) && !attached(id)) {
+                notApplicable("I6 (a waiting device keeps its record)", id + " away, another of its kind came back");
+                continue;
+            }
             violated(waiting.contains(id) && !recordNames(record, id), "I6",
                      QString("%1 still waits in update mode%2, its record is gone")
                          .arg(id, attached(id) ? QString() : " away"));
         }
-        recordHolders = devicesThat([&](const QString &id) { return waiting.contains(id) && recordNames(record, id); });
+        // A record an earlier version left names no device.
+        const bool older = olderRecordStands();
+        recordHolders = devicesThat([&](const QString &id) {
+            return !older && waiting.contains(id) && recordNames(record, id);
+        });
         if (level == RecordCheck::AfterStep)
             return;
         if (engine()->earlierStepWriting()) {
@@ -970,14 +1245,31 @@ private:
             notApplicable("I6 (the record names a waiting device)", "an earlier step may still be writing");
             return;
         }
-        violated(std::any_of(waiting.begin(), waiting.end(), attached) && recordHolders.isEmpty(), "I6",
-                 QString("%1 in update mode, no record names one").arg(waiting.join(", ")));
+        // The program sees a device waiting in update mode only through an
+        // image that fits it.
+        const auto seen = [this](const QString &id) { return attached(id) && usableOf(id) >= 0; };
+        // An earlier version's record stands for a device of its model; one
+        // that names a device written and not known right is not given up
+        // for a second failure.
+        const bool olderOfModel = older && std::any_of(waiting.begin(), waiting.end(), [&](const QString &id) {
+                                      return attached(id) && midOf(id) == record.value(3).toInt();
+                                  });
+        const bool firstKept = !devicesThat([&](const QString &id) {
+                                    return recordNames(record, id) && written(id) && !knownRight(id);
+                                }).isEmpty();
+        violated(std::any_of(waiting.begin(), waiting.end(), seen) && recordHolders.isEmpty() && !olderOfModel
+                     && !firstKept,
+                 "I6", QString("%1 in update mode, no record names one").arg(waiting.join(", ")));
         if (record.isEmpty()) {
             unsureComebacks.clear();
             return;
         }
         if (recordUnsure(record)) {
             notApplicable("I6 (the record names a device not known right)", "a device of its kind came back unknown");
+            return;
+        }
+        if (olderRecordStands()) {
+            notApplicable("I6 (the record names a device not known right)", "an earlier version's record names none");
             return;
         }
         const QStringList owners = devicesThat(
@@ -993,9 +1285,11 @@ private:
     {
         const QStringList writtenOnes = devicesThat([this](const QString &id) { return written(id); });
         const QStringList unsure = devicesThat([this](const QString &id) { return written(id) && !knownRight(id); });
-        if (!unsure.isEmpty() || recordUnsure(readUpdateFailFields())) {
+        // An earlier version's record goes with a completed run of its model.
+        const bool olderStays = olderRecordStands() && !completedModels.contains(readUpdateFailFields().at(3).toInt());
+        if (!unsure.isEmpty() || recordUnsure(readUpdateFailFields()) || olderStays) {
             notApplicable("I6 (no record once every written device runs its image)",
-                          unsure.join(", ") + " not right or away");
+                          olderStays ? "an earlier version's record" : unsure.join(", ") + " not right or away");
             return;
         }
         violated(!readUpdateFailInfo().isEmpty(), "I6",
@@ -1026,19 +1320,28 @@ private:
             });
             const QString card = page.value(0, w.at(2));
             cardId = card;
-            const QString shown = mouseBehind(card);
+            const QString behind = mouseBehind(card);
+            const QString shown = midOf(behind) == midOf(card) ? behind : QString();
             candidates << card << (shown.isEmpty() ? otherPart(card) : QStringList{shown});
         } else if (w.at(1) == "repair") {
             const QStringList record = readUpdateFailFields();
             QStringList failed = devicesThat([](const QString &id) { return waits(id) && attached(id); });
+            // An earlier version's record names no device: the one of its
+            // kind on the bus is updated as without a record.
+            const bool older = olderRecordStands();
             if (failed.isEmpty()) {
                 failed = devicesThat([&](const QString &id) {
-                    return attached(id) && recordNames(record, id) && written(id) && offItsImage(id);
+                    return attached(id) && recordNames(record, id) && (written(id) || older) && offItsImage(id);
                 });
             }
+            // The other part is one that waits attached, else the devices of
+            // that kind.
             candidates << failed;
-            for (const QString &id : qAsConst(failed))
-                candidates << otherPart(id);
+            for (const QString &id : qAsConst(failed)) {
+                const QStringList other = otherPart(id);
+                if (std::none_of(other.begin(), other.end(), [](const QString &o) { return waits(o) && attached(o); }))
+                    candidates << other;
+            }
         } else {
             const QString shown = g_shownDevices.value(0).devicePath;
             candidates << devicesThat([&](const QString &id) {
@@ -1060,19 +1363,32 @@ private:
         });
         QMap<QString, int> chosen;
         for (const QString &id : qAsConst(candidates)) {
-            if (attached(id) && (waits(id) || offItsImage(id)))
+            // Not judged yet: beside a listed device of its kind and model the
+            // plan takes that one for the part without an image, and a device
+            // of that kind waiting in update mode goes unnamed (to be mended
+            // in the plan).
+            const auto listedAlike = [&](const QString &other) {
+                return attached(other) && !waits(other) && isReceiver(other) == isReceiver(id)
+                       && midOf(other) == midOf(id);
+            };
+            const bool unnamed = waits(id) && usableOf(id) < 0 && !devicesThat(listedAlike).isEmpty();
+            if (unnamed)
+                notApplicable("I1 (" + id + " a target)", "it waits without its image beside one of its kind listed");
+            else if (attached(id) && (waits(id) || offItsImage(id)))
                 chosen[id] = usableOf(id);
         }
         return chosen;
     }
 
-    // The mouse a receiver reaches, paired with it and switched on, whose
-    // version its page shows; empty for none.
+    // The mouse a receiver reaches (paired with it last, and carrying its id
+    // still), switched on, whose version its page shows; empty for none.
     QString mouseBehind(const QString &receiver) const
     {
-        const QString mouse = benchDevice(receiver).partner;
-        const bool reached = isReceiver(receiver) && devices.contains(mouse) && online.value(mouse) && !waits(mouse)
-                             && hidsim::pairedReceiverId(mouse.toLatin1()) == hidsim::receiverId(receiver.toLatin1());
+        const QByteArray r = receiver.toLatin1();
+        const QString mouse = QString::fromStdString(hidsim::pairedMouse(r));
+        const bool reached = isReceiver(receiver) && !waits(receiver) && devices.contains(mouse) && online.value(mouse)
+                             && !waits(mouse) && hidsim::pairedReceiverId(mouse.toLatin1()) == hidsim::receiverId(r)
+                             && attached(mouse) == plugged.value(mouse);   // not away restarting
         return reached ? mouse : QString();
     }
 
@@ -1105,7 +1421,7 @@ private:
             return true;
         }
         idle();
-        checkNotFound();
+        checkTexts();
         return true;
     }
 
@@ -1164,12 +1480,23 @@ private:
                     act(action, false);
             }
         };
+        // What is attached when the run ends: a device still away restarting
+        // from its write cannot have been read.
+        QStringList attachedAtEnd;
+        bool endSeen = false;
+        const auto end = [&] {
+            endSeen = true;
+            attachedAtEnd = devicesThat(attached);
+        };
         const auto c1 = connect(PostMsg::instance(), &PostMsg::SigProgress, this, [&](int value, int kind) {
             if (kind == 0)
                 bar = value;
+            else
+                end();
         });
         const auto c2 =
             connect(PostMsg::instance(), &PostMsg::SigAutoRepairProgress, this, [&](int value) { bar = value; });
+        const auto c3 = connect(PostMsg::instance(), &PostMsg::SigAutoRepair, this, end);
         onHeldStep = [&] {
             due(at);
             return !restart;
@@ -1200,6 +1527,7 @@ private:
         onWriteOver = nullptr;
         disconnect(c1);
         disconnect(c2);
+        disconnect(c3);
         startsSeen = hidsim::countCalls("UsbUpgrade_Start");
         if (restart) {
             checkTargetsWritten("before the restart");
@@ -1213,12 +1541,18 @@ private:
         checkTargetsWritten("in the run");
         violated(endView.at(1) == autoRepair(12), "I0",
                  "the confirmation did nothing, the dialog offers the run still");
+        checkEndView("the run's end");
         if (endView.at(1) == langText(g_langProgress, 0, 1)) {
-            const QStringList wrong = targetsNotRight();
+            QStringList wrong = targetsNotRight();
+            for (const QString &id : targets.keys()) {
+                if (plugged.value(id) && !(endSeen ? attachedAtEnd : devicesThat(attached)).contains(id))
+                    wrong << id + " was away restarting";
+                completedModels << midOf(id);
+            }
             violated(!wrong.isEmpty(), "I1", "\"Update completed.\" while " + wrong.join(", "));
             checkRecordGone();
         }
-        checkNotFound();
+        checkTexts(true);
     }
 
     void dismiss(const QString &how)
@@ -1238,12 +1572,15 @@ private:
         }
         // The page says "Up to date" only when the run's targets are right.
         const bool turned = page && !upToDateBefore && pageUpdateButton()->text() == upToDateText();
-        if (std::exchange(judgePage, false) && turned) {
+        const bool judged = std::exchange(judgePage, false);
+        if (judged && turned) {
             const QStringList wrong = targetsNotRight();
             violated(!wrong.isEmpty(), "I1",
                      QString("closing the end view [%1] turned the settings page to \"%2\" while %3")
                          .arg(endView.join(" | "), upToDateText(), wrong.join(", ")));
         }
+        const QString closed = endView.join(" | ");
+        const bool completed = endView.value(1) == langText(g_langProgress, 0, 1);
         endView.clear();
         if (automatic) {
             view = nullptr;
@@ -1252,6 +1589,20 @@ private:
         if (g_updateRepairDialog && g_updateRepairDialog->isVisible() && !engine()->dialogHeld())
             g_updateRepairDialog->findChild<QToolButton *>("CloseButton")->click();   // an offer meanwhile
         idle();
+        // Once a completed run's end view is closed, "Up to date" stays
+        // until a check of the devices finds an update again: a device of
+        // the run's model that waits or is off its image, on the bus or
+        // reached by its receiver.
+        QStringList shown;
+        for (const QString &r : devicesThat([](const QString &id) { return isReceiver(id) && attached(id); }))
+            shown << mouseBehind(r);
+        const bool updateWaits = !devicesThat([&](const QString &id) {
+                                      return midOf(id) == runMid && (attached(id) || shown.contains(id))
+                                             && (waits(id) || offItsImage(id));
+                                  }).isEmpty();
+        violated(judged && completed && page && !updateWaits && pageUpdateButton()->text() != upToDateText(), "I1",
+                 QString("after [%1] was closed (%2) the settings page reads \"%3\"")
+                     .arg(closed, how, pageUpdateButton()->text()));
     }
 
     // ---- The end of a schedule ------------------------------------------------------------
@@ -1271,9 +1622,10 @@ private:
         view = g_updateRepairDialog;
         const QStringList record = readUpdateFailFields();
         runMid = record.size() == 4 ? record.at(3).toInt() : 1;
+        cardId.clear();
         repairButton()->click();
         idle();
-        checkNotFound();
+        checkTexts();
         return view->isVisible() ? view->stateText() : QString();
     }
 
@@ -1290,9 +1642,11 @@ private:
     // found.". Ready only for another device that waits attached.
     void repairWhileAway(const QString &away)
     {
+        // Away, a device is known to wait only by the record: one that waits
+        // beside the recorded one is seen while it is attached.
         const bool waitsAway = waits(away);
-        if (!waitsAway && !(written(away) && recordNames(readUpdateFailFields(), away))) {
-            notApplicable("I4 (a device away)", away + " neither waits in update mode nor holds the record");
+        if (!(waitsAway || written(away)) || !recordNames(readUpdateFailFields(), away)) {
+            notApplicable("I4 (a device away)", away + " does not hold the record");
             return;
         }
         const QString state = waitsAway ? "waits in update mode" : "holds the record";
@@ -1380,28 +1734,33 @@ private:
             return false;
         }
         if (text == autoRepair(10) || text == autoRepair(11) || text == autoRepair(3)) {
-            // Only one kept of the kind it names (several devices waiting or
-            // listed beside the waiting one: of the waiting one's kind): a
+            // Only one kept of each kind it names (several devices waiting or
+            // listed beside a waiting one: each kind of a waiting one): a
             // waiting one first, then one of the record's model.
             const QStringList record = readUpdateFailFields();
             const QStringList waiting = devicesThat([](const QString &id) { return waits(id) && attached(id); });
-            const auto kindAsked = [&](const QString &id) {
-                const auto alike = [&](const QString &w) {
-                    return isReceiver(w) == isReceiver(id) && midOf(w) == midOf(id);
+            bool unplugged = false;
+            for (const bool receiver : {true, false}) {
+                const auto kindAsked = [&](const QString &id) {
+                    const auto alike = [&](const QString &w) {
+                        return isReceiver(w) == isReceiver(id) && midOf(w) == midOf(id);
+                    };
+                    if (text == autoRepair(3))
+                        return std::any_of(waiting.begin(), waiting.end(), alike);
+                    return isReceiver(id) == (text == autoRepair(11));
                 };
-                if (text == autoRepair(3))
-                    return std::any_of(waiting.begin(), waiting.end(), alike);
-                return isReceiver(id) == (text == autoRepair(11));
-            };
-            QStringList kept = devicesThat([&](const QString &id) { return attached(id) && kindAsked(id); });
-            std::stable_partition(kept.begin(), kept.end(), [&](const QString &id) {
-                return record.size() == 4 && midOf(id) == record.at(3).toInt();
-            });
-            std::stable_partition(kept.begin(), kept.end(), waits);
-            for (const QString &id : kept.mid(1))
-                plugTo(id, false);
+                QStringList kept = devicesThat(
+                    [&](const QString &id) { return attached(id) && isReceiver(id) == receiver && kindAsked(id); });
+                std::stable_partition(kept.begin(), kept.end(), [&](const QString &id) {
+                    return record.size() == 4 && midOf(id) == record.at(3).toInt();
+                });
+                std::stable_partition(kept.begin(), kept.end(), waits);
+                for (const QString &id : kept.mid(1))
+                    plugTo(id, false);
+                unplugged = unplugged || kept.size() > 1;
+            }
             waitForDevices();
-            return kept.size() > 1;
+            return unplugged;
         }
         return false;
     }
@@ -1472,12 +1831,15 @@ private:
     // Runs the steps from a fresh bench and program; the violation, or empty.
     QString runSchedule(const QStringList &steps)
     {
-        violation.clear();
+        violation = stepError(steps);
+        if (!violation.isEmpty())
+            return violation;
         usableFile.clear();
         usableVersion.clear();
         usableVersions.clear();
         verifyPending.clear();
         recordHolders.clear();
+        completedModels.clear();
         targets.clear();
         begunAtConfirm.clear();
         unsureComebacks.clear();
@@ -1491,14 +1853,14 @@ private:
         int i = 1;
         QMap<QString, QStringList> starts;
         for (; i < steps.size() && steps.at(i).startsWith("start "); ++i)
-            starts[steps.at(i).section(' ', 1, 1)] << steps.at(i).section(' ', 2, 2);
+            starts[steps.at(i).section(' ', 1, 1)] << steps.at(i).section(' ', 2);
         resetFirmwareBench();
         folder.reset();   // the old folder names no folder when it goes: it goes first
         folder.reset(new FirmwareProgramFolder);
         for (const char *mid : {"1", "2"})
             RegistryKey(updateTraceKeyPath()).remove(mouseVersionValueName("33", mid));
         // A device waiting in update mode at the start has the record a failed
-        // update leaves.
+        // update leaves; a record an earlier version left names no device.
         QString record, waitingId;
         for (const QString &id : qAsConst(devices)) {
             if (starts.value(id).contains("waiting")) {
@@ -1506,6 +1868,12 @@ private:
                 waitingId = id;
             }
         }
+        olderRecord = starts.value("record").value(0);
+        if (!olderRecord.isEmpty()) {
+            record = olderRecord;
+            waitingId.clear();
+        }
+        setUpdateFailRecord(QString());   // the device a record of the last schedule named goes too
         setUpdateFailRecord(record);
         hidsim::reset(folder->fixture("bench", fixtureOf(devices, starts)).toUtf8().constData());
         // The record names the device that failed, by the path it had and
@@ -1645,8 +2013,8 @@ private slots:
         // The same, and the program ends before it hears the write's end.
         QTest::newRow("a mouse written, then away, and the program ended")
             << QStringList{"bench R1 M1", "image mouse newer 0x107 m.bin", "run settings R1",
-                           "before confirm: plug M1 1", "ended 100%: plug M1 0", "ended 100%: restart", "settle away M1",
-                           "plug M1 1"};
+                           "before confirm: plug M1 1", "ended 100%: plug M1 0", "ended 100%: restart",
+                           "settle away M1"};
         // The mouse's step is refused (the waiting mouse and M1 on its cable
         // would both take the image): the run ends, each device one step.
         QTest::newRow("a refused mouse step after the receiver's")
@@ -1695,7 +2063,54 @@ private slots:
             << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 stay", "dismiss close"};
         QTest::newRow("a failed check restarts on the old firmware")
             << mouseImage + QStringList{"run settings M2", "before confirm: failverify M2 old", "dismiss close"};
+
+        const auto row = [](const char *name, const QString &steps) { QTest::newRow(name) << steps.split("; "); };
+        const QString fw = "image mouse newer 0x107 m.bin; image receiver newer 0x104 r.bin";
+        // A receiver id names no mouse: R1 paired with M1, on the image,
+        // while M2, which carried R1's id, is written and pulled.
+        row("a receiver paired with another mouse while its mouse is written and pulled", "bench R1 M1 M2; start M2 paired R1; start M1 0x107; image mouse newer 0x107 m.bin; run settings M2; at 50%: pair R1 M1; at 50%: plug M2 0; dismiss ok");
+        // The cable moved from M2 to M1 while R1 is written: M1 takes R1's
+        // id then, or carries it from an earlier pairing.
+        row("the cable moved to a mouse paired with the receiver during its write", "bench R1 M1 M2; start M2 paired R1; start M1 paired R2; " + fw + "; run settings M2; at 20%: pair R1 M1; at 20%: plug M2 0; at 20%: plug M1 1; dismiss ok");
+        row("the cable moved to a mouse that carries the receiver's id from before", "bench R1 M1 M2; start M2 paired R1; " + fw + "; run settings M2; at 20%: plug M2 0; at 20%: plug M1 1; dismiss ok");
+        row("the receiver paired again while the mouse of the record waits away", "bench R1 M1 M2; start M2 paired R1; start M1 0x107; image mouse newer 0x107 m.bin; run settings M2; before confirm: fail M2 40; dismiss ok; plug M2 0; pair R1 M1; settle away M2");
+        // Another of its kind arrives while the waiting device, named by the
+        // record as a device seen waiting, is repaired and restarts slowly.
+        row("a mouse arriving while the repaired one restarts slowly", "bench R1 M1 M2; start M2 waiting; start record 210,4,33,1; start M1 0x107; image mouse newer 0x107 m.bin; run repair; before confirm: slowcomeback M2 8000; at 50%: plug M1 1; dismiss ok");
+        row("a receiver arriving while the repaired one restarts slowly", "bench R1 M1 R2; start R1 waiting; start record 211,4,33,1; start M1 cable; start R2 out; start R2 0x104; image receiver newer 0x104 r.bin; run repair; before confirm: slowcomeback R1 8000; at 50%: plug R2 1; dismiss ok");
+        // A record an earlier version left names no device, and nothing
+        // waits: the devices on the bus are updated as without it.
+        row("an earlier version's mouse record, repaired", "bench R1 M1 M2; start record 210,4,33,1; image mouse newer 0x107 m.bin; run repair; dismiss ok");
+        row("an earlier version's mouse record, updated from the page", "bench R1 M1 M2; start record 210,4,33,1; image mouse newer 0x107 m.bin; run settings M2; dismiss ok");
+        row("an earlier version's receiver record, repaired", "bench R1 M1; start M1 cable; start record 211,4,33,1; image receiver newer 0x104 r.bin; run repair; dismiss ok");
+        row("an earlier version's receiver record, updated from the page", "bench R1 M1; start M1 cable; start record 211,4,33,1; image receiver newer 0x104 r.bin; run settings M1; dismiss ok");
+        row("a waiting mouse repaired beside a waiting receiver without its image", "bench R1 M1 M2; start R1 waiting; start M2 waiting; image mouse newer 0x107 m.bin; run repair; dismiss ok");
+        row("the mouse pulled while the receiver is written", "bench R1 M1 M2; " + fw + "; run settings M2; at 20%: plug M2 0; dismiss ok");
+        row("a completed run leaves the page up to date", "bench R1 M2; image mouse newer 0x106 m.bin; run settings M2; dismiss ok; image mouse newer 0x107 m.bin; run settings M2; dismiss escape; image receiver newer 0x104 r.bin; run settings M2; dismiss close");
+        row("failed answers at the confirmation", "bench R1 M1 M2; " + fw + "; run settings M2; before confirm: failanswers 60; dismiss ok");
+        row("the receiver's updater falls silent", "bench R1 M1 M2; " + fw + "; run settings M2; before confirm: silent R1; dismiss ok");
+        row("a mouse shown through its receiver only", "bench R1 M1; image mouse newer 0x107 m.bin; run settings R1; dismiss ok");
+        // The program ends once the write is over on the waiting receiver,
+        // before it hears the end: the record, of a device seen waiting, says
+        // that the write began. The mouse waiting beside it has no image.
+        row("the program ended as the waiting receiver's write is over", "bench R1 M1 M2; start R1 waiting; start M2 waiting; start record 211,4,33,1; image receiver newer 0x104 r.bin; run repair; ended 100%: restart; settle");
         QTest::newRow("drawn") << QStringList();
+    }
+
+    // A step out of the language fails its row, naming the step.
+    void stepLanguage_data()
+    {
+        QTest::addColumn<QString>("step");
+        for (const char *step : {"imgae mouse newer 0x107 m.bin", "at 50%: fial R1 50", "run settings R2", "plug M3 1",
+                                 "start M2 cabel", "hold R1 lng", "at 50: fail R1 50", "pair M1 R1"})
+            QTest::newRow(step) << QString(step);
+    }
+
+    void stepLanguage()
+    {
+        QFETCH(QString, step);
+        QVERIFY(stepError({"bench R1 M1 M2", "start M1 cable", "run settings M1", "settle"}).isEmpty());
+        QVERIFY(stepError({"bench R1 M1 M2", step, "run settings M1", "settle"}).contains('"' + step + '"'));
     }
 
     void schedules()
