@@ -76,41 +76,41 @@ QStringList flashedSince(const QMap<QString, int> &before)
 // A device of a table: "M" a mouse of model 1 on its cable, "Q" one of
 // model 2, "R" a 4K receiver of model 1, then "@path", "=version", "#receiver
 // id" and, of a receiver, "+version" of the mouse it reaches.
-DeviceAllInfo deviceOfSpec(const QString &spec)
+DeviceAllInfo tableDevice(const QString &word)
 {
     DeviceAllInfo device;
-    const bool receiver = spec.startsWith('R');
+    const bool receiver = word.startsWith('R');
     device.cid = 33;
-    device.mid = spec.contains('Q') ? 2 : 1;
+    device.mid = word.contains('Q') ? 2 : 1;
     device.isWired = receiver ? 0 : 1;
     device.linkType = receiver ? 1 : 2;
     device.online = 1;
-    device.devicePath = spec.section('@', 1).section(QRegularExpression("[=#+]"), 0, 0);
-    const QString version = spec.section('=', 1).section(QRegularExpression("[#+]"), 0, 0);
+    device.devicePath = word.section('@', 1).section(QRegularExpression("[=#+]"), 0, 0);
+    const QString version = word.section('=', 1).section(QRegularExpression("[#+]"), 0, 0);
     if (!version.isEmpty())
         device.usbVersion = firmwareVersionText(version.toUInt(nullptr, 16));
-    if (spec.contains('#'))
-        device.subDevices = {0x3A, 0x51, u8(spec.section('#', 1).mid(1).section('+', 0, 0).toInt())};
-    if (spec.contains('+'))
-        device.mouseVersion = firmwareVersionText(spec.section('+', 1).toUInt(nullptr, 16));
+    if (word.contains('#'))
+        device.subDevices = {0x3A, 0x51, u8(word.section('#', 1).mid(1).section('+', 0, 0).toInt())};
+    if (word.contains('+'))
+        device.mouseVersion = firmwareVersionText(word.section('+', 1).toUInt(nullptr, 16));
     return device;
 }
 
 // The bus of a table: devices, "?<device>" one that told no ids, "w<n>"
 // devices waiting in update mode for any image, "wr<n>" / "wm<n>" for the
 // receiver's / the mouse's (-1: not known).
-BusView busOfSpecs(const QString &specs)
+BusView tableBus(const QString &words)
 {
     BusView view;
     QMap<QChar, int> waiting;
-    for (const QString &spec : specs.split(' ', Qt::SkipEmptyParts)) {
-        if (spec.startsWith('w')) {
-            const bool kind = spec.size() > 1 && spec.at(1).isLetter();
-            waiting[kind ? spec.at(1) : QChar('*')] = spec.mid(kind ? 2 : 1).toInt();
-        } else if (spec.startsWith('?')) {
-            view.unanswered << deviceOfSpec(spec.mid(1));
+    for (const QString &word : words.split(' ', Qt::SkipEmptyParts)) {
+        if (word.startsWith('w')) {
+            const bool kind = word.size() > 1 && word.at(1).isLetter();
+            waiting[kind ? word.at(1) : QChar('*')] = word.mid(kind ? 2 : 1).toInt();
+        } else if (word.startsWith('?')) {
+            view.unanswered << tableDevice(word.mid(1));
         } else {
-            view.devices << deviceOfSpec(spec);
+            view.devices << tableDevice(word);
         }
     }
     view.waitingFor = [waiting](const QByteArray &image) {
@@ -124,23 +124,23 @@ BusView busOfSpecs(const QString &specs)
 // A record of a table: "-" none, else "R"/"M" with ":none" (it names no
 // device, as earlier versions left it), ":wait" (a device seen waiting),
 // ":@path"; "!" after it: a write of it began whose end was not heard.
-RecordView recordOfSpec(const QString &spec)
+RecordView tableRecord(const QString &word)
 {
     RecordView view;
-    view.present = spec != "-";
+    view.present = word != "-";
     if (!view.present)
         return view;
-    view.device.deviceCode = spec.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
-    view.device.receiverClass = spec.startsWith('R') ? 4 : 0;
+    view.device.deviceCode = word.startsWith('R') ? kReceiverDeviceCode : kMouseDeviceCode;
+    view.device.receiverClass = word.startsWith('R') ? 4 : 0;
     view.device.cid = 33;
     view.device.mid = 1;
     view.device.fromRecord = true;
-    const QString which = spec.section(':', 1).remove('!');
+    const QString which = word.section(':', 1).remove('!');
     view.identity = which == "none" ? RecordIdentity::None
                     : which == "wait" ? RecordIdentity::Waiting
                                       : RecordIdentity::Path;
     view.device.path = which.startsWith('@') ? which.mid(1) : QString();
-    view.writeBegun = spec.endsWith('!');
+    view.writeBegun = word.endsWith('!');
     return view;
 }
 
@@ -657,11 +657,11 @@ private slots:
         QFETCH(QString, record);
         QFETCH(QString, bus);
         QFETCH(bool, right);
-        const RecordView view = recordOfSpec(record);
+        const RecordView view = tableRecord(record);
         UpdateTarget recorded = view.device;
         recorded.image = view.device.isReceiver() ? firmwareImageBytes(kReceiverDeviceCode, 1, 0x0103, "QZR-4K")
                                                   : firmwareImageBytes(kMouseDeviceCode, 1, 0x0106, "QZM-Q1");
-        QCOMPARE(recordedDeviceRight(recorded, view, busOfSpecs(bus)), right);
+        QCOMPARE(recordedDeviceRight(recorded, view, tableBus(bus)), right);
     }
 
     // What a run knows of its target over the reads of the bus it makes,
@@ -735,12 +735,12 @@ private slots:
         wanted.image = firmwareImageBytes(wanted.deviceCode, 1, 0x0107, wanted.isReceiver() ? "QZR-4K" : "QZM-Q1");
         static const QStringList choices{"Target", "Absent", "Several", "Another", "NoAnswer"};
         BusWatch watch;
-        BusView last = busOfSpecs(QString());
+        BusView last = tableBus(QString());
         QString choice;
         bool ended = false;
         for (const QString &moment : moments.split(';')) {
             const QString kind = moment.trimmed().left(1);
-            last = busOfSpecs(moment.trimmed().mid(1));
+            last = tableBus(moment.trimmed().mid(1));
             if (kind == "c") {
                 watch.start(last);
             } else if (kind == "s") {
@@ -819,8 +819,8 @@ private slots:
             shelf += QString("%1:1:%2:%3 ").arg(image.startsWith('r') ? "211" : "210", image.mid(1),
                                                 image.startsWith('r') ? "QZR-4K" : "QZM-Q1");
         addImages(shelf);
-        const RecordView view = recordOfSpec(record);
-        const BusView devices = busOfSpecs(bus);
+        const RecordView view = tableRecord(record);
+        const BusView devices = tableBus(bus);
         const PlanSources sources = readPlanSources();
         const QString where = place.section(' ', 1);
         UpdatePlan plan;
